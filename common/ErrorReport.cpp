@@ -1,0 +1,72 @@
+#include "ErrorReport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#ifndef PICKMILL_CONTACT
+#define PICKMILL_CONTACT "pickmill-support@example.org"
+#endif
+
+namespace pm {
+
+ErrorReporter::ErrorReporter() : contact(PICKMILL_CONTACT) {
+  showMessage = [](const std::string& message) { std::cerr << message << std::endl; };
+  endProgram = [] { std::_Exit(1); };
+  now = [] {
+    std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return local;
+  };
+}
+
+std::string ErrorReporter::Message(const std::string& context, int number,
+                                   const std::string& description) const {
+  const std::string crlf = "\r\n";
+  return "An error, #" + std::to_string(number) + ", " + description + ", has occurred " +
+         "in program " + context + "." + crlf + crlf +
+         "Please make a note of what you were doing, zip up your " +
+         "files and send them to the author at email:" + crlf + crlf + contact + crlf + crlf +
+         "Also, attach file " + errorFilePath + " to the email as well." +
+         " This file will help determine the cause of the error.";
+}
+
+std::string ErrorReporter::FileLine(const std::string& context, int number,
+                                    const std::string& description) const {
+  std::tm t = now();
+  char stamp[32];
+  // Fixed digits whatever the locale: MM-DD-YYYY - HH:MM:SS.
+  std::snprintf(stamp, sizeof stamp, "%02d-%02d-%04d - %02d:%02d:%02d", t.tm_mon + 1, t.tm_mday,
+                t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);
+  return std::string(stamp) + " - " + programLabel + " - " + context + " - " +
+         std::to_string(number) + " - " + description;
+}
+
+void ErrorReporter::Report(const std::string& context, int number, const std::string& description) {
+  ++reports;
+  lastFileWriteFailed = true;
+  if (!errorFilePath.empty()) {
+    if (std::FILE* f = std::fopen(errorFilePath.c_str(), "ab")) {
+      std::string line = FileLine(context, number, description) + "\r\n";
+      bool ok = std::fwrite(line.data(), 1, line.size(), f) == line.size();
+      ok = std::fclose(f) == 0 && ok;
+      lastFileWriteFailed = !ok;
+    }
+  }
+  std::string message = Message(context, number, description);
+  if (lastFileWriteFailed) {
+    // The report must not be lost even when the league folder cannot be written.
+    std::cerr << FileLine(context, number, description) << std::endl;
+  }
+  if (showMessage) showMessage(message);
+  if (endProgram) endProgram();
+}
+
+void ReportError(ErrorReporter& reporter, const std::string& label, const std::string& context,
+                 int number, const std::string& description) {
+  reporter.programLabel = label;
+  reporter.Report(context, number, description);
+}
+
+}  // namespace pm

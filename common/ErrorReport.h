@@ -1,0 +1,77 @@
+// The fatal error reporter of both programs.
+//
+// An unexpected run-time failure in a handler is filed as one line in
+// "PK-ERROR.TXT" in the league's folder, shown to the user in a message box
+// with the error icon, and then the program ends. Each program owns one
+// ErrorReporter; the message box, the clock and the end of the program are
+// injectable so tests can watch what happens instead of dying.
+#pragma once
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+namespace pm {
+
+// Error numbers and descriptions as the programs report them.
+struct ErrorInfo {
+  int number = 0;
+  std::string description;
+};
+
+inline constexpr int kErrFileNotFound = 53;
+inline constexpr int kErrInputPastEnd = 62;
+inline constexpr int kErrSubscriptOutOfRange = 9;
+inline constexpr int kErrBadFileName = 52;
+inline constexpr int kErrPathFileAccess = 75;
+inline constexpr int kErrDeviceIO = 57;
+inline constexpr int kErrOverflow = 6;
+inline constexpr int kErrInvalidFormat = 13;
+
+// Labels of the two programs in the error file.
+inline constexpr const char* kServerLabel = "PK - Server";
+inline constexpr const char* kClientLabel = "PK - Client";
+inline constexpr const char* kErrorFileName = "PK-ERROR.TXT";
+
+class ErrorReporter {
+ public:
+  ErrorReporter();
+
+  // "PK - Server" or "PK - Client".
+  std::string programLabel;
+  // Full path of the error file; set when a league file is opened.
+  std::string errorFilePath;
+  // Contact address shown in the message; a build setting.
+  std::string contact;
+
+  // Shows the message in a message box with the error icon and an OK button.
+  std::function<void(const std::string& message)> showMessage;
+  // Ends the program at once. Defaults to std::_Exit(1).
+  std::function<void()> endProgram;
+  // Local time of the report.
+  std::function<std::tm()> now;
+
+  // Builds the user's message for an error.
+  std::string Message(const std::string& context, int number, const std::string& description) const;
+  // The error-file line, without its CR LF.
+  std::string FileLine(const std::string& context, int number, const std::string& description) const;
+
+  // Files the error, shows it and ends the program. When an injected
+  // endProgram returns (tests), this returns too; callers return at once.
+  void Report(const std::string& context, int number, const std::string& description);
+  void Report(const std::string& context, const ErrorInfo& error) {
+    Report(context, error.number, error.description);
+  }
+
+  // How many reports were made (tests read it).
+  int reports = 0;
+  // The error file could not be written on the last report.
+  bool lastFileWriteFailed = false;
+};
+
+// The stand-alone form: ReportError(label, context, number, description)
+// with the given reporter.
+void ReportError(ErrorReporter& reporter, const std::string& label, const std::string& context,
+                 int number, const std::string& description);
+
+}  // namespace pm

@@ -1,0 +1,155 @@
+// Tests of the shared text helpers, the file helpers and the error reporter.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "Common.h"
+#include "ErrorReport.h"
+#include "Files.h"
+
+namespace fs = std::filesystem;
+using namespace pm;
+
+namespace {
+
+fs::path TempDir(const std::string& name) {
+  fs::path dir = fs::temp_directory_path() / ("pm-common-" + name + "-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+}  // namespace
+
+TEST(GetField, FieldsOfMessagesAndRecords) {
+  // A login's field 4 is its whole comma list; field 5 does not exist.
+  const std::string login = "L|3|0|3.03,450,Big League";
+  EXPECT_EQ(GetField(login, 1, "|"), "L");
+  EXPECT_EQ(GetField(login, 4, "|"), "3.03,450,Big League");
+  EXPECT_EQ(GetField(login, 5, "|"), "");
+  EXPECT_EQ(GetField(GetField(login, 4, "|"), 3, ","), "Big League");
+
+  EXPECT_EQ(GetField("a|b", 2, "|"), "b");
+  EXPECT_EQ(GetField("a|b", 3, "|"), "");
+  EXPECT_EQ(GetField("a|b|", 2, "|"), "b");
+  EXPECT_EQ(GetField("a|b|", 3, "|"), "");
+  EXPECT_EQ(GetField("whole", 1, "|"), "whole");
+  EXPECT_EQ(GetField("a||c", 2, "|"), "");
+  EXPECT_EQ(GetField("a||c", 3, "|"), "c");
+  EXPECT_EQ(GetField("a|b", 0, "|"), "");
+  EXPECT_EQ(GetField("a|b", -3, "|"), "");
+  // An empty separator means ",".
+  EXPECT_EQ(GetField("x,y", 2, ""), "y");
+  EXPECT_EQ(GetField("", 1, "|"), "");
+}
+
+TEST(PadField, WidthAlignmentAndCutting) {
+  EXPECT_EQ(PadField("Alexandria", "L", 5), "Alexa");
+  EXPECT_EQ(PadField("7", "R", 3), "  7");
+  EXPECT_EQ(PadField("7", "L", 3), "7  ");
+  EXPECT_EQ(PadField("7", "x", 3), "7  ");
+  EXPECT_EQ(PadField("12345", "R", 3), "123");
+  EXPECT_EQ(PadField("", "L", 2), "  ");
+  EXPECT_EQ(PadField("abc", "L", 0), "");
+}
+
+TEST(TextHelpers, CharCodesReplacementAndBitStrings) {
+  EXPECT_EQ(CharCode("A"), 65);
+  EXPECT_EQ(CharCode("\xE9"), 0xE9);  // Latin-1 bytes count as 0..255
+  EXPECT_EQ(CharCode(""), 0);
+  EXPECT_EQ(ReplaceChar("Bears*", '*', ""), "Bears");
+  EXPECT_EQ(ReplaceChar("a-b-c", '-', "+-"), "a+-b+-c");
+
+  EXPECT_EQ(ToBitString(6, 8), "00000110");
+  EXPECT_EQ(ToBitString(0), std::string(16, '0'));
+  EXPECT_EQ(FromBitString("00000110"), 6u);
+  EXPECT_EQ(FromBitString("011"), 3u);
+  EXPECT_EQ(XorBitStrings("0110", "0011"), "0101");
+  EXPECT_EQ(XorBitStrings("0110", "1"), "1110");  // missing digits of b count as 0
+}
+
+TEST(Numbers, LeadingNumberAndSixteenBits) {
+  EXPECT_EQ(LeadingNumber("42abc"), 42);
+  EXPECT_EQ(LeadingNumber("  -7"), -7);
+  EXPECT_EQ(LeadingNumber("abc"), 0);
+  EXPECT_EQ(LeadingNumber(""), 0);
+  EXPECT_EQ(LeadingNumber("3.03"), 3);
+  EXPECT_EQ(ToInt16("32767"), std::optional<int16_t>(32767));
+  EXPECT_EQ(ToInt16("-32768"), std::optional<int16_t>(-32768));
+  EXPECT_FALSE(ToInt16("32768").has_value());
+  EXPECT_FALSE(ToInt16("99999999999999999999999").has_value());
+  EXPECT_EQ(Trim("  a b \t"), "a b");
+  EXPECT_EQ(TrimRight("  a  "), "  a");
+}
+
+TEST(Files, CaseBlindLookupAndAtomicWrites) {
+  fs::path dir = TempDir("files");
+  { std::ofstream(dir / "BIG.LGE") << "x"; }
+  { std::ofstream(dir / "big.pyr") << "y"; }
+  EXPECT_EQ(WithExtension(dir / "BIG", ".PYR").filename(), "big.pyr");
+  EXPECT_EQ(WithExtension(dir / "big", ".lge").filename(), "BIG.LGE");
+  EXPECT_EQ(WithExtension(dir / "big", ".PYC").filename(), "big.PYC");  // not there: as asked
+
+  EXPECT_EQ(WriteFileAtomic(dir / "list.PYC", std::string("PPD:\0\0", 6)), "");
+  EXPECT_EQ(ReadWholeFile(dir / "list.PYC")->size(), 6u);
+  EXPECT_EQ(WriteFileAtomic(dir / "list.PYC", "new"), "");
+  EXPECT_EQ(*ReadWholeFile(dir / "list.PYC"), "new");
+  EXPECT_FALSE(fs::exists(dir / "list.PYC.pm-new"));
+  // A folder that does not exist: a reason, and nothing written.
+  EXPECT_NE(WriteFileAtomic(dir / "missing" / "x", "a"), "");
+
+  EXPECT_EQ(AppendDurable(dir / "draft.txt", "a\r\n"), "");
+  EXPECT_EQ(AppendDurable(dir / "draft.txt", "b\r\n"), "");
+  EXPECT_EQ(*ReadWholeFile(dir / "draft.txt"), "a\r\nb\r\n");
+  EXPECT_FALSE(ReadWholeFile(dir / "none").has_value());
+  fs::remove_all(dir);
+}
+
+TEST(ErrorReporter, FilesTheLineShowsTheMessageAndEnds) {
+  fs::path dir = TempDir("error");
+  ErrorReporter r;
+  r.programLabel = kServerLabel;
+  r.errorFilePath = (dir / kErrorFileName).string();
+  r.contact = "commish@example.org";
+  std::string shown;
+  int ended = 0;
+  r.showMessage = [&](const std::string& m) { shown = m; };
+  r.endProgram = [&] { ++ended; };
+  r.now = [] {
+    std::tm t{};
+    t.tm_year = 2026 - 1900;
+    t.tm_mon = 2;  // March
+    t.tm_mday = 5;
+    t.tm_hour = 14;
+    t.tm_min = 7;
+    t.tm_sec = 9;
+    return t;
+  };
+
+  r.Report("Server_Socket1_Read", 62, "Input past end of file");
+  EXPECT_EQ(ended, 1);
+  EXPECT_EQ(shown,
+            "An error, #62, Input past end of file, has occurred in program Server_Socket1_Read.\r\n\r\n"
+            "Please make a note of what you were doing, zip up your files and send them to the author "
+            "at email:\r\n\r\ncommish@example.org\r\n\r\nAlso, attach file " +
+                r.errorFilePath +
+                " to the email as well. This file will help determine the cause of the error.");
+  // The file grows across reports.
+  ReportError(r, kClientLabel, "GetFA", 53, "File not found");
+  EXPECT_EQ(*ReadWholeFile(dir / kErrorFileName),
+            "03-05-2026 - 14:07:09 - PK - Server - Server_Socket1_Read - 62 - Input past end of file\r\n"
+            "03-05-2026 - 14:07:09 - PK - Client - GetFA - 53 - File not found\r\n");
+  EXPECT_FALSE(r.lastFileWriteFailed);
+
+  // Without a league folder the line cannot be filed, but the user is still told.
+  ErrorReporter early;
+  early.showMessage = [&](const std::string& m) { shown = m; };
+  early.endProgram = [&] { ++ended; };
+  shown.clear();
+  early.Report("MDIForm_Unload", 5, "Invalid procedure call");
+  EXPECT_TRUE(early.lastFileWriteFailed);
+  EXPECT_NE(shown.find("#5, Invalid procedure call"), std::string::npos);
+  EXPECT_EQ(ended, 3);
+  fs::remove_all(dir);
+}
