@@ -1,0 +1,47 @@
+// Loading a large league the way the league windows do: version and name,
+// teams, and the draftee pool with the free agents appended.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "FBPro.h"
+#include "Sample.h"
+
+namespace {
+
+const std::string& LargeLeague() {
+  static const std::string leaguePath = [] {
+    std::string pattern = (std::filesystem::temp_directory_path() / "pkleague-bench-XXXXXX").string();
+    std::string dir = ::mkdtemp(pattern.data());
+    pm::fbpro::SampleOptions opt;
+    opt.teams = 32;
+    opt.college = 5000;
+    opt.freeAgents = 5000;
+    opt.version = 98;
+    std::string path = pm::fbpro::WriteSampleLeague(dir, opt);
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(std::filesystem::path(LargeLeague()).parent_path(), ec);
+    });
+    return path;
+  }();
+  return leaguePath;
+}
+
+void BM_LoadLeague(benchmark::State& state) {
+  const std::string& lp = LargeLeague();
+  for (auto _ : state) {
+    pm::fbpro::VersionInfo v = pm::fbpro::GetVersion(lp);
+    pm::fbpro::TeamList teams = pm::fbpro::GetTeams(lp);
+    pm::fbpro::DrafteePool pool = pm::fbpro::LoadPool(lp, v.version, true);
+    benchmark::DoNotOptimize(teams);
+    benchmark::DoNotOptimize(pool);
+    if (pool.Count() != 10000) state.SkipWithError("pool size wrong");
+  }
+}
+BENCHMARK(BM_LoadLeague)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+
+}  // namespace
+
+BENCHMARK_MAIN();
