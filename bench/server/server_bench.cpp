@@ -1,0 +1,186 @@
+// Benchmarks of the draft server: a whole 31-round draft of 32 scripted
+// clients on loopback, and the splitting and dispatching of 100,000 messages.
+//
+// The draft file goes to the folder in PM_BENCH_DIR when set (for example a
+// tmpfs), else to the system's temporary folder: every pick is synced to disk
+// before it is announced, so the disk's sync time is part of each pick.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DraftServer.h"
+#include "Protocol.h"
+#include "Sample.h"
+
+namespace fs = std::filesystem;
+using namespace pm;
+
+namespace {
+
+constexpr int kTeams = 32;
+constexpr int kRounds = 31;
+
+struct BenchClient {
+  QTcpSocket sock;
+  proto::FrameSplitter splitter{proto::Receiver::Client};
+  int zCount = 0;
+  int vCount = 0;
+};
+
+fs::path BenchDir() {
+  const char* env = std::getenv("PM_BENCH_DIR");
+  fs::path base = env && *env ? fs::path(env) : fs::temp_directory_path();
+  return base / ("pm-server-bench-" + std::to_string(::getpid()));
+}
+
+bool Pump(const std::function<bool()>& done, int timeoutMs = 10000) {
+  QElapsedTimer t;
+  t.start();
+  while (!done()) {
+    if (t.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+  }
+  return true;
+}
+
+void BM_WholeDraft(benchmark::State& state) {
+  fs::path dir = BenchDir();
+  fs::remove_all(dir);
+  fbpro::SampleOptions o;
+  o.name = "Bench League";
+  o.teams = kTeams;
+  o.college = 1100;
+  o.freeAgents = 0;
+  std::string leagueFile = fbpro::WriteSampleLeague(dir.string(), o) + ".LGE";
+
+  std::vector<double> latencies;
+  for (auto _ : state) {
+    state.PauseTiming();
+    fs::remove(dir / "Bench League-DRAFT.TXT");
+    ScriptedPrompter prompter;
+    auto server = std::make_unique<server::DraftServer>();
+    server->SetPrompter(&prompter);
+    server->SetPort(0);
+    if (!server->LoadLeague(leagueFile, false).Ok()) {
+      state.SkipWithError("league did not load");
+      return;
+    }
+    std::vector<int> pids;
+    for (int p = 1; p <= server->Pool().Count() && static_cast<int>(pids.size()) < kTeams * kRounds; ++p)
+      pids.push_back(server->Pool().draftees[p].player.pid);
+    std::vector<std::unique_ptr<BenchClient>> clients;
+    for (int t = 1; t <= kTeams; ++t) {
+      auto c = std::make_unique<BenchClient>();
+      BenchClient* cp = c.get();
+      QObject::connect(&cp->sock, &QTcpSocket::readyRead, [cp] {
+        QByteArray b = cp->sock.readAll();
+        auto v = cp->splitter.Feed(std::string_view(b.constData(), static_cast<std::size_t>(b.size())), 0);
+        auto w = cp->splitter.Poll(0);
+        v.insert(v.end(), w.begin(), w.end());
+        for (auto& m : v) {
+          cp->zCount += m.code == 'Z';
+          cp->vCount += m.code == 'V';
+        }
+      });
+      cp->sock.connectToHost(QHostAddress::LocalHost, server->Port());
+      clients.push_back(std::move(c));
+    }
+    Pump([&] { return server->OpenConnections() == kTeams; });
+    for (int t = 1; t <= kTeams; ++t) {
+      std::string login = proto::Login(t, "3.03", server->DrafteeCount(), server->LeagueName());
+      clients[t - 1]->sock.write(login.data(), login.size());
+    }
+    Pump([&] { return static_cast<int>(server->SignedOnNames().size()) == kTeams; });
+    QCoreApplication::processEvents();
+    state.ResumeTiming();
+
+    int picks = kTeams * kRounds;
+    for (int i = 0; i < picks; ++i) {
+      int team = i % kTeams + 1;
+      server->PutOnClock(server->Team(team).name, "60", server->Text1(), server->Text2());
+      auto start = std::chrono::steady_clock::now();
+      std::string d = proto::Draft(team, std::to_string(pids[i]), "Some Player", "WR");
+      clients[team - 1]->sock.write(d.data(), d.size());
+      bool ok = Pump([&] {
+        for (auto& c : clients)
+          if (c->zCount <= i) return false;
+        return true;
+      });
+      if (!ok) {
+        state.SkipWithError("a Z did not arrive");
+        return;
+      }
+      latencies.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    state.PauseTiming();
+    if (server->PickCount() != picks) state.SkipWithError("picks missing");
+    clients.clear();
+    server.reset();
+    state.ResumeTiming();
+  }
+  std::sort(latencies.begin(), latencies.end());
+  if (!latencies.empty()) {
+    state.counters["pick_ms_p50"] = latencies[latencies.size() / 2];
+    state.counters["pick_ms_p99"] = latencies[latencies.size() * 99 / 100];
+    state.counters["picks"] = static_cast<double>(latencies.size());
+  }
+  fs::remove_all(dir);
+}
+BENCHMARK(BM_WholeDraft)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// 100,000 client messages of every kind, cut into 1400-byte reads, split
+// and dispatched on their code.
+void BM_Split100k(benchmark::State& state) {
+  std::vector<std::string> kinds = {
+      proto::Draft(5, "1234", "John Smith", "QB"), proto::Chat(5, "good pick, well done"),
+      proto::PickRequest(5, 17), proto::PrivateLine(5, 0, "psst"), proto::TimeUp(5),
+      proto::Login(5, "3.03", 450, "Big League")};
+  std::string stream;
+  for (int i = 0; i < 100000; ++i) stream += kinds[i % kinds.size()];
+  for (auto _ : state) {
+    proto::FrameSplitter s(proto::Receiver::Server);
+    long long sum = 0;
+    std::size_t n = 0;
+    auto dispatch = [&](const std::vector<proto::Message>& v) {
+      for (const auto& m : v) {
+        ++n;
+        switch (m.code) {
+          case 'D': sum += m.f2 + static_cast<long long>(m.f4.size()); break;
+          case 'C': sum += m.f4.size(); break;
+          case 'V': sum += m.f2; break;
+          case 'P': sum += m.f3; break;
+          default: sum += 1; break;
+        }
+      }
+    };
+    for (std::size_t at = 0; at < stream.size(); at += 1400)
+      dispatch(s.Feed(std::string_view(stream).substr(at, 1400), 0));
+    dispatch(s.Poll(0));
+    if (n != 100000) state.SkipWithError("message count");
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(BM_Split100k)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

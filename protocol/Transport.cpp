@@ -1,0 +1,193 @@
+#include "Transport.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <chrono>
+
+namespace pm::proto {
+
+int64_t SteadyMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// ------------------------------------------------------------ MessageSocket
+
+MessageSocket::MessageSocket(Receiver side, QObject* parent)
+    : QObject(parent), side_(side), splitter_(side) {
+  pollTimer_.setSingleShot(true);
+  connect(&pollTimer_, &QTimer::timeout, this, &MessageSocket::OnPoll);
+}
+
+MessageSocket::~MessageSocket() { Detach(); }
+
+void MessageSocket::Attach(QTcpSocket* socket) {
+  Detach();
+  ++generation_;
+  splitter_ = FrameSplitter(side_);
+  socket_ = socket;
+  if (!socket_) return;
+  socket_->setParent(this);
+  socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+  connect(socket_, &QTcpSocket::readyRead, this, &MessageSocket::OnReadyRead);
+  connect(socket_, &QTcpSocket::connected, this, [this] {
+    if (onConnected) onConnected();
+  });
+  connect(socket_, &QTcpSocket::disconnected, this, [this, gen = generation_] {
+    if (gen != generation_) return;
+    // Bytes that came with the close are still handled, then the rest kept.
+    OnReadyRead();
+    if (gen != generation_) return;
+    Deliver(splitter_.Flush());
+    if (gen != generation_) return;
+    pollTimer_.stop();
+    if (onDisconnected) onDisconnected();
+  });
+  connect(socket_, &QTcpSocket::errorOccurred, this, [this, gen = generation_](QAbstractSocket::SocketError) {
+    if (gen != generation_ || !socket_) return;
+    // A failed connect attempt; an established connection that breaks
+    // reports through disconnected.
+    if (socket_->state() != QAbstractSocket::ConnectedState && onError &&
+        socket_->error() != QAbstractSocket::RemoteHostClosedError)
+      onError(socket_->errorString());
+  });
+}
+
+void MessageSocket::Detach() {
+  pollTimer_.stop();
+  if (!socket_) return;
+  QTcpSocket* s = socket_;
+  socket_ = nullptr;
+  ++generation_;
+  s->disconnect(this);
+  s->abort();
+  s->deleteLater();
+}
+
+void MessageSocket::Adopt(QTcpSocket* socket) {
+  Attach(socket);
+  if (socket_ && socket_->bytesAvailable() > 0) OnReadyRead();
+}
+
+bool MessageSocket::ConnectTo(const QString& host, quint16 port) {
+  if (host.trimmed().isEmpty()) return false;
+  Attach(new QTcpSocket());
+  socket_->connectToHost(host.trimmed(), port);
+  return true;
+}
+
+bool MessageSocket::IsConnected() const {
+  return socket_ && socket_->state() == QAbstractSocket::ConnectedState;
+}
+
+bool MessageSocket::Send(std::string_view text) {
+  if (!IsConnected()) return false;
+  return socket_->write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+}
+
+void MessageSocket::Close() {
+  pollTimer_.stop();
+  if (!socket_) return;
+  QTcpSocket* s = socket_;
+  socket_ = nullptr;
+  ++generation_;
+  s->disconnect(this);
+  s->flush();
+  s->disconnectFromHost();
+  // The socket deletes itself once its last bytes are written (or at once
+  // when it is no longer connected).
+  if (s->state() == QAbstractSocket::UnconnectedState) {
+    s->deleteLater();
+  } else {
+    connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+  }
+}
+
+void MessageSocket::Deliver(const std::vector<Message>& messages) {
+  uint64_t gen = generation_;
+  for (const Message& m : messages) {
+    if (gen != generation_) return;  // closed or reused by a handler
+    if (onMessage) onMessage(m);
+  }
+}
+
+void MessageSocket::ArmPoll() {
+  if (!splitter_.HasPending()) {
+    pollTimer_.stop();
+    return;
+  }
+  if (splitter_.PendingComplete()) {
+    pollTimer_.start(0);
+  } else {
+    int64_t wait = splitter_.PendingDeadline() - clock();
+    pollTimer_.start(static_cast<int>(std::max<int64_t>(0, wait)));
+  }
+}
+
+void MessageSocket::OnReadyRead() {
+  if (!socket_) return;
+  uint64_t gen = generation_;
+  QByteArray bytes = socket_->readAll();
+  if (!bytes.isEmpty()) Deliver(splitter_.Feed(std::string_view(bytes.constData(), bytes.size()), clock()));
+  if (gen == generation_) ArmPoll();
+}
+
+void MessageSocket::OnPoll() {
+  uint64_t gen = generation_;
+  Deliver(splitter_.Poll(clock()));
+  if (gen == generation_) ArmPoll();
+}
+
+// ---------------------------------------------------------- MessageListener
+
+MessageListener::MessageListener(QObject* parent) : QObject(parent), server_(new QTcpServer(this)) {
+  connect(server_, &QTcpServer::newConnection, this, [this] {
+    while (QTcpSocket* s = server_->nextPendingConnection()) {
+      if (onAccept) {
+        s->setParent(nullptr);
+        onAccept(s);
+      } else {
+        s->abort();
+        s->deleteLater();
+      }
+    }
+  });
+}
+
+MessageListener::~MessageListener() = default;
+
+bool MessageListener::Listen(quint16 port, QString* reason, const QHostAddress& address) {
+  server_->setMaxPendingConnections(64);
+  if (server_->listen(address, port)) return true;
+  if (reason) {
+    QString why = server_->errorString();
+    QString what;
+    switch (server_->serverError()) {
+      case QAbstractSocket::AddressInUseError:
+        what = QStringLiteral("Another program is already using port %1. Close it (or stop its service) and "
+                              "start the server again.")
+                   .arg(port);
+        break;
+      case QAbstractSocket::SocketAccessError:
+        what = QStringLiteral("This system does not allow this program to open port %1 (ports below 1024 "
+                              "need administrator rights). Run the server with the rights to open the port, "
+                              "or allow it to bind low ports, and start it again.")
+                   .arg(port);
+        break;
+      default:
+        what = QStringLiteral("Check the network settings of this computer and start the server again.");
+        break;
+    }
+    *reason = QStringLiteral("The server could not listen on port %1: %2.\r\n\r\n%3").arg(port).arg(why, what);
+  }
+  return false;
+}
+
+bool MessageListener::IsListening() const { return server_->isListening(); }
+
+quint16 MessageListener::Port() const { return server_->serverPort(); }
+
+void MessageListener::Close() { server_->close(); }
+
+}  // namespace pm::proto

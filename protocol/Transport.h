@@ -1,0 +1,99 @@
+// A thin message transport over QTcpServer / QTcpSocket, used by both
+// programs. Bytes go out exactly as given (Latin-1, nothing added); bytes that
+// come in are cut into messages by a FrameSplitter and handed to a callback,
+// one message at a time, in arrival order, on the program's event loop.
+#pragma once
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "Protocol.h"
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace pm::proto {
+
+// Milliseconds of a steady clock; the default clock of the transport.
+int64_t SteadyMs();
+
+// One connection: a client's socket, or one element of the server's array.
+class MessageSocket : public QObject {
+  Q_OBJECT
+ public:
+  explicit MessageSocket(Receiver side, QObject* parent = nullptr);
+  ~MessageSocket() override;
+
+  // Takes over an accepted socket (the element is reused: any earlier socket
+  // is closed and dropped, the splitter starts afresh).
+  void Adopt(QTcpSocket* socket);
+  // Client: starts connecting; onConnected or onError follows. Returns false
+  // when the request could not even be made (empty host).
+  bool ConnectTo(const QString& host, quint16 port);
+
+  bool IsConnected() const;
+  // Writes the text as it is. Returns false when there is no connection.
+  bool Send(std::string_view text);
+  // Closes the connection (pending outgoing bytes are still written). No
+  // onDisconnected follows a Close.
+  void Close();
+
+  QTcpSocket* socket() const { return socket_; }
+  const FrameSplitter& splitter() const { return splitter_; }
+
+  // Called for every message received. The handler may Close() the socket;
+  // messages after that are dropped.
+  std::function<void(const Message&)> onMessage;
+  // The connection was established (ConnectTo).
+  std::function<void()> onConnected;
+  // The peer closed the connection or it was lost (not after Close()).
+  std::function<void()> onDisconnected;
+  // A connect attempt failed; the text is Qt's reason.
+  std::function<void(const QString&)> onError;
+  // The clock for the splitter's hold time (ms); tests inject one.
+  std::function<int64_t()> clock = SteadyMs;
+
+ private:
+  void Attach(QTcpSocket* socket);
+  void Detach();
+  void OnReadyRead();
+  void OnPoll();
+  void Deliver(const std::vector<Message>& messages);
+  void ArmPoll();
+
+  Receiver side_;
+  QTcpSocket* socket_ = nullptr;
+  FrameSplitter splitter_;
+  QTimer pollTimer_;
+  uint64_t generation_ = 0;
+};
+
+// The server's listening socket.
+class MessageListener : public QObject {
+  Q_OBJECT
+ public:
+  explicit MessageListener(QObject* parent = nullptr);
+  ~MessageListener() override;
+
+  // Starts listening on `port` (0 picks a free port). On failure returns
+  // false and sets `reason` to a sentence saying why and what to do.
+  bool Listen(quint16 port, QString* reason, const QHostAddress& address = QHostAddress::Any);
+  bool IsListening() const;
+  quint16 Port() const;
+  void Close();
+
+  // A connection was accepted; the callee owns the socket.
+  std::function<void(QTcpSocket*)> onAccept;
+
+ private:
+  QTcpServer* server_;
+};
+
+}  // namespace pm::proto

@@ -1,0 +1,639 @@
+// The draft server's engine against scripted clients on loopback.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Common.h"
+#include "DraftServer.h"
+#include "Files.h"
+#include "Protocol.h"
+#include "Sample.h"
+
+namespace fs = std::filesystem;
+using namespace pm;
+using namespace pm::server;
+using proto::Message;
+
+namespace {
+
+// Runs the event loop until `done` or a short timeout (socket events only).
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 3000) {
+  QElapsedTimer t;
+  t.start();
+  QTimer wake;
+  wake.start(5);
+  while (!done()) {
+    if (t.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  }
+  return true;
+}
+
+// A scripted client: a raw socket and the messages it received.
+class Client {
+ public:
+  explicit Client(quint16 port) {
+    QObject::connect(&sock_, &QTcpSocket::readyRead, [this] {
+      QByteArray b = sock_.readAll();
+      auto v = splitter_.Feed(std::string_view(b.constData(), b.size()), 0);
+      auto w = splitter_.Poll(0);
+      v.insert(v.end(), w.begin(), w.end());
+      for (auto& m : v) {
+        if (onMessage) onMessage(m);
+        got.push_back(m);
+      }
+    });
+    sock_.connectToHost(QHostAddress::LocalHost, port);
+    connected = WaitFor([this] { return sock_.state() == QAbstractSocket::ConnectedState; });
+  }
+  void Send(const std::string& s) {
+    sock_.write(s.data(), static_cast<qint64>(s.size()));
+    sock_.flush();
+  }
+  // Sends a chat line and waits for its relay: everything sent to this
+  // client before has then arrived.
+  bool Sync(int team) {
+    std::string tag = "sync" + std::to_string(++syncs_);
+    Send(proto::Chat(team, tag));
+    return WaitFor([&] { return Has("C|" + std::to_string(team) + "|0|" + tag); });
+  }
+  bool Has(const std::string& raw) const {
+    for (auto& m : got)
+      if (m.raw == raw) return true;
+    return false;
+  }
+  int Count(char code) const {
+    int n = 0;
+    for (auto& m : got) n += m.code == code;
+    return n;
+  }
+  std::vector<std::string> Codes(char code) const {
+    std::vector<std::string> out;
+    for (auto& m : got)
+      if (m.code == code) out.push_back(m.raw);
+    return out;
+  }
+  bool WaitHas(const std::string& raw) { return WaitFor([&] { return Has(raw); }); }
+  void Close() { sock_.disconnectFromHost(); }
+  bool Closed() const { return sock_.state() == QAbstractSocket::UnconnectedState; }
+
+  std::vector<Message> got;
+  std::function<void(const Message&)> onMessage;
+  bool connected = false;
+
+ private:
+  QTcpSocket sock_;
+  proto::FrameSplitter splitter_{proto::Receiver::Client};
+  int syncs_ = 0;
+};
+
+class ServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("pm-engine-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fbpro::SampleOptions o;
+    o.name = "Test League";
+    o.teams = 12;
+    o.college = 120;
+    o.freeAgents = 40;
+    leaguePath_ = fbpro::WriteSampleLeague(dir_.string(), o);
+    leagueFile_ = leaguePath_ + ".LGE";
+    draftFile_ = (dir_ / "Test League-DRAFT.TXT").string();
+    server_ = std::make_unique<DraftServer>();
+    server_->SetPrompter(&prompter_);
+    server_->SetPort(0);
+    server_->Reporter().showMessage = [](const std::string&) {};
+    server_->Reporter().endProgram = [] {};
+    QObject::connect(server_.get(), &DraftServer::pubChatAdded,
+                     [this](const QString& l) { chat_.push_back(l.toLatin1().toStdString()); });
+  }
+  void TearDown() override {
+    clients_.clear();
+    server_.reset();
+    fs::remove_all(dir_);
+  }
+
+  void WriteDraftFile(const std::string& text) {
+    std::ofstream f(draftFile_, std::ios::binary);
+    f << text;
+  }
+  std::string DraftFileText() { return ReadWholeFile(draftFile_).value_or("<missing>"); }
+
+  LoadResult Load(bool fa = false) { return server_->LoadLeague(leagueFile_, fa); }
+
+  Client& Connect() {
+    clients_.push_back(std::make_unique<Client>(server_->Port()));
+    EXPECT_TRUE(clients_.back()->connected);
+    return *clients_.back();
+  }
+  std::string LoginText(int team, const std::string& version = "3.03") {
+    return proto::Login(team, version, server_->DrafteeCount(), server_->LeagueName());
+  }
+  Client& SignOn(int team) {
+    Client& c = Connect();
+    c.Send(LoginText(team));
+    EXPECT_TRUE(WaitFor([&] { return server_->Team(team).signedOn; }));
+    return c;
+  }
+  std::string Name(int t) { return server_->Team(t).name; }
+  bool ChatHas(const std::string& line) {
+    for (auto& l : chat_)
+      if (l == line) return true;
+    return false;
+  }
+
+  fs::path dir_;
+  std::string leaguePath_, leagueFile_, draftFile_;
+  ScriptedPrompter prompter_;
+  std::unique_ptr<DraftServer> server_;
+  std::vector<std::unique_ptr<Client>> clients_;
+  std::vector<std::string> chat_;
+};
+
+std::string Rec(int pid, const std::string& team, const std::string& player, const std::string& pos,
+                const std::string& label) {
+  return std::to_string(pid) + "|" + team + "|" + player + "|" + pos + "|" + label;
+}
+
+}  // namespace
+
+TEST(EngineHelpers, DraftListFillAndLabels) {
+  std::string line = DraftListFill("1234|Bears|John Smith|QB|3-12");
+  EXPECT_EQ(line.size(), 60u);
+  EXPECT_EQ(line, "  3-12 John Smith               QB Bears               1234 ");
+  EXPECT_EQ(ReadSelectionLine(line).round, "3");
+  EXPECT_EQ(ReadSelectionLine(line).selection, "12");
+  EXPECT_EQ(DraftListFill("1|A very long team name indeed|A player with a long long name|QB|10-1").size(), 60u);
+  EXPECT_EQ(NextLabel("1-12", 12), "2-1");
+  EXPECT_EQ(NextLabel("1-0", 12), "1-1");
+  EXPECT_EQ(NextLabel("3-7", 12), "3-8");
+  fbpro::IdList rookies{3, 101, 102, 103}, fa{2, 102, 200};
+  EXPECT_TRUE(DrafteeDelete(rookies, fa, 102));
+  EXPECT_EQ(rookies, (fbpro::IdList{3, 101, 0, 103}));
+  EXPECT_EQ(fa, (fbpro::IdList{2, 102, 200}));
+  EXPECT_TRUE(DrafteeDelete(rookies, fa, 200));
+  EXPECT_EQ(fa[2], 0);
+  EXPECT_FALSE(DrafteeDelete(rookies, fa, 999));
+}
+
+TEST_F(ServerTest, LoadStartsListeningAndFreshDraft) {
+  QString caption;
+  QObject::connect(server_.get(), &DraftServer::captionChanged, [&](const QString& c) { caption = c; });
+  EXPECT_EQ(server_->Caption().toStdString(), "Pickmill - Server - 3.03 - Server Down");
+  LoadResult r = Load(true);
+  ASSERT_EQ(r.status, LoadResult::Status::Loaded);
+  EXPECT_TRUE(server_->Listening());
+  EXPECT_NE(server_->Port(), 0);
+  EXPECT_EQ(caption.toStdString(), "Pickmill - Server - Server Up.");
+  EXPECT_EQ(server_->TeamCount(), 12);
+  EXPECT_EQ(server_->DrafteeCount(), 160);
+  EXPECT_EQ(server_->RoundSel(), "1-1");
+  EXPECT_TRUE(prompter_.asked.empty());  // no draft file: no question
+  EXPECT_EQ(Load().status, LoadResult::Status::AlreadyLoaded);
+}
+
+TEST_F(ServerTest, LeagueMessages) {
+  // A league file whose version tag is not one of the game's.
+  fs::create_directories(dir_ / "bad");
+  {
+    std::ofstream f(dir_ / "bad" / "BAD.LGE", std::ios::binary);
+    f << "L04:" << std::string(19, '\0') << "Bad" << std::string(30, '\0');
+  }
+  LoadResult r = server_->LoadLeague((dir_ / "bad" / "BAD.LGE").string(), false);
+  EXPECT_EQ(r.status, LoadResult::Status::NotRecognised);
+  EXPECT_EQ(r.title, "ERROR");
+  EXPECT_EQ(r.message,
+            "Unable to determine version of the " + (dir_ / "bad" / "BAD").string() +
+                " league file. Select another league.");
+  EXPECT_FALSE(server_->Listening());
+  EXPECT_EQ(server_->Caption().toStdString(), kCaptionDown);
+}
+
+TEST_F(ServerTest, ListenFailureIsShownAndServerStaysDown) {
+  QTcpServer occupied;
+  ASSERT_TRUE(occupied.listen(QHostAddress::Any, 0));
+  server_->SetPort(occupied.serverPort());
+  LoadResult r = Load();
+  EXPECT_EQ(r.status, LoadResult::Status::ListenFailed);
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_NE(prompter_.asked[0].text.find("Another program is already using port"), std::string::npos);
+  EXPECT_EQ(server_->Caption().toStdString(), kCaptionDown);
+}
+
+TEST_F(ServerTest, ResumeOrClearTheDraftFile) {
+  std::string recs = Rec(101, "Team A", "Joe One", "QB", "1-11") + "\r\n\r\n   \r\n" +
+                     Rec(102, "Team B", "Joe Two", "HB", "1-12") + "\r\n";
+  WriteDraftFile(recs);
+  prompter_.answers = {PromptAnswer::No};
+  ASSERT_TRUE(Load().Ok());
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_EQ(prompter_.asked[0].text,
+            "There appears to be a draft in progress for the Test League.\r\n\r\nThere have been 2 players "
+            "drafted so far.\r\n\r\nYou can examine this draft list by opening file " +
+                draftFile_ +
+                " with your favorite text editor. \r\n\r\nDo you want to clear this file and start a new draft "
+                "for the Test League?");
+  EXPECT_EQ(prompter_.asked[0].icon, PromptIcon::Critical);
+  EXPECT_EQ(server_->PickCount(), 2);
+  EXPECT_EQ(server_->RoundSel(), "2-1");
+  EXPECT_EQ(DraftFileText(), recs);
+
+  // Yes clears: a second server over the same files.
+  server_.reset();
+  server_ = std::make_unique<DraftServer>();
+  server_->SetPrompter(&prompter_);
+  server_->SetPort(0);
+  prompter_.answers = {PromptAnswer::Yes};
+  ASSERT_TRUE(Load().Ok());
+  EXPECT_EQ(server_->PickCount(), 0);
+  EXPECT_EQ(server_->RoundSel(), "1-1");
+  EXPECT_EQ(DraftFileText(), "");
+}
+
+TEST_F(ServerTest, DraftFileOverThousandRecordsIsRefused) {
+  std::string text;
+  for (int i = 0; i < 1001; ++i) text += Rec(100 + i, "Team A", "P", "QB", "1-1") + "\r\n";
+  WriteDraftFile(text);
+  LoadResult r = Load();
+  EXPECT_EQ(r.status, LoadResult::Status::DraftFileRefused);
+  EXPECT_NE(r.message.find("holds 1001 picks"), std::string::npos);
+  EXPECT_FALSE(server_->Listening());
+  EXPECT_EQ(DraftFileText(), text);  // never cut
+}
+
+TEST_F(ServerTest, LoginRefusals) {
+  ASSERT_TRUE(Load().Ok());
+  Client& c = Connect();
+  int count = server_->DrafteeCount();
+  c.Send(proto::Login(1, "3.03", count, "Other League"));
+  ASSERT_TRUE(c.WaitHas("R|0|0|0"));
+  c.got.clear();
+  c.Send(proto::Login(1, "3.02", count, "Test League"));
+  ASSERT_TRUE(c.WaitHas("R|0|0|1"));
+  c.got.clear();
+  c.Send(proto::Login(1, "three", count, "Test League"));
+  ASSERT_TRUE(c.WaitHas("R|0|0|1"));
+  c.got.clear();
+  c.Send(proto::Login(1, "3.03", count + 1, "Test League"));
+  ASSERT_TRUE(c.WaitHas("R|0|0|2"));
+  c.got.clear();
+  c.Send(proto::Login(13, "3.03", count, "Test League"));  // outside the league
+  ASSERT_TRUE(c.WaitHas("R|0|0|2"));
+  c.got.clear();
+  c.Send(proto::Login(0, "3.03", count, "Test League"));
+  ASSERT_TRUE(c.WaitHas("R|0|0|2"));
+  for (int t = 1; t <= 12; ++t) EXPECT_FALSE(server_->Team(t).signedOn);
+
+  SignOn(1);
+  Client& again = Connect();
+  again.Send(LoginText(1, "3.10"));
+  ASSERT_TRUE(again.WaitHas("R|0|0|3"));
+  // A refused connection that closes changes nothing and announces nothing.
+  again.Close();
+  c.Close();
+  ASSERT_TRUE(WaitFor([&] { return server_->OpenConnections() == 1; }));
+  EXPECT_TRUE(server_->Team(1).signedOn);
+  EXPECT_TRUE(chat_.empty());
+}
+
+TEST_F(ServerTest, SignOnBroadcastsWhoElseAndLeaving) {
+  ASSERT_TRUE(Load().Ok());
+  std::vector<int> on, off;
+  QObject::connect(server_.get(), &DraftServer::teamSignedOn, [&](int t, const QString&) { on.push_back(t); });
+  QObject::connect(server_.get(), &DraftServer::teamSignedOff, [&](int t, const QString&) { off.push_back(t); });
+  Client& a = SignOn(3);
+  ASSERT_TRUE(a.Sync(3));
+  EXPECT_EQ(a.Count('W'), 0);  // alone: no W
+  EXPECT_EQ(a.Count('L'), 0);  // its own L does not reach it
+  Client& b = SignOn(5);
+  ASSERT_TRUE(a.WaitHas("L|5|0|"));
+  ASSERT_TRUE(b.Sync(5));
+  EXPECT_EQ(b.Codes('W'), std::vector<std::string>{"W|0|5|3"});
+  EXPECT_EQ(b.Count('L'), 0);
+  Client& c = SignOn(1);
+  ASSERT_TRUE(c.Sync(1));
+  EXPECT_EQ(c.Codes('W'), std::vector<std::string>{"W|0|1|3,5"});
+  EXPECT_EQ(on, (std::vector<int>{3, 5, 1}));
+  EXPECT_EQ(server_->TeamLines()[2], Name(3) + "*");
+
+  b.Close();
+  ASSERT_TRUE(a.WaitHas("X|5|0|"));
+  ASSERT_TRUE(c.WaitHas("X|5|0|"));
+  EXPECT_EQ(off, std::vector<int>{5});
+  EXPECT_TRUE(ChatHas("*** " + Name(5) + "*** has left the draft. ***"));
+  EXPECT_FALSE(server_->Team(5).signedOn);
+  // The team can sign on again through a new connection (a reused element).
+  Client& b2 = SignOn(5);
+  ASSERT_TRUE(b2.Sync(5));
+  EXPECT_EQ(b2.Codes('W'), std::vector<std::string>{"W|0|5|1,3"});
+}
+
+TEST_F(ServerTest, PicksAreOnDiskBeforeAnyClientHearsOfThem) {
+  ASSERT_TRUE(Load().Ok());
+  int rebuilds = 0;
+  QObject::connect(server_.get(), &DraftServer::drafteeListRebuild, [&] { ++rebuilds; });
+  server_->SetCurrentPosition(0);  // QB shown
+  Client& a = SignOn(1);
+  Client& b = SignOn(2);
+  int zSeenOnDisk = 0, zSeen = 0;
+  auto check = [&](const Message& m) {
+    if (m.code != 'Z') return;
+    ++zSeen;
+    std::string pid = proto::BodyField(m, 1);
+    if (DraftFileText().find(pid + "|") != std::string::npos) ++zSeenOnDisk;
+  };
+  a.onMessage = check;
+  b.onMessage = check;
+
+  ASSERT_EQ(server_->PutOnClock(Name(1) + "*", "60", "1", "1"), DraftServer::ClockResult::Started);
+  ASSERT_TRUE(b.WaitHas("N|0|1|60,1-1"));
+  a.Send(proto::Draft(1, "1234", "John Smith", "QB"));
+  ASSERT_TRUE(a.WaitHas("Z|1|0|1234,John Smith,QB,1-1"));
+  ASSERT_TRUE(b.WaitHas("Z|1|0|1234,John Smith,QB,1-1"));
+  EXPECT_EQ(zSeen, 2);
+  EXPECT_EQ(zSeenOnDisk, 2);
+  EXPECT_EQ(DraftFileText(), Rec(1234, Name(1), "John Smith", "QB", "1-1") + "\r\n");
+  EXPECT_EQ(server_->RoundSel(), "1-2");
+  EXPECT_TRUE(server_->TeamOnClock().empty());
+  EXPECT_FALSE(server_->ClockRunning());
+  EXPECT_EQ(rebuilds, 1);
+  EXPECT_TRUE(ChatHas(Name(1) + " has selected QB John Smith."));
+
+  // The same player again: G to all, with the sender's team, nothing stored.
+  b.Send(proto::Draft(2, "1234", "John Smith", "QB"));
+  ASSERT_TRUE(a.WaitHas("G|2|0|1234,John Smith,QB"));
+  ASSERT_TRUE(b.WaitHas("G|2|0|1234,John Smith,QB"));
+  EXPECT_TRUE(ChatHas("QB John Smith already selected."));
+  EXPECT_EQ(server_->PickCount(), 1);
+
+  // A pick of another position does not rebuild the shown list.
+  b.Send(proto::Draft(2, "1300", "Al Bo", "WR"));
+  ASSERT_TRUE(a.WaitHas("Z|2|0|1300,Al Bo,WR,1-2"));
+  EXPECT_EQ(rebuilds, 1);
+}
+
+TEST_F(ServerTest, LabelWrapsAfterTeamCount) {
+  ASSERT_TRUE(Load().Ok());
+  Client& a = SignOn(4);
+  ASSERT_EQ(server_->PutOnClock(Name(4), "60", "3", "12"), DraftServer::ClockResult::Started);
+  a.Send(proto::Draft(4, "500", "Zed Q", "K"));
+  ASSERT_TRUE(a.WaitHas("Z|4|0|500,Zed Q,K,3-12"));
+  EXPECT_EQ(server_->RoundSel(), "4-1");
+  EXPECT_EQ(server_->Text1(), "4");
+  EXPECT_EQ(server_->Text2(), "1");
+}
+
+TEST_F(ServerTest, ChatRelayAndPrivateLines) {
+  ASSERT_TRUE(Load().Ok());
+  int shown = 0;
+  QObject::connect(server_.get(), &DraftServer::showChatWindow, [&] { ++shown; });
+  Client& a = SignOn(1);
+  Client& b = SignOn(2);
+  a.Send(proto::Chat(1, "hello, all"));
+  ASSERT_TRUE(a.WaitHas("C|1|0|hello, all"));
+  ASSERT_TRUE(b.WaitHas("C|1|0|hello, all"));
+  EXPECT_TRUE(ChatHas(Name(1) + ": hello, all"));
+  a.Send(proto::PrivateLine(1, 2, "psst"));
+  ASSERT_TRUE(b.WaitHas("P|1|2|psst"));
+  a.Send(proto::PrivateLine(1, 0, "to you"));
+  ASSERT_TRUE(WaitFor([&] { return ChatHas("Private from " + Name(1) + ": to you"); }));
+  EXPECT_EQ(shown, 1);
+  a.Send(proto::PrivateLine(1, 9, "nobody there"));  // dropped
+  a.Send(proto::PrivateLine(1, 40, "outside"));      // dropped
+
+  EXPECT_TRUE(server_->CommishChat("All Members", "welcome|R|0|0|4"));
+  ASSERT_TRUE(a.WaitHas("C|0|0|welcome"));
+  ASSERT_TRUE(b.WaitHas("C|0|0|welcome"));
+  EXPECT_TRUE(ChatHas("Commish: welcome"));
+  EXPECT_TRUE(server_->CommishChat(Name(2), "just you"));
+  ASSERT_TRUE(b.WaitHas("P|0|2|just you"));
+  EXPECT_TRUE(ChatHas("Private to " + Name(2) + ": just you"));
+  EXPECT_FALSE(server_->CommishChat(Name(7), "not on"));
+  EXPECT_FALSE(server_->CommishChat("All Members", ""));
+  ASSERT_TRUE(a.Sync(1));
+  EXPECT_EQ(a.Count('P'), 0);
+  EXPECT_EQ(a.Count('R'), 0);
+}
+
+TEST_F(ServerTest, ClockWarningsAndTimeout) {
+  ASSERT_TRUE(Load().Ok());
+  Client& a = SignOn(6);
+  Client& b = SignOn(7);
+  ASSERT_EQ(server_->PutOnClock(Name(6), "75", "1", "6"), DraftServer::ClockResult::Started);
+  EXPECT_EQ(server_->TimeLeft(), "75");
+  // A second team cannot be put on the clock meanwhile.
+  EXPECT_EQ(server_->PutOnClock(Name(7), "75", "1", "6"), DraftServer::ClockResult::NotAllowed);
+  for (int i = 0; i < 74; ++i) server_->Tick();
+  EXPECT_EQ(server_->TimeLeft(), "1");
+  server_->Tick();
+  std::string timeout = "I|0|6|" + Name(6) + " failed to make a selection while on the clock.";
+  ASSERT_TRUE(b.WaitHas(timeout));
+  ASSERT_TRUE(a.WaitHas(timeout));
+  std::vector<std::string> warnings;
+  for (auto& m : b.got)
+    if (m.code == 'C') warnings.push_back(m.f4);
+  std::vector<std::string> want;
+  for (int s : {60, 45, 30, 15})
+    want.push_back("Time remaining for " + Name(6) + " to make a selection: " + std::to_string(s) + " seconds.");
+  EXPECT_EQ(warnings, want);
+  EXPECT_TRUE(ChatHas(Name(6) + " failed to make a selection while on the clock."));
+  EXPECT_TRUE(server_->TeamOnClock().empty());
+  EXPECT_EQ(server_->RoundSel(), "1-6");  // a timeout does not advance the pick
+  server_->Tick();                         // idle clock: nothing
+
+  // 60 seconds: no warning at 60; 10 seconds: none at all.
+  b.got.clear();
+  ASSERT_EQ(server_->PutOnClock(Name(7), "60", "1", "6"), DraftServer::ClockResult::Started);
+  for (int i = 0; i < 60; ++i) server_->Tick();
+  ASSERT_TRUE(b.WaitHas("I|0|7|" + Name(7) + " failed to make a selection while on the clock."));
+  EXPECT_EQ(b.Count('C'), 3);
+  EXPECT_EQ(server_->PutOnClock(Name(7), "0", "1", "6"), DraftServer::ClockResult::NotAllowed);
+  EXPECT_EQ(server_->PutOnClock(Name(7), "40000", "1", "6"), DraftServer::ClockResult::BadTime);
+  EXPECT_EQ(server_->PutOnClock(Name(7), "-5", "1", "6"), DraftServer::ClockResult::BadTime);
+}
+
+TEST_F(ServerTest, HaltCommishPickAndKick) {
+  ASSERT_TRUE(Load().Ok());
+  Client& a = SignOn(1);
+  ASSERT_EQ(server_->PutOnClock(Name(1), "60", "1", "1"), DraftServer::ClockResult::Started);
+  EXPECT_TRUE(server_->Halt());
+  ASSERT_TRUE(a.WaitHas("H|0|1"));
+  EXPECT_FALSE(server_->ClockRunning());
+  EXPECT_FALSE(server_->Halt());
+
+  // A team that is not connected: N all the same, the Commish picks.
+  EXPECT_EQ(server_->CommishPick("700", "Kim Lee", "DE"), DraftServer::PickResult::NotAllowed);
+  ASSERT_EQ(server_->PutOnClock(Name(3), "60", "1", "1"), DraftServer::ClockResult::MustSelect);
+  EXPECT_EQ(prompter_.asked.back().text, "You will have to select for " + Name(3) + ".");
+  EXPECT_EQ(prompter_.asked.back().title, "Information.");
+  ASSERT_TRUE(a.WaitHas("N|0|3|60,1-1"));
+  EXPECT_TRUE(server_->TimeLeft().empty());
+  prompter_.answers = {PromptAnswer::No};
+  EXPECT_EQ(server_->CommishPick("700", "Kim Lee", "DE"), DraftServer::PickResult::NotConfirmed);
+  EXPECT_EQ(prompter_.asked.back().title, "Draft Selection");
+  EXPECT_EQ(prompter_.asked.back().text, "Are you sure you want to select Kim Lee?");
+  EXPECT_EQ(prompter_.asked.back().defaultButton, PromptAnswer::No);
+  prompter_.answers = {PromptAnswer::Yes};
+  EXPECT_EQ(server_->CommishPick("700", "Kim Lee", "DE"), DraftServer::PickResult::Picked);
+  ASSERT_TRUE(a.WaitHas("Z|3|0|700,Kim Lee,DE,1-1"));
+  EXPECT_EQ(server_->RoundSel(), "1-2");
+  EXPECT_EQ(DraftFileText(), Rec(700, Name(3), "Kim Lee", "DE", "1-1") + "\r\n");
+
+  // A connected team on the clock picks for itself.
+  ASSERT_EQ(server_->PutOnClock(Name(1), "60", "1", "2"), DraftServer::ClockResult::Started);
+  prompter_.answers = {PromptAnswer::Yes};
+  EXPECT_EQ(server_->CommishPick("701", "Lee Kim", "DE"), DraftServer::PickResult::NotAllowed);
+
+  EXPECT_FALSE(server_->Kick(Name(5)));  // not connected: nothing sent
+  EXPECT_TRUE(server_->Kick(Name(1) + "*"));
+  ASSERT_TRUE(a.WaitHas("R|0|0|4"));
+}
+
+TEST_F(ServerTest, DeleteRewritesFileAndCatchUpSkipsTheBlank) {
+  std::string recs;
+  recs += Rec(101, "T", "P One", "QB", "1-1") + "\r\n";
+  recs += Rec(102, "T", "P Two", "QB", "1-2") + "\r\n";
+  recs += Rec(103, "T", "P Three", "QB", "1-3") + "\r\n";
+  recs += Rec(104, "T", "P Four", "QB", "1-4") + "\r\n";
+  WriteDraftFile(recs);
+  prompter_.answers = {PromptAnswer::No};
+  ASSERT_TRUE(Load().Ok());
+  Client& watcher = SignOn(9);
+  watcher.got.clear();
+
+  // Not while a team is on the clock.
+  ASSERT_EQ(server_->PutOnClock(Name(1), "60", "1", "5"), DraftServer::ClockResult::MustSelect);
+  EXPECT_EQ(server_->DeletePick("1", "2"), DraftServer::DeleteResult::NotAllowed);
+  EXPECT_TRUE(server_->Halt());
+
+  prompter_.answers = {PromptAnswer::Yes};
+  std::vector<std::string> lines = server_->SelectionLines();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(server_->DeletePickAtLine(lines[1]), DraftServer::DeleteResult::Deleted);
+  EXPECT_EQ(prompter_.asked.back().text, "Are you sure you want to delete pick at round 1-2?");
+  ASSERT_TRUE(watcher.WaitHas("Y|0|0|1-2"));
+  EXPECT_EQ(DraftFileText(), Rec(101, "T", "P One", "QB", "1-1") + "\r\n" +
+                                 Rec(103, "T", "P Three", "QB", "1-3") + "\r\n" +
+                                 Rec(104, "T", "P Four", "QB", "1-4") + "\r\n");
+  EXPECT_EQ(server_->PickCount(), 4);
+  EXPECT_TRUE(server_->PickList()[2].empty());
+  EXPECT_EQ(server_->SelectionLines().size(), 3u);
+  prompter_.answers = {PromptAnswer::Yes};
+  EXPECT_EQ(server_->DeletePick("7", "7"), DraftServer::DeleteResult::NotFound);
+
+  // Catch-up of a new client: each remaining pick once, in order.
+  Client& c = Connect();
+  int held = 0;
+  c.onMessage = [&](const Message& m) {
+    if (m.code == 'V') c.Send(proto::PickRequest(2, ++held + 1));
+  };
+  c.Send(LoginText(2));
+  ASSERT_TRUE(WaitFor([&] { return c.Count('V') >= 3; }));
+  ASSERT_TRUE(c.Sync(2));
+  EXPECT_EQ(c.Codes('V'), (std::vector<std::string>{"V|0|2|101,T,P One,QB,1-1", "V|0|2|103,T,P Three,QB,1-3",
+                                                    "V|0|2|104,T,P Four,QB,1-4"}));
+  // Requests for 0 or beyond the picks get no answer.
+  c.Send(proto::PickRequest(2, 0));
+  c.Send(proto::PickRequest(2, 99));
+  ASSERT_TRUE(c.Sync(2));
+  EXPECT_EQ(c.Count('V'), 3);
+}
+
+TEST_F(ServerTest, BadInputIsDropped) {
+  ASSERT_TRUE(Load().Ok());
+  Client& a = SignOn(1);
+  Client& b = SignOn(2);
+  Client& anon = Connect();  // never signs on
+  anon.Send(proto::Draft(1, "900", "X Y", "QB"));
+  anon.Send(proto::Chat(1, "spoof"));
+  anon.Send(proto::PrivateLine(1, 2, "spoof"));
+  anon.Send(proto::PickRequest(1, 1));
+  b.Send(proto::Draft(1, "901", "X Y", "QB"));   // speaks for team 1
+  b.Send(proto::Chat(1, "spoof"));
+  b.Send("D|65538|0|902,X Y,QB");                // 16-bit overflow of field 2 (reads as 2)
+  b.Send("C|2|70000|overflow");
+  b.Send(proto::Draft(2, "abc", "No Id", "QB"));  // not a player id
+  b.Send("Q|2|0|unknown code");
+  b.Send(proto::Login(1, "3.03", server_->DrafteeCount(), "Test League"));  // b is signed on already
+  ASSERT_TRUE(b.Sync(2));
+  ASSERT_TRUE(a.Sync(1));
+  EXPECT_EQ(server_->PickCount(), 0);
+  EXPECT_EQ(a.Count('Z') + a.Count('G'), 0);
+  EXPECT_FALSE(a.Has("C|1|0|spoof"));
+  EXPECT_FALSE(b.Has("P|1|2|spoof"));
+  EXPECT_FALSE(a.Has("C|2|0|overflow"));
+  EXPECT_EQ(anon.Count('V'), 0);
+  EXPECT_EQ(b.Count('R'), 0);
+  EXPECT_TRUE(server_->Team(2).signedOn);
+  // T changes nothing.
+  b.Send(proto::TimeUp(2));
+  ASSERT_TRUE(b.Sync(2));
+}
+
+TEST_F(ServerTest, ThirtyThirdConnectionIsClosed) {
+  ASSERT_TRUE(Load().Ok());
+  for (int i = 0; i < 32; ++i) Connect();
+  ASSERT_TRUE(WaitFor([&] { return server_->OpenConnections() == 32; }));
+  clients_.push_back(std::make_unique<Client>(server_->Port()));
+  Client& extra = *clients_.back();
+  ASSERT_TRUE(WaitFor([&] { return extra.Closed(); }));
+  EXPECT_EQ(server_->OpenConnections(), 32);
+  // An element freed by a close is reused.
+  clients_[0]->Close();
+  ASSERT_TRUE(WaitFor([&] { return server_->OpenConnections() == 31; }));
+  Client& again = SignOn(1);
+  ASSERT_TRUE(again.Sync(1));
+  EXPECT_GE(server_->Team(1).socket, 1);
+  EXPECT_LE(server_->Team(1).socket, 32);
+}
+
+TEST_F(ServerTest, PickBeyondTheThousandthIsNotStored) {
+  std::string text;
+  for (int i = 0; i < 1000; ++i) text += Rec(100 + i, "T", "P", "QB", "1-1") + "\r\n";
+  WriteDraftFile(text);
+  prompter_.answers = {PromptAnswer::No};
+  ASSERT_TRUE(Load().Ok());
+  EXPECT_EQ(server_->PickCount(), 1000);
+  Client& a = SignOn(1);
+  a.onMessage = [&](const Message&) {};  // no catch-up requests
+  a.Send(proto::Draft(1, "5000", "Late Pick", "QB"));
+  ASSERT_TRUE(WaitFor([&] { return a.Count('P') == 1; }));
+  EXPECT_NE(a.Codes('P')[0].find("was not recorded"), std::string::npos);
+  EXPECT_EQ(a.Count('Z'), 0);
+  EXPECT_EQ(server_->PickCount(), 1000);
+  EXPECT_EQ(DraftFileText(), text);
+  EXPECT_TRUE(server_->Listening());
+}
+
+TEST_F(ServerTest, WriteFailureIsReportedAndNothingAnnounced) {
+  ASSERT_TRUE(Load().Ok());
+  Client& a = SignOn(1);
+  fs::remove(draftFile_);
+  fs::create_directory(draftFile_);  // the draft file cannot be opened now
+  a.Send(proto::Draft(1, "1234", "John Smith", "QB"));
+  ASSERT_TRUE(WaitFor([&] { return server_->Reporter().reports == 1; }));
+  ASSERT_TRUE(a.Sync(1));
+  EXPECT_EQ(a.Count('Z'), 0);
+  EXPECT_EQ(server_->PickCount(), 0);
+  fs::remove(draftFile_);
+}
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
