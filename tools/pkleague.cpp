@@ -19,6 +19,7 @@
 #include "Common.h"
 #include "FBPro.h"
 #include "Files.h"
+#include "MergeCommand.h"
 #include "Sample.h"
 
 namespace fb = pm::fbpro;
@@ -302,6 +303,7 @@ int main(int argc, char** argv) {
   std::map<std::string, std::function<int(int, char**)>> commands = {
       {"show", RunShow},
       {"sample", RunSample},
+      {"merge", pm::merge::RunMergeCommand},
   };
   if (argc < 2) return Usage("");
   auto it = commands.find(argv[1]);

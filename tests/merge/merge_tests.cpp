@@ -1,0 +1,640 @@
+// The merge of drafted players into the league files: the roster procedures
+// on in-memory rosters, and whole merges on sample leagues read back through
+// the league-file module.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "Common.h"
+#include "ErrorReport.h"
+#include "FBPro.h"
+#include "Files.h"
+#include "Merge.h"
+#include "MergeCommand.h"
+#include "Sample.h"
+
+namespace fs = std::filesystem;
+using namespace pm;
+using namespace pm::merge;
+using fbpro::RosterEntry;
+
+namespace {
+
+RosterEntry E(int pid, int jersey, int genpos) { return RosterEntry{pid, jersey, 0, genpos}; }
+
+Jerseys JerseysOf(const TeamRoster& r) {
+  Jerseys j{};
+  for (const auto& g : r.groups)
+    for (const auto& e : g)
+      if (!e.Empty() && e.jersey <= 100) j[e.jersey] = e.pid;
+  return j;
+}
+
+// ---------------------------------------------------------------------------
+// Status line and bar.
+
+TEST(MergeProgress, StatusIsCentredWithHalvesToEven) {
+  // 14 characters: 18 / 2 = 9 blanks.
+  EXPECT_EQ(CentreStatus("Merge Complete"), std::string(9, ' ') + "Merge Complete");
+  // 21 characters: 5.5 -> 6; 19: 6.5 -> 6; 17: 7.5 -> 8; 23: 4.5 -> 4.
+  EXPECT_EQ(CentreStatus("Building team data..."), std::string(6, ' ') + "Building team data...");
+  EXPECT_EQ(CentreStatus("Updating rosters..."), std::string(6, ' ') + "Updating rosters...");
+  EXPECT_EQ(CentreStatus(std::string(17, 'x')), std::string(8, ' ') + std::string(17, 'x'));
+  EXPECT_EQ(CentreStatus(std::string(23, 'x')), std::string(4, ' ') + std::string(23, 'x'));
+  // Only the first 32 characters count, trimmed afterwards.
+  EXPECT_EQ(CentreStatus("Updating rosters - Springfield Isotopes"), "Updating rosters - Springfield I");
+  EXPECT_EQ(CentreStatus("  Done  "), std::string(14, ' ') + "Done");
+}
+
+TEST(MergeProgress, BarSetsClearsAndAdvancesByWholeSteps) {
+  std::vector<std::pair<std::string, int>> seen;
+  Progress p([&](const std::string& t, int bar) { seen.emplace_back(t, bar); });
+  p.Update("a", 0, 0, 1);
+  EXPECT_EQ(p.Bar(), 100);
+  p.Update("a", 0, 0, 2);
+  EXPECT_EQ(p.Bar(), 0);
+  for (int i = 0; i < 3; ++i) p.Update("a", 100, 3, 0);
+  EXPECT_EQ(p.Bar(), 99);
+  p.Update("a", 100, 0, 0);  // no division by zero, no change
+  EXPECT_EQ(p.Bar(), 99);
+  p.Update("a", 100, 1, 0);
+  EXPECT_EQ(p.Bar(), 100);  // held at the top
+  EXPECT_EQ(seen.size(), 7u);
+}
+
+// ---------------------------------------------------------------------------
+// Picks grouped by team.
+
+TEST(MergePickTeams, GroupsByTeamAndCarriesGenposOfUnknownPositions) {
+  std::vector<std::string> picks = {"7",
+                                    "101|Lions|A B|XX|1-1",  // unknown first: no genpos
+                                    "102|Bears|C D|QB|1-2",
+                                    "",                      // deleted pick
+                                    "103|Lions|E F|WR|2-1",
+                                    "104|Lions|G H|??|2-2",  // keeps WR's 16
+                                    "abc|Bears|bad|K|3-1",   // not a player id
+                                    "105|Bears|I J|K|3-2",
+                                    "106|Ghost|beyond the count|P|9-9"};
+  std::vector<int> rejected;
+  std::vector<std::string> named;
+  auto teams = PickTeams(picks, &rejected, [&](const std::string& t) { named.push_back(t); });
+  ASSERT_EQ(teams.size(), 2u);
+  EXPECT_EQ(teams[0].Text(), "Lions|101;-1,103;16,104;16,");
+  EXPECT_EQ(teams[1].Text(), "Bears|102;0,105;13,");
+  EXPECT_EQ(teams[1].items[1].index, 7);
+  EXPECT_EQ(rejected, std::vector<int>{6});
+  EXPECT_EQ(named.size(), 6u);
+  EXPECT_EQ(PickCount({"12", "a"}), 1);
+  EXPECT_EQ(PickCount({" 1", "a"}), 1);
+  EXPECT_EQ(PickCount({}), 0);
+}
+
+TEST(MergeStage, ValuesPreselectionAndNames) {
+  EXPECT_EQ(StageValue(StageChoice::NoChange), 0);
+  EXPECT_EQ(StageValue(StageChoice::CollegeDraft), 1);
+  EXPECT_EQ(StageValue(StageChoice::Supplemental), 4);
+  EXPECT_EQ(StageValue(StageChoice::TrainingCamp), 7);
+  EXPECT_EQ(PreselectedStage(0), StageChoice::CollegeDraft);
+  for (int s : {1, 2, 3}) EXPECT_EQ(PreselectedStage(s), StageChoice::Supplemental);
+  for (int s : {4, 5, 6}) EXPECT_EQ(PreselectedStage(s), StageChoice::TrainingCamp);
+  for (int s : {7, 8, 255, -1}) EXPECT_EQ(PreselectedStage(s), StageChoice::NoChange);
+  StageChoice c;
+  EXPECT_TRUE(ParseStageChoice("training-camp", c));
+  EXPECT_EQ(c, StageChoice::TrainingCamp);
+  EXPECT_FALSE(ParseStageChoice("Training-Camp", c));
+}
+
+// ---------------------------------------------------------------------------
+// Placing players on in-memory rosters.
+
+TEST(MergePlace, QuarterbackTakesSlotTwoWithLowestFreeNumber) {
+  TeamRoster r;
+  r.groups[0][0] = E(200, 1, 0);
+  r.groups[0][2] = E(201, 2, 15);
+  r.groups[1].push_back(E(202, 4, 17));
+  Jerseys j = JerseysOf(r);
+  Placement p = PlacePlayer(r, j, MakeSlotRanges(), 500, 0);
+  EXPECT_TRUE(p.placed);
+  EXPECT_EQ(p.group, 0);
+  EXPECT_EQ(p.slot, 2);
+  EXPECT_EQ(p.jersey, 3);
+  EXPECT_EQ(r.groups[0][1].Text(), "500|3");
+  EXPECT_EQ(j[3], 500);
+  // The next quarterback finds the lineup full and goes to group 1 with 5.
+  p = PlacePlayer(r, j, MakeSlotRanges(), 501, 0);
+  EXPECT_EQ(p.group, 1);
+  EXPECT_EQ(p.slot, 2);
+  EXPECT_EQ(p.jersey, 5);
+}
+
+TEST(MergePlace, ReceiverFallsBackToElevenToNineteen) {
+  TeamRoster r;
+  for (int s = 6; s <= 10; ++s) r.groups[0][s - 1] = E(300 + s, 80 + s - 6, 16);
+  for (int k = 0; k < 5; ++k) r.groups[1].push_back(E(320 + k, 85 + k, 16));
+  r.groups[1].push_back(E(330, 11, 0));
+  Jerseys j = JerseysOf(r);
+  Placement p = PlacePlayer(r, j, MakeSlotRanges(), 600, 16);
+  EXPECT_EQ(p.group, 1);
+  EXPECT_EQ(p.slot, 7);
+  EXPECT_EQ(p.jersey, 12);
+}
+
+TEST(MergePlace, JerseyRangesAndExhaustion) {
+  Jerseys j{};
+  for (int n = 50; n <= 59; ++n) j[n] = 1000 + n;
+  EXPECT_EQ(JerseyProc(10, 700, j), 90);  // linebacker: second range
+  EXPECT_EQ(j[90], 700);
+  for (int n = 1; n <= 19; ++n) j[n] = 2000 + n;
+  EXPECT_EQ(JerseyProc(13, 701, j), 0);  // kicker: no free number
+  EXPECT_EQ(JerseyProc(kNoGenpos, 702, j), 0);
+  EXPECT_EQ(JerseyRange(j, 95, 120), 95);  // never beyond the table
+  j[100] = 5;
+  EXPECT_EQ(JerseyRange(j, 100, 140), 0);
+}
+
+TEST(MergePlace, FullTeamPlacesNobodyAndUnknownPositionGoesToReserves) {
+  TeamRoster r;
+  for (int s = 1; s <= 34; ++s) r.groups[0][s - 1] = E(100 + s, 0, 0);
+  Jerseys j = JerseysOf(r);
+  // An unknown general position has no lineup range: reserves, jersey 0.
+  Placement p = PlacePlayer(r, j, MakeSlotRanges(), 900, kNoGenpos);
+  EXPECT_TRUE(p.placed);
+  EXPECT_EQ(p.group, 1);
+  EXPECT_EQ(p.jersey, 0);
+  while (r.Count(1) < 12) r.groups[1].push_back(E(400 + r.Count(1), 0, 17));
+  for (int k = 0; k < 7; ++k) r.groups[2].push_back(E(450 + k, 0, 17));
+  p = PlacePlayer(r, j, MakeSlotRanges(), 901, 0);
+  EXPECT_FALSE(p.placed);
+  EXPECT_EQ(r.Count(1), 12);
+  EXPECT_EQ(r.Count(2), 7);
+}
+
+TEST(MergeRoster, RosterFixThenSortRefillsSlotOneWithFirstQuarterback) {
+  TeamRoster r;
+  r.groups[0][0] = E(210, 20, 15);  // a back in the quarterback slot
+  r.groups[0][1] = E(211, 7, 0);
+  r.groups[0][2] = E(212, 21, 15);
+  r.groups[0][3] = E(213, 22, 15);
+  r.groups[0][20] = E(214, 50, fbpro::RosterEntry{}.genpos);  // unknown genpos stays
+  r.groups[1] = {E(220, 60, 5), E(221, 3, 0), E(222, 61, 5)};  // genpos 5: no lineup range
+  r.groups[2] = {E(230, 4, 0)};
+  const SlotRanges x = MakeSlotRanges();
+  RosterFix(r, x);
+  EXPECT_TRUE(r.groups[0][0].Empty());
+  EXPECT_EQ(r.groups[1].back().pid, 210);
+  EXPECT_EQ(r.groups[0][20].pid, 214);
+  SortTeamRoster(r, x);
+  EXPECT_EQ(r.groups[0][0].pid, 221);  // first quarterback of group 1
+  EXPECT_EQ(r.groups[0][4].pid, 210);  // the back fills his own empty slot 5
+  std::vector<int> g1;
+  for (auto& e : r.groups[1]) g1.push_back(e.pid);
+  // Group 1 packed, then group 2's last entry moved up.
+  EXPECT_EQ(g1, (std::vector<int>{220, 222, 230}));
+  EXPECT_TRUE(r.groups[2].empty());
+}
+
+TEST(MergeRoster, RosterFixLeavesPlayerWhenReservesAreFull) {
+  TeamRoster r;
+  r.groups[0][33] = E(240, 9, 13);  // a kicker in the punter slot
+  for (int k = 0; k < 12; ++k) r.groups[1].push_back(E(300 + k, 0, 17));
+  for (int k = 0; k < 7; ++k) r.groups[2].push_back(E(400 + k, 0, 17));
+  RosterFix(r, MakeSlotRanges());
+  EXPECT_EQ(r.groups[0][33].pid, 240);
+}
+
+TEST(MergeRoster, TenPlusThreePacksToTwelvePlusOne) {
+  TeamRoster r;
+  for (int k = 0; k < 10; ++k) r.groups[1].push_back(E(500 + k, 0, 17));
+  r.groups[2] = {E(601, 0, 17), E(602, 0, 17), E(603, 0, 17)};
+  for (int s = 1; s <= 34; ++s) r.groups[0][s - 1] = E(700 + s, 0, 99);  // nothing to fill
+  SortTeamRoster(r, MakeSlotRanges());
+  ASSERT_EQ(r.Count(1), 12);
+  ASSERT_EQ(r.Count(2), 1);
+  EXPECT_EQ(r.groups[1][10].pid, 603);
+  EXPECT_EQ(r.groups[1][11].pid, 602);
+  EXPECT_EQ(r.groups[2][0].pid, 601);
+}
+
+TEST(MergeLists, DrafteeDeleteTakesCollegeListFirstAndKeepsCounts) {
+  IdList rookies{3, 101, 102, 101};
+  IdList fa{2, 102, 103};
+  EXPECT_TRUE(DrafteeDelete(rookies, fa, 102));
+  EXPECT_EQ(rookies, (IdList{3, 101, 0, 101}));
+  EXPECT_EQ(fa, (IdList{2, 102, 103}));
+  EXPECT_TRUE(DrafteeDelete(rookies, fa, 103));
+  EXPECT_EQ(fa, (IdList{2, 102, 0}));
+  EXPECT_TRUE(DrafteeDelete(rookies, fa, 101));
+  EXPECT_EQ(rookies, (IdList{3, 0, 0, 101}));
+  EXPECT_FALSE(DrafteeDelete(rookies, fa, 999));
+  // A count larger than the list is bounded.
+  IdList shortList{9, 104};
+  EXPECT_TRUE(ListHolds(shortList, 104));
+  EXPECT_FALSE(DrafteeDelete(shortList, fa, 105));
+}
+
+// ---------------------------------------------------------------------------
+// Whole merges on sample leagues.
+
+struct SampleLeague {
+  fs::path dir;
+  std::string leaguePath;
+  fbpro::VersionInfo version;
+  fbpro::TeamList teams;
+  std::string draftFile;
+
+  explicit SampleLeague(const std::string& testName, int teamCount = 6) {
+    dir = fs::temp_directory_path() / ("pkmerge-" + testName + "-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fbpro::SampleOptions o;
+    o.name = "Merge League";
+    o.teams = teamCount;
+    o.college = 120;
+    o.freeAgents = 60;
+    leaguePath = fbpro::WriteSampleLeague(dir.string(), o);
+    version = fbpro::GetVersion(leaguePath);
+    teams = fbpro::GetTeams(leaguePath);
+    draftFile = (dir / (version.name + "-DRAFT.TXT")).string();
+  }
+  ~SampleLeague() { fs::remove_all(dir); }
+
+  std::string File(const char* ext) const { return fbpro::LeagueFileName(leaguePath, ext); }
+  std::string Bytes(const char* ext) const { return ReadWholeFile(File(ext)).value_or("<missing>"); }
+
+  std::vector<std::string> TeamTable() const {
+    std::vector<std::string> t{""};
+    for (int i = 1; i <= teams.teamCount; ++i) t.push_back(teams.names[i]);
+    return t;
+  }
+
+  std::string Record(int pid, int team, const std::string& round) const {
+    fbpro::PlayerFile players(leaguePath, version.version, "test");
+    auto p = players.Read(pid);
+    return Num(pid) + "|" + teams.names[team] + "|" + p->fname + " " + p->lname + "|" +
+           fbpro::PositionCaption(p->position) + "|" + round;
+  }
+
+  MergeInput Input(const std::vector<std::string>& records, StageChoice stage) const {
+    MergeInput in;
+    in.leaguePath = leaguePath;
+    in.version = version.version;
+    in.leagueName = version.name;
+    in.draftFile = draftFile;
+    in.pickList.assign(1, Num(static_cast<long long>(records.size())));
+    in.pickList.insert(in.pickList.end(), records.begin(), records.end());
+    in.teamTable = TeamTable();
+    in.rookies = fbpro::ReadCollegeList(leaguePath);
+    in.faList = fbpro::ReadFAList(leaguePath);
+    in.stage = stage;
+    return in;
+  }
+
+  void WriteDraftFile(const std::vector<std::string>& records) const {
+    ASSERT_EQ(WriteFileAtomic(draftFile, DraftFileText(records)), "");
+  }
+
+  // Fills every lineup and reserve place of groups 0..2 of a team.
+  void FillTeam(int team) const {
+    auto read = fbpro::GetTeamRoster(leaguePath, team, version.version);
+    int filler = read.roster.groups[1].empty() ? 100 : read.roster.groups[1][0].pid;
+    for (auto& e : read.roster.groups[0])
+      if (e.Empty()) e = RosterEntry{filler, 0, -1, -1};
+    while (read.roster.Count(1) < 12) read.roster.groups[1].push_back(RosterEntry{filler, 0, -1, -1});
+    while (read.roster.Count(2) < 7) read.roster.groups[2].push_back(RosterEntry{filler, 0, -1, -1});
+    ASSERT_TRUE(fbpro::FileTeamRoster(leaguePath, team, read.roster));
+  }
+};
+
+std::tm FixedTime() {
+  std::tm t{};
+  t.tm_year = 2024 - 1900;
+  t.tm_mon = 2;
+  t.tm_mday = 5;
+  t.tm_hour = 14;
+  t.tm_min = 7;
+  t.tm_sec = 9;
+  return t;
+}
+
+int Occurrences(const TeamRoster& r, int pid) {
+  int n = 0;
+  for (const auto& g : r.groups)
+    for (const auto& e : g) n += e.pid == pid;
+  return n;
+}
+
+bool JerseyFits(int genpos, int jersey) {
+  if (jersey == 0) return true;
+  for (const Range& r : JerseyRanges(genpos))
+    if (jersey >= r.first && jersey <= r.last) return true;
+  return false;
+}
+
+int PositionOf(const SampleLeague& L, int pid) {
+  fbpro::PlayerFile players(L.leaguePath, L.version.version, "test");
+  return players.Read(pid)->position;
+}
+
+TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
+  SampleLeague L("whole");
+  // Team 1 is full: its picks stay. Team 4 gets no pick at all.
+  L.FillTeam(1);
+  const std::string lgeBefore = L.Bytes(".LGE");
+  const auto rookies = fbpro::ReadCollegeList(L.leaguePath);
+  const auto fa = fbpro::ReadFAList(L.leaguePath);
+
+  std::vector<std::string> records;
+  std::map<int, int> teamOf;  // placed candidates: pid -> team
+  int round = 1;
+  auto add = [&](int pid, int team) {
+    records.push_back(L.Record(pid, team, Num(round) + "-" + Num(team)));
+    teamOf[pid] = team;
+  };
+  // College draftees and free agents for teams 1, 2, 3, 5, 6.
+  std::vector<int> teamsPicking = {1, 2, 3, 5, 6};
+  std::size_t r = 1, f = 1;
+  for (; round <= 4; ++round) {
+    for (int t : teamsPicking) {
+      if (round == 4) add(fa[f++], t);
+      else add(rookies[r++], t);
+    }
+  }
+  records.push_back("");                                       // a deleted pick
+  records.push_back(Num(rookies[r]) + "|Nobody|X Y|QB|5-1");  // no such team
+  const int ghost = rookies[r++];
+  records.push_back(L.Record(rookies[2], 3, "5-2"));          // team 2's player again
+
+  // Team 2 has signed on: its entry carries socket and signed-on fields.
+  MergeInput in = L.Input(records, StageChoice::NoChange);
+  in.teamTable[2] += "|3|1";
+  MergeOptions opt;
+  opt.now = FixedTime;
+  std::vector<std::string> statuses;
+  opt.progress = [&](const std::string& t, int) { statuses.push_back(t); };
+  MergeResult res = RunMerge(in, opt);
+  ASSERT_TRUE(res.ok) << res.failure;
+  EXPECT_EQ(res.backupFolder.filename().string(), "Merge League-BACKUP-20240305-140709");
+  EXPECT_EQ(statuses.front(), CentreStatus("Building team data..."));
+  EXPECT_EQ(statuses.back(), CentreStatus("Merge Complete"));
+
+  const auto rookiesAfter = fbpro::ReadCollegeList(L.leaguePath);
+  const auto faAfter = fbpro::ReadFAList(L.leaguePath);
+  std::set<int> listed(rookiesAfter.begin() + 1, rookiesAfter.end());
+  listed.insert(faAfter.begin() + 1, faAfter.end());
+  const std::vector<std::string> draft = ReadDraftFile(L.draftFile);
+  std::set<std::string> kept(draft.begin() + 1, draft.end());
+  EXPECT_EQ(res.keptPickList, draft);
+
+  std::set<int> changedTeams;
+  int placed = 0;
+  for (const PickOutcome& o : res.outcomes) {
+    if (!o.placement.placed) {
+      EXPECT_TRUE(kept.count(o.record)) << o.record;
+      continue;
+    }
+    ++placed;
+    const int team = teamOf.at(o.pid);
+    changedTeams.insert(team);
+    EXPECT_NE(team, 1);
+    auto read = fbpro::GetTeamRoster(L.leaguePath, team, L.version.version);
+    EXPECT_EQ(Occurrences(read.roster, o.pid), 1) << o.record;
+    int genpos = fbpro::GenposOf(PositionOf(L, o.pid));
+    EXPECT_TRUE(JerseyFits(genpos, o.placement.jersey)) << o.record << " jersey " << o.placement.jersey;
+    EXPECT_FALSE(listed.count(o.pid));
+    EXPECT_FALSE(kept.count(o.record));
+  }
+  // Team 1's four picks stay, and so do the unknown team's pick and the
+  // repeated pick; a pick of another team stays only when his roster is full.
+  int keptFull = 0;
+  for (const PickOutcome& o : res.outcomes) {
+    if (o.placement.placed || o.reason != "roster full") continue;
+    ++keptFull;
+    auto read = fbpro::GetTeamRoster(L.leaguePath, teamOf.at(o.pid), L.version.version);
+    EXPECT_EQ(read.roster.Count(1), 12);
+    EXPECT_EQ(read.roster.Count(2), 7);
+  }
+  EXPECT_GE(keptFull, 4);
+  EXPECT_EQ(placed + keptFull, 20);
+  EXPECT_GE(placed, 12);
+  EXPECT_EQ(draft.size(), 1u + keptFull + 2u);
+  EXPECT_TRUE(kept.count(Num(ghost) + "|Nobody|X Y|QB|5-1"));
+  EXPECT_TRUE(listed.count(ghost));
+  EXPECT_EQ(res.outcomes.back().reason, "not in the college draftee or free agent list");
+  EXPECT_EQ(res.closingMessage, ClosingMessage(keptFull + 2, L.draftFile));
+  EXPECT_NE(res.closingMessage.find("These players still exist in file " + L.draftFile +
+                                    ".Cut lists will be needed"),
+            std::string::npos);
+
+  // Every byte outside the changed teams' blocks is as it was (no stage change).
+  const std::string lgeAfter = L.Bytes(".LGE");
+  ASSERT_EQ(lgeAfter.size(), lgeBefore.size());
+  std::vector<bool> mayChange(lgeAfter.size(), false);
+  for (int t : changedTeams) {
+    auto off = fbpro::FindRosterBlock(lgeAfter, t);
+    ASSERT_TRUE(off);
+    for (std::size_t i = 0; i < fbpro::kRosterBlockSize; ++i) mayChange[*off + i] = true;
+  }
+  for (std::size_t i = 0; i < lgeAfter.size(); ++i)
+    if (!mayChange[i]) {
+      ASSERT_EQ(lgeAfter[i], lgeBefore[i]) << "byte " << i;
+    }
+  EXPECT_EQ(fbpro::GetLeagueStage(L.leaguePath), 0);
+  // No change: the lists keep their other members in order.
+  std::vector<int> expectRookies;
+  for (std::size_t i = 1; i < rookies.size(); ++i)
+    if (!teamOf.count(rookies[i]) || !std::count_if(res.outcomes.begin(), res.outcomes.end(), [&](auto& o) {
+          return o.pid == rookies[i] && o.placement.placed;
+        }))
+      expectRookies.push_back(rookies[i]);
+  EXPECT_EQ(std::vector<int>(rookiesAfter.begin() + 1, rookiesAfter.end()), expectRookies);
+
+  // A second merge places nobody and keeps the same records.
+  MergeResult again = RunMerge(L.Input(std::vector<std::string>(draft.begin() + 1, draft.end()), StageChoice::NoChange), opt);
+  ASSERT_TRUE(again.ok);
+  EXPECT_EQ(again.keptPickList, draft);
+  EXPECT_EQ(again.backupFolder.filename().string(), "Merge League-BACKUP-20240305-140709-2");
+}
+
+TEST(MergeLeague, StageChoicesMoveListsAndWriteTheStageByte) {
+  struct Case {
+    StageChoice choice;
+    int byte;
+    bool intoCollege;  // free agents move to the college list
+  };
+  for (Case c : {Case{StageChoice::CollegeDraft, 1, true}, Case{StageChoice::Supplemental, 4, false},
+                 Case{StageChoice::TrainingCamp, 7, false}, Case{StageChoice::NoChange, 0, false}}) {
+    SampleLeague L("stage" + std::to_string(c.byte));
+    const auto rookies = fbpro::ReadCollegeList(L.leaguePath);
+    const auto fa = fbpro::ReadFAList(L.leaguePath);
+    const int drafted = rookies[1];
+    MergeOptions opt;
+    opt.now = FixedTime;
+    MergeResult res = RunMerge(L.Input({L.Record(drafted, 2, "1-1")}, c.choice), opt);
+    ASSERT_TRUE(res.ok) << res.failure;
+    EXPECT_EQ(res.closingMessage, ClosingMessage(0, L.draftFile));
+    EXPECT_EQ(L.Bytes(".PYF") == "<missing>", false);
+    const auto r2 = fbpro::ReadCollegeList(L.leaguePath);
+    const auto f2 = fbpro::ReadFAList(L.leaguePath);
+    std::vector<int> expectR(rookies.begin() + 2, rookies.end());
+    std::vector<int> expectF(fa.begin() + 1, fa.end());
+    if (c.choice == StageChoice::CollegeDraft) {
+      expectR.insert(expectR.end(), expectF.begin(), expectF.end());
+      expectF.clear();
+    } else if (c.choice != StageChoice::NoChange) {
+      expectF.insert(expectF.end(), expectR.begin(), expectR.end());
+      expectR.clear();
+    }
+    EXPECT_EQ(std::vector<int>(r2.begin() + 1, r2.end()), expectR);
+    EXPECT_EQ(std::vector<int>(f2.begin() + 1, f2.end()), expectF);
+    EXPECT_EQ(fbpro::GetLeagueStage(L.leaguePath), c.byte);
+    EXPECT_EQ(ReadDraftFile(L.draftFile), std::vector<std::string>{"0"});
+  }
+}
+
+TEST(MergeLeague, StoredJerseyAboveHundredIsKeptAndNotReused) {
+  SampleLeague L("jersey");
+  auto read = fbpro::GetTeamRoster(L.leaguePath, 2, L.version.version);
+  // Slot 1: a quarterback wearing 200; slot 2 free; no quarterback in reserve.
+  int qb1 = 0;
+  for (int s : {0, 1})
+    if (read.roster.groups[0][s].genpos == 0) qb1 = read.roster.groups[0][s].pid;
+  ASSERT_NE(qb1, 0);
+  read.roster.groups[0][0] = RosterEntry{qb1, 200, 0, 0};
+  read.roster.groups[0][1] = RosterEntry{};
+  for (int g = 1; g <= 3; ++g)
+    std::erase_if(read.roster.groups[g], [](const RosterEntry& e) { return e.genpos == 0; });
+  ASSERT_TRUE(fbpro::FileTeamRoster(L.leaguePath, 2, read.roster));
+  const auto rookies = fbpro::ReadCollegeList(L.leaguePath);
+  int qb = 0;
+  for (std::size_t i = 1; i < rookies.size() && !qb; ++i)
+    if (PositionOf(L, rookies[i]) == 0) qb = rookies[i];
+  ASSERT_NE(qb, 0);
+  MergeResult res = RunMerge(L.Input({L.Record(qb, 2, "1-1")}, StageChoice::NoChange), {});
+  ASSERT_TRUE(res.ok) << res.failure;
+  auto after = fbpro::GetTeamRoster(L.leaguePath, 2, L.version.version);
+  EXPECT_EQ(after.roster.groups[0][0].jersey, 200);
+  EXPECT_EQ(after.roster.groups[0][1].pid, qb);
+  EXPECT_GE(res.outcomes[0].placement.jersey, 1);
+  EXPECT_LE(res.outcomes[0].placement.jersey, 19);
+  fs::remove_all(res.backupFolder);
+}
+
+// Every file of the league as bytes, or absent.
+std::map<std::string, std::optional<std::string>> Snapshot(const SampleLeague& L) {
+  std::map<std::string, std::optional<std::string>> s;
+  for (const char* ext : {".LGE", ".PYC", ".PYF", ".PYR"}) s[ext] = ReadWholeFile(L.File(ext));
+  s["draft"] = ReadWholeFile(L.draftFile);
+  return s;
+}
+
+TEST(MergeSafety, KilledAtEachWriteTheBackupRestoresTheLeagueExactly) {
+  // Count the writes of a full merge first.
+  std::vector<std::string> writes;
+  std::vector<std::string> records;
+  {
+    SampleLeague L("count");
+    auto rookies = fbpro::ReadCollegeList(L.leaguePath);
+    auto fa = fbpro::ReadFAList(L.leaguePath);
+    records = {L.Record(rookies[1], 2, "1-1"), L.Record(fa[1], 3, "1-2"), L.Record(rookies[2], 5, "1-3")};
+    L.FillTeam(1);
+    records.push_back(L.Record(rookies[3], 1, "1-4"));  // kept
+    MergeOptions opt;
+    opt.beforeWrite = [&](int, const std::string& what) {
+      writes.push_back(what);
+      return std::string();
+    };
+    ASSERT_TRUE(RunMerge(L.Input(records, StageChoice::TrainingCamp), opt).ok);
+  }
+  ASSERT_EQ(writes.size(), 7u);  // 3 rosters, stage, 2 lists, draft file
+  EXPECT_EQ(writes[3], "stage");
+  EXPECT_EQ(writes[6], "draft file");
+
+  for (int n = 1; n <= static_cast<int>(writes.size()); ++n) {
+    for (bool restoreItself : {false, true}) {
+      SampleLeague L("kill" + std::to_string(n) + (restoreItself ? "r" : "k"));
+      L.FillTeam(1);
+      L.WriteDraftFile(records);
+      const auto before = Snapshot(L);
+      MergeOptions opt;
+      opt.restoreOnFailure = restoreItself;
+      opt.beforeWrite = [n](int i, const std::string&) { return i == n ? std::string("disk full") : std::string(); };
+      MergeResult res = RunMerge(L.Input(records, StageChoice::TrainingCamp), opt);
+      ASSERT_FALSE(res.ok);
+      EXPECT_EQ(res.errorNumber, kErrDeviceIO);
+      EXPECT_NE(res.failure.find("disk full"), std::string::npos);
+      EXPECT_NE(res.failure.find(res.backupFolder.string()), std::string::npos);
+      if (n > 1 && !restoreItself) {
+        EXPECT_NE(Snapshot(L), before) << "write " << n;
+      }
+      if (restoreItself) {
+        EXPECT_TRUE(res.restored);
+      } else {
+        ASSERT_EQ(RestoreBackup(res.backupFolder), "");
+      }
+      EXPECT_EQ(Snapshot(L), before) << "write " << n;
+    }
+  }
+}
+
+TEST(MergeSafety, BackupRecordsMissingFilesAndRestoreRemovesThem) {
+  SampleLeague L("absent");
+  fs::remove(L.File(".PYF"));
+  const auto before = Snapshot(L);  // no draft file, no free-agent list
+  auto rookies = fbpro::ReadCollegeList(L.leaguePath);
+  MergeOptions opt;
+  opt.restoreOnFailure = false;
+  opt.beforeWrite = [](int i, const std::string&) { return i == 5 ? std::string("stop") : std::string(); };
+  MergeResult res = RunMerge(L.Input({L.Record(rookies[1], 2, "1-1")}, StageChoice::CollegeDraft), opt);
+  ASSERT_FALSE(res.ok);
+  EXPECT_TRUE(fs::exists(L.File(".PYF")));  // written before the stop
+  ASSERT_EQ(RestoreBackup(res.backupFolder), "");
+  EXPECT_EQ(Snapshot(L), before);
+  EXPECT_FALSE(fs::exists(L.draftFile));
+  EXPECT_NE(RestoreBackup(L.dir / "no-such-backup"), "");
+}
+
+TEST(MergeSafety, MissingLeagueFileFailsBeforeWritingAnything) {
+  SampleLeague L("missing");
+  auto rookies = fbpro::ReadCollegeList(L.leaguePath);
+  MergeInput in = L.Input({L.Record(rookies[1], 2, "1-1")}, StageChoice::NoChange);
+  fs::remove(L.File(".PYR"));
+  MergeResult res = RunMerge(in, {});
+  EXPECT_FALSE(res.ok);
+  EXPECT_EQ(res.failureContext, "GetTeamRoster");
+  EXPECT_EQ(res.errorNumber, kErrFileNotFound);
+  EXPECT_TRUE(res.restored);
+}
+
+// ---------------------------------------------------------------------------
+// pkleague merge.
+
+TEST(MergeCommandLine, MergesFromTheDraftFileAndPrintsEachPick) {
+  SampleLeague L("cmd");
+  auto rookies = fbpro::ReadCollegeList(L.leaguePath);
+  L.FillTeam(1);
+  std::vector<std::string> records = {L.Record(rookies[1], 2, "1-1"), L.Record(rookies[2], 1, "1-2")};
+  // The draft file is found whatever the case of its name.
+  std::string upper = (L.dir / AsciiLower(L.version.name + "-DRAFT.TXT")).string();
+  ASSERT_EQ(WriteFileAtomic(upper, DraftFileText(records)), "");
+  std::ostringstream out, err;
+  int rc = MergeCommand({"--stage", "supplemental", L.File(".LGE")}, out, err);
+  ASSERT_EQ(rc, 0) << err.str();
+  const std::string text = out.str();
+  EXPECT_NE(text.find("1-1 " + L.teams.names[2] + ": " + Num(rookies[1])), std::string::npos) << text;
+  EXPECT_NE(text.find("placed in"), std::string::npos);
+  EXPECT_NE(text.find("kept in the draft file (roster full)"), std::string::npos);
+  EXPECT_NE(text.find("Backup of the league files: "), std::string::npos);
+  EXPECT_NE(text.find("Some players could not be put on teams since their roster is full.\n\n"), std::string::npos);
+  EXPECT_EQ(fbpro::GetLeagueStage(L.leaguePath), 4);
+  EXPECT_EQ(ReadDraftFile(upper), (std::vector<std::string>{"1", records[1]}));
+
+  std::ostringstream o2, e2;
+  EXPECT_EQ(MergeCommand({"--stage", "later", L.File(".LGE")}, o2, e2), 2);
+  EXPECT_EQ(MergeCommand({L.File(".LGE")}, o2, e2), 2);
+  EXPECT_EQ(MergeCommand({"--stage", "no-change", (L.dir / "NONE.LGE").string()}, o2, e2), 2);
+}
+
+}  // namespace

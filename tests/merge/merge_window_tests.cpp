@@ -1,0 +1,187 @@
+// The Merge window: its controls, the stage preselected on load, the status
+// line, and a merge run from the "&Merge" button.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <filesystem>
+
+#include "Common.h"
+#include "ErrorReport.h"
+#include "FBPro.h"
+#include "Files.h"
+#include "MergeWindow.h"
+#include "Prompt.h"
+#include "Sample.h"
+
+namespace fs = std::filesystem;
+using namespace pm;
+using namespace pm::merge;
+
+namespace {
+
+struct Fixture {
+  fs::path dir;
+  std::string leaguePath;
+  fbpro::VersionInfo version;
+  fbpro::TeamList teams;
+  ScriptedPrompter prompter;
+  ErrorReporter reporter;
+  std::vector<std::string> picks{"0"};
+  std::vector<std::string> keptSeen;
+  std::vector<bool> enabledCalls;
+  int reopened = 0;
+
+  explicit Fixture(const std::string& name) {
+    dir = fs::temp_directory_path() / ("pkmerge-ui-" + name + "-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fbpro::SampleOptions o;
+    o.name = "Window League";
+    o.teams = 4;
+    o.college = 40;
+    o.freeAgents = 10;
+    leaguePath = fbpro::WriteSampleLeague(dir.string(), o);
+    version = fbpro::GetVersion(leaguePath);
+    teams = fbpro::GetTeams(leaguePath);
+    reporter.endProgram = [] {};
+    reporter.showMessage = [](const std::string&) {};
+    reporter.errorFilePath = (dir / kErrorFileName).string();
+  }
+  ~Fixture() { fs::remove_all(dir); }
+
+  std::string DraftFile() const { return (dir / (version.name + "-DRAFT.TXT")).string(); }
+
+  MergeContext Context() {
+    MergeContext c;
+    c.leaguePath = leaguePath;
+    c.version = version.version;
+    c.leagueName = version.name;
+    c.draftFile = DraftFile();
+    c.pickList = [this] { return picks; };
+    c.teamTable = [this] {
+      std::vector<std::string> t{""};
+      for (int i = 1; i <= teams.teamCount; ++i) t.push_back(teams.names[i]);
+      return t;
+    };
+    c.reporter = &reporter;
+    c.prompter = &prompter;
+    c.picksKept = [this](const std::vector<std::string>& kept) { keptSeen = kept; };
+    c.setOtherWindowsEnabled = [this](bool on) { enabledCalls.push_back(on); };
+    c.reopenDraftControl = [this] { ++reopened; };
+    return c;
+  }
+
+  void SetStage(int stage) {
+    fbpro::IdList fa{0}, rookies{0};
+    fbpro::SetLeagueStage(leaguePath, fa, rookies, stage);
+  }
+};
+
+template <typename T>
+T* Child(QWidget& w, const char* name) {
+  T* c = w.findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(c, nullptr) << name;
+  return c;
+}
+
+TEST(MergeWindow, ControlsAndPreselectionFromTheLeagueStage) {
+  Fixture f("preselect");
+  struct Case {
+    int stage;
+    const char* option;
+  };
+  for (Case c : {Case{0, "Option1_1"}, Case{2, "Option1_3"}, Case{3, "Option1_3"}, Case{5, "Option1_5"},
+                 Case{9, "Option1_0"}}) {
+    if (c.stage != 0) f.SetStage(c.stage);
+    MergeWindow w(f.Context());
+    EXPECT_EQ(w.objectName(), "Merge");
+    EXPECT_EQ(w.windowTitle(), "Merge");
+    EXPECT_EQ(Child<QPushButton>(w, "Command1")->text(), "&Merge");
+    EXPECT_EQ(Child<QRadioButton>(w, "Option1_0")->text(), "&No Change");
+    EXPECT_EQ(Child<QRadioButton>(w, "Option1_1")->text(), "&Start College Draft");
+    EXPECT_EQ(Child<QRadioButton>(w, "Option1_3")->text(), "S&upplemental Start");
+    EXPECT_EQ(Child<QRadioButton>(w, "Option1_5")->text(), "Start &Training Camp");
+    EXPECT_TRUE(Child<QRadioButton>(w, c.option)->isChecked()) << "stage " << c.stage;
+    EXPECT_EQ(w.LoadedStage(), c.stage);
+  }
+  // Loading disabled the other windows; closing enabled them again.
+  ASSERT_FALSE(f.enabledCalls.empty());
+  EXPECT_FALSE(f.enabledCalls[0]);
+  EXPECT_TRUE(f.enabledCalls[1]);
+}
+
+TEST(MergeWindow, UpdateCentresTheStatusAndMovesTheBar) {
+  Fixture f("update");
+  MergeWindow w(f.Context());
+  auto* label = Child<QLabel>(w, "Label1");
+  auto* bar = Child<QProgressBar>(w, "Guage");
+  w.Update("Merge Complete", 0, 0, 1);
+  EXPECT_EQ(label->text(), QString(9, ' ') + "Merge Complete");
+  EXPECT_EQ(bar->value(), 100);
+  w.Update("Building team data...", 0, 0, 2);
+  EXPECT_EQ(label->text(), QString(6, ' ') + "Building team data...");
+  EXPECT_EQ(bar->value(), 0);
+  w.Update("Building x...", 100, 3, 0);
+  EXPECT_EQ(bar->value(), 33);
+}
+
+TEST(MergeWindow, MergeButtonMergesAndClosesWithTheClosingMessage) {
+  Fixture f("run");
+  auto rookies = fbpro::ReadCollegeList(f.leaguePath);
+  f.picks = {"1", Num(rookies[1]) + "|" + f.teams.names[2] + "|A B|" +
+                      fbpro::PositionCaption(fbpro::PlayerFile(f.leaguePath, f.version.version, "t").Read(rookies[1])->position) +
+                      "|1-1"};
+  MergeWindow w(f.Context());
+  w.SelectStage(StageChoice::TrainingCamp);
+  w.show();
+  Child<QPushButton>(w, "Command1")->click();
+  ASSERT_TRUE(w.LastResult().ok) << w.LastResult().failure;
+  ASSERT_EQ(f.prompter.asked.size(), 1u);
+  EXPECT_EQ(f.prompter.asked[0].title, "Info");
+  EXPECT_EQ(f.prompter.asked[0].text,
+            "All players were merged successfully.\r\n\r\nRun FBPro later to ensure files are in good working order.");
+  EXPECT_EQ(f.keptSeen, std::vector<std::string>{"0"});
+  EXPECT_EQ(f.reopened, 1);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(w.result(), QDialog::Accepted);
+  EXPECT_EQ(f.enabledCalls, (std::vector<bool>{false, true}));
+  EXPECT_EQ(fbpro::GetLeagueStage(f.leaguePath), 7);
+  // The status label tells where the backup is.
+  EXPECT_TRUE(Child<QLabel>(w, "Label1")->text().contains("Backup: " + QString::fromStdString(w.LastResult().backupFolder.string())));
+  EXPECT_TRUE(fs::exists(w.LastResult().backupFolder / "BACKUP.TXT"));
+}
+
+TEST(MergeWindow, FailedWriteIsReportedAndTheLeagueRestored) {
+  Fixture f("fail");
+  auto rookies = fbpro::ReadCollegeList(f.leaguePath);
+  f.picks = {"1", Num(rookies[1]) + "|" + f.teams.names[2] + "|A B|QB|1-1"};
+  const auto lge = ReadWholeFile(fbpro::LeagueFileName(f.leaguePath, ".LGE"));
+  MergeContext c = f.Context();
+  c.options.beforeWrite = [](int n, const std::string&) { return n == 2 ? std::string("disk full") : std::string(); };
+  MergeWindow w(std::move(c));
+  w.SelectStage(StageChoice::CollegeDraft);
+  w.show();
+  Child<QPushButton>(w, "Command1")->click();
+  EXPECT_FALSE(w.LastResult().ok);
+  EXPECT_EQ(f.reporter.reports, 1);
+  EXPECT_TRUE(f.prompter.asked.empty());
+  EXPECT_TRUE(f.keptSeen.empty());
+  EXPECT_EQ(ReadWholeFile(fbpro::LeagueFileName(f.leaguePath, ".LGE")), lge);
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(Child<QPushButton>(w, "Command1")->isEnabled());
+  auto line = ReadWholeFile(f.dir / kErrorFileName).value_or("");
+  EXPECT_NE(line.find("SetLeagueStage"), std::string::npos) << line;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Test discovery runs the program without the test environment.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

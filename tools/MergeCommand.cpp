@@ -1,0 +1,135 @@
+#include "MergeCommand.h"
+
+#include <iostream>
+
+#include "Common.h"
+#include "FBPro.h"
+#include "Merge.h"
+
+namespace pm::merge {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: pkleague merge --stage no-change|college-draft|supplemental|training-camp LEAGUEFILE\n";
+
+// Latin-1 bytes to UTF-8 for the terminal.
+std::string Utf8(std::string_view latin1) {
+  std::string out;
+  for (unsigned char ch : latin1) {
+    if (ch < 0x80) {
+      out += static_cast<char>(ch);
+    } else {
+      out += static_cast<char>(0xC0 | (ch >> 6));
+      out += static_cast<char>(0x80 | (ch & 0x3F));
+    }
+  }
+  return out;
+}
+
+// CR LF of a message box text as plain line breaks.
+std::string Lines(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  return out;
+}
+
+std::string Describe(const PickOutcome& o) {
+  std::string line = GetField(o.record, 5, "|") + " " + o.team + ": " + GetField(o.record, 1, "|") + " " +
+                     GetField(o.record, 3, "|") + " (" + GetField(o.record, 4, "|") + ") - ";
+  if (o.placement.placed) {
+    line += o.placement.group == 0
+                ? "placed in lineup slot " + Num(o.placement.slot)
+                : "placed in reserve group " + Num(o.placement.group) + " slot " + Num(o.placement.slot);
+    line += o.placement.jersey != 0 ? ", jersey " + Num(o.placement.jersey) : ", jersey 0 (no free number)";
+  } else {
+    line += "kept in the draft file (" + o.reason + ")";
+  }
+  return Utf8(line);
+}
+
+}  // namespace
+
+int MergeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  StageChoice stage = StageChoice::NoChange;
+  bool stageGiven = false;
+  std::string file;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--stage") {
+      if (i + 1 >= args.size() || !ParseStageChoice(args[i + 1], stage)) {
+        err << "pkleague: --stage takes no-change, college-draft, supplemental or training-camp\n" << kUsage;
+        return 2;
+      }
+      stageGiven = true;
+      ++i;
+    } else if (a.rfind("--", 0) == 0) {
+      err << "pkleague: unknown option " << a << "\n" << kUsage;
+      return 2;
+    } else if (file.empty()) {
+      file = a;
+    } else {
+      err << "pkleague: more than one league file given\n" << kUsage;
+      return 2;
+    }
+  }
+  if (!stageGiven || file.empty()) {
+    err << "pkleague: " << (file.empty() ? "no league file given" : "no --stage given") << "\n" << kUsage;
+    return 2;
+  }
+
+  MergeInput input;
+  input.leaguePath = fbpro::LeaguePathOf(file);
+  input.stage = stage;
+  try {
+    fbpro::VersionInfo v = fbpro::GetVersion(input.leaguePath);
+    if (v.version == 0) {
+      err << "Unable to determine version of the " << input.leaguePath << " league file. Select another league.\n";
+      return 1;
+    }
+    fbpro::TeamList teams = fbpro::GetTeams(input.leaguePath);
+    if (teams.teamCount == 0) {
+      err << "No teams found in league file.\n";
+      return 1;
+    }
+    input.version = v.version;
+    input.leagueName = v.name;
+    // TeamTable: entry i is the name of team number i, i = 1..TeamCount.
+    input.teamTable.assign(1, std::string());
+    for (int i = 1; i <= teams.teamCount && i <= fbpro::kMaxTeamNumber; ++i) input.teamTable.push_back(teams.names[i]);
+    input.rookies = fbpro::ReadCollegeList(input.leaguePath);
+    input.faList = fbpro::ReadFAList(input.leaguePath);
+  } catch (const fbpro::LeagueError& e) {
+    err << "pkleague: error #" << e.number << ", " << e.what() << ", in " << e.context << "\n";
+    return 2;
+  }
+  input.draftFile = DraftFileOf(input.leaguePath, input.leagueName).string();
+  input.pickList = ReadDraftFile(input.draftFile);
+  out << "Draft file: " << Utf8(input.draftFile) << " (" << PickCount(input.pickList) << " picks)\n";
+
+  MergeOptions options;
+  options.backupMade = [&](const std::filesystem::path& folder) {
+    out << "Backup of the league files: " << Utf8(folder.string()) << "\n";
+  };
+  MergeResult result = RunMerge(std::move(input), options);
+  if (!result.ok) {
+    err << "pkleague: the merge stopped: error #" << result.errorNumber << ", " << Utf8(result.failure) << ", in "
+        << result.failureContext << "\n";
+    return 2;
+  }
+  for (const PickOutcome& o : result.outcomes) out << Describe(o) << "\n";
+  out << Utf8(Lines(result.closingMessage)) << "\n";
+  out.flush();
+  return out ? 0 : 2;
+}
+
+int RunMergeCommand(int argc, char** argv) {
+  std::vector<std::string> args;
+  for (int i = 2; i < argc; ++i) args.emplace_back(argv[i]);
+  return MergeCommand(args, std::cout, std::cerr);
+}
+
+}  // namespace pm::merge

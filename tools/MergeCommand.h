@@ -1,0 +1,25 @@
+// `pkleague merge`: the merge of the server's Merge window without a window.
+//
+//   pkleague merge --stage no-change|college-draft|supplemental|training-camp LEAGUEFILE
+//
+// The pick list comes from the league's draft file (LeagueName + "-DRAFT.TXT"
+// beside the league file, found case-blind) and the team table is the
+// league's own. Prints one line per pick, the backup folder and the closing
+// message.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace pm::merge {
+
+// `args` are the words after "merge". Returns the exit code: 0 merged (also
+// when some players were kept in the draft file), 1 the league is not usable,
+// 2 a usage error or a failed merge.
+int MergeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// The same with the program's own arguments (argv[1] is "merge").
+int RunMergeCommand(int argc, char** argv);
+
+}  // namespace pm::merge
