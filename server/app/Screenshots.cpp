@@ -1,0 +1,91 @@
+// Saves pictures of the server's windows on a sample league for the
+// documentation: the main window with Draft Control and Chat open, and the
+// league window. Usage: PKServerShots <output folder>. Runs on any display
+// (the screenshots script uses a virtual one).
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+
+#include "DraftControl.h"
+#include "DraftServer.h"
+#include "DrafteeList.h"
+#include "LeagueSelect.h"
+#include "PublicChat.h"
+#include "Sample.h"
+#include "ServerWindow.h"
+#include "Widgets.h"
+
+namespace {
+
+bool Save(QWidget* w, const QString& path) {
+  QApplication::processEvents();
+  bool ok = w->grab().save(path);
+  std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
+  QDir().mkpath(out);
+  // The sample league lies beside the pictures while they are taken.
+  QTemporaryDir dir(QDir(out).absoluteFilePath(QStringLiteral("sample-league-XXXXXX")));
+  pm::fbpro::SampleOptions options;
+  std::string leaguePath = pm::fbpro::WriteSampleLeague(dir.path().toStdString(), options);
+
+  pm::server::DraftServer engine;
+  pm::ScriptedPrompter prompter;
+  prompter.answerer = [](const pm::PromptRequest&) { return pm::PromptAnswer::Yes; };
+  engine.SetPrompter(&prompter);
+  engine.SetPort(0);
+  pm::ServerWindow window(engine, prompter);
+  window.resize(1500, 1000);
+  window.show();
+  QTest::qWaitForWindowExposed(&window);
+
+  window.Start();
+  pm::LeagueSelect* ls = window.LeagueWindow();
+  ls->SetFolder(dir.path());
+  ls->SelectFile(QFileInfo(QString::fromStdString(leaguePath + ".LGE")).fileName()) ||
+      ls->SelectFile(ls->File1()->count() > 0 ? ls->File1()->item(0)->text() : QString());
+  ls->Check1()->setChecked(true);
+  QTest::qWait(1000);  // the folder list reads its folders in the background
+  Save(window.LeagueWindow()->parentWidget(), out + QStringLiteral("/server-league-select.png"));
+  ls->File1_DblClick();
+  if (!engine.LeagueLoaded()) {
+    std::fprintf(stderr, "the sample league did not load\n");
+    return 1;
+  }
+
+  // A few picks made by the Commish for teams that are not connected.
+  pm::DraftControl* dc = window.DraftControlWindow();
+  for (int pick = 0; pick < 5; ++pick) {
+    dc->TeamsList()->setCurrentRow(pick);
+    dc->TeamsList_DblClick();
+    dc->Draftees()->RookieList()->setCurrentRow(pick % 3);
+    dc->RookieList_DblClick();
+  }
+  dc->TeamsList()->setCurrentRow(5);
+  dc->TeamsList_DblClick();  // on the clock, waiting for the Commish
+
+  window.ShowChat();
+  pm::PublicChat* chat = window.ChatWindow();
+  chat->AddPubChat(QStringLiteral("Commish: Welcome to the draft."));
+  window.ChatFrame()->resize(520, 300);
+  window.DraftControlFrame()->move(0, 0);
+  window.DraftControlFrame()->resize(window.DraftControlFrame()->sizeHint().expandedTo(QSize(960, 720)));
+  window.ChatFrame()->move(window.DraftControlFrame()->width() + 4, 0);
+  dc->Draftees()->RatingBox(0)->click();
+  Save(&window, out + QStringLiteral("/server-main.png"));
+  Save(dc, out + QStringLiteral("/server-draft-control.png"));
+  return 0;
+}

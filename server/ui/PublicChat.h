@@ -1,0 +1,47 @@
+// The server's chat window: the transcript of the draft's conversation and
+// of the server's announcements, and the Commish's input with its recipient.
+#pragma once
+
+#include <QWidget>
+
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace pm::server {
+class DraftServer;
+}
+
+namespace pm {
+
+class PublicChat : public QWidget {
+  Q_OBJECT
+ public:
+  explicit PublicChat(server::DraftServer& engine, QWidget* parent = nullptr);
+
+  // The window's load: recipients "All Members" and every signed-on team in
+  // team order, item 0 selected; the transcript starts empty.
+  void Load();
+  // Appends a line (the caller has checked that the window is shown).
+  void AddPubChat(const QString& line);
+  // Recipient list upkeep on sign-on and sign-off.
+  void AddRecipient(const QString& name);
+  void RemoveRecipient(const QString& name);
+
+  QPlainTextEdit* ChatText() const { return chatText_; }
+  QLineEdit* ChatSend() const { return chatSend_; }
+  QComboBox* Combo1() const { return combo1_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void Send();
+
+  server::DraftServer& engine_;
+  QPlainTextEdit* chatText_;
+  QLineEdit* chatSend_;
+  QComboBox* combo1_;
+};
+
+}  // namespace pm

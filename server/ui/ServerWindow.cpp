@@ -1,0 +1,189 @@
+#include "ServerWindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+
+#include "DraftControl.h"
+#include "DraftServer.h"
+#include "LeagueSelect.h"
+#include "PublicChat.h"
+#include "Widgets.h"
+
+namespace pm {
+
+using server::DraftServer;
+
+namespace {
+
+// A child window that is hidden, not destroyed, when the Commish closes it;
+// showing it again loads it afresh.
+class ChildFrame : public QMdiSubWindow {
+ public:
+  using QMdiSubWindow::QMdiSubWindow;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    event->ignore();
+    hide();
+  }
+};
+
+}  // namespace
+
+ServerWindow::ServerWindow(DraftServer& engine, Prompter& prompter, const QString& leagueFolder, QWidget* parent)
+    : QMainWindow(parent), engine_(engine), prompter_(prompter), leagueFolder_(leagueFolder) {
+  setObjectName(QStringLiteral("Server"));
+  setWindowTitle(QString::fromLatin1(server::kCaptionDown));
+  endProgram = [] { QCoreApplication::exit(0); };
+
+  mdi_ = new QMdiArea(this);
+  mdi_->setObjectName(QStringLiteral("MdiArea"));
+  setCentralWidget(mdi_);
+
+  QMenu* serverMenu = menuBar()->addMenu(QStringLiteral("&Server"));
+  serverMenu->setObjectName(QStringLiteral("ServerMenu"));
+  start_ = serverMenu->addAction(QStringLiteral("&Start"), this, [this] { Start(); });
+  start_->setObjectName(QStringLiteral("Start"));
+  shutDown_ = serverMenu->addAction(QStringLiteral("S&hut Down"), this, [this] { ShutDown(); });
+  shutDown_->setObjectName(QStringLiteral("ShutDown"));
+
+  view_ = menuBar()->addMenu(QStringLiteral("&View"));
+  view_->setObjectName(QStringLiteral("ViewMenu"));
+  view_->addAction(QStringLiteral("&Chat"), this, [this] { ShowChat(); })->setObjectName(QStringLiteral("Chat"));
+  view_->addAction(QStringLiteral("&Draft Control"), this, [this] { ShowDraftControl(); })
+      ->setObjectName(QStringLiteral("DraftControlMenu"));
+
+  window_ = menuBar()->addMenu(QStringLiteral("&Window"));
+  window_->setObjectName(QStringLiteral("WindowMenu"));
+  // Minimised children are lined up along the bottom by the area itself;
+  // "Arrange Icons" tiles them back into view.
+  window_->addAction(QStringLiteral("&Arrange Icons"), mdi_, [this] {
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+      if (w->isMinimized()) w->showNormal();
+  });
+  window_->addAction(QStringLiteral("&Cascade"), mdi_, &QMdiArea::cascadeSubWindows);
+  window_->addAction(QStringLiteral("Tile &Horizontally"), mdi_, [this] {
+    // One above the other, each as wide as the area.
+    const auto list = mdi_->subWindowList();
+    QList<QMdiSubWindow*> shown;
+    for (QMdiSubWindow* w : list)
+      if (w->isVisible() && !w->isMinimized()) shown << w;
+    if (shown.isEmpty()) return;
+    int h = mdi_->viewport()->height() / static_cast<int>(shown.size());
+    for (int i = 0; i < shown.size(); ++i) shown[i]->setGeometry(0, i * h, mdi_->viewport()->width(), h);
+  });
+  window_->addAction(QStringLiteral("Tile &Vertically"), mdi_, [this] {
+    // Side by side, each as tall as the area.
+    const auto list = mdi_->subWindowList();
+    QList<QMdiSubWindow*> shown;
+    for (QMdiSubWindow* w : list)
+      if (w->isVisible() && !w->isMinimized()) shown << w;
+    if (shown.isEmpty()) return;
+    int w = mdi_->viewport()->width() / static_cast<int>(shown.size());
+    for (int i = 0; i < shown.size(); ++i) shown[i]->setGeometry(i * w, 0, w, mdi_->viewport()->height());
+  });
+
+  // Until a league is loaded only Start can be used.
+  shutDown_->setEnabled(false);
+  view_->setEnabled(false);
+  window_->setEnabled(false);
+
+  connect(&engine_, &DraftServer::captionChanged, this, [this](const QString& c) { setWindowTitle(c); });
+  connect(&engine_, &DraftServer::showChatWindow, this, [this] { ShowChat(); });
+  connect(&engine_, &DraftServer::pubChatAdded, this, [this](const QString& line) {
+    // Lines for a closed chat window are dropped.
+    if (ChatShown()) chat_->AddPubChat(line);
+  });
+  connect(&engine_, &DraftServer::teamSignedOn, this, [this](int, const QString& name) {
+    if (ChatShown()) chat_->AddRecipient(name);
+  });
+  connect(&engine_, &DraftServer::teamSignedOff, this, [this](int, const QString& name) {
+    if (ChatShown()) chat_->RemoveRecipient(name);
+  });
+  resize(1280, 900);
+}
+
+ServerWindow::~ServerWindow() = default;
+
+QMdiSubWindow* ServerWindow::AddChild(QWidget* child) {
+  auto* frame = new ChildFrame(mdi_);
+  frame->setWidget(child);
+  frame->setAttribute(Qt::WA_DeleteOnClose, false);
+  frame->setWindowTitle(child->windowTitle());
+  frame->setObjectName(child->objectName() + QStringLiteral("Frame"));
+  mdi_->addSubWindow(frame);
+  return frame;
+}
+
+bool ServerWindow::ChatShown() const { return chat_ != nullptr && IsFormShown(chatFrame_); }
+
+void ServerWindow::Start() {
+  if (engine_.LeagueLoaded()) {
+    // The league is loaded but the port could not be opened: try again.
+    if (engine_.StartListening()) LeagueLoaded(true);
+    return;
+  }
+  if (leagueSelect_ == nullptr) {
+    leagueSelect_ = new LeagueSelect(engine_, prompter_, leagueFolder_);
+    leagueFrame_ = AddChild(leagueSelect_);
+    connect(leagueSelect_, &LeagueSelect::leagueLoaded, this, [this](bool listening) { LeagueLoaded(listening); });
+  }
+  leagueFrame_->showNormal();
+  mdi_->setActiveSubWindow(leagueFrame_);
+}
+
+void ServerWindow::LeagueLoaded(bool listening) {
+  view_->setEnabled(true);
+  window_->setEnabled(true);
+  shutDown_->setEnabled(true);
+  // Start stays usable only to retry a port that could not be opened.
+  start_->setEnabled(!listening);
+  if (leagueFrame_ != nullptr && leagueFrame_->isVisible()) leagueFrame_->hide();
+  ShowDraftControl();
+}
+
+void ServerWindow::ShutDown() {
+  if (endProgram) endProgram();
+}
+
+void ServerWindow::ShowChat() {
+  if (chat_ == nullptr) {
+    chat_ = new PublicChat(engine_);
+    chatFrame_ = AddChild(chat_);
+  } else if (!chatFrame_->isVisible()) {
+    chat_->Load();  // a closed window loads afresh
+  }
+  chatFrame_->showNormal();
+  mdi_->setActiveSubWindow(chatFrame_);
+}
+
+void ServerWindow::ShowDraftControl() {
+  if (draftControl_ == nullptr) {
+    draftControl_ = new DraftControl(engine_, prompter_);
+    draftControl_->mergeRequested = [this] {
+      if (mergeRequested) mergeRequested();
+    };
+    draftControlFrame_ = AddChild(draftControl_);
+    draftControl_->Load();
+  } else if (!draftControlFrame_->isVisible()) {
+    draftControl_->Load();
+  }
+  draftControlFrame_->showNormal();
+  mdi_->setActiveSubWindow(draftControlFrame_);
+}
+
+void ServerWindow::ReopenDraftControl() {
+  if (draftControlFrame_ != nullptr) draftControlFrame_->hide();
+  ShowDraftControl();
+}
+
+void ServerWindow::closeEvent(QCloseEvent* event) {
+  // Closing the main window closes the listener and every connection.
+  engine_.Unload();
+  event->accept();
+}
+
+}  // namespace pm

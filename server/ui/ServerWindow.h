@@ -1,0 +1,82 @@
+// The server's main window `Server`: a multiple-document window with the
+// caption that tells whether the server is up, the menus Server, View and
+// Window, and the child windows League Selection, Draft Control and Chat.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+namespace pm::server {
+class DraftServer;
+}
+
+namespace pm {
+
+class DraftControl;
+class LeagueSelect;
+class Prompter;
+class PublicChat;
+
+class ServerWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  // `leagueFolder`: where the league window opens (working folder if empty).
+  ServerWindow(server::DraftServer& engine, Prompter& prompter, const QString& leagueFolder = QString(),
+               QWidget* parent = nullptr);
+  ~ServerWindow() override;
+
+  // Menu commands.
+  void Start();         // Server > Start: the league window
+  void ShutDown();      // Server > Shut Down
+  void ShowChat();      // View > Chat
+  void ShowDraftControl();  // View > Draft Control
+  // Closes and reopens the Draft Control window (after a merge).
+  void ReopenDraftControl();
+
+  // Ends the program at once; tests replace it.
+  std::function<void()> endProgram;
+  // The Draft Control's Merge button (the lead opens the Merge window here).
+  std::function<void()> mergeRequested;
+
+  QMdiArea* MdiArea() const { return mdi_; }
+  LeagueSelect* LeagueWindow() const { return leagueSelect_; }
+  DraftControl* DraftControlWindow() const { return draftControl_; }
+  PublicChat* ChatWindow() const { return chat_; }
+  // The child windows' frames (nullptr until first shown).
+  QMdiSubWindow* DraftControlFrame() const { return draftControlFrame_; }
+  QMdiSubWindow* ChatFrame() const { return chatFrame_; }
+  QAction* StartAction() const { return start_; }
+  QAction* ShutDownAction() const { return shutDown_; }
+  QMenu* ViewMenu() const { return view_; }
+  QMenu* WindowMenu() const { return window_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void LeagueLoaded(bool listening);
+  QMdiSubWindow* AddChild(QWidget* child);
+  bool ChatShown() const;
+
+  server::DraftServer& engine_;
+  Prompter& prompter_;
+  QString leagueFolder_;
+  QMdiArea* mdi_;
+  QAction* start_;
+  QAction* shutDown_;
+  QMenu* view_;
+  QMenu* window_;
+  LeagueSelect* leagueSelect_ = nullptr;
+  QMdiSubWindow* leagueFrame_ = nullptr;
+  DraftControl* draftControl_ = nullptr;
+  QMdiSubWindow* draftControlFrame_ = nullptr;
+  PublicChat* chat_ = nullptr;
+  QMdiSubWindow* chatFrame_ = nullptr;
+};
+
+}  // namespace pm

@@ -1,0 +1,418 @@
+// The server's windows driven by simulated input against the engine, with
+// scripted clients on loopback sockets.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "DraftControl.h"
+#include "DraftServer.h"
+#include "DrafteeList.h"
+#include "LeagueSelect.h"
+#include "Protocol.h"
+#include "PublicChat.h"
+#include "Sample.h"
+#include "ServerWindow.h"
+#include "Widgets.h"
+
+namespace pm {
+namespace {
+
+using server::DraftServer;
+
+// A team owner's program reduced to its socket.
+struct Client {
+  QTcpSocket socket;
+  std::string received;
+  explicit Client(quint16 port) {
+    QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll().toStdString(); });
+    socket.connectToHost(QHostAddress::LocalHost, port);
+  }
+  bool Has(const std::string& text) {
+    return QTest::qWaitFor([&] { return received.find(text) != std::string::npos; }, 3000);
+  }
+  void Send(const std::string& text) {
+    socket.write(text.data(), static_cast<qint64>(text.size()));
+    socket.flush();
+  }
+};
+
+class ServerUiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    fbpro::SampleOptions o;
+    o.teams = 4;
+    o.college = 60;
+    o.freeAgents = 20;
+    leaguePath = fbpro::WriteSampleLeague(dir.path().toStdString(), o);
+    engine.SetPrompter(&prompter);
+    engine.SetPort(0);
+    engine.Reporter().endProgram = [] {};
+    engine.Reporter().showMessage = [](const std::string&) {};
+    window = std::make_unique<ServerWindow>(engine, prompter, dir.path());
+    window->endProgram = [this] { ended = true; };
+    window->show();
+  }
+  QString LeagueFileName() const {
+    return QString::fromStdString(std::filesystem::path(leaguePath).filename().string() + ".LGE");
+  }
+  // Loads the sample league through the league window.
+  void Load(bool freeAgents = false) {
+    window->Start();
+    LeagueSelect* ls = window->LeagueWindow();
+    ASSERT_NE(ls, nullptr);
+    ls->SetFolder(dir.path());
+    ASSERT_TRUE(ls->SelectFile(LeagueFileName()));
+    ls->Check1()->setChecked(freeAgents);
+    QTest::keyClick(ls->File1(), Qt::Key_Return);
+    ASSERT_TRUE(engine.LeagueLoaded());
+    dc = window->DraftControlWindow();
+    ASSERT_NE(dc, nullptr);
+  }
+  std::unique_ptr<Client> SignOn(int team) {
+    auto c = std::make_unique<Client>(engine.Port());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return c->socket.state() == QAbstractSocket::ConnectedState; }, 3000));
+    c->Send(proto::Login(team, "3.03", engine.DrafteeCount(), engine.LeagueName()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return engine.Team(team).signedOn; }, 3000));
+    return c;
+  }
+  int RowOf(const QString& name) {
+    for (int i = 0; i < dc->TeamsList()->count(); ++i)
+      if (dc->TeamsList()->item(i)->text().remove('*') == name) return i;
+    return -1;
+  }
+  void PutOnClock(int team) {
+    dc->TeamsList()->setCurrentRow(RowOf(L1(engine.Team(team).name)));
+    QTest::keyClick(dc->TeamsList(), Qt::Key_Return);
+  }
+
+  QTemporaryDir dir;
+  std::string leaguePath;
+  ScriptedPrompter prompter;
+  DraftServer engine;
+  std::unique_ptr<ServerWindow> window;
+  DraftControl* dc = nullptr;
+  bool ended = false;
+};
+
+TEST_F(ServerUiTest, LoadingALeagueOpensDraftControlAndTheMenus) {
+  EXPECT_EQ(window->windowTitle(), "Pickmill - Server - 3.03 - Server Down");
+  EXPECT_TRUE(window->StartAction()->isEnabled());
+  EXPECT_FALSE(window->ShutDownAction()->isEnabled());
+  EXPECT_FALSE(window->ViewMenu()->isEnabled());
+  EXPECT_FALSE(window->WindowMenu()->isEnabled());
+  // League files are listed whatever the letter case of their extension.
+  QFile::copy(dir.filePath(LeagueFileName()), dir.filePath("other.lge"));
+  QFile::copy(dir.filePath(LeagueFileName()), dir.filePath("notes.txt"));
+  window->Start();
+  LeagueSelect* ls = window->LeagueWindow();
+  ls->SetFolder(dir.path());
+  QStringList files;
+  for (int i = 0; i < ls->File1()->count(); ++i) files << ls->File1()->item(i)->text();
+  EXPECT_EQ(files, (QStringList{"other.lge", LeagueFileName()}));
+  EXPECT_EQ(ls->windowTitle(), "Pickmill Server - League Selection");
+  ls->File1()->setFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(ls->LSHelp()->text(), "Select league, to use for drafting, by double-clicking the name.");
+
+  Load(true);
+  EXPECT_EQ(window->windowTitle(), "Pickmill - Server - Server Up.");
+  EXPECT_FALSE(window->StartAction()->isEnabled());
+  EXPECT_TRUE(window->ShutDownAction()->isEnabled());
+  EXPECT_TRUE(window->ViewMenu()->isEnabled());
+  EXPECT_TRUE(window->WindowMenu()->isEnabled());
+  EXPECT_FALSE(ls->isVisible());
+  EXPECT_FALSE(ls->Check1()->isEnabled());
+  EXPECT_TRUE(IsFormShown(window->DraftControlFrame()));
+  EXPECT_TRUE(engine.IncludeFreeAgents());
+  EXPECT_EQ(engine.DrafteeCount(), 80);
+  EXPECT_EQ(dc->TeamsList()->count(), 4);
+  EXPECT_EQ(dc->TOC()->text(), "60");
+  EXPECT_EQ(dc->Text1()->text(), "1");
+  EXPECT_EQ(dc->Text2()->text(), "1");
+  EXPECT_FALSE(dc->Command1()->isEnabled());  // no picks yet
+  EXPECT_FALSE(dc->Halt()->isEnabled());
+  EXPECT_TRUE(dc->Draftees()->Option1(0)->isChecked());
+  EXPECT_TRUE(prompter.asked.empty());
+  window->ShutDown();
+  EXPECT_TRUE(ended);
+}
+
+TEST_F(ServerUiTest, RefusedLeaguesLeaveTheWindowOpen) {
+  {
+    std::ofstream bogus(dir.filePath("BOGUS.LGE").toStdString(), std::ios::binary);
+    // A league chunk of a version the program does not know.
+    bogus << "xxL09:" << std::string(60, '\0');
+  }
+  window->Start();
+  LeagueSelect* ls = window->LeagueWindow();
+  ls->SetFolder(dir.path());
+  ASSERT_TRUE(ls->SelectFile("BOGUS.LGE"));
+  const QPoint at = ls->File1()->visualItemRect(ls->File1()->currentItem()).center();
+  QTest::mouseClick(ls->File1()->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(ls->File1()->viewport(), Qt::LeftButton, {}, at);
+  ASSERT_EQ(prompter.asked.size(), 1u);
+  EXPECT_EQ(prompter.asked[0].title, "ERROR");
+  EXPECT_EQ(prompter.asked[0].text, "Unable to determine version of the " + dir.filePath("BOGUS").toStdString() +
+                                        " league file. Select another league.");
+  EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::Ok);
+  EXPECT_FALSE(engine.LeagueLoaded());
+  EXPECT_TRUE(ls->isVisible());
+  EXPECT_FALSE(ls->Check1()->isEnabled());
+  EXPECT_EQ(window->windowTitle(), "Pickmill - Server - 3.03 - Server Down");
+  EXPECT_TRUE(ls->LSHelp()->text().isEmpty());
+
+  // A league without players.
+  QTemporaryDir empty;
+  fbpro::SampleOptions o;
+  o.name = "Empty League";
+  o.college = 0;
+  o.freeAgents = 0;
+  fbpro::WriteSampleLeague(empty.path().toStdString(), o);
+  ls->SetFolder(empty.path());
+  ASSERT_EQ(ls->File1()->count(), 1);
+  ls->File1()->setCurrentRow(0);
+  ls->File1_DblClick();
+  ASSERT_EQ(prompter.asked.size(), 2u);
+  EXPECT_EQ(prompter.asked[1].title, "Information.");
+  EXPECT_EQ(prompter.asked[1].text, "No players found in the league files.");
+  EXPECT_FALSE(engine.LeagueLoaded());
+  // Nothing selected: nothing happens.
+  ls->File1()->clearSelection();
+  ls->File1_DblClick();
+  EXPECT_EQ(prompter.asked.size(), 2u);
+}
+
+TEST_F(ServerUiTest, ResumeQuestionAnsweredBothWays) {
+  fbpro::VersionInfo v = fbpro::GetVersion(leaguePath);
+  const std::string draftFile = dir.filePath(QString::fromStdString(v.name + "-DRAFT.TXT")).toStdString();
+  {
+    std::ofstream f(draftFile, std::ios::binary);
+    f << "700|A|X Y|QB|1-1\r\n\r\n   \r\n701|B|Z W|QB|1-4\r\n";
+  }
+  prompter.answers = {PromptAnswer::No};
+  Load();
+  ASSERT_EQ(prompter.asked.size(), 1u);
+  EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::YesNo);
+  EXPECT_EQ(prompter.asked[0].icon, PromptIcon::Critical);
+  EXPECT_NE(prompter.asked[0].text.find("There have been 2 players drafted so far."), std::string::npos);
+  EXPECT_EQ(dc->List1()->count(), 2);
+  EXPECT_EQ(dc->Text1()->text(), "2");  // 4 teams: after 1-4 comes 2-1
+  EXPECT_EQ(dc->Text2()->text(), "1");
+  EXPECT_TRUE(dc->Command1()->isEnabled());  // picks and nobody connected
+
+  // The same league in a second server, answered Yes: a fresh draft.
+  ScriptedPrompter p2;
+  p2.answers = {PromptAnswer::Yes};
+  DraftServer e2;
+  e2.SetPrompter(&p2);
+  e2.SetPort(0);
+  ServerWindow w2(e2, p2, dir.path());
+  w2.Start();
+  w2.LeagueWindow()->SetFolder(dir.path());
+  ASSERT_TRUE(w2.LeagueWindow()->SelectFile(LeagueFileName()));
+  w2.LeagueWindow()->File1_DblClick();
+  ASSERT_TRUE(e2.LeagueLoaded());
+  EXPECT_EQ(w2.DraftControlWindow()->List1()->count(), 0);
+  EXPECT_EQ(w2.DraftControlWindow()->Text1()->text(), "1");
+  EXPECT_EQ(w2.DraftControlWindow()->Text2()->text(), "1");
+  EXPECT_EQ(std::filesystem::file_size(draftFile), 0u);
+}
+
+TEST_F(ServerUiTest, ConnectedTeamOnTheClockHaltAndKick) {
+  Load();
+  auto c = SignOn(2);
+  const QString name = L1(engine.Team(2).name);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dc->TeamsList()->item(RowOf(name))->text() == name + "*"; }, 2000));
+  PutOnClock(2);
+  EXPECT_EQ(dc->TeamOnClock()->text(), name);
+  EXPECT_EQ(dc->TimeLeft()->text(), "60");
+  EXPECT_TRUE(dc->Halt()->isEnabled());
+  EXPECT_TRUE(c->Has("N|0|2|60,1-1"));
+  engine.Tick();
+  EXPECT_EQ(dc->TimeLeft()->text(), "59");
+  // While a team is on the clock another cannot be put on it, and the
+  // Commish cannot pick for a connected team.
+  PutOnClock(1);
+  EXPECT_EQ(dc->TeamOnClock()->text(), name);
+  dc->Draftees()->RookieList()->setCurrentRow(0);
+  QTest::keyClick(dc->Draftees()->RookieList(), Qt::Key_Return);
+  EXPECT_TRUE(prompter.asked.empty());
+  // Delete is refused while a team is on the clock.
+  QTest::mouseClick(dc->Halt(), Qt::LeftButton);
+  EXPECT_TRUE(c->Has("H|0|2"));
+  EXPECT_TRUE(dc->TeamOnClock()->text().isEmpty());
+  EXPECT_TRUE(dc->TimeLeft()->text().isEmpty());
+  EXPECT_FALSE(dc->Halt()->isEnabled());
+  // Kick sends the refusal with reason 4 to that team only.
+  dc->TeamsList()->setCurrentRow(RowOf(name));
+  QTest::mouseClick(dc->Kick(), Qt::LeftButton);
+  EXPECT_TRUE(c->Has("R|0|0|4"));
+}
+
+TEST_F(ServerUiTest, TimeAllowedOutOfRangeIsRefusedBeforeSending) {
+  Load();
+  auto c = SignOn(1);
+  for (const char* bad : {"40000", "abc", "", "-5"}) {
+    dc->TOC()->setText(bad);
+    PutOnClock(1);
+    EXPECT_TRUE(dc->TeamOnClock()->text().isEmpty()) << bad;
+  }
+  ASSERT_EQ(prompter.asked.size(), 4u);
+  EXPECT_EQ(prompter.asked[0].text, "The time allowed must be a whole number of seconds from 1 to 32767.");
+  dc->TOC()->setText("0");  // blocks without a message
+  PutOnClock(1);
+  EXPECT_EQ(prompter.asked.size(), 4u);
+  dc->TOC()->setText("32767");
+  PutOnClock(1);
+  EXPECT_TRUE(c->Has("N|0|1|32767,1-1"));
+  EXPECT_EQ(c->received.find("N|0|1|40000"), std::string::npos);
+}
+
+TEST_F(ServerUiTest, CommishPicksForAnUnconnectedTeamAndDeletesThePick) {
+  Load();
+  auto c = SignOn(1);
+  PutOnClock(3);
+  ASSERT_EQ(prompter.asked.size(), 1u);
+  const std::string team3 = engine.Team(3).name;
+  EXPECT_EQ(prompter.asked[0].title, "Information.");
+  EXPECT_EQ(prompter.asked[0].text, "You will have to select for " + team3 + ".");
+  EXPECT_TRUE(dc->TimeLeft()->text().isEmpty());
+  EXPECT_TRUE(c->Has("N|0|3|60,1-1"));
+
+  QListWidget* rl = dc->Draftees()->RookieList();
+  const int before = rl->count();
+  rl->setCurrentRow(1);
+  const std::string line = dc->Draftees()->SelectedLine();
+  draftees::LineSelection sel = draftees::ReadLine(line);
+  // Answered No: nothing happens.
+  QTest::mouseClick(rl->viewport(), Qt::LeftButton, {}, rl->visualItemRect(rl->item(1)).center());
+  QTest::mouseDClick(rl->viewport(), Qt::LeftButton, {}, rl->visualItemRect(rl->item(1)).center());
+  ASSERT_EQ(prompter.asked.size(), 2u);
+  EXPECT_EQ(prompter.asked[1].title, "Draft Selection");
+  EXPECT_EQ(prompter.asked[1].text, "Are you sure you want to select " + sel.name + "?");
+  EXPECT_EQ(prompter.asked[1].defaultButton, PromptAnswer::No);
+  EXPECT_EQ(prompter.asked[1].icon, PromptIcon::Question);
+  EXPECT_EQ(rl->count(), before);
+  // Answered Yes: recorded, announced, the line leaves the list.
+  prompter.answers = {PromptAnswer::Yes};
+  rl->setCurrentRow(1);
+  QTest::keyClick(rl, Qt::Key_Return);
+  EXPECT_TRUE(c->Has("Z|3|0|" + sel.pidText + "," + sel.name + ",QB,1-1"));
+  EXPECT_EQ(rl->count(), before - 1);
+  ASSERT_EQ(dc->List1()->count(), 1);
+  EXPECT_EQ(dc->List1()->item(0)->text().left(7), "  1-1  ");
+  EXPECT_EQ(dc->Text2()->text(), "2");
+  EXPECT_TRUE(dc->TeamOnClock()->text().isEmpty());
+  EXPECT_FALSE(dc->Command1()->isEnabled());  // a team is connected
+
+  // Delete: the pick goes, the player comes back.
+  EXPECT_FALSE(dc->Command2()->isEnabled());
+  dc->List1()->setCurrentRow(0);
+  EXPECT_TRUE(dc->Command2()->isEnabled());
+  prompter.answers = {PromptAnswer::Yes};
+  QTest::mouseClick(dc->Command2(), Qt::LeftButton);
+  EXPECT_EQ(prompter.asked.back().text, "Are you sure you want to delete pick at round 1-1?");
+  EXPECT_TRUE(c->Has("Y|0|0|1-1"));
+  EXPECT_EQ(dc->List1()->count(), 0);
+  EXPECT_EQ(rl->count(), before);
+  EXPECT_FALSE(dc->Command2()->isEnabled());
+}
+
+TEST_F(ServerUiTest, MarksAndMergeFollowLoginsAndDepartures) {
+  Load();
+  // One pick so that Merge can be offered.
+  PutOnClock(4);
+  prompter.answers = {PromptAnswer::Yes};
+  dc->Draftees()->RookieList()->setCurrentRow(0);
+  dc->RookieList_DblClick();
+  ASSERT_EQ(dc->List1()->count(), 1);
+  EXPECT_TRUE(dc->Command1()->isEnabled());
+  int merges = 0;
+  window->mergeRequested = [&] { ++merges; };
+  QTest::mouseClick(dc->Command1(), Qt::LeftButton);
+  EXPECT_EQ(merges, 1);
+
+  auto c = SignOn(1);
+  const QString one = L1(engine.Team(1).name);
+  EXPECT_EQ(dc->TeamsList()->item(RowOf(one))->text(), one + "*");
+  EXPECT_FALSE(dc->Command1()->isEnabled());
+  c->socket.disconnectFromHost();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !engine.Team(1).signedOn; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dc->Command1()->isEnabled(); }, 3000));
+  EXPECT_EQ(dc->TeamsList()->item(RowOf(one))->text(), one);
+  // A connection that never logs in disables Merge as well.
+  Client anonymous(engine.Port());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !dc->Command1()->isEnabled(); }, 3000));
+}
+
+TEST_F(ServerUiTest, ChatLinesAndRecipients) {
+  Load();
+  auto c1 = SignOn(1);
+  window->ShowChat();
+  PublicChat* chat = window->ChatWindow();
+  ASSERT_NE(chat, nullptr);
+  EXPECT_EQ(chat->windowTitle(), "Chat");
+  const QString one = L1(engine.Team(1).name);
+  ASSERT_EQ(chat->Combo1()->count(), 2);
+  EXPECT_EQ(chat->Combo1()->itemText(0), "All Members");
+  EXPECT_EQ(chat->Combo1()->itemText(1), one);
+  auto c2 = SignOn(2);
+  const QString two = L1(engine.Team(2).name);
+  EXPECT_EQ(chat->Combo1()->itemText(2), two);
+
+  c2->Send(proto::Chat(2, "hello all"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chat->ChatText()->toPlainText().contains("hello all"); }, 3000));
+  EXPECT_EQ(chat->ChatText()->toPlainText(), two + ": hello all");
+
+  // Enter with an empty input does nothing.
+  QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
+  EXPECT_EQ(chat->ChatText()->toPlainText(), two + ": hello all");
+  // A public line from the Commish.
+  QTest::keyClicks(chat->ChatSend(), "welcome");
+  QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
+  EXPECT_TRUE(c1->Has("C|0|0|welcome"));
+  EXPECT_TRUE(chat->ChatSend()->text().isEmpty());
+  EXPECT_TRUE(chat->ChatText()->toPlainText().endsWith("Commish: welcome"));
+  // A private line to team 2 only.
+  chat->Combo1()->setCurrentIndex(2);
+  QTest::keyClicks(chat->ChatSend(), "psst");
+  QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
+  EXPECT_TRUE(c2->Has("P|0|2|psst"));
+  EXPECT_TRUE(chat->ChatText()->toPlainText().endsWith("Private to " + two + ": psst"));
+  EXPECT_EQ(c1->received.find("psst"), std::string::npos);
+
+  // Departure: the name leaves the recipients, the line is shown.
+  c2->socket.disconnectFromHost();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chat->Combo1()->count() == 2; }, 3000));
+  EXPECT_TRUE(chat->ChatText()->toPlainText().endsWith("*** " + two + "*** has left the draft. ***"));
+
+  // Closed window: lines are dropped; a private line to the Commish opens it.
+  window->ChatFrame()->close();
+  EXPECT_FALSE(IsFormShown(window->ChatFrame()));
+  c1->Send(proto::Chat(1, "unseen"));
+  ASSERT_TRUE(c1->Has("C|1|0|unseen"));
+  c1->Send(proto::PrivateLine(1, 0, "for you"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return IsFormShown(window->ChatFrame()); }, 3000));
+  EXPECT_EQ(chat->ChatText()->toPlainText(), "Private from " + one + ": for you");
+}
+
+}  // namespace
+}  // namespace pm
