@@ -1,0 +1,91 @@
+#include "Sound.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QAudioDevice>
+#include <QMediaDevices>
+#include <QSoundEffect>
+#include <QTimer>
+#include <QUrl>
+
+#include <cstdint>
+#include <fstream>
+
+namespace pm {
+
+namespace {
+
+uint32_t Le32(const unsigned char* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+}  // namespace
+
+int WaveDurationMs(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return -1;
+  unsigned char riff[12];
+  if (!in.read(reinterpret_cast<char*>(riff), 12)) return -1;
+  if (std::string(reinterpret_cast<char*>(riff), 4) != "RIFF" ||
+      std::string(reinterpret_cast<char*>(riff) + 8, 4) != "WAVE")
+    return -1;
+  uint32_t byteRate = 0;
+  // Walk the chunks; a broken header ends the walk without a result.
+  for (int guard = 0; guard < 64; ++guard) {
+    unsigned char head[8];
+    if (!in.read(reinterpret_cast<char*>(head), 8)) return -1;
+    std::string id(reinterpret_cast<char*>(head), 4);
+    uint32_t size = Le32(head + 4);
+    if (id == "fmt ") {
+      unsigned char fmt[16];
+      if (size < 16 || !in.read(reinterpret_cast<char*>(fmt), 16)) return -1;
+      byteRate = Le32(fmt + 8);
+      in.seekg(size - 16 + (size & 1), std::ios::cur);
+    } else if (id == "data") {
+      if (byteRate == 0) return -1;
+      return static_cast<int>(uint64_t(size) * 1000 / byteRate);
+    } else {
+      in.seekg(size + (size & 1), std::ios::cur);
+    }
+    if (!in) return -1;
+  }
+  return -1;
+}
+
+void QtSoundPlayer::PlaySound(const std::string& path) {
+  const QString file = QString::fromLocal8Bit(path.c_str());
+  if (!QFileInfo(file).isFile()) return;
+  const int duration = WaveDurationMs(path);
+  if (duration < 0) return;
+  if (QMediaDevices::audioOutputs().isEmpty()) return;
+
+  QSoundEffect effect;
+  QEventLoop loop;
+  QTimer guard;
+  guard.setSingleShot(true);
+  bool started = false;
+  QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+  QObject::connect(&effect, &QSoundEffect::statusChanged, &loop, [&] {
+    if (effect.status() == QSoundEffect::Ready && !started) {
+      started = true;
+      effect.play();
+    } else if (effect.status() == QSoundEffect::Error) {
+      loop.quit();
+    }
+  });
+  QObject::connect(&effect, &QSoundEffect::playingChanged, &loop, [&] {
+    if (started && !effect.isPlaying()) loop.quit();
+  });
+  effect.setSource(QUrl::fromLocalFile(file));
+  if (effect.status() == QSoundEffect::Ready && !started) {
+    started = true;
+    effect.play();
+  }
+  // Never wait much longer than the sound itself, whatever the device does.
+  guard.start(duration + 1500);
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  effect.stop();
+}
+
+}  // namespace pm

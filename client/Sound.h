@@ -1,0 +1,35 @@
+// Playing the client's two wave files.
+//
+// PlaySound plays a whole file before it returns and ignores every failure:
+// a missing or unreadable file, or no sound device, gives silence and no
+// message. The session holds a SoundPlayer so tests can record what would be
+// played instead of waiting for real sound.
+#pragma once
+
+#include <string>
+
+namespace pm {
+
+inline constexpr const char* kRingFile = "phnring.wav";
+inline constexpr const char* kBuzzerFile = "buzzer.wav";
+
+class SoundPlayer {
+ public:
+  virtual ~SoundPlayer() = default;
+  // Plays the wave file at `path` to its end; returns when it is done.
+  virtual void PlaySound(const std::string& path) = 0;
+};
+
+// The real player (QtMultimedia). While a sound plays it runs a local event
+// loop that excludes user input; the session queues socket events and clock
+// ticks that arrive meanwhile and handles them after the sound.
+class QtSoundPlayer : public SoundPlayer {
+ public:
+  void PlaySound(const std::string& path) override;
+};
+
+// Length in milliseconds of a PCM wave file, from its header; -1 when the
+// file is not a readable RIFF/WAVE file.
+int WaveDurationMs(const std::string& path);
+
+}  // namespace pm

@@ -1,0 +1,250 @@
+#include "Client.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+
+#include "DraftListWindow.h"
+#include "DrafteeList.h"
+#include "DrafteesWindow.h"
+#include "LeagueSelect.h"
+#include "PublicChat.h"
+#include "Widgets.h"
+
+namespace pm {
+
+Client::Client(Prompter* prompter, QWidget* parent) : QMainWindow(parent), prompter_(prompter) {
+  setObjectName("Client");
+  session_ = new ClientSession(this);
+  session_->SetView(this);
+  session_->SetPrompter(prompter_);
+
+  mdi_ = new QMdiArea(this);
+  mdi_->setObjectName("MdiArea");
+  setCentralWidget(mdi_);
+
+  QMenu* connectMenu = menuBar()->addMenu("C&onnection");
+  connectMenu->setObjectName("ConnectMenu");
+  conMenu_ = connectMenu->addAction("Connect");
+  conMenu_->setObjectName("ConMenu");
+  conMenu_->setCheckable(true);
+  connect(conMenu_, &QAction::triggered, this, [this] {
+    conMenu_->setChecked(connectedState_);  // the state shows the connection, not the click
+    ConMenuClick();
+  });
+
+  viewMenu_ = menuBar()->addMenu("&View ");
+  viewMenu_->setObjectName("ViewMenu");
+  QAction* chat = viewMenu_->addAction("&Chat");
+  chat->setObjectName("PublicChatMenu");
+  connect(chat, &QAction::triggered, this, &Client::PublicChatMenuClick);
+  QAction* avail = viewMenu_->addAction("&Draftees");
+  avail->setObjectName("AvailMenu");
+  connect(avail, &QAction::triggered, this, &Client::AvailMenuClick);
+
+  windowMenu_ = menuBar()->addMenu("&Window");
+  windowMenu_->setObjectName("WindowMenu");
+  QAction* arrange = windowMenu_->addAction("&Arrange Icons");
+  arrange->setObjectName("ArrangeMenu");
+  connect(arrange, &QAction::triggered, this, &Client::ArrangeIcons);
+  QAction* cascade = windowMenu_->addAction("&Cascade");
+  cascade->setObjectName("CascadeMenu");
+  connect(cascade, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
+  QAction* hor = windowMenu_->addAction("Tile &Horizontally");
+  hor->setObjectName("HorMenu");
+  connect(hor, &QAction::triggered, this, &Client::TileHorizontally);
+  QAction* vert = windowMenu_->addAction("Tile &Vertically");
+  vert->setObjectName("VertMenu");
+  connect(vert, &QAction::triggered, this, &Client::TileVertically);
+
+  // Load: not connected.
+  viewMenu_->menuAction()->setEnabled(false);
+  windowMenu_->menuAction()->setEnabled(false);
+  conMenu_->setChecked(false);
+  SetCaption(session_->Caption());
+  resize(1000, 700);
+}
+
+Client::~Client() {
+  session_->SetView(nullptr);
+  if (leagueSelect_) delete leagueSelect_.data();
+}
+
+DrafteesWindow* Client::Draftees() const {
+  return drafteesSub_ && drafteesSub_->isVisible() ? qobject_cast<DrafteesWindow*>(drafteesSub_->widget())
+                                                   : nullptr;
+}
+DraftListWindow* Client::DraftList() const {
+  return draftListSub_ && draftListSub_->isVisible() ? qobject_cast<DraftListWindow*>(draftListSub_->widget())
+                                                     : nullptr;
+}
+LeagueSelect* Client::LeagueWindow() const {
+  return leagueSelect_ && leagueSelect_->isVisible() ? leagueSelect_.data() : nullptr;
+}
+PublicChat* Client::Chat() const {
+  return chatSub_ && chatSub_->isVisible() ? qobject_cast<PublicChat*>(chatSub_->widget()) : nullptr;
+}
+
+// --------------------------------------------------------------- menus ----
+
+void Client::ConMenuClick() {
+  if (!connectedState_) {
+    if (leagueSelect_ && !leagueSelect_->isVisible()) {  // closed: its deletion is pending
+      leagueSelect_->deleteLater();
+      leagueSelect_ = nullptr;
+    }
+    if (!leagueSelect_) {
+      leagueSelect_ = new LeagueSelect(session_, prompter_);
+      leagueSelect_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    leagueSelect_->show();
+    leagueSelect_->raise();
+    leagueSelect_->activateWindow();
+    return;
+  }
+  if (prompter_->Confirm("", "Are you sure you want do disconnect?", PromptIcon::Critical, PromptAnswer::Yes))
+    session_->Disconnect();
+}
+
+void Client::PublicChatMenuClick() {
+  OpenChat();
+  chatSub_->showNormal();
+  mdi_->setActiveSubWindow(chatSub_);
+}
+
+void Client::AvailMenuClick() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  DrafteesWindow* window = OpenDraftees();
+  drafteesSub_->showNormal();
+  window->List()->Option1_Click(0);
+  QApplication::restoreOverrideCursor();
+  mdi_->setActiveSubWindow(drafteesSub_);
+}
+
+// ------------------------------------------------------- child windows ----
+
+// A child window that was closed is gone (its deletion may still be
+// pending): the next use loads a fresh one, as closing discards its contents.
+void Client::Reload(QPointer<QMdiSubWindow>& sub) {
+  if (sub && !sub->isVisible()) {
+    sub->hide();
+    sub->deleteLater();
+    sub = nullptr;
+  }
+}
+
+QMdiSubWindow* Client::AddChild(QWidget* widget) {
+  QMdiSubWindow* sub = mdi_->addSubWindow(widget);
+  sub->setAttribute(Qt::WA_DeleteOnClose);  // closing a child unloads it
+  sub->setObjectName(widget->objectName() + "Window");
+  sub->setWindowTitle(widget->windowTitle());
+  sub->show();
+  return sub;
+}
+
+PublicChat* Client::OpenChat() {
+  Reload(chatSub_);
+  if (!chatSub_) chatSub_ = AddChild(new PublicChat(session_));
+  return Chat();
+}
+
+DraftListWindow* Client::OpenDraftList() {
+  Reload(draftListSub_);
+  if (!draftListSub_) draftListSub_ = AddChild(new DraftListWindow);
+  return DraftList();
+}
+
+DrafteesWindow* Client::OpenDraftees() {
+  Reload(drafteesSub_);
+  if (!drafteesSub_) drafteesSub_ = AddChild(new DrafteesWindow(session_, prompter_));
+  return Draftees();
+}
+
+void Client::TileHorizontally() {
+  QList<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* w : mdi_->subWindowList())
+    if (w->isVisible() && !w->isMinimized()) windows << w;
+  if (windows.isEmpty()) return;
+  const QRect area = mdi_->viewport()->rect();
+  const int h = area.height() / static_cast<int>(windows.size());
+  for (int i = 0; i < windows.size(); ++i) {
+    windows[i]->showNormal();
+    windows[i]->setGeometry(0, i * h, area.width(), h);
+  }
+}
+
+void Client::TileVertically() {
+  QList<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* w : mdi_->subWindowList())
+    if (w->isVisible() && !w->isMinimized()) windows << w;
+  if (windows.isEmpty()) return;
+  const QRect area = mdi_->viewport()->rect();
+  const int w = area.width() / static_cast<int>(windows.size());
+  for (int i = 0; i < windows.size(); ++i) {
+    windows[i]->showNormal();
+    windows[i]->setGeometry(i * w, 0, w, area.height());
+  }
+}
+
+void Client::ArrangeIcons() {
+  const QRect area = mdi_->viewport()->rect();
+  int x = 0;
+  for (QMdiSubWindow* w : mdi_->subWindowList()) {
+    if (!w->isMinimized()) continue;
+    const QSize size = w->size();
+    w->move(x, area.height() - size.height());
+    x += size.width();
+  }
+}
+
+// ---------------------------------------------------------- ClientView ----
+
+void Client::SetCaption(const std::string& caption) { setWindowTitle(L1(caption)); }
+
+void Client::ShowConnected() {
+  connectedState_ = true;
+  conMenu_->setChecked(true);
+  viewMenu_->menuAction()->setEnabled(true);
+  windowMenu_->menuAction()->setEnabled(true);
+  if (leagueSelect_) leagueSelect_->close();
+}
+
+bool Client::ChatOpen() const { return IsFormShown(Chat()); }
+
+void Client::ChatAppend(const std::string& line) { OpenChat()->Append(line); }
+
+void Client::ChatAddRecipient(const std::string& name) {
+  if (PublicChat* chat = Chat()) chat->AddRecipient(name);
+}
+
+void Client::ChatRemoveRecipient(const std::string& name) {
+  if (PublicChat* chat = Chat()) chat->RemoveRecipient(name);
+}
+
+void Client::DraftListAdd(const std::string& line) { OpenDraftList()->AddLine(line); }
+
+void Client::DraftListClear() { OpenDraftList()->Clear(); }
+
+void Client::SetTimeLeft(const std::string& text) { OpenDraftees()->SetTimeLeft(text); }
+
+std::string Client::DrafteesShownPosition() const {
+  DrafteesWindow* window = Draftees();
+  if (!IsFormShown(window)) return {};
+  return window->List()->PositionCaption();
+}
+
+void Client::DrafteesRebuild() {
+  if (DrafteesWindow* window = Draftees()) window->List()->Rebuild();
+}
+
+void Client::closeEvent(QCloseEvent* event) {
+  // Closing the main window ends the program, the socket with it.
+  if (leagueSelect_) leagueSelect_->close();
+  event->accept();
+  session_->Disconnect();
+}
+
+}  // namespace pm

@@ -1,0 +1,88 @@
+// The client's main window: a multiple-document window hosting the
+// Draftees, Draft List and Chat windows, with the Connection, View and
+// Window menus. It owns the session and shows it (ClientView).
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+#include <string>
+
+#include "ClientSession.h"
+#include "ClientView.h"
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+namespace pm {
+
+class DraftListWindow;
+class DrafteesWindow;
+class LeagueSelect;
+class PublicChat;
+
+class Client : public QMainWindow, public ClientView {
+  Q_OBJECT
+ public:
+  // `prompter` answers every message box (a QtPrompter in the program).
+  explicit Client(Prompter* prompter, QWidget* parent = nullptr);
+  ~Client() override;
+
+  ClientSession& Session() { return *session_; }
+
+  // Menu actions.
+  void ConMenuClick();
+  void PublicChatMenuClick();
+  void AvailMenuClick();
+
+  // The child windows; null while closed.
+  LeagueSelect* LeagueWindow() const;
+  DrafteesWindow* Draftees() const;
+  DraftListWindow* DraftList() const;
+  PublicChat* Chat() const;
+  QMdiArea* MdiArea() const { return mdi_; }
+
+  QAction* ConMenu() const { return conMenu_; }
+  QMenu* ViewMenu() const { return viewMenu_; }
+  QMenu* WindowMenu() const { return windowMenu_; }
+
+  // ClientView
+  void SetCaption(const std::string& caption) override;
+  void ShowConnected() override;
+  bool ChatOpen() const override;
+  void ChatAppend(const std::string& line) override;
+  void ChatAddRecipient(const std::string& name) override;
+  void ChatRemoveRecipient(const std::string& name) override;
+  void DraftListAdd(const std::string& line) override;
+  void DraftListClear() override;
+  void SetTimeLeft(const std::string& text) override;
+  std::string DrafteesShownPosition() const override;
+  void DrafteesRebuild() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QMdiSubWindow* AddChild(QWidget* widget);
+  void Reload(QPointer<QMdiSubWindow>& sub);
+  PublicChat* OpenChat();
+  DraftListWindow* OpenDraftList();
+  DrafteesWindow* OpenDraftees();
+  void TileHorizontally();
+  void TileVertically();
+  void ArrangeIcons();
+
+  Prompter* prompter_;
+  ClientSession* session_;
+  QMdiArea* mdi_;
+  QAction* conMenu_;
+  QMenu* viewMenu_;
+  QMenu* windowMenu_;
+  bool connectedState_ = false;
+  QPointer<LeagueSelect> leagueSelect_;
+  QPointer<QMdiSubWindow> chatSub_, draftListSub_, drafteesSub_;
+};
+
+}  // namespace pm

@@ -1,0 +1,35 @@
+#include "DraftListWindow.h"
+
+#include <QGroupBox>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+#include "Widgets.h"
+
+namespace pm {
+
+DraftListWindow::DraftListWindow(QWidget* parent) : QWidget(parent) {
+  setObjectName("DraftList");
+  setWindowTitle("Draft List");
+  auto* frame = new QGroupBox("Draft List", this);
+  frame->setObjectName("Frame1");
+  dList_ = new QListWidget(frame);
+  dList_->setObjectName("DList");
+  dList_->setFont(FixedFont());
+  dList_->setUniformItemSizes(true);
+  auto* inner = new QVBoxLayout(frame);
+  inner->addWidget(dList_);
+  auto* outer = new QVBoxLayout(this);
+  outer->addWidget(frame);
+  const int width = QFontMetrics(FixedFont()).horizontalAdvance(QString(62, QChar('M')));
+  resize(width + 60, 300);
+}
+
+void DraftListWindow::AddLine(const std::string& line) {
+  dList_->addItem(L1(line));
+  dList_->scrollToBottom();
+}
+
+void DraftListWindow::Clear() { dList_->clear(); }
+
+}  // namespace pm

@@ -1,0 +1,24 @@
+// The draft list window: one 60-column line per pick the client knows of,
+// in the order the picks reached it.
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+class QListWidget;
+
+namespace pm {
+
+class DraftListWindow : public QWidget {
+  Q_OBJECT
+ public:
+  explicit DraftListWindow(QWidget* parent = nullptr);
+  void AddLine(const std::string& line);
+  void Clear();
+  QListWidget* DList() const { return dList_; }
+
+ private:
+  QListWidget* dList_;
+};
+
+}  // namespace pm

@@ -1,0 +1,69 @@
+#include "DrafteesWindow.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+#include "ClientSession.h"
+#include "Draftees.h"
+#include "DrafteeList.h"
+#include "Prompt.h"
+#include "Widgets.h"
+
+namespace pm {
+
+DrafteesWindow::DrafteesWindow(ClientSession* session, Prompter* prompter, QWidget* parent)
+    : QWidget(parent), session_(session), prompter_(prompter) {
+  setObjectName("Draftees");
+  setWindowTitle("Draftees");
+  list_ = new DrafteeList(this, QStringLiteral("Sort by"));
+  list_->setObjectName("DrafteeList");
+  auto* label = new QLabel("Time Left:", this);
+  label->setObjectName("Label1");
+  timeLeft_ = new QLabel(this);
+  timeLeft_->setObjectName("TimeLeft");
+  timeLeft_->setMinimumWidth(60);
+  auto* timeRow = new QHBoxLayout;
+  timeRow->addWidget(label);
+  timeRow->addWidget(timeLeft_);
+  timeRow->addStretch(1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(timeRow);
+  layout->addWidget(list_, 1);
+
+  list_->SetPickList(&session_->PickList());
+  list_->SetPool(session_->league.table);
+  list_->Option1_Click(0);
+  connect(list_, &DrafteeList::lineActivated, this, &DrafteesWindow::SelectLine);
+}
+
+void DrafteesWindow::SetTimeLeft(const std::string& text) { timeLeft_->setText(L1(text)); }
+
+void DrafteesWindow::SelectLine(const QString& line, int row) {
+  // Only a team on the clock with time left may pick.
+  if (session_->ClockSeconds() == 0) return;
+  const draftees::LineSelection chosen = draftees::ReadLine(ToL1(line));
+  const std::string position = list_->PositionCaption();
+  if (!prompter_->Confirm("Draft Selection", "Are you sure you want to select " + chosen.name + "?",
+                          PromptIcon::Question, PromptAnswer::No, true))
+    return;
+  // The session looks at the clock again: time may have run out while the
+  // box was open, and then nothing is sent.
+  if (!session_->SendOwnPick(chosen.pidText, chosen.name, position)) return;
+  // Events handled while the box was open may have rebuilt the list: take
+  // the line out wherever it is now.
+  QListWidget* rookies = list_->RookieList();
+  int at = -1;
+  if (row >= 0 && row < rookies->count() && rookies->item(row)->text() == line)
+    at = row;
+  else
+    for (int i = 0; i < rookies->count(); ++i)
+      if (rookies->item(i)->text() == line) {
+        at = i;
+        break;
+      }
+  if (at >= 0) list_->RemoveLine(at);
+}
+
+}  // namespace pm

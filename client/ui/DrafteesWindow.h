@@ -1,0 +1,38 @@
+// The Draftees window: the draftee list of the loaded league and the time
+// left while the own team is on the clock. A double-click (or Enter) on a
+// line while the team is on the clock asks for confirmation and sends the
+// team's pick.
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+class QLabel;
+
+namespace pm {
+
+class ClientSession;
+class DrafteeList;
+class Prompter;
+
+class DrafteesWindow : public QWidget {
+  Q_OBJECT
+ public:
+  // Window load: shows the session's pool, position 0 in natural order.
+  DrafteesWindow(ClientSession* session, Prompter* prompter, QWidget* parent = nullptr);
+
+  void SetTimeLeft(const std::string& text);
+  DrafteeList* List() const { return list_; }
+  QLabel* TimeLeft() const { return timeLeft_; }
+
+  // The own selection for the line at `row` (double-click or Enter).
+  void SelectLine(const QString& line, int row);
+
+ private:
+  ClientSession* session_;
+  Prompter* prompter_;
+  DrafteeList* list_;
+  QLabel* timeLeft_;
+};
+
+}  // namespace pm

@@ -1,0 +1,78 @@
+// The league window: drive, folder and ".lge" file lists, "&Include Free
+// Agents", the team drop-down and the server address box. A double-click
+// (or Enter) on a league file loads the league; choosing a team enables the
+// address box; Enter there connects.
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QTreeView;
+
+namespace pm {
+
+class ClientSession;
+class Prompter;
+
+inline constexpr const char* kHelpDrive = "Select drive where league file and directory appears.";
+inline constexpr const char* kHelpDir = "Select directory/folder of league file.";
+inline constexpr const char* kHelpFile = "Select league, to use for drafting, by double-clicking the name.";
+inline constexpr const char* kHelpTeams = "Select team by utilizing the drop down box, below the file box.";
+inline constexpr const char* kHelpAddress = "Enter the IP Address of the server (host).";
+
+class LeagueSelect : public QWidget {
+  Q_OBJECT
+ public:
+  LeagueSelect(ClientSession* session, Prompter* prompter, QWidget* parent = nullptr);
+
+  // The folder shown (Dir1) and its ".lge" files (File1).
+  QString Folder() const { return folder_; }
+  // Moves the folder list to `folder` (as a change of Dir1 does).
+  void SetFolder(const QString& folder);
+  // Moves to a drive (a mounted volume's root), as a change of Drive1 does.
+  void SetDrive(const QString& root);
+
+  // File1 double-click: loads the selected league.
+  void LoadLeague();
+  // TeamsList click: chooses the team shown in the list.
+  void TeamsListClick();
+  // IPAddress key press: returns true when the key was consumed.
+  bool AddressKey(int key);
+
+  QComboBox* Drive1() const { return drive1_; }
+  QTreeView* Dir1() const { return dir1_; }
+  QListWidget* File1() const { return file1_; }
+  QCheckBox* Check1() const { return check1_; }
+  QComboBox* TeamsList() const { return teamsList_; }
+  QLineEdit* IPAddress() const { return ipAddress_; }
+  QLabel* LSHelp() const { return lsHelp_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FillFiles();
+  void ClearTeams();
+  void Help(const char* text);
+
+  ClientSession* session_;
+  Prompter* prompter_;
+  QString folder_;
+  QComboBox* drive1_;
+  QTreeView* dir1_;
+  QFileSystemModel* dirModel_;
+  QListWidget* file1_;
+  QCheckBox* check1_;
+  QComboBox* teamsList_;
+  QLineEdit* ipAddress_;
+  QLabel* lsHelp_;
+  bool settingFolder_ = false;
+};
+
+}  // namespace pm

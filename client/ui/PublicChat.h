@@ -1,0 +1,47 @@
+// The client's chat window: the transcript, the input line and the
+// recipient list ("All Members", "Commish", then the other signed-on teams).
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace pm {
+
+class ClientSession;
+
+class PublicChat : public QWidget {
+  Q_OBJECT
+ public:
+  // Builds the recipient list from the session's team table (window load).
+  PublicChat(ClientSession* session, QWidget* parent = nullptr);
+
+  // Appends one line and shows the last line.
+  void Append(const std::string& line);
+  void AddRecipient(const std::string& name);
+  // Removes the first recipient equal to `name`.
+  void RemoveRecipient(const std::string& name);
+
+  QPlainTextEdit* ChatText() const { return chatText_; }
+  QLineEdit* ChatSend() const { return chatSend_; }
+  QComboBox* ChatTo() const { return chatTo_; }
+  // The transcript as stored: every line ends with CR LF.
+  const QString& Transcript() const { return transcript_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void SendLine();
+
+  ClientSession* session_;
+  QPlainTextEdit* chatText_;
+  QLineEdit* chatSend_;
+  QComboBox* chatTo_;
+  QString transcript_;
+};
+
+}  // namespace pm

@@ -1,0 +1,166 @@
+// Shared helpers of the client tests: a sample league on disk, a real draft
+// server on an ephemeral loopback port, and client sessions with recording
+// windows, prompts and sound.
+#pragma once
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ClientSession.h"
+#include "ClientView.h"
+#include "DraftServer.h"
+#include "FBPro.h"
+#include "PoolTable.h"
+#include "Prompt.h"
+#include "Sample.h"
+#include "Sound.h"
+
+namespace pm::test {
+
+template <class Pred>
+bool WaitFor(Pred pred, int ms = 5000) {
+  return QTest::qWaitFor(pred, ms);
+}
+
+struct SampleLeague {
+  QTemporaryDir dir;
+  std::string leaguePath;
+  std::string leagueFile;
+  std::string name;
+  int16_t version = 0;
+  std::vector<std::string> teams;
+  fbpro::DrafteePool pool;
+
+  explicit SampleLeague(fbpro::SampleOptions options = {}, bool includeFreeAgents = false) {
+    leaguePath = fbpro::WriteSampleLeague(dir.path().toStdString(), options);
+    leagueFile = fbpro::LeagueFileName(leaguePath, ".LGE");
+    fbpro::VersionInfo v = fbpro::GetVersion(leaguePath);
+    name = v.name;
+    version = v.version;
+    fbpro::TeamList list = fbpro::GetTeams(leaguePath);
+    for (int i = 1; i <= list.teamCount; ++i) teams.push_back(list.names[static_cast<std::size_t>(i)]);
+    pool = fbpro::LoadPool(leaguePath, version, includeFreeAgents);
+  }
+  std::string Folder() const { return dir.path().toStdString(); }
+  std::string DraftFile() const { return Folder() + "/" + name + "-DRAFT.TXT"; }
+};
+
+// The windows, as a recorder.
+struct RecordingView : ClientView {
+  std::string caption;
+  bool connected = false;
+  bool chatOpen = false;
+  std::vector<std::string> chat;
+  std::vector<std::string> recipients;
+  std::vector<std::string> draftList;
+  int draftListClears = 0;
+  std::string timeLeft;
+  std::vector<std::string> timeLeftHistory;
+  std::string shownPosition;
+  int rebuilds = 0;
+
+  void SetCaption(const std::string& c) override { caption = c; }
+  void ShowConnected() override { connected = true; }
+  bool ChatOpen() const override { return chatOpen; }
+  void ChatAppend(const std::string& line) override {
+    chatOpen = true;
+    chat.push_back(line);
+  }
+  void ChatAddRecipient(const std::string& n) override { recipients.push_back(n); }
+  void ChatRemoveRecipient(const std::string& n) override {
+    for (auto it = recipients.begin(); it != recipients.end(); ++it)
+      if (*it == n) {
+        recipients.erase(it);
+        break;
+      }
+  }
+  void DraftListAdd(const std::string& line) override { draftList.push_back(line); }
+  void DraftListClear() override {
+    draftList.clear();
+    ++draftListClears;
+  }
+  void SetTimeLeft(const std::string& t) override {
+    timeLeft = t;
+    timeLeftHistory.push_back(t);
+  }
+  std::string DrafteesShownPosition() const override { return shownPosition; }
+  void DrafteesRebuild() override { ++rebuilds; }
+  bool ChatHas(const std::string& line) const {
+    for (const auto& l : chat)
+      if (l == line) return true;
+    return false;
+  }
+};
+
+struct RecordingSound : SoundPlayer {
+  std::vector<std::string> played;
+  void PlaySound(const std::string& path) override { played.push_back(path); }
+};
+
+// A draft server on a free loopback port, league loaded.
+struct TestServer {
+  ScriptedPrompter prompter;
+  server::DraftServer engine;
+  int reports = 0;
+
+  explicit TestServer(const SampleLeague& league, bool includeFreeAgents = false) {
+    engine.SetPrompter(&prompter);
+    engine.SetPort(0);
+    engine.Reporter().endProgram = [this] { ++reports; };
+    engine.Reporter().showMessage = [](const std::string&) {};
+    server::LoadResult r = engine.LoadLeague(league.leagueFile, includeFreeAgents);
+    if (!r.Ok()) throw std::runtime_error("server league load failed: " + r.message);
+  }
+  quint16 Port() const { return engine.Port(); }
+  // Puts a team on the clock with the announced label and time.
+  server::DraftServer::ClockResult OnClock(int team, int seconds) {
+    return engine.PutOnClock(engine.Team(team).name, std::to_string(seconds), engine.Text1(), engine.Text2());
+  }
+};
+
+// One client session for a team, with everything it talks to recorded.
+struct TestClient {
+  RecordingView view;
+  ScriptedPrompter prompter;
+  RecordingSound sound;
+  ClientSession session;
+  int ended = 0;
+
+  TestClient(const SampleLeague& league, int team, quint16 port, bool includeFreeAgents = false) {
+    session.SetView(&view);
+    session.SetPrompter(&prompter);
+    session.SetSoundPlayer(&sound);
+    session.SetSoundFolder("/sounds");
+    session.SetPort(port);
+    session.endProgram = [this] { ++ended; };
+    session.reporter.showMessage = [](const std::string&) {};
+    session.reporter.endProgram = [] {};
+    session.league.leaguePath = league.leaguePath;
+    session.league.versionCode = league.version;
+    session.league.leagueName = league.name;
+    session.league.includeFreeAgents = includeFreeAgents;
+    fbpro::DrafteePool pool = includeFreeAgents ? fbpro::LoadPool(league.leaguePath, league.version, true) : league.pool;
+    session.league.drafteeCount = pool.Count();
+    session.league.table = draftees::TableFromPool(pool);
+    session.SetTeams(league.teams);
+    if (team >= 1) session.ChooseTeam(league.teams[static_cast<std::size_t>(team - 1)]);
+  }
+  bool Connect() {
+    if (!session.Connect("  127.0.0.1 ")) return false;
+    return WaitFor([&] { return session.Connected(); });
+  }
+  bool Sent(const std::string& message) const {
+    for (const auto& m : session.SentLog())
+      if (m == message) return true;
+    return false;
+  }
+  std::string LastPrompt() const { return prompter.asked.empty() ? std::string() : prompter.asked.back().text; }
+};
+
+}  // namespace pm::test

@@ -1,0 +1,569 @@
+// The client session against a real draft server engine over loopback.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <fstream>
+
+#include "ClientTestKit.h"
+#include "Common.h"
+#include "DraftListLine.h"
+
+namespace pm::test {
+namespace {
+
+const std::string kLead = std::string(kDisconnectedLead) + "\r\n\r\n";
+
+void WriteDraftFile(const SampleLeague& league, const std::vector<std::string>& records) {
+  std::ofstream out(league.DraftFile(), std::ios::binary);
+  for (const auto& r : records) out << r << "\r\n";
+}
+
+const fbpro::Player& PlayerAt(const SampleLeague& league, int position, int k) {
+  int index = league.pool.positionIndex[static_cast<std::size_t>(position)].at(static_cast<std::size_t>(k));
+  return league.pool.draftees[static_cast<std::size_t>(index)].player;
+}
+
+// The name as the draftee list shows it (and the client sends it).
+std::string ListName(const fbpro::Player& p) {
+  int keep = 19 - static_cast<int>(p.lname.size());
+  std::string name = p.fname.substr(0, static_cast<std::size_t>(std::max(keep, 0))) + " " + p.lname;
+  return name.substr(0, 20);
+}
+
+TEST(ClientSession, LoginPresenceAndLeaving) {
+  SampleLeague league;
+  TestServer server(league);
+  TestClient a(league, 1, server.Port());
+  EXPECT_EQ(a.view.caption, "");
+  ASSERT_TRUE(a.Connect());
+  EXPECT_EQ(a.view.caption, "Pickmill - Client - 3.03 - Albany Admirals - Connected.");
+  EXPECT_TRUE(a.view.connected);
+  EXPECT_TRUE(a.Sent("L|1|0|3.03," + std::to_string(league.pool.Count()) + ",Sample League"));
+  ASSERT_TRUE(WaitFor([&] { return server.engine.Team(1).signedOn; }));
+
+  a.view.chatOpen = true;
+  TestClient b(league, 2, server.Port());
+  ASSERT_TRUE(b.Connect());
+  // B hears who is on through W, A hears of B through L.
+  ASSERT_TRUE(WaitFor([&] { return b.session.SignedOn(1) && a.session.SignedOn(2); }));
+  EXPECT_EQ(a.session.TeamEntry(2), "Austin Outlaws||1");
+  EXPECT_FALSE(b.session.SignedOn(2));  // the newcomer does not get its own L
+  EXPECT_EQ(a.view.recipients, std::vector<std::string>{"Austin Outlaws"});
+  EXPECT_TRUE(b.view.recipients.empty());  // chat closed: no upkeep
+  EXPECT_TRUE(a.view.chat.empty());        // signing on writes no chat line
+
+  b.session.Disconnect();
+  EXPECT_EQ(b.ended, 1);
+  EXPECT_TRUE(b.prompter.asked.empty());  // a confirmed disconnect shows no "lost" message
+  ASSERT_TRUE(WaitFor([&] { return !a.session.SignedOn(2); }));
+  EXPECT_EQ(a.session.TeamEntry(2), "Austin Outlaws||0");
+  EXPECT_TRUE(a.view.ChatHas("*** Austin Outlaws *** has left the draft."));
+  EXPECT_TRUE(a.view.recipients.empty());
+  EXPECT_EQ(a.ended, 0);
+}
+
+TEST(ClientSession, RefusalsShowTheReasonAndEnd) {
+  SampleLeague league;
+  TestServer server(league);
+
+  TestClient wrongLeague(league, 1, server.Port());
+  wrongLeague.session.league.leagueName = "Another League";
+  ASSERT_TRUE(wrongLeague.Connect());
+  ASSERT_TRUE(WaitFor([&] { return wrongLeague.ended == 1; }));
+  ASSERT_EQ(wrongLeague.prompter.asked.size(), 1u);
+  EXPECT_EQ(wrongLeague.prompter.asked[0].title, "Connection disconnected.");
+  EXPECT_EQ(wrongLeague.LastPrompt(),
+            kLead + "You are not using the correct league. Contact the commish for details.");
+
+  TestClient wrongCount(league, 1, server.Port());
+  wrongCount.session.league.drafteeCount += 1;
+  ASSERT_TRUE(wrongCount.Connect());
+  ASSERT_TRUE(WaitFor([&] { return wrongCount.ended == 1; }));
+  EXPECT_EQ(wrongCount.LastPrompt(),
+            kLead + "The league files you have selected appear to be different that what the commish is using.");
+
+  TestClient first(league, 1, server.Port());
+  ASSERT_TRUE(first.Connect());
+  ASSERT_TRUE(WaitFor([&] { return server.engine.Team(1).signedOn; }));
+  TestClient second(league, 1, server.Port());
+  ASSERT_TRUE(second.Connect());
+  ASSERT_TRUE(WaitFor([&] { return second.ended == 1; }));
+  EXPECT_EQ(second.LastPrompt(), kLead + "The team you selected is already signed on. Contact the commish.");
+
+  ASSERT_TRUE(server.engine.Kick(server.engine.Team(1).name + "*"));
+  ASSERT_TRUE(WaitFor([&] { return first.ended == 1; }));
+  EXPECT_EQ(first.LastPrompt(), kLead + "You have been kicked out of the draft by the commish.");
+
+  // Reason 1 comes from an older or newer server; unknown reasons show no text.
+  TestClient old(league, 1, server.Port());
+  old.session.HandleMessage("R|0|0|1");
+  EXPECT_EQ(old.LastPrompt(), kLead + "You are using an incorrect version of Pickmill Client. Contact the commish.");
+  EXPECT_EQ(old.ended, 1);
+  old.session.HandleMessage("P|0|0|too late");  // nothing is handled after the end
+  EXPECT_TRUE(old.view.chat.empty());
+  TestClient odd(league, 1, server.Port());
+  odd.session.HandleMessage("R|0|0|9");
+  EXPECT_EQ(odd.LastPrompt(), kLead);
+}
+
+TEST(ClientSession, CatchUpAcrossADeletedPickStoresEachPickOnce) {
+  SampleLeague league;
+  WriteDraftFile(league, {"201|Albany Admirals|Player One|QB|1-1", "202|Austin Outlaws|Player Two|WR|1-2",
+                          "203|Boston Bulldogs|Player Three|K|1-3", "204|Buffalo Bison|Player Four|P|1-4"});
+  TestServer server(league);  // the resume question is answered No: the draft goes on
+  ASSERT_EQ(server.engine.PickCount(), 4);
+  server.prompter.answers = {PromptAnswer::Yes};
+  ASSERT_EQ(server.engine.DeletePick("1", "2"), server::DraftServer::DeleteResult::Deleted);
+
+  TestClient c(league, 3, server.Port());
+  ASSERT_TRUE(c.Connect());
+  ASSERT_TRUE(WaitFor([&] { return c.session.PickCount() == 3; }));
+  QTest::qWait(100);  // the exchange ends: nothing more arrives
+  EXPECT_EQ(c.session.PickCount(), 3);
+  EXPECT_EQ(c.session.PickList()[1], "201|Albany Admirals|Player One|QB|1-1|");
+  EXPECT_EQ(c.session.PickList()[2], "203|Boston Bulldogs|Player Three|K|1-3|");
+  EXPECT_EQ(c.session.PickList()[3], "204|Buffalo Bison|Player Four|P|1-4|");
+  EXPECT_TRUE(c.Sent("V|3|0|2"));
+  EXPECT_TRUE(c.Sent("V|3|0|3"));
+  ASSERT_EQ(c.view.draftList.size(), 3u);
+  EXPECT_EQ(c.view.draftList[1], DraftListLine("203|Boston Bulldogs|Player Three|K|1-3|"));
+  EXPECT_EQ(c.view.draftList[1], "  1-3  Player Three             K  Boston Bulldogs     203  ");
+}
+
+// A server that answers a request with the first pick at or after that index
+// sends the pick after a deleted one twice; the client asks on with its own
+// index and stores that pick once.
+TEST(ClientSession, CatchUpFromAServerThatRepeatsAPick) {
+  SampleLeague league;
+  TestClient c(league, 3, 0);
+  QTcpServer fake;
+  ASSERT_TRUE(fake.listen(QHostAddress::LocalHost, 0));
+  c.session.SetPort(fake.serverPort());
+  ASSERT_TRUE(c.Connect());
+  ASSERT_TRUE(WaitFor([&] { return fake.hasPendingConnections(); }));
+  QTcpSocket* peer = fake.nextPendingConnection();
+  // Picks 1, (2 deleted), 3, 4 on the server.
+  const std::vector<std::pair<std::string, QByteArray>> script = {
+      {"", "V|0|3|201,Albany Admirals,One,QB,1-1"},
+      {"V|3|0|2", "V|0|3|203,Boston Bulldogs,Three,K,1-3"},
+      {"V|3|0|3", "V|0|3|203,Boston Bulldogs,Three,K,1-3"},
+      {"V|3|0|4", "V|0|3|204,Buffalo Bison,Four,P,1-4"},
+      {"V|3|0|5", ""}};
+  QByteArray got;
+  for (const auto& [request, answer] : script) {
+    if (!request.empty()) {
+      ASSERT_TRUE(WaitFor([&] {
+        got += peer->readAll();
+        return got.endsWith(QByteArray::fromStdString(request));
+      })) << request;
+    }
+    if (!answer.isEmpty()) peer->write(answer);
+  }
+  EXPECT_EQ(c.session.PickCount(), 3);
+  EXPECT_EQ(GetField(c.session.PickList()[2], 1, "|"), "203");
+  EXPECT_EQ(GetField(c.session.PickList()[3], 1, "|"), "204");
+  EXPECT_EQ(c.view.draftList.size(), 3u);
+}
+
+TEST(ClientSession, OnTheClockCountsDownToTimeUp) {
+  SampleLeague league;
+  TestServer server(league);
+  TestClient a(league, 1, server.Port());
+  TestClient b(league, 2, server.Port());
+  ASSERT_TRUE(a.Connect());
+  ASSERT_TRUE(b.Connect());
+  ASSERT_TRUE(WaitFor([&] { return server.engine.Team(2).signedOn; }));
+
+  ASSERT_EQ(server.OnClock(1, 3), server::DraftServer::ClockResult::Started);
+  ASSERT_TRUE(WaitFor([&] { return a.session.TimerRunning(); }));
+  EXPECT_EQ(a.session.ClockSeconds(), 3);
+  EXPECT_EQ(a.view.timeLeft, "3");
+  EXPECT_EQ(a.view.caption, "Pickmill - Client - 3.03 - Albany Admirals - On the clock.");
+  EXPECT_EQ(a.sound.played, std::vector<std::string>{"/sounds/phnring.wav"});
+  EXPECT_TRUE(a.view.ChatHas("Albany Admirals is on the clock."));
+  ASSERT_TRUE(WaitFor([&] { return b.view.ChatHas("Albany Admirals is on the clock."); }));
+  EXPECT_FALSE(b.session.TimerRunning());
+  EXPECT_EQ(b.session.ClockSeconds(), 0);
+  EXPECT_TRUE(b.sound.played.empty());
+
+  a.session.Tick();
+  a.session.Tick();
+  EXPECT_EQ(a.view.timeLeft, "1");
+  EXPECT_FALSE(a.Sent("T|1|0|failed to make a selection within the allotted time."));
+  a.session.Tick();
+  EXPECT_TRUE(a.Sent("T|1|0|failed to make a selection within the allotted time."));
+  EXPECT_FALSE(a.session.TimerRunning());
+  EXPECT_EQ(a.session.ClockSeconds(), 0);
+  EXPECT_EQ(a.view.timeLeft, "");
+  EXPECT_EQ(a.view.caption, "Pickmill - Client - 3.03 - Albany Admirals - Connected.");
+  EXPECT_EQ(a.view.timeLeftHistory, (std::vector<std::string>{"3", "2", "1", "0", ""}));
+  a.session.Tick();  // the timer is off: nothing moves
+  EXPECT_EQ(a.session.ClockSeconds(), 0);
+  EXPECT_EQ(a.sound.played.size(), 1u);  // no buzzer at the client's own time-out
+  EXPECT_EQ(a.ended, 0);
+}
+
+TEST(ClientSession, PickPausesTheClockTakenResumesAndZEndsTheTurn) {
+  SampleLeague league;
+  TestServer server(league);
+  TestClient a(league, 1, server.Port());
+  TestClient b(league, 2, server.Port());
+  ASSERT_TRUE(a.Connect());
+  ASSERT_TRUE(b.Connect());
+  ASSERT_TRUE(WaitFor([&] { return server.engine.Team(2).signedOn; }));
+  a.view.shownPosition = "QB";
+  b.view.shownPosition = "QB";
+  const fbpro::Player& qb = PlayerAt(league, 0, 0);
+  const std::string pid = std::to_string(qb.pid);
+  const std::string name = ListName(qb);
+
+  ASSERT_EQ(server.OnClock(1, 30), server::DraftServer::ClockResult::Started);
+  ASSERT_TRUE(WaitFor([&] { return a.session.TimerRunning(); }));
+  for (int i = 0; i < 5; ++i) a.session.Tick();
+  ASSERT_TRUE(a.session.SendOwnPick(pid, name, "QB"));
+  EXPECT_FALSE(a.session.TimerRunning());  // paused while the server decides
+  EXPECT_EQ(a.session.ClockSeconds(), 25);
+  EXPECT_TRUE(a.Sent("D|1|0|" + pid + "," + name + ",QB"));
+  a.session.Tick();
+  EXPECT_EQ(a.session.ClockSeconds(), 25);
+
+  ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 1 && b.session.PickCount() == 1; }));
+  EXPECT_EQ(a.session.PickList()[1], pid + "|Albany Admirals|" + name + "|QB|1-1");
+  EXPECT_EQ(a.session.ClockSeconds(), 0);
+  EXPECT_FALSE(a.session.TimerRunning());
+  EXPECT_EQ(a.view.timeLeft, "");
+  EXPECT_EQ(a.view.caption, "Pickmill - Client - 3.03 - Albany Admirals - Connected.");
+  const std::string selected = "Albany Admirals has selected QB " + name + "  -  Round 1-1.";
+  EXPECT_TRUE(a.view.ChatHas(selected));
+  EXPECT_TRUE(b.view.ChatHas(selected));
+  EXPECT_EQ(a.view.rebuilds, 1);
+  EXPECT_EQ(b.view.rebuilds, 1);
+  EXPECT_EQ(b.view.draftList.size(), 1u);
+
+  // B tries the same player: G, and B's clock resumes where it stopped.
+  ASSERT_EQ(server.OnClock(2, 20), server::DraftServer::ClockResult::Started);
+  ASSERT_TRUE(WaitFor([&] { return b.session.TimerRunning(); }));
+  for (int i = 0; i < 3; ++i) b.session.Tick();
+  ASSERT_TRUE(b.session.SendOwnPick(pid, name, "QB"));
+  const std::string attempted = "Austin Outlaws attempted to choose QB " + name + " who has already been selected.";
+  ASSERT_TRUE(WaitFor([&] { return b.view.ChatHas(attempted); }));
+  EXPECT_TRUE(b.session.TimerRunning());
+  EXPECT_EQ(b.session.ClockSeconds(), 17);
+  ASSERT_TRUE(WaitFor([&] { return a.view.ChatHas(attempted); }));
+  EXPECT_FALSE(a.session.TimerRunning());  // another team's G leaves our clock alone
+  b.session.Tick();
+  EXPECT_EQ(b.session.ClockSeconds(), 16);
+
+  // A pick at a position the Draftees window does not show leaves it alone.
+  const fbpro::Player& k = PlayerAt(league, 13, 0);
+  ASSERT_TRUE(b.session.SendOwnPick(std::to_string(k.pid), ListName(k), "K"));
+  ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 2 && b.session.PickCount() == 2; }));
+  EXPECT_EQ(a.view.rebuilds, 1);
+  EXPECT_EQ(b.session.ClockSeconds(), 0);
+  EXPECT_EQ(b.session.PickList()[2], std::to_string(k.pid) + "|Austin Outlaws|" + ListName(k) + "|K|1-2");
+}
+
+TEST(ClientSession, TimeoutAndHaltEndTheTurnWithTheBuzzer) {
+  SampleLeague league;
+  TestServer server(league);
+  TestClient a(league, 1, server.Port());
+  TestClient b(league, 2, server.Port());
+  ASSERT_TRUE(a.Connect());
+  ASSERT_TRUE(b.Connect());
+  ASSERT_TRUE(WaitFor([&] { return server.engine.Team(2).signedOn; }));
+
+  ASSERT_EQ(server.OnClock(1, 2), server::DraftServer::ClockResult::Started);
+  ASSERT_TRUE(WaitFor([&] { return a.session.TimerRunning(); }));
+  server.engine.Tick();
+  server.engine.Tick();
+  const std::string failed = "Albany Admirals failed to make a selection while on the clock.";
+  ASSERT_TRUE(WaitFor([&] { return a.view.ChatHas(failed) && b.view.ChatHas(failed); }));
+  EXPECT_FALSE(a.session.TimerRunning());
+  EXPECT_EQ(a.session.ClockSeconds(), 0);
+  EXPECT_EQ(a.view.timeLeft, "");
+  EXPECT_EQ(a.sound.played, (std::vector<std::string>{"/sounds/phnring.wav", "/sounds/buzzer.wav"}));
+  EXPECT_TRUE(b.sound.played.empty());
+
+  ASSERT_EQ(server.OnClock(1, 50), server::DraftServer::ClockResult::Started);
+  ASSERT_TRUE(WaitFor([&] { return a.session.TimerRunning(); }));
+  a.session.Tick();
+  ASSERT_TRUE(server.engine.Halt());
+  const std::string halted = "Albany Admirals has been taken off the clock by the commish.";
+  ASSERT_TRUE(WaitFor([&] { return a.view.ChatHas(halted) && b.view.ChatHas(halted); }));
+  EXPECT_FALSE(a.session.TimerRunning());
+  EXPECT_EQ(a.session.ClockSeconds(), 0);
+  EXPECT_EQ(a.view.caption, "Pickmill - Client - 3.03 - Albany Admirals - Connected.");
+  EXPECT_EQ(a.sound.played.size(), 4u);
+  EXPECT_EQ(a.sound.played.back(), "/sounds/buzzer.wav");
+}
+
+TEST(ClientSession, DeletedPickBlanksItAndRedrawsTheDraftList) {
+  SampleLeague league;
+  WriteDraftFile(league, {"301|Albany Admirals|One|QB|1-1", "302|Austin Outlaws|Two|QB|1-2",
+                          "303|Boston Bulldogs|Three|QB|1-3"});
+  TestServer server(league);
+  TestClient a(league, 1, server.Port());
+  ASSERT_TRUE(a.Connect());
+  ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 3; }));
+  a.view.shownPosition = "QB";
+
+  server.prompter.answers = {PromptAnswer::Yes};
+  ASSERT_EQ(server.engine.DeletePick("1", "2"), server::DraftServer::DeleteResult::Deleted);
+  ASSERT_TRUE(WaitFor([&] { return a.view.draftListClears == 1; }));
+  EXPECT_EQ(a.session.PickList()[2], "");
+  EXPECT_EQ(a.session.PickCount(), 3);  // the count never goes down
+  ASSERT_EQ(a.view.draftList.size(), 2u);
+  EXPECT_EQ(a.view.draftList[1], DraftListLine("303|Boston Bulldogs|Three|QB|1-3"));
+  EXPECT_EQ(a.view.rebuilds, 0);  // the Draftees window is not refreshed by Y
+
+  a.session.HandleMessage("Y|0|0|7-7");  // no such pick: the list is redrawn unchanged
+  EXPECT_EQ(a.view.draftListClears, 2);
+  EXPECT_EQ(a.view.draftList.size(), 2u);
+
+  // Two picks with the same label: only the first goes.
+  a.session.HandleMessage("Z|2|0|401,Dup One,K,9-9");
+  a.session.HandleMessage("Z|3|0|402,Dup Two,K,9-9");
+  a.session.HandleMessage("Y|0|0|9-9");
+  EXPECT_EQ(a.session.PickList()[4], "");
+  EXPECT_EQ(a.session.PickList()[5], "402|Boston Bulldogs|Dup Two|K|9-9");
+}
+
+TEST(ClientSession, ChatPublicAndPrivateBothWays) {
+  SampleLeague league;
+  TestServer server(league);
+  QSignalSpy serverChat(&server.engine, &server::DraftServer::pubChatAdded);
+  TestClient a(league, 1, server.Port());
+  TestClient b(league, 2, server.Port());
+  ASSERT_TRUE(a.Connect());
+  ASSERT_TRUE(b.Connect());
+  ASSERT_TRUE(WaitFor([&] { return server.engine.Team(2).signedOn; }));
+  a.view.chatOpen = true;
+  b.view.chatOpen = true;
+
+  // Public: cut at the first "|", shown once when the relay comes back.
+  ASSERT_TRUE(a.session.SendChat("All Members", "hello, all|Z|1|0|1,x,QB,1-1"));
+  EXPECT_TRUE(a.Sent("C|1|0|hello, all"));
+  EXPECT_TRUE(a.view.chat.empty());
+  ASSERT_TRUE(WaitFor([&] { return a.view.ChatHas("Albany Admirals: hello, all") &&
+                                   b.view.ChatHas("Albany Admirals: hello, all"); }));
+  EXPECT_EQ(a.view.chat.size(), 1u);
+  EXPECT_EQ(b.session.PickCount(), 0);
+
+  // With the chat window closed a public line is lost; a private one opens it.
+  b.view.chatOpen = false;
+  b.view.chat.clear();
+  ASSERT_TRUE(a.session.SendChat("aLL", "second"));
+  ASSERT_TRUE(a.session.SendChat("AUSTIN OUTLAWS", "psst"));
+  EXPECT_TRUE(a.Sent("P|1|2|psst"));
+  EXPECT_TRUE(a.view.ChatHas("Private to AUSTIN OUTLAWS: psst"));
+  ASSERT_TRUE(WaitFor([&] { return b.view.ChatHas("Private from Albany Admirals: psst"); }));
+  EXPECT_FALSE(b.view.ChatHas("Albany Admirals: second"));
+  EXPECT_TRUE(b.view.chatOpen);
+
+  // To the Commish, and from the Commish.
+  ASSERT_TRUE(a.session.SendChat("Commish", "hi boss"));
+  EXPECT_TRUE(a.Sent("P|1|0|hi boss"));
+  EXPECT_TRUE(a.view.ChatHas("Private to Commish: hi boss"));
+  ASSERT_TRUE(WaitFor([&] {
+    for (const auto& args : serverChat)
+      if (args.at(0).toString() == "Private from Albany Admirals: hi boss") return true;
+    return false;
+  }));
+  ASSERT_TRUE(server.engine.CommishChat("All Members", "welcome"));
+  ASSERT_TRUE(server.engine.CommishChat("Austin Outlaws", "just you"));
+  ASSERT_TRUE(WaitFor([&] { return a.view.ChatHas("Commish: welcome") &&
+                                   b.view.ChatHas("Private from the Commish: just you"); }));
+
+  // Nothing is sent for an empty line or a recipient that names no team.
+  const std::size_t sent = a.session.SentLog().size();
+  EXPECT_FALSE(a.session.SendChat("Nobody At All", "x"));
+  EXPECT_FALSE(a.session.SendChat("Denver", "x"));
+  EXPECT_FALSE(a.session.SendChat("All Members", ""));
+  EXPECT_FALSE(a.session.SendChat("All Members", "|only after the bar"));
+  EXPECT_EQ(a.session.SentLog().size(), sent);
+}
+
+TEST(ClientSession, ConnectionLossAndConnectFailure) {
+  SampleLeague league;
+  {
+    TestServer server(league);
+    TestClient a(league, 1, server.Port());
+    ASSERT_TRUE(a.Connect());
+    server.engine.Unload();
+    ASSERT_TRUE(WaitFor([&] { return a.ended == 1; }));
+    ASSERT_EQ(a.prompter.asked.size(), 1u);
+    EXPECT_EQ(a.prompter.asked[0].title, "");
+    EXPECT_EQ(a.LastPrompt(), "Either your internet connection was lost or the server went down.");
+  }
+  // Nothing listens on the port: the owner is told and may try again.
+  QTcpServer probe;
+  ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+  const quint16 port = probe.serverPort();
+  probe.close();
+  TestClient c(league, 1, port);
+  QSignalSpy failed(&c.session, &ClientSession::connectFailed);
+  EXPECT_FALSE(c.session.Connect("   "));
+  ASSERT_TRUE(c.session.Connect("127.0.0.1"));
+  EXPECT_EQ(c.view.caption, "Pickmill - Client - 3.03 - Albany Admirals");
+  ASSERT_TRUE(WaitFor([&] { return failed.count() == 1; }));
+  EXPECT_EQ(c.prompter.asked.back().title, "PK Info.");
+  EXPECT_EQ(c.LastPrompt(), "Unable to connect to server.");
+  EXPECT_EQ(c.ended, 0);
+  EXPECT_EQ(c.view.caption, "Pickmill - Client - 3.03");
+  EXPECT_FALSE(c.session.Connected());
+}
+
+TEST(ClientSession, BadMessagesAreDropped) {
+  SampleLeague league;
+  TestClient a(league, 1, 0);
+  a.view.chatOpen = true;
+  const char* bad[] = {
+      "L|13|0|",                      // team beyond the league
+      "L|0|0|",                       // no team
+      "X|99|0|",
+      "N|0|40000|30,1-1",             // does not fit 16 bits
+      "N|0|1|70000,1-1",              // seconds do not fit
+      "N|0|13|30,1-1",
+      "I|0|13|somebody failed",
+      "H|0|-2",
+      "Z|13|0|101,Joe,QB,1-1",
+      "Z|1|0|99999,Joe,QB,1-1",       // PID does not fit
+      "G|0|0|101,Joe,QB",
+      "W|0|1|2,13",                   // one listed team is outside the league
+      "W|0|1|2,99999999",
+      "C|44|0|hi",
+      "C|-1|0|hi",
+      "P|13|1|x",
+      "V|0|1|70000,Team,Joe,QB,1-1",
+  };
+  for (const char* m : bad) a.session.HandleMessage(m);
+  EXPECT_EQ(a.session.DroppedCount(), static_cast<int>(std::size(bad)));
+  EXPECT_TRUE(a.view.chat.empty());
+  EXPECT_EQ(a.session.PickCount(), 0);
+  for (int k = 1; k <= a.session.TeamCount(); ++k) EXPECT_FALSE(a.session.SignedOn(k)) << k;
+  EXPECT_FALSE(a.session.TimerRunning());
+  EXPECT_EQ(a.ended, 0);
+
+  // W marks the listed teams up to the first empty field.
+  a.session.HandleMessage("W|0|1|");
+  a.session.HandleMessage("W|0|1|4,,5");
+  EXPECT_TRUE(a.session.SignedOn(4));
+  EXPECT_FALSE(a.session.SignedOn(5));
+  // The own team announced with no time: the clock does not start.
+  a.session.HandleMessage("N|0|1|0,1-1");
+  EXPECT_FALSE(a.session.TimerRunning());
+  EXPECT_TRUE(a.view.ChatHas("Albany Admirals is on the clock."));
+  // A sender 0 is the Commish.
+  a.session.HandleMessage("C|0|0|from the top");
+  a.session.HandleMessage("P|x|0|private");
+  EXPECT_TRUE(a.view.ChatHas("Commish: from the top"));
+  EXPECT_TRUE(a.view.ChatHas("Private from the Commish: private"));
+
+  // The list holds 500 picks; a 501st is not stored.
+  for (int i = 1; i <= kClientPickCapacity; ++i)
+    a.session.HandleMessage("Z|2|0|" + std::to_string(1000 + i) + ",P" + std::to_string(i) + ",QB,1-1");
+  EXPECT_EQ(a.session.PickCount(), 500);
+  const int dropped = a.session.DroppedCount();
+  a.session.HandleMessage("Z|2|0|2000,Late,QB,9-1");
+  a.session.HandleMessage("V|0|1|2001,Austin Outlaws,Late,QB,9-2");
+  EXPECT_EQ(a.session.DroppedCount(), dropped + 2);
+  EXPECT_EQ(a.session.PickCount(), 500);
+  EXPECT_EQ(a.session.PickList()[500], "1500|Austin Outlaws|P500|QB|1-1");
+}
+
+// A scripted server: several messages in one write, then one byte at a time.
+TEST(ClientSession, ReadsAreSplitIntoMessagesAndCompletedAcrossReads) {
+  SampleLeague league;
+  QTcpServer fake;
+  ASSERT_TRUE(fake.listen(QHostAddress::LocalHost, 0));
+  TestClient a(league, 1, fake.serverPort());
+  a.view.chatOpen = true;
+  ASSERT_TRUE(a.Connect());
+  ASSERT_TRUE(WaitFor([&] { return fake.hasPendingConnections(); }));
+  QTcpSocket* peer = fake.nextPendingConnection();
+  const QByteArray login = "L|1|0|3.03," + QByteArray::number(league.pool.Count()) + ",Sample League";
+  QByteArray got;
+  ASSERT_TRUE(WaitFor([&] {
+    got += peer->readAll();
+    return got.size() >= login.size();
+  }));
+  EXPECT_EQ(got, login);
+
+  peer->write("W|0|1|2,3N|0|2|30,1-1C|0|0|hiL|4|0|");
+  peer->flush();
+  ASSERT_TRUE(WaitFor([&] { return a.session.SignedOn(4); }));
+  EXPECT_TRUE(a.session.SignedOn(2));
+  EXPECT_TRUE(a.session.SignedOn(3));
+  EXPECT_TRUE(a.view.ChatHas("Austin Outlaws is on the clock."));
+  EXPECT_TRUE(a.view.ChatHas("Commish: hi"));
+
+  // A pick cut short of its last field waits for the next read.
+  const QByteArray head = "Z|2|0|101,Joe Smith,QB,";
+  for (char c : head) {
+    peer->write(&c, 1);
+    peer->flush();
+    QTest::qWait(2);
+  }
+  EXPECT_EQ(a.session.PickCount(), 0);
+  peer->write("1-1V|0|1|");
+  peer->flush();
+  ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 1; }));
+  EXPECT_EQ(a.session.PickList()[1], "101|Austin Outlaws|Joe Smith|QB|1-1");
+  QTest::qWait(300);
+  EXPECT_EQ(a.session.PickCount(), 1);  // the empty V stores nothing and asks for nothing
+  EXPECT_FALSE(a.Sent("V|1|0|2"));
+  EXPECT_EQ(a.session.DroppedCount(), 0);
+}
+
+// While a sound plays, events that arrive wait until the running handler is done.
+TEST(ClientSession, EventsDuringASoundWaitForTheHandler) {
+  SampleLeague league;
+  TestClient a(league, 1, 0);
+  struct Reentrant : SoundPlayer {
+    ClientSession* session = nullptr;
+    void PlaySound(const std::string&) override {
+      session->HandleMessage("P|0|1|during the ring");
+      session->Tick();
+    }
+  } sound;
+  sound.session = &a.session;
+  a.session.SetSoundPlayer(&sound);
+  a.session.HandleMessage("N|0|1|30,1-1");
+  ASSERT_EQ(a.view.chat.size(), 2u);
+  EXPECT_EQ(a.view.chat[0], "Albany Admirals is on the clock.");
+  EXPECT_EQ(a.view.chat[1], "Private from the Commish: during the ring");
+  EXPECT_EQ(a.session.ClockSeconds(), 29);  // the tick ran after the clock was set
+}
+
+TEST(ClientSound, GeneratedWavesAndSilentFailures) {
+  QTemporaryDir dir;
+  ASSERT_EQ(QProcess::execute(QStringLiteral(MAKEWAV), {dir.path()}), 0);
+  for (const char* file : {kRingFile, kBuzzerFile}) {
+    const int ms = WaveDurationMs(dir.filePath(file).toStdString());
+    EXPECT_GE(ms, 300) << file;
+    EXPECT_LE(ms, 2000) << file;
+  }
+  EXPECT_EQ(WaveDurationMs(dir.filePath("missing.wav").toStdString()), -1);
+  std::ofstream(dir.filePath("junk.wav").toStdString()) << "RIFF....WAVEjunk";
+  EXPECT_EQ(WaveDurationMs(dir.filePath("junk.wav").toStdString()), -1);
+  QtSoundPlayer player;  // a missing or broken file: silence, at once
+  QElapsedTimer timer;
+  timer.start();
+  player.PlaySound(dir.filePath("missing.wav").toStdString());
+  player.PlaySound(dir.filePath("junk.wav").toStdString());
+  EXPECT_LT(timer.elapsed(), 500);
+}
+
+}  // namespace
+}  // namespace pm::test
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,404 @@
+// The client's windows: league selection, Draftees, chat, draft list and the
+// main window, driven as an owner would, against a real draft server engine.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+
+#include <filesystem>
+#include <fstream>
+
+#include "Client.h"
+#include "ClientTestKit.h"
+#include "DraftListWindow.h"
+#include "DrafteeList.h"
+#include "DrafteesWindow.h"
+#include "Files.h"
+#include "LeagueSelect.h"
+#include "PublicChat.h"
+
+namespace pm::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A main window over a scripted prompter, its end of program counted.
+struct TestWindow {
+  ScriptedPrompter prompter;
+  RecordingSound sound;
+  Client client{&prompter};
+  int ended = 0;
+  TestWindow() {
+    client.Session().endProgram = [this] { ++ended; };
+    client.Session().SetSoundPlayer(&sound);
+    client.Session().reporter.showMessage = [](const std::string&) {};
+    client.Session().reporter.endProgram = [] {};
+    client.show();
+  }
+  ClientSession& S() { return client.Session(); }
+  LeagueSelect* OpenLeagueWindow() {
+    client.ConMenuClick();
+    return client.LeagueWindow();
+  }
+  bool Sent(const std::string& m) const {
+    for (const auto& s : const_cast<TestWindow*>(this)->S().SentLog())
+      if (s == m) return true;
+    return false;
+  }
+};
+
+void SelectFile(LeagueSelect* w, const QString& name) {
+  auto items = w->File1()->findItems(name, Qt::MatchExactly);
+  ASSERT_EQ(items.size(), 1) << name.toStdString();
+  w->File1()->setCurrentItem(items[0]);
+}
+
+QString LeagueFileName(const SampleLeague& league) {
+  return QString::fromStdString(fs::path(league.leagueFile).filename().string());
+}
+
+// Loads `league` and chooses team `team` through the league window.
+void LoadAndChoose(LeagueSelect* w, const SampleLeague& league, int team) {
+  w->SetFolder(QString::fromStdString(league.Folder()));
+  SelectFile(w, LeagueFileName(league));
+  w->LoadLeague();
+  w->TeamsList()->setCurrentIndex(team - 1);
+  w->TeamsListClick();
+}
+
+TEST(LeagueSelectWindow, LoadMessages) {
+  TestWindow win;
+  LeagueSelect* w = win.OpenLeagueWindow();
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->windowTitle(), "Pickmill Client- League/Team Selection");
+  EXPECT_FALSE(w->TeamsList()->isEnabled());
+  EXPECT_FALSE(w->IPAddress()->isEnabled());
+
+  QTemporaryDir junk;
+  // A league chunk of a version the game never wrote.
+  std::ofstream(junk.filePath("BAD.LGE").toStdString(), std::ios::binary) << "L09:" << std::string(80, '\0');
+  std::ofstream(junk.filePath("TRASH.LGE").toStdString()) << "no chunks here";
+  std::ofstream(junk.filePath("other.lge").toStdString()) << "x";
+  std::ofstream(junk.filePath("notes.txt").toStdString()) << "x";
+  w->SetFolder(junk.path());
+  EXPECT_EQ(w->File1()->count(), 3);  // ".lge" in any case, nothing else
+  SelectFile(w, "BAD.LGE");
+  w->LoadLeague();
+  ASSERT_EQ(win.prompter.asked.size(), 1u);
+  EXPECT_EQ(win.prompter.asked[0].title, "ERROR");
+  EXPECT_EQ(win.prompter.asked[0].text,
+            "Unable to determine version of the " + junk.filePath("BAD").toStdString() +
+                " league file. Select another league.");
+  EXPECT_TRUE(w->Check1()->isEnabled());
+  EXPECT_TRUE(w->LSHelp()->text().isEmpty());
+  EXPECT_EQ(w->TeamsList()->count(), 0);
+  EXPECT_EQ(win.S().reporter.errorFilePath, junk.filePath("PK-ERROR.TXT").toStdString());
+  // A file that is no league at all is a read past its end: a run-time error.
+  SelectFile(w, "TRASH.LGE");
+  w->LoadLeague();
+  EXPECT_EQ(win.S().reporter.reports, 1);
+  EXPECT_EQ(win.prompter.asked.size(), 1u);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  // A league file with its league chunk only: no teams.
+  SampleLeague noTeams;
+  {
+    std::string bytes = *ReadWholeFile(noTeams.leagueFile);
+    std::ofstream(noTeams.leagueFile, std::ios::binary | std::ios::trunc) << bytes.substr(0, 52);
+  }
+  w->SetFolder(QString::fromStdString(noTeams.Folder()));
+  SelectFile(w, LeagueFileName(noTeams));
+  w->LoadLeague();
+  EXPECT_EQ(win.prompter.asked.back().title, "ERROR");
+  EXPECT_EQ(win.prompter.asked.back().text, "No teams found in league file.");
+
+  fbpro::SampleOptions noCollege;
+  noCollege.college = 0;
+  noCollege.freeAgents = 40;
+  SampleLeague faOnly(noCollege);
+  w->SetFolder(QString::fromStdString(faOnly.Folder()));
+  SelectFile(w, LeagueFileName(faOnly));
+  w->LoadLeague();
+  EXPECT_EQ(win.prompter.asked.back().title, "");
+  EXPECT_EQ(win.prompter.asked.back().text, "No college draftees were found in league selected.");
+  EXPECT_EQ(w->LSHelp()->text().toStdString(), kHelpFile);
+  EXPECT_TRUE(w->Check1()->isEnabled());
+
+  // Ticked, the free agents alone make the pool.
+  const std::size_t asked = win.prompter.asked.size();
+  w->Check1()->setChecked(true);
+  w->LoadLeague();
+  EXPECT_EQ(win.prompter.asked.size(), asked);
+  EXPECT_EQ(win.S().league.drafteeCount, 40);
+  EXPECT_TRUE(win.S().league.includeFreeAgents);
+  EXPECT_EQ(w->TeamsList()->count(), 12);
+
+  fbpro::SampleOptions empty;
+  empty.college = 0;
+  empty.freeAgents = 0;
+  SampleLeague nobody(empty);
+  w->Check1()->setEnabled(true);
+  w->SetFolder(QString::fromStdString(nobody.Folder()));
+  SelectFile(w, LeagueFileName(nobody));
+  w->LoadLeague();
+  EXPECT_EQ(win.prompter.asked.back().text, "No players were found in league selected.");
+  EXPECT_TRUE(w->Check1()->isEnabled());
+}
+
+TEST(LeagueSelectWindow, FullLoadTeamChoiceAndAddressRules) {
+  SampleLeague league;
+  TestServer server(league, true);
+  TestWindow win;
+  win.S().SetPort(server.Port());
+  LeagueSelect* w = win.OpenLeagueWindow();
+  w->Check1()->setChecked(true);
+  w->SetFolder(QString::fromStdString(league.Folder()));
+  SelectFile(w, LeagueFileName(league));
+  w->LoadLeague();
+  EXPECT_TRUE(win.prompter.asked.empty());
+  EXPECT_EQ(win.S().league.drafteeCount, 300 + 150);  // college draftees and free agents together
+  EXPECT_FALSE(w->Check1()->isEnabled());             // fixed for the session
+  EXPECT_TRUE(w->TeamsList()->isEnabled());
+  EXPECT_EQ(w->TeamsList()->count(), 12);
+  EXPECT_EQ(w->TeamsList()->currentText(), "");
+  EXPECT_EQ(w->LSHelp()->text().toStdString(), kHelpTeams);
+
+  w->TeamsList()->setCurrentIndex(2);
+  w->TeamsListClick();
+  EXPECT_EQ(win.S().OwnTeamName(), "Boston Bulldogs");
+  EXPECT_EQ(win.S().OwnTeamIndex(), 3);
+  EXPECT_TRUE(w->IPAddress()->isEnabled());
+  EXPECT_EQ(w->LSHelp()->text().toStdString(), kHelpAddress);
+
+  // A folder change empties the team list; the next key disables the address box.
+  w->SetFolder(QDir::tempPath());
+  EXPECT_EQ(w->TeamsList()->count(), 0);
+  EXPECT_FALSE(w->TeamsList()->isEnabled());
+  EXPECT_EQ(win.S().OwnTeamIndex(), 3);
+  EXPECT_TRUE(w->IPAddress()->isEnabled());
+  QTest::keyClick(w->IPAddress(), Qt::Key_1);
+  EXPECT_FALSE(w->IPAddress()->isEnabled());
+  EXPECT_EQ(w->IPAddress()->text(), "");
+
+  // Loaded again and a team chosen: Enter in an empty box does nothing.
+  LoadAndChoose(w, league, 3);
+  ASSERT_TRUE(w->IPAddress()->isEnabled());
+  QTest::keyClick(w->IPAddress(), Qt::Key_Return);
+  EXPECT_FALSE(win.S().Connected());
+  EXPECT_EQ(win.client.windowTitle(), "Pickmill - Client - 3.03");
+
+  QTest::keyClicks(w->IPAddress(), " 127.0.0.1 ");
+  QTest::keyClick(w->IPAddress(), Qt::Key_Return);
+  ASSERT_TRUE(WaitFor([&] { return win.S().Connected() && server.engine.Team(3).signedOn; }));
+  EXPECT_EQ(win.client.windowTitle(), "Pickmill - Client - 3.03 - Boston Bulldogs - Connected.");
+  ASSERT_TRUE(WaitFor([&] { return win.client.LeagueWindow() == nullptr; }));  // closed on connect
+  EXPECT_TRUE(win.client.ConMenu()->isChecked());
+  EXPECT_TRUE(win.client.ViewMenu()->menuAction()->isEnabled());
+  EXPECT_TRUE(win.client.WindowMenu()->menuAction()->isEnabled());
+}
+
+// A main window signed on for team 1, loaded like the league window does.
+struct ConnectedWindow : TestWindow {
+  explicit ConnectedWindow(const SampleLeague& league, quint16 port) {
+    S().SetPort(port);
+    S().league.leaguePath = league.leaguePath;
+    S().league.versionCode = league.version;
+    S().league.leagueName = league.name;
+    S().league.drafteeCount = league.pool.Count();
+    S().league.table = draftees::TableFromPool(league.pool);
+    S().SetTeams(league.teams);
+    S().ChooseTeam(league.teams[0]);
+  }
+  bool Connect() {
+    return S().Connect("127.0.0.1") && WaitFor([&] { return S().Connected(); });
+  }
+};
+
+TEST(MainWindow, MenusCaptionAndDisconnectConfirmation) {
+  SampleLeague league;
+  TestServer server(league);
+  ConnectedWindow win(league, server.Port());
+  EXPECT_EQ(win.client.objectName(), "Client");
+  EXPECT_EQ(win.client.windowTitle(), "Pickmill - Client - 3.03");
+  EXPECT_FALSE(win.client.ConMenu()->isChecked());
+  EXPECT_FALSE(win.client.ViewMenu()->menuAction()->isEnabled());
+  EXPECT_FALSE(win.client.WindowMenu()->menuAction()->isEnabled());
+  ASSERT_TRUE(win.Connect());
+  ASSERT_TRUE(WaitFor([&] { return server.engine.Team(1).signedOn; }));
+
+  win.client.ConMenu()->trigger();
+  ASSERT_EQ(win.prompter.asked.size(), 1u);
+  EXPECT_EQ(win.prompter.asked[0].text, "Are you sure you want do disconnect?");
+  EXPECT_EQ(win.prompter.asked[0].buttons, PromptButtons::YesNo);
+  EXPECT_EQ(win.prompter.asked[0].icon, PromptIcon::Critical);
+  EXPECT_EQ(win.ended, 0);
+  EXPECT_TRUE(win.client.ConMenu()->isChecked());  // No: still connected
+  EXPECT_TRUE(win.S().Connected());
+
+  // Picks open the draft list; closing it discards its lines.
+  win.S().HandleMessage("Z|2|0|101,Joe Smith,QB,1-1");
+  ASSERT_NE(win.client.DraftList(), nullptr);
+  EXPECT_EQ(win.client.DraftList()->DList()->count(), 1);
+  EXPECT_EQ(win.client.DraftList()->DList()->item(0)->text(),
+            "  1-1  Joe Smith                QB Austin Outlaws      101  ");
+  win.client.DraftList()->parentWidget()->close();
+  QApplication::processEvents();
+  win.S().HandleMessage("Z|3|0|102,Al Jones,K,1-2");
+  ASSERT_NE(win.client.DraftList(), nullptr);
+  EXPECT_EQ(win.client.DraftList()->DList()->count(), 1);
+  win.S().HandleMessage("Y|0|0|9-9");  // a redraw brings every pick back
+  EXPECT_EQ(win.client.DraftList()->DList()->count(), 2);
+
+  win.prompter.answers = {PromptAnswer::Yes};
+  win.client.ConMenu()->trigger();
+  EXPECT_EQ(win.ended, 1);
+  EXPECT_TRUE(WaitFor([&] { return !server.engine.Team(1).signedOn; }));
+}
+
+TEST(DrafteesWindowTest, PicksOnlyOnTheClockAndNoLeavesEverything) {
+  SampleLeague league;
+  TestServer server(league);
+  ConnectedWindow win(league, server.Port());
+  ASSERT_TRUE(win.Connect());
+  ASSERT_TRUE(WaitFor([&] { return server.engine.Team(1).signedOn; }));
+  win.client.AvailMenuClick();
+  DrafteesWindow* d = win.client.Draftees();
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->objectName(), "Draftees");
+  QListWidget* list = d->List()->RookieList();
+  const int qbs = list->count();
+  ASSERT_GT(qbs, 2);
+  EXPECT_EQ(d->List()->PositionCaption(), "QB");
+
+  // Not on the clock: Enter and double-click do nothing, no message.
+  list->setCurrentRow(0);
+  QTest::keyClick(list, Qt::Key_Return);
+  emit list->itemDoubleClicked(list->item(0));
+  EXPECT_TRUE(win.prompter.asked.empty());
+  EXPECT_EQ(list->count(), qbs);
+
+  ASSERT_EQ(server.OnClock(1, 30), server::DraftServer::ClockResult::Started);
+  ASSERT_TRUE(WaitFor([&] { return win.S().TimerRunning(); }));
+  EXPECT_EQ(d->TimeLeft()->text(), "30");
+  EXPECT_EQ(win.sound.played.size(), 1u);
+
+  // No: the list, the clock and the wire stay as they were.
+  const QString line = list->item(1)->text();
+  const draftees::LineSelection sel = draftees::ReadLine(line.toLatin1().toStdString());
+  list->setCurrentRow(1);
+  QTest::keyClick(list, Qt::Key_Return);
+  ASSERT_EQ(win.prompter.asked.size(), 1u);
+  EXPECT_EQ(win.prompter.asked[0].title, "Draft Selection");
+  EXPECT_EQ(win.prompter.asked[0].text, "Are you sure you want to select " + sel.name + "?");
+  EXPECT_EQ(win.prompter.asked[0].defaultButton, PromptAnswer::No);
+  EXPECT_EQ(list->count(), qbs);
+  EXPECT_TRUE(win.S().TimerRunning());
+  for (const auto& m : win.S().SentLog()) EXPECT_NE(m[0], 'D');
+
+  // Time runs out while the box is open: the pick is not sent.
+  win.prompter.answerer = [&](const PromptRequest&) {
+    while (win.S().ClockSeconds() > 0) win.S().Tick();
+    return PromptAnswer::Yes;
+  };
+  emit list->itemDoubleClicked(list->item(1));
+  EXPECT_EQ(list->count(), qbs);
+  for (const auto& m : win.S().SentLog()) EXPECT_NE(m[0], 'D');
+  EXPECT_TRUE(win.Sent("T|1|0|failed to make a selection within the allotted time."));
+  EXPECT_EQ(d->TimeLeft()->text(), "");
+
+  // On the clock again, Yes: D goes out and the line leaves at once.
+  win.prompter.answerer = nullptr;
+  ASSERT_TRUE(server.engine.Halt());
+  ASSERT_TRUE(WaitFor([&] { return win.sound.played.size() == 2; }));  // the buzzer
+  ASSERT_EQ(server.OnClock(1, 30), server::DraftServer::ClockResult::Started);
+  ASSERT_TRUE(WaitFor([&] { return win.S().TimerRunning(); }));
+  win.S().Tick();
+  win.prompter.answers = {PromptAnswer::Yes};
+  list->setCurrentRow(1);
+  QTest::keyClick(list, Qt::Key_Return);
+  EXPECT_TRUE(win.Sent("D|1|0|" + sel.pidText + "," + sel.name + ",QB"));
+  EXPECT_EQ(list->count(), qbs - 1);
+  EXPECT_FALSE(win.S().TimerRunning());
+  EXPECT_EQ(d->TimeLeft()->text(), "29");
+  ASSERT_TRUE(WaitFor([&] { return win.S().PickCount() == 1; }));
+  EXPECT_EQ(d->TimeLeft()->text(), "");
+  EXPECT_EQ(list->count(), qbs - 1);  // rebuilt without the player
+  for (int i = 0; i < list->count(); ++i) EXPECT_NE(list->item(i)->text(), line);
+}
+
+TEST(ChatWindow, RecipientsSendingAndTranscript) {
+  SampleLeague league;
+  TestServer server(league);
+  TestClient b(league, 2, server.Port());
+  ASSERT_TRUE(b.Connect());
+  ConnectedWindow win(league, server.Port());
+  ASSERT_TRUE(win.Connect());
+  ASSERT_TRUE(WaitFor([&] { return win.S().SignedOn(2) && server.engine.Team(1).signedOn; }));
+  b.view.chatOpen = true;
+
+  win.client.PublicChatMenuClick();
+  PublicChat* chat = win.client.Chat();
+  ASSERT_NE(chat, nullptr);
+  EXPECT_EQ(chat->windowTitle(), "Chat");
+  QComboBox* to = chat->ChatTo();
+  EXPECT_FALSE(to->isEditable());
+  ASSERT_EQ(to->count(), 3);
+  EXPECT_EQ(to->itemText(0), "All Members");
+  EXPECT_EQ(to->itemText(1), "Commish");
+  EXPECT_EQ(to->itemText(2), "Austin Outlaws");
+  EXPECT_EQ(to->currentIndex(), 0);
+
+  QTest::keyClick(chat->ChatSend(), Qt::Key_Return);  // empty: nothing
+  EXPECT_FALSE(win.Sent("C|1|0|"));
+  QTest::keyClicks(chat->ChatSend(), "hello there");
+  QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
+  EXPECT_EQ(chat->ChatSend()->text(), "");
+  EXPECT_TRUE(win.Sent("C|1|0|hello there"));
+  ASSERT_TRUE(WaitFor([&] { return b.view.ChatHas("Albany Admirals: hello there"); }));
+  ASSERT_TRUE(WaitFor([&] { return chat->Transcript().contains("Albany Admirals: hello there\r\n"); }));
+  EXPECT_EQ(chat->Transcript().count("hello there"), 1);
+
+  to->setCurrentIndex(2);
+  QTest::keyClicks(chat->ChatSend(), "psst");
+  QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
+  EXPECT_TRUE(chat->Transcript().contains("Private to Austin Outlaws: psst\r\n"));
+  ASSERT_TRUE(WaitFor([&] { return b.view.ChatHas("Private from Albany Admirals: psst"); }));
+
+  // The transcript hands the focus to the input line.
+  chat->ChatText()->setFocus();
+  QApplication::processEvents();
+  EXPECT_TRUE(chat->ChatSend()->hasFocus() || !chat->isActiveWindow());
+
+  // A team leaving is taken off the list.
+  b.session.Disconnect();
+  ASSERT_TRUE(WaitFor([&] { return to->count() == 2; }));
+  EXPECT_TRUE(chat->Transcript().contains("*** Austin Outlaws *** has left the draft.\r\n"));
+
+  // Closed, the chat window loses public lines; a private line reopens it.
+  chat->parentWidget()->close();
+  QApplication::processEvents();
+  EXPECT_EQ(win.client.Chat(), nullptr);
+  server.engine.CommishChat("All Members", "lost line");
+  server.engine.CommishChat(league.teams[0], "kept line");
+  ASSERT_TRUE(WaitFor([&] { return win.client.Chat() != nullptr; }));
+  ASSERT_TRUE(WaitFor([&] { return win.client.Chat()->Transcript().contains("Private from the Commish: kept line"); }));
+  EXPECT_FALSE(win.client.Chat()->Transcript().contains("lost line"));
+  EXPECT_EQ(win.client.Chat()->ChatTo()->count(), 2);  // rebuilt at load: nobody else is on
+}
+
+}  // namespace
+}  // namespace pm::test
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
