@@ -1,5 +1,6 @@
 #include "DraftServer.h"
 
+#include <algorithm>
 #include <QTcpSocket>
 
 #include <filesystem>
@@ -652,6 +653,17 @@ bool DraftServer::Kick(const std::string& teamLine) {
 DraftServer::DeleteResult DraftServer::DeletePickAtLine(const std::string& selectionLine) {
   LineLabel l = ReadSelectionLine(selectionLine);
   return DeletePick(l.round, l.selection);
+}
+
+void DraftServer::ReplacePickList(std::vector<std::string> kept) {
+  // The list keeps its room for every pick; the kept records come first.
+  long long count = kept.empty() ? 0 : std::min<long long>(LeadingNumber(kept[0]), kMaxPicks);
+  pickList_.assign(kMaxPicks + 1, std::string());
+  for (long long i = 1; i <= count && i < static_cast<long long>(kept.size()); ++i) pickList_[i] = kept[i];
+  pickList_[0] = Num(count);
+  emit selectionsReset();
+  emit drafteeListRebuild();
+  UpdateMerge();
 }
 
 std::string DraftServer::RewriteDraftFile() {

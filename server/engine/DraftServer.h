@@ -211,6 +211,9 @@ class DraftServer : public QObject {
   int DrafteeCount() const { return pool_.Count(); }
   bool IncludeFreeAgents() const { return includeFreeAgents_; }
   int OpenConnections() const;
+  // After a merge: the pick list becomes the records the merge kept (element
+  // 0 the count), which the merge has already written to the draft file.
+  void ReplacePickList(std::vector<std::string> kept);
   // The draft file rewritten from the pick list (the merge uses it too).
   // Returns an empty text on success, else the reason.
   std::string RewriteDraftFile();

@@ -110,8 +110,10 @@ void MergeWindow::ShowStatus(const std::string& text) {
   std::string shown = text;
   if (!backupLine_.empty()) shown += "\n" + backupLine_;
   label1_->setText(L1(shown));
-  // Let the label and the bar repaint while the merge runs.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  // Repaint the label now without running the event loop: a socket event
+  // handled in the middle of the merge could change the pick list under it.
+  label1_->repaint();
+  guage_->repaint();
 }
 
 void MergeWindow::Update(const std::string& stg, int val1, int val2, int cl) {
