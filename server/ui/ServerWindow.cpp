@@ -1,5 +1,7 @@
 #include "ServerWindow.h"
 
+#include "MergeWindow.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMdiArea>
@@ -38,6 +40,7 @@ ServerWindow::ServerWindow(DraftServer& engine, Prompter& prompter, const QStrin
   setObjectName(QStringLiteral("Server"));
   setWindowTitle(QString::fromLatin1(server::kCaptionDown));
   endProgram = [] { QCoreApplication::exit(0); };
+  mergeRequested = [this] { OpenMerge(); };
 
   mdi_ = new QMdiArea(this);
   mdi_->setObjectName(QStringLiteral("MdiArea"));
@@ -173,6 +176,32 @@ void ServerWindow::ShowDraftControl() {
   }
   draftControlFrame_->showNormal();
   mdi_->setActiveSubWindow(draftControlFrame_);
+}
+
+void ServerWindow::OpenMerge() {
+  if (!engine_.LeagueLoaded() || !engine_.MergeEnabled()) return;
+  merge::MergeContext context;
+  context.leaguePath = engine_.LeaguePath();
+  context.version = engine_.LeagueVersion();
+  context.leagueName = engine_.LeagueName();
+  context.draftFile = engine_.DraftFile();
+  context.pickList = [this] { return engine_.PickList(); };
+  context.teamTable = [this] {
+    std::vector<std::string> table(1);
+    for (int i = 1; i <= engine_.TeamCount(); ++i) table.push_back(engine_.Team(i).name);
+    return table;
+  };
+  context.reporter = &engine_.Reporter();
+  context.prompter = &prompter_;
+  context.picksKept = [this](const std::vector<std::string>& kept) { engine_.ReplacePickList(kept); };
+  // The menus and every child window are out of reach while the merge runs.
+  context.setOtherWindowsEnabled = [this](bool enabled) {
+    menuBar()->setEnabled(enabled);
+    mdi_->setEnabled(enabled);
+  };
+  context.reopenDraftControl = [this] { ReopenDraftControl(); };
+  merge::MergeWindow window(std::move(context), this);
+  window.exec();
 }
 
 void ServerWindow::ReopenDraftControl() {

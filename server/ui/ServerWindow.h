@@ -40,8 +40,12 @@ class ServerWindow : public QMainWindow {
 
   // Ends the program at once; tests replace it.
   std::function<void()> endProgram;
-  // The Draft Control's Merge button (the lead opens the Merge window here).
+  // The Draft Control's Merge button: opens the modal Merge window unless a
+  // test replaces it.
   std::function<void()> mergeRequested;
+  // Shows the Merge window over the loaded league and waits for it.
+  void OpenMerge();
+  
 
   QMdiArea* MdiArea() const { return mdi_; }
   LeagueSelect* LeagueWindow() const { return leagueSelect_; }
