@@ -268,6 +268,7 @@ bool FrameSplitter::CompleteInForm(std::string_view text) const {
 }
 
 void FrameSplitter::Emit(std::vector<Message>& out, std::string_view text) {
+  ++released_;
   Message m = ParseMessage(text);
   std::size_t e = 0;
   if (StartAt(text, 0, &e) != Start::Yes) m.valid = false;  // cut short before field 3
@@ -340,9 +341,16 @@ void FrameSplitter::Split(std::vector<Message>& out, bool final) {
 std::vector<Message> FrameSplitter::Feed(std::string_view bytes, int64_t nowMs) {
   std::vector<Message> out;
   bool hadPending = !buffer_.empty();
+  if (hadPending && !bytes.empty()) {
+    // Does this read begin a message of its own, or go on with the kept one?
+    std::size_t e = 0;
+    if (StartAt(bytes, 0, &e) == Start::No) fragmented_ = true;
+  }
   buffer_.append(bytes);
+  lastBytesAt_ = nowMs;
   std::size_t total = buffer_.size();
   Split(out, false);
+  if (!buffer_.empty() && !PendingComplete()) fragmented_ = true;
   // The kept message's time starts when it is first kept: a tail that is
   // still the message kept before (nothing was cut off) keeps its time.
   bool sameTail = hadPending && buffer_.size() == total;
@@ -355,8 +363,16 @@ bool FrameSplitter::PendingComplete() const { return !buffer_.empty() && Complet
 std::vector<Message> FrameSplitter::Poll(int64_t nowMs) {
   std::vector<Message> out;
   if (buffer_.empty()) return out;
-  if (PendingComplete() || nowMs - pendingSince_ >= kHoldMs) Split(out, true);
+  if (nowMs >= PendingReleaseAt()) Split(out, true);
   return out;
+}
+
+int64_t FrameSplitter::PendingReleaseAt() const {
+  // Until a connection has shown that its reads hold whole messages, the
+  // first message may be cut anywhere, so it too waits for a quiet spell.
+  if (PendingComplete())
+    return (fragmented_ || released_ == 0) ? std::min(lastBytesAt_ + kQuietMs, PendingDeadline()) : 0;
+  return PendingDeadline();
 }
 
 std::vector<Message> FrameSplitter::Flush() {

@@ -144,6 +144,13 @@ int BodyFieldCount(Receiver side, char code);
 //  - when it is not complete in form, Poll releases it (as it stands) only
 //    250 ms after it was first kept; a later Feed that completes it releases
 //    it as soon as the message after it starts.
+// A peer's send normally arrives in one read, so a message complete in form
+// at the end of a read is whole. Once a connection has shown that it splits
+// messages (a read ended inside a message, or a read continued the kept
+// message), a message complete in form may still have its last field cut, so
+// it is released only after 30 ms without new bytes, or as soon as the next
+// message starts. The first message of a connection waits the same way, since
+// nothing is known of the connection's reads before it.
 // Times are injected as milliseconds of any steady clock.
 class FrameSplitter {
  public:
@@ -157,10 +164,14 @@ class FrameSplitter {
   std::vector<Message> Flush();
 
   bool HasPending() const { return !buffer_.empty(); }
-  // True when the kept message is complete in form (Poll releases it now).
+  // True when the kept message is complete in form.
   bool PendingComplete() const;
   // The time at which Poll will release the kept message whatever its form.
   int64_t PendingDeadline() const { return pendingSince_ + kHoldMs; }
+  // The time at which Poll releases the kept message (for the caller's timer).
+  int64_t PendingReleaseAt() const;
+  // True once the stream has split a message across reads.
+  bool Fragmented() const { return fragmented_; }
   // Bytes skipped because they belonged to no message.
   std::size_t SkippedBytes() const { return skipped_; }
   // Messages released invalid (a number not fitting 16 bits, or cut short
@@ -168,6 +179,7 @@ class FrameSplitter {
   std::size_t InvalidMessages() const { return invalid_; }
 
   static constexpr int64_t kHoldMs = 250;
+  static constexpr int64_t kQuietMs = 30;
 
   // Appends the messages of a complete read (no message is kept) -- the
   // splitting rule on its own, for callers that have a whole text.
@@ -187,6 +199,9 @@ class FrameSplitter {
   std::string_view codes_;
   std::string buffer_;
   int64_t pendingSince_ = 0;
+  int64_t lastBytesAt_ = 0;
+  bool fragmented_ = false;
+  std::size_t released_ = 0;
   std::size_t skipped_ = 0;
   std::size_t invalid_ = 0;
 };

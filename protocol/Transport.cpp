@@ -3,6 +3,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <chrono>
 
 namespace pm::proto {
@@ -117,12 +118,8 @@ void MessageSocket::ArmPoll() {
     pollTimer_.stop();
     return;
   }
-  if (splitter_.PendingComplete()) {
-    pollTimer_.start(0);
-  } else {
-    int64_t wait = splitter_.PendingDeadline() - clock();
-    pollTimer_.start(static_cast<int>(std::max<int64_t>(0, wait)));
-  }
+  int64_t wait = splitter_.PendingReleaseAt() - clock();
+  pollTimer_.start(static_cast<int>(std::clamp<int64_t>(wait, 0, FrameSplitter::kHoldMs)));
 }
 
 void MessageSocket::OnReadyRead() {
@@ -135,6 +132,11 @@ void MessageSocket::OnReadyRead() {
 
 void MessageSocket::OnPoll() {
   uint64_t gen = generation_;
+  // Bytes that arrived meanwhile may go on with the kept message: take them first.
+  if (socket_ && socket_->bytesAvailable() > 0) {
+    OnReadyRead();
+    return;
+  }
   Deliver(splitter_.Poll(clock()));
   if (gen == generation_) ArmPoll();
 }

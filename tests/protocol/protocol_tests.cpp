@@ -172,7 +172,10 @@ TEST(ProtocolSplit, IncompleteStructuredMessageWaitsAtMost250ms) {
   auto done = s.Feed(",3-7", 1200);
   EXPECT_TRUE(done.empty());
   ASSERT_TRUE(s.PendingComplete());
-  auto out = s.Poll(1200);
+  // The stream has split a message, so the last field may still grow: it is
+  // released after a quiet spell.
+  EXPECT_TRUE(s.Poll(1200 + FrameSplitter::kQuietMs - 1).empty());
+  auto out = s.Poll(1200 + FrameSplitter::kQuietMs);
   ASSERT_EQ(out.size(), 1u);
   EXPECT_EQ(out[0].f4, "1234,John Smith,QB,3-7");
 
@@ -212,6 +215,45 @@ TEST(ProtocolSplit, ManyMessagesFast) {
   for (std::size_t at = 0; at < stream.size(); at += 1400) {
     n += s.Feed(std::string_view(stream).substr(at, 1400), 0).size();
   }
-  n += s.Poll(0).size();
+  n += s.Poll(FrameSplitter::kQuietMs).size();
   EXPECT_EQ(n, 1000u);
+}
+
+TEST(ProtocolSplit, LastFieldOfASplitStreamIsNotCutShort) {
+  // Whole messages per read: a message complete in form goes out at once.
+  // (The first message of a connection waits for a quiet spell.)
+  FrameSplitter whole(Receiver::Client);
+  EXPECT_TRUE(whole.Feed("L|2|0|", 0).empty());
+  EXPECT_TRUE(whole.Poll(FrameSplitter::kQuietMs - 1).empty());
+  EXPECT_EQ(whole.Poll(FrameSplitter::kQuietMs).size(), 1u);
+  EXPECT_TRUE(whole.Feed("Z|3|0|1234,John Smith,QB,1-12", 100).empty());
+  EXPECT_EQ(whole.Poll(100).size(), 1u);
+  EXPECT_FALSE(whole.Fragmented());
+
+  // One byte per read: "1-1" is complete in form but "2" is still coming,
+  // and a login's league name or a chat text may go on.
+  for (Receiver side : {Receiver::Client, Receiver::Server}) {
+    const std::string stream = side == Receiver::Client
+                                   ? std::string("Z|3|0|1234,John Smith,QB,1-12C|2|0|hello there")
+                                   : std::string("L|3|0|3.03,450,Big LeagueC|3|0|hi all");
+    FrameSplitter s(side);
+    std::vector<Message> got;
+    int64_t t = 0;
+    for (char c : stream) {
+      for (auto& m : s.Feed(std::string(1, c), t)) got.push_back(m);
+      for (auto& m : s.Poll(t)) got.push_back(m);  // a zero-delay poll between reads
+      ++t;
+    }
+    EXPECT_TRUE(s.Fragmented());
+    EXPECT_TRUE(s.Poll(t - 1 + FrameSplitter::kQuietMs - 1).empty());
+    for (auto& m : s.Poll(t - 1 + FrameSplitter::kQuietMs)) got.push_back(m);
+    ASSERT_EQ(got.size(), 2u);
+    if (side == Receiver::Client) {
+      EXPECT_EQ(got[0].f4, "1234,John Smith,QB,1-12");
+      EXPECT_EQ(got[1].f4, "hello there");
+    } else {
+      EXPECT_EQ(got[0].f4, "3.03,450,Big League");
+      EXPECT_EQ(got[1].f4, "hi all");
+    }
+  }
 }

@@ -19,6 +19,7 @@
 #include "Files.h"
 #include "Protocol.h"
 #include "Sample.h"
+#include "Transport.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
@@ -46,14 +47,13 @@ class Client {
   explicit Client(quint16 port) {
     QObject::connect(&sock_, &QTcpSocket::readyRead, [this] {
       QByteArray b = sock_.readAll();
-      auto v = splitter_.Feed(std::string_view(b.constData(), b.size()), 0);
-      auto w = splitter_.Poll(0);
-      v.insert(v.end(), w.begin(), w.end());
-      for (auto& m : v) {
-        if (onMessage) onMessage(m);
-        got.push_back(m);
-      }
+      Take(splitter_.Feed(std::string_view(b.constData(), b.size()), proto::SteadyMs()));
+      Take(splitter_.Poll(proto::SteadyMs()));
     });
+    // A kept message may wait for a quiet spell before it is released.
+    poll_.setInterval(5);
+    QObject::connect(&poll_, &QTimer::timeout, [this] { Take(splitter_.Poll(proto::SteadyMs())); });
+    poll_.start();
     sock_.connectToHost(QHostAddress::LocalHost, port);
     connected = WaitFor([this] { return sock_.state() == QAbstractSocket::ConnectedState; });
   }
@@ -93,6 +93,13 @@ class Client {
   bool connected = false;
 
  private:
+  void Take(const std::vector<Message>& v) {
+    for (auto& m : v) {
+      if (onMessage) onMessage(m);
+      got.push_back(m);
+    }
+  }
+  QTimer poll_;
   QTcpSocket sock_;
   proto::FrameSplitter splitter_{proto::Receiver::Client};
   int syncs_ = 0;
