@@ -1,6 +1,9 @@
 // PKClient: a team owner's program for the draft.
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
+
+#include <cstdio>
 
 #include "Client.h"
 #include "Sound.h"
@@ -23,5 +26,12 @@ int main(int argc, char** argv) {
   };
 
   window.show();
+  // Test hook for the smoke test: with PICKMILL_SMOKE=1 the program prints its caption once the window is up and ends.
+  if (qEnvironmentVariableIntValue("PICKMILL_SMOKE") == 1)
+    QTimer::singleShot(0, &window, [&window] {
+      std::printf("caption: %s\n", qPrintable(window.windowTitle()));
+      std::fflush(stdout);
+      QCoreApplication::exit(window.isVisible() ? 0 : 1);
+    });
   return app.exec();
 }

@@ -16,6 +16,9 @@
 
 namespace pm {
 
+using client::LeagueSelect;
+using client::PublicChat;
+
 Client::Client(Prompter* prompter, QWidget* parent) : QMainWindow(parent), prompter_(prompter) {
   setObjectName("Client");
   session_ = new ClientSession(this);

@@ -20,8 +20,10 @@ namespace pm {
 
 class DraftListWindow;
 class DrafteesWindow;
+namespace client {
 class LeagueSelect;
 class PublicChat;
+}  // namespace client
 
 class Client : public QMainWindow, public ClientView {
   Q_OBJECT
@@ -38,10 +40,10 @@ class Client : public QMainWindow, public ClientView {
   void AvailMenuClick();
 
   // The child windows; null while closed.
-  LeagueSelect* LeagueWindow() const;
+  client::LeagueSelect* LeagueWindow() const;
   DrafteesWindow* Draftees() const;
   DraftListWindow* DraftList() const;
-  PublicChat* Chat() const;
+  client::PublicChat* Chat() const;
   QMdiArea* MdiArea() const { return mdi_; }
 
   QAction* ConMenu() const { return conMenu_; }
@@ -67,7 +69,7 @@ class Client : public QMainWindow, public ClientView {
  private:
   QMdiSubWindow* AddChild(QWidget* widget);
   void Reload(QPointer<QMdiSubWindow>& sub);
-  PublicChat* OpenChat();
+  client::PublicChat* OpenChat();
   DraftListWindow* OpenDraftList();
   DrafteesWindow* OpenDraftees();
   void TileHorizontally();
@@ -81,7 +83,7 @@ class Client : public QMainWindow, public ClientView {
   QMenu* viewMenu_;
   QMenu* windowMenu_;
   bool connectedState_ = false;
-  QPointer<LeagueSelect> leagueSelect_;
+  QPointer<client::LeagueSelect> leagueSelect_;
   QPointer<QMdiSubWindow> chatSub_, draftListSub_, drafteesSub_;
 };
 

@@ -49,6 +49,8 @@ QString RootOf(const QString& folder) {
 
 }  // namespace
 
+using client::LeagueSelect;
+
 LeagueSelect::LeagueSelect(ClientSession* session, Prompter* prompter, QWidget* parent)
     : QWidget(parent, Qt::Window), session_(session), prompter_(prompter) {
   setObjectName("LeagueSelect");

@@ -26,6 +26,11 @@ inline constexpr const char* kHelpFile = "Select league, to use for drafting, by
 inline constexpr const char* kHelpTeams = "Select team by utilizing the drop down box, below the file box.";
 inline constexpr const char* kHelpAddress = "Enter the IP Address of the server (host).";
 
+// The client's windows that share a name with the server's live in their own
+// namespace, so that both programs' windows can be linked into one process
+// (the end-to-end test runs a server and its clients together).
+namespace client {
+
 class LeagueSelect : public QWidget {
   Q_OBJECT
  public:
@@ -75,4 +80,5 @@ class LeagueSelect : public QWidget {
   bool settingFolder_ = false;
 };
 
+}  // namespace client
 }  // namespace pm

@@ -16,6 +16,8 @@
 
 namespace pm {
 
+using client::PublicChat;
+
 PublicChat::PublicChat(ClientSession* session, QWidget* parent) : QWidget(parent), session_(session) {
   setObjectName("PublicChat");
   setWindowTitle("Chat");

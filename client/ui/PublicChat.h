@@ -13,6 +13,10 @@ namespace pm {
 
 class ClientSession;
 
+// In its own namespace: the server has a window of the same name (see
+// LeagueSelect.h).
+namespace client {
+
 class PublicChat : public QWidget {
   Q_OBJECT
  public:
@@ -44,4 +48,5 @@ class PublicChat : public QWidget {
   QString transcript_;
 };
 
+}  // namespace client
 }  // namespace pm

@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <cstdio>
+
 #include "DraftServer.h"
 #include "ServerWindow.h"
 #include "Widgets.h"
@@ -34,6 +36,14 @@ int main(int argc, char** argv) {
   timer1.setInterval(1000);
   QObject::connect(&timer1, &QTimer::timeout, &engine, [&engine] { engine.Tick(); });
   timer1.start();
+
+  // Test hook for the smoke test: with PICKMILL_SMOKE=1 the program prints its caption once the window is up and ends.
+  if (qEnvironmentVariableIntValue("PICKMILL_SMOKE") == 1)
+    QTimer::singleShot(0, &window, [&window] {
+      std::printf("caption: %s\n", qPrintable(window.windowTitle()));
+      std::fflush(stdout);
+      QCoreApplication::exit(window.isVisible() ? 0 : 1);
+    });
 
   return app.exec();
 }

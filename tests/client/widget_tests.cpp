@@ -29,6 +29,8 @@ namespace pm::test {
 namespace {
 
 namespace fs = std::filesystem;
+using client::LeagueSelect;
+using client::PublicChat;
 
 // A main window over a scripted prompter, its end of program counted.
 struct TestWindow {

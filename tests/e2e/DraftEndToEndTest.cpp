@@ -1,0 +1,943 @@
+// A whole draft as its users run it: the Commish's PKServer main window and
+// the team owners' PKClient main windows, all in this one process on the
+// offscreen platform, talking over loopback on an ephemeral port. Prompts are
+// answered by scripted prompters and both clocks are ticked by the test; the
+// only waiting is for socket events.
+//
+// The story (six teams, three rounds): three owners sign on; a login for a
+// team already on and one for another league are refused; owners pick from
+// their Draftees windows and the Commish picks for absent teams from Draft
+// Control; a team runs out of time, a clock is halted, a late joiner catches
+// up, a pick is deleted and made again, chat goes around publicly and
+// privately, an owner is kicked, another signs off and on again with a new
+// window and picks a player already taken from the list it opened before its
+// catch-up ended. At the end every owner leaves, the Commish merges, and the
+// rosters are read back from the league files. After each step every window
+// is compared with what the server recorded.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Client.h"
+#include "ClientSession.h"
+#include "Common.h"
+#include "DraftControl.h"
+#include "DraftListWindow.h"
+#include "DraftServer.h"
+#include "Draftees.h"
+#include "DrafteeList.h"
+#include "DrafteesWindow.h"
+#include "FBPro.h"
+#include "Files.h"
+#include "Merge.h"
+#include "Prompt.h"
+#include "Sample.h"
+#include "ServerWindow.h"
+#include "Sound.h"
+#include "Widgets.h"
+#include "client/ui/LeagueSelect.h"
+#include "client/ui/PublicChat.h"
+#include "server/ui/LeagueSelect.h"
+#include "server/ui/PublicChat.h"
+
+namespace pm {
+namespace {
+
+namespace fs = std::filesystem;
+using server::DraftServer;
+
+constexpr int kTeams = 6;
+constexpr int kWaitMs = 5000;
+
+template <class Pred>
+bool WaitFor(Pred pred) {
+  return QTest::qWaitFor(pred, kWaitMs);
+}
+
+std::vector<std::string> Lines(const QListWidget* list) {
+  std::vector<std::string> out;
+  for (int i = 0; i < list->count(); ++i) out.push_back(ToL1(list->item(i)->text()));
+  return out;
+}
+
+// A PickRecord's five fields (a record caught up through V carries a
+// trailing "|").
+std::string Record5(const std::string& record) {
+  std::string out;
+  for (int i = 1; i <= 5; ++i) out += (i > 1 ? "|" : "") + GetField(record, i, "|");
+  return out;
+}
+
+bool HasLine(const std::string& transcript, const std::string& line) {
+  return transcript.find(line + "\r\n") != std::string::npos;
+}
+
+struct Sounds : SoundPlayer {
+  std::vector<std::string> played;
+  void PlaySound(const std::string& path) override { played.push_back(fs::path(path).filename().string()); }
+  int Count(const std::string& file) const { return static_cast<int>(std::count(played.begin(), played.end(), file)); }
+};
+
+// One team owner's program: its main window, the owner's answers and the
+// speaker.
+struct Owner {
+  ScriptedPrompter prompter;
+  Sounds sound;
+  std::unique_ptr<Client> window;
+  int ended = 0;
+  int team = 0;
+  std::string name;
+
+  Owner() {
+    window = std::make_unique<Client>(&prompter);
+    window->resize(1200, 900);
+    S().endProgram = [this] { ++ended; };
+    S().SetSoundPlayer(&sound);
+    S().reporter.showMessage = [](const std::string&) {};
+    S().reporter.endProgram = [] {};
+    window->show();
+  }
+  ClientSession& S() { return window->Session(); }
+  DrafteesWindow* Draftees() { return window->Draftees(); }
+  QListWidget* RookieList() { return window->Draftees()->List()->RookieList(); }
+  std::vector<std::string> DraftListLines() {
+    return window->DraftList() ? Lines(window->DraftList()->DList()) : std::vector<std::string>{};
+  }
+  std::string Transcript() {
+    return window->Chat() ? ToL1(window->Chat()->Transcript()) : std::string();
+  }
+  std::vector<std::string> Recipients() {
+    std::vector<std::string> out;
+    if (auto* chat = window->Chat())
+      for (int i = 0; i < chat->ChatTo()->count(); ++i) out.push_back(ToL1(chat->ChatTo()->itemText(i)));
+    return out;
+  }
+  bool Sent(const std::string& message) {
+    const auto& log = S().SentLog();
+    return std::find(log.begin(), log.end(), message) != log.end();
+  }
+  std::string LastPrompt() const { return prompter.asked.empty() ? std::string() : prompter.asked.back().text; }
+};
+
+class DraftEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    fbpro::SampleOptions o;
+    o.teams = kTeams;
+    o.college = 150;
+    o.freeAgents = 30;
+    leaguePath = fbpro::WriteSampleLeague(dir.path().toStdString(), o);
+    leagueFileName = QString::fromStdString(fs::path(fbpro::LeagueFileName(leaguePath, ".LGE")).filename().string());
+    version = fbpro::GetVersion(leaguePath).version;
+
+    engine.SetPrompter(&serverPrompter);
+    engine.SetPort(0);
+    engine.Reporter().endProgram = [this] { ++serverReports; };
+    engine.Reporter().showMessage = [](const std::string&) {};
+    server = std::make_unique<ServerWindow>(engine, serverPrompter, dir.path());
+    server->endProgram = [this] { ++serverEnded; };
+    server->resize(1200, 900);
+    server->show();
+  }
+
+  void TearDown() override {
+    EXPECT_EQ(serverReports, 0) << "the server reported a run-time error";
+    EXPECT_EQ(serverEnded, 0);
+    for (auto& o : owners) EXPECT_EQ(o->S().reporter.reports, 0) << o->name << " reported a run-time error";
+  }
+
+  // ---- the Commish's actions, through the server's windows --------------
+
+  void LoadLeague() {
+    server->Start();
+    LeagueSelect* ls = server->LeagueWindow();
+    ASSERT_NE(ls, nullptr);
+    ls->SetFolder(dir.path());
+    ASSERT_TRUE(ls->SelectFile(leagueFileName));
+    QTest::keyClick(ls->File1(), Qt::Key_Return);
+    ASSERT_TRUE(engine.LeagueLoaded());
+    ASSERT_TRUE(engine.Listening());
+    ASSERT_NE(engine.Port(), 0);
+    dc = server->DraftControlWindow();
+    ASSERT_NE(dc, nullptr);
+    server->ShowChat();
+    ASSERT_NE(server->ChatWindow(), nullptr);
+  }
+
+  int TeamRow(const std::string& name) {
+    for (int i = 0; i < dc->TeamsList()->count(); ++i)
+      if (ToL1(dc->TeamsList()->item(i)->text()) == name || ToL1(dc->TeamsList()->item(i)->text()) == name + "*")
+        return i;
+    return -1;
+  }
+  // Double-click (Enter) on a team of the Draft Control's teams list.
+  void PutOnClock(int team, const char* seconds = "60") {
+    dc->TOC()->setText(seconds);
+    const int row = TeamRow(engine.Team(team).name);
+    ASSERT_GE(row, 0);
+    dc->TeamsList()->setCurrentRow(row);
+    QTest::keyClick(dc->TeamsList(), Qt::Key_Return);
+    ASSERT_EQ(engine.TeamOnClock(), engine.Team(team).name);
+  }
+  void ShowServerPosition(int position) {
+    dc->Draftees()->Option1(position)->click();
+    ASSERT_EQ(engine.CurrentPosition(), position);
+  }
+  // The Commish picks line `row` of the shown position for the absent team
+  // on the clock (Enter, then Yes). Returns the record the server stored.
+  std::string CommishPicks(int position, int row) {
+    ShowServerPosition(position);
+    QListWidget* rl = dc->Draftees()->RookieList();
+    EXPECT_GT(rl->count(), row);
+    const int before = engine.PickCount();
+    const int lines = rl->count();
+    rl->setCurrentRow(row);
+    const draftees::LineSelection sel = draftees::ReadLine(ToL1(rl->item(row)->text()));
+    serverPrompter.answers = {PromptAnswer::Yes};
+    QTest::keyClick(rl, Qt::Key_Return);
+    EXPECT_EQ(serverPrompter.asked.back().text, "Are you sure you want to select " + sel.name + "?");
+    EXPECT_EQ(engine.PickCount(), before + 1);
+    EXPECT_EQ(rl->count(), lines - 1);
+    const std::string rec = engine.PickList()[static_cast<std::size_t>(engine.PickCount())];
+    EXPECT_EQ(GetField(rec, 1, "|"), sel.pidText);
+    return rec;
+  }
+
+  // ---- the owners ---------------------------------------------------------
+
+  // A new owner's program signs on for `team` through its league window.
+  Owner& SignOn(int team) { return SignOn(team, dir.path(), leagueFileName); }
+  Owner& SignOn(int team, const QString& folder, const QString& fileName) {
+    owners.push_back(std::make_unique<Owner>());
+    Owner& o = *owners.back();
+    o.team = team;
+    o.name = engine.Team(team).name;
+    o.S().SetPort(engine.Port());
+    o.window->ConMenuClick();
+    client::LeagueSelect* ls = o.window->LeagueWindow();
+    EXPECT_NE(ls, nullptr);
+    if (ls == nullptr) return o;
+    ls->SetFolder(folder);
+    const auto items = ls->File1()->findItems(fileName, Qt::MatchExactly);
+    EXPECT_EQ(items.size(), 1);
+    if (items.size() != 1) return o;
+    ls->File1()->setCurrentItem(items[0]);
+    QTest::keyClick(ls->File1(), Qt::Key_Return);
+    EXPECT_EQ(ls->TeamsList()->count(), kTeams);
+    ls->TeamsList()->setCurrentIndex(team - 1);
+    ls->TeamsListClick();
+    EXPECT_EQ(o.S().OwnTeamIndex(), team);
+    QTest::keyClicks(ls->IPAddress(), "127.0.0.1");
+    QTest::keyClick(ls->IPAddress(), Qt::Key_Return);
+    EXPECT_TRUE(WaitFor([&] { return o.S().Connected(); }));
+    return o;
+  }
+  // Signed on and its chat and Draftees windows opened (View menu).
+  Owner& Join(int team) {
+    const int others = OthersSignedOn(team);
+    Owner& o = SignOn(team);
+    EXPECT_TRUE(WaitFor([&] { return engine.Team(team).signedOn; }));
+    // W is answered before anything else: wait until this owner knows who is on.
+    EXPECT_TRUE(WaitFor([&] { return KnownOn(o) == others; }));
+    o.window->PublicChatMenuClick();
+    o.window->AvailMenuClick();
+    EXPECT_NE(o.window->Chat(), nullptr);
+    EXPECT_NE(o.Draftees(), nullptr);
+    return o;
+  }
+  int OthersSignedOn(int team) {
+    int n = 0;
+    for (int k = 1; k <= engine.TeamCount(); ++k)
+      if (k != team && engine.Team(k).signedOn) ++n;
+    return n;
+  }
+  static int KnownOn(Owner& o) {
+    int n = 0;
+    for (int k = 1; k <= o.S().TeamCount(); ++k)
+      if (k != o.team && o.S().SignedOn(k)) ++n;
+    return n;
+  }
+  std::vector<Owner*> Live() {
+    std::vector<Owner*> out;
+    for (auto& o : owners)
+      if (!o->S().Ended() && o->S().Connected()) out.push_back(o.get());
+    return out;
+  }
+  // The picks an owner holds, deleted ones left out.
+  static std::vector<std::string> Held(Owner& o) {
+    std::vector<std::string> held;
+    for (int i = 1; i <= o.S().PickCount(); ++i)
+      if (!o.S().PickList()[static_cast<std::size_t>(i)].empty())
+        held.push_back(Record5(o.S().PickList()[static_cast<std::size_t>(i)]));
+    return held;
+  }
+  // Waits until the server has `count` picks (deleted ones included) and
+  // every live owner holds the same picks. (An owner that caught up after a
+  // delete never saw the deleted pick: its count is one lower.)
+  void AllHold(int count) {
+    ASSERT_TRUE(WaitFor([&] { return engine.PickCount() == count; }));
+    for (Owner* o : Live())
+      ASSERT_TRUE(WaitFor([&] { return Held(*o) == RecordedPicks(); }))
+          << o->name << " holds " << Held(*o).size() << " picks, the server " << RecordedPicks().size();
+  }
+  void ShowOwnerPosition(Owner& o, int position) {
+    o.Draftees()->List()->Option1(position)->click();
+    ASSERT_EQ(o.Draftees()->List()->CurrentPosition(), position);
+  }
+  // The owner on the clock picks line `row` of `position` in its Draftees
+  // window and confirms. `doubleClick` uses the mouse, else Enter.
+  draftees::LineSelection OwnerPicks(Owner& o, int position, int row, bool doubleClick, bool refresh = true) {
+    if (refresh) ShowOwnerPosition(o, position);
+    QListWidget* list = o.RookieList();
+    EXPECT_GT(list->count(), row);
+    const draftees::LineSelection sel = draftees::ReadLine(ToL1(list->item(row)->text()));
+    o.prompter.answers = {PromptAnswer::Yes};
+    list->setCurrentRow(row);
+    if (doubleClick) {
+      // The Draftees child window fills its main window, so the line is in view.
+      o.Draftees()->parentWidget()->showMaximized();
+      list->scrollToItem(list->item(row));
+      const QRect at = list->visualItemRect(list->item(row));
+      EXPECT_TRUE(list->viewport()->rect().contains(at.center())) << "line " << row << " not in view";
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at.center());
+      QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at.center());
+      o.Draftees()->parentWidget()->showNormal();
+    } else {
+      QTest::keyClick(list, Qt::Key_Return);
+    }
+    EXPECT_EQ(o.LastPrompt(), "Are you sure you want to select " + sel.name + "?");
+    EXPECT_TRUE(o.Sent("D|" + std::to_string(o.team) + "|0|" + sel.pidText + "," + sel.name + "," +
+                       fbpro::PositionCaption(position)));
+    EXPECT_FALSE(o.S().TimerRunning());
+    return sel;
+  }
+  // The pick just made by an owner has reached the server and every owner.
+  std::string PickArrived(const draftees::LineSelection& sel, int count) {
+    EXPECT_TRUE(WaitFor([&] { return engine.PickCount() == count; }));
+    AllHold(count);
+    const std::string rec = engine.PickList()[static_cast<std::size_t>(count)];
+    EXPECT_EQ(GetField(rec, 1, "|"), sel.pidText);
+    EXPECT_EQ(GetField(rec, 3, "|"), sel.name);
+    return rec;
+  }
+
+  // ---- what every window shows, against the engine ------------------------
+
+  std::vector<std::string> RecordedPicks() const {
+    std::vector<std::string> out;
+    for (int i = 1; i <= engine.PickCount(); ++i)
+      if (!engine.PickList()[static_cast<std::size_t>(i)].empty()) out.push_back(engine.PickList()[static_cast<std::size_t>(i)]);
+    return out;
+  }
+  std::set<std::string> DraftedPids() const {
+    std::set<std::string> pids;
+    for (const auto& rec : RecordedPicks()) pids.insert(GetField(rec, 1, "|"));
+    return pids;
+  }
+  // Every line of a draftee list that shows a drafted player.
+  std::vector<std::string> DraftedIn(const QListWidget* list) const {
+    const std::set<std::string> pids = DraftedPids();
+    std::vector<std::string> out;
+    for (const auto& line : Lines(list))
+      if (pids.count(draftees::ReadLine(line).pidText)) out.push_back(line);
+    return out;
+  }
+
+  void CheckWindows(const char* step) {
+    SCOPED_TRACE(step);
+    // Server: Selections list, teams list marks, clock, caption, draft file.
+    const std::vector<std::string> selections = engine.SelectionLines();
+    EXPECT_EQ(Lines(dc->List1()), selections);
+    std::vector<std::string> teamLines;
+    for (int k = 1; k <= engine.TeamCount(); ++k)
+      teamLines.push_back(engine.Team(k).name + (engine.Team(k).signedOn ? "*" : ""));
+    EXPECT_EQ(Lines(dc->TeamsList()), teamLines);
+    EXPECT_EQ(engine.TeamLines(), teamLines);
+    EXPECT_EQ(ToL1(dc->TeamOnClock()->text()), engine.TeamOnClock());
+    EXPECT_EQ(ToL1(dc->TimeLeft()->text()), engine.TimeLeft());
+    EXPECT_EQ(ToL1(dc->Text1()->text()) + "-" + ToL1(dc->Text2()->text()), engine.Text1() + "-" + engine.Text2());
+    EXPECT_EQ(server->windowTitle(), "Pickmill - Server - Server Up.");
+    EXPECT_TRUE(DraftedIn(dc->Draftees()->RookieList()).empty());
+    std::string fileText;
+    for (const auto& rec : RecordedPicks()) fileText += rec + "\r\n";
+    // (No draft file before the first pick.)
+    EXPECT_EQ(ReadWholeFile(engine.DraftFile()).value_or(fileText.empty() ? "" : "<missing>"), fileText);
+    // Server chat recipients: "All Members" and the signed-on teams.
+    std::vector<std::string> recipients{"All Members"};
+    for (const auto& n : engine.SignedOnNames()) recipients.push_back(n);
+    std::vector<std::string> shown;
+    for (int i = 0; i < server->ChatWindow()->Combo1()->count(); ++i)
+      shown.push_back(ToL1(server->ChatWindow()->Combo1()->itemText(i)));
+    // (Names are appended as teams sign on: compare them in team order.)
+    std::sort(shown.begin() + std::min<std::ptrdiff_t>(1, std::ssize(shown)), shown.end());
+    std::sort(recipients.begin() + 1, recipients.end());
+    EXPECT_EQ(shown, recipients);
+
+    // Each owner: draft list, Draftees list, presence, caption, recipients.
+    for (Owner* o : Live()) {
+      SCOPED_TRACE(o->name);
+      EXPECT_EQ(o->DraftListLines(), selections);
+      EXPECT_EQ(Held(*o), RecordedPicks());
+      std::vector<std::string> others{"All Members", "Commish"};
+      for (int k = 1; k <= engine.TeamCount(); ++k) {
+        if (k != o->team) {
+          EXPECT_EQ(o->S().SignedOn(k), engine.Team(k).signedOn) << "team " << k;
+        }
+        if (k != o->team && engine.Team(k).signedOn) others.push_back(engine.Team(k).name);
+      }
+      std::vector<std::string> listed = o->Recipients();
+      std::sort(listed.begin() + std::min<std::ptrdiff_t>(2, std::ssize(listed)), listed.end());
+      std::sort(others.begin() + 2, others.end());
+      EXPECT_EQ(listed, others);
+      const bool onClock = o->S().TimerRunning();
+      const std::string caption =
+          "Pickmill - Client - 3.03 - " + o->name + (onClock ? " - On the clock." : " - Connected.");
+      EXPECT_EQ(o->S().Caption(), caption);
+      EXPECT_EQ(o->window->windowTitle().toStdString(), caption);
+      // The owner's list of a position, refreshed, is the Commish's list.
+      const int position = dc->Draftees()->CurrentPosition();
+      ShowOwnerPosition(*o, position);
+      EXPECT_EQ(Lines(o->RookieList()), Lines(dc->Draftees()->RookieList()));
+      EXPECT_TRUE(DraftedIn(o->RookieList()).empty());
+    }
+  }
+
+  QTemporaryDir dir;
+  std::string leaguePath;
+  QString leagueFileName;
+  int16_t version = 0;
+  ScriptedPrompter serverPrompter;
+  DraftServer engine;
+  std::unique_ptr<ServerWindow> server;
+  DraftControl* dc = nullptr;
+  int serverReports = 0;
+  int serverEnded = 0;
+  std::vector<std::unique_ptr<Owner>> owners;
+};
+
+std::string ServerChat(ServerWindow& w) { return ToL1(w.ChatWindow()->ChatText()->toPlainText()); }
+
+TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
+  ASSERT_NO_FATAL_FAILURE(LoadLeague());
+  EXPECT_EQ(server->windowTitle(), "Pickmill - Server - Server Up.");
+  EXPECT_EQ(engine.TeamCount(), kTeams);
+  std::vector<std::string> team(kTeams + 1);
+  for (int k = 1; k <= kTeams; ++k) team[static_cast<std::size_t>(k)] = engine.Team(k).name;
+  auto T = [&](int k) { return team[static_cast<std::size_t>(k)]; };
+
+  // ---- logins ---------------------------------------------------------------
+  Owner& a = Join(1);
+  Owner& b = Join(2);
+  Owner& c = Join(3);
+  EXPECT_EQ(a.window->windowTitle().toStdString(), "Pickmill - Client - 3.03 - " + T(1) + " - Connected.");
+  ASSERT_TRUE(WaitFor([&] { return a.S().SignedOn(2) && a.S().SignedOn(3) && b.S().SignedOn(3); }));
+  // The server's chat shows nothing of logins; the client windows list each other.
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("three owners signed on"));
+
+  // A second program for team 2, which is on already: refused with reason 3.
+  {
+    Owner& late = SignOn(2);
+    ASSERT_TRUE(WaitFor([&] { return late.ended == 1; }));
+    ASSERT_FALSE(late.prompter.asked.empty());
+    EXPECT_EQ(late.prompter.asked.back().title, "Connection disconnected.");
+    EXPECT_EQ(late.LastPrompt(), std::string(kDisconnectedLead) + "\r\n\r\n" +
+                                     "The team you selected is already signed on. Contact the commish.");
+    EXPECT_TRUE(late.S().Ended());
+    EXPECT_FALSE(late.S().Connected());
+    // Its connection closes without taking team 2 off.
+    ASSERT_TRUE(WaitFor([&] { return engine.OpenConnections() == 3; }));
+    EXPECT_TRUE(engine.Team(2).signedOn);
+    QTest::qWait(0);
+    EXPECT_FALSE(HasLine(a.Transcript(), "*** " + T(2) + " *** has left the draft."));
+    ASSERT_NO_FATAL_FAILURE(CheckWindows("refused login"));
+  }
+  // An owner who loaded another league (same teams, another name): reason 0.
+  {
+    QTemporaryDir otherDir;
+    fbpro::SampleOptions o;
+    o.name = "Other League";
+    o.teams = kTeams;
+    o.college = 150;
+    o.freeAgents = 30;
+    const std::string otherPath = fbpro::WriteSampleLeague(otherDir.path().toStdString(), o);
+    Owner& wrong = SignOn(5, otherDir.path(),
+                          QString::fromStdString(fs::path(fbpro::LeagueFileName(otherPath, ".LGE")).filename().string()));
+    ASSERT_TRUE(WaitFor([&] { return wrong.ended == 1; }));
+    EXPECT_EQ(wrong.LastPrompt(), std::string(kDisconnectedLead) + "\r\n\r\n" +
+                                      "You are not using the correct league. Contact the commish for details.");
+    ASSERT_TRUE(WaitFor([&] { return engine.OpenConnections() == 3; }));
+    EXPECT_FALSE(engine.Team(5).signedOn);
+    ASSERT_NO_FATAL_FAILURE(CheckWindows("wrong league refused"));
+  }
+
+  // ---- round 1 ----------------------------------------------------------------
+  // 1-1: owner A picks the first quarterback with Enter.
+  PutOnClock(1);
+  ASSERT_TRUE(WaitFor([&] { return a.S().TimerRunning(); }));
+  EXPECT_EQ(a.sound.Count(kRingFile), 1);
+  EXPECT_EQ(b.sound.Count(kRingFile), 0);
+  EXPECT_EQ(a.Draftees()->TimeLeft()->text(), "60");
+  EXPECT_EQ(a.window->windowTitle().toStdString(), "Pickmill - Client - 3.03 - " + T(1) + " - On the clock.");
+  ASSERT_TRUE(WaitFor([&] { return HasLine(c.Transcript(), T(1) + " is on the clock."); }));
+  engine.Tick();
+  a.S().Tick();
+  EXPECT_EQ(dc->TimeLeft()->text(), "59");
+  EXPECT_EQ(a.Draftees()->TimeLeft()->text(), "59");
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("1-1 on the clock"));
+  const auto p11 = OwnerPicks(a, 0, 0, false);
+  std::string rec = PickArrived(p11, 1);
+  EXPECT_EQ(rec, p11.pidText + "|" + T(1) + "|" + p11.name + "|QB|1-1");
+  EXPECT_TRUE(engine.TeamOnClock().empty());
+  EXPECT_FALSE(engine.ClockRunning());
+  EXPECT_EQ(dc->Text2()->text(), "2");
+  for (Owner* o : Live())
+    EXPECT_TRUE(WaitFor([&] {
+      return HasLine(o->Transcript(), T(1) + " has selected QB " + p11.name + "  -  Round 1-1.");
+    })) << o->name;
+  EXPECT_TRUE(ServerChat(*server).find(T(1) + " has selected QB " + p11.name + ".") != std::string::npos);
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("1-1"));
+
+  // 1-2: owner B, whose quarterback list was rebuilt by A's pick, double-clicks.
+  PutOnClock(2);
+  ASSERT_TRUE(WaitFor([&] { return b.S().TimerRunning(); }));
+  ShowOwnerPosition(b, 0);
+  EXPECT_NE(draftees::ReadLine(ToL1(b.RookieList()->item(0)->text())).pidText, p11.pidText);
+  const auto p12 = OwnerPicks(b, 0, 0, true, false);
+  rec = PickArrived(p12, 2);
+  EXPECT_EQ(GetField(rec, 5, "|"), "1-2");
+
+  // 1-3: owner C lets the time run out (both clocks ticked to zero).
+  PutOnClock(3, "3");
+  ASSERT_TRUE(WaitFor([&] { return c.S().TimerRunning(); }));
+  EXPECT_EQ(c.Draftees()->TimeLeft()->text(), "3");
+  for (int i = 0; i < 3; ++i) c.S().Tick();
+  EXPECT_TRUE(c.Sent("T|3|0|failed to make a selection within the allotted time."));
+  EXPECT_FALSE(c.S().TimerRunning());
+  EXPECT_EQ(c.Draftees()->TimeLeft()->text(), "");
+  EXPECT_EQ(engine.TeamOnClock(), T(3));  // the client's T changes nothing
+  for (int i = 0; i < 3; ++i) engine.Tick();
+  EXPECT_TRUE(engine.TeamOnClock().empty());
+  EXPECT_TRUE(dc->TeamOnClock()->text().isEmpty());
+  const std::string timedOut = T(3) + " failed to make a selection while on the clock.";
+  for (Owner* o : Live())
+    EXPECT_TRUE(WaitFor([&] { return HasLine(o->Transcript(), timedOut); })) << o->name;
+  EXPECT_TRUE(WaitFor([&] { return c.sound.Count(kBuzzerFile) == 1; }));
+  EXPECT_TRUE(ServerChat(*server).find(timedOut) != std::string::npos);
+  EXPECT_EQ(engine.PickCount(), 2);
+  EXPECT_EQ(dc->Text2()->text(), "3");  // the pick is still to be made
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("1-3 timed out"));
+  // On the clock again, C picks a halfback.
+  PutOnClock(3);
+  ASSERT_TRUE(WaitFor([&] { return c.S().TimerRunning(); }));
+  const auto p13 = OwnerPicks(c, 2, 0, false);
+  rec = PickArrived(p13, 3);
+  EXPECT_EQ(GetField(rec, 4, "|") + " " + GetField(rec, 5, "|"), "HB 1-3");
+
+  // 1-4: team 4 is not connected; the Commish is told to pick and does.
+  const std::size_t asked = serverPrompter.asked.size();
+  PutOnClock(4);
+  ASSERT_EQ(serverPrompter.asked.size(), asked + 1);
+  EXPECT_EQ(serverPrompter.asked.back().text, "You will have to select for " + T(4) + ".");
+  EXPECT_TRUE(dc->TimeLeft()->text().isEmpty());
+  EXPECT_FALSE(engine.ClockRunning());
+  rec = CommishPicks(0, 0);
+  AllHold(4);
+  EXPECT_EQ(GetField(rec, 2, "|") + "|" + GetField(rec, 5, "|"), T(4) + "|1-4");
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("1-4"));
+
+  // The owner of team 4 joins late and catches up on the four picks.
+  Owner& d = Join(4);
+  AllHold(4);
+  EXPECT_TRUE(d.Sent("V|4|0|5"));  // asked for the fifth: there is none
+  EXPECT_EQ(d.DraftListLines(), engine.SelectionLines());
+  for (Owner* o : {&a, &b, &c})
+    EXPECT_TRUE(WaitFor([&] { return o->S().SignedOn(4) && o->Recipients().back() == T(4); })) << o->name;
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("late joiner caught up"));
+
+  // 1-5 and 1-6: the Commish for the absent teams 5 and 6.
+  PutOnClock(5);
+  rec = CommishPicks(4, 0);
+  PutOnClock(6);
+  rec = CommishPicks(3, 0);
+  AllHold(6);
+  EXPECT_EQ(GetField(rec, 5, "|"), "1-6");
+  EXPECT_EQ(dc->Text1()->text() + "-" + dc->Text2()->text(), "2-1");
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("round 1"));
+
+  // ---- round 2 ----------------------------------------------------------------
+  // 2-1: A is put on the clock, halted, and put on it again.
+  PutOnClock(1);
+  ASSERT_TRUE(WaitFor([&] { return a.S().TimerRunning(); }));
+  EXPECT_TRUE(dc->Halt()->isEnabled());
+  QTest::mouseClick(dc->Halt(), Qt::LeftButton);
+  EXPECT_TRUE(engine.TeamOnClock().empty());
+  ASSERT_TRUE(WaitFor([&] { return !a.S().TimerRunning(); }));
+  EXPECT_EQ(a.sound.Count(kBuzzerFile), 1);
+  for (Owner* o : Live())
+    EXPECT_TRUE(WaitFor([&] { return HasLine(o->Transcript(), T(1) + " has been taken off the clock by the commish."); }))
+        << o->name;
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("2-1 halted"));
+  PutOnClock(1);
+  ASSERT_TRUE(WaitFor([&] { return a.S().TimerRunning(); }));
+  EXPECT_EQ(a.sound.Count(kRingFile), 3);
+  const auto p21 = OwnerPicks(a, 4, 0, false);
+  rec = PickArrived(p21, 7);
+  EXPECT_EQ(GetField(rec, 5, "|"), "2-1");
+
+  // Chat: B to everybody, A privately to C, the Commish privately to D, D
+  // privately to the Commish.
+  {
+    auto* chat = b.window->Chat();
+    chat->ChatTo()->setCurrentIndex(0);
+    QTest::keyClicks(chat->ChatSend(), "good luck, all");
+    QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
+    const std::string line = T(2) + ": good luck, all";
+    for (Owner* o : Live()) EXPECT_TRUE(WaitFor([&] { return HasLine(o->Transcript(), line); })) << o->name;
+    EXPECT_TRUE(WaitFor([&] { return ServerChat(*server).find(line) != std::string::npos; }));
+
+    auto* achat = a.window->Chat();
+    const int cAt = achat->ChatTo()->findText(L1(T(3)));
+    ASSERT_GE(cAt, 0);
+    achat->ChatTo()->setCurrentIndex(cAt);
+    QTest::keyClicks(achat->ChatSend(), "trade your pick?");
+    QTest::keyClick(achat->ChatSend(), Qt::Key_Return);
+    EXPECT_TRUE(HasLine(a.Transcript(), "Private to " + T(3) + ": trade your pick?"));
+    EXPECT_TRUE(WaitFor([&] { return HasLine(c.Transcript(), "Private from " + T(1) + ": trade your pick?"); }));
+
+    auto* schat = server->ChatWindow();
+    const int dAt = schat->Combo1()->findText(L1(T(4)));
+    ASSERT_GE(dAt, 0);
+    schat->Combo1()->setCurrentIndex(dAt);
+    QTest::keyClicks(schat->ChatSend(), "welcome back");
+    QTest::keyClick(schat->ChatSend(), Qt::Key_Return);
+    EXPECT_TRUE(WaitFor([&] { return HasLine(d.Transcript(), "Private from the Commish: welcome back"); }));
+    EXPECT_TRUE(ServerChat(*server).find("Private to " + T(4) + ": welcome back") != std::string::npos);
+
+    auto* dchat = d.window->Chat();
+    dchat->ChatTo()->setCurrentIndex(1);  // Commish
+    QTest::keyClicks(dchat->ChatSend(), "thanks");
+    QTest::keyClick(dchat->ChatSend(), Qt::Key_Return);
+    EXPECT_TRUE(WaitFor([&] { return ServerChat(*server).find("Private from " + T(4) + ": thanks") != std::string::npos; }));
+    // The next public line has passed everything sent before it: nobody else got the private lines.
+    schat->Combo1()->setCurrentIndex(0);
+    QTest::keyClicks(schat->ChatSend(), "round 2 under way");
+    QTest::keyClick(schat->ChatSend(), Qt::Key_Return);
+    for (Owner* o : Live()) {
+      EXPECT_TRUE(WaitFor([&] { return HasLine(o->Transcript(), "Commish: round 2 under way"); })) << o->name;
+      if (o != &a && o != &c) {
+        EXPECT_EQ(o->Transcript().find("trade your pick?"), std::string::npos) << o->name;
+      }
+      if (o != &d) {
+        EXPECT_EQ(o->Transcript().find("welcome back"), std::string::npos) << o->name;
+      }
+      if (o != &d) {
+        EXPECT_EQ(o->Transcript().find("thanks"), std::string::npos) << o->name;
+      }
+    }
+  }
+
+  // 2-2 B, 2-3 C, 2-4 D (the late joiner) pick for themselves.
+  PutOnClock(2);
+  ASSERT_TRUE(WaitFor([&] { return b.S().TimerRunning(); }));
+  rec = PickArrived(OwnerPicks(b, 5, 0, true), 8);
+  PutOnClock(3);
+  ASSERT_TRUE(WaitFor([&] { return c.S().TimerRunning(); }));
+  rec = PickArrived(OwnerPicks(c, 6, 0, false), 9);
+  PutOnClock(4);
+  ASSERT_TRUE(WaitFor([&] { return d.S().TimerRunning(); }));
+  EXPECT_EQ(d.sound.Count(kRingFile), 1);
+  rec = PickArrived(OwnerPicks(d, 7, 0, true), 10);
+  EXPECT_EQ(GetField(rec, 2, "|") + "|" + GetField(rec, 5, "|"), T(4) + "|2-4");
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("2-4"));
+
+  // 2-5: the Commish picks a defensive end for team 5, deletes the pick, and
+  // picks again.
+  PutOnClock(5);
+  const std::string deleted = CommishPicks(8, 0);
+  const std::string deletedPid = GetField(deleted, 1, "|");
+  AllHold(11);
+  for (Owner* o : Live()) ShowOwnerPosition(*o, 8);
+  const std::vector<std::string> withoutIt = Lines(dc->Draftees()->RookieList());
+  EXPECT_EQ(Lines(a.RookieList()), withoutIt);
+  const int selRow = static_cast<int>(dc->List1()->count()) - 1;
+  dc->List1()->setCurrentRow(selRow);
+  ASSERT_TRUE(dc->Command2()->isEnabled());
+  serverPrompter.answers = {PromptAnswer::Yes};
+  QTest::mouseClick(dc->Command2(), Qt::LeftButton);
+  EXPECT_EQ(serverPrompter.asked.back().text, "Are you sure you want to delete pick at round 2-5?");
+  EXPECT_EQ(engine.PickCount(), 11);  // the count stays; the element is blank
+  EXPECT_TRUE(engine.PickList()[11].empty());
+  EXPECT_EQ(dc->List1()->count(), 10);
+  // The player is back in the Commish's list at once (its position is shown).
+  const auto serverDe = Lines(dc->Draftees()->RookieList());
+  EXPECT_EQ(serverDe.size(), withoutIt.size() + 1);
+  EXPECT_EQ(std::count_if(serverDe.begin(), serverDe.end(),
+                          [&](const std::string& l) { return draftees::ReadLine(l).pidText == deletedPid; }),
+            1);
+  // The owners redraw their draft lists; their Draftees windows show the
+  // player again after the next refresh of the position.
+  for (Owner* o : Live()) {
+    ASSERT_TRUE(WaitFor([&] { return o->DraftListLines().size() == 10; })) << o->name;
+    EXPECT_TRUE(o->S().PickList()[11].empty()) << o->name;
+    EXPECT_EQ(Lines(o->RookieList()), withoutIt) << o->name;  // not refreshed by the delete
+    ShowOwnerPosition(*o, 8);
+    EXPECT_EQ(Lines(o->RookieList()), serverDe) << o->name;
+  }
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("2-5 deleted"));
+  // The Commish sets the next pick back to 2-5 and picks the second line.
+  dc->Text2()->selectAll();
+  QTest::keyClicks(dc->Text2(), "5");
+  EXPECT_EQ(engine.Text2(), "5");
+  PutOnClock(5);
+  rec = CommishPicks(8, 1);
+  AllHold(12);
+  EXPECT_EQ(GetField(rec, 5, "|"), "2-5");
+  EXPECT_NE(GetField(rec, 1, "|"), deletedPid);
+  // 2-6 for team 6.
+  PutOnClock(6);
+  rec = CommishPicks(9, 0);
+  AllHold(13);
+  EXPECT_EQ(GetField(rec, 5, "|"), "2-6");
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("round 2"));
+
+  // ---- a kick, and an owner who leaves and comes back ------------------------
+  dc->TeamsList()->setCurrentRow(TeamRow(T(3)));
+  QTest::mouseClick(dc->Kick(), Qt::LeftButton);
+  ASSERT_TRUE(WaitFor([&] { return c.ended == 1; }));
+  EXPECT_EQ(c.prompter.asked.back().title, "Connection disconnected.");
+  EXPECT_EQ(c.LastPrompt(), std::string(kDisconnectedLead) + "\r\n\r\n" +
+                                "You have been kicked out of the draft by the commish.");
+  ASSERT_TRUE(WaitFor([&] { return !engine.Team(3).signedOn; }));
+  for (Owner* o : Live())
+    EXPECT_TRUE(WaitFor([&] { return HasLine(o->Transcript(), "*** " + T(3) + " *** has left the draft."); }))
+        << o->name;
+  EXPECT_TRUE(ServerChat(*server).find("*** " + T(3) + "*** has left the draft. ***") != std::string::npos);
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("C kicked"));
+
+  // B signs off (Connection menu, Yes) ...
+  b.prompter.answers = {PromptAnswer::Yes};
+  b.window->ConMenu()->trigger();
+  EXPECT_EQ(b.ended, 1);
+  ASSERT_TRUE(WaitFor([&] { return !engine.Team(2).signedOn && engine.OpenConnections() == 2; }));
+  for (Owner* o : Live())
+    EXPECT_TRUE(WaitFor([&] { return !o->S().SignedOn(2); })) << o->name;
+  // ... and on again with a new program, whose Draftees window opens the
+  // moment it connects, before the catch-up has brought in any pick.
+  owners.push_back(std::make_unique<Owner>());
+  Owner& b2 = *owners.back();
+  b2.team = 2;
+  b2.name = T(2);
+  b2.S().SetPort(engine.Port());
+  QObject::connect(&b2.S(), &ClientSession::connectedToServer, b2.window.get(), [&b2] {
+    b2.window->AvailMenuClick();
+  });
+  b2.window->ConMenuClick();
+  {
+    client::LeagueSelect* ls = b2.window->LeagueWindow();
+    ASSERT_NE(ls, nullptr);
+    ls->SetFolder(dir.path());
+    ls->File1()->setCurrentItem(ls->File1()->findItems(leagueFileName, Qt::MatchExactly).value(0));
+    ls->LoadLeague();
+    ls->TeamsList()->setCurrentIndex(1);
+    ls->TeamsListClick();
+    QTest::keyClicks(ls->IPAddress(), "127.0.0.1");
+    QTest::keyClick(ls->IPAddress(), Qt::Key_Return);
+  }
+  ASSERT_TRUE(WaitFor([&] { return b2.S().Connected() && engine.Team(2).signedOn; }));
+  ASSERT_NE(b2.Draftees(), nullptr);
+  AllHold(13);
+  b2.window->PublicChatMenuClick();
+  EXPECT_EQ(b2.DraftListLines(), engine.SelectionLines());
+  // Its quarterback list was built before the catch-up: it still offers the
+  // quarterback taken at 1-1.
+  EXPECT_EQ(draftees::ReadLine(ToL1(b2.RookieList()->item(0)->text())).pidText, p11.pidText);
+
+  // ---- round 3 ----------------------------------------------------------------
+  PutOnClock(1);
+  ASSERT_TRUE(WaitFor([&] { return a.S().TimerRunning(); }));
+  rec = PickArrived(OwnerPicks(a, 10, 0, false), 14);
+  EXPECT_EQ(GetField(rec, 5, "|"), "3-1");
+
+  // 3-2: B's second program picks from its stale list: G, the clock goes on.
+  PutOnClock(2);
+  ASSERT_TRUE(WaitFor([&] { return b2.S().TimerRunning(); }));
+  b2.S().Tick();
+  const auto taken = OwnerPicks(b2, 0, 0, false, false);
+  EXPECT_EQ(taken.pidText, p11.pidText);
+  const std::string attempted = T(2) + " attempted to choose QB " + p11.name + " who has already been selected.";
+  for (Owner* o : Live()) EXPECT_TRUE(WaitFor([&] { return HasLine(o->Transcript(), attempted); })) << o->name;
+  EXPECT_TRUE(WaitFor([&] { return b2.S().TimerRunning(); }));
+  EXPECT_EQ(b2.S().ClockSeconds(), 59);
+  EXPECT_TRUE(ServerChat(*server).find("QB " + p11.name + " already selected.") != std::string::npos);
+  EXPECT_EQ(engine.PickCount(), 14);
+  EXPECT_EQ(engine.TeamOnClock(), T(2));
+  // B refreshes its list and picks a cornerback.
+  rec = PickArrived(OwnerPicks(b2, 11, 0, true), 15);
+  EXPECT_EQ(GetField(rec, 2, "|") + "|" + GetField(rec, 5, "|"), T(2) + "|3-2");
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("3-2"));
+
+  // 3-3: team 3 was kicked: the Commish picks for it.
+  PutOnClock(3);
+  EXPECT_EQ(serverPrompter.asked.back().text, "You will have to select for " + T(3) + ".");
+  rec = CommishPicks(12, 0);
+  AllHold(16);
+  PutOnClock(4);
+  ASSERT_TRUE(WaitFor([&] { return d.S().TimerRunning(); }));
+  rec = PickArrived(OwnerPicks(d, 13, 0, false), 17);
+  PutOnClock(5);
+  rec = CommishPicks(14, 0);
+  PutOnClock(6);
+  rec = CommishPicks(0, 0);
+  AllHold(19);
+  EXPECT_EQ(GetField(rec, 5, "|"), "3-6");
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("round 3"));
+
+  // Every team has three picks, each label once.
+  std::map<std::string, int> perTeam;
+  std::set<std::string> labels;
+  for (const auto& r : RecordedPicks()) {
+    ++perTeam[GetField(r, 2, "|")];
+    EXPECT_TRUE(labels.insert(GetField(r, 5, "|")).second) << r;
+  }
+  EXPECT_EQ(labels.size(), 18u);
+  for (int k = 1; k <= kTeams; ++k) EXPECT_EQ(perTeam[T(k)], 3) << T(k);
+
+  // ---- everybody leaves; the merge ---------------------------------------------
+  EXPECT_FALSE(dc->Command1()->isEnabled());
+  for (Owner* o : Live()) {
+    o->prompter.answers = {PromptAnswer::Yes};
+    o->window->ConMenu()->trigger();
+    EXPECT_EQ(o->ended, 1);
+  }
+  ASSERT_TRUE(WaitFor([&] { return engine.OpenConnections() == 0; }));
+  ASSERT_TRUE(WaitFor([&] { return dc->Command1()->isEnabled(); }));
+  for (int k = 1; k <= kTeams; ++k) EXPECT_FALSE(engine.Team(k).signedOn);
+  ASSERT_NO_FATAL_FAILURE(CheckWindows("all signed off"));
+
+  const std::vector<std::string> finalPicks = RecordedPicks();
+  const fbpro::IdList rookiesBefore = fbpro::ReadCollegeList(leaguePath);
+  bool mergeSeen = false;
+  std::string mergeFailure;
+  // The Merge window is modal: it is driven from inside its own event loop.
+  QTimer::singleShot(0, server.get(), [&] {
+    QWidget* w = QApplication::activeModalWidget();
+    if (w == nullptr || w->objectName() != "Merge") {
+      mergeFailure = "no modal Merge window";
+      for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == "Merge" && top->isVisible()) w = top;
+      if (w == nullptr) return;
+    }
+    mergeSeen = true;
+    auto* run = w->findChild<QPushButton*>("Command1");
+    if (run == nullptr) {
+      mergeFailure = "no Command1";
+      if (auto* dlg = qobject_cast<QDialog*>(w)) dlg->reject();
+      return;
+    }
+    EXPECT_EQ(run->text(), "&Merge");
+    // "No Change": the stage byte and the free agents stay as they are, so
+    // the college list loses exactly the players put on rosters.
+    auto* noChange = w->findChild<QRadioButton*>("Option1_0");
+    if (noChange == nullptr) {
+      mergeFailure = "no Option1_0";
+    } else {
+      QTest::mouseClick(noChange, Qt::LeftButton);
+      EXPECT_TRUE(noChange->isChecked());
+    }
+    QTest::mouseClick(run, Qt::LeftButton);
+  });
+  QTest::mouseClick(dc->Command1(), Qt::LeftButton);
+  ASSERT_TRUE(mergeSeen) << mergeFailure;
+  ASSERT_FALSE(serverPrompter.asked.empty());
+  EXPECT_EQ(serverPrompter.asked.back().title, "Info");
+  const std::string closing = serverPrompter.asked.back().text;
+  SCOPED_TRACE("merge closing message: " + closing);
+
+  // What stayed in the draft file (players the rosters had no room for) is
+  // the server's pick list now; everything else is on its team's roster.
+  const std::vector<std::string> kept = RecordedPicks();
+  std::string keptText;
+  for (const auto& r : kept) keptText += r + "\r\n";
+  EXPECT_EQ(ReadWholeFile(engine.DraftFile()).value_or("<missing>"), keptText);
+  EXPECT_EQ(closing, merge::ClosingMessage(static_cast<int>(kept.size()), engine.DraftFile()));
+  std::set<std::string> keptPids;
+  for (const auto& r : kept) keptPids.insert(GetField(r, 1, "|"));
+
+  std::map<int, std::set<int>> onRoster;
+  for (int k = 1; k <= kTeams; ++k) {
+    fbpro::TeamRosterRead read = fbpro::GetTeamRoster(leaguePath, k, version);
+    ASSERT_TRUE(read.found) << T(k);
+    std::set<int> jerseys;
+    for (const auto& group : read.roster.groups)
+      for (const auto& e : group)
+        if (!e.Empty()) {
+          onRoster[k].insert(e.pid);
+          EXPECT_TRUE(jerseys.insert(e.jersey).second || e.jersey == 0) << T(k) << " jersey " << e.jersey;
+        }
+  }
+  int placed = 0;
+  const fbpro::IdList rookiesAfter = fbpro::ReadCollegeList(leaguePath);
+  const std::set<int16_t> stillListed(rookiesAfter.begin() + 1, rookiesAfter.end());
+  for (const auto& r : finalPicks) {
+    const std::string pidText = GetField(r, 1, "|");
+    const int pid = static_cast<int>(LeadingNumber(pidText));
+    const int k = engine.TeamIndexOf(GetField(r, 2, "|"));
+    if (keptPids.count(pidText)) {
+      EXPECT_FALSE(onRoster[k].count(pid)) << r;
+      continue;
+    }
+    ++placed;
+    EXPECT_TRUE(onRoster[k].count(pid)) << r << " is not on its team's roster";
+    for (int other = 1; other <= kTeams; ++other) {
+      if (other != k) {
+        EXPECT_FALSE(onRoster[other].count(pid)) << r;
+      }
+    }
+    EXPECT_FALSE(stillListed.count(static_cast<int16_t>(pid))) << r << " is still a college draftee";
+  }
+  EXPECT_EQ(placed + static_cast<int>(kept.size()), 19 - 1);  // 19 recorded, one deleted
+  EXPECT_GT(placed, 0);
+  // The player whose pick was deleted is still a college draftee and on no roster.
+  EXPECT_TRUE(stillListed.count(static_cast<int16_t>(LeadingNumber(deletedPid))));
+  for (int k = 1; k <= kTeams; ++k) EXPECT_FALSE(onRoster[k].count(static_cast<int>(LeadingNumber(deletedPid))));
+  EXPECT_EQ(rookiesAfter[0], rookiesBefore[0] - placed);
+  for (const auto& pid : keptPids) EXPECT_TRUE(stillListed.count(static_cast<int16_t>(LeadingNumber(pid)))) << pid;
+  EXPECT_EQ(fbpro::GetLeagueStage(leaguePath), 0);
+  // The Draft Control window was reopened with the kept picks.
+  dc = server->DraftControlWindow();
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(Lines(dc->List1()), engine.SelectionLines());
+}
+
+}  // namespace
+}  // namespace pm
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
