@@ -1,0 +1,313 @@
+// The server process killed (SIGKILL) in the middle of a draft and started
+// again resumes with every pick any client had seen; a client that vanishes
+// during its catch-up leaves the server and the other clients unaffected.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTcpSocket>
+
+#include <fstream>
+#include <set>
+
+#include "ClientTestKit.h"
+#include "FaultKit.h"
+#include "Common.h"
+#include "Files.h"
+#include "Protocol.h"
+#include "Transport.h"
+
+namespace pm::test {
+namespace {
+
+using server::DraftServer;
+
+fbpro::SampleOptions FourTeams() {
+  fbpro::SampleOptions o;
+  o.name = "Fault League";
+  o.teams = 4;
+  o.college = 80;
+  o.freeAgents = 0;
+  return o;
+}
+
+struct Pick {
+  std::string pid, name, position;
+};
+
+// Every draftee of the pool, in pool order, as a client would send it.
+std::vector<Pick> AllPlayers(const SampleLeague& league) {
+  std::vector<Pick> out;
+  for (int i = 1; i <= league.pool.Count(); ++i) {
+    const fbpro::Player& p = league.pool.draftees[static_cast<std::size_t>(i)].player;
+    if (p.position > 14) continue;
+    out.push_back({std::to_string(p.pid), p.fname + " " + p.lname, fbpro::PositionCaption(p.position)});
+  }
+  return out;
+}
+
+// The test-only server host as a child process.
+class Host {
+ public:
+  explicit Host(const std::string& leagueFile) {
+    proc_.setProgram(QStringLiteral(SERVER_HOST));
+    proc_.setArguments({QString::fromStdString(leagueFile), QStringLiteral("0")});
+    proc_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    proc_.start();
+    started = proc_.waitForStarted(5000);
+    std::string line = ReadLine("port: ");
+    port = static_cast<quint16>(LeadingNumber(line));
+    state = ReadLine("picks: ");
+  }
+  ~Host() {
+    if (proc_.state() != QProcess::NotRunning) {
+      proc_.kill();
+      proc_.waitForFinished(3000);
+    }
+  }
+  // Sends a command and returns the rest of its answer line.
+  std::string Ask(const std::string& command, const std::string& answerPrefix) {
+    proc_.write((command + "\n").c_str());
+    proc_.waitForBytesWritten(1000);
+    return ReadLine(answerPrefix);
+  }
+  void Kill() {
+    proc_.kill();  // SIGKILL
+    proc_.waitForFinished(3000);
+  }
+  QProcess::ExitStatus ExitStatus() const { return proc_.exitStatus(); }
+
+  bool started = false;
+  quint16 port = 0;
+  std::string state;  // "<count> next: <r-s>" as printed after loading
+
+ private:
+  // Reads lines until one starts with `prefix` (keeping the event loop of the
+  // clients turning meanwhile); returns the text after the prefix.
+  std::string ReadLine(const std::string& prefix) {
+    std::string found;
+    Pump([&] {
+      while (proc_.canReadLine()) {
+        std::string line = proc_.readLine().trimmed().toStdString();
+        if (line.rfind(prefix, 0) == 0) {
+          found = line.substr(prefix.size());
+          return true;
+        }
+      }
+      return proc_.state() == QProcess::NotRunning;
+    }, 10000);
+    return found;
+  }
+  QProcess proc_;
+};
+
+// A client's picks as draft-file records. A pick the client caught up on (V)
+// is stored with a closing "|", one it saw made (Z) without.
+std::vector<std::string> Records(const TestClient& c) {
+  std::vector<std::string> out;
+  for (int i = 1; i <= c.session.PickCount(); ++i) {
+    std::string r = c.session.PickList()[static_cast<std::size_t>(i)];
+    if (!r.empty() && r.back() == '|') r.pop_back();
+    out.push_back(r);
+  }
+  return out;
+}
+
+std::set<std::string> Seen(const std::vector<const TestClient*>& clients) {
+  std::set<std::string> seen;
+  for (const TestClient* c : clients)
+    for (const std::string& r : Records(*c))
+      if (!r.empty()) seen.insert(r);
+  return seen;
+}
+
+TEST(ServerKilled, RestartResumesWithEveryPickAnyClientHadSeen) {
+  SampleLeague league(FourTeams());
+  std::vector<Pick> players = AllPlayers(league);
+  ASSERT_GE(players.size(), 20u);
+  std::set<std::string> seen;
+  int made = 0;
+  {
+    Host host(league.leagueFile);
+    ASSERT_TRUE(host.started);
+    ASSERT_NE(host.port, 0);
+    EXPECT_EQ(host.state, "0 next: 1-1");
+    TestClient a(league, 1, host.port);
+    TestClient b(league, 2, host.port);
+    ASSERT_TRUE(a.Connect());
+    ASSERT_TRUE(b.Connect());
+    ASSERT_TRUE(Pump([&] { return a.session.SignedOn(2); }));
+
+    // Six picks: teams 1 and 2 pick for themselves, the Commish for 3 and 4.
+    for (int t = 1; made < 6; t = t % 4 + 1) {
+      const Pick& p = players[static_cast<std::size_t>(made)];
+      if (t <= 2) {
+        ASSERT_EQ(host.Ask("clock " + std::to_string(t) + " 60", "clock: "), "0");  // Started
+        TestClient& c = t == 1 ? a : b;
+        ASSERT_TRUE(Pump([&] { return c.session.TimerRunning(); }));
+        ASSERT_TRUE(c.session.SendOwnPick(p.pid, p.name, p.position));
+      } else {
+        ASSERT_EQ(host.Ask("clock " + std::to_string(t) + " 60", "clock: "), "1");  // MustSelect
+        ASSERT_EQ(host.Ask("pick " + p.pid + "|" + p.name + "|" + p.position, "pick: "), "0");  // Picked
+      }
+      ++made;
+      ASSERT_TRUE(Pump([&] { return a.session.PickCount() == made && b.session.PickCount() == made; }));
+    }
+    // The seventh pick: the server dies as soon as the first client has
+    // seen it, whether or not the other has.
+    ASSERT_EQ(host.Ask("clock 3 60", "clock: "), "1");
+    ASSERT_EQ(host.Ask("pick " + players[6].pid + "|" + players[6].name + "|" + players[6].position, "pick: "),
+              "0");
+    ASSERT_TRUE(Pump([&] { return a.session.PickCount() == 7 || b.session.PickCount() == 7; }, 5000));
+    host.Kill();
+    EXPECT_EQ(host.ExitStatus(), QProcess::CrashExit);
+    seen = Seen({&a, &b});
+    EXPECT_EQ(seen.size(), 7u);
+    // Both clients notice the loss and end.
+    ASSERT_TRUE(Pump([&] { return a.ended == 1 && b.ended == 1; }));
+    EXPECT_EQ(a.LastPrompt(), kConnectionLostText);
+  }
+
+  Host again(league.leagueFile);
+  ASSERT_TRUE(again.started);
+  ASSERT_NE(again.port, 0);
+  EXPECT_EQ(again.state, "7 next: 2-4");
+  // The draft file holds exactly the picks seen.
+  std::string file = ReadWholeFile(league.DraftFile()).value_or("");
+  for (const std::string& rec : seen) EXPECT_NE(file.find(rec + "\r\n"), std::string::npos) << rec;
+  EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 7);
+
+  // A client signing on catches up on every one of them, in order.
+  TestClient c(league, 3, again.port);
+  ASSERT_TRUE(c.Connect());
+  ASSERT_TRUE(Pump([&] { return c.session.PickCount() == 7; }));
+  EXPECT_EQ(Seen({&c}), seen);
+  // And the draft goes on at 2-4.
+  ASSERT_EQ(again.Ask("clock 3 60", "clock: "), "0");
+  ASSERT_TRUE(Pump([&] { return c.session.TimerRunning(); }));
+  ASSERT_TRUE(c.session.SendOwnPick(players[7].pid, players[7].name, players[7].position));
+  ASSERT_TRUE(Pump([&] { return c.session.PickCount() == 8; }));
+  EXPECT_EQ(GetField(c.session.PickList()[8], 5, "|"), "2-4");
+  EXPECT_EQ(again.Ask("count", "picks: "), "8 next: 3-1");
+}
+
+// A raw client for team 3 that signs on, takes part in the catch-up and
+// vanishes (socket aborted) after `abortAfter` V messages, right after asking
+// for the next one.
+class VanishingClient {
+ public:
+  VanishingClient(quint16 port, int abortAfter) : abortAfter_(abortAfter) {
+    QObject::connect(&sock_, &QTcpSocket::readyRead, [this] {
+      if (gone) return;
+      QByteArray b = sock_.readAll();
+      auto got = splitter_.Feed(std::string_view(b.constData(), b.size()), proto::SteadyMs());
+      auto kept = splitter_.Poll(proto::SteadyMs());
+      got.insert(got.end(), kept.begin(), kept.end());
+      for (const auto& m : got) {
+        if (m.code != 'V' || gone) continue;
+        ++vs;
+        sock_.write(proto::PickRequest(3, vs + 1).c_str());
+        sock_.flush();
+        if (vs >= abortAfter_) Vanish();
+      }
+    });
+    sock_.connectToHost(QHostAddress::LocalHost, port);
+    connected = sock_.waitForConnected(3000);
+  }
+  // Sends the login; with abortAfter 0 the client vanishes right after it.
+  void Start(const std::string& login) {
+    sock_.write(login.c_str());
+    sock_.flush();
+    if (abortAfter_ == 0) Vanish();
+  }
+  void Vanish() {
+    gone = true;
+    sock_.abort();
+  }
+  bool connected = false;
+  bool gone = false;
+  int vs = 0;
+
+ private:
+  int abortAfter_;
+  QTcpSocket sock_;
+  proto::FrameSplitter splitter_{proto::Receiver::Client};
+};
+
+class ClientVanishes : public ::testing::TestWithParam<int> {};
+
+TEST_P(ClientVanishes, DuringCatchUpOthersAndServerAreUnaffected) {
+  SampleLeague league(FourTeams());
+  std::vector<Pick> players = AllPlayers(league);
+  ASSERT_GE(players.size(), 42u);
+  {
+    std::ofstream f(league.DraftFile(), std::ios::binary);
+    for (int i = 0; i < 40; ++i) {
+      const Pick& p = players[static_cast<std::size_t>(i)];
+      f << p.pid << "|" << league.teams[static_cast<std::size_t>(i % 4)] << "|" << p.name << "|" << p.position
+        << "|" << i / 4 + 1 << "-" << i % 4 + 1 << "\r\n";
+    }
+  }
+  TestServer server(league);
+  ASSERT_EQ(server.engine.PickCount(), 40);
+  int left = 0;
+  QObject::connect(&server.engine, &DraftServer::teamSignedOff, [&](int team, const QString&) { left += team == 3; });
+  TestClient a(league, 1, server.Port());
+  TestClient b(league, 2, server.Port());
+  a.view.chatOpen = b.view.chatOpen = true;
+  ASSERT_TRUE(a.Connect());
+  ASSERT_TRUE(b.Connect());
+  ASSERT_TRUE(Pump([&] { return a.session.PickCount() == 40 && b.session.PickCount() == 40; }));
+  ASSERT_TRUE(Pump([&] { return a.session.SignedOn(2); }));
+
+  const int abortAfter = GetParam();
+  VanishingClient gone(server.Port(), abortAfter);
+  ASSERT_TRUE(gone.connected);
+  ASSERT_TRUE(Pump([&] { return server.engine.OpenConnections() == 3; }));
+  gone.Start(proto::Login(3, "3.03", league.pool.Count(), league.name));
+  ASSERT_TRUE(Pump([&] { return gone.gone; }));
+  // The server takes the team off (when it signed on at all) and tells the others.
+  ASSERT_TRUE(Pump([&] { return server.engine.OpenConnections() == 2 && !server.engine.Team(3).signedOn; }));
+  const std::string leftLine = "*** " + league.teams[2] + " *** has left the draft.";
+  if (abortAfter > 0) {
+    EXPECT_EQ(left, 1);
+    ASSERT_TRUE(Pump([&] { return a.view.ChatHas(leftLine) && b.view.ChatHas(leftLine); }));
+  }
+  EXPECT_FALSE(a.session.SignedOn(3));
+  EXPECT_FALSE(b.session.SignedOn(3));
+  EXPECT_EQ(server.engine.Team(3).socket, 0);
+  EXPECT_TRUE(server.engine.Team(1).signedOn);
+  EXPECT_TRUE(server.engine.Team(2).signedOn);
+
+  // The draft goes on: team 1 picks, everyone sees it at 11-1.
+  ASSERT_EQ(server.OnClock(1, 60), DraftServer::ClockResult::Started);
+  ASSERT_TRUE(Pump([&] { return a.session.TimerRunning(); }));
+  ASSERT_TRUE(a.session.SendOwnPick(players[40].pid, players[40].name, players[40].position));
+  ASSERT_TRUE(Pump([&] { return a.session.PickCount() == 41 && b.session.PickCount() == 41; }));
+  EXPECT_EQ(GetField(a.session.PickList()[41], 5, "|"), "11-1");
+  EXPECT_EQ(server.engine.PickCount(), 41);
+  std::string file = ReadWholeFile(league.DraftFile()).value_or("");
+  EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 41);
+  EXPECT_EQ(Records(a), Records(b));
+  EXPECT_EQ(a.ended + b.ended, 0);
+  EXPECT_EQ(server.reports, 0);
+
+  // The team signs on again through a fresh connection and catches up fully.
+  TestClient c(league, 3, server.Port());
+  ASSERT_TRUE(c.Connect());
+  ASSERT_TRUE(Pump([&] { return c.session.PickCount() == 41; }));
+  EXPECT_EQ(Records(c), Records(a));
+  ASSERT_TRUE(Pump([&] { return a.session.SignedOn(3); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(AbortPoints, ClientVanishes, ::testing::Values(0, 1, 20),
+                         [](const auto& info) { return "AfterV" + std::to_string(info.param); });
+
+}  // namespace
+}  // namespace pm::test
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

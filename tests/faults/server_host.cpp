@@ -1,0 +1,95 @@
+// A test-only host for the draft server engine, run as a child process by the
+// fault tests (PKServer itself has no options). It loads the league file given
+// on the command line, listens on the given loopback port (0: a free one),
+// answers the resume question "No" (the draft goes on) and every other
+// question "Yes", and prints one line per event on stdout:
+//   port: <n>          listening
+//   picks: <count> next: <r-s>
+// It takes commands from stdin, one per line, answering each with a line:
+//   clock <team> <seconds>        -> clock: <ClockResult as a number>
+//   pick <pid>|<name>|<position>  -> pick: <PickResult as a number>
+//   count                         -> picks: <count> next: <r-s>
+// Usage: pkserver_host <league.LGE> [port]
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "Common.h"
+#include "DraftServer.h"
+#include "Prompt.h"
+
+using pm::server::DraftServer;
+
+namespace {
+
+void Say(const std::string& line) {
+  std::printf("%s\n", line.c_str());
+  std::fflush(stdout);
+}
+
+void Command(DraftServer& engine, const std::string& line) {
+  if (line.rfind("clock ", 0) == 0) {
+    int team = static_cast<int>(pm::LeadingNumber(pm::GetField(line, 2, " ")));
+    std::string seconds = pm::GetField(line, 3, " ");
+    if (team < 1 || team > engine.TeamCount()) return Say("clock: -1");
+    auto r = engine.PutOnClock(engine.Team(team).name, seconds, engine.Text1(), engine.Text2());
+    Say("clock: " + std::to_string(static_cast<int>(r)));
+  } else if (line.rfind("pick ", 0) == 0) {
+    std::string body = line.substr(5);
+    auto r = engine.CommishPick(pm::GetField(body, 1, "|"), pm::GetField(body, 2, "|"), pm::GetField(body, 3, "|"));
+    Say("pick: " + std::to_string(static_cast<int>(r)));
+  } else if (line == "count") {
+    Say("picks: " + std::to_string(engine.PickCount()) + " next: " + engine.RoundSel());
+  } else {
+    Say("unknown: " + line);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <league.LGE> [port]\n", argv[0]);
+    return 2;
+  }
+  pm::ScriptedPrompter prompter;
+  prompter.answerer = [](const pm::PromptRequest& r) {
+    if (r.text.find("draft in progress") != std::string::npos) return pm::PromptAnswer::No;
+    return r.buttons == pm::PromptButtons::Ok ? pm::PromptAnswer::Ok : pm::PromptAnswer::Yes;
+  };
+  DraftServer engine;
+  engine.SetPrompter(&prompter);
+  engine.SetPort(static_cast<quint16>(argc > 2 ? std::atoi(argv[2]) : 0));
+  engine.Reporter().showMessage = [](const std::string& m) { std::fprintf(stderr, "error: %s\n", m.c_str()); };
+  engine.Reporter().endProgram = [] { std::exit(3); };
+  pm::server::LoadResult r = engine.LoadLeague(argv[1], false);
+  if (r.status != pm::server::LoadResult::Status::Loaded) {
+    std::fprintf(stderr, "load failed: %d %s\n", static_cast<int>(r.status), r.message.c_str());
+    return 1;
+  }
+  Say("port: " + std::to_string(engine.Port()));
+  Say("picks: " + std::to_string(engine.PickCount()) + " next: " + engine.RoundSel());
+
+  std::string input;
+  QSocketNotifier stdinReady(STDIN_FILENO, QSocketNotifier::Read);
+  QObject::connect(&stdinReady, &QSocketNotifier::activated, [&] {
+    char buf[512];
+    ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+    if (n <= 0) {  // the test closed our input: end
+      QCoreApplication::exit(0);
+      return;
+    }
+    input.append(buf, static_cast<std::size_t>(n));
+    for (std::size_t nl; (nl = input.find('\n')) != std::string::npos;) {
+      std::string line = input.substr(0, nl);
+      input.erase(0, nl + 1);
+      Command(engine, line);
+    }
+  });
+  return app.exec();
+}

@@ -1,0 +1,61 @@
+// The real PKServer and PKClient programs start, show their main window with
+// its caption and end cleanly. PICKMILL_SMOKE=1 makes each program print
+// "caption: <title>" once its main window is shown and quit with status 0
+// (1 when the window is not visible).
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+namespace {
+
+struct ProgramRun {
+  bool finished = false;
+  QProcess::ExitStatus status = QProcess::CrashExit;
+  int code = -1;
+  QString out;
+  QString err;
+};
+
+ProgramRun RunProgram(const QString& path) {
+  QTemporaryDir dir;  // the programs may write files (error file) in their folder only
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("PICKMILL_SMOKE"), QStringLiteral("1"));
+  p.setProcessEnvironment(env);
+  p.setWorkingDirectory(dir.path());
+  p.start(path, {});
+  ProgramRun r;
+  if (!p.waitForStarted(10000)) return r;
+  r.finished = p.waitForFinished(20000);
+  if (!r.finished) {
+    p.kill();
+    p.waitForFinished(2000);
+  }
+  r.status = p.exitStatus();
+  r.code = p.exitCode();
+  r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+  r.err = QString::fromLocal8Bit(p.readAllStandardError());
+  return r;
+}
+
+TEST(Smoke, ServerShowsItsWindowDownAndExitsCleanly) {
+  ProgramRun r = RunProgram(QStringLiteral(PKSERVER_PATH));
+  ASSERT_TRUE(r.finished) << r.err.toStdString();
+  EXPECT_EQ(r.status, QProcess::NormalExit);
+  EXPECT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_EQ(r.out.trimmed().toStdString(), "caption: Pickmill - Server - 3.03 - Server Down");
+}
+
+TEST(Smoke, ClientShowsItsWindowNotConnectedAndExitsCleanly) {
+  ProgramRun r = RunProgram(QStringLiteral(PKCLIENT_PATH));
+  ASSERT_TRUE(r.finished) << r.err.toStdString();
+  EXPECT_EQ(r.status, QProcess::NormalExit);
+  EXPECT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_EQ(r.out.trimmed().toStdString(), "caption: Pickmill - Client - 3.03");
+}
+
+}  // namespace
