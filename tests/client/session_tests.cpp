@@ -561,9 +561,3 @@ TEST(ClientSound, GeneratedWavesAndSilentFailures) {
 
 }  // namespace
 }  // namespace pm::test
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

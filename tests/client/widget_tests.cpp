@@ -398,9 +398,3 @@ TEST(ChatWindow, RecipientsSendingAndTranscript) {
 
 }  // namespace
 }  // namespace pm::test
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

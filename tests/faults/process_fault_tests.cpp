@@ -305,9 +305,3 @@ INSTANTIATE_TEST_SUITE_P(AbortPoints, ClientVanishes, ::testing::Values(0, 1, 20
 
 }  // namespace
 }  // namespace pm::test
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -229,9 +229,3 @@ TEST_F(ProxyDraft, ConsecutiveWritesJoined) {
 
 }  // namespace
 }  // namespace pm::test
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

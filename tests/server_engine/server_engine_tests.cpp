@@ -638,9 +638,3 @@ TEST_F(ServerTest, WriteFailureIsReportedAndNothingAnnounced) {
   EXPECT_EQ(server_->PickCount(), 0);
   fs::remove(draftFile_);
 }
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

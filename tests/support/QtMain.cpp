@@ -1,4 +1,6 @@
-// Test main for widget tests: one QApplication on the offscreen platform.
+// Test main for programs that show windows: one QApplication, on the
+// offscreen platform unless the environment names another (test discovery
+// runs the program outside ctest's environment too).
 #include <gtest/gtest.h>
 
 #include <QApplication>
