@@ -9,7 +9,7 @@
 
 #include "ClientView.h"
 #include "Common.h"
-#include "DraftListLine.h"
+#include "PickRecord.h"
 #include "Protocol.h"
 #include "Sound.h"
 #include "Transport.h"
@@ -403,7 +403,7 @@ void ClientSession::Dispatch(const proto::Message& m) {
     ++catchUpIndex_;
     if (!PidRecorded(LeadingNumber(GetField(t, 1, ",")))) {
       StorePick(record);
-      view_->DraftListAdd(DraftListLine(record));
+      view_->DraftListAdd(proto::DraftListFill(record));
     }
     Send(proto::PickRequest(ownTeamIndex_, catchUpIndex_));
   } else if (code == "X") {
@@ -449,7 +449,7 @@ void ClientSession::Dispatch(const proto::Message& m) {
     const std::string position = GetField(t, 3, ",");
     const std::string roundSel = GetField(t, 4, ",");
     const std::string record = pid + "|" + name + "|" + player + "|" + position + "|" + roundSel;
-    view_->DraftListAdd(DraftListLine(record));
+    view_->DraftListAdd(proto::DraftListFill(record));
     StorePick(record);
     const std::string shown = view_->DrafteesShownPosition();
     if (!shown.empty() && shown == position) view_->DrafteesRebuild();
@@ -473,7 +473,7 @@ void ClientSession::Dispatch(const proto::Message& m) {
     view_->DraftListClear();
     for (int i = 1; i <= count; ++i) {
       const std::string& rec = pickList_[static_cast<std::size_t>(i)];
-      if (!rec.empty()) view_->DraftListAdd(DraftListLine(rec));
+      if (!rec.empty()) view_->DraftListAdd(proto::DraftListFill(rec));
     }
   }
 }

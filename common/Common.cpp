@@ -110,6 +110,20 @@ std::string TrimRight(std::string_view text) {
 
 std::string Num(long long value) { return std::to_string(value); }
 
+std::string Latin1ToUtf8(std::string_view latin1) {
+  std::string out;
+  out.reserve(latin1.size());
+  for (unsigned char ch : latin1) {
+    if (ch < 0x80) {
+      out += static_cast<char>(ch);
+    } else {
+      out += static_cast<char>(0xC0 | (ch >> 6));
+      out += static_cast<char>(0x80 | (ch & 0x3F));
+    }
+  }
+  return out;
+}
+
 std::string AsciiLower(std::string_view text) {
   std::string out(text);
   std::transform(out.begin(), out.end(), out.begin(),

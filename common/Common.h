@@ -49,6 +49,9 @@ std::string TrimRight(std::string_view text);
 // A number in plain decimal, without a leading blank.
 std::string Num(long long value);
 
+// Latin-1 text as UTF-8 (for terminals and JSON).
+std::string Latin1ToUtf8(std::string_view latin1);
+
 // Latin-1 aware lower-case of ASCII letters, for case-blind file name tests.
 std::string AsciiLower(std::string_view text);
 

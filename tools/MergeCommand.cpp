@@ -13,20 +13,6 @@ namespace {
 constexpr const char* kUsage =
     "usage: pkleague merge --stage no-change|college-draft|supplemental|training-camp LEAGUEFILE\n";
 
-// Latin-1 bytes to UTF-8 for the terminal.
-std::string Utf8(std::string_view latin1) {
-  std::string out;
-  for (unsigned char ch : latin1) {
-    if (ch < 0x80) {
-      out += static_cast<char>(ch);
-    } else {
-      out += static_cast<char>(0xC0 | (ch >> 6));
-      out += static_cast<char>(0x80 | (ch & 0x3F));
-    }
-  }
-  return out;
-}
-
 // CR LF of a message box text as plain line breaks.
 std::string Lines(const std::string& text) {
   std::string out;
@@ -48,7 +34,7 @@ std::string Describe(const PickOutcome& o) {
   } else {
     line += "kept in the draft file (" + o.reason + ")";
   }
-  return Utf8(line);
+  return Latin1ToUtf8(line);
 }
 
 }  // namespace
@@ -108,20 +94,20 @@ int MergeCommand(const std::vector<std::string>& args, std::ostream& out, std::o
   }
   input.draftFile = DraftFileOf(input.leaguePath, input.leagueName).string();
   input.pickList = ReadDraftFile(input.draftFile);
-  out << "Draft file: " << Utf8(input.draftFile) << " (" << PickCount(input.pickList) << " picks)\n";
+  out << "Draft file: " << Latin1ToUtf8(input.draftFile) << " (" << PickCount(input.pickList) << " picks)\n";
 
   MergeOptions options;
   options.backupMade = [&](const std::filesystem::path& folder) {
-    out << "Backup of the league files: " << Utf8(folder.string()) << "\n";
+    out << "Backup of the league files: " << Latin1ToUtf8(folder.string()) << "\n";
   };
   MergeResult result = RunMerge(std::move(input), options);
   if (!result.ok) {
-    err << "pkleague: the merge stopped: error #" << result.errorNumber << ", " << Utf8(result.failure) << ", in "
+    err << "pkleague: the merge stopped: error #" << result.errorNumber << ", " << Latin1ToUtf8(result.failure) << ", in "
         << result.failureContext << "\n";
     return 2;
   }
   for (const PickOutcome& o : result.outcomes) out << Describe(o) << "\n";
-  out << Utf8(Lines(result.closingMessage)) << "\n";
+  out << Latin1ToUtf8(Lines(result.closingMessage)) << "\n";
   out.flush();
   return out ? 0 : 2;
 }

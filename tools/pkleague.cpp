@@ -41,21 +41,6 @@ int Usage(const std::string& problem) {
   return kExitError;
 }
 
-// Latin-1 bytes to UTF-8.
-std::string Utf8(std::string_view latin1) {
-  std::string out;
-  out.reserve(latin1.size());
-  for (unsigned char ch : latin1) {
-    if (ch < 0x80) {
-      out += static_cast<char>(ch);
-    } else {
-      out += static_cast<char>(0xC0 | (ch >> 6));
-      out += static_cast<char>(0x80 | (ch & 0x3F));
-    }
-  }
-  return out;
-}
-
 // A JSON string literal of Latin-1 text.
 std::string JsonString(std::string_view latin1) {
   std::string out = "\"";
@@ -72,7 +57,7 @@ std::string JsonString(std::string_view latin1) {
           std::snprintf(buf, sizeof buf, "\\u%04x", ch);
           out += buf;
         } else {
-          out += Utf8(std::string_view(reinterpret_cast<const char*>(&ch), 1));
+          out += pm::Latin1ToUtf8(std::string_view(reinterpret_cast<const char*>(&ch), 1));
         }
     }
   }
@@ -165,14 +150,14 @@ void PrintJson(const fb::VersionInfo& v, int stage, const fb::TeamList& teams, c
 void PrintText(const std::string& leaguePath, const fb::VersionInfo& v, int stage, const fb::TeamList& teams,
                const fb::DrafteePool& pool, const std::vector<RosterPlaces>* rosters) {
   std::string o;
-  o += "League:   " + Utf8(v.name) + "\n";
-  o += "Files:    " + Utf8(leaguePath) + ".LGE .PYR .PYC .PYF\n";
+  o += "League:   " + pm::Latin1ToUtf8(v.name) + "\n";
+  o += "Files:    " + pm::Latin1ToUtf8(leaguePath) + ".LGE .PYR .PYC .PYF\n";
   o += "Version:  " + std::to_string(v.version) + "\n";
   o += "Stage:    " + std::to_string(stage) + "\n";
   o += "Teams:    " + std::to_string(teams.teamCount) + "\n";
   for (int i = 1; i <= teams.teamCount; ++i)
     o += pm::PadField(std::to_string(i), "R", 6) + "  " +
-         Utf8(i <= fb::kMaxTeamNumber ? teams.names[i] : std::string()) + "\n";
+         pm::Latin1ToUtf8(i <= fb::kMaxTeamNumber ? teams.names[i] : std::string()) + "\n";
   o += "Draftees: " + std::to_string(pool.Count()) + " (" + std::to_string(pool.collegeCount) + " college, " +
        std::to_string(pool.Count() - pool.collegeCount) + " free agents)\n";
   o += "By position:";
@@ -196,12 +181,12 @@ void PrintText(const std::string& leaguePath, const fb::VersionInfo& v, int stag
     for (int r : {p.AC, p.AG, p.DI, p.EN, p.HA, p.INN, p.SP, p.ST, p.YR})
       line += pm::PadField(std::to_string(r), "R", 3);
     line += d.source == 0 ? "  college" : "  free agent";
-    o += Utf8(line) + "\n";
+    o += pm::Latin1ToUtf8(line) + "\n";
   }
   if (rosters) {
     for (const auto& r : *rosters) {
       std::string name = r.team <= fb::kMaxTeamNumber ? teams.names[r.team] : std::string();
-      o += "\nRoster of team " + std::to_string(r.team) + " " + Utf8(name) + " (place pid/jersey):\n";
+      o += "\nRoster of team " + std::to_string(r.team) + " " + pm::Latin1ToUtf8(name) + " (place pid/jersey):\n";
       for (int k = 1; k <= fb::kRosterPlaces; ++k) {
         const auto& [pid, jersey] = r.places[k - 1];
         o += pm::PadField(std::to_string(k), "R", 3) + ":" +

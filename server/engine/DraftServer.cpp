@@ -26,55 +26,6 @@ std::string Upper(std::string_view s) {
 
 }  // namespace
 
-// ------------------------------------------------------------ free helpers
-
-std::string DraftListFill(std::string_view pickRecord) {
-  std::string label = GetField(pickRecord, 5, "|");
-  std::string line = PadField(GetField(label, 1, "-"), "R", 3);
-  line += '-';
-  line += PadField(GetField(label, 2, "-"), "L", 3);
-  line += PadField(GetField(pickRecord, 3, "|"), "L", 25);
-  line += PadField(GetField(pickRecord, 4, "|"), "L", 3);
-  line += PadField(GetField(pickRecord, 2, "|"), "L", 20);
-  line += PadField(GetField(pickRecord, 1, "|"), "L", 5);
-  return line;
-}
-
-LineLabel ReadSelectionLine(std::string_view line) {
-  auto cols = [&](std::size_t from, std::size_t width) {
-    return from < line.size() ? Trim(line.substr(from, width)) : std::string();
-  };
-  return {cols(0, 3), cols(4, 3)};
-}
-
-bool DrafteeDelete(fbpro::IdList& rookies, fbpro::IdList& faList, int pid) {
-  for (fbpro::IdList* list : {&rookies, &faList}) {
-    if (list->empty()) continue;
-    int count = std::min<int>((*list)[0], static_cast<int>(list->size()) - 1);
-    for (int i = 1; i <= count; ++i) {
-      if ((*list)[i] == pid) {
-        (*list)[i] = 0;
-        return true;
-      }
-    }
-  }
-  return false;
-}
-
-std::string NextLabel(long long round, long long selection, int teamCount) {
-  selection += 1;
-  if (selection > teamCount) {
-    selection = 1;
-    round += 1;
-  }
-  return Num(round) + "-" + Num(selection);
-}
-
-std::string NextLabel(std::string_view roundSel, int teamCount) {
-  return NextLabel(LeadingNumber(GetField(roundSel, 1, "-")), LeadingNumber(GetField(roundSel, 2, "-")),
-                   teamCount);
-}
-
 // ------------------------------------------------------------- DraftServer
 
 DraftServer::DraftServer(QObject* parent)

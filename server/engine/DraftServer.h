@@ -24,6 +24,7 @@
 #include "ErrorReport.h"
 #include "FBPro.h"
 #include "Prompt.h"
+#include "PickRecord.h"
 #include "Protocol.h"
 
 class QTcpSocket;
@@ -60,29 +61,11 @@ struct TeamEntry {
   bool signedOn = false;
 };
 
-// The 60-column line of the Selections list for a PickRecord
-// (PID|team|player|position|round-sel): round right in 1-3, "-", selection
-// left in 5-7, player 8-32, position 33-35, team 36-55, PID 56-60; every
-// field blank-padded and cut at its width.
-std::string DraftListFill(std::string_view pickRecord);
-
-// Round and selection read back from a Selections line (columns 1-3 and
-// 5-7, trimmed).
-struct LineLabel {
-  std::string round;
-  std::string selection;
-};
-LineLabel ReadSelectionLine(std::string_view line);
-
-// Removes `pid` from the first id list that holds it (its element becomes 0;
-// counts are unchanged). Returns true when found.
-bool DrafteeDelete(fbpro::IdList& rookies, fbpro::IdList& faList, int pid);
-
-// The label after round `round`, selection `selection`: selection + 1, and
-// after `teamCount` selection 1 of the next round. "r-s".
-std::string NextLabel(long long round, long long selection, int teamCount);
-// The same from a label text "r-s" (numbers read as leading numbers).
-std::string NextLabel(std::string_view roundSel, int teamCount);
+// The pick-record helpers both programs share.
+using proto::DraftListFill;
+using proto::LineLabel;
+using proto::NextLabel;
+using proto::ReadSelectionLine;
 
 // The result of loading a league, for the league window to show.
 struct LoadResult {

@@ -11,7 +11,7 @@
 
 #include "ClientTestKit.h"
 #include "Common.h"
-#include "DraftListLine.h"
+#include "PickRecord.h"
 
 namespace pm::test {
 namespace {
@@ -131,7 +131,7 @@ TEST(ClientSession, CatchUpAcrossADeletedPickStoresEachPickOnce) {
   EXPECT_TRUE(c.Sent("V|3|0|2"));
   EXPECT_TRUE(c.Sent("V|3|0|3"));
   ASSERT_EQ(c.view.draftList.size(), 3u);
-  EXPECT_EQ(c.view.draftList[1], DraftListLine("203|Boston Bulldogs|Player Three|K|1-3|"));
+  EXPECT_EQ(c.view.draftList[1], proto::DraftListFill("203|Boston Bulldogs|Player Three|K|1-3|"));
   EXPECT_EQ(c.view.draftList[1], "  1-3  Player Three             K  Boston Bulldogs     203  ");
 }
 
@@ -318,7 +318,7 @@ TEST(ClientSession, DeletedPickBlanksItAndRedrawsTheDraftList) {
   EXPECT_EQ(a.session.PickList()[2], "");
   EXPECT_EQ(a.session.PickCount(), 3);  // the count never goes down
   ASSERT_EQ(a.view.draftList.size(), 2u);
-  EXPECT_EQ(a.view.draftList[1], DraftListLine("303|Boston Bulldogs|Three|QB|1-3"));
+  EXPECT_EQ(a.view.draftList[1], proto::DraftListFill("303|Boston Bulldogs|Three|QB|1-3"));
   EXPECT_EQ(a.view.rebuilds, 0);  // the Draftees window is not refreshed by Y
 
   a.session.HandleMessage("Y|0|0|7-7");  // no such pick: the list is redrawn unchanged

@@ -81,6 +81,7 @@ TEST(Numbers, LeadingNumberAndSixteenBits) {
   EXPECT_FALSE(ToInt16("99999999999999999999999").has_value());
   EXPECT_EQ(Trim("  a b \t"), "a b");
   EXPECT_EQ(TrimRight("  a  "), "  a");
+  EXPECT_EQ(Latin1ToUtf8("Jos\xE9 M\xFCller"), "Jos\xC3\xA9 M\xC3\xBCller");
 }
 
 TEST(Files, CaseBlindLookupAndAtomicWrites) {

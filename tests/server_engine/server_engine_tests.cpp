@@ -188,13 +188,6 @@ TEST(EngineHelpers, DraftListFillAndLabels) {
   EXPECT_EQ(NextLabel("1-12", 12), "2-1");
   EXPECT_EQ(NextLabel("1-0", 12), "1-1");
   EXPECT_EQ(NextLabel("3-7", 12), "3-8");
-  fbpro::IdList rookies{3, 101, 102, 103}, fa{2, 102, 200};
-  EXPECT_TRUE(DrafteeDelete(rookies, fa, 102));
-  EXPECT_EQ(rookies, (fbpro::IdList{3, 101, 0, 103}));
-  EXPECT_EQ(fa, (fbpro::IdList{2, 102, 200}));
-  EXPECT_TRUE(DrafteeDelete(rookies, fa, 200));
-  EXPECT_EQ(fa[2], 0);
-  EXPECT_FALSE(DrafteeDelete(rookies, fa, 999));
 }
 
 TEST_F(ServerTest, LoadStartsListeningAndFreshDraft) {
