@@ -4,16 +4,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFileSystemModel>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QStorageInfo>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "ClientSession.h"
@@ -37,16 +34,6 @@ struct BusyPointer {
   bool on = true;
 };
 
-QString RootOf(const QString& folder) {
-  QString best;
-  for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-    const QString root = volume.rootPath();
-    const bool inside = folder == root || folder.startsWith(root.endsWith('/') ? root : root + '/');
-    if (inside && root.size() > best.size()) best = root;
-  }
-  return best.isEmpty() ? QDir(folder).rootPath() : best;
-}
-
 }  // namespace
 
 using client::LeagueSelect;
@@ -58,23 +45,8 @@ LeagueSelect::LeagueSelect(ClientSession* session, Prompter* prompter, QWidget* 
   auto* frame = new QGroupBox("Select League, Team, and IP Address", this);
   frame->setObjectName("Frame1");
 
-  drive1_ = new QComboBox(frame);
-  drive1_->setObjectName("Drive1");
-  for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-    if (volume.isValid() && volume.isReady()) drive1_->addItem(volume.rootPath());
-  }
-
-  dir1_ = new QTreeView(frame);
-  dir1_->setObjectName("Dir1");
-  dirModel_ = new QFileSystemModel(this);
-  dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-  dirModel_->setRootPath(QString());
-  dir1_->setModel(dirModel_);
-  for (int c = 1; c < dirModel_->columnCount(); ++c) dir1_->hideColumn(c);
-  dir1_->header()->hide();
-
-  file1_ = new QListWidget(frame);
-  file1_->setObjectName("File1");
+  // Load: the folder list shows the current folder and the file list its leagues.
+  browser_ = new LeagueBrowser(QDir::currentPath(), frame);
 
   check1_ = new QCheckBox("&Include Free Agents", frame);
   check1_->setObjectName("Check1");
@@ -94,39 +66,33 @@ LeagueSelect::LeagueSelect(ClientSession* session, Prompter* prompter, QWidget* 
   lsHelp_->setWordWrap(true);
   lsHelp_->setMinimumHeight(lsHelp_->fontMetrics().height() * 2);
 
+  // The box and the drop-down sit under the file list, beside the folder tree.
+  browser_->AddBelowFiles(check1_);
+  browser_->AddBelowFiles(teamsList_);
   auto* grid = new QGridLayout(frame);
-  grid->addWidget(drive1_, 0, 0);
-  grid->addWidget(dir1_, 1, 0, 3, 1);
-  grid->addWidget(file1_, 0, 1, 2, 1);
-  grid->addWidget(check1_, 2, 1);
-  grid->addWidget(teamsList_, 3, 1);
-  grid->addWidget(addressLabel, 4, 0);
-  grid->addWidget(ipAddress_, 4, 1);
-  grid->addWidget(lsHelp_, 5, 0, 1, 2);
+  grid->addWidget(browser_, 0, 0, 1, 2);
+  grid->addWidget(addressLabel, 1, 0);
+  grid->addWidget(ipAddress_, 1, 1);
+  grid->addWidget(lsHelp_, 2, 0, 1, 2);
   auto* outer = new QVBoxLayout(this);
   outer->addWidget(frame);
 
-  for (QWidget* w : {static_cast<QWidget*>(drive1_), static_cast<QWidget*>(dir1_),
-                     static_cast<QWidget*>(file1_), static_cast<QWidget*>(teamsList_),
-                     static_cast<QWidget*>(ipAddress_)})
+  for (QWidget* w : {static_cast<QWidget*>(teamsList_), static_cast<QWidget*>(ipAddress_)})
     w->installEventFilter(this);
 
-  connect(drive1_, &QComboBox::activated, this, [this](int index) { SetDrive(drive1_->itemText(index)); });
-  connect(dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& current) {
-            if (settingFolder_ || !current.isValid()) return;
-            SetFolder(dirModel_->filePath(current));
-          });
-  connect(file1_, &QListWidget::itemActivated, this, [this] { LoadLeague(); });
+  connect(browser_, &LeagueBrowser::helpText, this, [this](const QString& text) { Help(text); });
+  connect(browser_, &LeagueBrowser::fileActivated, this, [this](const QString& path) { LoadLeagueFile(path); });
+  // A team chosen for the league of another folder is dropped.
+  connect(browser_, &LeagueBrowser::folderChanged, this, [this] { ClearTeams(); });
   connect(teamsList_, &QComboBox::activated, this, [this] { TeamsListClick(); });
 
-  // Load: the folder list shows the current folder and the file list its leagues.
-  SetFolder(QDir::currentPath());
   resize(640, 420);
 }
 
-void LeagueSelect::Help(const char* text) {
-  lsHelp_->setText(QString::fromLatin1(text));
+void LeagueSelect::Help(const char* text) { Help(QString::fromLatin1(text)); }
+
+void LeagueSelect::Help(const QString& text) {
+  lsHelp_->setText(text);
   lsHelp_->repaint();
 }
 
@@ -135,50 +101,25 @@ void LeagueSelect::ClearTeams() {
   teamsList_->setEnabled(false);
 }
 
-void LeagueSelect::SetDrive(const QString& root) {
-  ClearTeams();
-  SetFolder(root);
-}
+// Both clear the team drop-down through the browser's folderChanged.
+void LeagueSelect::SetDrive(const QString& root) { browser_->SetDrive(root); }
+void LeagueSelect::SetFolder(const QString& folder) { browser_->SetFolder(folder); }
 
-void LeagueSelect::SetFolder(const QString& folder) {
-  ClearTeams();
-  folder_ = QDir(folder).absolutePath();
-  const QString root = RootOf(folder_);
-  const int drive = drive1_->findText(root);
-  if (drive >= 0) drive1_->setCurrentIndex(drive);
-  settingFolder_ = true;
-  const QModelIndex index = dirModel_->index(folder_);
-  if (index.isValid()) {
-    dir1_->setCurrentIndex(index);
-    dir1_->scrollTo(index);
-    dir1_->expand(index);
-  }
-  settingFolder_ = false;
-  FillFiles();
-}
+void LeagueSelect::LoadLeague() { LoadLeagueFile(browser_->CurrentFile()); }
 
-void LeagueSelect::FillFiles() {
-  file1_->clear();
-  QDir dir(folder_);
-  QStringList names = dir.entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
-  for (const QString& name : names) {
-    if (name.endsWith(".lge", Qt::CaseInsensitive)) file1_->addItem(name);
-  }
-}
-
-void LeagueSelect::LoadLeague() {
+void LeagueSelect::LoadLeagueFile(const QString& path) {
   ClientLeague& league = session_->league;
-  session_->reporter.errorFilePath = (QDir(folder_).filePath(kErrorFileName)).toStdString();
+  const QString folder = path.isEmpty() ? browser_->Folder() : QFileInfo(path).absolutePath();
+  session_->reporter.errorFilePath = (QDir(folder).filePath(kErrorFileName)).toStdString();
   const bool includeFreeAgents = check1_->isChecked();
   check1_->setEnabled(false);
-  QListWidgetItem* selected = file1_->currentItem();
-  if (!selected) return;
+  if (path.isEmpty()) return;
 
   BusyPointer busy;
   teamsList_->clear();
   Help("Getting version of league files...");
-  const QString fileName = selected->text();
-  const std::string leaguePath = QDir(folder_).filePath(fileName.left(fileName.size() - 4)).toStdString();
+  // The league's files are named by the path without ".lge".
+  const std::string leaguePath = path.left(path.size() - 4).toStdString();
   try {
     const fbpro::VersionInfo version = fbpro::GetVersion(leaguePath);
     if (version.version == 0) {
@@ -187,7 +128,7 @@ void LeagueSelect::LoadLeague() {
       check1_->setEnabled(true);
       prompter_->Inform("ERROR", "Unable to determine version of the " + leaguePath +
                                      " league file. Select another league.");
-      file1_->setFocus();
+      browser_->File1()->setFocus();
       return;
     }
     Help("Getting teams...");
@@ -197,7 +138,7 @@ void LeagueSelect::LoadLeague() {
       lsHelp_->clear();
       check1_->setEnabled(true);
       prompter_->Inform("ERROR", "No teams found in league file.");
-      file1_->setFocus();
+      browser_->File1()->setFocus();
       return;
     }
     Help("Loading college draftees, please wait...");
@@ -276,12 +217,7 @@ bool LeagueSelect::AddressKey(int key) {
 }
 
 bool LeagueSelect::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusIn) {
-    if (watched == drive1_) Help(kHelpDrive);
-    if (watched == dir1_) Help(kHelpDir);
-    if (watched == file1_) Help(kHelpFile);
-    if (watched == teamsList_) Help(kHelpTeams);
-  }
+  if (event->type() == QEvent::FocusIn && watched == teamsList_) Help(kHelpTeams);
   if (watched == ipAddress_ && event->type() == QEvent::KeyPress) {
     if (AddressKey(static_cast<QKeyEvent*>(event)->key())) return true;
   }

@@ -7,9 +7,10 @@
 #include <QWidget>
 #include <string>
 
+#include "LeagueBrowser.h"
+
 class QCheckBox;
 class QComboBox;
-class QFileSystemModel;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -20,9 +21,8 @@ namespace pm {
 class ClientSession;
 class Prompter;
 
-inline constexpr const char* kHelpDrive = "Select drive where league file and directory appears.";
-inline constexpr const char* kHelpDir = "Select directory/folder of league file.";
-inline constexpr const char* kHelpFile = "Select league, to use for drafting, by double-clicking the name.";
+// The drive, folder and file help texts are the league file chooser's
+// (kHelpDrive, kHelpDir, kHelpFile in LeagueBrowser.h).
 inline constexpr const char* kHelpTeams = "Select team by utilizing the drop down box, below the file box.";
 inline constexpr const char* kHelpAddress = "Enter the IP Address of the server (host).";
 
@@ -37,22 +37,23 @@ class LeagueSelect : public QWidget {
   LeagueSelect(ClientSession* session, Prompter* prompter, QWidget* parent = nullptr);
 
   // The folder shown (Dir1) and its ".lge" files (File1).
-  QString Folder() const { return folder_; }
+  QString Folder() const { return browser_->Folder(); }
   // Moves the folder list to `folder` (as a change of Dir1 does).
   void SetFolder(const QString& folder);
   // Moves to a drive (a mounted volume's root), as a change of Drive1 does.
   void SetDrive(const QString& root);
 
-  // File1 double-click: loads the selected league.
+  // File1 double-click: loads the league of File1's current file.
   void LoadLeague();
   // TeamsList click: chooses the team shown in the list.
   void TeamsListClick();
   // IPAddress key press: returns true when the key was consumed.
   bool AddressKey(int key);
 
-  QComboBox* Drive1() const { return drive1_; }
-  QTreeView* Dir1() const { return dir1_; }
-  QListWidget* File1() const { return file1_; }
+  LeagueBrowser* Browser() const { return browser_; }
+  QComboBox* Drive1() const { return browser_->Drive1(); }
+  QTreeView* Dir1() const { return browser_->Dir1(); }
+  QListWidget* File1() const { return browser_->File1(); }
   QCheckBox* Check1() const { return check1_; }
   QComboBox* TeamsList() const { return teamsList_; }
   QLineEdit* IPAddress() const { return ipAddress_; }
@@ -62,22 +63,19 @@ class LeagueSelect : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void FillFiles();
+  // Loads the league of a ".lge" file (full path); empty: no file chosen.
+  void LoadLeagueFile(const QString& path);
   void ClearTeams();
   void Help(const char* text);
+  void Help(const QString& text);
 
   ClientSession* session_;
   Prompter* prompter_;
-  QString folder_;
-  QComboBox* drive1_;
-  QTreeView* dir1_;
-  QFileSystemModel* dirModel_;
-  QListWidget* file1_;
+  LeagueBrowser* browser_;
   QCheckBox* check1_;
   QComboBox* teamsList_;
   QLineEdit* ipAddress_;
   QLabel* lsHelp_;
-  bool settingFolder_ = false;
 };
 
 }  // namespace client

@@ -43,10 +43,8 @@ inline constexpr quint16 kDraftPort = 7;
 inline constexpr const char* kCaptionDown = "Pickmill - Server - 3.03 - Server Down";
 inline constexpr const char* kDraftFileSuffix = "-DRAFT.TXT";
 
-// Help texts of the league window (focus help and load progress).
-inline constexpr const char* kHelpDrive = "Select drive where league file and directory appears.";
-inline constexpr const char* kHelpDir = "Select directory/folder of league file.";
-inline constexpr const char* kHelpFile = "Select league, to use for drafting, by double-clicking the name.";
+// Load progress texts of the league window (its focus help texts are the
+// league file chooser's, pm::kHelpDrive and the others in LeagueBrowser.h).
 inline constexpr const char* kHelpVersion = "Getting league version...";
 inline constexpr const char* kHelpTeams = "Getting teams...";
 inline constexpr const char* kHelpCollege = "Loading college draftees, please wait...";

@@ -1,6 +1,6 @@
-// The server's league window: drive (mounted volume), folder and ".lge"
-// file lists, "&Include Free Agents", and the help label. A double-click (or
-// Enter) on a league file loads it through the engine.
+// The server's league window: the league file chooser (drive, folder and
+// ".lge" file lists), "&Include Free Agents", and the help label. A
+// double-click (or Enter) on a league file loads it through the engine.
 #pragma once
 
 #include <QString>
@@ -8,7 +8,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QFileSystemModel;
 class QLabel;
 class QListWidget;
 class QTreeView;
@@ -19,6 +18,7 @@ class DraftServer;
 
 namespace pm {
 
+class LeagueBrowser;
 class Prompter;
 
 class LeagueSelect : public QWidget {
@@ -31,15 +31,16 @@ class LeagueSelect : public QWidget {
   // Shows the folder in the folder list (its volume in the drive list) and
   // its league files in the file list.
   void SetFolder(const QString& folder);
-  QString Folder() const { return folder_; }
+  QString Folder() const;
   // Selects a file of the file list by name; false when it is not listed.
   bool SelectFile(const QString& name);
   // The loading flow of a double-click on the selected file.
   void File1_DblClick();
 
-  QComboBox* Drive1() const { return drive1_; }
-  QTreeView* Dir1() const { return dir1_; }
-  QListWidget* File1() const { return file1_; }
+  LeagueBrowser* Browser() const { return browser_; }
+  QComboBox* Drive1() const;
+  QTreeView* Dir1() const;
+  QListWidget* File1() const;
   QCheckBox* Check1() const { return check1_; }
   QLabel* LSHelp() const { return lsHelp_; }
 
@@ -48,21 +49,14 @@ class LeagueSelect : public QWidget {
   // opened and `listening` is false); the main window takes over.
   void leagueLoaded(bool listening);
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
-  void FillDrives();
-  void FillFiles();
+  // Loads the league file (full path, with its extension).
+  void LoadFile(const QString& path);
   void ShowHelp(const QString& text);
 
   server::DraftServer& engine_;
   Prompter& prompter_;
-  QString folder_;
-  QComboBox* drive1_;
-  QFileSystemModel* dirModel_;
-  QTreeView* dir1_;
-  QListWidget* file1_;
+  LeagueBrowser* browser_;
   QCheckBox* check1_;
   QLabel* lsHelp_;
 };
