@@ -12,11 +12,13 @@
 #include "Client.h"
 #include "DraftServer.h"
 #include "FBPro.h"
+#include "LeagueSelect.h"
 #include "PoolTable.h"
 #include "Sample.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // clientshot MAIN.png [LEAGUE-WINDOW.png]
   if (argc < 2) return 2;
   QTemporaryDir dir;
   const std::string path = pm::fbpro::WriteSampleLeague(dir.path().toStdString(), {});
@@ -30,6 +32,16 @@ int main(int argc, char** argv) {
   pm::Client window(&prompts);
   pm::ClientSession& s = window.Session();
   s.endProgram = [] {};
+  if (argc > 2) {
+    // The league window (a window of its own) on the sample league's folder.
+    window.resize(1000, 640);
+    window.show();
+    window.ConMenuClick();
+    window.LeagueWindow()->SetFolder(dir.path());
+    QTest::qWait(500);
+    if (!window.LeagueWindow()->grab().save(QString::fromLocal8Bit(argv[2]))) return 1;
+    window.LeagueWindow()->close();
+  }
   const pm::fbpro::VersionInfo v = pm::fbpro::GetVersion(path);
   const pm::fbpro::TeamList t = pm::fbpro::GetTeams(path);
   const pm::fbpro::DrafteePool pool = pm::fbpro::LoadPool(path, v.version, false);
