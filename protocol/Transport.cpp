@@ -55,15 +55,21 @@ void MessageSocket::Attach(QTcpSocket* socket) {
   });
 }
 
-void MessageSocket::Detach() {
+QTcpSocket* MessageSocket::Release() {
   pollTimer_.stop();
-  if (!socket_) return;
   QTcpSocket* s = socket_;
+  if (!s) return nullptr;
   socket_ = nullptr;
-  ++generation_;
+  ++generation_;  // handlers still running see that the socket went
   s->disconnect(this);
-  s->abort();
-  s->deleteLater();
+  return s;
+}
+
+void MessageSocket::Detach() {
+  if (QTcpSocket* s = Release()) {
+    s->abort();
+    s->deleteLater();
+  }
 }
 
 void MessageSocket::Adopt(QTcpSocket* socket) {
@@ -88,12 +94,8 @@ bool MessageSocket::Send(std::string_view text) {
 }
 
 void MessageSocket::Close() {
-  pollTimer_.stop();
-  if (!socket_) return;
-  QTcpSocket* s = socket_;
-  socket_ = nullptr;
-  ++generation_;
-  s->disconnect(this);
+  QTcpSocket* s = Release();
+  if (!s) return;
   s->flush();
   s->disconnectFromHost();
   // The socket deletes itself once its last bytes are written (or at once

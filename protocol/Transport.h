@@ -62,6 +62,8 @@ class MessageSocket : public QObject {
 
  private:
   void Attach(QTcpSocket* socket);
+  // Unhooks the socket from this object and hands it back (nullptr if none).
+  QTcpSocket* Release();
   void Detach();
   void OnReadyRead();
   void OnPoll();
