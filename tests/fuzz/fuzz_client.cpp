@@ -28,6 +28,7 @@
 #include "ClientView.h"
 #include "FBPro.h"
 #include "FuzzInput.h"
+#include "FuzzSession.h"
 #include "PoolTable.h"
 #include "Prompt.h"
 #include "Protocol.h"
@@ -36,6 +37,8 @@
 
 namespace fs = std::filesystem;
 using namespace pm;
+using fuzz::Fail;
+using fuzz::Pump;
 
 namespace {
 
@@ -50,25 +53,9 @@ struct World {
 };
 World* g = nullptr;
 
-[[noreturn]] void Fail(const std::string& what) {
-  std::fprintf(stderr, "fuzz_client: %s\n", what.c_str());
-  std::abort();
-}
-
-void Pump(int rounds = 3) {
-  for (int i = 0; i < rounds; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
 void Setup() {
-  static int argc = 1;
-  static char arg0[] = "fuzz_client";
-  static char* argv[] = {arg0, nullptr};
-  new QCoreApplication(argc, argv);  // lives until the process ends
   g = new World;
-  fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-  g->dir = (base / ("pickmill-fuzz-client-" + std::to_string(QCoreApplication::applicationPid()))).string();
-  fs::remove_all(g->dir);
-  g->leaguePath = fbpro::WriteSampleLeague(g->dir, fuzz::LeagueOptions());
+  g->dir = fuzz::StartWorld("fuzz_client", g->leaguePath);
   fbpro::VersionInfo v = fbpro::GetVersion(g->leaguePath);
   g->leagueName = v.name;
   g->version = v.version;

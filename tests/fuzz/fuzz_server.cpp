@@ -26,12 +26,15 @@
 #include "FBPro.h"
 #include "Files.h"
 #include "FuzzInput.h"
+#include "FuzzSession.h"
 #include "Prompt.h"
 #include "Protocol.h"
 #include "Sample.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
+using fuzz::Fail;
+using fuzz::Pump;
 
 namespace {
 
@@ -46,25 +49,10 @@ struct World {
 };
 World* g = nullptr;
 
-[[noreturn]] void Fail(const std::string& what) {
-  std::fprintf(stderr, "fuzz_server: %s\n", what.c_str());
-  std::abort();
-}
-
-void Pump(int rounds = 3) {
-  for (int i = 0; i < rounds; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
 void Setup() {
-  static int argc = 1;
-  static char arg0[] = "fuzz_server";
-  static char* argv[] = {arg0, nullptr};
-  new QCoreApplication(argc, argv);  // lives until the process ends
   g = new World;
-  fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-  g->dir = (base / ("pickmill-fuzz-server-" + std::to_string(QCoreApplication::applicationPid()))).string();
-  fs::remove_all(g->dir);
-  std::string leaguePath = fbpro::WriteSampleLeague(g->dir, fuzz::LeagueOptions());
+  std::string leaguePath;
+  g->dir = fuzz::StartWorld("fuzz_server", leaguePath);
   g->leagueFile = fbpro::LeagueFileName(leaguePath, ".LGE");
   fbpro::VersionInfo v = fbpro::GetVersion(leaguePath);
   g->leagueName = v.name;
