@@ -198,6 +198,29 @@ TEST_F(ServerUiTest, RefusedLeaguesLeaveTheWindowOpen) {
   ls->File1()->clearSelection();
   ls->File1_DblClick();
   EXPECT_EQ(prompter.asked.size(), 2u);
+
+  // A league file that ends after its league chunk: no teams.
+  QTemporaryDir noTeams;
+  o.name = "Lonely League";
+  o.college = 10;
+  const std::string lonely = fbpro::WriteSampleLeague(noTeams.path().toStdString(), o);
+  {
+    const std::string lge = fbpro::LeagueFileName(lonely, ".LGE");
+    std::ifstream in(lge, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    std::ofstream(lge, std::ios::binary | std::ios::trunc) << bytes.substr(0, 52);
+  }
+  ls->SetFolder(noTeams.path());
+  ASSERT_EQ(ls->File1()->count(), 1);
+  ls->File1()->setCurrentRow(0);
+  ls->File1_DblClick();
+  ASSERT_EQ(prompter.asked.size(), 3u);
+  EXPECT_EQ(prompter.asked[2].title, "ERROR");
+  EXPECT_EQ(prompter.asked[2].text, "No teams found in league file.");
+  EXPECT_FALSE(engine.LeagueLoaded());
+  EXPECT_TRUE(ls->isVisible());
+  EXPECT_EQ(window->windowTitle(), "Pickmill - Server - 3.03 - Server Down");
 }
 
 TEST_F(ServerUiTest, ResumeQuestionAnsweredBothWays) {
