@@ -10,6 +10,22 @@
 
 namespace pm {
 
+std::string ErrorDescription(int number) {
+  switch (number) {
+    case kErrInvalidCall: return "Invalid procedure call or argument";
+    case kErrOverflow: return "Overflow";
+    case kErrSubscriptOutOfRange: return "Subscript out of range";
+    case kErrInvalidFormat: return "Type mismatch";
+    case kErrBadFileName: return "Bad file name or number";
+    case kErrFileNotFound: return "File not found";
+    case kErrDeviceIO: return "Device I/O error";
+    case kErrInputPastEnd: return "Input past end of file";
+    case kErrBadRecordNumber: return "Bad record number";
+    case kErrPathFileAccess: return "Path/File access error";
+    default: return "Application-defined or object-defined error";
+  }
+}
+
 ErrorReporter::ErrorReporter() : contact(PICKMILL_CONTACT) {
   showMessage = [](const std::string& message) { std::cerr << message << std::endl; };
   endProgram = [] { std::_Exit(1); };

@@ -28,6 +28,12 @@ inline constexpr int kErrDeviceIO = 57;
 inline constexpr int kErrOverflow = 6;
 inline constexpr int kErrInvalidFormat = 13;
 
+inline constexpr int kErrInvalidCall = 5;
+inline constexpr int kErrBadRecordNumber = 63;
+
+// The description that goes with an error number ("Input past end of file").
+std::string ErrorDescription(int number);
+
 // Labels of the two programs in the error file.
 inline constexpr const char* kServerLabel = "PK - Server";
 inline constexpr const char* kClientLabel = "PK - Client";

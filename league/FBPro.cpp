@@ -17,8 +17,6 @@ namespace pm::fbpro {
 
 namespace {
 
-constexpr int kErrInvalidCall = 5;
-
 uint8_t At(std::string_view bytes, std::size_t pos) { return static_cast<uint8_t>(bytes[pos]); }
 
 // Sequential reader over a file held in memory; reading past the end is the
@@ -79,22 +77,6 @@ constexpr std::array<int, 15> kGenpos = {0, 15, 15, 16, 16, 17, 17, 17, 18, 18, 
 
 LeagueError::LeagueError(std::string context_, int number_, const std::string& description)
     : std::runtime_error(description), context(std::move(context_)), number(number_) {}
-
-std::string ErrorDescription(int number) {
-  switch (number) {
-    case 5: return "Invalid procedure call or argument";
-    case 6: return "Overflow";
-    case 9: return "Subscript out of range";
-    case 13: return "Type mismatch";
-    case 52: return "Bad file name or number";
-    case 53: return "File not found";
-    case 57: return "Device I/O error";
-    case 62: return "Input past end of file";
-    case 63: return "Bad record number";
-    case 75: return "Path/File access error";
-    default: return "Application-defined or object-defined error";
-  }
-}
 
 std::string LeaguePathOf(const std::string& leagueFile) {
   fs::path file(leagueFile);

@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ErrorReport.h"
+
 namespace pm::fbpro {
 
 // ---------------------------------------------------------------------------
@@ -66,7 +68,7 @@ struct LeagueError : std::runtime_error {
 };
 
 // The classic description of an error number ("File not found", ...).
-std::string ErrorDescription(int number);
+using pm::ErrorDescription;
 
 // ---------------------------------------------------------------------------
 // Paths.

@@ -447,7 +447,7 @@ bool DraftServer::UpdatePicks(const std::string& record, const char* context) {
   // On disk first: no client hears of a pick the file does not hold.
   std::string err = AppendDurable(draftFile_, record + "\r\n");
   if (!err.empty()) {
-    reporter_.Report(context, kErrDeviceIO, "Device I/O error: " + err);
+    reporter_.Report(context, kErrDeviceIO, ErrorDescription(kErrDeviceIO) + ": " + err);
     return false;
   }
   pickList_[n] = record;
@@ -648,7 +648,7 @@ DraftServer::DeleteResult DraftServer::DeletePick(const std::string& round, cons
   std::string err = RewriteDraftFile();
   if (!err.empty()) {
     pickList_[found] = kept;
-    reporter_.Report("DraftControl_Command2_Click", kErrDeviceIO, "Device I/O error: " + err);
+    reporter_.Report("DraftControl_Command2_Click", kErrDeviceIO, ErrorDescription(kErrDeviceIO) + ": " + err);
     return DeleteResult::WriteFailed;
   }
   SendSignedOn(proto::Deleted(label));
