@@ -1,9 +1,6 @@
 // PKServer: the Commish's draft server.
 #include <QApplication>
-#include <QMessageBox>
 #include <QTimer>
-
-#include <cstdio>
 
 #include "DraftServer.h"
 #include "ServerWindow.h"
@@ -20,14 +17,10 @@ int main(int argc, char** argv) {
 
   pm::ErrorReporter& reporter = engine.Reporter();
   reporter.programLabel = pm::kServerLabel;
-  reporter.showMessage = [](const std::string& message) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("PKServer"), pm::L1(message), QMessageBox::Ok);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-  };
 
   pm::ServerWindow window(engine, prompter);
   prompter.SetParent(&window);
+  pm::ShowErrorsInMessageBox(reporter, &window, QStringLiteral("PKServer"));
   window.show();
 
   // The draft clock: one tick per second; the engine ignores ticks while no
@@ -37,13 +30,7 @@ int main(int argc, char** argv) {
   QObject::connect(&timer1, &QTimer::timeout, &engine, [&engine] { engine.Tick(); });
   timer1.start();
 
-  // Test hook for the smoke test: with PICKMILL_SMOKE=1 the program prints its caption once the window is up and ends.
-  if (qEnvironmentVariableIntValue("PICKMILL_SMOKE") == 1)
-    QTimer::singleShot(0, &window, [&window] {
-      std::printf("caption: %s\n", qPrintable(window.windowTitle()));
-      std::fflush(stdout);
-      QCoreApplication::exit(window.isVisible() ? 0 : 1);
-    });
+  pm::ArmSmokeTest(&window);
 
   return app.exec();
 }

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QMessageBox>
+#include <QTimer>
+
+#include <cstdio>
 #include <QWidget>
 
 namespace pm {
@@ -55,6 +58,23 @@ PromptAnswer QtPrompter::Ask(const PromptRequest& request) {
   box.setDefaultButton(QMessageBox::Ok);
   box.exec();
   return PromptAnswer::Ok;
+}
+
+void ShowErrorsInMessageBox(ErrorReporter& reporter, QWidget* parent, const QString& title) {
+  reporter.showMessage = [parent, title](const std::string& message) {
+    QMessageBox box(QMessageBox::Critical, title, L1(message), QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+  };
+}
+
+void ArmSmokeTest(QWidget* window) {
+  if (qEnvironmentVariableIntValue("PICKMILL_SMOKE") != 1) return;
+  QTimer::singleShot(0, window, [window] {
+    std::printf("caption: %s\n", qPrintable(window->windowTitle()));
+    std::fflush(stdout);
+    QCoreApplication::exit(window->isVisible() ? 0 : 1);
+  });
 }
 
 }  // namespace pm

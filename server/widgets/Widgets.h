@@ -5,6 +5,7 @@
 #include <QString>
 #include <string>
 
+#include "ErrorReport.h"
 #include "Prompt.h"
 
 class QWidget;
@@ -37,5 +38,14 @@ class QtPrompter : public Prompter {
  private:
   QWidget* parent_;
 };
+
+// The program's fatal error message: a critical box with an OK button and
+// the text as written (plain text, line breaks kept).
+void ShowErrorsInMessageBox(ErrorReporter& reporter, QWidget* parent, const QString& title);
+
+// The smoke test's hook: with PICKMILL_SMOKE=1 in the environment the program
+// prints "caption: <window title>" once `window` is up and ends (0 when the
+// window was visible). Nothing happens without it.
+void ArmSmokeTest(QWidget* window);
 
 }  // namespace pm
