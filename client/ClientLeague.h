@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "Draftees.h"
+#include "draft/Draftees.h"
 
-namespace pm {
+namespace pm::client {
 
 struct ClientLeague {
   // Folder of the league file + "/" + its name without the extension.
@@ -18,7 +18,7 @@ struct ClientLeague {
   // sent at login.
   int drafteeCount = 0;
   // The pool grouped by position, as the Draftees window shows it.
-  draftees::DrafteeTable table;
+  draft::DrafteeTable table;
 };
 
-}  // namespace pm
+}  // namespace pm::client

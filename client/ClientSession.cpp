@@ -1,4 +1,4 @@
-#include "ClientSession.h"
+#include "client/ClientSession.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -7,14 +7,14 @@
 #include <new>
 #include <stdexcept>
 
-#include "ClientView.h"
-#include "Common.h"
-#include "PickRecord.h"
-#include "Protocol.h"
-#include "Sound.h"
-#include "Transport.h"
+#include "client/ClientView.h"
+#include "common/Common.h"
+#include "draft/Pick.h"
+#include "protocol/Protocol.h"
+#include "client/Sound.h"
+#include "protocol/Transport.h"
 
-namespace pm {
+namespace pm::client {
 
 namespace {
 
@@ -35,7 +35,7 @@ ErrorInfo ErrorOf(const std::exception& e) {
 
 struct ClientSession::Event {
   enum Kind { Connected, Disconnected, ConnectError, TickEvent, Message } kind;
-  proto::Message message;
+  protocol::Message message;
 };
 
 std::string RefusalReasonText(std::string_view reason) {
@@ -71,12 +71,6 @@ ClientSession::ClientSession(QObject* parent) : QObject(parent), pickList_(kClie
 
 ClientSession::~ClientSession() {
   ended_ = true;
-  if (socket_) {
-    socket_->onMessage = nullptr;
-    socket_->onConnected = nullptr;
-    socket_->onDisconnected = nullptr;
-    socket_->onError = nullptr;
-  }
 }
 
 void ClientSession::SetView(ClientView* view) { view_ = view ? view : defaultView_.get(); }
@@ -132,11 +126,12 @@ bool ClientSession::Connect(const std::string& address) {
   const std::string host = Trim(address);
   if (host.empty()) return false;
   if (!socket_) {
-    socket_ = new proto::MessageSocket(proto::Receiver::Client, this);
-    socket_->onMessage = [this](const proto::Message& m) { Post({Event::Message, m}); };
-    socket_->onConnected = [this] { Post({Event::Connected, {}}); };
-    socket_->onDisconnected = [this] { Post({Event::Disconnected, {}}); };
-    socket_->onError = [this](const QString&) { Post({Event::ConnectError, {}}); };
+    socket_ = new protocol::MessageSocket(protocol::Receiver::Client, this);
+    connect(socket_, &protocol::MessageSocket::messageReceived, this,
+            [this](const protocol::Message& m) { Post({Event::Message, m}); });
+    connect(socket_, &protocol::MessageSocket::connected, this, [this] { Post({Event::Connected, {}}); });
+    connect(socket_, &protocol::MessageSocket::disconnected, this, [this] { Post({Event::Disconnected, {}}); });
+    connect(socket_, &protocol::MessageSocket::connectFailed, this, [this] { Post({Event::ConnectError, {}}); });
   }
   if (!socket_->ConnectTo(QString::fromLatin1(host.data(), static_cast<qsizetype>(host.size())), port_))
     return false;
@@ -153,17 +148,17 @@ bool ClientSession::SendOwnPick(const std::string& pid, const std::string& name,
   // The time may have run out while the owner was deciding.
   if (ended_ || clockSeconds_ <= 0) return false;
   SetTimer(false);
-  Send(proto::Draft(ownTeamIndex_, pid, name, position));
+  Send(protocol::Draft(ownTeamIndex_, pid, name, position));
   return true;
 }
 
 bool ClientSession::SendChat(const std::string& recipient, const std::string& text) {
   if (ended_) return false;
-  const std::string line = proto::CutChat(text);
+  const std::string line = protocol::CutChat(text);
   if (line.empty()) return false;
   if (Upper(recipient.substr(0, 3)) == "ALL") {
     // Not shown here: the server's relay brings it back to every client.
-    Send(proto::Chat(ownTeamIndex_, line));
+    Send(protocol::Chat(ownTeamIndex_, line));
     return true;
   }
   int to = -1;
@@ -180,7 +175,7 @@ bool ClientSession::SendChat(const std::string& recipient, const std::string& te
   }
   if (to < 0) return false;  // names no team: never sent
   Append("Private to " + recipient + ": " + line);
-  Send(proto::PrivateLine(ownTeamIndex_, to, line));
+  Send(protocol::PrivateLine(ownTeamIndex_, to, line));
   return true;
 }
 
@@ -190,7 +185,7 @@ void ClientSession::Disconnect() {
 }
 
 void ClientSession::HandleMessage(const std::string& message) {
-  Post({Event::Message, proto::ParseMessage(message)});
+  Post({Event::Message, protocol::ParseMessage(message)});
 }
 
 // ------------------------------------------------------------- events ----
@@ -233,7 +228,7 @@ void ClientSession::OnConnected() {
   connectTimer_.stop();
   caption_ += " - Connected.";
   view_->SetCaption(caption_);
-  Send(proto::Login(ownTeamIndex_, kClientVersion, league.drafteeCount, league.leagueName));
+  Send(protocol::Login(ownTeamIndex_, kClientVersion, league.drafteeCount, league.leagueName));
   view_->ShowConnected();
   emit connectedToServer();
 }
@@ -277,7 +272,7 @@ void ClientSession::DoTick() {
   if (clockSeconds_ <= 0) {
     clockSeconds_ = 0;
     SetCaptionStatus("Connected.");
-    Send(proto::TimeUp(ownTeamIndex_));
+    Send(protocol::TimeUp(ownTeamIndex_));
     SetTimer(false);
     view_->SetTimeLeft("");
   }
@@ -346,22 +341,22 @@ bool ClientSession::StorePick(const std::string& record) {
 
 // Whether a message may be handled: its numbers fit 16 bits, the teams it
 // names are in the league, and a pick it carries has room in the list.
-bool ClientSession::Check(const proto::Message& m) {
+bool ClientSession::Check(const protocol::Message& m) {
   if (!m.valid) return false;
   const auto team = [this](int k) { return k >= 1 && k <= TeamCount(); };
   const auto fits = [](const std::string& text) { return ToInt16(text).has_value(); };
   const std::string& code = m.codeText;
-  if (code == "L" || code == "X") return team(m.f2);
-  if (code == "C" || code == "P") return m.f2 == 0 || team(m.f2);
-  if (code == "I" || code == "H") return team(m.f3);
-  if (code == "N") return team(m.f3) && fits(GetField(m.f4, 1, ","));
-  if (code == "G") return team(m.f2) && fits(GetField(m.f4, 1, ","));
-  if (code == "Z") return team(m.f2) && fits(GetField(m.f4, 1, ",")) && PickCount() < kClientPickCapacity;
+  if (code == "L" || code == "X") return team(m.from);
+  if (code == "C" || code == "P") return m.from == 0 || team(m.from);
+  if (code == "I" || code == "H") return team(m.to);
+  if (code == "N") return team(m.to) && fits(GetField(m.body, 1, ","));
+  if (code == "G") return team(m.from) && fits(GetField(m.body, 1, ","));
+  if (code == "Z") return team(m.from) && fits(GetField(m.body, 1, ",")) && PickCount() < kClientPickCapacity;
   if (code == "V")
-    return m.f4.empty() || (fits(GetField(m.f4, 1, ",")) && PickCount() < kClientPickCapacity);
+    return m.body.empty() || (fits(GetField(m.body, 1, ",")) && PickCount() < kClientPickCapacity);
   if (code == "W") {
     for (int i = 1; i <= TeamCount(); ++i) {
-      const std::string s = GetField(m.f4, i, ",");
+      const std::string s = GetField(m.body, i, ",");
       if (s.empty()) break;
       auto k = ToInt16(s);
       if (!k || !team(*k)) return false;
@@ -371,13 +366,13 @@ bool ClientSession::Check(const proto::Message& m) {
   return true;
 }
 
-void ClientSession::Dispatch(const proto::Message& m) {
+void ClientSession::Dispatch(const protocol::Message& m) {
   if (!Check(m)) {
     Drop();
     return;
   }
   const std::string& code = m.codeText;
-  const std::string& t = m.f4;
+  const std::string& t = m.body;
 
   if (code == "R") {
     std::string text = std::string(kDisconnectedLead) + "\r\n\r\n" + RefusalReasonText(t);
@@ -392,8 +387,8 @@ void ClientSession::Dispatch(const proto::Message& m) {
       if (view_->ChatOpen()) view_->ChatAddRecipient(TeamName(k));
     }
   } else if (code == "L") {
-    SetPresence(m.f2, "1");
-    if (view_->ChatOpen()) view_->ChatAddRecipient(TeamName(m.f2));
+    SetPresence(m.from, "1");
+    if (view_->ChatOpen()) view_->ChatAddRecipient(TeamName(m.from));
   } else if (code == "V") {
     if (t.empty()) return;
     std::string record;
@@ -403,21 +398,21 @@ void ClientSession::Dispatch(const proto::Message& m) {
     ++catchUpIndex_;
     if (!PidRecorded(LeadingNumber(GetField(t, 1, ",")))) {
       StorePick(record);
-      view_->DraftListAdd(proto::DraftListFill(record));
+      view_->DraftListAdd(draft::DraftListFill(record));
     }
-    Send(proto::PickRequest(ownTeamIndex_, catchUpIndex_));
+    Send(protocol::PickRequest(ownTeamIndex_, catchUpIndex_));
   } else if (code == "X") {
-    SetPresence(m.f2, "0");
-    const std::string name = TeamName(m.f2);
+    SetPresence(m.from, "0");
+    const std::string name = TeamName(m.from);
     if (view_->ChatOpen()) view_->ChatRemoveRecipient(name);
     Append("*** " + name + " *** has left the draft.");
   } else if (code == "C") {
     if (!view_->ChatOpen()) return;
-    Append((m.f2 == 0 ? std::string("Commish") : TeamName(m.f2)) + ": " + t);
+    Append((m.from == 0 ? std::string("Commish") : TeamName(m.from)) + ": " + t);
   } else if (code == "P") {
-    Append("Private from " + (m.f2 == 0 ? std::string("the Commish") : TeamName(m.f2)) + ": " + t);
+    Append("Private from " + (m.from == 0 ? std::string("the Commish") : TeamName(m.from)) + ": " + t);
   } else if (code == "N") {
-    const int team = m.f3;
+    const int team = m.to;
     if (Own(team)) {
       const int16_t seconds = *ToInt16(GetField(t, 1, ","));
       // The clock only starts from positive seconds; it stops at exactly 0.
@@ -431,36 +426,36 @@ void ClientSession::Dispatch(const proto::Message& m) {
     }
     Append(TeamName(team) + " is on the clock.");
   } else if (code == "I") {
-    if (Own(m.f3)) {
+    if (Own(m.to)) {
       Play(kBuzzerFile);
       ClockReset();
     }
     Append(t);
   } else if (code == "H") {
-    if (Own(m.f3)) {
+    if (Own(m.to)) {
       Play(kBuzzerFile);
       ClockReset();
     }
-    Append(TeamName(m.f3) + " has been taken off the clock by the commish.");
+    Append(TeamName(m.to) + " has been taken off the clock by the commish.");
   } else if (code == "Z") {
-    const std::string name = TeamName(m.f2);
+    const std::string name = TeamName(m.from);
     const std::string pid = GetField(t, 1, ",");
     const std::string player = GetField(t, 2, ",");
     const std::string position = GetField(t, 3, ",");
     const std::string roundSel = GetField(t, 4, ",");
     const std::string record = pid + "|" + name + "|" + player + "|" + position + "|" + roundSel;
-    view_->DraftListAdd(proto::DraftListFill(record));
+    view_->DraftListAdd(draft::DraftListFill(record));
     StorePick(record);
     const std::string shown = view_->DrafteesShownPosition();
     if (!shown.empty() && shown == position) view_->DrafteesRebuild();
-    if (Own(m.f2)) ClockReset();
+    if (Own(m.from)) ClockReset();
     Append(name + " has selected " + position + " " + player + "  -  Round " + roundSel + ".");
   } else if (code == "G") {
     const std::string player = GetField(t, 2, ",");
     const std::string position = GetField(t, 3, ",");
-    Append(TeamName(m.f2) + " attempted to choose " + position + " " + player + " who has already been selected.");
+    Append(TeamName(m.from) + " attempted to choose " + position + " " + player + " who has already been selected.");
     // Resume from the value kept when the pick was sent.
-    if (Own(m.f2) && clockSeconds_ > 0) SetTimer(true);
+    if (Own(m.from) && clockSeconds_ > 0) SetTimer(true);
   } else if (code == "Y") {
     const int count = PickCount();
     for (int i = 1; i <= count; ++i) {
@@ -473,9 +468,9 @@ void ClientSession::Dispatch(const proto::Message& m) {
     view_->DraftListClear();
     for (int i = 1; i <= count; ++i) {
       const std::string& rec = pickList_[static_cast<std::size_t>(i)];
-      if (!rec.empty()) view_->DraftListAdd(proto::DraftListFill(rec));
+      if (!rec.empty()) view_->DraftListAdd(draft::DraftListFill(rec));
     }
   }
 }
 
-}  // namespace pm
+}  // namespace pm::client

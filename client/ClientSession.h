@@ -24,16 +24,16 @@
 #include <string_view>
 #include <vector>
 
-#include "ClientLeague.h"
-#include "ErrorReport.h"
-#include "Prompt.h"
+#include "client/ClientLeague.h"
+#include "common/ErrorReport.h"
+#include "common/Prompt.h"
 
-namespace pm::proto {
+namespace pm::protocol {
 class MessageSocket;
 struct Message;
-}  // namespace pm::proto
+}  // namespace pm::protocol
 
-namespace pm {
+namespace pm::client {
 
 class ClientView;
 class SoundPlayer;
@@ -152,8 +152,8 @@ class ClientSession : public QObject {
   void OnDisconnected();
   void OnConnectError();
   void DoTick();
-  void Dispatch(const proto::Message& m);
-  bool Check(const proto::Message& m);
+  void Dispatch(const protocol::Message& m);
+  bool Check(const protocol::Message& m);
   void Send(const std::string& message);
   void EndProgram();
   void Append(const std::string& line);
@@ -186,7 +186,7 @@ class ClientSession : public QObject {
   int catchUpIndex_ = 1;
   std::string caption_;
 
-  proto::MessageSocket* socket_ = nullptr;
+  protocol::MessageSocket* socket_ = nullptr;
   QTimer clockTimer_;
   QTimer connectTimer_;
   bool connecting_ = false;
@@ -198,4 +198,4 @@ class ClientSession : public QObject {
   int dropped_ = 0;
 };
 
-}  // namespace pm
+}  // namespace pm::client

@@ -10,7 +10,7 @@
 
 #include <string>
 
-namespace pm {
+namespace pm::client {
 
 class ClientView {
  public:
@@ -46,4 +46,4 @@ class ClientView {
   virtual void DrafteesRebuild() {}
 };
 
-}  // namespace pm
+}  // namespace pm::client

@@ -1,4 +1,4 @@
-#include "Sound.h"
+#include "client/Sound.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <fstream>
 
-namespace pm {
+namespace pm::client {
 
 namespace {
 
@@ -88,4 +88,4 @@ void QtSoundPlayer::PlaySound(const std::string& path) {
   effect.stop();
 }
 
-}  // namespace pm
+}  // namespace pm::client

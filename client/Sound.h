@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace pm {
+namespace pm::client {
 
 inline constexpr const char* kRingFile = "phnring.wav";
 inline constexpr const char* kBuzzerFile = "buzzer.wav";
@@ -32,4 +32,4 @@ class QtSoundPlayer : public SoundPlayer {
 // file is not a readable RIFF/WAVE file.
 int WaveDurationMs(const std::string& path);
 
-}  // namespace pm
+}  // namespace pm::client

@@ -1,11 +1,11 @@
-#include "Files.h"
+#include "common/Files.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "Common.h"
+#include "common/Common.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "FBPro.h"
+#include "league/FBPro.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,13 +7,13 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "Common.h"
-#include "ErrorReport.h"
-#include "Files.h"
+#include "common/Common.h"
+#include "common/ErrorReport.h"
+#include "common/Files.h"
 
 namespace fs = std::filesystem;
 
-namespace pm::fbpro {
+namespace pm::league {
 
 namespace {
 
@@ -655,4 +655,4 @@ void SetLeagueStage(const std::string& leaguePath, IdList& fa, IdList& rookies, 
   else if (stage >= 3 && stage <= 7) MoveIds(rookies, fa);
 }
 
-}  // namespace pm::fbpro
+}  // namespace pm::league

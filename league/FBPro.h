@@ -25,9 +25,9 @@
 #include <string_view>
 #include <vector>
 
-#include "ErrorReport.h"
+#include "common/ErrorReport.h"
 
-namespace pm::fbpro {
+namespace pm::league {
 
 // ---------------------------------------------------------------------------
 // Constants of the game's file format.
@@ -335,4 +335,4 @@ bool FileTeamRoster(const std::string& leaguePath, int team, const TeamRoster& r
 // behind. Element 0 of the receiving list is raised by one per id.
 void SetLeagueStage(const std::string& leaguePath, IdList& fa, IdList& rookies, int stage);
 
-}  // namespace pm::fbpro
+}  // namespace pm::league

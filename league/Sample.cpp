@@ -1,4 +1,4 @@
-#include "Sample.h"
+#include "league/Sample.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,12 +6,12 @@
 #include <random>
 #include <stdexcept>
 
-#include "FBPro.h"
-#include "Files.h"
+#include "league/FBPro.h"
+#include "common/Files.h"
 
 namespace fs = std::filesystem;
 
-namespace pm::fbpro {
+namespace pm::league {
 
 namespace {
 
@@ -281,4 +281,4 @@ std::string WriteSampleLeague(const std::string& dir, const SampleOptions& opt) 
   throw std::invalid_argument("league name reads as a chunk tag");
 }
 
-}  // namespace pm::fbpro
+}  // namespace pm::league

@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace pm::fbpro {
+namespace pm::league {
 
 struct SampleOptions {
   std::string name = "Sample League";  // LeagueName; cut to 25 characters
@@ -25,4 +25,4 @@ struct SampleOptions {
 // ("WriteSampleLeague", 75) when a file cannot be written.
 std::string WriteSampleLeague(const std::string& dir, const SampleOptions& options);
 
-}  // namespace pm::fbpro
+}  // namespace pm::league

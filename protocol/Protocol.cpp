@@ -1,8 +1,8 @@
-#include "Protocol.h"
+#include "protocol/Protocol.h"
 
-#include "Common.h"
+#include "common/Common.h"
 
-namespace pm::proto {
+namespace pm::protocol {
 
 namespace {
 
@@ -188,14 +188,14 @@ Message ParseMessage(std::string_view text) {
   m.code = m.codeText.empty() ? 0 : m.codeText[0];
   auto f2 = ToInt16(GetField(text, 2, "|"));
   auto f3 = ToInt16(GetField(text, 3, "|"));
-  m.f2 = f2.value_or(0);
-  m.f3 = f3.value_or(0);
-  m.f4 = GetField(text, 4, "|");
+  m.from = f2.value_or(0);
+  m.to = f3.value_or(0);
+  m.body = GetField(text, 4, "|");
   m.valid = !m.codeText.empty() && f2.has_value() && f3.has_value();
   return m;
 }
 
-std::string BodyField(const Message& m, int n) { return GetField(m.f4, n, ","); }
+std::string BodyField(const Message& m, int n) { return GetField(m.body, n, ","); }
 
 // ------------------------------------------------------------- framing ----
 
@@ -389,4 +389,4 @@ std::vector<Message> FrameSplitter::SplitAll(Receiver side, std::string_view tex
   return out;
 }
 
-}  // namespace pm::proto
+}  // namespace pm::protocol

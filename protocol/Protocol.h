@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pm::proto {
+namespace pm::protocol {
 
 // ---------------------------------------------------------------- codes ----
 // Client to server.
@@ -102,9 +102,10 @@ std::string Deleted(std::string_view roundSel);
 struct Message {
   char code = 0;          // field 1's first character (0 when empty)
   std::string codeText;   // field 1 as text
-  int16_t f2 = 0;         // field 2, leading decimal number (none gives 0)
-  int16_t f3 = 0;         // field 3, likewise
-  std::string f4;         // field 4, up to the next "|" or the end
+  int16_t from = 0;       // field 2: the team the message is from or about
+                          // (leading decimal number; none gives 0)
+  int16_t to = 0;         // field 3: the team it is addressed to, likewise
+  std::string body;       // field 4, up to the next "|" or the end
   bool valid = false;     // false when field 1 is empty, or field 2 or 3 holds
                           // a number that does not fit 16 bits
   std::string raw;        // the message text as received
@@ -206,4 +207,4 @@ class FrameSplitter {
   std::size_t invalid_ = 0;
 };
 
-}  // namespace pm::proto
+}  // namespace pm::protocol

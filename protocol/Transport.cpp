@@ -1,12 +1,13 @@
-#include "Transport.h"
+#include "protocol/Transport.h"
 
+#include <QMetaMethod>
 #include <QTcpServer>
 #include <QTcpSocket>
 
 #include <algorithm>
 #include <chrono>
 
-namespace pm::proto {
+namespace pm::protocol {
 
 int64_t SteadyMs() {
   using namespace std::chrono;
@@ -32,9 +33,7 @@ void MessageSocket::Attach(QTcpSocket* socket) {
   socket_->setParent(this);
   socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
   connect(socket_, &QTcpSocket::readyRead, this, &MessageSocket::OnReadyRead);
-  connect(socket_, &QTcpSocket::connected, this, [this] {
-    if (onConnected) onConnected();
-  });
+  connect(socket_, &QTcpSocket::connected, this, &MessageSocket::connected);
   connect(socket_, &QTcpSocket::disconnected, this, [this, gen = generation_] {
     if (gen != generation_) return;
     // Bytes that came with the close are still handled, then the rest kept.
@@ -43,15 +42,15 @@ void MessageSocket::Attach(QTcpSocket* socket) {
     Deliver(splitter_.Flush());
     if (gen != generation_) return;
     pollTimer_.stop();
-    if (onDisconnected) onDisconnected();
+    emit disconnected();
   });
   connect(socket_, &QTcpSocket::errorOccurred, this, [this, gen = generation_](QAbstractSocket::SocketError) {
     if (gen != generation_ || !socket_) return;
     // A failed connect attempt; an established connection that breaks
     // reports through disconnected.
-    if (socket_->state() != QAbstractSocket::ConnectedState && onError &&
+    if (socket_->state() != QAbstractSocket::ConnectedState &&
         socket_->error() != QAbstractSocket::RemoteHostClosedError)
-      onError(socket_->errorString());
+      emit connectFailed(socket_->errorString());
   });
 }
 
@@ -111,7 +110,7 @@ void MessageSocket::Deliver(const std::vector<Message>& messages) {
   uint64_t gen = generation_;
   for (const Message& m : messages) {
     if (gen != generation_) return;  // closed or reused by a handler
-    if (onMessage) onMessage(m);
+    emit messageReceived(m);
   }
 }
 
@@ -148,9 +147,9 @@ void MessageSocket::OnPoll() {
 MessageListener::MessageListener(QObject* parent) : QObject(parent), server_(new QTcpServer(this)) {
   connect(server_, &QTcpServer::newConnection, this, [this] {
     while (QTcpSocket* s = server_->nextPendingConnection()) {
-      if (onAccept) {
+      if (isSignalConnected(QMetaMethod::fromSignal(&MessageListener::accepted))) {
         s->setParent(nullptr);
-        onAccept(s);
+        emit accepted(s);
       } else {
         s->abort();
         s->deleteLater();
@@ -194,4 +193,4 @@ quint16 MessageListener::Port() const { return server_->serverPort(); }
 
 void MessageListener::Close() { server_->close(); }
 
-}  // namespace pm::proto
+}  // namespace pm::protocol

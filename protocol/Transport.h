@@ -1,7 +1,7 @@
 // A thin message transport over QTcpServer / QTcpSocket, used by both
 // programs. Bytes go out exactly as given (Latin-1, nothing added); bytes that
-// come in are cut into messages by a FrameSplitter and handed to a callback,
-// one message at a time, in arrival order, on the program's event loop.
+// come in are cut into messages by a FrameSplitter and emitted one message at
+// a time, in arrival order, on the program's event loop.
 #pragma once
 
 #include <QHostAddress>
@@ -14,12 +14,12 @@
 #include <string>
 #include <string_view>
 
-#include "Protocol.h"
+#include "protocol/Protocol.h"
 
 class QTcpServer;
 class QTcpSocket;
 
-namespace pm::proto {
+namespace pm::protocol {
 
 // Milliseconds of a steady clock; the default clock of the transport.
 int64_t SteadyMs();
@@ -48,17 +48,19 @@ class MessageSocket : public QObject {
   QTcpSocket* socket() const { return socket_; }
   const FrameSplitter& splitter() const { return splitter_; }
 
-  // Called for every message received. The handler may Close() the socket;
-  // messages after that are dropped.
-  std::function<void(const Message&)> onMessage;
-  // The connection was established (ConnectTo).
-  std::function<void()> onConnected;
-  // The peer closed the connection or it was lost (not after Close()).
-  std::function<void()> onDisconnected;
-  // A connect attempt failed; the text is Qt's reason.
-  std::function<void(const QString&)> onError;
   // The clock for the splitter's hold time (ms); tests inject one.
   std::function<int64_t()> clock = SteadyMs;
+
+ signals:
+  // Every message received. A receiver may Close() the socket; messages
+  // after that are dropped.
+  void messageReceived(const pm::protocol::Message& message);
+  // The connection was established (ConnectTo).
+  void connected();
+  // The peer closed the connection or it was lost (not after Close()).
+  void disconnected();
+  // A connect attempt failed; the text is Qt's reason.
+  void connectFailed(const QString& reason);
 
  private:
   void Attach(QTcpSocket* socket);
@@ -91,11 +93,13 @@ class MessageListener : public QObject {
   quint16 Port() const;
   void Close();
 
-  // A connection was accepted; the callee owns the socket.
-  std::function<void(QTcpSocket*)> onAccept;
+ signals:
+  // A connection was accepted; the receiver owns the socket (with no
+  // receiver it is closed).
+  void accepted(QTcpSocket* socket);
 
  private:
   QTcpServer* server_;
 };
 
-}  // namespace pm::proto
+}  // namespace pm::protocol

@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "Common.h"
-#include "FBPro.h"
-#include "Files.h"
-#include "MergeCommand.h"
-#include "Sample.h"
+#include "common/Common.h"
+#include "league/FBPro.h"
+#include "common/Files.h"
+#include "merge/MergeCommand.h"
+#include "league/Sample.h"
 
-namespace fb = pm::fbpro;
+namespace fb = pm::league;
 
 namespace {
 

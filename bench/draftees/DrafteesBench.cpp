@@ -2,11 +2,11 @@
 // Must stay well under 2 ms: the list is rebuilt inside message handlers.
 #include <benchmark/benchmark.h>
 
-#include "Draftees.h"
+#include "draft/Draftees.h"
 
 namespace {
 
-using namespace pm::draftees;
+using namespace pm::draft;
 
 struct Setup {
   DrafteeListModel model;

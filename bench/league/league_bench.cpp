@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "FBPro.h"
-#include "Sample.h"
+#include "league/FBPro.h"
+#include "league/Sample.h"
 
 namespace {
 
@@ -14,12 +14,12 @@ const std::string& LargeLeague() {
   static const std::string leaguePath = [] {
     std::string pattern = (std::filesystem::temp_directory_path() / "pkleague-bench-XXXXXX").string();
     std::string dir = ::mkdtemp(pattern.data());
-    pm::fbpro::SampleOptions opt;
+    pm::league::SampleOptions opt;
     opt.teams = 32;
     opt.college = 5000;
     opt.freeAgents = 5000;
     opt.version = 98;
-    std::string path = pm::fbpro::WriteSampleLeague(dir, opt);
+    std::string path = pm::league::WriteSampleLeague(dir, opt);
     std::atexit([] {
       std::error_code ec;
       std::filesystem::remove_all(std::filesystem::path(LargeLeague()).parent_path(), ec);
@@ -32,9 +32,9 @@ const std::string& LargeLeague() {
 void BM_LoadLeague(benchmark::State& state) {
   const std::string& lp = LargeLeague();
   for (auto _ : state) {
-    pm::fbpro::VersionInfo v = pm::fbpro::GetVersion(lp);
-    pm::fbpro::TeamList teams = pm::fbpro::GetTeams(lp);
-    pm::fbpro::DrafteePool pool = pm::fbpro::LoadPool(lp, v.version, true);
+    pm::league::VersionInfo v = pm::league::GetVersion(lp);
+    pm::league::TeamList teams = pm::league::GetTeams(lp);
+    pm::league::DrafteePool pool = pm::league::LoadPool(lp, v.version, true);
     benchmark::DoNotOptimize(teams);
     benchmark::DoNotOptimize(pool);
     if (pool.Count() != 10000) state.SkipWithError("pool size wrong");

@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "DraftServer.h"
-#include "Protocol.h"
-#include "Sample.h"
+#include "server/engine/DraftServer.h"
+#include "protocol/Protocol.h"
+#include "league/Sample.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
@@ -53,12 +53,12 @@ bool Pump(const std::function<bool()>& done, int timeoutMs = 20000) {
 void BM_ServerResidentMemory(benchmark::State& state) {
   fs::path dir = fs::temp_directory_path() / ("pm-memory-bench-" + std::to_string(::getpid()));
   fs::remove_all(dir);
-  fbpro::SampleOptions o;
+  league::SampleOptions o;
   o.name = "Memory League";
   o.teams = kTeams;
   o.college = 5000;
   o.freeAgents = 5000;
-  const std::string leagueFile = fbpro::WriteSampleLeague(dir.string(), o) + ".LGE";
+  const std::string leagueFile = league::WriteSampleLeague(dir.string(), o) + ".LGE";
 
   for (auto _ : state) {
     const long baseline = ResidentKb();
@@ -77,7 +77,7 @@ void BM_ServerResidentMemory(benchmark::State& state) {
       auto s = std::make_unique<QTcpSocket>();
       s->connectToHost(QHostAddress::LocalHost, server->Port());
       if (!s->waitForConnected(5000)) break;
-      std::string login = proto::Login(t, "3.03", server->DrafteeCount(), server->LeagueName());
+      std::string login = protocol::Login(t, "3.03", server->DrafteeCount(), server->LeagueName());
       s->write(login.data(), static_cast<qint64>(login.size()));
       s->flush();
       clients.push_back(std::move(s));

@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "DraftServer.h"
-#include "Protocol.h"
-#include "Sample.h"
+#include "server/engine/DraftServer.h"
+#include "protocol/Protocol.h"
+#include "league/Sample.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
@@ -34,7 +34,7 @@ constexpr int kRounds = 31;
 
 struct BenchClient {
   QTcpSocket sock;
-  proto::FrameSplitter splitter{proto::Receiver::Client};
+  protocol::FrameSplitter splitter{protocol::Receiver::Client};
   int zCount = 0;
   int vCount = 0;
 };
@@ -58,12 +58,12 @@ bool Pump(const std::function<bool()>& done, int timeoutMs = 10000) {
 void BM_WholeDraft(benchmark::State& state) {
   fs::path dir = BenchDir();
   fs::remove_all(dir);
-  fbpro::SampleOptions o;
+  league::SampleOptions o;
   o.name = "Bench League";
   o.teams = kTeams;
   o.college = 1100;
   o.freeAgents = 0;
-  std::string leagueFile = fbpro::WriteSampleLeague(dir.string(), o) + ".LGE";
+  std::string leagueFile = league::WriteSampleLeague(dir.string(), o) + ".LGE";
 
   std::vector<double> latencies;
   for (auto _ : state) {
@@ -99,7 +99,7 @@ void BM_WholeDraft(benchmark::State& state) {
     }
     Pump([&] { return server->OpenConnections() == kTeams; });
     for (int t = 1; t <= kTeams; ++t) {
-      std::string login = proto::Login(t, "3.03", server->DrafteeCount(), server->LeagueName());
+      std::string login = protocol::Login(t, "3.03", server->DrafteeCount(), server->LeagueName());
       clients[t - 1]->sock.write(login.data(), login.size());
     }
     Pump([&] { return static_cast<int>(server->SignedOnNames().size()) == kTeams; });
@@ -111,7 +111,7 @@ void BM_WholeDraft(benchmark::State& state) {
       int team = i % kTeams + 1;
       server->PutOnClock(server->Team(team).name, "60", server->Text1(), server->Text2());
       auto start = std::chrono::steady_clock::now();
-      std::string d = proto::Draft(team, std::to_string(pids[i]), "Some Player", "WR");
+      std::string d = protocol::Draft(team, std::to_string(pids[i]), "Some Player", "WR");
       clients[team - 1]->sock.write(d.data(), d.size());
       bool ok = Pump([&] {
         for (auto& c : clients)
@@ -144,30 +144,30 @@ BENCHMARK(BM_WholeDraft)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillis
 // and dispatched on their code.
 void BM_Split100k(benchmark::State& state) {
   std::vector<std::string> kinds = {
-      proto::Draft(5, "1234", "John Smith", "QB"), proto::Chat(5, "good pick, well done"),
-      proto::PickRequest(5, 17), proto::PrivateLine(5, 0, "psst"), proto::TimeUp(5),
-      proto::Login(5, "3.03", 450, "Big League")};
+      protocol::Draft(5, "1234", "John Smith", "QB"), protocol::Chat(5, "good pick, well done"),
+      protocol::PickRequest(5, 17), protocol::PrivateLine(5, 0, "psst"), protocol::TimeUp(5),
+      protocol::Login(5, "3.03", 450, "Big League")};
   std::string stream;
   for (int i = 0; i < 100000; ++i) stream += kinds[i % kinds.size()];
   for (auto _ : state) {
-    proto::FrameSplitter s(proto::Receiver::Server);
+    protocol::FrameSplitter s(protocol::Receiver::Server);
     long long sum = 0;
     std::size_t n = 0;
-    auto dispatch = [&](const std::vector<proto::Message>& v) {
+    auto dispatch = [&](const std::vector<protocol::Message>& v) {
       for (const auto& m : v) {
         ++n;
         switch (m.code) {
-          case 'D': sum += m.f2 + static_cast<long long>(m.f4.size()); break;
-          case 'C': sum += m.f4.size(); break;
-          case 'V': sum += m.f2; break;
-          case 'P': sum += m.f3; break;
+          case 'D': sum += m.from + static_cast<long long>(m.body.size()); break;
+          case 'C': sum += m.body.size(); break;
+          case 'V': sum += m.from; break;
+          case 'P': sum += m.to; break;
           default: sum += 1; break;
         }
       }
     };
     for (std::size_t at = 0; at < stream.size(); at += 1400)
       dispatch(s.Feed(std::string_view(stream).substr(at, 1400), 0));
-    dispatch(s.Poll(proto::FrameSplitter::kQuietMs));  // the last message, after a quiet spell
+    dispatch(s.Poll(protocol::FrameSplitter::kQuietMs));  // the last message, after a quiet spell
     if (n != 100000) state.SkipWithError("message count");
     benchmark::DoNotOptimize(sum);
   }

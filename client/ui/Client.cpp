@@ -1,4 +1,4 @@
-#include "Client.h"
+#include "client/ui/Client.h"
 
 #include <QAction>
 #include <QApplication>
@@ -7,14 +7,18 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 
-#include "DraftListWindow.h"
-#include "DrafteeList.h"
-#include "DrafteesWindow.h"
-#include "LeagueSelect.h"
-#include "PublicChat.h"
-#include "Widgets.h"
+#include "client/ui/DraftListWindow.h"
+#include "widgets/DrafteeList.h"
+#include "client/ui/DrafteesWindow.h"
+#include "client/ui/LeagueSelect.h"
+#include "client/ui/PublicChat.h"
+#include "widgets/Widgets.h"
 
-namespace pm {
+using namespace Qt::StringLiterals;
+
+namespace pm::client {
+
+using namespace pm::widgets;
 
 using client::LeagueSelect;
 using client::PublicChat;
@@ -29,9 +33,9 @@ Client::Client(Prompter* prompter, QWidget* parent) : QMainWindow(parent), promp
   mdi_->setObjectName("MdiArea");
   setCentralWidget(mdi_);
 
-  QMenu* connectMenu = menuBar()->addMenu("C&onnection");
+  QMenu* connectMenu = menuBar()->addMenu(u"C&onnection"_s);
   connectMenu->setObjectName("ConnectMenu");
-  conMenu_ = connectMenu->addAction("Connect");
+  conMenu_ = connectMenu->addAction(u"Connect"_s);
   conMenu_->setObjectName("ConMenu");
   conMenu_->setCheckable(true);
   connect(conMenu_, &QAction::triggered, this, [this] {
@@ -39,27 +43,27 @@ Client::Client(Prompter* prompter, QWidget* parent) : QMainWindow(parent), promp
     ConMenuClick();
   });
 
-  viewMenu_ = menuBar()->addMenu("&View ");
+  viewMenu_ = menuBar()->addMenu(u"&View "_s);
   viewMenu_->setObjectName("ViewMenu");
-  QAction* chat = viewMenu_->addAction("&Chat");
+  QAction* chat = viewMenu_->addAction(u"&Chat"_s);
   chat->setObjectName("PublicChatMenu");
   connect(chat, &QAction::triggered, this, &Client::PublicChatMenuClick);
-  QAction* avail = viewMenu_->addAction("&Draftees");
+  QAction* avail = viewMenu_->addAction(u"&Draftees"_s);
   avail->setObjectName("AvailMenu");
   connect(avail, &QAction::triggered, this, &Client::AvailMenuClick);
 
-  windowMenu_ = menuBar()->addMenu("&Window");
+  windowMenu_ = menuBar()->addMenu(u"&Window"_s);
   windowMenu_->setObjectName("WindowMenu");
-  QAction* arrange = windowMenu_->addAction("&Arrange Icons");
+  QAction* arrange = windowMenu_->addAction(u"&Arrange Icons"_s);
   arrange->setObjectName("ArrangeMenu");
   connect(arrange, &QAction::triggered, this, &Client::ArrangeIcons);
-  QAction* cascade = windowMenu_->addAction("&Cascade");
+  QAction* cascade = windowMenu_->addAction(u"&Cascade"_s);
   cascade->setObjectName("CascadeMenu");
   connect(cascade, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
-  QAction* hor = windowMenu_->addAction("Tile &Horizontally");
+  QAction* hor = windowMenu_->addAction(u"Tile &Horizontally"_s);
   hor->setObjectName("HorMenu");
   connect(hor, &QAction::triggered, this, &Client::TileHorizontally);
-  QAction* vert = windowMenu_->addAction("Tile &Vertically");
+  QAction* vert = windowMenu_->addAction(u"Tile &Vertically"_s);
   vert->setObjectName("VertMenu");
   connect(vert, &QAction::triggered, this, &Client::TileVertically);
 
@@ -142,7 +146,7 @@ void Client::Reload(QPointer<QMdiSubWindow>& sub) {
 QMdiSubWindow* Client::AddChild(QWidget* widget) {
   QMdiSubWindow* sub = mdi_->addSubWindow(widget);
   sub->setAttribute(Qt::WA_DeleteOnClose);  // closing a child unloads it
-  sub->setObjectName(widget->objectName() + "Window");
+  sub->setObjectName(widget->objectName() + u"Window"_s);
   sub->setWindowTitle(widget->windowTitle());
   sub->show();
   return sub;
@@ -250,4 +254,4 @@ void Client::closeEvent(QCloseEvent* event) {
   session_->Disconnect();
 }
 
-}  // namespace pm
+}  // namespace pm::client

@@ -8,22 +8,20 @@
 #include <memory>
 #include <string>
 
-#include "ClientSession.h"
-#include "ClientView.h"
+#include "client/ClientSession.h"
+#include "client/ClientView.h"
 
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 
-namespace pm {
+namespace pm::client {
 
 class DraftListWindow;
 class DrafteesWindow;
-namespace client {
 class LeagueSelect;
 class PublicChat;
-}  // namespace client
 
 class Client : public QMainWindow, public ClientView {
   Q_OBJECT
@@ -87,4 +85,4 @@ class Client : public QMainWindow, public ClientView {
   QPointer<QMdiSubWindow> chatSub_, draftListSub_, drafteesSub_;
 };
 
-}  // namespace pm
+}  // namespace pm::client

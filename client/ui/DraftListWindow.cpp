@@ -1,17 +1,21 @@
-#include "DraftListWindow.h"
+#include "client/ui/DraftListWindow.h"
 
 #include <QGroupBox>
 #include <QListWidget>
 #include <QVBoxLayout>
 
-#include "Widgets.h"
+#include "widgets/Widgets.h"
 
-namespace pm {
+using namespace Qt::StringLiterals;
+
+namespace pm::client {
+
+using namespace pm::widgets;
 
 DraftListWindow::DraftListWindow(QWidget* parent) : QWidget(parent) {
   setObjectName("DraftList");
-  setWindowTitle("Draft List");
-  auto* frame = new QGroupBox("Draft List", this);
+  setWindowTitle(u"Draft List"_s);
+  auto* frame = new QGroupBox(u"Draft List"_s, this);
   frame->setObjectName("Frame1");
   dList_ = new QListWidget(frame);
   dList_->setObjectName("DList");
@@ -21,7 +25,7 @@ DraftListWindow::DraftListWindow(QWidget* parent) : QWidget(parent) {
   inner->addWidget(dList_);
   auto* outer = new QVBoxLayout(this);
   outer->addWidget(frame);
-  const int width = QFontMetrics(FixedFont()).horizontalAdvance(QString(62, QChar('M')));
+  const int width = QFontMetrics(FixedFont()).horizontalAdvance(QString(62, u'M'));
   resize(width + 60, 300);
 }
 
@@ -32,4 +36,4 @@ void DraftListWindow::AddLine(const std::string& line) {
 
 void DraftListWindow::Clear() { dList_->clear(); }
 
-}  // namespace pm
+}  // namespace pm::client

@@ -7,7 +7,7 @@
 
 class QListWidget;
 
-namespace pm {
+namespace pm::client {
 
 class DraftListWindow : public QWidget {
   Q_OBJECT
@@ -21,4 +21,4 @@ class DraftListWindow : public QWidget {
   QListWidget* dList_;
 };
 
-}  // namespace pm
+}  // namespace pm::client

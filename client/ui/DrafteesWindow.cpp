@@ -1,25 +1,29 @@
-#include "DrafteesWindow.h"
+#include "client/ui/DrafteesWindow.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QVBoxLayout>
 
-#include "ClientSession.h"
-#include "Draftees.h"
-#include "DrafteeList.h"
-#include "Prompt.h"
-#include "Widgets.h"
+#include "client/ClientSession.h"
+#include "draft/Draftees.h"
+#include "widgets/DrafteeList.h"
+#include "common/Prompt.h"
+#include "widgets/Widgets.h"
 
-namespace pm {
+using namespace Qt::StringLiterals;
+
+namespace pm::client {
+
+using namespace pm::widgets;
 
 DrafteesWindow::DrafteesWindow(ClientSession* session, Prompter* prompter, QWidget* parent)
     : QWidget(parent), session_(session), prompter_(prompter) {
   setObjectName("Draftees");
-  setWindowTitle("Draftees");
+  setWindowTitle(u"Draftees"_s);
   list_ = new DrafteeList(this, QStringLiteral("Sort by"));
   list_->setObjectName("DrafteeList");
-  auto* label = new QLabel("Time Left:", this);
+  auto* label = new QLabel(u"Time Left:"_s, this);
   label->setObjectName("Label1");
   timeLeft_ = new QLabel(this);
   timeLeft_->setObjectName("TimeLeft");
@@ -43,7 +47,7 @@ void DrafteesWindow::SetTimeLeft(const std::string& text) { timeLeft_->setText(L
 void DrafteesWindow::SelectLine(const QString& line, int row) {
   // Only a team on the clock with time left may pick.
   if (session_->ClockSeconds() == 0) return;
-  const draftees::LineSelection chosen = draftees::ReadLine(ToL1(line));
+  const draft::LineSelection chosen = draft::ReadLine(ToL1(line));
   const std::string position = list_->PositionCaption();
   if (!prompter_->Confirm("Draft Selection", "Are you sure you want to select " + chosen.name + "?",
                           PromptIcon::Question, PromptAnswer::No, true))
@@ -66,4 +70,4 @@ void DrafteesWindow::SelectLine(const QString& line, int row) {
   if (at >= 0) list_->RemoveLine(at);
 }
 
-}  // namespace pm
+}  // namespace pm::client

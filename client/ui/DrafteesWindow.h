@@ -10,10 +10,15 @@
 class QLabel;
 
 namespace pm {
+class Prompter;
+}  // namespace pm
+namespace pm::widgets {
+class DrafteeList;
+}  // namespace pm::widgets
+
+namespace pm::client {
 
 class ClientSession;
-class DrafteeList;
-class Prompter;
 
 class DrafteesWindow : public QWidget {
   Q_OBJECT
@@ -22,7 +27,7 @@ class DrafteesWindow : public QWidget {
   DrafteesWindow(ClientSession* session, Prompter* prompter, QWidget* parent = nullptr);
 
   void SetTimeLeft(const std::string& text);
-  DrafteeList* List() const { return list_; }
+  widgets::DrafteeList* List() const { return list_; }
   QLabel* TimeLeft() const { return timeLeft_; }
 
   // The own selection for the line at `row` (double-click or Enter).
@@ -31,8 +36,8 @@ class DrafteesWindow : public QWidget {
  private:
   ClientSession* session_;
   Prompter* prompter_;
-  DrafteeList* list_;
+  widgets::DrafteeList* list_;
   QLabel* timeLeft_;
 };
 
-}  // namespace pm
+}  // namespace pm::client

@@ -1,4 +1,4 @@
-#include "LeagueSelect.h"
+#include "client/ui/LeagueSelect.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,13 +13,17 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-#include "ClientSession.h"
-#include "FBPro.h"
-#include "PoolTable.h"
-#include "Prompt.h"
-#include "Widgets.h"
+#include "client/ClientSession.h"
+#include "league/FBPro.h"
+#include "draft/PoolTable.h"
+#include "common/Prompt.h"
+#include "widgets/Widgets.h"
 
-namespace pm {
+using namespace Qt::StringLiterals;
+
+namespace pm::client {
+
+using namespace pm::widgets;
 
 namespace {
 
@@ -41,21 +45,21 @@ using client::LeagueSelect;
 LeagueSelect::LeagueSelect(ClientSession* session, Prompter* prompter, QWidget* parent)
     : QWidget(parent, Qt::Window), session_(session), prompter_(prompter) {
   setObjectName("LeagueSelect");
-  setWindowTitle("Pickmill Client- League/Team Selection");
-  auto* frame = new QGroupBox("Select League, Team, and IP Address", this);
+  setWindowTitle(u"Pickmill Client- League/Team Selection"_s);
+  auto* frame = new QGroupBox(u"Select League, Team, and IP Address"_s, this);
   frame->setObjectName("Frame1");
 
   // Load: the folder list shows the current folder and the file list its leagues.
   browser_ = new LeagueBrowser(QDir::currentPath(), frame);
 
-  check1_ = new QCheckBox("&Include Free Agents", frame);
+  check1_ = new QCheckBox(u"&Include Free Agents"_s, frame);
   check1_->setObjectName("Check1");
 
   teamsList_ = new QComboBox(frame);
   teamsList_->setObjectName("TeamsList");
   teamsList_->setEnabled(false);
 
-  auto* addressLabel = new QLabel("IP Address:", frame);
+  auto* addressLabel = new QLabel(u"IP Address:"_s, frame);
   addressLabel->setObjectName("Label1");
   ipAddress_ = new QLineEdit(frame);
   ipAddress_->setObjectName("IPAddress");
@@ -110,7 +114,7 @@ void LeagueSelect::LoadLeague() { LoadLeagueFile(browser_->CurrentFile()); }
 void LeagueSelect::LoadLeagueFile(const QString& path) {
   ClientLeague& league = session_->league;
   const QString folder = path.isEmpty() ? browser_->Folder() : QFileInfo(path).absolutePath();
-  session_->reporter.errorFilePath = (QDir(folder).filePath(kErrorFileName)).toStdString();
+  session_->reporter.errorFilePath = (QDir(folder).filePath(QString::fromLatin1(kErrorFileName))).toStdString();
   const bool includeFreeAgents = check1_->isChecked();
   check1_->setEnabled(false);
   if (path.isEmpty()) return;
@@ -121,7 +125,7 @@ void LeagueSelect::LoadLeagueFile(const QString& path) {
   // The league's files are named by the path without ".lge".
   const std::string leaguePath = path.left(path.size() - 4).toStdString();
   try {
-    const fbpro::VersionInfo version = fbpro::GetVersion(leaguePath);
+    const league::VersionInfo version = league::GetVersion(leaguePath);
     if (version.version == 0) {
       busy.Release();
       lsHelp_->clear();
@@ -132,7 +136,7 @@ void LeagueSelect::LoadLeagueFile(const QString& path) {
       return;
     }
     Help("Getting teams...");
-    const fbpro::TeamList teams = fbpro::GetTeams(leaguePath);
+    const league::TeamList teams = league::GetTeams(leaguePath);
     if (teams.teamCount == 0) {
       busy.Release();
       lsHelp_->clear();
@@ -142,7 +146,7 @@ void LeagueSelect::LoadLeagueFile(const QString& path) {
       return;
     }
     Help("Loading college draftees, please wait...");
-    fbpro::DrafteePool pool = fbpro::GetCollege(leaguePath, version.version);
+    league::DrafteePool pool = league::GetCollege(leaguePath, version.version);
     const auto noPlayers = [&](const char* text) {
       busy.Release();
       lsHelp_->clear();
@@ -156,12 +160,12 @@ void LeagueSelect::LoadLeagueFile(const QString& path) {
     }
     if (includeFreeAgents) {
       Help("Loading free agents, please wait...");
-      const fbpro::DrafteePool freeAgents = fbpro::GetFA(leaguePath, version.version);
+      const league::DrafteePool freeAgents = league::GetFA(leaguePath, version.version);
       if (pool.Count() + freeAgents.Count() == 0) {
         noPlayers("No players were found in league selected.");
         return;
       }
-      if (freeAgents.Count() >= 1) fbpro::AppendFreeAgents(pool, freeAgents);
+      if (freeAgents.Count() >= 1) league::AppendFreeAgents(pool, freeAgents);
     }
 
     league.leaguePath = leaguePath;
@@ -169,9 +173,9 @@ void LeagueSelect::LoadLeagueFile(const QString& path) {
     league.leagueName = version.name;
     league.includeFreeAgents = includeFreeAgents;
     league.drafteeCount = pool.Count();
-    league.table = draftees::TableFromPool(pool);
+    league.table = draft::TableFromPool(pool);
     std::vector<std::string> names;
-    for (int i = 1; i <= teams.teamCount && i <= fbpro::kMaxTeamNumber; ++i)
+    for (int i = 1; i <= teams.teamCount && i <= league::kMaxTeamNumber; ++i)
       names.push_back(teams.names[static_cast<std::size_t>(i)]);
     session_->SetTeams(names);
 
@@ -180,7 +184,7 @@ void LeagueSelect::LoadLeagueFile(const QString& path) {
     teamsList_->setEnabled(true);
     teamsList_->setFocus();
     Help(kHelpTeams);
-  } catch (const fbpro::LeagueError& e) {
+  } catch (const league::LeagueError& e) {
     busy.Release();
     session_->reporter.Report(e.context, e.number, e.Description());
   } catch (const std::exception& e) {
@@ -224,4 +228,4 @@ bool LeagueSelect::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-}  // namespace pm
+}  // namespace pm::client

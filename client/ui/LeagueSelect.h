@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <string>
 
-#include "LeagueBrowser.h"
+#include "widgets/LeagueBrowser.h"
 
 class QCheckBox;
 class QComboBox;
@@ -17,9 +17,15 @@ class QListWidget;
 class QTreeView;
 
 namespace pm {
+class Prompter;
+}  // namespace pm
+namespace pm::widgets {
+class LeagueBrowser;
+}  // namespace pm::widgets
+
+namespace pm::client {
 
 class ClientSession;
-class Prompter;
 
 // The drive, folder and file help texts are the league file chooser's
 // (kHelpDrive, kHelpDir, kHelpFile in LeagueBrowser.h).
@@ -29,7 +35,6 @@ inline constexpr const char* kHelpAddress = "Enter the IP Address of the server 
 // The client's windows that share a name with the server's live in their own
 // namespace, so that both programs' windows can be linked into one process
 // (the end-to-end test runs a server and its clients together).
-namespace client {
 
 class LeagueSelect : public QWidget {
   Q_OBJECT
@@ -50,7 +55,7 @@ class LeagueSelect : public QWidget {
   // IPAddress key press: returns true when the key was consumed.
   bool AddressKey(int key);
 
-  LeagueBrowser* Browser() const { return browser_; }
+  widgets::LeagueBrowser* Browser() const { return browser_; }
   QComboBox* Drive1() const { return browser_->Drive1(); }
   QTreeView* Dir1() const { return browser_->Dir1(); }
   QListWidget* File1() const { return browser_->File1(); }
@@ -71,12 +76,11 @@ class LeagueSelect : public QWidget {
 
   ClientSession* session_;
   Prompter* prompter_;
-  LeagueBrowser* browser_;
+  widgets::LeagueBrowser* browser_;
   QCheckBox* check1_;
   QComboBox* teamsList_;
   QLineEdit* ipAddress_;
   QLabel* lsHelp_;
 };
 
-}  // namespace client
-}  // namespace pm
+}  // namespace pm::client

@@ -1,4 +1,4 @@
-#include "PublicChat.h"
+#include "client/ui/PublicChat.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -11,24 +11,28 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "ClientSession.h"
-#include "Widgets.h"
+#include "client/ClientSession.h"
+#include "widgets/Widgets.h"
 
-namespace pm {
+using namespace Qt::StringLiterals;
+
+namespace pm::client {
+
+using namespace pm::widgets;
 
 using client::PublicChat;
 
 PublicChat::PublicChat(ClientSession* session, QWidget* parent) : QWidget(parent), session_(session) {
   setObjectName("PublicChat");
-  setWindowTitle("Chat");
-  auto* frame = new QGroupBox("Public Chat Area", this);
+  setWindowTitle(u"Chat"_s);
+  auto* frame = new QGroupBox(u"Public Chat Area"_s, this);
   frame->setObjectName("Frame1");
   chatText_ = new QPlainTextEdit(frame);
   chatText_->setObjectName("ChatText");
   chatText_->setReadOnly(true);
   chatSend_ = new QLineEdit(frame);
   chatSend_->setObjectName("ChatSend");
-  auto* label = new QLabel("Message to:", frame);
+  auto* label = new QLabel(u"Message to:"_s, frame);
   label->setObjectName("Label1");
   chatTo_ = new QComboBox(frame);
   chatTo_->setObjectName("ChatTo");
@@ -48,8 +52,8 @@ PublicChat::PublicChat(ClientSession* session, QWidget* parent) : QWidget(parent
   chatSend_->installEventFilter(this);
 
   // Window load: the fixed recipients, then every other signed-on team.
-  chatTo_->addItem("All Members");
-  chatTo_->addItem("Commish");
+  chatTo_->addItem(u"All Members"_s);
+  chatTo_->addItem(u"Commish"_s);
   if (session_) {
     for (int k = 1; k <= session_->TeamCount(); ++k) {
       if (session_->SignedOn(k) && k != session_->OwnTeamIndex()) chatTo_->addItem(L1(session_->TeamName(k)));
@@ -60,7 +64,7 @@ PublicChat::PublicChat(ClientSession* session, QWidget* parent) : QWidget(parent
 }
 
 void PublicChat::Append(const std::string& line) {
-  transcript_ += L1(line) + "\r\n";
+  transcript_ += L1(line) + u"\r\n"_s;
   chatText_->appendPlainText(L1(line));
   chatText_->moveCursor(QTextCursor::End);
   chatText_->verticalScrollBar()->setValue(chatText_->verticalScrollBar()->maximum());
@@ -99,4 +103,4 @@ void PublicChat::SendLine() {
   if (session_) session_->SendChat(recipient, text);
 }
 
-}  // namespace pm
+}  // namespace pm::client

@@ -9,13 +9,12 @@ class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 
-namespace pm {
+namespace pm::client {
 
 class ClientSession;
 
 // In its own namespace: the server has a window of the same name (see
 // LeagueSelect.h).
-namespace client {
 
 class PublicChat : public QWidget {
   Q_OBJECT
@@ -48,5 +47,4 @@ class PublicChat : public QWidget {
   QString transcript_;
 };
 
-}  // namespace client
-}  // namespace pm
+}  // namespace pm::client

@@ -13,14 +13,14 @@
 #include <QTest>
 #include <cstdio>
 
-#include "DraftControl.h"
-#include "DraftServer.h"
-#include "DrafteeList.h"
-#include "LeagueSelect.h"
-#include "PublicChat.h"
-#include "Sample.h"
-#include "ServerWindow.h"
-#include "Widgets.h"
+#include "server/ui/DraftControl.h"
+#include "server/engine/DraftServer.h"
+#include "widgets/DrafteeList.h"
+#include "server/ui/LeagueSelect.h"
+#include "server/ui/PublicChat.h"
+#include "league/Sample.h"
+#include "server/ui/ServerWindow.h"
+#include "widgets/Widgets.h"
 
 namespace {
 
@@ -39,21 +39,21 @@ int main(int argc, char** argv) {
   QDir().mkpath(out);
   // The sample league lies beside the pictures while they are taken.
   QTemporaryDir dir(QDir(out).absoluteFilePath(QStringLiteral("sample-league-XXXXXX")));
-  pm::fbpro::SampleOptions options;
-  std::string leaguePath = pm::fbpro::WriteSampleLeague(dir.path().toStdString(), options);
+  pm::league::SampleOptions options;
+  std::string leaguePath = pm::league::WriteSampleLeague(dir.path().toStdString(), options);
 
   pm::server::DraftServer engine;
   pm::ScriptedPrompter prompter;
   prompter.answerer = [](const pm::PromptRequest&) { return pm::PromptAnswer::Yes; };
   engine.SetPrompter(&prompter);
   engine.SetPort(0);
-  pm::ServerWindow window(engine, prompter);
+  pm::server::ServerWindow window(engine, prompter);
   window.resize(1500, 1000);
   window.show();
   QTest::qWaitForWindowExposed(&window);
 
   window.Start();
-  pm::LeagueSelect* ls = window.LeagueWindow();
+  pm::server::LeagueSelect* ls = window.LeagueWindow();
   ls->SetFolder(dir.path());
   ls->SelectFile(QFileInfo(QString::fromStdString(leaguePath + ".LGE")).fileName()) ||
       ls->SelectFile(ls->File1()->count() > 0 ? ls->File1()->item(0)->text() : QString());
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
   }
 
   // A few picks made by the Commish for teams that are not connected.
-  pm::DraftControl* dc = window.DraftControlWindow();
+  pm::server::DraftControl* dc = window.DraftControlWindow();
   for (int pick = 0; pick < 5; ++pick) {
     dc->TeamsList()->setCurrentRow(pick);
     dc->TeamsList_DblClick();
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
   dc->TeamsList_DblClick();  // on the clock, waiting for the Commish
 
   window.ShowChat();
-  pm::PublicChat* chat = window.ChatWindow();
+  pm::server::PublicChat* chat = window.ChatWindow();
   chat->AddPubChat(QStringLiteral("Commish: Welcome to the draft."));
   window.ChatFrame()->resize(520, 300);
   window.DraftControlFrame()->move(0, 0);

@@ -2,25 +2,25 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "DraftServer.h"
-#include "ServerWindow.h"
-#include "Widgets.h"
+#include "server/engine/DraftServer.h"
+#include "server/ui/ServerWindow.h"
+#include "widgets/Widgets.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("PKServer"));
 
   pm::server::DraftServer engine;
-  pm::QtPrompter prompter;
+  pm::widgets::QtPrompter prompter;
   engine.SetPrompter(&prompter);
   engine.SetPort(pm::server::kDraftPort);
 
   pm::ErrorReporter& reporter = engine.Reporter();
   reporter.programLabel = pm::kServerLabel;
 
-  pm::ServerWindow window(engine, prompter);
+  pm::server::ServerWindow window(engine, prompter);
   prompter.SetParent(&window);
-  pm::ShowErrorsInMessageBox(reporter, &window, QStringLiteral("PKServer"));
+  pm::widgets::ShowErrorsInMessageBox(reporter, &window, QStringLiteral("PKServer"));
   window.show();
 
   // The draft clock: one tick per second; the engine ignores ticks while no
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   QObject::connect(&timer1, &QTimer::timeout, &engine, [&engine] { engine.Tick(); });
   timer1.start();
 
-  pm::ArmSmokeTest(&window);
+  pm::widgets::ArmSmokeTest(&window);
 
   return app.exec();
 }

@@ -1,15 +1,16 @@
-#include "DraftServer.h"
+#include "server/engine/DraftServer.h"
 
 #include <algorithm>
 #include <QTcpSocket>
 
 #include <filesystem>
 
-#include "Common.h"
-#include "Files.h"
-#include "Transport.h"
+#include "common/Common.h"
+#include "common/Files.h"
+#include "protocol/Transport.h"
 
 namespace fs = std::filesystem;
+using namespace Qt::StringLiterals;
 
 namespace pm::server {
 
@@ -31,14 +32,14 @@ std::string Upper(std::string_view s) {
 DraftServer::DraftServer(QObject* parent)
     : QObject(parent),
       fallbackPrompter_(std::make_unique<ScriptedPrompter>()),
-      listener_(std::make_unique<proto::MessageListener>()) {
+      listener_(std::make_unique<protocol::MessageListener>()) {
   prompter_ = fallbackPrompter_.get();
   reporter_.programLabel = kServerLabel;
   pickList_.assign(kMaxPicks + 1, std::string());
   pickList_[0] = "0";
   teams_.resize(1);
   caption_ = QString::fromLatin1(kCaptionDown);
-  listener_->onAccept = [this](QTcpSocket* s) { OnAccept(s); };
+  connect(listener_.get(), &protocol::MessageListener::accepted, this, &DraftServer::OnAccept);
 }
 
 DraftServer::~DraftServer() { Unload(); }
@@ -108,12 +109,12 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
     emit clockChanged();
   }
   includeFreeAgents_ = includeFreeAgents;
-  leaguePath_ = fbpro::LeaguePathOf(leagueFile);
+  leaguePath_ = league::LeaguePathOf(leagueFile);
 
   const char* context = "GetVersion";
   try {
     SetHelp(kHelpVersion);
-    fbpro::VersionInfo v = fbpro::GetVersion(leaguePath_);
+    league::VersionInfo v = league::GetVersion(leaguePath_);
     if (v.version == 0) {
       SetHelp("");
       r.status = LoadResult::Status::NotRecognised;
@@ -127,7 +128,7 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
 
     context = "GetTeams";
     SetHelp(kHelpTeams);
-    fbpro::TeamList tl = fbpro::GetTeams(leaguePath_);
+    league::TeamList tl = league::GetTeams(leaguePath_);
     if (tl.teamCount <= 0) {
       SetHelp("");
       r.status = LoadResult::Status::NoTeams;
@@ -135,18 +136,18 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
       r.message = "No teams found in league file.";
       return r;
     }
-    int count = std::min(tl.teamCount, fbpro::kMaxTeamNumber);
+    int count = std::min(tl.teamCount, league::kMaxTeamNumber);
     std::vector<TeamEntry> teams(count + 1);
     for (int i = 1; i <= count; ++i) teams[i].name = tl.names[i];
 
     context = "GetCollege";
     SetHelp(kHelpCollege);
-    fbpro::DrafteePool pool = fbpro::GetCollege(leaguePath_, leagueVersion_);
+    league::DrafteePool pool = league::GetCollege(leaguePath_, leagueVersion_);
     if (includeFreeAgents) {
       context = "GetFA";
       SetHelp(kHelpFreeAgents);
-      fbpro::DrafteePool fa = fbpro::GetFA(leaguePath_, leagueVersion_);
-      if (fa.Count() > 0) fbpro::AppendFreeAgents(pool, fa);
+      league::DrafteePool fa = league::GetFA(leaguePath_, leagueVersion_);
+      if (fa.Count() > 0) league::AppendFreeAgents(pool, fa);
     }
     if (pool.Count() == 0) {
       SetHelp("");
@@ -226,7 +227,7 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
     text1_ = GetField(roundSel_, 1, "-");
     text2_ = GetField(roundSel_, 2, "-");
     leagueLoaded_ = true;
-  } catch (const fbpro::LeagueError& e) {
+  } catch (const league::LeagueError& e) {
     SetHelp("");
     reporter_.Report(e.context.empty() ? context : e.context, e.number, e.Description());
     r.status = LoadResult::Status::Failed;
@@ -251,8 +252,8 @@ bool DraftServer::StartListening() {
     return false;
   }
   // The caption keeps its first two parts and ends in the new state.
-  QStringList parts = QString::fromLatin1(kCaptionDown).split('-');
-  caption_ = parts.value(0).trimmed() + " - " + parts.value(1).trimmed() + " - " + "Server Up.";
+  QStringList parts = QString::fromLatin1(kCaptionDown).split(u'-');
+  caption_ = parts.value(0).trimmed() + u" - "_s + parts.value(1).trimmed() + u" - Server Up."_s;
   emit captionChanged(caption_);
   return true;
 }
@@ -287,9 +288,10 @@ void DraftServer::OnAccept(QTcpSocket* socket) {
       return;
     }
     free = ++elementCount_;
-    auto element = std::make_unique<proto::MessageSocket>(proto::Receiver::Server);
-    element->onMessage = [this, free](const proto::Message& m) { OnMessage(free, m); };
-    element->onDisconnected = [this, free] { OnDisconnect(free); };
+    auto element = std::make_unique<protocol::MessageSocket>(protocol::Receiver::Server);
+    connect(element.get(), &protocol::MessageSocket::messageReceived, this,
+            [this, free](const protocol::Message& m) { OnMessage(free, m); });
+    connect(element.get(), &protocol::MessageSocket::disconnected, this, [this, free] { OnDisconnect(free); });
     elements_[free] = std::move(element);
   }
   socketTeam_[free] = 0;
@@ -306,7 +308,7 @@ void DraftServer::OnDisconnect(int element) {
     WhoOn(t, false);
     teams_[t].socket = 0;
     if (!name.empty()) AddPubChat("*** " + name + "*** has left the draft. ***");
-    SendOut(proto::Left(t));
+    SendOut(protocol::Left(t));
   }
   UpdateMerge();
 }
@@ -344,70 +346,70 @@ void DraftServer::WhoOn(int team, bool add) {
 
 // ---------------------------------------------------------------- dispatch
 
-void DraftServer::OnMessage(int element, const proto::Message& m) {
+void DraftServer::OnMessage(int element, const protocol::Message& m) {
   if (!m.valid || m.codeText.size() != 1) return;  // numbers beyond 16 bits, or not a code
   int bound = socketTeam_[element];
-  if (m.code == proto::kLogin) {
+  if (m.code == protocol::kLogin) {
     HandleLogin(element, m);
     return;
   }
   // Everything else only from a signed-on connection, speaking for its team.
-  if (bound == 0 || m.f2 != bound) return;
+  if (bound == 0 || m.from != bound) return;
   const int t = bound;
   switch (m.code) {
-    case proto::kPickRequest:
-      HandlePickRequest(element, t, m.f4);
+    case protocol::kPickRequest:
+      HandlePickRequest(element, t, m.body);
       break;
-    case proto::kChat:
-      AddPubChat(teams_[t].name + ": " + m.f4);
-      SendOut(proto::ChatRelay(t, m.f4));
+    case protocol::kChat:
+      AddPubChat(teams_[t].name + ": " + m.body);
+      SendOut(protocol::ChatRelay(t, m.body));
       break;
-    case proto::kPrivate: {
-      int u = m.f3;
+    case protocol::kPrivate: {
+      int u = m.to;
       if (u == 0) {
         emit showChatWindow();
-        AddPubChat("Private from " + teams_[t].name + ": " + m.f4);
+        AddPubChat("Private from " + teams_[t].name + ": " + m.body);
       } else if (u >= 1 && u <= teamCount_ && teams_[u].socket > 0) {
-        SendTo(teams_[u].socket, proto::PrivateOut(t, u, m.f4));
+        SendTo(teams_[u].socket, protocol::PrivateOut(t, u, m.body));
       }
       break;
     }
-    case proto::kDraft:
-      HandleDraft(element, t, m.f4);
+    case protocol::kDraft:
+      HandleDraft(element, t, m.body);
       break;
     default:
       break;  // T and unknown codes change nothing
   }
 }
 
-void DraftServer::HandleLogin(int element, const proto::Message& m) {
+void DraftServer::HandleLogin(int element, const protocol::Message& m) {
   if (!leagueLoaded_) return;
   if (socketTeam_[element] != 0) return;  // this connection has signed on already
-  const int t = m.f2;
-  const std::string& body = m.f4;
+  const int t = m.from;
+  const std::string& body = m.body;
   int status = -1;
-  if (GetField(body, 3, ",") != leagueName_) status = proto::kRefuseLeague;
+  if (GetField(body, 3, ",") != leagueName_) status = protocol::kRefuseLeague;
   if (status < 0) {
     bool numeric = false;
-    int cmp = proto::CompareVersions(proto::kServerVersion, GetField(body, 1, ","), &numeric);
-    if (!numeric || cmp > 0) status = proto::kRefuseVersion;
+    int cmp = protocol::CompareVersions(protocol::kServerVersion, GetField(body, 1, ","), &numeric);
+    if (!numeric || cmp > 0) status = protocol::kRefuseVersion;
   }
-  if (status < 0 && LeadingNumber(GetField(body, 2, ",")) != pool_.Count()) status = proto::kRefusePlayerCount;
+  if (status < 0 && LeadingNumber(GetField(body, 2, ",")) != pool_.Count()) status = protocol::kRefusePlayerCount;
   // A team outside the league cannot be recorded.
-  if (status < 0 && (t < 1 || t > teamCount_)) status = proto::kRefusePlayerCount;
-  if (status < 0 && (teams_[t].signedOn || teams_[t].socket > 0)) status = proto::kRefuseSignedOn;
+  if (status < 0 && (t < 1 || t > teamCount_)) status = protocol::kRefusePlayerCount;
+  if (status < 0 && (teams_[t].signedOn || teams_[t].socket > 0)) status = protocol::kRefuseSignedOn;
   if (status >= 0) {
-    SendTo(element, proto::Refused(status));
+    SendTo(element, protocol::Refused(status));
     return;
   }
-  SendOut(proto::SignedOn(t));
+  SendOut(protocol::SignedOn(t));
   teams_[t].socket = element;
   socketTeam_[element] = t;
   WhoOn(t, true);
   std::vector<int> others;
   for (int i = 1; i <= teamCount_; ++i)
     if (teams_[i].signedOn && i != t) others.push_back(i);
-  if (!others.empty()) SendTo(element, proto::WhoElse(t, others));
+  if (!others.empty()) SendTo(element, protocol::WhoElse(t, others));
   if (PickCount() > 0) SendPick(element, t, 1);
 }
 
@@ -422,7 +424,7 @@ void DraftServer::SendPick(int element, int team, int n) {
   for (int i = 1; i <= count; ++i) {
     if (pickList_[i].empty()) continue;
     if (++seen == n) {
-      SendTo(element, proto::PickRecordMessage(team, pickList_[i]));
+      SendTo(element, protocol::PickRecordMessage(team, pickList_[i]));
       return;
     }
   }
@@ -477,14 +479,14 @@ void DraftServer::HandleDraft(int element, int team, const std::string& body) {
   long long pid = LeadingNumber(pidText);
   if (pid < 1 || pid > 32767) return;  // not a player id: dropped
   if (IsTaken(pid)) {
-    SendSignedOn(proto::Taken(team, body));
+    SendSignedOn(protocol::Taken(team, body));
     AddPubChat(position + " " + player + " already selected.");
     return;
   }
   if (PickCount() >= kMaxPicks) {
     // The draft is full: nothing is stored; the sender is told privately and
     // the Commish sees it in the chat. The clock goes on as it was.
-    SendTo(element, proto::PrivateOut(0, team,
+    SendTo(element, protocol::PrivateOut(0, team,
                                       "The draft already holds " + Num(kMaxPicks) +
                                           " picks, the most the server can record. Your selection of " +
                                           player + " was not recorded."));
@@ -495,11 +497,11 @@ void DraftServer::HandleDraft(int element, int team, const std::string& body) {
   const std::string label = roundSel_;
   std::string rec = pidText + "|" + teams_[team].name + "|" + player + "|" + position + "|" + label;
   if (!UpdatePicks(rec, "Server_Socket1_Read")) return;
-  SendSignedOn(proto::Picked(team, body, label));
+  SendSignedOn(protocol::Picked(team, body, label));
   emit selectionAdded(L1(DraftListFill(rec)));
   ResetClock();
   AdvanceFromText();
-  if (fbpro::PositionCaption(currentPosition_) == position) emit drafteeListRebuild();
+  if (league::PositionCaption(currentPosition_) == position) emit drafteeListRebuild();
   AddPubChat(teams_[team].name + " has selected " + position + " " + player + ".");
   UpdateMerge();
 }
@@ -511,15 +513,15 @@ void DraftServer::Tick() {
   clockSeconds_ = static_cast<int16_t>(clockSeconds_ - 1);
   timeLeft_ = Num(clockSeconds_);
   if (clockSeconds_ > 0 && clockSeconds_ <= 60 && clockSeconds_ % 15 == 0) {
-    SendOut(proto::ChatRelay(0, "Time remaining for " + teamOnClock_ + " to make a selection: " +
+    SendOut(protocol::ChatRelay(0, "Time remaining for " + teamOnClock_ + " to make a selection: " +
                                     Num(clockSeconds_) + " seconds."));
   }
   if (clockSeconds_ <= 0) {
     int d = TeamIndexOf(teamOnClock_);
     std::string name = teamOnClock_;
     ResetClock();
-    AddPubChat(name + std::string(proto::kTimedOutSuffix));
-    SendOut(proto::TimedOut(d, name));
+    AddPubChat(name + std::string(protocol::kTimedOutSuffix));
+    SendOut(protocol::TimedOut(d, name));
     return;
   }
   emit clockChanged();
@@ -549,7 +551,7 @@ DraftServer::ClockResult DraftServer::PutOnClock(const std::string& teamLine, co
   roundSel_ = text1 + "-" + text2;
   emit nextPickChanged();
   teamOnClock_ = name;
-  SendSignedOn(proto::OnClock(t, timeAllowed, text1 + "-" + text2));
+  SendSignedOn(protocol::OnClock(t, timeAllowed, text1 + "-" + text2));
   if (!teams_[t].signedOn) {
     emit clockChanged();
     prompter_->Inform("Information.", "You will have to select for " + name + ".");
@@ -577,7 +579,7 @@ DraftServer::PickResult DraftServer::CommishPick(const std::string& pidText, con
   const std::string label = text1_ + "-" + text2_;
   std::string rec = Num(pid) + "|" + teamOnClock_ + "|" + name + "|" + position + "|" + label;
   if (!UpdatePicks(rec, "DraftControl_RookieList_DblClick")) return PickResult::WriteFailed;
-  SendSignedOn(proto::Picked(t, pidText, name, position, label));
+  SendSignedOn(protocol::Picked(t, pidText, name, position, label));
   emit selectionAdded(L1(DraftListFill(rec)));
   ResetClock();
   AdvanceFromText();
@@ -589,7 +591,7 @@ DraftServer::PickResult DraftServer::CommishPick(const std::string& pidText, con
 bool DraftServer::Halt() {
   if (teamOnClock_.empty()) return false;
   int t = TeamIndexOf(teamOnClock_);
-  SendSignedOn(proto::Halted(t));
+  SendSignedOn(protocol::Halted(t));
   ResetClock();
   return true;
 }
@@ -597,7 +599,7 @@ bool DraftServer::Halt() {
 bool DraftServer::Kick(const std::string& teamLine) {
   int t = TeamIndexOf(ReplaceChar(teamLine, '*', ""));
   if (t == 0 || teams_[t].socket == 0) return false;
-  SendTo(teams_[t].socket, proto::Refused(proto::kRefuseKicked));
+  SendTo(teams_[t].socket, protocol::Refused(protocol::kRefuseKicked));
   return true;
 }
 
@@ -651,7 +653,7 @@ DraftServer::DeleteResult DraftServer::DeletePick(const std::string& round, cons
     reporter_.Report("DraftControl_Command2_Click", kErrDeviceIO, ErrorDescription(kErrDeviceIO) + ": " + err);
     return DeleteResult::WriteFailed;
   }
-  SendSignedOn(proto::Deleted(label));
+  SendSignedOn(protocol::Deleted(label));
   emit selectionsReset();
   emit drafteeListRebuild();
   UpdateMerge();
@@ -660,9 +662,9 @@ DraftServer::DeleteResult DraftServer::DeletePick(const std::string& round, cons
 
 bool DraftServer::CommishChat(const std::string& recipient, const std::string& typed) {
   if (typed.empty()) return false;
-  std::string text = proto::CutChat(typed);
+  std::string text = protocol::CutChat(typed);
   if (Upper(recipient.substr(0, std::min<std::size_t>(3, recipient.size()))) == "ALL") {
-    std::string msg = proto::ChatRelay(0, text);
+    std::string msg = protocol::ChatRelay(0, text);
     for (int i = 1; i <= teamCount_; ++i)
       if (teams_[i].socket > 0) SendTo(teams_[i].socket, msg);
     AddPubChat("Commish: " + text);
@@ -672,7 +674,7 @@ bool DraftServer::CommishChat(const std::string& recipient, const std::string& t
   for (int i = 1; i <= teamCount_ && r == 0; ++i)
     if (Upper(teams_[i].name) == Upper(recipient)) r = i;
   if (r == 0 || teams_[r].socket == 0) return false;
-  SendTo(teams_[r].socket, proto::PrivateOut(0, r, text));
+  SendTo(teams_[r].socket, protocol::PrivateOut(0, r, text));
   AddPubChat("Private to " + recipient + ": " + text);
   return true;
 }

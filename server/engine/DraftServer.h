@@ -21,18 +21,18 @@
 #include <string_view>
 #include <vector>
 
-#include "ErrorReport.h"
-#include "FBPro.h"
-#include "Prompt.h"
-#include "PickRecord.h"
-#include "Protocol.h"
+#include "common/ErrorReport.h"
+#include "league/FBPro.h"
+#include "common/Prompt.h"
+#include "draft/Pick.h"
+#include "protocol/Protocol.h"
 
 class QTcpSocket;
 
-namespace pm::proto {
+namespace pm::protocol {
 class MessageSocket;
 class MessageListener;
-}  // namespace pm::proto
+}  // namespace pm::protocol
 
 namespace pm::server {
 
@@ -60,10 +60,10 @@ struct TeamEntry {
 };
 
 // The pick-record helpers both programs share.
-using proto::DraftListFill;
-using proto::LineLabel;
-using proto::NextLabel;
-using proto::ReadSelectionLine;
+using draft::DraftListFill;
+using draft::LineLabel;
+using draft::NextLabel;
+using draft::ReadSelectionLine;
 
 // The result of loading a league, for the league window to show.
 struct LoadResult {
@@ -188,7 +188,7 @@ class DraftServer : public QObject {
   const std::string& LeaguePath() const { return leaguePath_; }
   int16_t LeagueVersion() const { return leagueVersion_; }
   const std::string& DraftFile() const { return draftFile_; }
-  const fbpro::DrafteePool& Pool() const { return pool_; }
+  const league::DrafteePool& Pool() const { return pool_; }
   int DrafteeCount() const { return pool_.Count(); }
   bool IncludeFreeAgents() const { return includeFreeAgents_; }
   int OpenConnections() const;
@@ -215,9 +215,9 @@ class DraftServer : public QObject {
 
  private:
   void OnAccept(QTcpSocket* socket);
-  void OnMessage(int element, const proto::Message& m);
+  void OnMessage(int element, const protocol::Message& m);
   void OnDisconnect(int element);
-  void HandleLogin(int element, const proto::Message& m);
+  void HandleLogin(int element, const protocol::Message& m);
   void HandlePickRequest(int element, int team, const std::string& body);
   void HandleDraft(int element, int team, const std::string& body);
   void SendPick(int element, int team, int n);
@@ -240,8 +240,8 @@ class DraftServer : public QObject {
   ErrorReporter reporter_;
   quint16 port_ = kDraftPort;
 
-  std::unique_ptr<proto::MessageListener> listener_;
-  std::array<std::unique_ptr<proto::MessageSocket>, kMaxConnections + 1> elements_;  // 1..32
+  std::unique_ptr<protocol::MessageListener> listener_;
+  std::array<std::unique_ptr<protocol::MessageSocket>, kMaxConnections + 1> elements_;  // 1..32
   int elementCount_ = 0;
   std::array<int, kMaxConnections + 1> socketTeam_{};
 
@@ -252,7 +252,7 @@ class DraftServer : public QObject {
   int16_t leagueVersion_ = 0;
   std::vector<TeamEntry> teams_;  // 0 unused
   int teamCount_ = 0;
-  fbpro::DrafteePool pool_;
+  league::DrafteePool pool_;
   bool includeFreeAgents_ = false;
   std::string draftFile_;
 

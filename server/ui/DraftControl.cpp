@@ -1,4 +1,4 @@
-#include "DraftControl.h"
+#include "server/ui/DraftControl.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,14 +10,16 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "Common.h"
-#include "DraftServer.h"
-#include "DrafteeList.h"
-#include "Guard.h"
-#include "PoolTable.h"
-#include "Widgets.h"
+#include "common/Common.h"
+#include "server/engine/DraftServer.h"
+#include "widgets/DrafteeList.h"
+#include "server/ui/Guard.h"
+#include "draft/PoolTable.h"
+#include "widgets/Widgets.h"
 
-namespace pm {
+namespace pm::server {
+
+using namespace pm::widgets;
 
 using server::DraftServer;
 
@@ -161,7 +163,7 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
 
 void DraftControl::Load() {
   draftees_->SetPickList(&engine_.PickList());
-  draftees_->SetPool(draftees::TableFromPool(engine_.Pool()));  // position 0, natural order
+  draftees_->SetPool(draft::TableFromPool(engine_.Pool()));  // position 0, natural order
   FillTeams();
   command1_->setEnabled(engine_.MergeEnabled());
   FillSelections();
@@ -236,7 +238,7 @@ void DraftControl::RookieList_DblClick() {
     if (t > 0 && engine_.Team(t).signedOn) return;  // a connected team picks for itself
     const std::string line = draftees_->SelectedLine();
     if (line.empty()) return;
-    draftees::LineSelection sel = draftees::ReadLine(line);
+    draft::LineSelection sel = draft::ReadLine(line);
     const std::string position = draftees_->PositionCaption();
     auto result = engine_.CommishPick(sel.pidText, sel.name, position);
     if (result == DraftServer::PickResult::Picked) {
@@ -244,7 +246,7 @@ void DraftControl::RookieList_DblClick() {
       // moved the lines meanwhile: the line is found again by its PID.
       const auto& lines = draftees_->Model().Lines();
       for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (draftees::ReadLine(lines[i]).pidText == sel.pidText) {
+        if (draft::ReadLine(lines[i]).pidText == sel.pidText) {
           draftees_->RemoveLine(static_cast<int>(i));
           break;
         }
@@ -292,4 +294,4 @@ bool DraftControl::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-}  // namespace pm
+}  // namespace pm::server

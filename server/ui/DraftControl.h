@@ -15,14 +15,19 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 
+namespace pm {
+class Prompter;
+}  // namespace pm
+namespace pm::widgets {
+class DrafteeList;
+}  // namespace pm::widgets
+
 namespace pm::server {
 class DraftServer;
 }
 
-namespace pm {
+namespace pm::server {
 
-class DrafteeList;
-class Prompter;
 
 class DraftControl : public QWidget {
   Q_OBJECT
@@ -56,7 +61,7 @@ class DraftControl : public QWidget {
   QListWidget* List1() const { return list1_; }
   QPushButton* Command1() const { return command1_; }
   QPushButton* Command2() const { return command2_; }
-  DrafteeList* Draftees() const { return draftees_; }
+  widgets::DrafteeList* Draftees() const { return draftees_; }
 
  signals:
   void mergeClicked();
@@ -84,7 +89,7 @@ class DraftControl : public QWidget {
   QListWidget* list1_;
   QPushButton* command2_;
   QPushButton* command1_;
-  DrafteeList* draftees_;
+  widgets::DrafteeList* draftees_;
 };
 
-}  // namespace pm
+}  // namespace pm::server

@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "ErrorReport.h"
+#include "common/ErrorReport.h"
 
-namespace pm {
+namespace pm::server {
 
 template <typename F>
 void Guard(ErrorReporter& reporter, const char* context, F&& handler) {
@@ -21,4 +21,4 @@ void Guard(ErrorReporter& reporter, const char* context, F&& handler) {
   }
 }
 
-}  // namespace pm
+}  // namespace pm::server

@@ -1,4 +1,4 @@
-#include "LeagueSelect.h"
+#include "server/ui/LeagueSelect.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -10,11 +10,13 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "DraftServer.h"
-#include "LeagueBrowser.h"
-#include "Widgets.h"
+#include "server/engine/DraftServer.h"
+#include "widgets/LeagueBrowser.h"
+#include "widgets/Widgets.h"
 
-namespace pm {
+namespace pm::server {
+
+using namespace pm::widgets;
 
 using server::DraftServer;
 using server::LoadResult;
@@ -89,4 +91,4 @@ void LeagueSelect::LoadFile(const QString& path) {
   emit leagueLoaded(result.status == LoadResult::Status::Loaded);
 }
 
-}  // namespace pm
+}  // namespace pm::server

@@ -12,14 +12,19 @@ class QLabel;
 class QListWidget;
 class QTreeView;
 
+namespace pm {
+class Prompter;
+}  // namespace pm
+namespace pm::widgets {
+class LeagueBrowser;
+}  // namespace pm::widgets
+
 namespace pm::server {
 class DraftServer;
 }
 
-namespace pm {
+namespace pm::server {
 
-class LeagueBrowser;
-class Prompter;
 
 class LeagueSelect : public QWidget {
   Q_OBJECT
@@ -37,7 +42,7 @@ class LeagueSelect : public QWidget {
   // The loading flow of a double-click on the selected file.
   void File1_DblClick();
 
-  LeagueBrowser* Browser() const { return browser_; }
+  widgets::LeagueBrowser* Browser() const { return browser_; }
   QComboBox* Drive1() const;
   QTreeView* Dir1() const;
   QListWidget* File1() const;
@@ -56,9 +61,9 @@ class LeagueSelect : public QWidget {
 
   server::DraftServer& engine_;
   Prompter& prompter_;
-  LeagueBrowser* browser_;
+  widgets::LeagueBrowser* browser_;
   QCheckBox* check1_;
   QLabel* lsHelp_;
 };
 
-}  // namespace pm
+}  // namespace pm::server

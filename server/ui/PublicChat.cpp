@@ -1,4 +1,4 @@
-#include "PublicChat.h"
+#include "server/ui/PublicChat.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -10,11 +10,13 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "DraftServer.h"
-#include "Guard.h"
-#include "Widgets.h"
+#include "server/engine/DraftServer.h"
+#include "server/ui/Guard.h"
+#include "widgets/Widgets.h"
 
-namespace pm {
+namespace pm::server {
+
+using namespace pm::widgets;
 
 PublicChat::PublicChat(server::DraftServer& engine, QWidget* parent) : QWidget(parent), engine_(engine) {
   setObjectName(QStringLiteral("PublicChat"));
@@ -102,4 +104,4 @@ void PublicChat::Send() {
   combo1_->setEnabled(true);
 }
 
-}  // namespace pm
+}  // namespace pm::server

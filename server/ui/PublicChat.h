@@ -12,7 +12,7 @@ namespace pm::server {
 class DraftServer;
 }
 
-namespace pm {
+namespace pm::server {
 
 class PublicChat : public QWidget {
   Q_OBJECT
@@ -44,4 +44,4 @@ class PublicChat : public QWidget {
   QComboBox* combo1_;
 };
 
-}  // namespace pm
+}  // namespace pm::server

@@ -1,6 +1,6 @@
-#include "ServerWindow.h"
+#include "server/ui/ServerWindow.h"
 
-#include "MergeWindow.h"
+#include "server/ui/MergeWindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -8,13 +8,15 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 
-#include "DraftControl.h"
-#include "DraftServer.h"
-#include "LeagueSelect.h"
-#include "PublicChat.h"
-#include "Widgets.h"
+#include "server/ui/DraftControl.h"
+#include "server/engine/DraftServer.h"
+#include "server/ui/LeagueSelect.h"
+#include "server/ui/PublicChat.h"
+#include "widgets/Widgets.h"
 
-namespace pm {
+namespace pm::server {
+
+using namespace pm::widgets;
 
 using server::DraftServer;
 
@@ -180,7 +182,7 @@ void ServerWindow::ShowDraftControl() {
 
 void ServerWindow::OpenMerge() {
   if (!engine_.LeagueLoaded() || !engine_.MergeEnabled()) return;
-  merge::MergeContext context;
+  MergeContext context;
   context.leaguePath = engine_.LeaguePath();
   context.version = engine_.LeagueVersion();
   context.leagueName = engine_.LeagueName();
@@ -200,7 +202,7 @@ void ServerWindow::OpenMerge() {
     mdi_->setEnabled(enabled);
   };
   context.reopenDraftControl = [this] { ReopenDraftControl(); };
-  merge::MergeWindow window(std::move(context), this);
+  MergeWindow window(std::move(context), this);
   window.exec();
 }
 
@@ -215,4 +217,4 @@ void ServerWindow::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-}  // namespace pm
+}  // namespace pm::server

@@ -11,15 +11,18 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 
+namespace pm {
+class Prompter;
+}  // namespace pm
+
 namespace pm::server {
 class DraftServer;
 }
 
-namespace pm {
+namespace pm::server {
 
 class DraftControl;
 class LeagueSelect;
-class Prompter;
 class PublicChat;
 
 class ServerWindow : public QMainWindow {
@@ -83,4 +86,4 @@ class ServerWindow : public QMainWindow {
   QMdiSubWindow* chatFrame_ = nullptr;
 };
 
-}  // namespace pm
+}  // namespace pm::server

@@ -12,16 +12,18 @@
 #include <string>
 #include <vector>
 
-#include "ClientSession.h"
-#include "ClientView.h"
-#include "DraftServer.h"
-#include "FBPro.h"
-#include "PoolTable.h"
-#include "Prompt.h"
-#include "Sample.h"
-#include "Sound.h"
+#include "client/ClientSession.h"
+#include "client/ClientView.h"
+#include "server/engine/DraftServer.h"
+#include "league/FBPro.h"
+#include "draft/PoolTable.h"
+#include "common/Prompt.h"
+#include "league/Sample.h"
+#include "client/Sound.h"
 
 namespace pm::test {
+
+using namespace pm::client;
 
 template <class Pred>
 bool WaitFor(Pred pred, int ms = 5000) {
@@ -35,17 +37,17 @@ struct SampleLeague {
   std::string name;
   int16_t version = 0;
   std::vector<std::string> teams;
-  fbpro::DrafteePool pool;
+  league::DrafteePool pool;
 
-  explicit SampleLeague(fbpro::SampleOptions options = {}, bool includeFreeAgents = false) {
-    leaguePath = fbpro::WriteSampleLeague(dir.path().toStdString(), options);
-    leagueFile = fbpro::LeagueFileName(leaguePath, ".LGE");
-    fbpro::VersionInfo v = fbpro::GetVersion(leaguePath);
+  explicit SampleLeague(league::SampleOptions options = {}, bool includeFreeAgents = false) {
+    leaguePath = league::WriteSampleLeague(dir.path().toStdString(), options);
+    leagueFile = league::LeagueFileName(leaguePath, ".LGE");
+    league::VersionInfo v = league::GetVersion(leaguePath);
     name = v.name;
     version = v.version;
-    fbpro::TeamList list = fbpro::GetTeams(leaguePath);
+    league::TeamList list = league::GetTeams(leaguePath);
     for (int i = 1; i <= list.teamCount; ++i) teams.push_back(list.names[static_cast<std::size_t>(i)]);
-    pool = fbpro::LoadPool(leaguePath, version, includeFreeAgents);
+    pool = league::LoadPool(leaguePath, version, includeFreeAgents);
   }
   std::string Folder() const { return dir.path().toStdString(); }
   std::string DraftFile() const { return Folder() + "/" + name + "-DRAFT.TXT"; }
@@ -145,9 +147,9 @@ struct TestClient {
     session.league.versionCode = league.version;
     session.league.leagueName = league.name;
     session.league.includeFreeAgents = includeFreeAgents;
-    fbpro::DrafteePool pool = includeFreeAgents ? fbpro::LoadPool(league.leaguePath, league.version, true) : league.pool;
+    league::DrafteePool pool = includeFreeAgents ? league::LoadPool(league.leaguePath, league.version, true) : league.pool;
     session.league.drafteeCount = pool.Count();
-    session.league.table = draftees::TableFromPool(pool);
+    session.league.table = draft::TableFromPool(pool);
     session.SetTeams(league.teams);
     if (team >= 1) session.ChooseTeam(league.teams[static_cast<std::size_t>(team - 1)]);
   }

@@ -9,9 +9,11 @@
 
 #include <fstream>
 
-#include "ClientTestKit.h"
-#include "Common.h"
-#include "PickRecord.h"
+#include "tests/client/ClientTestKit.h"
+#include "common/Common.h"
+#include "draft/Pick.h"
+
+using namespace Qt::StringLiterals;
 
 namespace pm::test {
 namespace {
@@ -23,13 +25,13 @@ void WriteDraftFile(const SampleLeague& league, const std::vector<std::string>& 
   for (const auto& r : records) out << r << "\r\n";
 }
 
-const fbpro::Player& PlayerAt(const SampleLeague& league, int position, int k) {
+const league::Player& PlayerAt(const SampleLeague& league, int position, int k) {
   int index = league.pool.positionIndex[static_cast<std::size_t>(position)].at(static_cast<std::size_t>(k));
   return league.pool.draftees[static_cast<std::size_t>(index)].player;
 }
 
 // The name as the draftee list shows it (and the client sends it).
-std::string ListName(const fbpro::Player& p) {
+std::string ListName(const league::Player& p) {
   int keep = 19 - static_cast<int>(p.lname.size());
   std::string name = p.fname.substr(0, static_cast<std::size_t>(std::max(keep, 0))) + " " + p.lname;
   return name.substr(0, 20);
@@ -131,7 +133,7 @@ TEST(ClientSession, CatchUpAcrossADeletedPickStoresEachPickOnce) {
   EXPECT_TRUE(c.Sent("V|3|0|2"));
   EXPECT_TRUE(c.Sent("V|3|0|3"));
   ASSERT_EQ(c.view.draftList.size(), 3u);
-  EXPECT_EQ(c.view.draftList[1], proto::DraftListFill("203|Boston Bulldogs|Player Three|K|1-3|"));
+  EXPECT_EQ(c.view.draftList[1], draft::DraftListFill("203|Boston Bulldogs|Player Three|K|1-3|"));
   EXPECT_EQ(c.view.draftList[1], "  1-3  Player Three             K  Boston Bulldogs     203  ");
 }
 
@@ -218,7 +220,7 @@ TEST(ClientSession, PickPausesTheClockTakenResumesAndZEndsTheTurn) {
   ASSERT_TRUE(WaitFor([&] { return server.engine.Team(2).signedOn; }));
   a.view.shownPosition = "QB";
   b.view.shownPosition = "QB";
-  const fbpro::Player& qb = PlayerAt(league, 0, 0);
+  const league::Player& qb = PlayerAt(league, 0, 0);
   const std::string pid = std::to_string(qb.pid);
   const std::string name = ListName(qb);
 
@@ -260,7 +262,7 @@ TEST(ClientSession, PickPausesTheClockTakenResumesAndZEndsTheTurn) {
   EXPECT_EQ(b.session.ClockSeconds(), 16);
 
   // A pick at a position the Draftees window does not show leaves it alone.
-  const fbpro::Player& k = PlayerAt(league, 13, 0);
+  const league::Player& k = PlayerAt(league, 13, 0);
   ASSERT_TRUE(b.session.SendOwnPick(std::to_string(k.pid), ListName(k), "K"));
   ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 2 && b.session.PickCount() == 2; }));
   EXPECT_EQ(a.view.rebuilds, 1);
@@ -318,7 +320,7 @@ TEST(ClientSession, DeletedPickBlanksItAndRedrawsTheDraftList) {
   EXPECT_EQ(a.session.PickList()[2], "");
   EXPECT_EQ(a.session.PickCount(), 3);  // the count never goes down
   ASSERT_EQ(a.view.draftList.size(), 2u);
-  EXPECT_EQ(a.view.draftList[1], proto::DraftListFill("303|Boston Bulldogs|Three|QB|1-3"));
+  EXPECT_EQ(a.view.draftList[1], draft::DraftListFill("303|Boston Bulldogs|Three|QB|1-3"));
   EXPECT_EQ(a.view.rebuilds, 0);  // the Draftees window is not refreshed by Y
 
   a.session.HandleMessage("Y|0|0|7-7");  // no such pick: the list is redrawn unchanged
@@ -371,7 +373,7 @@ TEST(ClientSession, ChatPublicAndPrivateBothWays) {
   EXPECT_TRUE(a.view.ChatHas("Private to Commish: hi boss"));
   ASSERT_TRUE(WaitFor([&] {
     for (const auto& args : serverChat)
-      if (args.at(0).toString() == "Private from Albany Admirals: hi boss") return true;
+      if (args.at(0).toString() == u"Private from Albany Admirals: hi boss"_s) return true;
     return false;
   }));
   ASSERT_TRUE(server.engine.CommishChat("All Members", "welcome"));
@@ -544,18 +546,18 @@ TEST(ClientSound, GeneratedWavesAndSilentFailures) {
   QTemporaryDir dir;
   ASSERT_EQ(QProcess::execute(QStringLiteral(MAKEWAV), {dir.path()}), 0);
   for (const char* file : {kRingFile, kBuzzerFile}) {
-    const int ms = WaveDurationMs(dir.filePath(file).toStdString());
+    const int ms = WaveDurationMs(dir.filePath(QString::fromLatin1(file)).toStdString());
     EXPECT_GE(ms, 300) << file;
     EXPECT_LE(ms, 2000) << file;
   }
-  EXPECT_EQ(WaveDurationMs(dir.filePath("missing.wav").toStdString()), -1);
-  std::ofstream(dir.filePath("junk.wav").toStdString()) << "RIFF....WAVEjunk";
-  EXPECT_EQ(WaveDurationMs(dir.filePath("junk.wav").toStdString()), -1);
+  EXPECT_EQ(WaveDurationMs(dir.filePath(u"missing.wav"_s).toStdString()), -1);
+  std::ofstream(dir.filePath(u"junk.wav"_s).toStdString()) << "RIFF....WAVEjunk";
+  EXPECT_EQ(WaveDurationMs(dir.filePath(u"junk.wav"_s).toStdString()), -1);
   QtSoundPlayer player;  // a missing or broken file: silence, at once
   QElapsedTimer timer;
   timer.start();
-  player.PlaySound(dir.filePath("missing.wav").toStdString());
-  player.PlaySound(dir.filePath("junk.wav").toStdString());
+  player.PlaySound(dir.filePath(u"missing.wav"_s).toStdString());
+  player.PlaySound(dir.filePath(u"junk.wav"_s).toStdString());
   EXPECT_LT(timer.elapsed(), 500);
 }
 

@@ -16,14 +16,16 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Client.h"
-#include "ClientTestKit.h"
-#include "DraftListWindow.h"
-#include "DrafteeList.h"
-#include "DrafteesWindow.h"
-#include "Files.h"
-#include "LeagueSelect.h"
-#include "PublicChat.h"
+#include "client/ui/Client.h"
+#include "tests/client/ClientTestKit.h"
+#include "client/ui/DraftListWindow.h"
+#include "widgets/DrafteeList.h"
+#include "client/ui/DrafteesWindow.h"
+#include "common/Files.h"
+#include "client/ui/LeagueSelect.h"
+#include "client/ui/PublicChat.h"
+
+using namespace Qt::StringLiterals;
 
 namespace pm::test {
 namespace {
@@ -31,6 +33,7 @@ namespace {
 namespace fs = std::filesystem;
 using client::LeagueSelect;
 using client::PublicChat;
+using widgets::kHelpFile;
 
 // A main window over a scripted prompter, its end of program counted.
 struct TestWindow {
@@ -80,31 +83,31 @@ TEST(LeagueSelectWindow, LoadMessages) {
   TestWindow win;
   LeagueSelect* w = win.OpenLeagueWindow();
   ASSERT_NE(w, nullptr);
-  EXPECT_EQ(w->windowTitle(), "Pickmill Client- League/Team Selection");
+  EXPECT_EQ(w->windowTitle(), u"Pickmill Client- League/Team Selection"_s);
   EXPECT_FALSE(w->TeamsList()->isEnabled());
   EXPECT_FALSE(w->IPAddress()->isEnabled());
 
   QTemporaryDir junk;
   // A league chunk of a version the game never wrote.
-  std::ofstream(junk.filePath("BAD.LGE").toStdString(), std::ios::binary) << "L09:" << std::string(80, '\0');
-  std::ofstream(junk.filePath("TRASH.LGE").toStdString()) << "no chunks here";
-  std::ofstream(junk.filePath("other.lge").toStdString()) << "x";
-  std::ofstream(junk.filePath("notes.txt").toStdString()) << "x";
+  std::ofstream(junk.filePath(u"BAD.LGE"_s).toStdString(), std::ios::binary) << "L09:" << std::string(80, '\0');
+  std::ofstream(junk.filePath(u"TRASH.LGE"_s).toStdString()) << "no chunks here";
+  std::ofstream(junk.filePath(u"other.lge"_s).toStdString()) << "x";
+  std::ofstream(junk.filePath(u"notes.txt"_s).toStdString()) << "x";
   w->SetFolder(junk.path());
-  EXPECT_EQ(w->File1()->count(), 3);  // ".lge" in any case, nothing else
-  SelectFile(w, "BAD.LGE");
+  EXPECT_EQ(w->File1()->count(), 3);  // u".lge"_s in any case, nothing else
+  SelectFile(w, u"BAD.LGE"_s);
   w->LoadLeague();
   ASSERT_EQ(win.prompter.asked.size(), 1u);
   EXPECT_EQ(win.prompter.asked[0].title, "ERROR");
   EXPECT_EQ(win.prompter.asked[0].text,
-            "Unable to determine version of the " + junk.filePath("BAD").toStdString() +
+            "Unable to determine version of the " + junk.filePath(u"BAD"_s).toStdString() +
                 " league file. Select another league.");
   EXPECT_TRUE(w->Check1()->isEnabled());
   EXPECT_TRUE(w->LSHelp()->text().isEmpty());
   EXPECT_EQ(w->TeamsList()->count(), 0);
-  EXPECT_EQ(win.S().reporter.errorFilePath, junk.filePath("PK-ERROR.TXT").toStdString());
+  EXPECT_EQ(win.S().reporter.errorFilePath, junk.filePath(u"PK-ERROR.TXT"_s).toStdString());
   // A file that is no league at all is a read past its end: a run-time error.
-  SelectFile(w, "TRASH.LGE");
+  SelectFile(w, u"TRASH.LGE"_s);
   w->LoadLeague();
   EXPECT_EQ(win.S().reporter.reports, 1);
   EXPECT_EQ(win.prompter.asked.size(), 1u);
@@ -122,7 +125,7 @@ TEST(LeagueSelectWindow, LoadMessages) {
   EXPECT_EQ(win.prompter.asked.back().title, "ERROR");
   EXPECT_EQ(win.prompter.asked.back().text, "No teams found in league file.");
 
-  fbpro::SampleOptions noCollege;
+  league::SampleOptions noCollege;
   noCollege.college = 0;
   noCollege.freeAgents = 40;
   SampleLeague faOnly(noCollege);
@@ -143,7 +146,7 @@ TEST(LeagueSelectWindow, LoadMessages) {
   EXPECT_TRUE(win.S().league.includeFreeAgents);
   EXPECT_EQ(w->TeamsList()->count(), 12);
 
-  fbpro::SampleOptions empty;
+  league::SampleOptions empty;
   empty.college = 0;
   empty.freeAgents = 0;
   SampleLeague nobody(empty);
@@ -170,7 +173,7 @@ TEST(LeagueSelectWindow, FullLoadTeamChoiceAndAddressRules) {
   EXPECT_FALSE(w->Check1()->isEnabled());             // fixed for the session
   EXPECT_TRUE(w->TeamsList()->isEnabled());
   EXPECT_EQ(w->TeamsList()->count(), 12);
-  EXPECT_EQ(w->TeamsList()->currentText(), "");
+  EXPECT_EQ(w->TeamsList()->currentText(), u""_s);
   EXPECT_EQ(w->LSHelp()->text().toStdString(), kHelpTeams);
 
   w->TeamsList()->setCurrentIndex(2);
@@ -188,19 +191,19 @@ TEST(LeagueSelectWindow, FullLoadTeamChoiceAndAddressRules) {
   EXPECT_TRUE(w->IPAddress()->isEnabled());
   QTest::keyClick(w->IPAddress(), Qt::Key_1);
   EXPECT_FALSE(w->IPAddress()->isEnabled());
-  EXPECT_EQ(w->IPAddress()->text(), "");
+  EXPECT_EQ(w->IPAddress()->text(), u""_s);
 
   // Loaded again and a team chosen: Enter in an empty box does nothing.
   LoadAndChoose(w, league, 3);
   ASSERT_TRUE(w->IPAddress()->isEnabled());
   QTest::keyClick(w->IPAddress(), Qt::Key_Return);
   EXPECT_FALSE(win.S().Connected());
-  EXPECT_EQ(win.client.windowTitle(), "Pickmill - Client - 3.03");
+  EXPECT_EQ(win.client.windowTitle(), u"Pickmill - Client - 3.03"_s);
 
-  QTest::keyClicks(w->IPAddress(), " 127.0.0.1 ");
+  QTest::keyClicks(w->IPAddress(), u" 127.0.0.1 "_s);
   QTest::keyClick(w->IPAddress(), Qt::Key_Return);
   ASSERT_TRUE(WaitFor([&] { return win.S().Connected() && server.engine.Team(3).signedOn; }));
-  EXPECT_EQ(win.client.windowTitle(), "Pickmill - Client - 3.03 - Boston Bulldogs - Connected.");
+  EXPECT_EQ(win.client.windowTitle(), u"Pickmill - Client - 3.03 - Boston Bulldogs - Connected."_s);
   ASSERT_TRUE(WaitFor([&] { return win.client.LeagueWindow() == nullptr; }));  // closed on connect
   EXPECT_TRUE(win.client.ConMenu()->isChecked());
   EXPECT_TRUE(win.client.ViewMenu()->menuAction()->isEnabled());
@@ -215,7 +218,7 @@ struct ConnectedWindow : TestWindow {
     S().league.versionCode = league.version;
     S().league.leagueName = league.name;
     S().league.drafteeCount = league.pool.Count();
-    S().league.table = draftees::TableFromPool(league.pool);
+    S().league.table = draft::TableFromPool(league.pool);
     S().SetTeams(league.teams);
     S().ChooseTeam(league.teams[0]);
   }
@@ -228,8 +231,8 @@ TEST(MainWindow, MenusCaptionAndDisconnectConfirmation) {
   SampleLeague league;
   TestServer server(league);
   ConnectedWindow win(league, server.Port());
-  EXPECT_EQ(win.client.objectName(), "Client");
-  EXPECT_EQ(win.client.windowTitle(), "Pickmill - Client - 3.03");
+  EXPECT_EQ(win.client.objectName(), u"Client"_s);
+  EXPECT_EQ(win.client.windowTitle(), u"Pickmill - Client - 3.03"_s);
   EXPECT_FALSE(win.client.ConMenu()->isChecked());
   EXPECT_FALSE(win.client.ViewMenu()->menuAction()->isEnabled());
   EXPECT_FALSE(win.client.WindowMenu()->menuAction()->isEnabled());
@@ -250,7 +253,7 @@ TEST(MainWindow, MenusCaptionAndDisconnectConfirmation) {
   ASSERT_NE(win.client.DraftList(), nullptr);
   EXPECT_EQ(win.client.DraftList()->DList()->count(), 1);
   EXPECT_EQ(win.client.DraftList()->DList()->item(0)->text(),
-            "  1-1  Joe Smith                QB Austin Outlaws      101  ");
+            u"  1-1  Joe Smith                QB Austin Outlaws      101  "_s);
   win.client.DraftList()->parentWidget()->close();
   QApplication::processEvents();
   win.S().HandleMessage("Z|3|0|102,Al Jones,K,1-2");
@@ -274,7 +277,7 @@ TEST(DrafteesWindowTest, PicksOnlyOnTheClockAndNoLeavesEverything) {
   win.client.AvailMenuClick();
   DrafteesWindow* d = win.client.Draftees();
   ASSERT_NE(d, nullptr);
-  EXPECT_EQ(d->objectName(), "Draftees");
+  EXPECT_EQ(d->objectName(), u"Draftees"_s);
   QListWidget* list = d->List()->RookieList();
   const int qbs = list->count();
   ASSERT_GT(qbs, 2);
@@ -289,12 +292,12 @@ TEST(DrafteesWindowTest, PicksOnlyOnTheClockAndNoLeavesEverything) {
 
   ASSERT_EQ(server.OnClock(1, 30), server::DraftServer::ClockResult::Started);
   ASSERT_TRUE(WaitFor([&] { return win.S().TimerRunning(); }));
-  EXPECT_EQ(d->TimeLeft()->text(), "30");
+  EXPECT_EQ(d->TimeLeft()->text(), u"30"_s);
   EXPECT_EQ(win.sound.played.size(), 1u);
 
   // No: the list, the clock and the wire stay as they were.
   const QString line = list->item(1)->text();
-  const draftees::LineSelection sel = draftees::ReadLine(line.toLatin1().toStdString());
+  const draft::LineSelection sel = draft::ReadLine(line.toLatin1().toStdString());
   list->setCurrentRow(1);
   QTest::keyClick(list, Qt::Key_Return);
   ASSERT_EQ(win.prompter.asked.size(), 1u);
@@ -314,7 +317,7 @@ TEST(DrafteesWindowTest, PicksOnlyOnTheClockAndNoLeavesEverything) {
   EXPECT_EQ(list->count(), qbs);
   for (const auto& m : win.S().SentLog()) EXPECT_NE(m[0], 'D');
   EXPECT_TRUE(win.Sent("T|1|0|failed to make a selection within the allotted time."));
-  EXPECT_EQ(d->TimeLeft()->text(), "");
+  EXPECT_EQ(d->TimeLeft()->text(), u""_s);
 
   // On the clock again, Yes: D goes out and the line leaves at once.
   win.prompter.answerer = nullptr;
@@ -329,9 +332,9 @@ TEST(DrafteesWindowTest, PicksOnlyOnTheClockAndNoLeavesEverything) {
   EXPECT_TRUE(win.Sent("D|1|0|" + sel.pidText + "," + sel.name + ",QB"));
   EXPECT_EQ(list->count(), qbs - 1);
   EXPECT_FALSE(win.S().TimerRunning());
-  EXPECT_EQ(d->TimeLeft()->text(), "29");
+  EXPECT_EQ(d->TimeLeft()->text(), u"29"_s);
   ASSERT_TRUE(WaitFor([&] { return win.S().PickCount() == 1; }));
-  EXPECT_EQ(d->TimeLeft()->text(), "");
+  EXPECT_EQ(d->TimeLeft()->text(), u""_s);
   EXPECT_EQ(list->count(), qbs - 1);  // rebuilt without the player
   for (int i = 0; i < list->count(); ++i) EXPECT_NE(list->item(i)->text(), line);
 }
@@ -349,29 +352,29 @@ TEST(ChatWindow, RecipientsSendingAndTranscript) {
   win.client.PublicChatMenuClick();
   PublicChat* chat = win.client.Chat();
   ASSERT_NE(chat, nullptr);
-  EXPECT_EQ(chat->windowTitle(), "Chat");
+  EXPECT_EQ(chat->windowTitle(), u"Chat"_s);
   QComboBox* to = chat->ChatTo();
   EXPECT_FALSE(to->isEditable());
   ASSERT_EQ(to->count(), 3);
-  EXPECT_EQ(to->itemText(0), "All Members");
-  EXPECT_EQ(to->itemText(1), "Commish");
-  EXPECT_EQ(to->itemText(2), "Austin Outlaws");
+  EXPECT_EQ(to->itemText(0), u"All Members"_s);
+  EXPECT_EQ(to->itemText(1), u"Commish"_s);
+  EXPECT_EQ(to->itemText(2), u"Austin Outlaws"_s);
   EXPECT_EQ(to->currentIndex(), 0);
 
   QTest::keyClick(chat->ChatSend(), Qt::Key_Return);  // empty: nothing
   EXPECT_FALSE(win.Sent("C|1|0|"));
-  QTest::keyClicks(chat->ChatSend(), "hello there");
+  QTest::keyClicks(chat->ChatSend(), u"hello there"_s);
   QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
-  EXPECT_EQ(chat->ChatSend()->text(), "");
+  EXPECT_EQ(chat->ChatSend()->text(), u""_s);
   EXPECT_TRUE(win.Sent("C|1|0|hello there"));
   ASSERT_TRUE(WaitFor([&] { return b.view.ChatHas("Albany Admirals: hello there"); }));
-  ASSERT_TRUE(WaitFor([&] { return chat->Transcript().contains("Albany Admirals: hello there\r\n"); }));
-  EXPECT_EQ(chat->Transcript().count("hello there"), 1);
+  ASSERT_TRUE(WaitFor([&] { return chat->Transcript().contains(u"Albany Admirals: hello there\r\n"_s); }));
+  EXPECT_EQ(chat->Transcript().count(u"hello there"_s), 1);
 
   to->setCurrentIndex(2);
-  QTest::keyClicks(chat->ChatSend(), "psst");
+  QTest::keyClicks(chat->ChatSend(), u"psst"_s);
   QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
-  EXPECT_TRUE(chat->Transcript().contains("Private to Austin Outlaws: psst\r\n"));
+  EXPECT_TRUE(chat->Transcript().contains(u"Private to Austin Outlaws: psst\r\n"_s));
   ASSERT_TRUE(WaitFor([&] { return b.view.ChatHas("Private from Albany Admirals: psst"); }));
 
   // The transcript hands the focus to the input line.
@@ -382,7 +385,7 @@ TEST(ChatWindow, RecipientsSendingAndTranscript) {
   // A team leaving is taken off the list.
   b.session.Disconnect();
   ASSERT_TRUE(WaitFor([&] { return to->count() == 2; }));
-  EXPECT_TRUE(chat->Transcript().contains("*** Austin Outlaws *** has left the draft.\r\n"));
+  EXPECT_TRUE(chat->Transcript().contains(u"*** Austin Outlaws *** has left the draft.\r\n"_s));
 
   // Closed, the chat window loses public lines; a private line reopens it.
   chat->parentWidget()->close();
@@ -391,8 +394,8 @@ TEST(ChatWindow, RecipientsSendingAndTranscript) {
   server.engine.CommishChat("All Members", "lost line");
   server.engine.CommishChat(league.teams[0], "kept line");
   ASSERT_TRUE(WaitFor([&] { return win.client.Chat() != nullptr; }));
-  ASSERT_TRUE(WaitFor([&] { return win.client.Chat()->Transcript().contains("Private from the Commish: kept line"); }));
-  EXPECT_FALSE(win.client.Chat()->Transcript().contains("lost line"));
+  ASSERT_TRUE(WaitFor([&] { return win.client.Chat()->Transcript().contains(u"Private from the Commish: kept line"_s); }));
+  EXPECT_FALSE(win.client.Chat()->Transcript().contains(u"lost line"_s));
   EXPECT_EQ(win.client.Chat()->ChatTo()->count(), 2);  // rebuilt at load: nobody else is on
 }
 

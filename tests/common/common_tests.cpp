@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Common.h"
-#include "ErrorReport.h"
-#include "Files.h"
+#include "common/Common.h"
+#include "common/ErrorReport.h"
+#include "common/Files.h"
 
 namespace fs = std::filesystem;
 using namespace pm;

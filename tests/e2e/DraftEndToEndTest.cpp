@@ -40,33 +40,41 @@
 #include <string>
 #include <vector>
 
-#include "Client.h"
-#include "ClientSession.h"
-#include "Common.h"
-#include "DraftControl.h"
-#include "DraftListWindow.h"
-#include "DraftServer.h"
-#include "Draftees.h"
-#include "DrafteeList.h"
-#include "DrafteesWindow.h"
-#include "FBPro.h"
-#include "Files.h"
-#include "Merge.h"
-#include "Prompt.h"
-#include "Sample.h"
-#include "ServerWindow.h"
-#include "Sound.h"
-#include "Widgets.h"
+#include "client/ui/Client.h"
+#include "client/ClientSession.h"
+#include "common/Common.h"
+#include "server/ui/DraftControl.h"
+#include "client/ui/DraftListWindow.h"
+#include "server/engine/DraftServer.h"
+#include "draft/Draftees.h"
+#include "widgets/DrafteeList.h"
+#include "client/ui/DrafteesWindow.h"
+#include "league/FBPro.h"
+#include "common/Files.h"
+#include "merge/Merge.h"
+#include "common/Prompt.h"
+#include "league/Sample.h"
+#include "server/ui/ServerWindow.h"
+#include "client/Sound.h"
+#include "widgets/Widgets.h"
 #include "client/ui/LeagueSelect.h"
 #include "client/ui/PublicChat.h"
 #include "server/ui/LeagueSelect.h"
 #include "server/ui/PublicChat.h"
 
+using namespace Qt::StringLiterals;
+
 namespace pm {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace pm::widgets;
+using namespace pm::client;
+using server::DraftControl;
 using server::DraftServer;
+using server::LeagueSelect;
+using server::PublicChat;
+using server::ServerWindow;
 
 constexpr int kTeams = 6;
 constexpr int kWaitMs = 5000;
@@ -145,13 +153,13 @@ class DraftEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    fbpro::SampleOptions o;
+    league::SampleOptions o;
     o.teams = kTeams;
     o.college = 150;
     o.freeAgents = 30;
-    leaguePath = fbpro::WriteSampleLeague(dir.path().toStdString(), o);
-    leagueFileName = QString::fromStdString(fs::path(fbpro::LeagueFileName(leaguePath, ".LGE")).filename().string());
-    version = fbpro::GetVersion(leaguePath).version;
+    leaguePath = league::WriteSampleLeague(dir.path().toStdString(), o);
+    leagueFileName = QString::fromStdString(fs::path(league::LeagueFileName(leaguePath, ".LGE")).filename().string());
+    version = league::GetVersion(leaguePath).version;
 
     engine.SetPrompter(&serverPrompter);
     engine.SetPort(0);
@@ -195,7 +203,7 @@ class DraftEndToEnd : public ::testing::Test {
   }
   // Double-click (Enter) on a team of the Draft Control's teams list.
   void PutOnClock(int team, const char* seconds = "60") {
-    dc->TOC()->setText(seconds);
+    dc->TOC()->setText(QString::fromLatin1(seconds));
     const int row = TeamRow(engine.Team(team).name);
     ASSERT_GE(row, 0);
     dc->TeamsList()->setCurrentRow(row);
@@ -215,7 +223,7 @@ class DraftEndToEnd : public ::testing::Test {
     const int before = engine.PickCount();
     const int lines = rl->count();
     rl->setCurrentRow(row);
-    const draftees::LineSelection sel = draftees::ReadLine(ToL1(rl->item(row)->text()));
+    const draft::LineSelection sel = draft::ReadLine(ToL1(rl->item(row)->text()));
     serverPrompter.answers = {PromptAnswer::Yes};
     QTest::keyClick(rl, Qt::Key_Return);
     EXPECT_EQ(serverPrompter.asked.back().text, "Are you sure you want to select " + sel.name + "?");
@@ -250,7 +258,7 @@ class DraftEndToEnd : public ::testing::Test {
     ls->TeamsList()->setCurrentIndex(team - 1);
     ls->TeamsListClick();
     EXPECT_EQ(o.S().OwnTeamIndex(), team);
-    QTest::keyClicks(ls->IPAddress(), "127.0.0.1");
+    QTest::keyClicks(ls->IPAddress(), u"127.0.0.1"_s);
     QTest::keyClick(ls->IPAddress(), Qt::Key_Return);
     EXPECT_TRUE(WaitFor([&] { return o.S().Connected(); }));
     return o;
@@ -309,11 +317,11 @@ class DraftEndToEnd : public ::testing::Test {
   }
   // The owner on the clock picks line `row` of `position` in its Draftees
   // window and confirms. `doubleClick` uses the mouse, else Enter.
-  draftees::LineSelection OwnerPicks(Owner& o, int position, int row, bool doubleClick, bool refresh = true) {
+  draft::LineSelection OwnerPicks(Owner& o, int position, int row, bool doubleClick, bool refresh = true) {
     if (refresh) ShowOwnerPosition(o, position);
     QListWidget* list = o.RookieList();
     EXPECT_GT(list->count(), row);
-    const draftees::LineSelection sel = draftees::ReadLine(ToL1(list->item(row)->text()));
+    const draft::LineSelection sel = draft::ReadLine(ToL1(list->item(row)->text()));
     o.prompter.answers = {PromptAnswer::Yes};
     list->setCurrentRow(row);
     if (doubleClick) {
@@ -330,12 +338,12 @@ class DraftEndToEnd : public ::testing::Test {
     }
     EXPECT_EQ(o.LastPrompt(), "Are you sure you want to select " + sel.name + "?");
     EXPECT_TRUE(o.Sent("D|" + std::to_string(o.team) + "|0|" + sel.pidText + "," + sel.name + "," +
-                       fbpro::PositionCaption(position)));
+                       league::PositionCaption(position)));
     EXPECT_FALSE(o.S().TimerRunning());
     return sel;
   }
   // The pick just made by an owner has reached the server and every owner.
-  std::string PickArrived(const draftees::LineSelection& sel, int count) {
+  std::string PickArrived(const draft::LineSelection& sel, int count) {
     EXPECT_TRUE(WaitFor([&] { return engine.PickCount() == count; }));
     AllHold(count);
     const std::string rec = engine.PickList()[static_cast<std::size_t>(count)];
@@ -362,7 +370,7 @@ class DraftEndToEnd : public ::testing::Test {
     const std::set<std::string> pids = DraftedPids();
     std::vector<std::string> out;
     for (const auto& line : Lines(list))
-      if (pids.count(draftees::ReadLine(line).pidText)) out.push_back(line);
+      if (pids.count(draft::ReadLine(line).pidText)) out.push_back(line);
     return out;
   }
 
@@ -379,7 +387,7 @@ class DraftEndToEnd : public ::testing::Test {
     EXPECT_EQ(ToL1(dc->TeamOnClock()->text()), engine.TeamOnClock());
     EXPECT_EQ(ToL1(dc->TimeLeft()->text()), engine.TimeLeft());
     EXPECT_EQ(ToL1(dc->Text1()->text()) + "-" + ToL1(dc->Text2()->text()), engine.Text1() + "-" + engine.Text2());
-    EXPECT_EQ(server->windowTitle(), "Pickmill - Server - Server Up.");
+    EXPECT_EQ(server->windowTitle(), u"Pickmill - Server - Server Up."_s);
     EXPECT_TRUE(DraftedIn(dc->Draftees()->RookieList()).empty());
     std::string fileText;
     for (const auto& rec : RecordedPicks()) fileText += rec + "\r\n";
@@ -442,7 +450,7 @@ std::string ServerChat(ServerWindow& w) { return ToL1(w.ChatWindow()->ChatText()
 
 TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   ASSERT_NO_FATAL_FAILURE(LoadLeague());
-  EXPECT_EQ(server->windowTitle(), "Pickmill - Server - Server Up.");
+  EXPECT_EQ(server->windowTitle(), u"Pickmill - Server - Server Up."_s);
   EXPECT_EQ(engine.TeamCount(), kTeams);
   std::vector<std::string> team(kTeams + 1);
   for (int k = 1; k <= kTeams; ++k) team[static_cast<std::size_t>(k)] = engine.Team(k).name;
@@ -477,14 +485,14 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   // An owner who loaded another league (same teams, another name): reason 0.
   {
     QTemporaryDir otherDir;
-    fbpro::SampleOptions o;
+    league::SampleOptions o;
     o.name = "Other League";
     o.teams = kTeams;
     o.college = 150;
     o.freeAgents = 30;
-    const std::string otherPath = fbpro::WriteSampleLeague(otherDir.path().toStdString(), o);
+    const std::string otherPath = league::WriteSampleLeague(otherDir.path().toStdString(), o);
     Owner& wrong = SignOn(5, otherDir.path(),
-                          QString::fromStdString(fs::path(fbpro::LeagueFileName(otherPath, ".LGE")).filename().string()));
+                          QString::fromStdString(fs::path(league::LeagueFileName(otherPath, ".LGE")).filename().string()));
     ASSERT_TRUE(WaitFor([&] { return wrong.ended == 1; }));
     EXPECT_EQ(wrong.LastPrompt(), std::string(kDisconnectedLead) + "\r\n\r\n" +
                                       "You are not using the correct league. Contact the commish for details.");
@@ -499,20 +507,20 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   ASSERT_TRUE(WaitFor([&] { return a.S().TimerRunning(); }));
   EXPECT_EQ(a.sound.Count(kRingFile), 1);
   EXPECT_EQ(b.sound.Count(kRingFile), 0);
-  EXPECT_EQ(a.Draftees()->TimeLeft()->text(), "60");
+  EXPECT_EQ(a.Draftees()->TimeLeft()->text(), u"60"_s);
   EXPECT_EQ(a.window->windowTitle().toStdString(), "Pickmill - Client - 3.03 - " + T(1) + " - On the clock.");
   ASSERT_TRUE(WaitFor([&] { return HasLine(c.Transcript(), T(1) + " is on the clock."); }));
   engine.Tick();
   a.S().Tick();
-  EXPECT_EQ(dc->TimeLeft()->text(), "59");
-  EXPECT_EQ(a.Draftees()->TimeLeft()->text(), "59");
+  EXPECT_EQ(dc->TimeLeft()->text(), u"59"_s);
+  EXPECT_EQ(a.Draftees()->TimeLeft()->text(), u"59"_s);
   ASSERT_NO_FATAL_FAILURE(CheckWindows("1-1 on the clock"));
   const auto p11 = OwnerPicks(a, 0, 0, false);
   std::string rec = PickArrived(p11, 1);
   EXPECT_EQ(rec, p11.pidText + "|" + T(1) + "|" + p11.name + "|QB|1-1");
   EXPECT_TRUE(engine.TeamOnClock().empty());
   EXPECT_FALSE(engine.ClockRunning());
-  EXPECT_EQ(dc->Text2()->text(), "2");
+  EXPECT_EQ(dc->Text2()->text(), u"2"_s);
   for (Owner* o : Live())
     EXPECT_TRUE(WaitFor([&] {
       return HasLine(o->Transcript(), T(1) + " has selected QB " + p11.name + "  -  Round 1-1.");
@@ -524,7 +532,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   PutOnClock(2);
   ASSERT_TRUE(WaitFor([&] { return b.S().TimerRunning(); }));
   ShowOwnerPosition(b, 0);
-  EXPECT_NE(draftees::ReadLine(ToL1(b.RookieList()->item(0)->text())).pidText, p11.pidText);
+  EXPECT_NE(draft::ReadLine(ToL1(b.RookieList()->item(0)->text())).pidText, p11.pidText);
   const auto p12 = OwnerPicks(b, 0, 0, true, false);
   rec = PickArrived(p12, 2);
   EXPECT_EQ(GetField(rec, 5, "|"), "1-2");
@@ -532,11 +540,11 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   // 1-3: owner C lets the time run out (both clocks ticked to zero).
   PutOnClock(3, "3");
   ASSERT_TRUE(WaitFor([&] { return c.S().TimerRunning(); }));
-  EXPECT_EQ(c.Draftees()->TimeLeft()->text(), "3");
+  EXPECT_EQ(c.Draftees()->TimeLeft()->text(), u"3"_s);
   for (int i = 0; i < 3; ++i) c.S().Tick();
   EXPECT_TRUE(c.Sent("T|3|0|failed to make a selection within the allotted time."));
   EXPECT_FALSE(c.S().TimerRunning());
-  EXPECT_EQ(c.Draftees()->TimeLeft()->text(), "");
+  EXPECT_EQ(c.Draftees()->TimeLeft()->text(), u""_s);
   EXPECT_EQ(engine.TeamOnClock(), T(3));  // the client's T changes nothing
   for (int i = 0; i < 3; ++i) engine.Tick();
   EXPECT_TRUE(engine.TeamOnClock().empty());
@@ -547,7 +555,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   EXPECT_TRUE(WaitFor([&] { return c.sound.Count(kBuzzerFile) == 1; }));
   EXPECT_TRUE(ServerChat(*server).find(timedOut) != std::string::npos);
   EXPECT_EQ(engine.PickCount(), 2);
-  EXPECT_EQ(dc->Text2()->text(), "3");  // the pick is still to be made
+  EXPECT_EQ(dc->Text2()->text(), u"3"_s);  // the pick is still to be made
   ASSERT_NO_FATAL_FAILURE(CheckWindows("1-3 timed out"));
   // On the clock again, C picks a halfback.
   PutOnClock(3);
@@ -584,7 +592,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   rec = CommishPicks(3, 0);
   AllHold(6);
   EXPECT_EQ(GetField(rec, 5, "|"), "1-6");
-  EXPECT_EQ(dc->Text1()->text() + "-" + dc->Text2()->text(), "2-1");
+  EXPECT_EQ(dc->Text1()->text() + u"-"_s + dc->Text2()->text(), u"2-1"_s);
   ASSERT_NO_FATAL_FAILURE(CheckWindows("round 1"));
 
   // ---- round 2 ----------------------------------------------------------------
@@ -612,7 +620,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   {
     auto* chat = b.window->Chat();
     chat->ChatTo()->setCurrentIndex(0);
-    QTest::keyClicks(chat->ChatSend(), "good luck, all");
+    QTest::keyClicks(chat->ChatSend(), u"good luck, all"_s);
     QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
     const std::string line = T(2) + ": good luck, all";
     for (Owner* o : Live()) EXPECT_TRUE(WaitFor([&] { return HasLine(o->Transcript(), line); })) << o->name;
@@ -622,7 +630,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
     const int cAt = achat->ChatTo()->findText(L1(T(3)));
     ASSERT_GE(cAt, 0);
     achat->ChatTo()->setCurrentIndex(cAt);
-    QTest::keyClicks(achat->ChatSend(), "trade your pick?");
+    QTest::keyClicks(achat->ChatSend(), u"trade your pick?"_s);
     QTest::keyClick(achat->ChatSend(), Qt::Key_Return);
     EXPECT_TRUE(HasLine(a.Transcript(), "Private to " + T(3) + ": trade your pick?"));
     EXPECT_TRUE(WaitFor([&] { return HasLine(c.Transcript(), "Private from " + T(1) + ": trade your pick?"); }));
@@ -631,19 +639,19 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
     const int dAt = schat->Combo1()->findText(L1(T(4)));
     ASSERT_GE(dAt, 0);
     schat->Combo1()->setCurrentIndex(dAt);
-    QTest::keyClicks(schat->ChatSend(), "welcome back");
+    QTest::keyClicks(schat->ChatSend(), u"welcome back"_s);
     QTest::keyClick(schat->ChatSend(), Qt::Key_Return);
     EXPECT_TRUE(WaitFor([&] { return HasLine(d.Transcript(), "Private from the Commish: welcome back"); }));
     EXPECT_TRUE(ServerChat(*server).find("Private to " + T(4) + ": welcome back") != std::string::npos);
 
     auto* dchat = d.window->Chat();
     dchat->ChatTo()->setCurrentIndex(1);  // Commish
-    QTest::keyClicks(dchat->ChatSend(), "thanks");
+    QTest::keyClicks(dchat->ChatSend(), u"thanks"_s);
     QTest::keyClick(dchat->ChatSend(), Qt::Key_Return);
     EXPECT_TRUE(WaitFor([&] { return ServerChat(*server).find("Private from " + T(4) + ": thanks") != std::string::npos; }));
     // The next public line has passed everything sent before it: nobody else got the private lines.
     schat->Combo1()->setCurrentIndex(0);
-    QTest::keyClicks(schat->ChatSend(), "round 2 under way");
+    QTest::keyClicks(schat->ChatSend(), u"round 2 under way"_s);
     QTest::keyClick(schat->ChatSend(), Qt::Key_Return);
     for (Owner* o : Live()) {
       EXPECT_TRUE(WaitFor([&] { return HasLine(o->Transcript(), "Commish: round 2 under way"); })) << o->name;
@@ -695,7 +703,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   const auto serverDe = Lines(dc->Draftees()->RookieList());
   EXPECT_EQ(serverDe.size(), withoutIt.size() + 1);
   EXPECT_EQ(std::count_if(serverDe.begin(), serverDe.end(),
-                          [&](const std::string& l) { return draftees::ReadLine(l).pidText == deletedPid; }),
+                          [&](const std::string& l) { return draft::ReadLine(l).pidText == deletedPid; }),
             1);
   // The owners redraw their draft lists; their Draftees windows show the
   // player again after the next refresh of the position.
@@ -709,7 +717,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   ASSERT_NO_FATAL_FAILURE(CheckWindows("2-5 deleted"));
   // The Commish sets the next pick back to 2-5 and picks the second line.
   dc->Text2()->selectAll();
-  QTest::keyClicks(dc->Text2(), "5");
+  QTest::keyClicks(dc->Text2(), u"5"_s);
   EXPECT_EQ(engine.Text2(), "5");
   PutOnClock(5);
   rec = CommishPicks(8, 1);
@@ -763,7 +771,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
     ls->LoadLeague();
     ls->TeamsList()->setCurrentIndex(1);
     ls->TeamsListClick();
-    QTest::keyClicks(ls->IPAddress(), "127.0.0.1");
+    QTest::keyClicks(ls->IPAddress(), u"127.0.0.1"_s);
     QTest::keyClick(ls->IPAddress(), Qt::Key_Return);
   }
   ASSERT_TRUE(WaitFor([&] { return b2.S().Connected() && engine.Team(2).signedOn; }));
@@ -773,7 +781,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   EXPECT_EQ(b2.DraftListLines(), engine.SelectionLines());
   // Its quarterback list was built before the catch-up: it still offers the
   // quarterback taken at 1-1.
-  EXPECT_EQ(draftees::ReadLine(ToL1(b2.RookieList()->item(0)->text())).pidText, p11.pidText);
+  EXPECT_EQ(draft::ReadLine(ToL1(b2.RookieList()->item(0)->text())).pidText, p11.pidText);
 
   // ---- round 3 ----------------------------------------------------------------
   PutOnClock(1);
@@ -838,29 +846,29 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   ASSERT_NO_FATAL_FAILURE(CheckWindows("all signed off"));
 
   const std::vector<std::string> finalPicks = RecordedPicks();
-  const fbpro::IdList rookiesBefore = fbpro::ReadCollegeList(leaguePath);
+  const league::IdList rookiesBefore = league::ReadCollegeList(leaguePath);
   bool mergeSeen = false;
   std::string mergeFailure;
   // The Merge window is modal: it is driven from inside its own event loop.
   QTimer::singleShot(0, server.get(), [&] {
     QWidget* w = QApplication::activeModalWidget();
-    if (w == nullptr || w->objectName() != "Merge") {
+    if (w == nullptr || w->objectName() != u"Merge"_s) {
       mergeFailure = "no modal Merge window";
       for (QWidget* top : QApplication::topLevelWidgets())
-        if (top->objectName() == "Merge" && top->isVisible()) w = top;
+        if (top->objectName() == u"Merge"_s && top->isVisible()) w = top;
       if (w == nullptr) return;
     }
     mergeSeen = true;
-    auto* run = w->findChild<QPushButton*>("Command1");
+    auto* run = w->findChild<QPushButton*>(u"Command1"_s);
     if (run == nullptr) {
       mergeFailure = "no Command1";
       if (auto* dlg = qobject_cast<QDialog*>(w)) dlg->reject();
       return;
     }
-    EXPECT_EQ(run->text(), "&Merge");
+    EXPECT_EQ(run->text(), u"&Merge"_s);
     // "No Change": the stage byte and the free agents stay as they are, so
     // the college list loses exactly the players put on rosters.
-    auto* noChange = w->findChild<QRadioButton*>("Option1_0");
+    auto* noChange = w->findChild<QRadioButton*>(u"Option1_0"_s);
     if (noChange == nullptr) {
       mergeFailure = "no Option1_0";
     } else {
@@ -888,7 +896,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
 
   std::map<int, std::set<int>> onRoster;
   for (int k = 1; k <= kTeams; ++k) {
-    fbpro::TeamRosterRead read = fbpro::GetTeamRoster(leaguePath, k, version);
+    league::TeamRosterRead read = league::GetTeamRoster(leaguePath, k, version);
     ASSERT_TRUE(read.found) << T(k);
     std::set<int> jerseys;
     for (const auto& group : read.roster.groups)
@@ -899,7 +907,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
         }
   }
   int placed = 0;
-  const fbpro::IdList rookiesAfter = fbpro::ReadCollegeList(leaguePath);
+  const league::IdList rookiesAfter = league::ReadCollegeList(leaguePath);
   const std::set<int16_t> stillListed(rookiesAfter.begin() + 1, rookiesAfter.end());
   for (const auto& r : finalPicks) {
     const std::string pidText = GetField(r, 1, "|");
@@ -925,7 +933,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   for (int k = 1; k <= kTeams; ++k) EXPECT_FALSE(onRoster[k].count(static_cast<int>(LeadingNumber(deletedPid))));
   EXPECT_EQ(rookiesAfter[0], rookiesBefore[0] - placed);
   for (const auto& pid : keptPids) EXPECT_TRUE(stillListed.count(static_cast<int16_t>(LeadingNumber(pid)))) << pid;
-  EXPECT_EQ(fbpro::GetLeagueStage(leaguePath), 0);
+  EXPECT_EQ(league::GetLeagueStage(leaguePath), 0);
   // The Draft Control window was reopened with the kept picks.
   dc = server->DraftControlWindow();
   ASSERT_NE(dc, nullptr);

@@ -1,4 +1,4 @@
-#include "LoopbackProxy.h"
+#include "tests/faults/LoopbackProxy.h"
 
 #include <QHostAddress>
 

@@ -10,20 +10,20 @@
 #include <fstream>
 #include <set>
 
-#include "ClientTestKit.h"
-#include "FaultKit.h"
-#include "Common.h"
-#include "Files.h"
-#include "Protocol.h"
-#include "Transport.h"
+#include "tests/client/ClientTestKit.h"
+#include "tests/faults/FaultKit.h"
+#include "common/Common.h"
+#include "common/Files.h"
+#include "protocol/Protocol.h"
+#include "protocol/Transport.h"
 
 namespace pm::test {
 namespace {
 
 using server::DraftServer;
 
-fbpro::SampleOptions FourTeams() {
-  fbpro::SampleOptions o;
+league::SampleOptions FourTeams() {
+  league::SampleOptions o;
   o.name = "Fault League";
   o.teams = 4;
   o.college = 80;
@@ -39,9 +39,9 @@ struct Pick {
 std::vector<Pick> AllPlayers(const SampleLeague& league) {
   std::vector<Pick> out;
   for (int i = 1; i <= league.pool.Count(); ++i) {
-    const fbpro::Player& p = league.pool.draftees[static_cast<std::size_t>(i)].player;
+    const league::Player& p = league.pool.draftees[static_cast<std::size_t>(i)].player;
     if (p.position > 14) continue;
-    out.push_back({std::to_string(p.pid), p.fname + " " + p.lname, fbpro::PositionCaption(p.position)});
+    out.push_back({std::to_string(p.pid), p.fname + " " + p.lname, league::PositionCaption(p.position)});
   }
   return out;
 }
@@ -200,13 +200,13 @@ class VanishingClient {
     QObject::connect(&sock_, &QTcpSocket::readyRead, [this] {
       if (gone) return;
       QByteArray b = sock_.readAll();
-      auto got = splitter_.Feed(std::string_view(b.constData(), b.size()), proto::SteadyMs());
-      auto kept = splitter_.Poll(proto::SteadyMs());
+      auto got = splitter_.Feed(std::string_view(b.constData(), b.size()), protocol::SteadyMs());
+      auto kept = splitter_.Poll(protocol::SteadyMs());
       got.insert(got.end(), kept.begin(), kept.end());
       for (const auto& m : got) {
         if (m.code != 'V' || gone) continue;
         ++vs;
-        sock_.write(proto::PickRequest(3, vs + 1).c_str());
+        sock_.write(protocol::PickRequest(3, vs + 1).c_str());
         sock_.flush();
         if (vs >= abortAfter_) Vanish();
       }
@@ -231,7 +231,7 @@ class VanishingClient {
  private:
   int abortAfter_;
   QTcpSocket sock_;
-  proto::FrameSplitter splitter_{proto::Receiver::Client};
+  protocol::FrameSplitter splitter_{protocol::Receiver::Client};
 };
 
 class ClientVanishes : public ::testing::TestWithParam<int> {};
@@ -264,7 +264,7 @@ TEST_P(ClientVanishes, DuringCatchUpOthersAndServerAreUnaffected) {
   VanishingClient gone(server.Port(), abortAfter);
   ASSERT_TRUE(gone.connected);
   ASSERT_TRUE(Pump([&] { return server.engine.OpenConnections() == 3; }));
-  gone.Start(proto::Login(3, "3.03", league.pool.Count(), league.name));
+  gone.Start(protocol::Login(3, "3.03", league.pool.Count(), league.name));
   ASSERT_TRUE(Pump([&] { return gone.gone; }));
   // The server takes the team off (when it signed on at all) and tells the others.
   ASSERT_TRUE(Pump([&] { return server.engine.OpenConnections() == 2 && !server.engine.Team(3).signedOn; }));

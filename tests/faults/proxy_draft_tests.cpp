@@ -8,10 +8,10 @@
 
 #include <optional>
 
-#include "ClientTestKit.h"
-#include "FaultKit.h"
-#include "Files.h"
-#include "LoopbackProxy.h"
+#include "tests/client/ClientTestKit.h"
+#include "tests/faults/FaultKit.h"
+#include "common/Files.h"
+#include "tests/faults/LoopbackProxy.h"
 
 namespace pm::test {
 namespace {
@@ -46,16 +46,16 @@ std::vector<Pick> ScriptPlayers(const SampleLeague& league, int n) {
   for (int code = 0; code <= 14 && static_cast<int>(out.size()) < n; ++code) {
     const auto& index = league.pool.positionIndex[static_cast<std::size_t>(code)];
     if (index.empty()) continue;
-    const fbpro::Player& p = league.pool.draftees[static_cast<std::size_t>(index.front())].player;
+    const league::Player& p = league.pool.draftees[static_cast<std::size_t>(index.front())].player;
     int keep = std::max(19 - static_cast<int>(p.lname.size()), 0);
     std::string name = (p.fname.substr(0, static_cast<std::size_t>(keep)) + " " + p.lname).substr(0, 20);
-    out.push_back({std::to_string(p.pid), name, fbpro::PositionCaption(code)});
+    out.push_back({std::to_string(p.pid), name, league::PositionCaption(code)});
   }
   return out;
 }
 
-fbpro::SampleOptions FourTeams() {
-  fbpro::SampleOptions o;
+league::SampleOptions FourTeams() {
+  league::SampleOptions o;
   o.name = "Fault League";
   o.teams = 4;
   o.college = 80;

@@ -18,9 +18,9 @@
 #include <cstdio>
 #include <string>
 
-#include "Common.h"
-#include "DraftServer.h"
-#include "Prompt.h"
+#include "common/Common.h"
+#include "server/engine/DraftServer.h"
+#include "common/Prompt.h"
 
 using pm::server::DraftServer;
 

@@ -13,14 +13,14 @@
 #include <string_view>
 #include <vector>
 
-#include "FBPro.h"
-#include "Sample.h"
+#include "league/FBPro.h"
+#include "league/Sample.h"
 
 namespace pm::fuzz {
 
 // A small league: few teams and players, so that fuzzed numbers hit them.
-inline fbpro::SampleOptions LeagueOptions() {
-  fbpro::SampleOptions o;
+inline league::SampleOptions LeagueOptions() {
+  league::SampleOptions o;
   o.name = "Fuzz League";
   o.teams = 4;
   o.college = 24;
@@ -74,13 +74,13 @@ inline std::string EncodeOperations(const std::vector<Operation>& ops) {
 
 // The draft file the server fuzzer resumes in each run: three picks, the
 // first three players of the pool, made by teams 3, 4 and 1.
-inline std::string ResumedDraftFile(const fbpro::DrafteePool& pool, const std::vector<std::string>& teams) {
+inline std::string ResumedDraftFile(const league::DrafteePool& pool, const std::vector<std::string>& teams) {
   std::string out;
   const int pickers[3] = {3, 4, 1};
   for (int i = 0; i < 3 && i < pool.Count(); ++i) {
-    const fbpro::Player& p = pool.draftees[static_cast<std::size_t>(i + 1)].player;
+    const league::Player& p = pool.draftees[static_cast<std::size_t>(i + 1)].player;
     out += std::to_string(p.pid) + "|" + teams[static_cast<std::size_t>(pickers[i] - 1)] + "|" + p.fname + " " +
-           p.lname + "|" + fbpro::PositionCaption(p.position) + "|1-" + std::to_string(i + 1) + "\r\n";
+           p.lname + "|" + league::PositionCaption(p.position) + "|1-" + std::to_string(i + 1) + "\r\n";
   }
   return out;
 }

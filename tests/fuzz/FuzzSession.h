@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <string>
 
-#include "FuzzInput.h"
-#include "Sample.h"
+#include "tests/fuzz/FuzzInput.h"
+#include "league/Sample.h"
 
 namespace pm::fuzz {
 
@@ -47,7 +47,7 @@ inline std::string StartWorld(const char* program, std::string& leaguePath) {
       (base / ("pickmill-" + std::string(program) + "-" + std::to_string(QCoreApplication::applicationPid())))
           .string();
   fs::remove_all(dir);
-  leaguePath = fbpro::WriteSampleLeague(dir, LeagueOptions());
+  leaguePath = league::WriteSampleLeague(dir, LeagueOptions());
   return dir;
 }
 

@@ -24,16 +24,16 @@
 #include <string>
 #include <vector>
 
-#include "ClientSession.h"
-#include "ClientView.h"
-#include "FBPro.h"
-#include "FuzzInput.h"
-#include "FuzzSession.h"
-#include "PoolTable.h"
-#include "Prompt.h"
-#include "Protocol.h"
-#include "Sample.h"
-#include "Sound.h"
+#include "client/ClientSession.h"
+#include "client/ClientView.h"
+#include "league/FBPro.h"
+#include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/FuzzSession.h"
+#include "draft/PoolTable.h"
+#include "common/Prompt.h"
+#include "protocol/Protocol.h"
+#include "league/Sample.h"
+#include "client/Sound.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
@@ -48,7 +48,7 @@ struct World {
   std::string leagueName;
   int16_t version = 0;
   std::vector<std::string> teams;
-  fbpro::DrafteePool pool;
+  league::DrafteePool pool;
   QTcpServer* listener = nullptr;
 };
 World* g = nullptr;
@@ -56,12 +56,12 @@ World* g = nullptr;
 void Setup() {
   g = new World;
   g->dir = fuzz::StartWorld("fuzz_client", g->leaguePath);
-  fbpro::VersionInfo v = fbpro::GetVersion(g->leaguePath);
+  league::VersionInfo v = league::GetVersion(g->leaguePath);
   g->leagueName = v.name;
   g->version = v.version;
-  fbpro::TeamList t = fbpro::GetTeams(g->leaguePath);
+  league::TeamList t = league::GetTeams(g->leaguePath);
   for (int i = 1; i <= t.teamCount; ++i) g->teams.push_back(t.names[static_cast<std::size_t>(i)]);
-  g->pool = fbpro::LoadPool(g->leaguePath, v.version, false);
+  g->pool = league::LoadPool(g->leaguePath, v.version, false);
   g->listener = new QTcpServer;
   if (!g->listener->listen(QHostAddress::LocalHost, 0)) Fail("cannot listen on loopback");
   std::atexit([] {
@@ -109,7 +109,7 @@ class Run {
     session_.league.versionCode = g->version;
     session_.league.leagueName = g->leagueName;
     session_.league.drafteeCount = g->pool.Count();
-    session_.league.table = draftees::TableFromPool(g->pool);
+    session_.league.table = draft::TableFromPool(g->pool);
     session_.SetTeams(g->teams);
     session_.ChooseTeam(g->teams[0]);
     if (!session_.Connect("127.0.0.1")) Fail("connect request refused");
@@ -122,7 +122,7 @@ class Run {
     // The server signs the team on. The splitter holds a connection's first
     // message until the next one starts (or a quiet spell), so the input's
     // first message releases this one and is itself released at once.
-    peer_->write(proto::SignedOn(1).c_str());
+    peer_->write(protocol::SignedOn(1).c_str());
     peer_->flush();
     Pump();
     peer_->readAll();  // the login
@@ -172,7 +172,7 @@ class Run {
     switch (p[0] % 3) {
       case 0: {
         const auto& d = g->pool.draftees[static_cast<std::size_t>(1 + p[1] % g->pool.Count())].player;
-        session_.SendOwnPick(std::to_string(d.pid), d.fname + " " + d.lname, fbpro::PositionCaption(d.position));
+        session_.SendOwnPick(std::to_string(d.pid), d.fname + " " + d.lname, league::PositionCaption(d.position));
         break;
       }
       case 1: {

@@ -14,9 +14,9 @@
 #include <string>
 #include <string_view>
 
-#include "FBPro.h"
+#include "league/FBPro.h"
 
-using namespace pm::fbpro;
+using namespace pm::league;
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include <string_view>
 #include <vector>
 
-#include "Protocol.h"
+#include "protocol/Protocol.h"
 
-using namespace pm::proto;
+using namespace pm::protocol;
 
 namespace {
 
@@ -29,7 +29,7 @@ void Check(bool condition, const char* what) {
 }
 
 bool SameMessage(const Message& a, const Message& b) {
-  return a.code == b.code && a.codeText == b.codeText && a.f2 == b.f2 && a.f3 == b.f3 && a.f4 == b.f4 &&
+  return a.code == b.code && a.codeText == b.codeText && a.from == b.from && a.to == b.to && a.body == b.body &&
          a.valid == b.valid && a.raw == b.raw;
 }
 
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const Message& m : pieces) {
     inMessages += m.raw.size();
     Message again = ParseMessage(m.raw);
-    Check(again.code == m.code && again.f2 == m.f2 && again.f3 == m.f3 && again.f4 == m.f4,
+    Check(again.code == m.code && again.from == m.from && again.to == m.to && again.body == m.body,
           "a message reads the same from its raw text");
     for (int f = 0; f <= 6; ++f) (void)BodyField(m, f);
     (void)BodyFieldCount(side, m.code);

@@ -22,14 +22,14 @@
 #include <string>
 #include <vector>
 
-#include "DraftServer.h"
-#include "FBPro.h"
-#include "Files.h"
-#include "FuzzInput.h"
-#include "FuzzSession.h"
-#include "Prompt.h"
-#include "Protocol.h"
-#include "Sample.h"
+#include "server/engine/DraftServer.h"
+#include "league/FBPro.h"
+#include "common/Files.h"
+#include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/FuzzSession.h"
+#include "common/Prompt.h"
+#include "protocol/Protocol.h"
+#include "league/Sample.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
@@ -45,7 +45,7 @@ struct World {
   std::string draftFile;
   std::string draftFileBytes;
   std::vector<std::string> teams;
-  fbpro::DrafteePool pool;
+  league::DrafteePool pool;
 };
 World* g = nullptr;
 
@@ -53,12 +53,12 @@ void Setup() {
   g = new World;
   std::string leaguePath;
   g->dir = fuzz::StartWorld("fuzz_server", leaguePath);
-  g->leagueFile = fbpro::LeagueFileName(leaguePath, ".LGE");
-  fbpro::VersionInfo v = fbpro::GetVersion(leaguePath);
+  g->leagueFile = league::LeagueFileName(leaguePath, ".LGE");
+  league::VersionInfo v = league::GetVersion(leaguePath);
   g->leagueName = v.name;
-  fbpro::TeamList t = fbpro::GetTeams(leaguePath);
+  league::TeamList t = league::GetTeams(leaguePath);
   for (int i = 1; i <= t.teamCount; ++i) g->teams.push_back(t.names[static_cast<std::size_t>(i)]);
-  g->pool = fbpro::LoadPool(leaguePath, v.version, false);
+  g->pool = league::LoadPool(leaguePath, v.version, false);
   g->draftFile = g->dir + "/" + g->leagueName + server::kDraftFileSuffix;
   g->draftFileBytes = fuzz::ResumedDraftFile(g->pool, g->teams);
   std::atexit([] {
@@ -94,8 +94,8 @@ class Run {
     // The splitter holds a connection's first message until a quiet spell
     // or the start of the next one; the T after each login (which changes
     // nothing) releases the login at once, so no run waits on the clock.
-    Send(0, proto::Login(1, proto::kServerVersion, g->pool.Count(), g->leagueName) + proto::TimeUp(1));
-    Send(1, proto::Login(2, proto::kServerVersion, g->pool.Count(), g->leagueName) + proto::TimeUp(2));
+    Send(0, protocol::Login(1, protocol::kServerVersion, g->pool.Count(), g->leagueName) + protocol::TimeUp(1));
+    Send(1, protocol::Login(2, protocol::kServerVersion, g->pool.Count(), g->leagueName) + protocol::TimeUp(2));
     for (int i = 0; i < 50 && !(server_.Team(1).signedOn && server_.Team(2).signedOn); ++i)
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     if (!server_.Team(1).signedOn || !server_.Team(2).signedOn) Fail("teams 1 and 2 did not sign on");
@@ -183,7 +183,7 @@ class Run {
         break;
       case 2: {
         const auto& d = g->pool.draftees[static_cast<std::size_t>(1 + p[1] % g->pool.Count())].player;
-        server_.CommishPick(std::to_string(d.pid), d.fname + " " + d.lname, fbpro::PositionCaption(d.position));
+        server_.CommishPick(std::to_string(d.pid), d.fname + " " + d.lname, league::PositionCaption(d.position));
         break;
       }
       case 3:

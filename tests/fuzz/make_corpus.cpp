@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "FBPro.h"
-#include "FuzzInput.h"
-#include "Files.h"
-#include "Protocol.h"
-#include "Sample.h"
+#include "league/FBPro.h"
+#include "tests/fuzz/FuzzInput.h"
+#include "common/Files.h"
+#include "protocol/Protocol.h"
+#include "league/Sample.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
@@ -36,17 +36,17 @@ struct League {
   std::string path;
   std::string name;
   std::vector<std::string> teams;
-  fbpro::DrafteePool pool;
+  league::DrafteePool pool;
 };
 
-League Load(const std::string& dir, const fbpro::SampleOptions& o) {
+League Load(const std::string& dir, const league::SampleOptions& o) {
   League l;
-  l.path = fbpro::WriteSampleLeague(dir, o);
-  fbpro::VersionInfo v = fbpro::GetVersion(l.path);
+  l.path = league::WriteSampleLeague(dir, o);
+  league::VersionInfo v = league::GetVersion(l.path);
   l.name = v.name;
-  fbpro::TeamList t = fbpro::GetTeams(l.path);
+  league::TeamList t = league::GetTeams(l.path);
   for (int i = 1; i <= t.teamCount; ++i) l.teams.push_back(t.names[static_cast<std::size_t>(i)]);
-  l.pool = fbpro::LoadPool(l.path, v.version, false);
+  l.pool = league::LoadPool(l.path, v.version, false);
   return l;
 }
 
@@ -70,7 +70,7 @@ std::string Name(const League& l, int i) {
   return p.fname + " " + p.lname;
 }
 std::string Pos(const League& l, int i) {
-  return fbpro::PositionCaption(l.pool.draftees[static_cast<std::size_t>(i)].player.position);
+  return league::PositionCaption(l.pool.draftees[static_cast<std::size_t>(i)].player.position);
 }
 std::string Body(const League& l, int i) { return Pid(l, i) + "," + Name(l, i) + "," + Pos(l, i); }
 
@@ -84,18 +84,18 @@ void LeagueSeeds(const fs::path& out, const fs::path& work) {
                               {"v9697", 9697, 1, 4, 2, std::string::npos},
                               {"v98-32", 98, 32, 4, 0, 60 * 24}};
   for (const Variant& v : variants) {
-    fbpro::SampleOptions o;
+    league::SampleOptions o;
     o.name = std::string("Seed ") + v.file;
     o.version = v.version;
     o.teams = v.teams;
     o.college = v.college;
     o.freeAgents = v.fa;
     o.seed = 3;
-    std::string path = fbpro::WriteSampleLeague((work / v.file).string(), o);
-    std::string lge = Read(fbpro::LeagueFileName(path, ".LGE"));
-    std::string pyr = Read(fbpro::LeagueFileName(path, ".PYR")).substr(0, v.playerBytes);
-    Put(out, std::string(v.file) + "-college", lge + sep + pyr + sep + Read(fbpro::LeagueFileName(path, ".PYC")));
-    if (v.fa > 0) Put(out, std::string(v.file) + "-fa", lge + sep + pyr + sep + Read(fbpro::LeagueFileName(path, ".PYF")));
+    std::string path = league::WriteSampleLeague((work / v.file).string(), o);
+    std::string lge = Read(league::LeagueFileName(path, ".LGE"));
+    std::string pyr = Read(league::LeagueFileName(path, ".PYR")).substr(0, v.playerBytes);
+    Put(out, std::string(v.file) + "-college", lge + sep + pyr + sep + Read(league::LeagueFileName(path, ".PYC")));
+    if (v.fa > 0) Put(out, std::string(v.file) + "-fa", lge + sep + pyr + sep + Read(league::LeagueFileName(path, ".PYF")));
   }
   Put(out, "empty-parts", sep + sep);
 }
@@ -106,17 +106,17 @@ void ProtocolSeeds(const fs::path& out, const League& l) {
     Put(out, name, std::string{static_cast<char>(toClient ? 1 : 0), '\x2a'} + stream);
   };
   put("server-login-picks", false,
-      proto::Login(1, "3.02", l.pool.Count(), l.name) + proto::PickRequest(1, 1) + proto::Draft(1, Pid(l, 5), Name(l, 5), Pos(l, 5)) +
-          proto::Chat(1, "hello, all") + proto::PrivateLine(1, 0, "to the Commish") + proto::TimeUp(1));
-  put("server-legacy-junk", false, "C|1|0|chat|with|bars" + proto::PickRequest(2, 3) + "L|99999|0|x" + "V|1|-5|" + "D|1|0|1,2");
+      protocol::Login(1, "3.02", l.pool.Count(), l.name) + protocol::PickRequest(1, 1) + protocol::Draft(1, Pid(l, 5), Name(l, 5), Pos(l, 5)) +
+          protocol::Chat(1, "hello, all") + protocol::PrivateLine(1, 0, "to the Commish") + protocol::TimeUp(1));
+  put("server-legacy-junk", false, "C|1|0|chat|with|bars" + protocol::PickRequest(2, 3) + "L|99999|0|x" + "V|1|-5|" + "D|1|0|1,2");
   put("client-catch-up", true,
-      proto::SignedOn(1) + proto::WhoElse(1, {2, 3}) +
-          proto::PickRecordMessage(1, Pid(l, 1) + "|" + l.teams[2] + "|" + Name(l, 1) + "|" + Pos(l, 1) + "|1-1") +
-          proto::OnClock(1, "60", "1-4") + proto::Picked(1, Body(l, 7), "1-4"));
+      protocol::SignedOn(1) + protocol::WhoElse(1, {2, 3}) +
+          protocol::PickRecordMessage(1, Pid(l, 1) + "|" + l.teams[2] + "|" + Name(l, 1) + "|" + Pos(l, 1) + "|1-1") +
+          protocol::OnClock(1, "60", "1-4") + protocol::Picked(1, Body(l, 7), "1-4"));
   put("client-other", true,
-      proto::Refused(1) + proto::Taken(2, Body(l, 2)) + proto::ChatRelay(0, "Time remaining: 15 seconds.") +
-          proto::PrivateOut(2, 1, "hi") + proto::Left(2) + proto::TimedOut(3, l.teams[2]) + proto::Halted(1) +
-          proto::Deleted("1-2"));
+      protocol::Refused(1) + protocol::Taken(2, Body(l, 2)) + protocol::ChatRelay(0, "Time remaining: 15 seconds.") +
+          protocol::PrivateOut(2, 1, "hi") + protocol::Left(2) + protocol::TimedOut(3, l.teams[2]) + protocol::Halted(1) +
+          protocol::Deleted("1-2"));
   put("client-cut-fields", true, "Z|1|0|123,Name" + std::string("W|0|1|") + "N|0|2|");
 }
 
@@ -127,30 +127,30 @@ void ServerSeeds(const fs::path& out, const League& l) {
   auto put = [&](const std::string& name, const std::vector<Operation>& ops) {
     Put(out, name, fuzz::EncodeOperations(ops));
   };
-  put("pick-and-taken", {On(0, proto::Draft(1, Pid(l, 5), Name(l, 5), Pos(l, 5))),
-                         On(1, proto::Draft(2, Pid(l, 5), Name(l, 5), Pos(l, 5))),
-                         On(1, proto::Draft(2, Pid(l, 1), Name(l, 1), Pos(l, 1))),
-                         On(1, proto::Draft(2, Pid(l, 6), Name(l, 6), Pos(l, 6)))});
-  put("catch-up", {On(0, proto::PickRequest(1, 1)), On(0, proto::PickRequest(1, 2)), On(0, proto::PickRequest(1, 3)),
-                   On(0, proto::PickRequest(1, 4)), On(0, proto::PickRequest(1, 0)), On(0, proto::PickRequest(1, -1)),
-                   On(0, proto::PickRequest(1, 32767)), On(1, "V|2|0|99999")});
-  put("logins", {On(2, proto::Login(3, "3.03", count, "Other League")), On(2, proto::Login(3, "3.02", count, l.name)),
-                 On(2, proto::Login(3, "3.03", count + 1, l.name)), On(2, proto::Login(1, "3.03", count, l.name)),
-                 On(2, proto::Login(0, "3.03", count, l.name)), On(2, proto::Login(40, "3.03", count, l.name)),
-                 On(2, proto::Login(-3, "x.y", count, l.name)), On(2, proto::Login(3, "3.03", count, l.name)),
-                 On(2, proto::Login(4, "3.03", count, l.name)), On(2, proto::Chat(3, "late joiner"))});
-  put("chat", {On(0, proto::Chat(1, "hello")), On(0, proto::PrivateLine(1, 2, "psst")), On(0, proto::PrivateLine(1, 0, "Commish?")),
-               On(0, proto::PrivateLine(1, 9, "nobody")), On(1, proto::PrivateLine(2, 1, "back")), On(0, proto::TimeUp(1)),
+  put("pick-and-taken", {On(0, protocol::Draft(1, Pid(l, 5), Name(l, 5), Pos(l, 5))),
+                         On(1, protocol::Draft(2, Pid(l, 5), Name(l, 5), Pos(l, 5))),
+                         On(1, protocol::Draft(2, Pid(l, 1), Name(l, 1), Pos(l, 1))),
+                         On(1, protocol::Draft(2, Pid(l, 6), Name(l, 6), Pos(l, 6)))});
+  put("catch-up", {On(0, protocol::PickRequest(1, 1)), On(0, protocol::PickRequest(1, 2)), On(0, protocol::PickRequest(1, 3)),
+                   On(0, protocol::PickRequest(1, 4)), On(0, protocol::PickRequest(1, 0)), On(0, protocol::PickRequest(1, -1)),
+                   On(0, protocol::PickRequest(1, 32767)), On(1, "V|2|0|99999")});
+  put("logins", {On(2, protocol::Login(3, "3.03", count, "Other League")), On(2, protocol::Login(3, "3.02", count, l.name)),
+                 On(2, protocol::Login(3, "3.03", count + 1, l.name)), On(2, protocol::Login(1, "3.03", count, l.name)),
+                 On(2, protocol::Login(0, "3.03", count, l.name)), On(2, protocol::Login(40, "3.03", count, l.name)),
+                 On(2, protocol::Login(-3, "x.y", count, l.name)), On(2, protocol::Login(3, "3.03", count, l.name)),
+                 On(2, protocol::Login(4, "3.03", count, l.name)), On(2, protocol::Chat(3, "late joiner"))});
+  put("chat", {On(0, protocol::Chat(1, "hello")), On(0, protocol::PrivateLine(1, 2, "psst")), On(0, protocol::PrivateLine(1, 0, "Commish?")),
+               On(0, protocol::PrivateLine(1, 9, "nobody")), On(1, protocol::PrivateLine(2, 1, "back")), On(0, protocol::TimeUp(1)),
                On(1, "C|1|0|spoofed"), On(2, "C|3|0|not signed on")});
   {
-    std::vector<Operation> ops = Bytewise(0, proto::Draft(1, Pid(l, 9), Name(l, 9), Pos(l, 9)) + proto::Chat(1, "split"));
-    ops.push_back(On(1, proto::Chat(2, "a") + proto::PickRequest(2, 1) + proto::Draft(2, Pid(l, 10), Name(l, 10), Pos(l, 10))));
+    std::vector<Operation> ops = Bytewise(0, protocol::Draft(1, Pid(l, 9), Name(l, 9), Pos(l, 9)) + protocol::Chat(1, "split"));
+    ops.push_back(On(1, protocol::Chat(2, "a") + protocol::PickRequest(2, 1) + protocol::Draft(2, Pid(l, 10), Name(l, 10), Pos(l, 10))));
     put("split-and-joined", ops);
   }
   put("clock", {Tick(45), Tick(14), Tick(1), Tick(1), Operate(0, 3, 30), Operate(2, 11, 0), Operate(0, 2, 5), Tick(5),
-                Operate(1, 0, 0), Operate(3, 1, 2), Operate(3, 1, 4), On(1, proto::PickRequest(2, 2))});
-  put("reconnect", {Reconnect(0), On(0, proto::Login(1, "3.03", count, l.name)), On(0, proto::PickRequest(1, 1)),
-                    Reconnect(1), On(0, proto::Chat(1, "still here")), Operate(4, 0, 0), Operate(5, 1, 0, "to all")});
+                Operate(1, 0, 0), Operate(3, 1, 2), Operate(3, 1, 4), On(1, protocol::PickRequest(2, 2))});
+  put("reconnect", {Reconnect(0), On(0, protocol::Login(1, "3.03", count, l.name)), On(0, protocol::PickRequest(1, 1)),
+                    Reconnect(1), On(0, protocol::Chat(1, "still here")), Operate(4, 0, 0), Operate(5, 1, 0, "to all")});
   put("junk", {On(0, "C|1|0|legacy|text|with|bars"), On(0, "D|1|99999|1"), On(0, "D|1|0|0,Nobody,QB"),
                On(0, "D|1|0|-5,,"), On(0, "V|1|0|"), On(0, "X|1|0|"), On(0, "L|1|0|3.03"), On(2, "|||"),
                On(1, std::string("P|2|1|\0\xff", 9))});
@@ -165,31 +165,31 @@ void ClientSeeds(const fs::path& out, const League& l) {
   auto record = [&](int i, int team, const std::string& label) {
     return Pid(l, i) + "|" + l.teams[static_cast<std::size_t>(team - 1)] + "|" + Name(l, i) + "|" + Pos(l, i) + "|" + label;
   };
-  put("sign-on-catch-up", {On(0, proto::WhoElse(1, {2, 3})),
-                           On(0, proto::PickRecordMessage(1, record(1, 3, "1-1"))),
-                           On(0, proto::PickRecordMessage(1, record(2, 4, "1-2"))),
-                           On(0, proto::PickRecordMessage(1, record(3, 1, "1-3"))), On(0, proto::SignedOn(4)),
-                           On(0, proto::Picked(2, Body(l, 4), "1-4"))});
-  put("own-clock", {On(0, proto::OnClock(1, "30", "1-1")), Tick(14), Tick(1),
-                    Operate(0, 5, 0), On(0, proto::Picked(1, Body(l, 5), "1-1")), On(0, proto::OnClock(1, "3", "2-1")),
-                    Tick(4), Operate(0, 6, 0), On(0, proto::TimedOut(1, l.teams[0]))});
-  put("refused", {On(0, proto::Refused(1))});
-  put("kicked", {On(0, proto::Refused(4)), On(0, proto::Chat(2, "after"))});
+  put("sign-on-catch-up", {On(0, protocol::WhoElse(1, {2, 3})),
+                           On(0, protocol::PickRecordMessage(1, record(1, 3, "1-1"))),
+                           On(0, protocol::PickRecordMessage(1, record(2, 4, "1-2"))),
+                           On(0, protocol::PickRecordMessage(1, record(3, 1, "1-3"))), On(0, protocol::SignedOn(4)),
+                           On(0, protocol::Picked(2, Body(l, 4), "1-4"))});
+  put("own-clock", {On(0, protocol::OnClock(1, "30", "1-1")), Tick(14), Tick(1),
+                    Operate(0, 5, 0), On(0, protocol::Picked(1, Body(l, 5), "1-1")), On(0, protocol::OnClock(1, "3", "2-1")),
+                    Tick(4), Operate(0, 6, 0), On(0, protocol::TimedOut(1, l.teams[0]))});
+  put("refused", {On(0, protocol::Refused(1))});
+  put("kicked", {On(0, protocol::Refused(4)), On(0, protocol::Chat(2, "after"))});
   put("refused-unknown", {On(0, "R|0|0|9")});
-  put("others", {On(0, proto::ChatRelay(2, "hi all")), On(0, proto::PrivateOut(2, 1, "hi you")),
-                 On(0, proto::PrivateOut(0, 1, "from the Commish")), On(0, proto::Left(2)),
-                 On(0, proto::Taken(1, Body(l, 1))), On(0, proto::OnClock(2, "60", "1-2")), On(0, proto::Halted(2)),
-                 On(0, proto::Picked(3, Body(l, 8), "1-3")), On(0, proto::Deleted("1-3")), Operate(1, 0, 0, "all of you"),
+  put("others", {On(0, protocol::ChatRelay(2, "hi all")), On(0, protocol::PrivateOut(2, 1, "hi you")),
+                 On(0, protocol::PrivateOut(0, 1, "from the Commish")), On(0, protocol::Left(2)),
+                 On(0, protocol::Taken(1, Body(l, 1))), On(0, protocol::OnClock(2, "60", "1-2")), On(0, protocol::Halted(2)),
+                 On(0, protocol::Picked(3, Body(l, 8), "1-3")), On(0, protocol::Deleted("1-3")), Operate(1, 0, 0, "all of you"),
                  Operate(1, 2, 0, "private"), Operate(1, 9, 0, "nobody")});
   {
-    std::vector<Operation> ops = Bytewise(0, proto::SignedOn(1) + proto::WhoElse(1, {2}) + proto::Picked(2, Body(l, 4), "1-1"));
-    ops.push_back(On(0, proto::ChatRelay(2, "x") + proto::Left(2) + proto::SignedOn(2)));
+    std::vector<Operation> ops = Bytewise(0, protocol::SignedOn(1) + protocol::WhoElse(1, {2}) + protocol::Picked(2, Body(l, 4), "1-1"));
+    ops.push_back(On(0, protocol::ChatRelay(2, "x") + protocol::Left(2) + protocol::SignedOn(2)));
     put("split-and-joined", ops);
   }
   put("junk", {On(0, "W|0|1|99,0,-4,"), On(0, "L|77|0|"), On(0, "X|-1|0|"), On(0, "Z|9|0|,,,"), On(0, "V|0|1|1,2"),
                On(0, "N|0|1|99999,1-1"), On(0, "N|0|1|-5,x"), On(0, "Y|0|0|"), On(0, "G|1|0|"), On(0, "P|0|1|a|b|c"),
                On(0, "Z|1|0|70000,Big,QB,9-9")});
-  put("lost", {On(0, proto::OnClock(1, "60", "1-1")), Reconnect(0), Tick(3)});
+  put("lost", {On(0, protocol::OnClock(1, "60", "1-1")), Reconnect(0), Tick(3)});
 }
 
 }  // namespace

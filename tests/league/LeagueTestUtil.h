@@ -6,9 +6,9 @@
 #include <fstream>
 #include <string>
 
-#include "FBPro.h"
+#include "league/FBPro.h"
 
-namespace pm::fbpro::test {
+namespace pm::league::test {
 
 class TempDir {
  public:
@@ -82,4 +82,4 @@ inline std::string IdFile(unsigned count, const std::vector<unsigned>& ids, bool
   return s;
 }
 
-}  // namespace pm::fbpro::test
+}  // namespace pm::league::test

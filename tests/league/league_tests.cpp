@@ -5,13 +5,13 @@
 #include <random>
 #include <set>
 
-#include "FBPro.h"
-#include "LeagueTestUtil.h"
-#include "Sample.h"
+#include "league/FBPro.h"
+#include "tests/league/LeagueTestUtil.h"
+#include "league/Sample.h"
 
 namespace fs = std::filesystem;
-using namespace pm::fbpro;
-using namespace pm::fbpro::test;
+using namespace pm::league;
+using namespace pm::league::test;
 
 namespace {
 

@@ -9,11 +9,12 @@
 #include <cstdio>
 #include <sys/wait.h>
 
-#include "FBPro.h"
-#include "LeagueTestUtil.h"
+#include "league/FBPro.h"
+#include "tests/league/LeagueTestUtil.h"
 
-using namespace pm::fbpro;
-using namespace pm::fbpro::test;
+using namespace pm::league;
+using namespace pm::league::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -57,61 +58,61 @@ TEST(PkleagueTool, SampleThenShowRoundTripsA32TeamLeague) {
   ASSERT_EQ(parseError.error, QJsonParseError::NoError) << parseError.errorString().toStdString();
 
   const std::string lp = LeaguePathOf(lgeFile);
-  EXPECT_EQ(o["version"].toInt(), 98);
-  EXPECT_EQ(Latin1(o["name"]), "Round Trip League");
-  EXPECT_EQ(o["stage"].toInt(), 0);
+  EXPECT_EQ(o["version"_L1].toInt(), 98);
+  EXPECT_EQ(Latin1(o["name"_L1]), "Round Trip League");
+  EXPECT_EQ(o["stage"_L1].toInt(), 0);
   TeamList teams = GetTeams(lp);
-  QJsonArray jt = o["teams"].toArray();
+  QJsonArray jt = o["teams"_L1].toArray();
   ASSERT_EQ(jt.size(), 32);
   for (int i = 1; i <= 32; ++i) {
-    EXPECT_EQ(jt[i - 1].toObject()["index"].toInt(), i);
-    EXPECT_EQ(Latin1(jt[i - 1].toObject()["name"]), teams.names[i]);
+    EXPECT_EQ(jt[i - 1].toObject()["index"_L1].toInt(), i);
+    EXPECT_EQ(Latin1(jt[i - 1].toObject()["name"_L1]), teams.names[i]);
   }
 
   DrafteePool pool = LoadPool(lp, 98, true);
-  EXPECT_EQ(o["collegeCount"].toInt(), 400);
-  EXPECT_EQ(o["drafteeCount"].toInt(), 600);
-  QJsonArray jd = o["draftees"].toArray();
+  EXPECT_EQ(o["collegeCount"_L1].toInt(), 400);
+  EXPECT_EQ(o["drafteeCount"_L1].toInt(), 600);
+  QJsonArray jd = o["draftees"_L1].toArray();
   ASSERT_EQ(jd.size(), 600);
   bool sawAccent = false;
   for (int i = 1; i <= 600; ++i) {
     QJsonObject d = jd[i - 1].toObject();
     const Player& p = pool.draftees[i].player;
-    ASSERT_EQ(d["pid"].toInt(), p.pid) << i;
-    EXPECT_EQ(Latin1(d["fname"]), p.fname);
-    EXPECT_EQ(Latin1(d["lname"]), p.lname);
+    ASSERT_EQ(d["pid"_L1].toInt(), p.pid) << i;
+    EXPECT_EQ(Latin1(d["fname"_L1]), p.fname);
+    EXPECT_EQ(Latin1(d["lname"_L1]), p.lname);
     sawAccent |= (p.fname + p.lname).find_first_of("\xE9\xFC\xF1") != std::string::npos;
-    EXPECT_EQ(d["position"].toInt(), p.position);
-    EXPECT_EQ(d["genpos"].toInt(), p.genpos);
-    EXPECT_EQ(d["AC"].toInt(), p.AC);
-    EXPECT_EQ(d["IN"].toInt(), p.INN);
-    EXPECT_EQ(d["YR"].toInt(), p.YR);
-    EXPECT_EQ(d["source"].toString(), i <= 400 ? "college" : "free agent");
+    EXPECT_EQ(d["position"_L1].toInt(), p.position);
+    EXPECT_EQ(d["genpos"_L1].toInt(), p.genpos);
+    EXPECT_EQ(d["AC"_L1].toInt(), p.AC);
+    EXPECT_EQ(d["IN"_L1].toInt(), p.INN);
+    EXPECT_EQ(d["YR"_L1].toInt(), p.YR);
+    EXPECT_EQ(d["source"_L1].toString(), i <= 400 ? u"college"_s : u"free agent"_s);
   }
   EXPECT_TRUE(sawAccent);
 
-  QJsonArray jr = o["rosters"].toArray();
+  QJsonArray jr = o["rosters"_L1].toArray();
   ASSERT_EQ(jr.size(), 32);
   for (int t = 1; t <= 32; ++t) {
     QJsonObject r = jr[t - 1].toObject();
-    EXPECT_EQ(r["team"].toInt(), t);
+    EXPECT_EQ(r["team"_L1].toInt(), t);
     TeamRosterRead read = GetTeamRoster(lp, t, 98);
-    QJsonArray places = r["places"].toArray();
+    QJsonArray places = r["places"_L1].toArray();
     ASSERT_EQ(places.size(), 63);
     for (int k = 1; k <= 63; ++k) {
       QJsonObject pl = places[k - 1].toObject();
       int pid = read.block[2 * k - 2] + 256 * read.block[2 * k - 1];
-      EXPECT_EQ(pl["place"].toInt(), k);
-      EXPECT_EQ(pl["pid"].toInt(), pid >= 100 ? pid : 0);
-      EXPECT_EQ(pl["jersey"].toInt(), read.block[125 + k]);
+      EXPECT_EQ(pl["place"_L1].toInt(), k);
+      EXPECT_EQ(pl["pid"_L1].toInt(), pid >= 100 ? pid : 0);
+      EXPECT_EQ(pl["jersey"_L1].toInt(), read.block[125 + k]);
     }
   }
 
   // Without --free-agents and --rosters.
   ToolRun plain = RunTool(dir, "show --json '" + lgeFile + "'");
   QJsonObject po = QJsonDocument::fromJson(QByteArray::fromStdString(plain.out)).object();
-  EXPECT_EQ(po["drafteeCount"].toInt(), 400);
-  EXPECT_FALSE(po.contains("rosters"));
+  EXPECT_EQ(po["drafteeCount"_L1].toInt(), 400);
+  EXPECT_FALSE(po.contains(u"rosters"_s));
 }
 
 TEST(PkleagueTool, RejectedAndEmptyLeagues) {
@@ -131,9 +132,9 @@ TEST(PkleagueTool, RejectedAndEmptyLeagues) {
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.err, "No players found in the league files.\n");
   QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
-  EXPECT_EQ(o["name"].toString(), "Empty \"Pool\"");
-  EXPECT_EQ(o["drafteeCount"].toInt(), 0);
-  EXPECT_EQ(o["draftees"].toArray().size(), 0);
+  EXPECT_EQ(o["name"_L1].toString(), u"Empty \"Pool\""_s);
+  EXPECT_EQ(o["drafteeCount"_L1].toInt(), 0);
+  EXPECT_EQ(o["draftees"_L1].toArray().size(), 0);
 
   r = RunTool(dir, "show '" + (dir / "MISSING.LGE") + "'");
   EXPECT_EQ(r.exitCode, 2);

@@ -9,18 +9,18 @@
 #include <set>
 #include <sstream>
 
-#include "Common.h"
-#include "ErrorReport.h"
-#include "FBPro.h"
-#include "Files.h"
-#include "Merge.h"
-#include "MergeCommand.h"
-#include "Sample.h"
+#include "common/Common.h"
+#include "common/ErrorReport.h"
+#include "league/FBPro.h"
+#include "common/Files.h"
+#include "merge/Merge.h"
+#include "merge/MergeCommand.h"
+#include "league/Sample.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
 using namespace pm::merge;
-using fbpro::RosterEntry;
+using league::RosterEntry;
 
 namespace {
 
@@ -179,7 +179,7 @@ TEST(MergeRoster, RosterFixThenSortRefillsSlotOneWithFirstQuarterback) {
   r.groups[0][1] = E(211, 7, 0);
   r.groups[0][2] = E(212, 21, 15);
   r.groups[0][3] = E(213, 22, 15);
-  r.groups[0][20] = E(214, 50, fbpro::RosterEntry{}.genpos);  // unknown genpos stays
+  r.groups[0][20] = E(214, 50, league::RosterEntry{}.genpos);  // unknown genpos stays
   r.groups[1] = {E(220, 60, 5), E(221, 3, 0), E(222, 61, 5)};  // genpos 5: no lineup range
   r.groups[2] = {E(230, 4, 0)};
   const SlotRanges x = MakeSlotRanges();
@@ -242,26 +242,26 @@ TEST(MergeLists, DrafteeDeleteTakesCollegeListFirstAndKeepsCounts) {
 struct SampleLeague {
   fs::path dir;
   std::string leaguePath;
-  fbpro::VersionInfo version;
-  fbpro::TeamList teams;
+  league::VersionInfo version;
+  league::TeamList teams;
   std::string draftFile;
 
   explicit SampleLeague(const std::string& testName, int teamCount = 6) {
     dir = fs::temp_directory_path() / ("pkmerge-" + testName + "-" + std::to_string(::getpid()));
     fs::remove_all(dir);
-    fbpro::SampleOptions o;
+    league::SampleOptions o;
     o.name = "Merge League";
     o.teams = teamCount;
     o.college = 120;
     o.freeAgents = 60;
-    leaguePath = fbpro::WriteSampleLeague(dir.string(), o);
-    version = fbpro::GetVersion(leaguePath);
-    teams = fbpro::GetTeams(leaguePath);
+    leaguePath = league::WriteSampleLeague(dir.string(), o);
+    version = league::GetVersion(leaguePath);
+    teams = league::GetTeams(leaguePath);
     draftFile = (dir / (version.name + "-DRAFT.TXT")).string();
   }
   ~SampleLeague() { fs::remove_all(dir); }
 
-  std::string File(const char* ext) const { return fbpro::LeagueFileName(leaguePath, ext); }
+  std::string File(const char* ext) const { return league::LeagueFileName(leaguePath, ext); }
   std::string Bytes(const char* ext) const { return ReadWholeFile(File(ext)).value_or("<missing>"); }
 
   std::vector<std::string> TeamTable() const {
@@ -271,10 +271,10 @@ struct SampleLeague {
   }
 
   std::string Record(int pid, int team, const std::string& round) const {
-    fbpro::PlayerFile players(leaguePath, version.version, "test");
+    league::PlayerFile players(leaguePath, version.version, "test");
     auto p = players.Read(pid);
     return Num(pid) + "|" + teams.names[team] + "|" + p->fname + " " + p->lname + "|" +
-           fbpro::PositionCaption(p->position) + "|" + round;
+           league::PositionCaption(p->position) + "|" + round;
   }
 
   MergeInput Input(const std::vector<std::string>& records, StageChoice stage) const {
@@ -286,8 +286,8 @@ struct SampleLeague {
     in.pickList.assign(1, Num(static_cast<long long>(records.size())));
     in.pickList.insert(in.pickList.end(), records.begin(), records.end());
     in.teamTable = TeamTable();
-    in.rookies = fbpro::ReadCollegeList(leaguePath);
-    in.faList = fbpro::ReadFAList(leaguePath);
+    in.rookies = league::ReadCollegeList(leaguePath);
+    in.faList = league::ReadFAList(leaguePath);
     in.stage = stage;
     return in;
   }
@@ -298,13 +298,13 @@ struct SampleLeague {
 
   // Fills every lineup and reserve place of groups 0..2 of a team.
   void FillTeam(int team) const {
-    auto read = fbpro::GetTeamRoster(leaguePath, team, version.version);
+    auto read = league::GetTeamRoster(leaguePath, team, version.version);
     int filler = read.roster.groups[1].empty() ? 100 : read.roster.groups[1][0].pid;
     for (auto& e : read.roster.groups[0])
       if (e.Empty()) e = RosterEntry{filler, 0, -1, -1};
     while (read.roster.Count(1) < 12) read.roster.groups[1].push_back(RosterEntry{filler, 0, -1, -1});
     while (read.roster.Count(2) < 7) read.roster.groups[2].push_back(RosterEntry{filler, 0, -1, -1});
-    ASSERT_TRUE(fbpro::FileTeamRoster(leaguePath, team, read.roster));
+    ASSERT_TRUE(league::FileTeamRoster(leaguePath, team, read.roster));
   }
 };
 
@@ -334,7 +334,7 @@ bool JerseyFits(int genpos, int jersey) {
 }
 
 int PositionOf(const SampleLeague& L, int pid) {
-  fbpro::PlayerFile players(L.leaguePath, L.version.version, "test");
+  league::PlayerFile players(L.leaguePath, L.version.version, "test");
   return players.Read(pid)->position;
 }
 
@@ -343,8 +343,8 @@ TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
   // Team 1 is full: its picks stay. Team 4 gets no pick at all.
   L.FillTeam(1);
   const std::string lgeBefore = L.Bytes(".LGE");
-  const auto rookies = fbpro::ReadCollegeList(L.leaguePath);
-  const auto fa = fbpro::ReadFAList(L.leaguePath);
+  const auto rookies = league::ReadCollegeList(L.leaguePath);
+  const auto fa = league::ReadFAList(L.leaguePath);
 
   std::vector<std::string> records;
   std::map<int, int> teamOf;  // placed candidates: pid -> team
@@ -380,8 +380,8 @@ TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
   EXPECT_EQ(statuses.front(), CentreStatus("Building team data..."));
   EXPECT_EQ(statuses.back(), CentreStatus("Merge Complete"));
 
-  const auto rookiesAfter = fbpro::ReadCollegeList(L.leaguePath);
-  const auto faAfter = fbpro::ReadFAList(L.leaguePath);
+  const auto rookiesAfter = league::ReadCollegeList(L.leaguePath);
+  const auto faAfter = league::ReadFAList(L.leaguePath);
   std::set<int> listed(rookiesAfter.begin() + 1, rookiesAfter.end());
   listed.insert(faAfter.begin() + 1, faAfter.end());
   const std::vector<std::string> draft = ReadDraftFile(L.draftFile);
@@ -399,9 +399,9 @@ TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
     const int team = teamOf.at(o.pid);
     changedTeams.insert(team);
     EXPECT_NE(team, 1);
-    auto read = fbpro::GetTeamRoster(L.leaguePath, team, L.version.version);
+    auto read = league::GetTeamRoster(L.leaguePath, team, L.version.version);
     EXPECT_EQ(Occurrences(read.roster, o.pid), 1) << o.record;
-    int genpos = fbpro::GenposOf(PositionOf(L, o.pid));
+    int genpos = league::GenposOf(PositionOf(L, o.pid));
     EXPECT_TRUE(JerseyFits(genpos, o.placement.jersey)) << o.record << " jersey " << o.placement.jersey;
     EXPECT_FALSE(listed.count(o.pid));
     EXPECT_FALSE(kept.count(o.record));
@@ -412,7 +412,7 @@ TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
   for (const PickOutcome& o : res.outcomes) {
     if (o.placement.placed || o.reason != "roster full") continue;
     ++keptFull;
-    auto read = fbpro::GetTeamRoster(L.leaguePath, teamOf.at(o.pid), L.version.version);
+    auto read = league::GetTeamRoster(L.leaguePath, teamOf.at(o.pid), L.version.version);
     EXPECT_EQ(read.roster.Count(1), 12);
     EXPECT_EQ(read.roster.Count(2), 7);
   }
@@ -433,15 +433,15 @@ TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
   ASSERT_EQ(lgeAfter.size(), lgeBefore.size());
   std::vector<bool> mayChange(lgeAfter.size(), false);
   for (int t : changedTeams) {
-    auto off = fbpro::FindRosterBlock(lgeAfter, t);
+    auto off = league::FindRosterBlock(lgeAfter, t);
     ASSERT_TRUE(off);
-    for (std::size_t i = 0; i < fbpro::kRosterBlockSize; ++i) mayChange[*off + i] = true;
+    for (std::size_t i = 0; i < league::kRosterBlockSize; ++i) mayChange[*off + i] = true;
   }
   for (std::size_t i = 0; i < lgeAfter.size(); ++i)
     if (!mayChange[i]) {
       ASSERT_EQ(lgeAfter[i], lgeBefore[i]) << "byte " << i;
     }
-  EXPECT_EQ(fbpro::GetLeagueStage(L.leaguePath), 0);
+  EXPECT_EQ(league::GetLeagueStage(L.leaguePath), 0);
   // No change: the lists keep their other members in order.
   std::vector<int> expectRookies;
   for (std::size_t i = 1; i < rookies.size(); ++i)
@@ -467,8 +467,8 @@ TEST(MergeLeague, StageChoicesMoveListsAndWriteTheStageByte) {
   for (Case c : {Case{StageChoice::CollegeDraft, 1, true}, Case{StageChoice::Supplemental, 4, false},
                  Case{StageChoice::TrainingCamp, 7, false}, Case{StageChoice::NoChange, 0, false}}) {
     SampleLeague L("stage" + std::to_string(c.byte));
-    const auto rookies = fbpro::ReadCollegeList(L.leaguePath);
-    const auto fa = fbpro::ReadFAList(L.leaguePath);
+    const auto rookies = league::ReadCollegeList(L.leaguePath);
+    const auto fa = league::ReadFAList(L.leaguePath);
     const int drafted = rookies[1];
     MergeOptions opt;
     opt.now = FixedTime;
@@ -476,8 +476,8 @@ TEST(MergeLeague, StageChoicesMoveListsAndWriteTheStageByte) {
     ASSERT_TRUE(res.ok) << res.failure;
     EXPECT_EQ(res.closingMessage, ClosingMessage(0, L.draftFile));
     EXPECT_EQ(L.Bytes(".PYF") == "<missing>", false);
-    const auto r2 = fbpro::ReadCollegeList(L.leaguePath);
-    const auto f2 = fbpro::ReadFAList(L.leaguePath);
+    const auto r2 = league::ReadCollegeList(L.leaguePath);
+    const auto f2 = league::ReadFAList(L.leaguePath);
     std::vector<int> expectR(rookies.begin() + 2, rookies.end());
     std::vector<int> expectF(fa.begin() + 1, fa.end());
     if (c.choice == StageChoice::CollegeDraft) {
@@ -489,14 +489,14 @@ TEST(MergeLeague, StageChoicesMoveListsAndWriteTheStageByte) {
     }
     EXPECT_EQ(std::vector<int>(r2.begin() + 1, r2.end()), expectR);
     EXPECT_EQ(std::vector<int>(f2.begin() + 1, f2.end()), expectF);
-    EXPECT_EQ(fbpro::GetLeagueStage(L.leaguePath), c.byte);
+    EXPECT_EQ(league::GetLeagueStage(L.leaguePath), c.byte);
     EXPECT_EQ(ReadDraftFile(L.draftFile), std::vector<std::string>{"0"});
   }
 }
 
 TEST(MergeLeague, StoredJerseyAboveHundredIsKeptAndNotReused) {
   SampleLeague L("jersey");
-  auto read = fbpro::GetTeamRoster(L.leaguePath, 2, L.version.version);
+  auto read = league::GetTeamRoster(L.leaguePath, 2, L.version.version);
   // Slot 1: a quarterback wearing 200; slot 2 free; no quarterback in reserve.
   int qb1 = 0;
   for (int s : {0, 1})
@@ -506,15 +506,15 @@ TEST(MergeLeague, StoredJerseyAboveHundredIsKeptAndNotReused) {
   read.roster.groups[0][1] = RosterEntry{};
   for (int g = 1; g <= 3; ++g)
     std::erase_if(read.roster.groups[g], [](const RosterEntry& e) { return e.genpos == 0; });
-  ASSERT_TRUE(fbpro::FileTeamRoster(L.leaguePath, 2, read.roster));
-  const auto rookies = fbpro::ReadCollegeList(L.leaguePath);
+  ASSERT_TRUE(league::FileTeamRoster(L.leaguePath, 2, read.roster));
+  const auto rookies = league::ReadCollegeList(L.leaguePath);
   int qb = 0;
   for (std::size_t i = 1; i < rookies.size() && !qb; ++i)
     if (PositionOf(L, rookies[i]) == 0) qb = rookies[i];
   ASSERT_NE(qb, 0);
   MergeResult res = RunMerge(L.Input({L.Record(qb, 2, "1-1")}, StageChoice::NoChange), {});
   ASSERT_TRUE(res.ok) << res.failure;
-  auto after = fbpro::GetTeamRoster(L.leaguePath, 2, L.version.version);
+  auto after = league::GetTeamRoster(L.leaguePath, 2, L.version.version);
   EXPECT_EQ(after.roster.groups[0][0].jersey, 200);
   EXPECT_EQ(after.roster.groups[0][1].pid, qb);
   EXPECT_GE(res.outcomes[0].placement.jersey, 1);
@@ -536,8 +536,8 @@ TEST(MergeSafety, KilledAtEachWriteTheBackupRestoresTheLeagueExactly) {
   std::vector<std::string> records;
   {
     SampleLeague L("count");
-    auto rookies = fbpro::ReadCollegeList(L.leaguePath);
-    auto fa = fbpro::ReadFAList(L.leaguePath);
+    auto rookies = league::ReadCollegeList(L.leaguePath);
+    auto fa = league::ReadFAList(L.leaguePath);
     records = {L.Record(rookies[1], 2, "1-1"), L.Record(fa[1], 3, "1-2"), L.Record(rookies[2], 5, "1-3")};
     L.FillTeam(1);
     records.push_back(L.Record(rookies[3], 1, "1-4"));  // kept
@@ -583,7 +583,7 @@ TEST(MergeSafety, BackupRecordsMissingFilesAndRestoreRemovesThem) {
   SampleLeague L("absent");
   fs::remove(L.File(".PYF"));
   const auto before = Snapshot(L);  // no draft file, no free-agent list
-  auto rookies = fbpro::ReadCollegeList(L.leaguePath);
+  auto rookies = league::ReadCollegeList(L.leaguePath);
   MergeOptions opt;
   opt.restoreOnFailure = false;
   opt.beforeWrite = [](int i, const std::string&) { return i == 5 ? std::string("stop") : std::string(); };
@@ -598,7 +598,7 @@ TEST(MergeSafety, BackupRecordsMissingFilesAndRestoreRemovesThem) {
 
 TEST(MergeSafety, MissingLeagueFileFailsBeforeWritingAnything) {
   SampleLeague L("missing");
-  auto rookies = fbpro::ReadCollegeList(L.leaguePath);
+  auto rookies = league::ReadCollegeList(L.leaguePath);
   MergeInput in = L.Input({L.Record(rookies[1], 2, "1-1")}, StageChoice::NoChange);
   fs::remove(L.File(".PYR"));
   MergeResult res = RunMerge(in, {});
@@ -613,7 +613,7 @@ TEST(MergeSafety, MissingLeagueFileFailsBeforeWritingAnything) {
 
 TEST(MergeCommandLine, MergesFromTheDraftFileAndPrintsEachPick) {
   SampleLeague L("cmd");
-  auto rookies = fbpro::ReadCollegeList(L.leaguePath);
+  auto rookies = league::ReadCollegeList(L.leaguePath);
   L.FillTeam(1);
   std::vector<std::string> records = {L.Record(rookies[1], 2, "1-1"), L.Record(rookies[2], 1, "1-2")};
   // The draft file is found whatever the case of its name.
@@ -628,7 +628,7 @@ TEST(MergeCommandLine, MergesFromTheDraftFileAndPrintsEachPick) {
   EXPECT_NE(text.find("kept in the draft file (roster full)"), std::string::npos);
   EXPECT_NE(text.find("Backup of the league files: "), std::string::npos);
   EXPECT_NE(text.find("Some players could not be put on teams since their roster is full.\n\n"), std::string::npos);
-  EXPECT_EQ(fbpro::GetLeagueStage(L.leaguePath), 4);
+  EXPECT_EQ(league::GetLeagueStage(L.leaguePath), 4);
   EXPECT_EQ(ReadDraftFile(upper), (std::vector<std::string>{"1", records[1]}));
 
   std::ostringstream o2, e2;

@@ -9,25 +9,28 @@
 #include <QRadioButton>
 #include <filesystem>
 
-#include "Common.h"
-#include "ErrorReport.h"
-#include "FBPro.h"
-#include "Files.h"
-#include "MergeWindow.h"
-#include "Prompt.h"
-#include "Sample.h"
+#include "common/Common.h"
+#include "common/ErrorReport.h"
+#include "league/FBPro.h"
+#include "common/Files.h"
+#include "server/ui/MergeWindow.h"
+#include "common/Prompt.h"
+#include "league/Sample.h"
+
+using namespace Qt::StringLiterals;
 
 namespace fs = std::filesystem;
 using namespace pm;
 using namespace pm::merge;
+using namespace pm::server;
 
 namespace {
 
 struct Fixture {
   fs::path dir;
   std::string leaguePath;
-  fbpro::VersionInfo version;
-  fbpro::TeamList teams;
+  league::VersionInfo version;
+  league::TeamList teams;
   ScriptedPrompter prompter;
   ErrorReporter reporter;
   std::vector<std::string> picks{"0"};
@@ -38,14 +41,14 @@ struct Fixture {
   explicit Fixture(const std::string& name) {
     dir = fs::temp_directory_path() / ("pkmerge-ui-" + name + "-" + std::to_string(::getpid()));
     fs::remove_all(dir);
-    fbpro::SampleOptions o;
+    league::SampleOptions o;
     o.name = "Window League";
     o.teams = 4;
     o.college = 40;
     o.freeAgents = 10;
-    leaguePath = fbpro::WriteSampleLeague(dir.string(), o);
-    version = fbpro::GetVersion(leaguePath);
-    teams = fbpro::GetTeams(leaguePath);
+    leaguePath = league::WriteSampleLeague(dir.string(), o);
+    version = league::GetVersion(leaguePath);
+    teams = league::GetTeams(leaguePath);
     reporter.endProgram = [] {};
     reporter.showMessage = [](const std::string&) {};
     reporter.errorFilePath = (dir / kErrorFileName).string();
@@ -75,8 +78,8 @@ struct Fixture {
   }
 
   void SetStage(int stage) {
-    fbpro::IdList fa{0}, rookies{0};
-    fbpro::SetLeagueStage(leaguePath, fa, rookies, stage);
+    league::IdList fa{0}, rookies{0};
+    league::SetLeagueStage(leaguePath, fa, rookies, stage);
   }
 };
 
@@ -97,13 +100,13 @@ TEST(MergeWindow, ControlsAndPreselectionFromTheLeagueStage) {
                  Case{9, "Option1_0"}}) {
     if (c.stage != 0) f.SetStage(c.stage);
     MergeWindow w(f.Context());
-    EXPECT_EQ(w.objectName(), "Merge");
-    EXPECT_EQ(w.windowTitle(), "Merge");
-    EXPECT_EQ(Child<QPushButton>(w, "Command1")->text(), "&Merge");
-    EXPECT_EQ(Child<QRadioButton>(w, "Option1_0")->text(), "&No Change");
-    EXPECT_EQ(Child<QRadioButton>(w, "Option1_1")->text(), "&Start College Draft");
-    EXPECT_EQ(Child<QRadioButton>(w, "Option1_3")->text(), "S&upplemental Start");
-    EXPECT_EQ(Child<QRadioButton>(w, "Option1_5")->text(), "Start &Training Camp");
+    EXPECT_EQ(w.objectName(), u"Merge"_s);
+    EXPECT_EQ(w.windowTitle(), u"Merge"_s);
+    EXPECT_EQ(Child<QPushButton>(w, "Command1")->text(), u"&Merge"_s);
+    EXPECT_EQ(Child<QRadioButton>(w, "Option1_0")->text(), u"&No Change"_s);
+    EXPECT_EQ(Child<QRadioButton>(w, "Option1_1")->text(), u"&Start College Draft"_s);
+    EXPECT_EQ(Child<QRadioButton>(w, "Option1_3")->text(), u"S&upplemental Start"_s);
+    EXPECT_EQ(Child<QRadioButton>(w, "Option1_5")->text(), u"Start &Training Camp"_s);
     EXPECT_TRUE(Child<QRadioButton>(w, c.option)->isChecked()) << "stage " << c.stage;
     EXPECT_EQ(w.LoadedStage(), c.stage);
   }
@@ -119,10 +122,10 @@ TEST(MergeWindow, UpdateCentresTheStatusAndMovesTheBar) {
   auto* label = Child<QLabel>(w, "Label1");
   auto* bar = Child<QProgressBar>(w, "Guage");
   w.Update("Merge Complete", 0, 0, 1);
-  EXPECT_EQ(label->text(), QString(9, ' ') + "Merge Complete");
+  EXPECT_EQ(label->text(), QString(9, u' ') + u"Merge Complete"_s);
   EXPECT_EQ(bar->value(), 100);
   w.Update("Building team data...", 0, 0, 2);
-  EXPECT_EQ(label->text(), QString(6, ' ') + "Building team data...");
+  EXPECT_EQ(label->text(), QString(6, u' ') + u"Building team data..."_s);
   EXPECT_EQ(bar->value(), 0);
   w.Update("Building x...", 100, 3, 0);
   EXPECT_EQ(bar->value(), 33);
@@ -130,9 +133,9 @@ TEST(MergeWindow, UpdateCentresTheStatusAndMovesTheBar) {
 
 TEST(MergeWindow, MergeButtonMergesAndClosesWithTheClosingMessage) {
   Fixture f("run");
-  auto rookies = fbpro::ReadCollegeList(f.leaguePath);
+  auto rookies = league::ReadCollegeList(f.leaguePath);
   f.picks = {"1", Num(rookies[1]) + "|" + f.teams.names[2] + "|A B|" +
-                      fbpro::PositionCaption(fbpro::PlayerFile(f.leaguePath, f.version.version, "t").Read(rookies[1])->position) +
+                      league::PositionCaption(league::PlayerFile(f.leaguePath, f.version.version, "t").Read(rookies[1])->position) +
                       "|1-1"};
   MergeWindow w(f.Context());
   w.SelectStage(StageChoice::TrainingCamp);
@@ -148,17 +151,17 @@ TEST(MergeWindow, MergeButtonMergesAndClosesWithTheClosingMessage) {
   EXPECT_FALSE(w.isVisible());
   EXPECT_EQ(w.result(), QDialog::Accepted);
   EXPECT_EQ(f.enabledCalls, (std::vector<bool>{false, true}));
-  EXPECT_EQ(fbpro::GetLeagueStage(f.leaguePath), 7);
+  EXPECT_EQ(league::GetLeagueStage(f.leaguePath), 7);
   // The status label tells where the backup is.
-  EXPECT_TRUE(Child<QLabel>(w, "Label1")->text().contains("Backup: " + QString::fromStdString(w.LastResult().backupFolder.string())));
+  EXPECT_TRUE(Child<QLabel>(w, "Label1")->text().contains(u"Backup: "_s + QString::fromStdString(w.LastResult().backupFolder.string())));
   EXPECT_TRUE(fs::exists(w.LastResult().backupFolder / "BACKUP.TXT"));
 }
 
 TEST(MergeWindow, FailedWriteIsReportedAndTheLeagueRestored) {
   Fixture f("fail");
-  auto rookies = fbpro::ReadCollegeList(f.leaguePath);
+  auto rookies = league::ReadCollegeList(f.leaguePath);
   f.picks = {"1", Num(rookies[1]) + "|" + f.teams.names[2] + "|A B|QB|1-1"};
-  const auto lge = ReadWholeFile(fbpro::LeagueFileName(f.leaguePath, ".LGE"));
+  const auto lge = ReadWholeFile(league::LeagueFileName(f.leaguePath, ".LGE"));
   MergeContext c = f.Context();
   c.options.beforeWrite = [](int n, const std::string&) { return n == 2 ? std::string("disk full") : std::string(); };
   MergeWindow w(std::move(c));
@@ -169,7 +172,7 @@ TEST(MergeWindow, FailedWriteIsReportedAndTheLeagueRestored) {
   EXPECT_EQ(f.reporter.reports, 1);
   EXPECT_TRUE(f.prompter.asked.empty());
   EXPECT_TRUE(f.keptSeen.empty());
-  EXPECT_EQ(ReadWholeFile(fbpro::LeagueFileName(f.leaguePath, ".LGE")), lge);
+  EXPECT_EQ(ReadWholeFile(league::LeagueFileName(f.leaguePath, ".LGE")), lge);
   EXPECT_TRUE(w.isVisible());
   EXPECT_TRUE(Child<QPushButton>(w, "Command1")->isEnabled());
   auto line = ReadWholeFile(f.dir / kErrorFileName).value_or("");

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "Protocol.h"
+#include "protocol/Protocol.h"
 
-using namespace pm::proto;
+using namespace pm::protocol;
 
 namespace {
 
@@ -89,13 +89,13 @@ TEST(ProtocolRead, FieldsAndSixteenBits) {
   Message m = ParseMessage("L|5|0|3.03,450,Big, League|extra");
   EXPECT_TRUE(m.valid);
   EXPECT_EQ(m.code, 'L');
-  EXPECT_EQ(m.f2, 5);
-  EXPECT_EQ(m.f4, "3.03,450,Big, League");
+  EXPECT_EQ(m.from, 5);
+  EXPECT_EQ(m.body, "3.03,450,Big, League");
   EXPECT_EQ(BodyField(m, 3), "Big");
 
   Message notNumber = ParseMessage("C|x|0|hi");
   EXPECT_TRUE(notNumber.valid);
-  EXPECT_EQ(notNumber.f2, 0);
+  EXPECT_EQ(notNumber.from, 0);
 
   EXPECT_FALSE(ParseMessage("D|32768|0|1,a,QB").valid);
   EXPECT_FALSE(ParseMessage("D|1|-32769|1,a,QB").valid);
@@ -151,14 +151,14 @@ TEST(ProtocolSplit, BackToBackWholeAndByteByByte) {
 TEST(ProtocolSplit, FieldsOfSplitMessagesReadAsDefined) {
   auto v = FrameSplitter::SplitAll(Receiver::Client, "L|3|0|W|0|3|1,2V|0|3|1234,Bears,John Smith,QB,1-1H|0|5C|0|0|x");
   ASSERT_EQ(v.size(), 5u);
-  EXPECT_EQ(v[0].f4, "");
+  EXPECT_EQ(v[0].body, "");
   EXPECT_EQ(v[1].code, 'W');
-  EXPECT_EQ(v[1].f3, 3);
-  EXPECT_EQ(v[1].f4, "1,2");
+  EXPECT_EQ(v[1].to, 3);
+  EXPECT_EQ(v[1].body, "1,2");
   EXPECT_EQ(BodyField(v[2], 5), "1-1");
   EXPECT_EQ(v[3].code, 'H');
-  EXPECT_EQ(v[3].f3, 5);
-  EXPECT_EQ(v[4].f4, "x");
+  EXPECT_EQ(v[3].to, 5);
+  EXPECT_EQ(v[4].body, "x");
 }
 
 TEST(ProtocolSplit, IncompleteStructuredMessageWaitsAtMost250ms) {
@@ -177,14 +177,14 @@ TEST(ProtocolSplit, IncompleteStructuredMessageWaitsAtMost250ms) {
   EXPECT_TRUE(s.Poll(1200 + FrameSplitter::kQuietMs - 1).empty());
   auto out = s.Poll(1200 + FrameSplitter::kQuietMs);
   ASSERT_EQ(out.size(), 1u);
-  EXPECT_EQ(out[0].f4, "1234,John Smith,QB,3-7");
+  EXPECT_EQ(out[0].body, "1234,John Smith,QB,3-7");
 
   // Never completed: handled as it stands after 250 ms.
   EXPECT_TRUE(s.Feed("G|3|0|1234,Jo", 2000).empty());
   EXPECT_TRUE(s.Poll(2249).empty());
   auto late = s.Poll(2250);
   ASSERT_EQ(late.size(), 1u);
-  EXPECT_EQ(late[0].f4, "1234,Jo");
+  EXPECT_EQ(late[0].body, "1234,Jo");
   EXPECT_FALSE(s.HasPending());
 }
 
@@ -193,13 +193,13 @@ TEST(ProtocolSplit, GarbageAndLegacyTextAreSkipped) {
   // up to the next message.
   auto v = FrameSplitter::SplitAll(Receiver::Server, "xx C|3|0|a|b and moreD|3|0|1,A B,QB");
   ASSERT_EQ(v.size(), 2u);
-  EXPECT_EQ(v[0].f4, "a");
+  EXPECT_EQ(v[0].body, "a");
   EXPECT_EQ(v[1].code, 'D');
-  EXPECT_EQ(v[1].f4, "1,A B,QB");
+  EXPECT_EQ(v[1].body, "1,A B,QB");
   // Server-side codes only: a Z is not a message start for the server.
   auto w = FrameSplitter::SplitAll(Receiver::Server, "C|3|0|hiZ|3|0|x");
   ASSERT_EQ(w.size(), 1u);
-  EXPECT_EQ(w[0].f4, "hiZ");
+  EXPECT_EQ(w[0].body, "hiZ");
   // A number beyond 16 bits is read but marked invalid.
   auto big = FrameSplitter::SplitAll(Receiver::Server, "D|70000|0|1,A,QBC|1|0|ok");
   ASSERT_EQ(big.size(), 2u);
@@ -249,11 +249,11 @@ TEST(ProtocolSplit, LastFieldOfASplitStreamIsNotCutShort) {
     for (auto& m : s.Poll(t - 1 + FrameSplitter::kQuietMs)) got.push_back(m);
     ASSERT_EQ(got.size(), 2u);
     if (side == Receiver::Client) {
-      EXPECT_EQ(got[0].f4, "1234,John Smith,QB,1-12");
-      EXPECT_EQ(got[1].f4, "hello there");
+      EXPECT_EQ(got[0].body, "1234,John Smith,QB,1-12");
+      EXPECT_EQ(got[1].body, "hello there");
     } else {
-      EXPECT_EQ(got[0].f4, "3.03,450,Big League");
-      EXPECT_EQ(got[1].f4, "hi all");
+      EXPECT_EQ(got[0].body, "3.03,450,Big League");
+      EXPECT_EQ(got[1].body, "hi all");
     }
   }
 }

@@ -14,17 +14,17 @@
 #include <string>
 #include <vector>
 
-#include "Common.h"
-#include "DraftServer.h"
-#include "Files.h"
-#include "Protocol.h"
-#include "Sample.h"
-#include "Transport.h"
+#include "common/Common.h"
+#include "server/engine/DraftServer.h"
+#include "common/Files.h"
+#include "protocol/Protocol.h"
+#include "league/Sample.h"
+#include "protocol/Transport.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
 using namespace pm::server;
-using proto::Message;
+using protocol::Message;
 
 namespace {
 
@@ -47,12 +47,12 @@ class Client {
   explicit Client(quint16 port) {
     QObject::connect(&sock_, &QTcpSocket::readyRead, [this] {
       QByteArray b = sock_.readAll();
-      Take(splitter_.Feed(std::string_view(b.constData(), b.size()), proto::SteadyMs()));
-      Take(splitter_.Poll(proto::SteadyMs()));
+      Take(splitter_.Feed(std::string_view(b.constData(), b.size()), protocol::SteadyMs()));
+      Take(splitter_.Poll(protocol::SteadyMs()));
     });
     // A kept message may wait for a quiet spell before it is released.
     poll_.setInterval(5);
-    QObject::connect(&poll_, &QTimer::timeout, [this] { Take(splitter_.Poll(proto::SteadyMs())); });
+    QObject::connect(&poll_, &QTimer::timeout, [this] { Take(splitter_.Poll(protocol::SteadyMs())); });
     poll_.start();
     sock_.connectToHost(QHostAddress::LocalHost, port);
     connected = WaitFor([this] { return sock_.state() == QAbstractSocket::ConnectedState; });
@@ -65,7 +65,7 @@ class Client {
   // client before has then arrived.
   bool Sync(int team) {
     std::string tag = "sync" + std::to_string(++syncs_);
-    Send(proto::Chat(team, tag));
+    Send(protocol::Chat(team, tag));
     return WaitFor([&] { return Has("C|" + std::to_string(team) + "|0|" + tag); });
   }
   bool Has(const std::string& raw) const {
@@ -101,7 +101,7 @@ class Client {
   }
   QTimer poll_;
   QTcpSocket sock_;
-  proto::FrameSplitter splitter_{proto::Receiver::Client};
+  protocol::FrameSplitter splitter_{protocol::Receiver::Client};
   int syncs_ = 0;
 };
 
@@ -112,12 +112,12 @@ class ServerTest : public ::testing::Test {
            ("pm-engine-" + std::to_string(::getpid()) + "-" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
-    fbpro::SampleOptions o;
+    league::SampleOptions o;
     o.name = "Test League";
     o.teams = 12;
     o.college = 120;
     o.freeAgents = 40;
-    leaguePath_ = fbpro::WriteSampleLeague(dir_.string(), o);
+    leaguePath_ = league::WriteSampleLeague(dir_.string(), o);
     leagueFile_ = leaguePath_ + ".LGE";
     draftFile_ = (dir_ / "Test League-DRAFT.TXT").string();
     server_ = std::make_unique<DraftServer>();
@@ -148,7 +148,7 @@ class ServerTest : public ::testing::Test {
     return *clients_.back();
   }
   std::string LoginText(int team, const std::string& version = "3.03") {
-    return proto::Login(team, version, server_->DrafteeCount(), server_->LeagueName());
+    return protocol::Login(team, version, server_->DrafteeCount(), server_->LeagueName());
   }
   Client& SignOn(int team) {
     Client& c = Connect();
@@ -279,22 +279,22 @@ TEST_F(ServerTest, LoginRefusals) {
   ASSERT_TRUE(Load().Ok());
   Client& c = Connect();
   int count = server_->DrafteeCount();
-  c.Send(proto::Login(1, "3.03", count, "Other League"));
+  c.Send(protocol::Login(1, "3.03", count, "Other League"));
   ASSERT_TRUE(c.WaitHas("R|0|0|0"));
   c.got.clear();
-  c.Send(proto::Login(1, "3.02", count, "Test League"));
+  c.Send(protocol::Login(1, "3.02", count, "Test League"));
   ASSERT_TRUE(c.WaitHas("R|0|0|1"));
   c.got.clear();
-  c.Send(proto::Login(1, "three", count, "Test League"));
+  c.Send(protocol::Login(1, "three", count, "Test League"));
   ASSERT_TRUE(c.WaitHas("R|0|0|1"));
   c.got.clear();
-  c.Send(proto::Login(1, "3.03", count + 1, "Test League"));
+  c.Send(protocol::Login(1, "3.03", count + 1, "Test League"));
   ASSERT_TRUE(c.WaitHas("R|0|0|2"));
   c.got.clear();
-  c.Send(proto::Login(13, "3.03", count, "Test League"));  // outside the league
+  c.Send(protocol::Login(13, "3.03", count, "Test League"));  // outside the league
   ASSERT_TRUE(c.WaitHas("R|0|0|2"));
   c.got.clear();
-  c.Send(proto::Login(0, "3.03", count, "Test League"));
+  c.Send(protocol::Login(0, "3.03", count, "Test League"));
   ASSERT_TRUE(c.WaitHas("R|0|0|2"));
   for (int t = 1; t <= 12; ++t) EXPECT_FALSE(server_->Team(t).signedOn);
 
@@ -353,7 +353,7 @@ TEST_F(ServerTest, PicksAreOnDiskBeforeAnyClientHearsOfThem) {
   auto check = [&](const Message& m) {
     if (m.code != 'Z') return;
     ++zSeen;
-    std::string pid = proto::BodyField(m, 1);
+    std::string pid = protocol::BodyField(m, 1);
     if (DraftFileText().find(pid + "|") != std::string::npos) ++zSeenOnDisk;
   };
   a.onMessage = check;
@@ -361,7 +361,7 @@ TEST_F(ServerTest, PicksAreOnDiskBeforeAnyClientHearsOfThem) {
 
   ASSERT_EQ(server_->PutOnClock(Name(1) + "*", "60", "1", "1"), DraftServer::ClockResult::Started);
   ASSERT_TRUE(b.WaitHas("N|0|1|60,1-1"));
-  a.Send(proto::Draft(1, "1234", "John Smith", "QB"));
+  a.Send(protocol::Draft(1, "1234", "John Smith", "QB"));
   ASSERT_TRUE(a.WaitHas("Z|1|0|1234,John Smith,QB,1-1"));
   ASSERT_TRUE(b.WaitHas("Z|1|0|1234,John Smith,QB,1-1"));
   EXPECT_EQ(zSeen, 2);
@@ -374,14 +374,14 @@ TEST_F(ServerTest, PicksAreOnDiskBeforeAnyClientHearsOfThem) {
   EXPECT_TRUE(ChatHas(Name(1) + " has selected QB John Smith."));
 
   // The same player again: G to all, with the sender's team, nothing stored.
-  b.Send(proto::Draft(2, "1234", "John Smith", "QB"));
+  b.Send(protocol::Draft(2, "1234", "John Smith", "QB"));
   ASSERT_TRUE(a.WaitHas("G|2|0|1234,John Smith,QB"));
   ASSERT_TRUE(b.WaitHas("G|2|0|1234,John Smith,QB"));
   EXPECT_TRUE(ChatHas("QB John Smith already selected."));
   EXPECT_EQ(server_->PickCount(), 1);
 
   // A pick of another position does not rebuild the shown list.
-  b.Send(proto::Draft(2, "1300", "Al Bo", "WR"));
+  b.Send(protocol::Draft(2, "1300", "Al Bo", "WR"));
   ASSERT_TRUE(a.WaitHas("Z|2|0|1300,Al Bo,WR,1-2"));
   EXPECT_EQ(rebuilds, 1);
 }
@@ -390,7 +390,7 @@ TEST_F(ServerTest, LabelWrapsAfterTeamCount) {
   ASSERT_TRUE(Load().Ok());
   Client& a = SignOn(4);
   ASSERT_EQ(server_->PutOnClock(Name(4), "60", "3", "12"), DraftServer::ClockResult::Started);
-  a.Send(proto::Draft(4, "500", "Zed Q", "K"));
+  a.Send(protocol::Draft(4, "500", "Zed Q", "K"));
   ASSERT_TRUE(a.WaitHas("Z|4|0|500,Zed Q,K,3-12"));
   EXPECT_EQ(server_->RoundSel(), "4-1");
   EXPECT_EQ(server_->Text1(), "4");
@@ -403,17 +403,17 @@ TEST_F(ServerTest, ChatRelayAndPrivateLines) {
   QObject::connect(server_.get(), &DraftServer::showChatWindow, [&] { ++shown; });
   Client& a = SignOn(1);
   Client& b = SignOn(2);
-  a.Send(proto::Chat(1, "hello, all"));
+  a.Send(protocol::Chat(1, "hello, all"));
   ASSERT_TRUE(a.WaitHas("C|1|0|hello, all"));
   ASSERT_TRUE(b.WaitHas("C|1|0|hello, all"));
   EXPECT_TRUE(ChatHas(Name(1) + ": hello, all"));
-  a.Send(proto::PrivateLine(1, 2, "psst"));
+  a.Send(protocol::PrivateLine(1, 2, "psst"));
   ASSERT_TRUE(b.WaitHas("P|1|2|psst"));
-  a.Send(proto::PrivateLine(1, 0, "to you"));
+  a.Send(protocol::PrivateLine(1, 0, "to you"));
   ASSERT_TRUE(WaitFor([&] { return ChatHas("Private from " + Name(1) + ": to you"); }));
   EXPECT_EQ(shown, 1);
-  a.Send(proto::PrivateLine(1, 9, "nobody there"));  // dropped
-  a.Send(proto::PrivateLine(1, 40, "outside"));      // dropped
+  a.Send(protocol::PrivateLine(1, 9, "nobody there"));  // dropped
+  a.Send(protocol::PrivateLine(1, 40, "outside"));      // dropped
 
   EXPECT_TRUE(server_->CommishChat("All Members", "welcome|R|0|0|4"));
   ASSERT_TRUE(a.WaitHas("C|0|0|welcome"));
@@ -445,7 +445,7 @@ TEST_F(ServerTest, ClockWarningsAndTimeout) {
   ASSERT_TRUE(a.WaitHas(timeout));
   std::vector<std::string> warnings;
   for (auto& m : b.got)
-    if (m.code == 'C') warnings.push_back(m.f4);
+    if (m.code == 'C') warnings.push_back(m.body);
   std::vector<std::string> want;
   for (int s : {60, 45, 30, 15})
     want.push_back("Time remaining for " + Name(6) + " to make a selection: " + std::to_string(s) + " seconds.");
@@ -539,7 +539,7 @@ TEST_F(ServerTest, DeleteRewritesFileAndCatchUpSkipsTheBlank) {
   Client& c = Connect();
   int held = 0;
   c.onMessage = [&](const Message& m) {
-    if (m.code == 'V') c.Send(proto::PickRequest(2, ++held + 1));
+    if (m.code == 'V') c.Send(protocol::PickRequest(2, ++held + 1));
   };
   c.Send(LoginText(2));
   ASSERT_TRUE(WaitFor([&] { return c.Count('V') >= 3; }));
@@ -547,8 +547,8 @@ TEST_F(ServerTest, DeleteRewritesFileAndCatchUpSkipsTheBlank) {
   EXPECT_EQ(c.Codes('V'), (std::vector<std::string>{"V|0|2|101,T,P One,QB,1-1", "V|0|2|103,T,P Three,QB,1-3",
                                                     "V|0|2|104,T,P Four,QB,1-4"}));
   // Requests for 0 or beyond the picks get no answer.
-  c.Send(proto::PickRequest(2, 0));
-  c.Send(proto::PickRequest(2, 99));
+  c.Send(protocol::PickRequest(2, 0));
+  c.Send(protocol::PickRequest(2, 99));
   ASSERT_TRUE(c.Sync(2));
   EXPECT_EQ(c.Count('V'), 3);
 }
@@ -558,17 +558,17 @@ TEST_F(ServerTest, BadInputIsDropped) {
   Client& a = SignOn(1);
   Client& b = SignOn(2);
   Client& anon = Connect();  // never signs on
-  anon.Send(proto::Draft(1, "900", "X Y", "QB"));
-  anon.Send(proto::Chat(1, "spoof"));
-  anon.Send(proto::PrivateLine(1, 2, "spoof"));
-  anon.Send(proto::PickRequest(1, 1));
-  b.Send(proto::Draft(1, "901", "X Y", "QB"));   // speaks for team 1
-  b.Send(proto::Chat(1, "spoof"));
+  anon.Send(protocol::Draft(1, "900", "X Y", "QB"));
+  anon.Send(protocol::Chat(1, "spoof"));
+  anon.Send(protocol::PrivateLine(1, 2, "spoof"));
+  anon.Send(protocol::PickRequest(1, 1));
+  b.Send(protocol::Draft(1, "901", "X Y", "QB"));   // speaks for team 1
+  b.Send(protocol::Chat(1, "spoof"));
   b.Send("D|65538|0|902,X Y,QB");                // 16-bit overflow of field 2 (reads as 2)
   b.Send("C|2|70000|overflow");
-  b.Send(proto::Draft(2, "abc", "No Id", "QB"));  // not a player id
+  b.Send(protocol::Draft(2, "abc", "No Id", "QB"));  // not a player id
   b.Send("Q|2|0|unknown code");
-  b.Send(proto::Login(1, "3.03", server_->DrafteeCount(), "Test League"));  // b is signed on already
+  b.Send(protocol::Login(1, "3.03", server_->DrafteeCount(), "Test League"));  // b is signed on already
   ASSERT_TRUE(b.Sync(2));
   ASSERT_TRUE(a.Sync(1));
   EXPECT_EQ(server_->PickCount(), 0);
@@ -580,7 +580,7 @@ TEST_F(ServerTest, BadInputIsDropped) {
   EXPECT_EQ(b.Count('R'), 0);
   EXPECT_TRUE(server_->Team(2).signedOn);
   // T changes nothing.
-  b.Send(proto::TimeUp(2));
+  b.Send(protocol::TimeUp(2));
   ASSERT_TRUE(b.Sync(2));
 }
 
@@ -610,7 +610,7 @@ TEST_F(ServerTest, PickBeyondTheThousandthIsNotStored) {
   EXPECT_EQ(server_->PickCount(), 1000);
   Client& a = SignOn(1);
   a.onMessage = [&](const Message&) {};  // no catch-up requests
-  a.Send(proto::Draft(1, "5000", "Late Pick", "QB"));
+  a.Send(protocol::Draft(1, "5000", "Late Pick", "QB"));
   ASSERT_TRUE(WaitFor([&] { return a.Count('P') == 1; }));
   EXPECT_NE(a.Codes('P')[0].find("was not recorded"), std::string::npos);
   EXPECT_EQ(a.Count('Z'), 0);
@@ -624,7 +624,7 @@ TEST_F(ServerTest, WriteFailureIsReportedAndNothingAnnounced) {
   Client& a = SignOn(1);
   fs::remove(draftFile_);
   fs::create_directory(draftFile_);  // the draft file cannot be opened now
-  a.Send(proto::Draft(1, "1234", "John Smith", "QB"));
+  a.Send(protocol::Draft(1, "1234", "John Smith", "QB"));
   ASSERT_TRUE(WaitFor([&] { return server_->Reporter().reports == 1; }));
   ASSERT_TRUE(a.Sync(1));
   EXPECT_EQ(a.Count('Z'), 0);

@@ -21,20 +21,23 @@
 #include <fstream>
 #include <memory>
 
-#include "DraftControl.h"
-#include "DraftServer.h"
-#include "DrafteeList.h"
-#include "LeagueSelect.h"
-#include "Protocol.h"
-#include "PublicChat.h"
-#include "Sample.h"
-#include "ServerWindow.h"
-#include "Widgets.h"
+#include "server/ui/DraftControl.h"
+#include "server/engine/DraftServer.h"
+#include "widgets/DrafteeList.h"
+#include "server/ui/LeagueSelect.h"
+#include "protocol/Protocol.h"
+#include "server/ui/PublicChat.h"
+#include "league/Sample.h"
+#include "server/ui/ServerWindow.h"
+#include "widgets/Widgets.h"
+
+using namespace Qt::StringLiterals;
 
 namespace pm {
 namespace {
 
-using server::DraftServer;
+using namespace pm::server;
+using namespace pm::widgets;
 
 // A team owner's program reduced to its socket.
 struct Client {
@@ -57,11 +60,11 @@ class ServerUiTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    fbpro::SampleOptions o;
+    league::SampleOptions o;
     o.teams = 4;
     o.college = 60;
     o.freeAgents = 20;
-    leaguePath = fbpro::WriteSampleLeague(dir.path().toStdString(), o);
+    leaguePath = league::WriteSampleLeague(dir.path().toStdString(), o);
     engine.SetPrompter(&prompter);
     engine.SetPort(0);
     engine.Reporter().endProgram = [] {};
@@ -89,13 +92,13 @@ class ServerUiTest : public ::testing::Test {
   std::unique_ptr<Client> SignOn(int team) {
     auto c = std::make_unique<Client>(engine.Port());
     EXPECT_TRUE(QTest::qWaitFor([&] { return c->socket.state() == QAbstractSocket::ConnectedState; }, 3000));
-    c->Send(proto::Login(team, "3.03", engine.DrafteeCount(), engine.LeagueName()));
+    c->Send(protocol::Login(team, "3.03", engine.DrafteeCount(), engine.LeagueName()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return engine.Team(team).signedOn; }, 3000));
     return c;
   }
   int RowOf(const QString& name) {
     for (int i = 0; i < dc->TeamsList()->count(); ++i)
-      if (dc->TeamsList()->item(i)->text().remove('*') == name) return i;
+      if (dc->TeamsList()->item(i)->text().remove(u'*') == name) return i;
     return -1;
   }
   void PutOnClock(int team) {
@@ -113,27 +116,27 @@ class ServerUiTest : public ::testing::Test {
 };
 
 TEST_F(ServerUiTest, LoadingALeagueOpensDraftControlAndTheMenus) {
-  EXPECT_EQ(window->windowTitle(), "Pickmill - Server - 3.03 - Server Down");
+  EXPECT_EQ(window->windowTitle(), u"Pickmill - Server - 3.03 - Server Down"_s);
   EXPECT_TRUE(window->StartAction()->isEnabled());
   EXPECT_FALSE(window->ShutDownAction()->isEnabled());
   EXPECT_FALSE(window->ViewMenu()->isEnabled());
   EXPECT_FALSE(window->WindowMenu()->isEnabled());
   // League files are listed whatever the letter case of their extension.
-  QFile::copy(dir.filePath(LeagueFileName()), dir.filePath("other.lge"));
-  QFile::copy(dir.filePath(LeagueFileName()), dir.filePath("notes.txt"));
+  QFile::copy(dir.filePath(LeagueFileName()), dir.filePath(u"other.lge"_s));
+  QFile::copy(dir.filePath(LeagueFileName()), dir.filePath(u"notes.txt"_s));
   window->Start();
   LeagueSelect* ls = window->LeagueWindow();
   ls->SetFolder(dir.path());
   QStringList files;
   for (int i = 0; i < ls->File1()->count(); ++i) files << ls->File1()->item(i)->text();
-  EXPECT_EQ(files, (QStringList{"other.lge", LeagueFileName()}));
-  EXPECT_EQ(ls->windowTitle(), "Pickmill Server - League Selection");
+  EXPECT_EQ(files, (QStringList{u"other.lge"_s, LeagueFileName()}));
+  EXPECT_EQ(ls->windowTitle(), u"Pickmill Server - League Selection"_s);
   ls->File1()->setFocus();
   QApplication::processEvents();
-  EXPECT_EQ(ls->LSHelp()->text(), "Select league, to use for drafting, by double-clicking the name.");
+  EXPECT_EQ(ls->LSHelp()->text(), u"Select league, to use for drafting, by double-clicking the name."_s);
 
   Load(true);
-  EXPECT_EQ(window->windowTitle(), "Pickmill - Server - Server Up.");
+  EXPECT_EQ(window->windowTitle(), u"Pickmill - Server - Server Up."_s);
   EXPECT_FALSE(window->StartAction()->isEnabled());
   EXPECT_TRUE(window->ShutDownAction()->isEnabled());
   EXPECT_TRUE(window->ViewMenu()->isEnabled());
@@ -144,9 +147,9 @@ TEST_F(ServerUiTest, LoadingALeagueOpensDraftControlAndTheMenus) {
   EXPECT_TRUE(engine.IncludeFreeAgents());
   EXPECT_EQ(engine.DrafteeCount(), 80);
   EXPECT_EQ(dc->TeamsList()->count(), 4);
-  EXPECT_EQ(dc->TOC()->text(), "60");
-  EXPECT_EQ(dc->Text1()->text(), "1");
-  EXPECT_EQ(dc->Text2()->text(), "1");
+  EXPECT_EQ(dc->TOC()->text(), u"60"_s);
+  EXPECT_EQ(dc->Text1()->text(), u"1"_s);
+  EXPECT_EQ(dc->Text2()->text(), u"1"_s);
   EXPECT_FALSE(dc->Command1()->isEnabled());  // no picks yet
   EXPECT_FALSE(dc->Halt()->isEnabled());
   EXPECT_TRUE(dc->Draftees()->Option1(0)->isChecked());
@@ -157,35 +160,35 @@ TEST_F(ServerUiTest, LoadingALeagueOpensDraftControlAndTheMenus) {
 
 TEST_F(ServerUiTest, RefusedLeaguesLeaveTheWindowOpen) {
   {
-    std::ofstream bogus(dir.filePath("BOGUS.LGE").toStdString(), std::ios::binary);
+    std::ofstream bogus(dir.filePath(u"BOGUS.LGE"_s).toStdString(), std::ios::binary);
     // A league chunk of a version the program does not know.
     bogus << "xxL09:" << std::string(60, '\0');
   }
   window->Start();
   LeagueSelect* ls = window->LeagueWindow();
   ls->SetFolder(dir.path());
-  ASSERT_TRUE(ls->SelectFile("BOGUS.LGE"));
+  ASSERT_TRUE(ls->SelectFile(u"BOGUS.LGE"_s));
   const QPoint at = ls->File1()->visualItemRect(ls->File1()->currentItem()).center();
   QTest::mouseClick(ls->File1()->viewport(), Qt::LeftButton, {}, at);
   QTest::mouseDClick(ls->File1()->viewport(), Qt::LeftButton, {}, at);
   ASSERT_EQ(prompter.asked.size(), 1u);
   EXPECT_EQ(prompter.asked[0].title, "ERROR");
-  EXPECT_EQ(prompter.asked[0].text, "Unable to determine version of the " + dir.filePath("BOGUS").toStdString() +
+  EXPECT_EQ(prompter.asked[0].text, "Unable to determine version of the " + dir.filePath(u"BOGUS"_s).toStdString() +
                                         " league file. Select another league.");
   EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::Ok);
   EXPECT_FALSE(engine.LeagueLoaded());
   EXPECT_TRUE(ls->isVisible());
   EXPECT_FALSE(ls->Check1()->isEnabled());
-  EXPECT_EQ(window->windowTitle(), "Pickmill - Server - 3.03 - Server Down");
+  EXPECT_EQ(window->windowTitle(), u"Pickmill - Server - 3.03 - Server Down"_s);
   EXPECT_TRUE(ls->LSHelp()->text().isEmpty());
 
   // A league without players.
   QTemporaryDir empty;
-  fbpro::SampleOptions o;
+  league::SampleOptions o;
   o.name = "Empty League";
   o.college = 0;
   o.freeAgents = 0;
-  fbpro::WriteSampleLeague(empty.path().toStdString(), o);
+  league::WriteSampleLeague(empty.path().toStdString(), o);
   ls->SetFolder(empty.path());
   ASSERT_EQ(ls->File1()->count(), 1);
   ls->File1()->setCurrentRow(0);
@@ -203,9 +206,9 @@ TEST_F(ServerUiTest, RefusedLeaguesLeaveTheWindowOpen) {
   QTemporaryDir noTeams;
   o.name = "Lonely League";
   o.college = 10;
-  const std::string lonely = fbpro::WriteSampleLeague(noTeams.path().toStdString(), o);
+  const std::string lonely = league::WriteSampleLeague(noTeams.path().toStdString(), o);
   {
-    const std::string lge = fbpro::LeagueFileName(lonely, ".LGE");
+    const std::string lge = league::LeagueFileName(lonely, ".LGE");
     std::ifstream in(lge, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     in.close();
@@ -220,11 +223,11 @@ TEST_F(ServerUiTest, RefusedLeaguesLeaveTheWindowOpen) {
   EXPECT_EQ(prompter.asked[2].text, "No teams found in league file.");
   EXPECT_FALSE(engine.LeagueLoaded());
   EXPECT_TRUE(ls->isVisible());
-  EXPECT_EQ(window->windowTitle(), "Pickmill - Server - 3.03 - Server Down");
+  EXPECT_EQ(window->windowTitle(), u"Pickmill - Server - 3.03 - Server Down"_s);
 }
 
 TEST_F(ServerUiTest, ResumeQuestionAnsweredBothWays) {
-  fbpro::VersionInfo v = fbpro::GetVersion(leaguePath);
+  league::VersionInfo v = league::GetVersion(leaguePath);
   const std::string draftFile = dir.filePath(QString::fromStdString(v.name + "-DRAFT.TXT")).toStdString();
   {
     std::ofstream f(draftFile, std::ios::binary);
@@ -237,8 +240,8 @@ TEST_F(ServerUiTest, ResumeQuestionAnsweredBothWays) {
   EXPECT_EQ(prompter.asked[0].icon, PromptIcon::Critical);
   EXPECT_NE(prompter.asked[0].text.find("There have been 2 players drafted so far."), std::string::npos);
   EXPECT_EQ(dc->List1()->count(), 2);
-  EXPECT_EQ(dc->Text1()->text(), "2");  // 4 teams: after 1-4 comes 2-1
-  EXPECT_EQ(dc->Text2()->text(), "1");
+  EXPECT_EQ(dc->Text1()->text(), u"2"_s);  // 4 teams: after 1-4 comes 2-1
+  EXPECT_EQ(dc->Text2()->text(), u"1"_s);
   EXPECT_TRUE(dc->Command1()->isEnabled());  // picks and nobody connected
 
   // The same league in a second server, answered Yes: a fresh draft.
@@ -254,8 +257,8 @@ TEST_F(ServerUiTest, ResumeQuestionAnsweredBothWays) {
   w2.LeagueWindow()->File1_DblClick();
   ASSERT_TRUE(e2.LeagueLoaded());
   EXPECT_EQ(w2.DraftControlWindow()->List1()->count(), 0);
-  EXPECT_EQ(w2.DraftControlWindow()->Text1()->text(), "1");
-  EXPECT_EQ(w2.DraftControlWindow()->Text2()->text(), "1");
+  EXPECT_EQ(w2.DraftControlWindow()->Text1()->text(), u"1"_s);
+  EXPECT_EQ(w2.DraftControlWindow()->Text2()->text(), u"1"_s);
   EXPECT_EQ(std::filesystem::file_size(draftFile), 0u);
 }
 
@@ -263,14 +266,14 @@ TEST_F(ServerUiTest, ConnectedTeamOnTheClockHaltAndKick) {
   Load();
   auto c = SignOn(2);
   const QString name = L1(engine.Team(2).name);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dc->TeamsList()->item(RowOf(name))->text() == name + "*"; }, 2000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dc->TeamsList()->item(RowOf(name))->text() == name + u"*"_s; }, 2000));
   PutOnClock(2);
   EXPECT_EQ(dc->TeamOnClock()->text(), name);
-  EXPECT_EQ(dc->TimeLeft()->text(), "60");
+  EXPECT_EQ(dc->TimeLeft()->text(), u"60"_s);
   EXPECT_TRUE(dc->Halt()->isEnabled());
   EXPECT_TRUE(c->Has("N|0|2|60,1-1"));
   engine.Tick();
-  EXPECT_EQ(dc->TimeLeft()->text(), "59");
+  EXPECT_EQ(dc->TimeLeft()->text(), u"59"_s);
   // While a team is on the clock another cannot be put on it, and the
   // Commish cannot pick for a connected team.
   PutOnClock(1);
@@ -294,16 +297,16 @@ TEST_F(ServerUiTest, TimeAllowedOutOfRangeIsRefusedBeforeSending) {
   Load();
   auto c = SignOn(1);
   for (const char* bad : {"40000", "abc", "", "-5"}) {
-    dc->TOC()->setText(bad);
+    dc->TOC()->setText(QString::fromLatin1(bad));
     PutOnClock(1);
     EXPECT_TRUE(dc->TeamOnClock()->text().isEmpty()) << bad;
   }
   ASSERT_EQ(prompter.asked.size(), 4u);
   EXPECT_EQ(prompter.asked[0].text, "The time allowed must be a whole number of seconds from 1 to 32767.");
-  dc->TOC()->setText("0");  // blocks without a message
+  dc->TOC()->setText(u"0"_s);  // blocks without a message
   PutOnClock(1);
   EXPECT_EQ(prompter.asked.size(), 4u);
-  dc->TOC()->setText("32767");
+  dc->TOC()->setText(u"32767"_s);
   PutOnClock(1);
   EXPECT_TRUE(c->Has("N|0|1|32767,1-1"));
   EXPECT_EQ(c->received.find("N|0|1|40000"), std::string::npos);
@@ -324,7 +327,7 @@ TEST_F(ServerUiTest, CommishPicksForAnUnconnectedTeamAndDeletesThePick) {
   const int before = rl->count();
   rl->setCurrentRow(1);
   const std::string line = dc->Draftees()->SelectedLine();
-  draftees::LineSelection sel = draftees::ReadLine(line);
+  draft::LineSelection sel = draft::ReadLine(line);
   // Answered No: nothing happens.
   QTest::mouseClick(rl->viewport(), Qt::LeftButton, {}, rl->visualItemRect(rl->item(1)).center());
   QTest::mouseDClick(rl->viewport(), Qt::LeftButton, {}, rl->visualItemRect(rl->item(1)).center());
@@ -341,8 +344,8 @@ TEST_F(ServerUiTest, CommishPicksForAnUnconnectedTeamAndDeletesThePick) {
   EXPECT_TRUE(c->Has("Z|3|0|" + sel.pidText + "," + sel.name + ",QB,1-1"));
   EXPECT_EQ(rl->count(), before - 1);
   ASSERT_EQ(dc->List1()->count(), 1);
-  EXPECT_EQ(dc->List1()->item(0)->text().left(7), "  1-1  ");
-  EXPECT_EQ(dc->Text2()->text(), "2");
+  EXPECT_EQ(dc->List1()->item(0)->text().left(7), u"  1-1  "_s);
+  EXPECT_EQ(dc->Text2()->text(), u"2"_s);
   EXPECT_TRUE(dc->TeamOnClock()->text().isEmpty());
   EXPECT_FALSE(dc->Command1()->isEnabled());  // a team is connected
 
@@ -375,7 +378,7 @@ TEST_F(ServerUiTest, MarksAndMergeFollowLoginsAndDepartures) {
 
   auto c = SignOn(1);
   const QString one = L1(engine.Team(1).name);
-  EXPECT_EQ(dc->TeamsList()->item(RowOf(one))->text(), one + "*");
+  EXPECT_EQ(dc->TeamsList()->item(RowOf(one))->text(), one + u"*"_s);
   EXPECT_FALSE(dc->Command1()->isEnabled());
   c->socket.disconnectFromHost();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !engine.Team(1).signedOn; }, 3000));
@@ -392,49 +395,49 @@ TEST_F(ServerUiTest, ChatLinesAndRecipients) {
   window->ShowChat();
   PublicChat* chat = window->ChatWindow();
   ASSERT_NE(chat, nullptr);
-  EXPECT_EQ(chat->windowTitle(), "Chat");
+  EXPECT_EQ(chat->windowTitle(), u"Chat"_s);
   const QString one = L1(engine.Team(1).name);
   ASSERT_EQ(chat->Combo1()->count(), 2);
-  EXPECT_EQ(chat->Combo1()->itemText(0), "All Members");
+  EXPECT_EQ(chat->Combo1()->itemText(0), u"All Members"_s);
   EXPECT_EQ(chat->Combo1()->itemText(1), one);
   auto c2 = SignOn(2);
   const QString two = L1(engine.Team(2).name);
   EXPECT_EQ(chat->Combo1()->itemText(2), two);
 
-  c2->Send(proto::Chat(2, "hello all"));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return chat->ChatText()->toPlainText().contains("hello all"); }, 3000));
-  EXPECT_EQ(chat->ChatText()->toPlainText(), two + ": hello all");
+  c2->Send(protocol::Chat(2, "hello all"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chat->ChatText()->toPlainText().contains(u"hello all"_s); }, 3000));
+  EXPECT_EQ(chat->ChatText()->toPlainText(), two + u": hello all"_s);
 
   // Enter with an empty input does nothing.
   QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
-  EXPECT_EQ(chat->ChatText()->toPlainText(), two + ": hello all");
+  EXPECT_EQ(chat->ChatText()->toPlainText(), two + u": hello all"_s);
   // A public line from the Commish.
-  QTest::keyClicks(chat->ChatSend(), "welcome");
+  QTest::keyClicks(chat->ChatSend(), u"welcome"_s);
   QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
   EXPECT_TRUE(c1->Has("C|0|0|welcome"));
   EXPECT_TRUE(chat->ChatSend()->text().isEmpty());
-  EXPECT_TRUE(chat->ChatText()->toPlainText().endsWith("Commish: welcome"));
+  EXPECT_TRUE(chat->ChatText()->toPlainText().endsWith(u"Commish: welcome"_s));
   // A private line to team 2 only.
   chat->Combo1()->setCurrentIndex(2);
-  QTest::keyClicks(chat->ChatSend(), "psst");
+  QTest::keyClicks(chat->ChatSend(), u"psst"_s);
   QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
   EXPECT_TRUE(c2->Has("P|0|2|psst"));
-  EXPECT_TRUE(chat->ChatText()->toPlainText().endsWith("Private to " + two + ": psst"));
+  EXPECT_TRUE(chat->ChatText()->toPlainText().endsWith(u"Private to "_s + two + u": psst"_s));
   EXPECT_EQ(c1->received.find("psst"), std::string::npos);
 
   // Departure: the name leaves the recipients, the line is shown.
   c2->socket.disconnectFromHost();
   ASSERT_TRUE(QTest::qWaitFor([&] { return chat->Combo1()->count() == 2; }, 3000));
-  EXPECT_TRUE(chat->ChatText()->toPlainText().endsWith("*** " + two + "*** has left the draft. ***"));
+  EXPECT_TRUE(chat->ChatText()->toPlainText().endsWith(u"*** "_s + two + u"*** has left the draft. ***"_s));
 
   // Closed window: lines are dropped; a private line to the Commish opens it.
   window->ChatFrame()->close();
   EXPECT_FALSE(IsFormShown(window->ChatFrame()));
-  c1->Send(proto::Chat(1, "unseen"));
+  c1->Send(protocol::Chat(1, "unseen"));
   ASSERT_TRUE(c1->Has("C|1|0|unseen"));
-  c1->Send(proto::PrivateLine(1, 0, "for you"));
+  c1->Send(protocol::PrivateLine(1, 0, "for you"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return IsFormShown(window->ChatFrame()); }, 3000));
-  EXPECT_EQ(chat->ChatText()->toPlainText(), "Private from " + one + ": for you");
+  EXPECT_EQ(chat->ChatText()->toPlainText(), u"Private from "_s + one + u": for you"_s);
 }
 
 }  // namespace

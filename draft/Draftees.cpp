@@ -1,0 +1,255 @@
+#include "draft/Draftees.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "common/Common.h"
+
+namespace pm::draft {
+
+std::string PositionCaption(int position) {
+  if (position < 0 || position >= kShownPositions) return {};
+  return kPositionCaptions[static_cast<std::size_t>(position)];
+}
+
+int PositionOfCaption(std::string_view caption) {
+  for (int i = 0; i < kShownPositions; ++i)
+    if (caption == kPositionCaptions[static_cast<std::size_t>(i)]) return i;
+  return -1;
+}
+
+int Player::Rating(int box) const {
+  switch (box) {
+    case 0: return sp;
+    case 1: return ac;
+    case 2: return ag;
+    case 3: return st;
+    case 4: return ha;
+    case 5: return en;
+    case 6: return inn;
+    case 7: return di;
+    default: return 0;
+  }
+}
+
+const std::vector<Player>& DrafteeTable::Of(int position) const {
+  static const std::vector<Player> none;
+  if (position < 0 || position >= kPositionCodes) return none;
+  return positions[static_cast<std::size_t>(position)];
+}
+
+std::size_t DrafteeTable::Size() const {
+  std::size_t n = 0;
+  for (const auto& p : positions) n += p.size();
+  return n;
+}
+
+namespace {
+
+// The value of field n of a "|"-separated text, read as a leading number.
+// Values beyond the int range are clamped; they only ever show as digits.
+int NumberField(std::string_view text, int n) {
+  long long v = LeadingNumber(GetField(text, n, "|"));
+  return static_cast<int>(std::clamp<long long>(v, -2147483647LL, 2147483647LL));
+}
+
+}  // namespace
+
+Player ParsePlayerText(std::string_view text) {
+  Player p;
+  p.pid = NumberField(text, 1);
+  p.fname = GetField(text, 2, "|");
+  p.lname = GetField(text, 3, "|");
+  p.ac = NumberField(text, 5);
+  p.ag = NumberField(text, 6);
+  p.di = NumberField(text, 7);
+  p.en = NumberField(text, 8);
+  p.ha = NumberField(text, 9);
+  p.inn = NumberField(text, 10);
+  p.sp = NumberField(text, 11);
+  p.st = NumberField(text, 12);
+  p.yr = NumberField(text, 13);
+  return p;
+}
+
+int PositionOfPlayerText(std::string_view text) { return NumberField(text, 4); }
+
+namespace {
+
+// Writes `value` in plain decimal into line[at, at + width), left- or
+// right-aligned, blank-padded and cut on the right as PadField does.
+void PutNumber(std::string& line, std::size_t at, int width, int value, bool right) {
+  char digits[16];
+  auto result = std::to_chars(digits, digits + sizeof digits, value);
+  std::size_t n = static_cast<std::size_t>(result.ptr - digits);
+  std::size_t w = static_cast<std::size_t>(width);
+  if (n >= w) {
+    line.replace(at, w, digits, w);
+  } else if (right) {
+    line.replace(at + w - n, n, digits, n);
+  } else {
+    line.replace(at, n, digits, n);
+  }
+}
+
+}  // namespace
+
+std::string FormatLine(const Player& player) {
+  std::string line(kLineWidth, ' ');
+  PutNumber(line, 0, 5, player.pid, false);
+  // The first name gives way to the last name: the two with one blank
+  // between them fit the 20 name columns whenever the last name allows.
+  std::size_t room = player.lname.size() < 19 ? 19 - player.lname.size() : 0;
+  std::size_t first = std::min(room, player.fname.size());
+  std::size_t at = 5;
+  line.replace(at, first, player.fname, 0, first);
+  at += first + 1;  // the blank
+  std::size_t last = std::min<std::size_t>(player.lname.size(), 25 - at);
+  line.replace(at, last, player.lname, 0, last);
+  PutNumber(line, 26, 3, player.yr, true);
+  for (int box = 0; box < kRatingBoxes; ++box)
+    PutNumber(line, static_cast<std::size_t>(RatingColumn(box) - 1), 3, player.Rating(box), false);
+  return line;
+}
+
+std::string HeaderLine() {
+  std::string header(kLineWidth, ' ');
+  auto put = [&header](int column, std::string_view title) {
+    header.replace(static_cast<std::size_t>(column - 1), title.size(), title);
+  };
+  put(1, "PID");
+  put(kNameColumn, "Name");
+  put(kExpColumn, "EXP");
+  static constexpr std::array<const char*, kRatingBoxes> titles = {"SP", "AC", "AG", "ST",
+                                                                   "HA", "EN", "IN", "DI"};
+  for (int box = 0; box < kRatingBoxes; ++box) put(RatingColumn(box), titles[static_cast<std::size_t>(box)]);
+  return TrimRight(header);
+}
+
+LineSelection ReadLine(std::string_view line) {
+  LineSelection s;
+  s.pidText = Trim(line.substr(0, std::min<std::size_t>(5, line.size())));
+  if (line.size() > 5) s.name = TrimRight(line.substr(5, 20));
+  return s;
+}
+
+DraftedSet::DraftedSet(const std::vector<std::string>& pickList) {
+  if (pickList.empty()) return;
+  long long count = LeadingNumber(pickList[0]);
+  if (count <= 0) return;
+  std::size_t last = std::min<std::size_t>(static_cast<std::size_t>(count), pickList.size() - 1);
+  bits_.assign(65536 / 64, 0);
+  for (std::size_t i = 1; i <= last; ++i) {
+    const std::string& record = pickList[i];
+    if (record.empty()) continue;  // a deleted pick
+    std::size_t bar = record.find('|');
+    long long pid = LeadingNumber(std::string_view(record).substr(0, bar));
+    if (pid >= 0 && pid < 65536)
+      bits_[static_cast<std::size_t>(pid) / 64] |= uint64_t{1} << (pid % 64);
+    else
+      others_.push_back(pid);
+  }
+}
+
+bool DraftedSet::Contains(int pid) const {
+  if (bits_.empty()) return false;
+  if (pid >= 0 && pid < 65536)
+    return (bits_[static_cast<std::size_t>(pid) / 64] >> (pid % 64)) & 1U;
+  return std::find(others_.begin(), others_.end(), pid) != others_.end();
+}
+
+void DrafteeListModel::SetTable(DrafteeTable table) {
+  table_ = std::move(table);
+  lines_.clear();
+  rows_.clear();
+}
+
+bool DrafteeListModel::RatingTicked(int box) const {
+  return box >= 0 && box < kRatingBoxes && ratings_[static_cast<std::size_t>(box)];
+}
+
+void DrafteeListModel::SelectPosition(int position) {
+  currentPosition_ = position;
+  lines_.clear();
+  rows_.clear();
+  ratings_.fill(false);
+  nameTicked_ = false;
+  Fill(NaturalOrder());
+}
+
+bool DrafteeListModel::SetRating(int box, bool ticked) {
+  if (box >= 0 && box < kRatingBoxes) ratings_[static_cast<std::size_t>(box)] = ticked;
+  if (lines_.empty()) return false;
+  nameTicked_ = false;
+  lines_.clear();
+  rows_.clear();
+  bool any = std::any_of(ratings_.begin(), ratings_.end(), [](bool b) { return b; });
+  Fill(any ? RatingOrder() : NaturalOrder());
+  return true;
+}
+
+bool DrafteeListModel::SetName(bool ticked) {
+  nameTicked_ = ticked;
+  if (lines_.empty() || !ticked) return false;
+  lines_.clear();
+  rows_.clear();
+  Fill(NameOrder());
+  return true;
+}
+
+void DrafteeListModel::RemoveLine(int row) {
+  if (row < 0 || row >= static_cast<int>(lines_.size())) return;
+  lines_.erase(lines_.begin() + row);
+  rows_.erase(rows_.begin() + row);
+}
+
+std::vector<int> DrafteeListModel::NaturalOrder() const {
+  std::vector<int> order(table_.Of(currentPosition_).size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  return order;
+}
+
+std::vector<int> DrafteeListModel::RatingOrder() const {
+  // Descending sum of the ticked ratings; equal sums keep natural order.
+  // Players whose sum is 0 or less follow all others, in natural order.
+  const auto& players = table_.Of(currentPosition_);
+  std::vector<int> scored, rest;
+  std::vector<long long> score(players.size(), 0);
+  for (std::size_t i = 0; i < players.size(); ++i) {
+    for (int box = 0; box < kRatingBoxes; ++box)
+      if (ratings_[static_cast<std::size_t>(box)]) score[i] += players[i].Rating(box);
+    (score[i] > 0 ? scored : rest).push_back(static_cast<int>(i));
+  }
+  std::stable_sort(scored.begin(), scored.end(), [&score](int a, int b) {
+    return score[static_cast<std::size_t>(a)] > score[static_cast<std::size_t>(b)];
+  });
+  scored.insert(scored.end(), rest.begin(), rest.end());
+  return scored;
+}
+
+std::vector<int> DrafteeListModel::NameOrder() const {
+  // Ascending last name, letter case ignored; equal names keep natural order.
+  const auto& players = table_.Of(currentPosition_);
+  std::vector<std::string> keys(players.size());
+  for (std::size_t i = 0; i < players.size(); ++i) keys[i] = AsciiLower(players[i].lname);
+  std::vector<int> order = NaturalOrder();
+  std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) {
+    return keys[static_cast<std::size_t>(a)] < keys[static_cast<std::size_t>(b)];
+  });
+  return order;
+}
+
+void DrafteeListModel::Fill(const std::vector<int>& order) {
+  const auto& players = table_.Of(currentPosition_);
+  DraftedSet drafted = pickList_ ? DraftedSet(*pickList_) : DraftedSet();
+  lines_.reserve(order.size());
+  rows_.reserve(order.size());
+  for (int i : order) {
+    const Player& p = players[static_cast<std::size_t>(i)];
+    if (drafted.Contains(p.pid)) continue;
+    lines_.push_back(FormatLine(p));
+    rows_.push_back(i);
+  }
+}
+
+}  // namespace pm::draft

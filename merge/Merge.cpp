@@ -1,0 +1,636 @@
+#include "merge/Merge.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "common/Common.h"
+#include "common/ErrorReport.h"
+#include "common/Files.h"
+
+namespace fs = std::filesystem;
+
+namespace pm::merge {
+
+using league::RosterEntry;
+
+// ---------------------------------------------------------------------------
+// Positions and ranges.
+
+int GenposOfCaption(std::string_view c) {
+  if (c == "QB") return 0;
+  if (c == "HB" || c == "FB") return 15;
+  if (c == "WR" || c == "TE") return 16;
+  if (c == "C" || c == "G" || c == "T") return 17;
+  if (c == "DT" || c == "DE") return 18;
+  if (c == "LB") return 10;
+  if (c == "CB" || c == "S") return 19;
+  if (c == "K") return 13;
+  if (c == "P") return 14;
+  return kNoGenpos;
+}
+
+SlotRanges MakeSlotRanges() {
+  SlotRanges x;
+  x[0] = "1-2";
+  x[15] = "3-5";
+  x[16] = "6-10";
+  x[17] = "11-16";
+  x[18] = "17-20";
+  x[10] = "21-25";
+  x[19] = "26-32";
+  x[13] = "33-33";
+  x[14] = "34-34";
+  return x;
+}
+
+Range ParseRange(std::string_view text) {
+  if (text.empty()) return {};
+  std::string s(text);
+  Range r;
+  r.first = static_cast<int>(LeadingNumber(GetField(s, 1, "-")));
+  r.last = static_cast<int>(LeadingNumber(GetField(s, 2, "-")));
+  return r;
+}
+
+Range SlotRange(const SlotRanges& xref, int genpos) {
+  if (genpos < 0 || genpos >= static_cast<int>(xref.size())) return {};
+  Range r = ParseRange(xref[genpos]);
+  // Only lineup slots exist.
+  if (!r.Valid() || r.last > league::kLineupSlots) return {};
+  return r;
+}
+
+std::vector<Range> JerseyRanges(int genpos) {
+  switch (genpos) {
+    case 0:
+    case 13:
+    case 14: return {{1, 19}};
+    case 10: return {{50, 59}, {90, 99}};
+    case 15:
+    case 19: return {{20, 49}};
+    case 16: return {{80, 89}, {11, 19}};
+    case 17: return {{60, 79}, {50, 59}};
+    case 18: return {{70, 79}, {90, 99}};
+    default: return {};
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Roster procedures.
+
+namespace {
+
+bool MoveToReserves(TeamRoster& roster, const RosterEntry& entry) {
+  if (roster.Count(1) < kGroup1Limit) {
+    roster.groups[1].push_back(entry);
+    return true;
+  }
+  if (roster.Count(2) < kGroup2Limit) {
+    roster.groups[2].push_back(entry);
+    return true;
+  }
+  return false;
+}
+
+void Pack(std::vector<RosterEntry>& group) {
+  group.erase(std::remove_if(group.begin(), group.end(), [](const RosterEntry& e) { return e.Empty(); }),
+              group.end());
+}
+
+}  // namespace
+
+void RosterFix(TeamRoster& roster, const SlotRanges& xref) {
+  for (int p = 0; p < static_cast<int>(xref.size()); ++p) {
+    Range r = SlotRange(xref, p);
+    if (!r.Valid()) continue;
+    for (int s = r.first; s <= r.last; ++s) {
+      RosterEntry& slot = roster.groups[0][s - 1];
+      if (slot.Empty() || slot.genpos < 0 || slot.genpos == p) continue;
+      if (MoveToReserves(roster, slot)) slot = RosterEntry{};
+    }
+  }
+}
+
+bool PosnUpdate(TeamRoster& roster, int posn, int locat) {
+  if (locat < 1 || locat > league::kLineupSlots) return false;
+  for (int g = 1; g <= 2; ++g) {
+    for (RosterEntry& e : roster.groups[g]) {
+      if (!e.Empty() && e.genpos == posn) {
+        roster.groups[0][locat - 1] = e;
+        e = RosterEntry{};
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+void SortTeamRoster(TeamRoster& roster, const SlotRanges& xref) {
+  for (int p = 0; p < static_cast<int>(xref.size()); ++p) {
+    Range r = SlotRange(xref, p);
+    if (!r.Valid()) continue;
+    for (int s = r.first; s <= r.last; ++s)
+      if (roster.groups[0][s - 1].Empty()) PosnUpdate(roster, p, s);
+  }
+  Pack(roster.groups[1]);
+  Pack(roster.groups[2]);
+  // Group 2's last entries fill group 1's free slots, so that group 1 is full
+  // whenever group 2 holds anyone.
+  while (!roster.groups[2].empty() && roster.Count(1) < kGroup1Limit) {
+    roster.groups[1].push_back(roster.groups[2].back());
+    roster.groups[2].pop_back();
+  }
+}
+
+int JerseyRange(const Jerseys& jerseys, int start, int ending) {
+  for (int j = std::max(start, 0); j <= ending && j < static_cast<int>(jerseys.size()); ++j)
+    if (jerseys[j] == 0) return j;
+  return 0;
+}
+
+int JerseyProc(int genpos, int pid, Jerseys& jerseys) {
+  int number = 0;
+  for (const Range& r : JerseyRanges(genpos)) {
+    number = JerseyRange(jerseys, r.first, r.last);
+    if (number != 0) break;
+  }
+  if (number != 0) jerseys[number] = pid;
+  return number;
+}
+
+namespace {
+std::size_t ListEnd(const IdList& list) {
+  if (list.empty() || list[0] <= 0) return 0;
+  return std::min<std::size_t>(static_cast<std::size_t>(list[0]), list.size() - 1);
+}
+bool ZeroFirst(IdList& list, int pid) {
+  for (std::size_t i = 1; i <= ListEnd(list); ++i) {
+    if (list[i] == pid) {
+      list[i] = 0;
+      return true;
+    }
+  }
+  return false;
+}
+}  // namespace
+
+bool DrafteeDelete(IdList& rookies, IdList& fa, int pid) {
+  if (pid == 0) return false;
+  return ZeroFirst(rookies, pid) || ZeroFirst(fa, pid);
+}
+
+bool ListHolds(const IdList& list, int pid) {
+  if (pid == 0) return false;
+  for (std::size_t i = 1; i <= ListEnd(list); ++i)
+    if (list[i] == pid) return true;
+  return false;
+}
+
+Placement PlacePlayer(TeamRoster& roster, Jerseys& jerseys, const SlotRanges& xref, int pid, int genpos) {
+  Placement p;
+  RosterEntry entry;
+  entry.pid = pid;
+  Range r = SlotRange(xref, genpos);
+  if (r.Valid()) {
+    for (int s = r.first; s <= r.last; ++s) {
+      if (roster.groups[0][s - 1].Empty()) {
+        entry.jersey = JerseyProc(genpos, pid, jerseys);
+        roster.groups[0][s - 1] = entry;
+        return {true, 0, s, entry.jersey};
+      }
+    }
+  }
+  for (int g = 1; g <= 2; ++g) {
+    int limit = g == 1 ? kGroup1Limit : kGroup2Limit;
+    if (roster.Count(g) < limit) {
+      entry.jersey = JerseyProc(genpos, pid, jerseys);
+      roster.groups[g].push_back(entry);
+      return {true, g, roster.Count(g), entry.jersey};
+    }
+  }
+  return p;
+}
+
+// ---------------------------------------------------------------------------
+// Progress.
+
+std::string CentreStatus(std::string_view stg) {
+  std::string text = Trim(stg.substr(0, std::min<std::size_t>(stg.size(), 32)));
+  int room = 32 - static_cast<int>(text.size());
+  int blanks = room / 2;
+  if (room % 2 != 0 && blanks % 2 != 0) ++blanks;  // x.5 rounds to the even neighbour
+  return std::string(static_cast<std::size_t>(blanks), ' ') + text;
+}
+
+void Progress::Update(std::string_view stg, int val1, int val2, int cl) {
+  text_ = CentreStatus(stg);
+  if (cl == 1) bar_ = 100;
+  else if (cl == 2) bar_ = 0;
+  else if (val2 != 0) bar_ = std::clamp(bar_ + val1 / val2, 0, 100);
+  if (sink_) sink_(text_, bar_);
+}
+
+// ---------------------------------------------------------------------------
+// Picks grouped by team.
+
+std::string PickTeam::Text() const {
+  std::string s = team + "|";
+  for (const PickItem& i : items) s += Num(i.pid) + ";" + Num(i.genpos) + ",";
+  return s;
+}
+
+int PickCount(const std::vector<std::string>& pickList) {
+  if (pickList.empty()) return 0;
+  long long n = LeadingNumber(pickList[0]);
+  return static_cast<int>(std::clamp<long long>(n, 0, static_cast<long long>(pickList.size()) - 1));
+}
+
+namespace {
+bool IsEmptyRecord(const std::string& record) { return Trim(record).empty(); }
+}  // namespace
+
+std::vector<PickTeam> PickTeams(const std::vector<std::string>& pickList, std::vector<int>* rejected,
+                                const std::function<void(const std::string&)>& each) {
+  std::vector<PickTeam> teams;
+  int genpos = kNoGenpos;
+  const int count = PickCount(pickList);
+  for (int v = 1; v <= count; ++v) {
+    const std::string& record = pickList[v];
+    if (IsEmptyRecord(record)) continue;
+    long long pid = LeadingNumber(GetField(record, 1, "|"));
+    std::string team = GetField(record, 2, "|");
+    int g = GenposOfCaption(GetField(record, 4, "|"));
+    if (g != kNoGenpos) genpos = g;
+    if (each) each(team);
+    if (pid < 100 || pid > 32767) {
+      if (rejected) rejected->push_back(v);
+      continue;
+    }
+    auto it = std::find_if(teams.begin(), teams.end(), [&](const PickTeam& t) { return t.team == team; });
+    if (it == teams.end()) {
+      teams.push_back(PickTeam{team, {}});
+      it = teams.end() - 1;
+    }
+    it->items.push_back(PickItem{v, static_cast<int>(pid), genpos});
+  }
+  return teams;
+}
+
+// ---------------------------------------------------------------------------
+// League stage.
+
+int StageValue(StageChoice choice) {
+  switch (choice) {
+    case StageChoice::CollegeDraft: return 1;
+    case StageChoice::Supplemental: return 4;
+    case StageChoice::TrainingCamp: return 7;
+    default: return 0;
+  }
+}
+
+StageChoice PreselectedStage(int stage) {
+  if (stage == 0) return StageChoice::CollegeDraft;
+  if (stage >= 1 && stage <= 3) return StageChoice::Supplemental;
+  if (stage >= 4 && stage <= 6) return StageChoice::TrainingCamp;
+  return StageChoice::NoChange;
+}
+
+bool ParseStageChoice(std::string_view text, StageChoice& choice) {
+  if (text == "no-change") choice = StageChoice::NoChange;
+  else if (text == "college-draft") choice = StageChoice::CollegeDraft;
+  else if (text == "supplemental") choice = StageChoice::Supplemental;
+  else if (text == "training-camp") choice = StageChoice::TrainingCamp;
+  else return false;
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Draft file.
+
+std::vector<std::string> ReadDraftFile(const fs::path& file) {
+  std::vector<std::string> list{"0"};
+  auto data = ReadWholeFile(file);
+  if (!data) return list;
+  std::size_t pos = 0;
+  while (pos < data->size()) {
+    std::size_t end = data->find('\n', pos);
+    if (end == std::string::npos) end = data->size();
+    std::string line = data->substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!Trim(line).empty()) list.push_back(line);
+    pos = end + 1;
+  }
+  list[0] = Num(static_cast<long long>(list.size()) - 1);
+  return list;
+}
+
+std::string DraftFileText(const std::vector<std::string>& records) {
+  std::string text;
+  for (const std::string& r : records) text += r + "\r\n";
+  return text;
+}
+
+fs::path DraftFileOf(const std::string& leaguePath, const std::string& leagueName) {
+  return FindCaseInsensitive(fs::path(leaguePath).parent_path(), leagueName + "-DRAFT.TXT");
+}
+
+// ---------------------------------------------------------------------------
+// Backup.
+
+namespace {
+
+constexpr const char* kManifest = "BACKUP.TXT";
+
+std::string SafeName(const std::string& name) {
+  std::string s;
+  for (unsigned char c : name) {
+    bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' ||
+              c == '.' || c == '-' || c == '_' || c == '(' || c == ')';
+    s += ok ? static_cast<char>(c) : '_';
+  }
+  s = Trim(s);
+  while (!s.empty() && s.front() == '.') s.erase(s.begin());
+  return s.empty() ? std::string("LEAGUE") : s;
+}
+
+std::string Stamp(const std::tm& t) {
+  char buf[80];
+  std::snprintf(buf, sizeof buf, "%04d%02d%02d-%02d%02d%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
+                t.tm_hour, t.tm_min, t.tm_sec);
+  return buf;
+}
+
+// Flushes a folder's entries (the new backup folder in the league's folder).
+void SyncFolder(const fs::path& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
+fs::path MakeBackup(const std::string& leaguePath, const std::string& leagueName, const fs::path& draftFile,
+                    const std::tm& now) {
+  fs::path leagueFolder = fs::path(leaguePath).parent_path();
+  if (leagueFolder.empty()) leagueFolder = ".";
+  const std::string base = SafeName(leagueName) + "-BACKUP-" + Stamp(now);
+  fs::path folder;
+  std::error_code ec;
+  for (int i = 1; i < 1000; ++i) {
+    fs::path candidate = leagueFolder / (i == 1 ? base : base + "-" + std::to_string(i));
+    if (fs::create_directory(candidate, ec)) {
+      folder = candidate;
+      break;
+    }
+    if (ec) throw std::runtime_error("cannot create backup folder " + candidate.string() + ": " + ec.message());
+  }
+  if (folder.empty()) throw std::runtime_error("no free backup folder name for " + base);
+
+  std::vector<fs::path> sources = {fs::path(league::LeagueFileName(leaguePath, ".LGE")),
+                                   fs::path(league::LeagueFileName(leaguePath, ".PYC")),
+                                   fs::path(league::LeagueFileName(leaguePath, ".PYF")), draftFile};
+  std::string manifest;
+  try {
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+      const fs::path& src = sources[i];
+      if (src.empty()) continue;
+      if (!fs::exists(src, ec)) {
+        // The merge may create it; a restore removes it again.
+        manifest += "NONE\t\t" + src.string() + "\n";
+        continue;
+      }
+      auto bytes = ReadWholeFile(src);
+      if (!bytes) throw std::runtime_error("cannot read " + src.string());
+      std::string copyName = src.filename().string();
+      std::string err = WriteFileAtomic(folder / copyName, *bytes);
+      if (!err.empty()) throw std::runtime_error("cannot write backup copy of " + src.string() + ": " + err);
+      auto check = ReadWholeFile(folder / copyName);
+      if (!check || *check != *bytes) throw std::runtime_error("backup copy of " + src.string() + " differs");
+      manifest += "FILE\t" + copyName + "\t" + src.string() + "\n";
+    }
+    std::string err = WriteFileAtomic(folder / kManifest, manifest);
+    if (!err.empty()) throw std::runtime_error("cannot write backup list: " + err);
+  } catch (...) {
+    fs::remove_all(folder, ec);
+    throw;
+  }
+  SyncFolder(leagueFolder);
+  return folder;
+}
+
+std::string RestoreBackup(const fs::path& backupFolder) {
+  auto manifest = ReadWholeFile(backupFolder / kManifest);
+  if (!manifest) return "no backup list in " + backupFolder.string();
+  std::string problems;
+  std::size_t pos = 0;
+  while (pos < manifest->size()) {
+    std::size_t end = manifest->find('\n', pos);
+    if (end == std::string::npos) end = manifest->size();
+    std::string line = manifest->substr(pos, end - pos);
+    pos = end + 1;
+    std::size_t t1 = line.find('\t');
+    std::size_t t2 = t1 == std::string::npos ? std::string::npos : line.find('\t', t1 + 1);
+    if (t2 == std::string::npos) continue;
+    std::string kind = line.substr(0, t1);
+    std::string copyName = line.substr(t1 + 1, t2 - t1 - 1);
+    fs::path original = line.substr(t2 + 1);
+    if (kind == "FILE") {
+      auto bytes = ReadWholeFile(backupFolder / copyName);
+      std::string err = bytes ? WriteFileAtomic(original, *bytes) : "cannot read backup copy " + copyName;
+      if (!err.empty()) problems += (problems.empty() ? "" : "; ") + err;
+    } else if (kind == "NONE") {
+      std::error_code ec;
+      fs::remove(original, ec);
+      if (ec) problems += (problems.empty() ? "" : "; ") + ("cannot remove " + original.string());
+    }
+  }
+  return problems;
+}
+
+// ---------------------------------------------------------------------------
+// The merge.
+
+std::string ClosingMessage(int kept, const std::string& draftFile) {
+  if (kept > 0)
+    return "Some players could not be put on teams since their roster is full.\r\n\r\n"
+           "These players still exist in file " +
+           draftFile + "." + "Cut lists will be needed to enable the merging.";
+  return "All players were merged successfully.\r\n\r\n"
+         "Run FBPro later to ensure files are in good working order.";
+}
+
+namespace {
+
+// A write refused by the injected hook, or a draft file that cannot be written.
+struct WriteFailure {
+  std::string context;
+  int number;
+  std::string description;
+};
+
+int FindTeam(const std::vector<std::string>& teamTable, const std::string& team) {
+  for (std::size_t i = 1; i < teamTable.size(); ++i)
+    if (GetField(teamTable[i], 1, "|") == team) return static_cast<int>(i);
+  return 0;
+}
+
+std::tm LocalNow() {
+  std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return tm;
+}
+
+}  // namespace
+
+MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
+  MergeResult result;
+  Progress progress(options.progress);
+  std::vector<std::string>& picks = in.pickList;
+  if (picks.empty()) picks.push_back("0");
+  const int count = PickCount(picks);
+
+  // One outcome per pick record, in list order.
+  std::vector<int> outcomeOf(static_cast<std::size_t>(count) + 1, -1);
+  for (int v = 1; v <= count; ++v) {
+    if (IsEmptyRecord(picks[v])) continue;
+    PickOutcome o;
+    o.index = v;
+    o.record = picks[v];
+    o.pid = static_cast<int>(std::clamp<long long>(LeadingNumber(GetField(picks[v], 1, "|")), -1, 65536));
+    o.team = GetField(picks[v], 2, "|");
+    outcomeOf[v] = static_cast<int>(result.outcomes.size());
+    result.outcomes.push_back(std::move(o));
+  }
+  auto outcome = [&](int v) -> PickOutcome& { return result.outcomes[outcomeOf[v]]; };
+
+  progress.Update("Building team data...", 0, 0, 2);
+  std::vector<int> rejected;
+  std::vector<PickTeam> teams =
+      PickTeams(picks, &rejected, [&](const std::string& team) { progress.Update("Building " + team + "...", 100, count, 0); });
+  for (int v : rejected) outcome(v).reason = "not a player id";
+  progress.Update("Build Complete", 0, 0, 1);
+  progress.Update("Updating rosters...", 0, 0, 2);
+
+  try {
+    result.backupFolder = MakeBackup(in.leaguePath, in.leagueName, in.draftFile, options.now ? options.now() : LocalNow());
+  } catch (const std::exception& e) {
+    result.failureContext = "Merge_Backup";
+    result.errorNumber = kErrPathFileAccess;
+    result.failure = std::string("The league files could not be backed up (") + e.what() +
+                     "); nothing was written.";
+    return result;
+  }
+  if (options.backupMade) options.backupMade(result.backupFolder);
+
+  int writes = 0;
+  auto write = [&](const std::string& what, const std::string& context, const std::function<void()>& action) {
+    ++writes;
+    if (options.beforeWrite) {
+      std::string refused = options.beforeWrite(writes, what);
+      if (!refused.empty()) throw WriteFailure{context, kErrDeviceIO, refused};
+    }
+    action();
+  };
+
+  try {
+    const SlotRanges xref = MakeSlotRanges();
+    const int entries = static_cast<int>(teams.size());
+    for (const PickTeam& pt : teams) {
+      const int t = FindTeam(in.teamTable, pt.team);
+      if (t == 0) {
+        for (const PickItem& item : pt.items) outcome(item.index).reason = "no team of that name in the league";
+        continue;
+      }
+      progress.Update("Updating rosters - " + pt.team, 100, entries, 0);
+      league::TeamRosterRead read = league::GetTeamRoster(in.leaguePath, t, in.version);
+      if (!read.found) {
+        for (const PickItem& item : pt.items) outcome(item.index).reason = "the team has no roster in the league file";
+        continue;
+      }
+      RosterFix(read.roster, xref);
+      SortTeamRoster(read.roster, xref);
+      bool changed = false;
+      for (const PickItem& item : pt.items) {
+        PickOutcome& o = outcome(item.index);
+        // A player who is in neither list is already on a team (a repeated
+        // pick, or a merge already done): placing him again would put him on
+        // two rosters.
+        if (!ListHolds(in.rookies, item.pid) && !ListHolds(in.faList, item.pid)) {
+          o.reason = "not in the college draftee or free agent list";
+          continue;
+        }
+        Placement pl = PlacePlayer(read.roster, read.jerseys, xref, item.pid, item.genpos);
+        if (!pl.placed) {
+          o.reason = "roster full";
+          continue;
+        }
+        changed = true;
+        DrafteeDelete(in.rookies, in.faList, item.pid);
+        o.placement = pl;
+        picks[item.index].clear();
+      }
+      if (changed) {
+        write("roster " + pt.team, "FileTeamRoster", [&] {
+          if (!league::FileTeamRoster(in.leaguePath, t, read.roster))
+            throw league::LeagueError("FileTeamRoster", kErrInputPastEnd, "The team's roster block is gone");
+        });
+      }
+    }
+
+    progress.Update("Updating Rookies/Free Agents...", 0, 0, 1);
+    if (in.stage != StageChoice::NoChange)
+      write("stage", "SetLeagueStage",
+            [&] { league::SetLeagueStage(in.leaguePath, in.faList, in.rookies, StageValue(in.stage)); });
+    write("college list", "FileCollegeList", [&] { league::FileCollegeList(in.leaguePath, in.rookies); });
+    write("free-agent list", "FileFAList", [&] { league::FileFAList(in.leaguePath, in.faList); });
+    progress.Update("Merge Complete", 0, 0, 1);
+
+    std::vector<std::string> kept;
+    for (int v = 1; v <= count; ++v)
+      if (!IsEmptyRecord(picks[v])) kept.push_back(picks[v]);
+    write("draft file", "Merge_DraftFile", [&] {
+      std::string err = WriteFileAtomic(in.draftFile, DraftFileText(kept));
+      if (!err.empty()) throw WriteFailure{"Merge_DraftFile", kErrPathFileAccess, err};
+    });
+    result.keptPickList.assign(1, Num(static_cast<long long>(kept.size())));
+    result.keptPickList.insert(result.keptPickList.end(), kept.begin(), kept.end());
+    result.closingMessage = ClosingMessage(static_cast<int>(kept.size()), in.draftFile);
+    result.ok = true;
+    return result;
+  } catch (const league::LeagueError& e) {
+    result.failureContext = e.context;
+    result.errorNumber = e.number;
+    result.failure = e.what();
+  } catch (const WriteFailure& e) {
+    result.failureContext = e.context;
+    result.errorNumber = e.number;
+    result.failure = e.description;
+  } catch (const std::exception& e) {
+    result.failureContext = "Merge_Command1_Click";
+    result.errorNumber = kErrDeviceIO;
+    result.failure = e.what();
+  }
+
+  // Stopped part way: put the league back as it was before the merge.
+  for (PickOutcome& o : result.outcomes) o.placement = Placement{};
+  if (options.restoreOnFailure) {
+    std::string err = RestoreBackup(result.backupFolder);
+    result.restored = err.empty();
+    result.failure += result.restored
+                          ? " - the league files were restored from the backup in " + result.backupFolder.string()
+                          : " - restoring the backup failed (" + err + "); the backup is in " +
+                                result.backupFolder.string();
+  } else {
+    result.failure += " - the backup is in " + result.backupFolder.string();
+  }
+  return result;
+}
+
+}  // namespace pm::merge

@@ -1,0 +1,238 @@
+#include "widgets/DrafteeList.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QVBoxLayout>
+
+#include "widgets/Widgets.h"
+
+namespace pm::widgets {
+
+using namespace pm::draft;
+
+DrafteeList::DrafteeList(QWidget* parent, const QString& sortLabel) : QWidget(parent) {
+  setObjectName(QStringLiteral("DrafteeList"));
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  frame_ = new QGroupBox(QStringLiteral("Draftees"), this);
+  frame_->setObjectName(QStringLiteral("DrafteesFrame"));
+  outer->addWidget(frame_);
+  auto* layout = new QVBoxLayout(frame_);
+
+  auto* positionFrame = new QGroupBox(QStringLiteral("Position"), frame_);
+  positionFrame->setObjectName(QStringLiteral("PositionFrame"));
+  auto* grid = new QGridLayout(positionFrame);
+  grid->setContentsMargins(6, 2, 6, 2);
+  grid->setVerticalSpacing(0);
+  positions_ = new QButtonGroup(this);
+  positions_->setObjectName(QStringLiteral("Option1"));
+  for (int i = 0; i < kShownPositions; ++i) {
+    auto* b = new QRadioButton(QString::fromLatin1(kPositionCaptions[static_cast<std::size_t>(i)]), positionFrame);
+    b->setObjectName(QStringLiteral("Option1_%1").arg(i));
+    positions_->addButton(b, i);
+    grid->addWidget(b, i / 8, i % 8);
+    option1_[static_cast<std::size_t>(i)] = b;
+  }
+  option1_[0]->setChecked(true);
+  connect(positions_, &QButtonGroup::idClicked, this, [this](int id) { Option1_Click(id); });
+  layout->addWidget(positionFrame);
+
+  // The sort boxes stand over the columns they sort by; their places are
+  // set from the font's character width (PlaceSortBoxes).
+  sortArea_ = new QWidget(frame_);
+  sortArea_->setObjectName(QStringLiteral("SortArea"));
+  sortLabel_ = new QLabel(sortLabel, sortArea_);
+  sortLabel_->setObjectName(QStringLiteral("SortByLabel"));
+  check1_ = new QCheckBox(QString::fromLatin1(kNameCaption), sortArea_);
+  check1_->setObjectName(QStringLiteral("Check1"));
+  connect(check1_, &QCheckBox::clicked, this, [this](bool on) { NameClicked(on); });
+  for (int m = 0; m < kRatingBoxes; ++m) {
+    auto* box = new QCheckBox(QString::fromLatin1(kRatingCaptions[static_cast<std::size_t>(m)]), sortArea_);
+    box->setObjectName(QStringLiteral("Rating_%1").arg(m));
+    connect(box, &QCheckBox::clicked, this, [this, m](bool on) { RatingClicked(m, on); });
+    rating_[static_cast<std::size_t>(m)] = box;
+  }
+  layout->addWidget(sortArea_);
+
+  header_ = new QLabel(L1(HeaderLine()), frame_);
+  header_->setObjectName(QStringLiteral("HeaderLabel"));
+  header_->setFont(FixedFont());
+  header_->setIndent(0);
+  header_->setTextFormat(Qt::PlainText);
+  layout->addWidget(header_);
+
+  rookieList_ = new QListWidget(frame_);
+  rookieList_->setObjectName(QStringLiteral("RookieList"));
+  rookieList_->setFont(FixedFont());
+  rookieList_->setUniformItemSizes(true);
+  rookieList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  rookieList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  rookieList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  rookieList_->installEventFilter(this);
+  connect(rookieList_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+    int row = rookieList_->row(item);
+    if (row >= 0) emit lineActivated(item->text(), row);
+  });
+  layout->addWidget(rookieList_, 1);
+
+  // Wide enough for a whole line beside the scroll bar.
+  QFontMetrics fm(FixedFont());
+  int width = 2 * TextLeft() + fm.horizontalAdvance(QString(kLineWidth + 1, QLatin1Char('0'))) +
+              rookieList_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+  rookieList_->setMinimumWidth(width);
+  rookieList_->setMinimumHeight(fm.lineSpacing() * 12);
+  int boxHeight = check1_->sizeHint().height();
+  sortArea_->setFixedHeight(2 * boxHeight);
+  sortArea_->setMinimumWidth(width);
+  PlaceSortBoxes();
+}
+
+int DrafteeList::CaptionOffset(const QCheckBox* box) {
+  QStyleOptionButton option;
+  option.initFrom(box);
+  option.text = box->text();
+  return box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).left();
+}
+
+int DrafteeList::TextLeft() const {
+  // Where the text of a list line starts: the list's frame, then the item
+  // view's text margin (the focus-frame margin plus one).
+  int margin = rookieList_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, rookieList_) + 1;
+  return rookieList_->frameWidth() + margin;
+}
+
+void DrafteeList::PlaceSortBoxes() {
+  QFontMetrics fm(FixedFont());
+  const int cw = fm.horizontalAdvance(QLatin1Char('0'));
+  // The list and the sort area share their left edge in the frame's layout.
+  const int left = rookieList_->x() - sortArea_->x() + TextLeft();
+  header_->setContentsMargins(rookieList_->x() - header_->x() + TextLeft(), 0, 0, 0);
+  const int h = check1_->sizeHint().height();
+  // Rating boxes alternate between two rows so that each has the width of
+  // two columns for its caption; each stands over the first character of
+  // its column.
+  // The caption of each box starts at its column, the tick mark in front of
+  // it standing over the preceding columns.
+  for (int m = 0; m < kRatingBoxes; ++m) {
+    QCheckBox* box = rating_[static_cast<std::size_t>(m)];
+    box->resize(box->sizeHint());
+    box->move(left + cw * (RatingColumn(m) - 1) - CaptionOffset(box), (m % 2) * h);
+  }
+  sortLabel_->resize(sortLabel_->sizeHint());
+  sortLabel_->move(left, (h - sortLabel_->height()) / 2);
+  check1_->resize(check1_->sizeHint());
+  check1_->move(left + cw * (kNameColumn - 1) - CaptionOffset(check1_), h);
+}
+
+int DrafteeList::RatingCaptionX(int box) const {
+  QCheckBox* b = rating_[static_cast<std::size_t>(box)];
+  return b->mapTo(this, QPoint(CaptionOffset(b), 0)).x();
+}
+
+void DrafteeList::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  PlaceSortBoxes();
+}
+
+void DrafteeList::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  PlaceSortBoxes();
+}
+
+void DrafteeList::SetPool(DrafteeTable table) {
+  model_.SetTable(std::move(table));
+  Option1_Click(0);
+}
+
+void DrafteeList::SetPickList(const std::vector<std::string>* pickList) { model_.SetPickList(pickList); }
+
+void DrafteeList::Option1_Click(int index) {
+  if (index >= 0 && index < kShownPositions) {
+    QSignalBlocker block(positions_);
+    option1_[static_cast<std::size_t>(index)]->setChecked(true);
+  }
+  model_.SelectPosition(index);
+  ShowModel();
+  emit positionSelected(index);
+}
+
+bool DrafteeList::RebuildIfShown(const std::string& positionCaption) {
+  if (positionCaption != PositionCaption()) return false;
+  Rebuild();
+  return true;
+}
+
+void DrafteeList::RatingClicked(int box, bool ticked) {
+  if (model_.SetRating(box, ticked))
+    ShowModel();
+  else
+    ShowBoxes();
+}
+
+void DrafteeList::NameClicked(bool ticked) {
+  if (model_.SetName(ticked))
+    ShowModel();
+  else
+    ShowBoxes();
+}
+
+void DrafteeList::ShowBoxes() {
+  for (int m = 0; m < kRatingBoxes; ++m) {
+    QSignalBlocker block(rating_[static_cast<std::size_t>(m)]);
+    rating_[static_cast<std::size_t>(m)]->setChecked(model_.RatingTicked(m));
+  }
+  QSignalBlocker block(check1_);
+  check1_->setChecked(model_.NameTicked());
+}
+
+void DrafteeList::ShowModel() {
+  ShowBoxes();
+  QStringList lines;
+  lines.reserve(static_cast<qsizetype>(model_.Lines().size()));
+  for (const std::string& line : model_.Lines()) lines.push_back(L1(line));
+  rookieList_->setUpdatesEnabled(false);
+  rookieList_->clear();
+  rookieList_->addItems(lines);
+  rookieList_->setUpdatesEnabled(true);
+}
+
+std::string DrafteeList::SelectedLine() const {
+  int row = SelectedRow();
+  return row < 0 ? std::string() : ToL1(rookieList_->item(row)->text());
+}
+
+int DrafteeList::SelectedRow() const {
+  QListWidgetItem* item = rookieList_->currentItem();
+  if (item == nullptr || !item->isSelected()) return -1;
+  return rookieList_->row(item);
+}
+
+void DrafteeList::RemoveLine(int row) {
+  if (row < 0 || row >= rookieList_->count()) return;
+  model_.RemoveLine(row);
+  delete rookieList_->takeItem(row);
+}
+
+bool DrafteeList::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == rookieList_ && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+      int row = SelectedRow();
+      if (row >= 0) emit lineActivated(rookieList_->item(row)->text(), row);
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace pm::widgets

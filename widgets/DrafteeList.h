@@ -1,0 +1,102 @@
+// The draftee list as a widget: the "Draftees" frame with the "Position"
+// buttons, the rating and name sort boxes above their columns, the column
+// titles and the list of 54-column lines. The server's Draft Control window
+// and the client's Draftees window each carry one.
+//
+// All list logic lives in pm::draft::DrafteeListModel; this widget shows
+// its lines and turns clicks into its calls. A rebuild never yields to the
+// event loop, so no message or click can re-enter it halfway.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "draft/Draftees.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QRadioButton;
+
+namespace pm::widgets {
+
+class DrafteeList : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `sortLabel` is "Sort by:" on the server and "Sort by" in the client.
+  explicit DrafteeList(QWidget* parent = nullptr, const QString& sortLabel = QStringLiteral("Sort by:"));
+
+  // The pool shown; selects position 0 and builds its list in natural order.
+  void SetPool(draft::DrafteeTable table);
+  // The pick list of the program (element 0 the count, then PickRecords).
+  // Read at every rebuild; it must outlive this widget or be replaced.
+  void SetPickList(const std::vector<std::string>* pickList);
+
+  // Selects position `index` (0..14) and rebuilds its list in natural order
+  // with every sort box unticked, as a click on that position button does.
+  void Option1_Click(int index);
+  // Rebuilds the shown position (natural order, boxes unticked).
+  void Rebuild() { Option1_Click(CurrentPosition()); }
+  // After a pick made elsewhere: rebuilds when `positionCaption` is the
+  // caption of the shown position; returns whether it did.
+  bool RebuildIfShown(const std::string& positionCaption);
+
+  int CurrentPosition() const { return model_.CurrentPosition(); }
+  // Caption of the selected position button ("QB" ...).
+  std::string PositionCaption() const { return model_.CurrentCaption(); }
+
+  // The selected line (Latin-1), empty when none; its row, -1 when none.
+  std::string SelectedLine() const;
+  int SelectedRow() const;
+  // Removes a line after a pick was made from it.
+  void RemoveLine(int row);
+
+  const draft::DrafteeListModel& Model() const { return model_; }
+  QListWidget* RookieList() const { return rookieList_; }
+  QCheckBox* RatingBox(int box) const { return rating_[static_cast<std::size_t>(box)]; }
+  // Where the caption of a rating box starts, in this widget's coordinates.
+  int RatingCaptionX(int box) const;
+  QCheckBox* Check1() const { return check1_; }
+  QRadioButton* Option1(int index) const { return option1_[static_cast<std::size_t>(index)]; }
+  QLabel* HeaderLabel() const { return header_; }
+
+ signals:
+  // A line was double-clicked or Enter was pressed on it.
+  void lineActivated(const QString& line, int row);
+  // A position was selected (by a click or by Option1_Click).
+  void positionSelected(int index);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void RatingClicked(int box, bool ticked);
+  void NameClicked(bool ticked);
+  void ShowModel();     // lines and box states from the model
+  void ShowBoxes();     // box states only
+  void PlaceSortBoxes();
+  int TextLeft() const;
+  // Where a check box's caption starts within the box.
+  static int CaptionOffset(const QCheckBox* box);
+
+  draft::DrafteeListModel model_;
+  QGroupBox* frame_ = nullptr;
+  QButtonGroup* positions_ = nullptr;
+  std::array<QRadioButton*, draft::kShownPositions> option1_{};
+  QWidget* sortArea_ = nullptr;
+  QLabel* sortLabel_ = nullptr;
+  QCheckBox* check1_ = nullptr;
+  std::array<QCheckBox*, draft::kRatingBoxes> rating_{};
+  QLabel* header_ = nullptr;
+  QListWidget* rookieList_ = nullptr;
+};
+
+}  // namespace pm::widgets
