@@ -20,16 +20,6 @@ namespace {
 
 constexpr std::size_t kSentLogSize = 200;
 
-std::string Upper(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())).toUpper().toStdString();
-}
-
-// The classic error number and text of an exception caught in a handler.
-ErrorInfo ErrorOf(const std::exception& e) {
-  if (dynamic_cast<const std::out_of_range*>(&e)) return {kErrSubscriptOutOfRange, "Subscript out of range"};
-  if (dynamic_cast<const std::bad_alloc*>(&e)) return {7, "Out of memory"};
-  return {5, std::string("Invalid procedure call or argument (") + e.what() + ")"};
-}
 
 }  // namespace
 
@@ -156,7 +146,7 @@ bool ClientSession::SendChat(const std::string& recipient, const std::string& te
   if (ended_) return false;
   const std::string line = protocol::CutChat(text);
   if (line.empty()) return false;
-  if (Upper(recipient.substr(0, 3)) == "ALL") {
+  if (UpperLatin1(recipient.substr(0, 3)) == "ALL") {
     // Not shown here: the server's relay brings it back to every client.
     Send(protocol::Chat(ownTeamIndex_, line));
     return true;
@@ -165,9 +155,9 @@ bool ClientSession::SendChat(const std::string& recipient, const std::string& te
   if (recipient == "Commish") {
     to = 0;
   } else {
-    const std::string wanted = Upper(recipient);
+    const std::string wanted = UpperLatin1(recipient);
     for (int i = 1; i <= TeamCount(); ++i) {
-      if (Upper(TeamName(i)) == wanted) {
+      if (UpperLatin1(TeamName(i)) == wanted) {
         to = i;
         break;
       }

@@ -27,6 +27,7 @@
 #include "client/ClientLeague.h"
 #include "common/ErrorReport.h"
 #include "common/Prompt.h"
+#include "protocol/Protocol.h"
 
 namespace pm::protocol {
 class MessageSocket;
@@ -38,10 +39,9 @@ namespace pm::client {
 class ClientView;
 class SoundPlayer;
 
-inline constexpr const char* kClientVersion = "3.03";
-inline constexpr const char* kClientCaption = "Pickmill - Client - 3.03";
+inline constexpr const char* kClientVersion = PICKMILL_VERSION;
+inline constexpr const char* kClientCaption = "Pickmill - Client - " PICKMILL_VERSION;
 inline constexpr int kClientPickCapacity = 500;
-inline constexpr quint16 kDraftPort = 7;
 
 // Texts the client shows.
 inline constexpr const char* kDisconnectedTitle = "Connection disconnected.";
@@ -50,7 +50,6 @@ inline constexpr const char* kConnectionLostText =
     "Either your internet connection was lost or the server went down.";
 inline constexpr const char* kUnableToConnectText = "Unable to connect to server.";
 inline constexpr const char* kUnableToConnectTitle = "PK Info.";
-inline constexpr const char* kTimeoutText = "failed to make a selection within the allotted time.";
 
 // The text shown for a refusal reason (0..4); empty for any other.
 std::string RefusalReasonText(std::string_view reason);
@@ -173,7 +172,7 @@ class ClientSession : public QObject {
   std::unique_ptr<Prompter> defaultPrompter_;
   SoundPlayer* sound_ = nullptr;
   std::string soundFolder_;
-  quint16 port_ = kDraftPort;
+  quint16 port_ = protocol::kDraftPort;
   bool realTimer_ = false;
   int connectTimeoutMs_ = 20000;
 

@@ -124,6 +124,15 @@ std::string Latin1ToUtf8(std::string_view latin1) {
   return out;
 }
 
+std::string UpperLatin1(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    const auto u = static_cast<unsigned char>(c);
+    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) c = static_cast<char>(u - 0x20);
+  }
+  return out;
+}
+
 std::string AsciiLower(std::string_view text) {
   std::string out(text);
   std::transform(out.begin(), out.end(), out.begin(),

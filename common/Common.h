@@ -55,4 +55,8 @@ std::string Latin1ToUtf8(std::string_view latin1);
 // Latin-1 aware lower-case of ASCII letters, for case-blind file name tests.
 std::string AsciiLower(std::string_view text);
 
+// Latin-1 text in capitals: a-z and the accented small letters (à..þ but ÷)
+// become their capitals; every other byte stays.
+std::string UpperLatin1(std::string_view text);
+
 }  // namespace pm

@@ -1,5 +1,8 @@
 #include "common/ErrorReport.h"
 
+#include <new>
+#include <system_error>
+
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -24,6 +27,14 @@ std::string ErrorDescription(int number) {
     case kErrPathFileAccess: return "Path/File access error";
     default: return "Application-defined or object-defined error";
   }
+}
+
+ErrorInfo ErrorOf(const std::exception& e) {
+  if (const auto* numbered = dynamic_cast<const NumberedError*>(&e)) return {numbered->number, numbered->what()};
+  if (dynamic_cast<const std::out_of_range*>(&e)) return {kErrSubscriptOutOfRange, ErrorDescription(kErrSubscriptOutOfRange)};
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return {kErrOutOfMemory, "Out of memory"};
+  if (dynamic_cast<const std::system_error*>(&e)) return {kErrDeviceIO, e.what()};
+  return {kErrInvalidCall, ErrorDescription(kErrInvalidCall) + " (" + e.what() + ")"};
 }
 
 ErrorReporter::ErrorReporter() : contact(PICKMILL_CONTACT) {

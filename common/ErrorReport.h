@@ -8,7 +8,9 @@
 #pragma once
 
 #include <ctime>
+#include <exception>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace pm {
@@ -29,10 +31,26 @@ inline constexpr int kErrOverflow = 6;
 inline constexpr int kErrInvalidFormat = 13;
 
 inline constexpr int kErrInvalidCall = 5;
+inline constexpr int kErrOutOfMemory = 7;
 inline constexpr int kErrBadRecordNumber = 63;
 
 // The description that goes with an error number ("Input past end of file").
 std::string ErrorDescription(int number);
+
+// A failure that carries its error number and where it happened; the league
+// module's errors are of this kind.
+struct NumberedError : std::runtime_error {
+  NumberedError(std::string where, int errorNumber, const std::string& description)
+      : std::runtime_error(description), context(std::move(where)), number(errorNumber) {}
+  std::string context;
+  int number;
+  std::string Description() const { return what(); }
+};
+
+// The error number and description of an exception caught by a handler: a
+// NumberedError's own; 9 for out_of_range, 7 for bad_alloc, 57 for a file
+// system failure, else 5 with the exception's text.
+ErrorInfo ErrorOf(const std::exception& e);
 
 // Labels of the two programs in the error file.
 inline constexpr const char* kServerLabel = "PK - Server";

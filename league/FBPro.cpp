@@ -75,9 +75,6 @@ constexpr std::array<int, 15> kGenpos = {0, 15, 15, 16, 16, 17, 17, 17, 18, 18, 
 
 // ---------------------------------------------------------------------------
 
-LeagueError::LeagueError(std::string context_, int number_, const std::string& description)
-    : std::runtime_error(description), context(std::move(context_)), number(number_) {}
-
 std::string LeaguePathOf(const std::string& leagueFile) {
   fs::path file(leagueFile);
   std::string name = file.filename().string();

@@ -60,11 +60,10 @@ inline constexpr int kMaxJersey = 100;      // Jerseys holds 0..100
 // ---------------------------------------------------------------------------
 // Failures.
 
-struct LeagueError : std::runtime_error {
-  LeagueError(std::string context, int number, const std::string& description);
-  std::string context;  // "GetVersion", "GetTeams", "GetFA", "GetCollege", ...
-  int number;           // 53 file not found, 62 input past end, 9 subscript ...
-  std::string Description() const { return what(); }
+// context: "GetVersion", "GetTeams", "GetFA", "GetCollege", ...; number: 53
+// file not found, 62 input past end, 9 subscript ...
+struct LeagueError : NumberedError {
+  using NumberedError::NumberedError;
 };
 
 // The classic description of an error number ("File not found", ...).

@@ -613,9 +613,10 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
     result.errorNumber = e.number;
     result.failure = e.description;
   } catch (const std::exception& e) {
+    const ErrorInfo error = ErrorOf(e);
     result.failureContext = "Merge_Command1_Click";
-    result.errorNumber = kErrDeviceIO;
-    result.failure = e.what();
+    result.errorNumber = error.number;
+    result.failure = error.description;
   }
 
   // Stopped part way: put the league back as it was before the merge.

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Version.h"
+
 namespace pm::protocol {
 
 // ---------------------------------------------------------------- codes ----
@@ -52,7 +54,10 @@ inline constexpr int kRefuseKicked = 4;
 std::string RefusalText(int reason);
 
 // The server's version; a client announcing a lower one is refused.
-inline constexpr std::string_view kServerVersion = "3.03";
+inline constexpr std::string_view kServerVersion = kVersion;
+
+// The TCP port of the draft.
+inline constexpr uint16_t kDraftPort = 7;
 
 // The fixed text of T.
 inline constexpr std::string_view kTimeUpText = "failed to make a selection within the allotted time.";

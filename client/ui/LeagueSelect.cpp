@@ -189,7 +189,7 @@ void LeagueSelect::LoadLeagueFile(const QString& path) {
     session_->reporter.Report(e.context, e.number, e.Description());
   } catch (const std::exception& e) {
     busy.Release();
-    session_->reporter.Report("LeagueSelect_File1_DblClick", 5, e.what());
+    session_->reporter.Report("LeagueSelect_File1_DblClick", ErrorOf(e));
   }
 }
 

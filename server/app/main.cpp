@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
   pm::server::DraftServer engine;
   pm::widgets::QtPrompter prompter;
   engine.SetPrompter(&prompter);
-  engine.SetPort(pm::server::kDraftPort);
+  engine.SetPort(pm::protocol::kDraftPort);
 
   pm::ErrorReporter& reporter = engine.Reporter();
   reporter.programLabel = pm::kServerLabel;

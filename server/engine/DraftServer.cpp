@@ -18,12 +18,6 @@ namespace {
 
 QString L1(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
 
 }  // namespace
 
@@ -663,7 +657,7 @@ DraftServer::DeleteResult DraftServer::DeletePick(const std::string& round, cons
 bool DraftServer::CommishChat(const std::string& recipient, const std::string& typed) {
   if (typed.empty()) return false;
   std::string text = protocol::CutChat(typed);
-  if (Upper(recipient.substr(0, std::min<std::size_t>(3, recipient.size()))) == "ALL") {
+  if (UpperLatin1(recipient.substr(0, std::min<std::size_t>(3, recipient.size()))) == "ALL") {
     std::string msg = protocol::ChatRelay(0, text);
     for (int i = 1; i <= teamCount_; ++i)
       if (teams_[i].socket > 0) SendTo(teams_[i].socket, msg);
@@ -672,7 +666,7 @@ bool DraftServer::CommishChat(const std::string& recipient, const std::string& t
   }
   int r = 0;
   for (int i = 1; i <= teamCount_ && r == 0; ++i)
-    if (Upper(teams_[i].name) == Upper(recipient)) r = i;
+    if (UpperLatin1(teams_[i].name) == UpperLatin1(recipient)) r = i;
   if (r == 0 || teams_[r].socket == 0) return false;
   SendTo(teams_[r].socket, protocol::PrivateOut(0, r, text));
   AddPubChat("Private to " + recipient + ": " + text);

@@ -38,9 +38,8 @@ namespace pm::server {
 
 inline constexpr int kMaxPicks = 1000;        // PickList elements 1..1000
 inline constexpr int kMaxConnections = 32;    // connection elements 1..32
-inline constexpr quint16 kDraftPort = 7;
 
-inline constexpr const char* kCaptionDown = "Pickmill - Server - 3.03 - Server Down";
+inline constexpr const char* kCaptionDown = "Pickmill - Server - " PICKMILL_VERSION " - Server Down";
 inline constexpr const char* kDraftFileSuffix = "-DRAFT.TXT";
 
 // Load progress texts of the league window (its focus help texts are the
@@ -238,7 +237,7 @@ class DraftServer : public QObject {
   Prompter* prompter_;
   std::unique_ptr<ScriptedPrompter> fallbackPrompter_;
   ErrorReporter reporter_;
-  quint16 port_ = kDraftPort;
+  quint16 port_ = protocol::kDraftPort;
 
   std::unique_ptr<protocol::MessageListener> listener_;
   std::array<std::unique_ptr<protocol::MessageSocket>, kMaxConnections + 1> elements_;  // 1..32
