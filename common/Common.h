@@ -4,6 +4,7 @@
 // exactly as it travels on the wire and lies in the league files.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -48,6 +49,13 @@ std::string TrimRight(std::string_view text);
 
 // A number in plain decimal, without a leading blank.
 std::string Num(long long value);
+
+// An int index as a container subscript (1-based tables are indexed by team
+// and position numbers that are int everywhere else).
+template <class Int>
+constexpr std::size_t Index(Int i) {
+  return static_cast<std::size_t>(i);
+}
 
 // Latin-1 text as UTF-8 (for terminals and JSON).
 std::string Latin1ToUtf8(std::string_view latin1);

@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Common.h"
 #include "common/ErrorReport.h"
 
 namespace pm::league {
@@ -273,7 +274,7 @@ struct TeamRoster {
   // in place order (groups[g][i - 1] is slot i; size() is the count).
   std::array<std::vector<RosterEntry>, 4> groups;
   TeamRoster();
-  int Count(int group) const { return static_cast<int>(groups[group].size()); }
+  int Count(int group) const { return static_cast<int>(groups[Index(group)].size()); }
 };
 
 // Jerseys[j] is the PID wearing number j (0..100), 0 when the number is free.

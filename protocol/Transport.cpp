@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "common/Common.h"
+
 namespace pm::protocol {
 
 int64_t SteadyMs() {
@@ -127,7 +129,7 @@ void MessageSocket::OnReadyRead() {
   if (!socket_) return;
   uint64_t gen = generation_;
   QByteArray bytes = socket_->readAll();
-  if (!bytes.isEmpty()) Deliver(splitter_.Feed(std::string_view(bytes.constData(), bytes.size()), clock()));
+  if (!bytes.isEmpty()) Deliver(splitter_.Feed(std::string_view(bytes.constData(), Index(bytes.size())), clock()));
   if (gen == generation_) ArmPoll();
 }
 
