@@ -12,6 +12,7 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 #include "widgets/LeagueBrowser.h"
@@ -91,7 +92,11 @@ void WaitForTreeLoad(QSignalSpy& loaded, const QString& folder) {
     return false;
   };
   EXPECT_TRUE(QTest::qWaitFor(read, 5000));
-  QTest::qWait(100);  // the model sorts after reading
+  // The model sorts what it read on a zero timer started while reading; a
+  // zero timer started now fires after it.
+  bool sorted = false;
+  QTimer::singleShot(0, [&sorted] { sorted = true; });
+  EXPECT_TRUE(QTest::qWaitFor([&sorted] { return sorted; }, 5000));
 }
 
 TEST_F(LeagueBrowserTest, TreeFollowsTheFolderWhileTheModelLoadsAndClicksMoveIt) {
