@@ -191,8 +191,11 @@ std::string LeagueBytes(const SampleOptions& opt, const std::string& name,
   int key = TeamNameSeed;
   for (int team = 1; team <= opt.teams; ++team) {
     key = (key + TeamNameStep) % 256;
+    // Each chunk ends in a zero byte: the reader's tag scan does not look
+    // again at a byte it consumed, so a last data byte equal to a type letter
+    // ("R" before "R01:") would hide the next chunk's tag.
     out += "T01:";
-    PutLong(out, 1 + 54 + 16);
+    PutLong(out, 1 + 54 + 16 + 1);
     out += static_cast<char>(team);
     out += std::string(54, '\0');
     std::string teamName = kTeamNames[team - 1];
@@ -202,15 +205,17 @@ std::string LeagueBytes(const SampleOptions& opt, const std::string& name,
       int plain = j <= static_cast<int>(teamName.size()) ? static_cast<unsigned char>(teamName[Index(j - 1)]) : 0;
       out += static_cast<char>(plain ^ k);
     }
+    out += '\0';
   }
   for (int team = 1; team <= opt.teams; ++team) {
     out += "R01:";
-    PutLong(out, 2 + kRosterBlockSize);
+    PutLong(out, 2 + kRosterBlockSize + 1);
     out += static_cast<char>(team);
     out += '\0';
     RosterBlock masked = blocks[static_cast<std::size_t>(team - 1)];
     MaskRoster(team, masked);
     out.append(reinterpret_cast<const char*>(masked.data()), masked.size());
+    out += '\0';
   }
   return out;
 }

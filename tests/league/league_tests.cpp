@@ -11,6 +11,7 @@
 
 namespace fs = std::filesystem;
 using namespace pm::league;
+using pm::Index;
 using namespace pm::league::test;
 
 namespace {
@@ -37,7 +38,7 @@ std::string PlayerFileBytes(int16_t version, const std::vector<Player>& players,
   std::string bytes(static_cast<std::size_t>((maxPid - 98) * r), '\0');
   bytes[0] = static_cast<char>(a);
   bytes[1] = static_cast<char>(b);
-  for (const auto& p : players) bytes.replace(static_cast<std::size_t>((p.pid - 99) * r), r, EncodePlayer(p, t, r));
+  for (const auto& p : players) bytes.replace(Index((p.pid - 99) * r), Index(r), EncodePlayer(p, t, r));
   return bytes;
 }
 
@@ -173,13 +174,13 @@ TEST(PlayerRecords, ByteTables) {
       ASSERT_EQ(values.size(), 256u) << a << "," << b;
       EXPECT_EQ(*values.begin(), 0);
       for (int s = 0; s < 256; ++s) {
-        EXPECT_EQ(x.inverse[x.place[s]], s);
-        EXPECT_EQ(x.decode[x.encode[s]], s);
+        EXPECT_EQ(x.inverse[Index(x.place[Index(s)])], s);
+        EXPECT_EQ(x.decode[Index(x.encode[Index(s)])], s);
       }
     }
   }
   ByteTables id = MakeRecordTables(0, 0);
-  for (int s = 0; s < 256; ++s) EXPECT_EQ(id.decode[s], s);
+  for (int s = 0; s < 256; ++s) EXPECT_EQ(id.decode[Index(s)], s);
 }
 
 TEST(PlayerRecords, BothSizesAndNameOffsets) {
@@ -328,7 +329,7 @@ TEST(DrafteePoolTest, FreeAgentsFollowEachPositionInIndexOrder) {
   EXPECT_EQ(pool.collegeCount, 3);
   ASSERT_EQ(pool.Count(), 7);
   std::vector<int> order;
-  for (int i = 1; i <= pool.Count(); ++i) order.push_back(pool.draftees[i].player.pid);
+  for (int i = 1; i <= pool.Count(); ++i) order.push_back(pool.draftees[Index(i)].player.pid);
   // College in list order, then free agents by position code: 0, 4, 19.
   EXPECT_EQ(order, (std::vector<int>{102, 101, 100, 104, 106, 103, 105}));
   EXPECT_EQ(pool.positionIndex[0], (std::vector<int>{1, 3, 4}));
@@ -373,7 +374,7 @@ TEST(DrafteePoolTest, BadPositionCodesAndMissingFiles) {
 TEST(Rosters, MaskIsItsOwnInverseAndKeyedByTeam) {
   for (int n = 0; n <= 40; ++n) EXPECT_EQ(RosterSeed(n), (105 * n) % 256) << n;
   RosterBlock values;
-  for (int i = 0; i < kRosterBlockSize; ++i) values[i] = static_cast<uint8_t>(i * 37 + 11);
+  for (int i = 0; i < kRosterBlockSize; ++i) values[Index(i)] = static_cast<uint8_t>(i * 37 + 11);
   for (int team : {0, 1, 7, 31, 32}) {
     RosterBlock v = values;
     MaskRoster(team, v);
@@ -573,9 +574,9 @@ TEST(SampleLeague, ReadsBackWhatItWrote) {
   DrafteePool pool = LoadPool(lp, v.version, true);
   EXPECT_EQ(pool.collegeCount, 120);
   EXPECT_EQ(pool.Count(), 160);
-  for (int p = 0; p < 15; ++p) EXPECT_FALSE(pool.positionIndex[p].empty()) << p;
+  for (int p = 0; p < 15; ++p) EXPECT_FALSE(pool.positionIndex[Index(p)].empty()) << p;
   for (int i = 1; i <= pool.Count(); ++i) {
-    const Player& pl = pool.draftees[i].player;
+    const Player& pl = pool.draftees[Index(i)].player;
     EXPECT_EQ(pl.genpos, GenposOf(pl.position));
     EXPECT_FALSE(pl.fname.empty());
   }
@@ -586,9 +587,9 @@ TEST(SampleLeague, ReadsBackWhatItWrote) {
     ASSERT_TRUE(r.found);
     for (const auto& e : r.roster.groups[0]) holes += e.Empty();
     fullGroups += r.roster.Count(1) == 12;
-    for (int j = 1; j <= 100; ++j) jerseys += r.jerseys[j] != 0;
+    for (int j = 1; j <= 100; ++j) jerseys += r.jerseys[Index(j)] != 0;
     for (int g = 0; g < 4; ++g)
-      for (const auto& e : r.roster.groups[g])
+      for (const auto& e : r.roster.groups[Index(g)])
         if (!e.Empty()) {
           EXPECT_EQ(e.genpos, GenposOf(e.position));
         }
@@ -598,6 +599,26 @@ TEST(SampleLeague, ReadsBackWhatItWrote) {
   EXPECT_GT(holes, 0);
   EXPECT_GT(fullGroups, 0);
   EXPECT_GT(jerseys, 32 * 30);
+}
+
+// Every team count and version: a chunk's last byte must never hide the tag
+// of the chunk after it (5 teams once failed for every seed).
+TEST(SampleLeague, EveryTeamCountAndVersionReadsBack) {
+  TempDir dir;
+  for (int version : {95, 9697, 98}) {
+    for (int teams = 1; teams <= 32; ++teams) {
+      SampleOptions opt;
+      opt.teams = teams;
+      opt.version = version;
+      opt.college = 20;
+      opt.freeAgents = 5;
+      opt.name = "League " + std::to_string(teams);
+      std::string lp;
+      ASSERT_NO_THROW(lp = WriteSampleLeague(dir.path(), opt)) << version << " " << teams;
+      ASSERT_EQ(GetTeams(lp).teamCount, teams) << version << " " << teams;
+      ASSERT_EQ(ListRosterChunks(ReadFile(lp + ".LGE"), "test").size(), static_cast<std::size_t>(teams));
+    }
+  }
 }
 
 TEST(SampleLeague, DeterministicPerSeed) {
