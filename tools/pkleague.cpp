@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/Common.h"
+#include "common/Version.h"
 #include "league/FBPro.h"
 #include "common/Files.h"
 #include "merge/MergeCommand.h"
@@ -33,7 +34,15 @@ constexpr int kExitError = 2;     // usage error or a failure reading/writing fi
 const char* const kUsage =
     "usage: pkleague show [--free-agents] [--rosters] [--json] LEAGUEFILE\n"
     "       pkleague sample DIR [--name NAME] [--teams N] [--college N] [--free-agents N]\n"
-    "                       [--version 95|9697|98] [--seed S]\n";
+    "                       [--version 95|9697|98] [--seed S]\n"
+    "       pkleague merge --stage no-change|college-draft|supplemental|training-camp LEAGUEFILE\n"
+    "       pkleague --help | --version\n";
+
+const char* const kHelp =
+    "pkleague checks a league copy, makes sample leagues and merges a finished draft.\n"
+    "  show    prints what a league copy holds (--json for a machine-readable form)\n"
+    "  sample  writes a sample league into DIR to try the draft programs on\n"
+    "  merge   places the drafted players of the league's draft file on their teams\n";
 
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::cerr << "pkleague: " << problem << "\n";
@@ -292,6 +301,15 @@ int main(int argc, char** argv) {
       {"merge", pm::merge::RunMergeCommand},
   };
   if (argc < 2) return Usage("");
+  const std::string first = argv[1];
+  if (first == "--help" || first == "-h") {
+    std::cout << kUsage << "\n" << kHelp;
+    return kExitOk;
+  }
+  if (first == "--version") {
+    std::cout << "pkleague " << pm::kVersion << "\n";
+    return kExitOk;
+  }
   auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage(std::string("unknown command ") + argv[1]);
   return it->second(argc, argv);

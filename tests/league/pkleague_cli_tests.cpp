@@ -144,3 +144,17 @@ TEST(PkleagueTool, RejectedAndEmptyLeagues) {
   EXPECT_EQ(RunTool(dir, "sample x --teams 40").exitCode, 2);
   EXPECT_EQ(RunTool(dir, "frobnicate").exitCode, 2);
 }
+
+TEST(PkleagueTool, UsageNamesEveryCommandAndHelpAndVersionAnswer) {
+  TempDir dir;
+  ToolRun bare = RunTool(dir, "");
+  EXPECT_EQ(bare.exitCode, 2);
+  for (const char* command : {"pkleague show", "pkleague sample", "pkleague merge"})
+    EXPECT_NE(bare.err.find(command), std::string::npos) << command;
+  ToolRun help = RunTool(dir, "--help");
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("pkleague merge --stage"), std::string::npos);
+  ToolRun version = RunTool(dir, "--version");
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "pkleague 3.03\n");
+}
