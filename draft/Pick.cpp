@@ -22,6 +22,9 @@ std::string PickRecord(const Pick& pick) {
 }
 
 std::vector<Pick> ParseDraftFile(std::string_view text) {
+  // A text editor may have put a UTF-8 byte-order mark in front.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
   std::vector<Pick> picks;
   std::size_t start = 0;
   while (start < text.size()) {

@@ -31,7 +31,7 @@ Pick ParsePick(std::string_view text, std::string_view separator = "|");
 std::string PickRecord(const Pick& pick);
 
 // The picks of a draft file's text: one for every line that is not blank,
-// lines ended by CR LF or LF.
+// lines ended by CR LF or LF; a UTF-8 byte-order mark at the start is skipped.
 std::vector<Pick> ParseDraftFile(std::string_view text);
 // The draft file's text of `picks` (CR LF after each).
 std::string DraftFileText(const std::vector<Pick>& picks);
