@@ -269,9 +269,16 @@ bool FrameSplitter::CompleteInForm(std::string_view text) const {
 
 void FrameSplitter::Emit(std::vector<Message>& out, std::string_view text) {
   ++released_;
-  Message m = ParseMessage(text);
   std::size_t e = 0;
-  if (StartAt(text, 0, &e) != Start::Yes) m.valid = false;  // cut short before field 3
+  const bool started = StartAt(text, 0, &e) == Start::Yes;
+  const bool tooLong = started && text.size() > e + 1 + kMaxBody;
+  if (tooLong) text = text.substr(0, e + 1 + kMaxBody);
+  Message m = ParseMessage(text);
+  if (!started) m.valid = false;  // cut short before field 3
+  if (tooLong) {
+    m.truncated = true;
+    if (BodyFieldCount(side_, m.code) >= 0) m.valid = false;
+  }
   if (!m.valid) ++invalid_;
   out.push_back(std::move(m));
 }
@@ -315,6 +322,12 @@ void FrameSplitter::Split(std::vector<Message>& out, bool final) {
       continue;
     }
     std::size_t q = buf.find('|', e + 1);
+    if (q == std::string_view::npos && n - (e + 1) > kMaxBody) {
+      // Field 4 runs past its bound: release what fits, skip the rest.
+      Emit(out, buf.substr(pos, e + 2 + kMaxBody - pos));
+      pos = e + 1 + kMaxBody;
+      continue;
+    }
     if (q == std::string_view::npos) {
       if (!final) break;  // field 4 may go on
       Emit(out, buf.substr(pos));

@@ -112,7 +112,9 @@ struct Message {
   int16_t to = 0;         // field 3: the team it is addressed to, likewise
   std::string body;       // field 4, up to the next "|" or the end
   bool valid = false;     // false when field 1 is empty, or field 2 or 3 holds
-                          // a number that does not fit 16 bits
+                          // a number that does not fit 16 bits, or a
+                          // structured field 4 was cut (see kMaxBody)
+  bool truncated = false; // field 4 was longer than kMaxBody and was cut there
   std::string raw;        // the message text as received
 };
 
@@ -170,6 +172,8 @@ class FrameSplitter {
   std::vector<Message> Flush();
 
   bool HasPending() const { return !buffer_.empty(); }
+  // Bytes of the kept (not yet released) message.
+  std::size_t KeptBytes() const { return buffer_.size(); }
   // True when the kept message is complete in form.
   bool PendingComplete() const;
   // The time at which Poll will release the kept message whatever its form.
@@ -183,6 +187,11 @@ class FrameSplitter {
   // Messages released invalid (a number not fitting 16 bits, or cut short
   // before its third field) -- they are still returned, with valid = false.
   std::size_t InvalidMessages() const { return invalid_; }
+
+  // The longest field 4 a peer can make its receiver hold. A longer free
+  // text (chat) is cut there and its rest skipped; a longer structured field
+  // is cut too and the message released invalid.
+  static constexpr std::size_t kMaxBody = 1024;
 
   static constexpr int64_t kHoldMs = 250;
   static constexpr int64_t kQuietMs = 30;

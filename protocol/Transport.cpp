@@ -91,7 +91,21 @@ bool MessageSocket::IsConnected() const {
 
 bool MessageSocket::Send(std::string_view text) {
   if (!IsConnected()) return false;
-  return socket_->write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+  const bool written = socket_->write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+  if (socket_->bytesToWrite() > kMaxUnsentBytes) {
+    DropAsLost();
+    return false;
+  }
+  return written;
+}
+
+void MessageSocket::DropAsLost() {
+  Detach();
+  // Reported from the event loop: the owner may be in the middle of sending
+  // to every connection.
+  QTimer::singleShot(0, this, [this, gen = generation_] {
+    if (gen == generation_) emit disconnected();
+  });
 }
 
 void MessageSocket::Close() {

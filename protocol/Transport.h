@@ -39,8 +39,12 @@ class MessageSocket : public QObject {
   bool ConnectTo(const QString& host, quint16 port);
 
   bool IsConnected() const;
-  // Writes the text as it is. Returns false when there is no connection.
+  // Writes the text as it is. Returns false when there is no connection. A
+  // peer that stops reading cannot make this side hold more than
+  // kMaxUnsentBytes: past that the connection is dropped as lost (the socket
+  // closes at once and disconnected() follows from the event loop).
   bool Send(std::string_view text);
+  static constexpr qint64 kMaxUnsentBytes = qint64{1} << 20;
   // Closes the connection (pending outgoing bytes are still written). No
   // onDisconnected follows a Close.
   void Close();
@@ -67,6 +71,7 @@ class MessageSocket : public QObject {
   // Unhooks the socket from this object and hands it back (nullptr if none).
   QTcpSocket* Release();
   void Detach();
+  void DropAsLost();
   void OnReadyRead();
   void OnPoll();
   void Deliver(const std::vector<Message>& messages);

@@ -1,6 +1,7 @@
 // The wire protocol: builders, field reading and the stream splitter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -256,4 +257,33 @@ TEST(ProtocolSplit, LastFieldOfASplitStreamIsNotCutShort) {
       EXPECT_EQ(got[1].body, "hi all");
     }
   }
+}
+
+// A peer can make the receiver hold no more than kMaxBody bytes of field 4:
+// a long chat is cut there, whether it comes whole or in many reads; a long
+// structured field makes its message invalid; the message after it is whole.
+TEST(ProtocolSplit, LongFieldFourIsCutAndTheRestSkipped) {
+  const std::string longText(5000, 'x');
+  const std::string stream = Chat(3, longText) + Draft(3, std::string(2000, '7'), "A", "QB") + Chat(3, "after");
+  const auto whole = FrameSplitter::SplitAll(Receiver::Server, stream);
+  ASSERT_EQ(whole.size(), 3u);
+  EXPECT_TRUE(whole[0].valid);
+  EXPECT_TRUE(whole[0].truncated);
+  EXPECT_EQ(whole[0].body, std::string(FrameSplitter::kMaxBody, 'x'));
+  EXPECT_FALSE(whole[1].valid);
+  EXPECT_EQ(whole[2].body, "after");
+
+  FrameSplitter s(Receiver::Server);
+  std::vector<Message> got;
+  std::size_t mostKept = 0;
+  for (std::size_t at = 0; at < stream.size(); at += 100) {
+    for (Message& m : s.Feed(std::string_view(stream).substr(at, 100), 0)) got.push_back(std::move(m));
+    mostKept = std::max(mostKept, s.KeptBytes());
+  }
+  for (Message& m : s.Flush()) got.push_back(std::move(m));
+  EXPECT_LE(mostKept, FrameSplitter::kMaxBody + 16);
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0].body, whole[0].body);
+  EXPECT_FALSE(got[1].valid);
+  EXPECT_EQ(got[2].body, "after");
 }

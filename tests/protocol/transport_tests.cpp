@@ -1,0 +1,49 @@
+// The message transport over real loopback sockets.
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <memory>
+#include <string>
+
+#include "protocol/Transport.h"
+
+namespace pm::protocol {
+namespace {
+
+// A listener and one accepted connection, with the peer's raw socket.
+struct Pair {
+  MessageListener listener;
+  std::unique_ptr<MessageSocket> server = std::make_unique<MessageSocket>(Receiver::Server);
+  QTcpSocket peer;
+
+  Pair() {
+    QObject::connect(&listener, &MessageListener::accepted, server.get(),
+                     [this](QTcpSocket* s) { server->Adopt(s); });
+    QString reason;
+    EXPECT_TRUE(listener.Listen(0, &reason, QHostAddress::LocalHost)) << reason.toStdString();
+    peer.connectToHost(QHostAddress::LocalHost, listener.Port());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return server->IsConnected(); }, 5000));
+  }
+};
+
+// A peer that stops reading cannot make the sender hold more than 1 MiB:
+// the connection is dropped as lost, and the owner hears it once, later.
+TEST(MessageSocket, PeerThatStopsReadingIsDroppedAsLost) {
+  Pair pair;
+  QSignalSpy lost(pair.server.get(), &MessageSocket::disconnected);
+  const std::string line = "C|1|0|" + std::string(4000, 'x');
+  int sent = 0;
+  while (pair.server->Send(line)) ASSERT_LT(++sent, 1000);
+  EXPECT_GT(static_cast<qint64>(sent + 1) * static_cast<qint64>(line.size()), MessageSocket::kMaxUnsentBytes);
+  EXPECT_FALSE(pair.server->IsConnected());
+  EXPECT_EQ(lost.count(), 0);  // not from inside Send
+  ASSERT_TRUE(QTest::qWaitFor([&] { return lost.count() == 1; }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return pair.peer.state() == QAbstractSocket::UnconnectedState; }, 5000));
+  EXPECT_EQ(lost.count(), 1);
+}
+
+}  // namespace
+}  // namespace pm::protocol
