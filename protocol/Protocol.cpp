@@ -190,9 +190,18 @@ Message ParseMessage(std::string_view text) {
   auto f3 = ToInt16(GetField(text, 3, "|"));
   m.from = f2.value_or(0);
   m.to = f3.value_or(0);
-  m.body = GetField(text, 4, "|");
+  const std::string body = GetField(text, 4, "|");
+  m.body = BlankControls(body);
+  m.hadControls = m.body != body;
   m.valid = !m.codeText.empty() && f2.has_value() && f3.has_value();
   return m;
+}
+
+std::string BlankControls(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 32 || c == 127) c = ' ';
+  return out;
 }
 
 std::string BodyField(const Message& m, int n) { return GetField(m.body, n, ","); }

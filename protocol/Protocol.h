@@ -115,11 +115,18 @@ struct Message {
                           // a number that does not fit 16 bits, or a
                           // structured field 4 was cut (see kMaxBody)
   bool truncated = false; // field 4 was longer than kMaxBody and was cut there
+  bool hadControls = false; // field 4 held control characters (bytes 0-31 and
+                            // 127); each is a blank in `body`
   std::string raw;        // the message text as received
 };
 
-// Reads fields 1..4 of one message text.
+// Reads fields 1..4 of one message text. Control characters in field 4 are
+// read as blanks, so that no text from the wire can break a line in a
+// transcript or a file.
 Message ParseMessage(std::string_view text);
+
+// The text with every control character (bytes 0-31 and 127) a blank.
+std::string BlankControls(std::string_view text);
 
 // Field n (1-based) of field 4, separator ",".
 std::string BodyField(const Message& m, int n);

@@ -287,3 +287,16 @@ TEST(ProtocolSplit, LongFieldFourIsCutAndTheRestSkipped) {
   EXPECT_FALSE(got[1].valid);
   EXPECT_EQ(got[2].body, "after");
 }
+
+// A line break in a chat or a pick must not reach a transcript or the draft
+// file as a second line: control characters read as blanks, and the message
+// says it had some (a pick that had any is refused by the server).
+TEST(ProtocolRead, ControlCharactersReadAsBlanks) {
+  const auto v = FrameSplitter::SplitAll(Receiver::Server, "C|3|0|hi\r\nCommish: fake\x7f" "D|3|0|662,Nate\r\nHall,CB");
+  ASSERT_EQ(v.size(), 2u);
+  EXPECT_EQ(v[0].body, "hi  Commish: fake ");
+  EXPECT_TRUE(v[0].hadControls);
+  EXPECT_EQ(v[1].body, "662,Nate  Hall,CB");
+  EXPECT_TRUE(v[1].hadControls);
+  EXPECT_FALSE(ParseMessage("C|3|0|plain \xE9t\xE9").hadControls);  // Latin-1 letters stay
+}
