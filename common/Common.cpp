@@ -113,7 +113,8 @@ std::string Num(long long value) { return std::to_string(value); }
 std::string Latin1ToUtf8(std::string_view latin1) {
   std::string out;
   out.reserve(latin1.size());
-  for (unsigned char ch : latin1) {
+  for (char c : latin1) {
+    const auto ch = static_cast<unsigned char>(c);
     if (ch < 0x80) {
       out += static_cast<char>(ch);
     } else {

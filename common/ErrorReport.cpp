@@ -62,7 +62,7 @@ std::string ErrorReporter::Message(const std::string& context, int number,
 std::string ErrorReporter::FileLine(const std::string& context, int number,
                                     const std::string& description) const {
   std::tm t = now();
-  char stamp[32];
+  char stamp[80];  // room for any int in each field
   // Fixed digits whatever the locale: MM-DD-YYYY - HH:MM:SS.
   std::snprintf(stamp, sizeof stamp, "%02d-%02d-%04d - %02d:%02d:%02d", t.tm_mon + 1, t.tm_mday,
                 t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);

@@ -67,9 +67,7 @@ void WriteInPlace(const std::string& path, std::size_t offset, std::string_view 
   if (!synced || !closed) throw LeagueError(context, kErrDeviceIO, ErrorDescription(kErrDeviceIO));
 }
 
-constexpr std::array<const char*, 15> kCaptions = {"QB", "FB", "HB", "TE", "WR", "C",  "G", "T",
-                                                   "DE", "DT", "LB", "CB", "S",  "K",  "P"};
-constexpr std::array<int, 15> kGenpos = {0, 15, 15, 16, 16, 17, 17, 17, 18, 18, 10, 19, 19, 13, 14};
+constexpr std::array<int, kShownPositions> kGenpos = {0, 15, 15, 16, 16, 17, 17, 17, 18, 18, 10, 19, 19, 13, 14};
 
 }  // namespace
 
@@ -88,17 +86,17 @@ std::string LeagueFileName(const std::string& leaguePath, std::string_view exten
 }
 
 std::string PositionCaption(int code) {
-  return code >= 0 && code < static_cast<int>(kCaptions.size()) ? kCaptions[code] : "";
+  return code >= 0 && code < kShownPositions ? kPositionCaptions[static_cast<std::size_t>(code)] : "";
 }
 
 int PositionCode(std::string_view caption) {
-  for (std::size_t i = 0; i < kCaptions.size(); ++i)
-    if (caption == kCaptions[i]) return static_cast<int>(i);
+  for (std::size_t i = 0; i < kPositionCaptions.size(); ++i)
+    if (caption == kPositionCaptions[i]) return static_cast<int>(i);
   return -1;
 }
 
 int GenposOf(int positionCode) {
-  return positionCode >= 0 && positionCode < static_cast<int>(kGenpos.size()) ? kGenpos[positionCode] : -1;
+  return positionCode >= 0 && positionCode < kShownPositions ? kGenpos[static_cast<std::size_t>(positionCode)] : -1;
 }
 
 // ---------------------------------------------------------------------------
@@ -182,7 +180,7 @@ TeamList DecodeTeams(std::string_view b) {
     if (team > kMaxTeamNumber || list.teamCount >= kMaxTeamNumber)
       throw LeagueError("GetTeams", kErrSubscriptOutOfRange, ErrorDescription(kErrSubscriptOutOfRange));
     ++list.teamCount;
-    list.names[team] = name;
+    list.names[static_cast<std::size_t>(team)] = name;
   }
   return list;
 }
@@ -213,16 +211,17 @@ ByteTables MakeRecordTables(int a, int b) {
   int v = a;
   int idx = 0;
   for (int i = 0; i < 256; ++i) {
-    t.place[idx] = v;
+    t.place[static_cast<std::size_t>(idx)] = v;
     v = (v + 1) % 256;
     idx = (idx + b) % 256;
     if (i < 255)
-      while (t.place[idx] != marker) idx = (idx + 1) % 256;
+      while (t.place[static_cast<std::size_t>(idx)] != marker) idx = (idx + 1) % 256;
   }
-  for (int k = 0; k < 256; ++k) t.inverse[t.place[k]] = static_cast<uint8_t>(k);
-  for (int s = 0; s < 256; ++s) {
+  for (std::size_t k = 0; k < 256; ++k) t.inverse[static_cast<std::size_t>(t.place[k])] = static_cast<uint8_t>(k);
+  auto placed = [&t](std::size_t s) { return static_cast<std::size_t>(t.place[s]); };
+  for (std::size_t s = 0; s < 256; ++s) {
     t.decode[s] = t.inverse[t.inverse[t.inverse[s]]];
-    t.encode[s] = static_cast<uint8_t>(t.place[t.place[t.place[s]]]);
+    t.encode[s] = static_cast<uint8_t>(placed(placed(placed(s))));
   }
   return t;
 }
@@ -250,7 +249,7 @@ Player DecodePlayer(const uint8_t* record, const ByteTables& tables) {
   p.pid = d[0] + 256 * d[1];
   p.fname = NameField(d, 2);
   p.lname = NameField(d, 15);
-  for (int i = 0; i < 8; ++i) p.extra[i] = d[28 + i];
+  for (std::size_t i = 0; i < 8; ++i) p.extra[i] = d[28 + i];
   p.value23 = d[36] + 256 * d[37];
   p.genpos = d[40];
   p.position = d[41];
@@ -268,12 +267,12 @@ Player DecodePlayer(const uint8_t* record, const ByteTables& tables) {
 
 std::string EncodePlayer(const Player& p, const ByteTables& tables, int recordSize) {
   std::string d(static_cast<std::size_t>(std::max(recordSize, 51)), '\0');
-  auto put = [&](int off, int v) { d[off] = static_cast<char>(v & 0xFF); };
+  auto put = [&](int off, int v) { d[static_cast<std::size_t>(off)] = static_cast<char>(v & 0xFF); };
   put(0, p.pid);
   put(1, p.pid >> 8);
   for (std::size_t i = 0; i < 13 && i < p.fname.size(); ++i) d[2 + i] = p.fname[i];
   for (std::size_t i = 0; i < 13 && i < p.lname.size(); ++i) d[15 + i] = p.lname[i];
-  for (int i = 0; i < 8; ++i) put(28 + i, p.extra[i]);
+  for (std::size_t i = 0; i < 8; ++i) put(28 + static_cast<int>(i), p.extra[i]);
   put(36, p.value23);
   put(37, p.value23 >> 8);
   put(40, p.genpos);
@@ -431,7 +430,7 @@ DrafteePool BuildPool(const IdList& ids, const PlayerFile& file, int source, con
       throw LeagueError(context, kErrSubscriptOutOfRange, ErrorDescription(kErrSubscriptOutOfRange));
     int p = player->position;
     pool.draftees.push_back(Draftee{std::move(*player), source});
-    pool.positionIndex[p].push_back(pool.Count());
+    pool.positionIndex[static_cast<std::size_t>(p)].push_back(pool.Count());
   }
   pool.collegeCount = source == 0 ? pool.Count() : 0;
   return pool;
@@ -457,9 +456,9 @@ DrafteePool GetFA(const std::string& leaguePath, int16_t version) {
 void AppendFreeAgents(DrafteePool& pool, const DrafteePool& freeAgents) {
   pool.draftees.reserve(pool.draftees.size() + static_cast<std::size_t>(freeAgents.Count()));
   for (int p = 0; p < kPositionCodes; ++p) {
-    for (int element : freeAgents.positionIndex[p]) {
+    for (int element : freeAgents.positionIndex[static_cast<std::size_t>(p)]) {
       pool.draftees.push_back(freeAgents.draftees[static_cast<std::size_t>(element)]);
-      pool.positionIndex[p].push_back(pool.Count());
+      pool.positionIndex[static_cast<std::size_t>(p)].push_back(pool.Count());
     }
   }
 }
@@ -533,11 +532,11 @@ std::vector<RosterChunk> ListRosterChunks(std::string_view b, const std::string&
     c.Skip(4);
     int team = c.Byte();
     pos = c.pos;
-    if (seen[team]) continue;
+    if (seen[static_cast<std::size_t>(team)]) continue;
     c.Skip(1);
     std::size_t offset = c.pos;
     c.Skip(kRosterBlockSize);
-    seen[team] = true;
+    seen[static_cast<std::size_t>(team)] = true;
     out.push_back({team, offset});
   }
   return out;
@@ -549,8 +548,8 @@ TeamRosterRead DecodeRoster(const RosterBlock& block, const PlayerFile& players)
   r.block = block;
   r.roster.groups[0].clear();
   for (int k = 1; k <= kRosterPlaces; ++k) {
-    int pid = block[2 * k - 2] + 256 * block[2 * k - 1];
-    int jersey = block[125 + k];
+    int pid = block[static_cast<std::size_t>(2 * k - 2)] + 256 * block[static_cast<std::size_t>(2 * k - 1)];
+    int jersey = block[static_cast<std::size_t>(125 + k)];
     int g = RosterGroupOf(k);
     if (pid >= 100) {
       RosterEntry e{pid, jersey, -1, -1};
@@ -558,10 +557,10 @@ TeamRosterRead DecodeRoster(const RosterBlock& block, const PlayerFile& players)
         e.position = p->position;
         e.genpos = p->genpos;
       }
-      r.roster.groups[g].push_back(e);
+      r.roster.groups[static_cast<std::size_t>(g)].push_back(e);
       // A stored jersey above 100 stays with its player but has no entry in
       // the table of numbers 0..100.
-      if (jersey <= kMaxJersey) r.jerseys[jersey] = pid;
+      if (jersey <= kMaxJersey) r.jerseys[static_cast<std::size_t>(jersey)] = pid;
     } else if (g == 0) {
       r.roster.groups[0].push_back(RosterEntry{});
     }
@@ -586,20 +585,20 @@ TeamRosterRead GetTeamRoster(const std::string& leaguePath, int team, int16_t ve
 RosterBlock EncodeRoster(const TeamRoster& roster) {
   RosterBlock block{};
   for (int g = 0; g < 4; ++g) {
-    const auto& group = roster.groups[g];
-    if (static_cast<int>(group.size()) > kGroupSize[g])
+    const auto& group = roster.groups[static_cast<std::size_t>(g)];
+    if (static_cast<int>(group.size()) > kGroupSize[static_cast<std::size_t>(g)])
       throw LeagueError("FileTeamRoster", kErrSubscriptOutOfRange, ErrorDescription(kErrSubscriptOutOfRange));
     for (std::size_t i = 0; i < group.size(); ++i) {
       const RosterEntry& e = group[i];
       if (e.Empty()) continue;
       if (e.pid < 0 || e.pid > 0xFFFF || e.jersey < 0 || e.jersey > 0xFF)
         throw LeagueError("FileTeamRoster", kErrOverflow, ErrorDescription(kErrOverflow));
-      int place = kGroupFirstPlace[g] + static_cast<int>(i);
+      int place = kGroupFirstPlace[static_cast<std::size_t>(g)] + static_cast<int>(i);
       int lo, hi;
       SplitWord(e.pid, lo, hi);
-      block[2 * place - 2] = static_cast<uint8_t>(lo);
-      block[2 * place - 1] = static_cast<uint8_t>(hi);
-      block[125 + place] = static_cast<uint8_t>(e.jersey);
+      block[static_cast<std::size_t>(2 * place - 2)] = static_cast<uint8_t>(lo);
+      block[static_cast<std::size_t>(2 * place - 1)] = static_cast<uint8_t>(hi);
+      block[static_cast<std::size_t>(125 + place)] = static_cast<uint8_t>(e.jersey);
     }
   }
   return block;

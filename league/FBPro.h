@@ -82,8 +82,13 @@ std::string LeagueFileName(const std::string& leaguePath, std::string_view exten
 // ---------------------------------------------------------------------------
 // Position captions and general position codes.
 
-// "QB","FB","HB","TE","WR","C","G","T","DE","DT","LB","CB","S","K","P" for
-// codes 0..14; empty text for any other code.
+// Position codes 0..14 are the ones drafted and shown; each has a caption
+// (messages, pick records and the position buttons carry these).
+inline constexpr int kShownPositions = 15;
+inline constexpr std::array<const char*, kShownPositions> kPositionCaptions = {
+    "QB", "FB", "HB", "TE", "WR", "C", "G", "T", "DE", "DT", "LB", "CB", "S", "K", "P"};
+
+// The caption of codes 0..14; empty text for any other code.
 std::string PositionCaption(int code);
 // The code of a caption (exact, upper case); -1 when unknown.
 int PositionCode(std::string_view caption);
@@ -273,7 +278,7 @@ struct TeamRoster {
   // in place order (groups[g][i - 1] is slot i; size() is the count).
   std::array<std::vector<RosterEntry>, 4> groups;
   TeamRoster();
-  int Count(int group) const { return static_cast<int>(groups[group].size()); }
+  int Count(int group) const { return static_cast<int>(groups[static_cast<std::size_t>(group)].size()); }
 };
 
 // Jerseys[j] is the PID wearing number j (0..100), 0 when the number is free.

@@ -91,10 +91,10 @@ int ChooseJersey(Rng& rng, int genpos, std::array<bool, 101>& used) {
   for (const auto& r : ranges) {
     std::vector<int> free;
     for (int j = r.first; j <= r.last; ++j)
-      if (!used[j]) free.push_back(j);
+      if (!used[static_cast<std::size_t>(j)]) free.push_back(j);
     if (!free.empty()) {
       int j = free[static_cast<std::size_t>(rng.Between(0, static_cast<int>(free.size()) - 1))];
-      used[j] = true;
+      used[static_cast<std::size_t>(j)] = true;
       return j;
     }
   }
@@ -165,8 +165,10 @@ struct Builder {
 
 std::string BaseName(const std::string& leagueName) {
   std::string base;
-  for (unsigned char ch : leagueName)
+  for (char c : leagueName) {
+    const auto ch = static_cast<unsigned char>(c);
     if (std::isalnum(ch) && ch < 128 && base.size() < 8) base.push_back(static_cast<char>(std::toupper(ch)));
+  }
   return base.empty() ? "SAMPLE" : base;
 }
 
@@ -197,7 +199,7 @@ std::string LeagueBytes(const SampleOptions& opt, const std::string& name,
     int k = key;
     for (int j = 1; j <= 16; ++j) {
       k = (k + 1) % 256;
-      int plain = j <= static_cast<int>(teamName.size()) ? static_cast<unsigned char>(teamName[j - 1]) : 0;
+      int plain = j <= static_cast<int>(teamName.size()) ? static_cast<unsigned char>(teamName[static_cast<std::size_t>(j - 1)]) : 0;
       out += static_cast<char>(plain ^ k);
     }
   }
@@ -222,7 +224,7 @@ bool ReadsBack(const std::string& lge, const SampleOptions& opt, const std::stri
     TeamList teams = DecodeTeams(lge);
     if (teams.teamCount != opt.teams) return false;
     for (int t = 1; t <= opt.teams; ++t)
-      if (teams.names[t] != kTeamNames[t - 1]) return false;
+      if (teams.names[static_cast<std::size_t>(t)] != kTeamNames[static_cast<std::size_t>(t - 1)]) return false;
     auto chunks = ListRosterChunks(lge, "WriteSampleLeague");
     if (static_cast<int>(chunks.size()) != opt.teams) return false;
     for (int t = 1; t <= opt.teams; ++t) {

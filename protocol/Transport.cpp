@@ -127,7 +127,7 @@ void MessageSocket::OnReadyRead() {
   if (!socket_) return;
   uint64_t gen = generation_;
   QByteArray bytes = socket_->readAll();
-  if (!bytes.isEmpty()) Deliver(splitter_.Feed(std::string_view(bytes.constData(), bytes.size()), clock()));
+  if (!bytes.isEmpty()) Deliver(splitter_.Feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), clock()));
   if (gen == generation_) ArmPoll();
 }
 

@@ -125,7 +125,7 @@ void BM_WholeDraft(benchmark::State& state) {
       latencies.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     state.PauseTiming();
-    if (server->PickCount() != picks) state.SkipWithError("picks missing");
+    if (server->Log().Count() != picks) state.SkipWithError("picks missing");
     clients.clear();
     server.reset();
     state.ResumeTiming();

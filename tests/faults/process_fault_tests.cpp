@@ -249,7 +249,7 @@ TEST_P(ClientVanishes, DuringCatchUpOthersAndServerAreUnaffected) {
     }
   }
   TestServer server(league);
-  ASSERT_EQ(server.engine.PickCount(), 40);
+  ASSERT_EQ(server.engine.Log().Count(), 40);
   int left = 0;
   QObject::connect(&server.engine, &DraftServer::teamSignedOff, [&](int team, const QString&) { left += team == 3; });
   TestClient a(league, 1, server.Port());
@@ -285,7 +285,7 @@ TEST_P(ClientVanishes, DuringCatchUpOthersAndServerAreUnaffected) {
   ASSERT_TRUE(a.session.SendOwnPick(players[40].pid, players[40].name, players[40].position));
   ASSERT_TRUE(Pump([&] { return a.session.PickCount() == 41 && b.session.PickCount() == 41; }));
   EXPECT_EQ(GetField(a.session.PickList()[41], 5, "|"), "11-1");
-  EXPECT_EQ(server.engine.PickCount(), 41);
+  EXPECT_EQ(server.engine.Log().Count(), 41);
   std::string file = ReadWholeFile(league.DraftFile()).value_or("");
   EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 41);
   EXPECT_EQ(Records(a), Records(b));
