@@ -44,7 +44,8 @@ int Usage(const std::string& problem) {
 // A JSON string literal of Latin-1 text.
 std::string JsonString(std::string_view latin1) {
   std::string out = "\"";
-  for (unsigned char ch : latin1) {
+  for (char c : latin1) {
+    const auto ch = static_cast<unsigned char>(c);
     switch (ch) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
@@ -91,8 +92,8 @@ std::vector<RosterPlaces> ReadRosters(const std::string& leaguePath) {
     fb::MaskRoster(chunk.team, block);
     RosterPlaces r{chunk.team, {}};
     for (int k = 1; k <= fb::kRosterPlaces; ++k) {
-      int pid = block[2 * k - 2] + 256 * block[2 * k - 1];
-      r.places[k - 1] = {pid >= 100 ? pid : 0, block[125 + k]};
+      int pid = block[static_cast<std::size_t>(2 * k - 2)] + 256 * block[static_cast<std::size_t>(2 * k - 1)];
+      r.places[static_cast<std::size_t>(k - 1)] = {pid >= 100 ? pid : 0, block[static_cast<std::size_t>(125 + k)]};
     }
     out.push_back(r);
   }
@@ -107,7 +108,7 @@ void PrintJson(const fb::VersionInfo& v, int stage, const fb::TeamList& teams, c
   o += "{\"version\":" + std::to_string(v.version) + ",\"name\":" + JsonString(v.name) +
        ",\"stage\":" + std::to_string(stage) + ",\"teams\":[";
   for (int i = 1; i <= teams.teamCount; ++i) {
-    const std::string& name = i <= fb::kMaxTeamNumber ? teams.names[i] : std::string();
+    const std::string& name = i <= fb::kMaxTeamNumber ? teams.names[static_cast<std::size_t>(i)] : std::string();
     if (i > 1) o += ',';
     o += "{\"index\":" + std::to_string(i) + ",\"name\":" + JsonString(name) + "}";
   }
@@ -136,8 +137,8 @@ void PrintJson(const fb::VersionInfo& v, int stage, const fb::TeamList& teams, c
       o += "\n{\"team\":" + std::to_string(r.team) + ",\"places\":[";
       for (int k = 1; k <= fb::kRosterPlaces; ++k) {
         if (k > 1) o += ',';
-        o += "{\"place\":" + std::to_string(k) + ",\"pid\":" + std::to_string(r.places[k - 1].first) +
-             ",\"jersey\":" + std::to_string(r.places[k - 1].second) + "}";
+        o += "{\"place\":" + std::to_string(k) + ",\"pid\":" + std::to_string(r.places[static_cast<std::size_t>(k - 1)].first) +
+             ",\"jersey\":" + std::to_string(r.places[static_cast<std::size_t>(k - 1)].second) + "}";
       }
       o += "]}";
     }
@@ -157,15 +158,15 @@ void PrintText(const std::string& leaguePath, const fb::VersionInfo& v, int stag
   o += "Teams:    " + std::to_string(teams.teamCount) + "\n";
   for (int i = 1; i <= teams.teamCount; ++i)
     o += pm::PadField(std::to_string(i), "R", 6) + "  " +
-         pm::Latin1ToUtf8(i <= fb::kMaxTeamNumber ? teams.names[i] : std::string()) + "\n";
+         pm::Latin1ToUtf8(i <= fb::kMaxTeamNumber ? teams.names[static_cast<std::size_t>(i)] : std::string()) + "\n";
   o += "Draftees: " + std::to_string(pool.Count()) + " (" + std::to_string(pool.collegeCount) + " college, " +
        std::to_string(pool.Count() - pool.collegeCount) + " free agents)\n";
   o += "By position:";
   for (int p = 0; p < fb::kPositionCodes; ++p) {
-    if (pool.positionIndex[p].empty()) continue;
+    if (pool.positionIndex[static_cast<std::size_t>(p)].empty()) continue;
     std::string caption = fb::PositionCaption(p);
     o += " " + (caption.empty() ? "#" + std::to_string(p) : caption) + " " +
-         std::to_string(pool.positionIndex[p].size());
+         std::to_string(pool.positionIndex[static_cast<std::size_t>(p)].size());
   }
   o += "\n\n";
   if (pool.Count() > 0)
@@ -185,10 +186,10 @@ void PrintText(const std::string& leaguePath, const fb::VersionInfo& v, int stag
   }
   if (rosters) {
     for (const auto& r : *rosters) {
-      std::string name = r.team <= fb::kMaxTeamNumber ? teams.names[r.team] : std::string();
+      std::string name = r.team <= fb::kMaxTeamNumber ? teams.names[static_cast<std::size_t>(r.team)] : std::string();
       o += "\nRoster of team " + std::to_string(r.team) + " " + pm::Latin1ToUtf8(name) + " (place pid/jersey):\n";
       for (int k = 1; k <= fb::kRosterPlaces; ++k) {
-        const auto& [pid, jersey] = r.places[k - 1];
+        const auto& [pid, jersey] = r.places[static_cast<std::size_t>(k - 1)];
         o += pm::PadField(std::to_string(k), "R", 3) + ":" +
              pm::PadField(pid ? std::to_string(pid) + "/" + std::to_string(jersey) : "-", "L", 11);
         if (k % 7 == 0 || k == fb::kRosterPlaces) o += "\n";

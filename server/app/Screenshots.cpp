@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   pm::server::ServerWindow window(engine, prompter);
   window.resize(1500, 1000);
   window.show();
-  QTest::qWaitForWindowExposed(&window);
+  if (!QTest::qWaitForWindowExposed(&window)) return 1;
 
   window.Start();
   pm::server::LeagueSelect* ls = window.LeagueWindow();

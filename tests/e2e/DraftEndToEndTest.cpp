@@ -635,9 +635,9 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
     EXPECT_TRUE(WaitFor([&] { return HasLine(c.Transcript(), "Private from " + T(1) + ": trade your pick?"); }));
 
     auto* schat = server->ChatWindow();
-    const int dAt = schat->Combo1()->findText(L1(T(4)));
+    const int dAt = schat->RecipientBox()->findText(L1(T(4)));
     ASSERT_GE(dAt, 0);
-    schat->Combo1()->setCurrentIndex(dAt);
+    schat->RecipientBox()->setCurrentIndex(dAt);
     QTest::keyClicks(schat->ChatSend(), u"welcome back"_s);
     QTest::keyClick(schat->ChatSend(), Qt::Key_Return);
     EXPECT_TRUE(WaitFor([&] { return HasLine(d.Transcript(), "Private from the Commish: welcome back"); }));
@@ -649,7 +649,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
     QTest::keyClick(dchat->ChatSend(), Qt::Key_Return);
     EXPECT_TRUE(WaitFor([&] { return ServerChat(*server).find("Private from " + T(4) + ": thanks") != std::string::npos; }));
     // The next public line has passed everything sent before it: nobody else got the private lines.
-    schat->Combo1()->setCurrentIndex(0);
+    schat->RecipientBox()->setCurrentIndex(0);
     QTest::keyClicks(schat->ChatSend(), u"round 2 under way"_s);
     QTest::keyClick(schat->ChatSend(), Qt::Key_Return);
     for (Owner* o : Live()) {

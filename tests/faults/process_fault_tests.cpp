@@ -200,7 +200,7 @@ class VanishingClient {
     QObject::connect(&sock_, &QTcpSocket::readyRead, [this] {
       if (gone) return;
       QByteArray b = sock_.readAll();
-      auto got = splitter_.Feed(std::string_view(b.constData(), b.size()), protocol::SteadyMs());
+      auto got = splitter_.Feed(std::string_view(b.constData(), static_cast<std::size_t>(b.size())), protocol::SteadyMs());
       auto kept = splitter_.Poll(protocol::SteadyMs());
       got.insert(got.end(), kept.begin(), kept.end());
       for (const auto& m : got) {
@@ -301,7 +301,7 @@ TEST_P(ClientVanishes, DuringCatchUpOthersAndServerAreUnaffected) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AbortPoints, ClientVanishes, ::testing::Values(0, 1, 20),
-                         [](const auto& info) { return "AfterV" + std::to_string(info.param); });
+                         [](const auto& point) { return "AfterV" + std::to_string(point.param); });
 
 }  // namespace
 }  // namespace pm::test

@@ -53,7 +53,7 @@ inline std::string TeamChunk(int order, int team, const std::string& plainName) 
   int key = (TeamNameSeed + order * TeamNameStep) % 256;
   std::string s = "T0x:" + std::string(4, '\0') + static_cast<char>(team) + std::string(54, '\0');
   for (int j = 1; j <= 16; ++j) {
-    int plain = j <= static_cast<int>(plainName.size()) ? static_cast<unsigned char>(plainName[j - 1]) : 0;
+    int plain = j <= static_cast<int>(plainName.size()) ? static_cast<unsigned char>(plainName[static_cast<std::size_t>(j - 1)]) : 0;
     s += static_cast<char>(plain ^ ((key + j) % 256));
   }
   return s;
@@ -69,9 +69,9 @@ inline std::string MakeRosterChunk(int team, RosterBlock plain) {
 
 // Sets place k (1..63) of an unmasked block.
 inline void SetPlace(RosterBlock& b, int k, int pid, int jersey) {
-  b[2 * k - 2] = static_cast<uint8_t>(pid & 0xFF);
-  b[2 * k - 1] = static_cast<uint8_t>((pid >> 8) & 0xFF);
-  b[125 + k] = static_cast<uint8_t>(jersey);
+  b[static_cast<std::size_t>(2 * k - 2)] = static_cast<uint8_t>(pid & 0xFF);
+  b[static_cast<std::size_t>(2 * k - 1)] = static_cast<uint8_t>((pid >> 8) & 0xFF);
+  b[static_cast<std::size_t>(125 + k)] = static_cast<uint8_t>(jersey);
 }
 
 // An id-list file with an explicit header count.

@@ -37,7 +37,7 @@ std::string PlayerFileBytes(int16_t version, const std::vector<Player>& players,
   std::string bytes(static_cast<std::size_t>((maxPid - 98) * r), '\0');
   bytes[0] = static_cast<char>(a);
   bytes[1] = static_cast<char>(b);
-  for (const auto& p : players) bytes.replace(static_cast<std::size_t>((p.pid - 99) * r), r, EncodePlayer(p, t, r));
+  for (const auto& p : players) bytes.replace(static_cast<std::size_t>((p.pid - 99) * r), static_cast<std::size_t>(r), EncodePlayer(p, t, r));
   return bytes;
 }
 
@@ -172,14 +172,14 @@ TEST(PlayerRecords, ByteTables) {
       std::set<int> values(x.place.begin(), x.place.end());
       ASSERT_EQ(values.size(), 256u) << a << "," << b;
       EXPECT_EQ(*values.begin(), 0);
-      for (int s = 0; s < 256; ++s) {
-        EXPECT_EQ(x.inverse[x.place[s]], s);
+      for (std::size_t s = 0; s < 256; ++s) {
+        EXPECT_EQ(x.inverse[static_cast<std::size_t>(x.place[s])], s);
         EXPECT_EQ(x.decode[x.encode[s]], s);
       }
     }
   }
   ByteTables id = MakeRecordTables(0, 0);
-  for (int s = 0; s < 256; ++s) EXPECT_EQ(id.decode[s], s);
+  for (std::size_t s = 0; s < 256; ++s) EXPECT_EQ(id.decode[s], s);
 }
 
 TEST(PlayerRecords, BothSizesAndNameOffsets) {
@@ -328,7 +328,7 @@ TEST(DrafteePoolTest, FreeAgentsFollowEachPositionInIndexOrder) {
   EXPECT_EQ(pool.collegeCount, 3);
   ASSERT_EQ(pool.Count(), 7);
   std::vector<int> order;
-  for (int i = 1; i <= pool.Count(); ++i) order.push_back(pool.draftees[i].player.pid);
+  for (int i = 1; i <= pool.Count(); ++i) order.push_back(pool.draftees[static_cast<std::size_t>(i)].player.pid);
   // College in list order, then free agents by position code: 0, 4, 19.
   EXPECT_EQ(order, (std::vector<int>{102, 101, 100, 104, 106, 103, 105}));
   EXPECT_EQ(pool.positionIndex[0], (std::vector<int>{1, 3, 4}));
@@ -373,7 +373,7 @@ TEST(DrafteePoolTest, BadPositionCodesAndMissingFiles) {
 TEST(Rosters, MaskIsItsOwnInverseAndKeyedByTeam) {
   for (int n = 0; n <= 40; ++n) EXPECT_EQ(RosterSeed(n), (105 * n) % 256) << n;
   RosterBlock values;
-  for (int i = 0; i < kRosterBlockSize; ++i) values[i] = static_cast<uint8_t>(i * 37 + 11);
+  for (std::size_t i = 0; i < kRosterBlockSize; ++i) values[i] = static_cast<uint8_t>(i * 37 + 11);
   for (int team : {0, 1, 7, 31, 32}) {
     RosterBlock v = values;
     MaskRoster(team, v);
@@ -573,9 +573,9 @@ TEST(SampleLeague, ReadsBackWhatItWrote) {
   DrafteePool pool = LoadPool(lp, v.version, true);
   EXPECT_EQ(pool.collegeCount, 120);
   EXPECT_EQ(pool.Count(), 160);
-  for (int p = 0; p < 15; ++p) EXPECT_FALSE(pool.positionIndex[p].empty()) << p;
+  for (std::size_t p = 0; p < 15; ++p) EXPECT_FALSE(pool.positionIndex[p].empty()) << p;
   for (int i = 1; i <= pool.Count(); ++i) {
-    const Player& pl = pool.draftees[i].player;
+    const Player& pl = pool.draftees[static_cast<std::size_t>(i)].player;
     EXPECT_EQ(pl.genpos, GenposOf(pl.position));
     EXPECT_FALSE(pl.fname.empty());
   }
@@ -586,8 +586,8 @@ TEST(SampleLeague, ReadsBackWhatItWrote) {
     ASSERT_TRUE(r.found);
     for (const auto& e : r.roster.groups[0]) holes += e.Empty();
     fullGroups += r.roster.Count(1) == 12;
-    for (int j = 1; j <= 100; ++j) jerseys += r.jerseys[j] != 0;
-    for (int g = 0; g < 4; ++g)
+    for (std::size_t j = 1; j <= 100; ++j) jerseys += r.jerseys[j] != 0;
+    for (std::size_t g = 0; g < 4; ++g)
       for (const auto& e : r.roster.groups[g])
         if (!e.Empty()) {
           EXPECT_EQ(e.genpos, GenposOf(e.position));

@@ -66,7 +66,7 @@ TEST(PkleagueTool, SampleThenShowRoundTripsA32TeamLeague) {
   ASSERT_EQ(jt.size(), 32);
   for (int i = 1; i <= 32; ++i) {
     EXPECT_EQ(jt[i - 1].toObject()["index"_L1].toInt(), i);
-    EXPECT_EQ(Latin1(jt[i - 1].toObject()["name"_L1]), teams.names[i]);
+    EXPECT_EQ(Latin1(jt[i - 1].toObject()["name"_L1]), teams.names[static_cast<std::size_t>(i)]);
   }
 
   DrafteePool pool = LoadPool(lp, 98, true);
@@ -77,7 +77,7 @@ TEST(PkleagueTool, SampleThenShowRoundTripsA32TeamLeague) {
   bool sawAccent = false;
   for (int i = 1; i <= 600; ++i) {
     QJsonObject d = jd[i - 1].toObject();
-    const Player& p = pool.draftees[i].player;
+    const Player& p = pool.draftees[static_cast<std::size_t>(i)].player;
     ASSERT_EQ(d["pid"_L1].toInt(), p.pid) << i;
     EXPECT_EQ(Latin1(d["fname"_L1]), p.fname);
     EXPECT_EQ(Latin1(d["lname"_L1]), p.lname);
@@ -101,10 +101,10 @@ TEST(PkleagueTool, SampleThenShowRoundTripsA32TeamLeague) {
     ASSERT_EQ(places.size(), 63);
     for (int k = 1; k <= 63; ++k) {
       QJsonObject pl = places[k - 1].toObject();
-      int pid = read.block[2 * k - 2] + 256 * read.block[2 * k - 1];
+      int pid = read.block[static_cast<std::size_t>(2 * k - 2)] + 256 * read.block[static_cast<std::size_t>(2 * k - 1)];
       EXPECT_EQ(pl["place"_L1].toInt(), k);
       EXPECT_EQ(pl["pid"_L1].toInt(), pid >= 100 ? pid : 0);
-      EXPECT_EQ(pl["jersey"_L1].toInt(), read.block[125 + k]);
+      EXPECT_EQ(pl["jersey"_L1].toInt(), read.block[static_cast<std::size_t>(125 + k)]);
     }
   }
 

@@ -400,8 +400,8 @@ TEST_F(ServerUiTest, ATeamsPickRebuildsTheListOnlyWhenItsPositionIsShown) {
   ASSERT_TRUE(dc->Draftees()->RatingBox(0)->isChecked());
   const int qbs = rl->count();
   auto pidOf = [&](int position) {
-    for (const league::Draftee& d : engine.Pool().draftees)
-      if (d.player.position == position) return d.player.pid;
+    for (const league::Draftee& d : engine.Pool().draftees)  // element 0 is not a player
+      if (d.player.pid != 0 && d.player.position == position) return d.player.pid;
     return 0;
   };
 
