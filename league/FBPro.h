@@ -10,7 +10,7 @@
 // Each reader loads its file into memory once and decodes it from there.
 // Failures (a missing file, a read past the end, a team number out of range,
 // a bad position code) are thrown as LeagueError carrying the context name
-// and the classic error number the programs report; callers catch it and pass
+// and the error number the programs report; callers catch it and pass
 // it to their ErrorReporter. The id-list readers never fail: they follow the
 // quiet rules described at ReadIdList.
 //
@@ -66,7 +66,7 @@ struct LeagueError : NumberedError {
   using NumberedError::NumberedError;
 };
 
-// The classic description of an error number ("File not found", ...).
+// The description of an error number ("File not found", ...).
 using pm::ErrorDescription;
 
 // ---------------------------------------------------------------------------
