@@ -16,17 +16,20 @@
 #include <string_view>
 #include <vector>
 
+#include "league/FBPro.h"
+
 namespace pm::draft {
 
-// Position codes 0..19 exist in the player files; 0..14 are shown.
-inline constexpr int kPositionCodes = 20;
-inline constexpr int kShownPositions = 15;
+class DraftLog;
+
+// Position codes 0..19 exist in the player files; 0..14 are shown. The
+// captions are the league module's one table.
+using league::kPositionCodes;
+using league::kShownPositions;
+using league::kPositionCaptions;
+using league::PositionCaption;
 inline constexpr int kRatingBoxes = 8;
 inline constexpr int kLineWidth = 54;
-
-// Captions of positions 0..14; messages and pick records carry these.
-inline constexpr std::array<const char*, kShownPositions> kPositionCaptions = {
-    "QB", "FB", "HB", "TE", "WR", "C", "G", "T", "DE", "DT", "LB", "CB", "S", "K", "P"};
 
 // Captions of the rating boxes 0..7 and of the name box.
 inline constexpr std::array<const char*, kRatingBoxes> kRatingCaptions = {
@@ -37,11 +40,6 @@ inline constexpr const char* kNameCaption = "&Name";
 constexpr int RatingColumn(int box) { return 31 + 3 * box; }
 inline constexpr int kNameColumn = 6;
 inline constexpr int kExpColumn = 27;
-
-// The caption of a position code 0..14; empty for any other code.
-std::string PositionCaption(int position);
-// The position code of a caption ("QB" -> 0), -1 when unknown.
-int PositionOfCaption(std::string_view caption);
 
 // What the list shows of one player.
 struct Player {
@@ -95,9 +93,13 @@ class DraftedSet {
  public:
   DraftedSet() = default;
   explicit DraftedSet(const std::vector<std::string>& pickList);
+  // The PIDs of a draft log's picks that are not blank.
+  explicit DraftedSet(const DraftLog& log);
   bool Contains(int pid) const;
 
  private:
+  void Add(long long pid);
+
   // One bit per 16-bit PID value; PIDs outside that range are kept apart.
   std::vector<uint64_t> bits_;
   std::vector<long long> others_;
@@ -120,7 +122,15 @@ class DrafteeListModel {
   // at every rebuild and must outlive the model (or be replaced / cleared).
   void SetTable(DrafteeTable table);
   const DrafteeTable& Table() const { return table_; }
-  void SetPickList(const std::vector<std::string>* pickList) { pickList_ = pickList; }
+  void SetPickList(const std::vector<std::string>* pickList) {
+    pickList_ = pickList;
+    draftLog_ = nullptr;
+  }
+  // The same with a draft log as the record of the picks.
+  void SetDraftLog(const DraftLog* log) {
+    draftLog_ = log;
+    pickList_ = nullptr;
+  }
 
   // A position button was chosen (or the list must be refilled after a pick):
   // natural order, all boxes unticked. A code outside 0..19 empties the list.
@@ -153,6 +163,7 @@ class DrafteeListModel {
 
   DrafteeTable table_;
   const std::vector<std::string>* pickList_ = nullptr;
+  const DraftLog* draftLog_ = nullptr;
   int currentPosition_ = 0;
   std::array<bool, kRatingBoxes> ratings_{};
   bool nameTicked_ = false;

@@ -67,9 +67,7 @@ void WriteInPlace(const std::string& path, std::size_t offset, std::string_view 
   if (!synced || !closed) throw LeagueError(context, kErrDeviceIO, ErrorDescription(kErrDeviceIO));
 }
 
-constexpr std::array<const char*, 15> kCaptions = {"QB", "FB", "HB", "TE", "WR", "C",  "G", "T",
-                                                   "DE", "DT", "LB", "CB", "S",  "K",  "P"};
-constexpr std::array<int, 15> kGenpos = {0, 15, 15, 16, 16, 17, 17, 17, 18, 18, 10, 19, 19, 13, 14};
+constexpr std::array<int, kShownPositions> kGenpos = {0, 15, 15, 16, 16, 17, 17, 17, 18, 18, 10, 19, 19, 13, 14};
 
 }  // namespace
 
@@ -88,12 +86,12 @@ std::string LeagueFileName(const std::string& leaguePath, std::string_view exten
 }
 
 std::string PositionCaption(int code) {
-  return code >= 0 && code < static_cast<int>(kCaptions.size()) ? kCaptions[Index(code)] : "";
+  return code >= 0 && code < kShownPositions ? kPositionCaptions[Index(code)] : "";
 }
 
 int PositionCode(std::string_view caption) {
-  for (std::size_t i = 0; i < kCaptions.size(); ++i)
-    if (caption == kCaptions[i]) return static_cast<int>(i);
+  for (std::size_t i = 0; i < kPositionCaptions.size(); ++i)
+    if (caption == kPositionCaptions[i]) return static_cast<int>(i);
   return -1;
 }
 

@@ -10,7 +10,7 @@
 // Each reader loads its file into memory once and decodes it from there.
 // Failures (a missing file, a read past the end, a team number out of range,
 // a bad position code) are thrown as LeagueError carrying the context name
-// and the classic error number the programs report; callers catch it and pass
+// and the error number the programs report; callers catch it and pass
 // it to their ErrorReporter. The id-list readers never fail: they follow the
 // quiet rules described at ReadIdList.
 //
@@ -67,7 +67,7 @@ struct LeagueError : NumberedError {
   using NumberedError::NumberedError;
 };
 
-// The classic description of an error number ("File not found", ...).
+// The description of an error number ("File not found", ...).
 using pm::ErrorDescription;
 
 // ---------------------------------------------------------------------------
@@ -83,8 +83,13 @@ std::string LeagueFileName(const std::string& leaguePath, std::string_view exten
 // ---------------------------------------------------------------------------
 // Position captions and general position codes.
 
-// "QB","FB","HB","TE","WR","C","G","T","DE","DT","LB","CB","S","K","P" for
-// codes 0..14; empty text for any other code.
+// Position codes 0..14 are the ones drafted and shown; each has a caption
+// (messages, pick records and the position buttons carry these).
+inline constexpr int kShownPositions = 15;
+inline constexpr std::array<const char*, kShownPositions> kPositionCaptions = {
+    "QB", "FB", "HB", "TE", "WR", "C", "G", "T", "DE", "DT", "LB", "CB", "S", "K", "P"};
+
+// The caption of codes 0..14; empty text for any other code.
 std::string PositionCaption(int code);
 // The code of a caption (exact, upper case); -1 when unknown.
 int PositionCode(std::string_view caption);

@@ -10,6 +10,7 @@
 #include "common/Common.h"
 #include "common/ErrorReport.h"
 #include "common/Files.h"
+#include "draft/DraftLog.h"
 
 namespace fs = std::filesystem;
 
@@ -19,19 +20,6 @@ using league::RosterEntry;
 
 // ---------------------------------------------------------------------------
 // Positions and ranges.
-
-int GenposOfCaption(std::string_view c) {
-  if (c == "QB") return 0;
-  if (c == "HB" || c == "FB") return 15;
-  if (c == "WR" || c == "TE") return 16;
-  if (c == "C" || c == "G" || c == "T") return 17;
-  if (c == "DT" || c == "DE") return 18;
-  if (c == "LB") return 10;
-  if (c == "CB" || c == "S") return 19;
-  if (c == "K") return 13;
-  if (c == "P") return 14;
-  return kNoGenpos;
-}
 
 SlotRanges MakeSlotRanges() {
   SlotRanges x;
@@ -58,7 +46,7 @@ Range ParseRange(std::string_view text) {
 
 Range SlotRange(const SlotRanges& xref, int genpos) {
   if (genpos < 0 || genpos >= static_cast<int>(xref.size())) return {};
-  Range r = ParseRange(xref[genpos]);
+  Range r = ParseRange(xref[static_cast<std::size_t>(genpos)]);
   // Only lineup slots exist.
   if (!r.Valid() || r.last > league::kLineupSlots) return {};
   return r;
@@ -84,6 +72,10 @@ std::vector<Range> JerseyRanges(int genpos) {
 
 namespace {
 
+// Lineup slot `slot` (1-based) and reserve group `group` of a roster.
+RosterEntry& LineupSlot(TeamRoster& roster, int slot) { return roster.groups[0][static_cast<std::size_t>(slot - 1)]; }
+std::vector<RosterEntry>& Group(TeamRoster& roster, int group) { return roster.groups[static_cast<std::size_t>(group)]; }
+
 bool MoveToReserves(TeamRoster& roster, const RosterEntry& entry) {
   if (roster.Count(1) < kGroup1Limit) {
     roster.groups[1].push_back(entry);
@@ -108,7 +100,7 @@ void RosterFix(TeamRoster& roster, const SlotRanges& xref) {
     Range r = SlotRange(xref, p);
     if (!r.Valid()) continue;
     for (int s = r.first; s <= r.last; ++s) {
-      RosterEntry& slot = roster.groups[0][s - 1];
+      RosterEntry& slot = LineupSlot(roster, s);
       if (slot.Empty() || slot.genpos < 0 || slot.genpos == p) continue;
       if (MoveToReserves(roster, slot)) slot = RosterEntry{};
     }
@@ -118,9 +110,9 @@ void RosterFix(TeamRoster& roster, const SlotRanges& xref) {
 bool PosnUpdate(TeamRoster& roster, int posn, int locat) {
   if (locat < 1 || locat > league::kLineupSlots) return false;
   for (int g = 1; g <= 2; ++g) {
-    for (RosterEntry& e : roster.groups[g]) {
+    for (RosterEntry& e : Group(roster, g)) {
       if (!e.Empty() && e.genpos == posn) {
-        roster.groups[0][locat - 1] = e;
+        LineupSlot(roster, locat) = e;
         e = RosterEntry{};
         return true;
       }
@@ -134,7 +126,7 @@ void SortTeamRoster(TeamRoster& roster, const SlotRanges& xref) {
     Range r = SlotRange(xref, p);
     if (!r.Valid()) continue;
     for (int s = r.first; s <= r.last; ++s)
-      if (roster.groups[0][s - 1].Empty()) PosnUpdate(roster, p, s);
+      if (LineupSlot(roster, s).Empty()) PosnUpdate(roster, p, s);
   }
   Pack(roster.groups[1]);
   Pack(roster.groups[2]);
@@ -148,7 +140,7 @@ void SortTeamRoster(TeamRoster& roster, const SlotRanges& xref) {
 
 int JerseyRange(const Jerseys& jerseys, int start, int ending) {
   for (int j = std::max(start, 0); j <= ending && j < static_cast<int>(jerseys.size()); ++j)
-    if (jerseys[j] == 0) return j;
+    if (jerseys[static_cast<std::size_t>(j)] == 0) return j;
   return 0;
 }
 
@@ -158,7 +150,7 @@ int JerseyProc(int genpos, int pid, Jerseys& jerseys) {
     number = JerseyRange(jerseys, r.first, r.last);
     if (number != 0) break;
   }
-  if (number != 0) jerseys[number] = pid;
+  if (number != 0) jerseys[static_cast<std::size_t>(number)] = pid;
   return number;
 }
 
@@ -197,9 +189,9 @@ Placement PlacePlayer(TeamRoster& roster, Jerseys& jerseys, const SlotRanges& xr
   Range r = SlotRange(xref, genpos);
   if (r.Valid()) {
     for (int s = r.first; s <= r.last; ++s) {
-      if (roster.groups[0][s - 1].Empty()) {
+      if (LineupSlot(roster, s).Empty()) {
         entry.jersey = JerseyProc(genpos, pid, jerseys);
-        roster.groups[0][s - 1] = entry;
+        LineupSlot(roster, s) = entry;
         return {true, 0, s, entry.jersey};
       }
     }
@@ -208,7 +200,7 @@ Placement PlacePlayer(TeamRoster& roster, Jerseys& jerseys, const SlotRanges& xr
     int limit = g == 1 ? kGroup1Limit : kGroup2Limit;
     if (roster.Count(g) < limit) {
       entry.jersey = JerseyProc(genpos, pid, jerseys);
-      roster.groups[g].push_back(entry);
+      Group(roster, g).push_back(entry);
       return {true, g, roster.Count(g), entry.jersey};
     }
   }
@@ -243,39 +235,26 @@ std::string PickTeam::Text() const {
   return s;
 }
 
-int PickCount(const std::vector<std::string>& pickList) {
-  if (pickList.empty()) return 0;
-  long long n = LeadingNumber(pickList[0]);
-  return static_cast<int>(std::clamp<long long>(n, 0, static_cast<long long>(pickList.size()) - 1));
-}
-
-namespace {
-bool IsEmptyRecord(const std::string& record) { return Trim(record).empty(); }
-}  // namespace
-
-std::vector<PickTeam> PickTeams(const std::vector<std::string>& pickList, std::vector<int>* rejected,
+std::vector<PickTeam> PickTeams(const std::vector<draft::Pick>& picks, std::vector<int>* rejected,
                                 const std::function<void(const std::string&)>& each) {
   std::vector<PickTeam> teams;
   int genpos = kNoGenpos;
-  const int count = PickCount(pickList);
-  for (int v = 1; v <= count; ++v) {
-    const std::string& record = pickList[v];
-    if (IsEmptyRecord(record)) continue;
-    long long pid = LeadingNumber(GetField(record, 1, "|"));
-    std::string team = GetField(record, 2, "|");
-    int g = GenposOfCaption(GetField(record, 4, "|"));
+  int v = 0;
+  for (const draft::Pick& pick : picks) {
+    ++v;
+    int g = league::GenposOf(league::PositionCode(pick.position));
     if (g != kNoGenpos) genpos = g;
-    if (each) each(team);
-    if (pid < 100 || pid > 32767) {
+    if (each) each(pick.team);
+    if (pick.pid < 100 || pick.pid > 32767) {
       if (rejected) rejected->push_back(v);
       continue;
     }
-    auto it = std::find_if(teams.begin(), teams.end(), [&](const PickTeam& t) { return t.team == team; });
+    auto it = std::find_if(teams.begin(), teams.end(), [&](const PickTeam& t) { return t.team == pick.team; });
     if (it == teams.end()) {
-      teams.push_back(PickTeam{team, {}});
+      teams.push_back(PickTeam{pick.team, {}});
       it = teams.end() - 1;
     }
-    it->items.push_back(PickItem{v, static_cast<int>(pid), genpos});
+    it->items.push_back(PickItem{v, pick.pid, genpos});
   }
   return teams;
 }
@@ -311,27 +290,8 @@ bool ParseStageChoice(std::string_view text, StageChoice& choice) {
 // ---------------------------------------------------------------------------
 // Draft file.
 
-std::vector<std::string> ReadDraftFile(const fs::path& file) {
-  std::vector<std::string> list{"0"};
-  auto data = ReadWholeFile(file);
-  if (!data) return list;
-  std::size_t pos = 0;
-  while (pos < data->size()) {
-    std::size_t end = data->find('\n', pos);
-    if (end == std::string::npos) end = data->size();
-    std::string line = data->substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!Trim(line).empty()) list.push_back(line);
-    pos = end + 1;
-  }
-  list[0] = Num(static_cast<long long>(list.size()) - 1);
-  return list;
-}
-
-std::string DraftFileText(const std::vector<std::string>& records) {
-  std::string text;
-  for (const std::string& r : records) text += r + "\r\n";
-  return text;
+std::vector<draft::Pick> ReadDraftFile(const fs::path& file) {
+  return draft::DraftLog::ReadFile(file.string()).value_or(std::vector<draft::Pick>{});
 }
 
 fs::path DraftFileOf(const std::string& leaguePath, const std::string& leagueName) {
@@ -347,7 +307,8 @@ constexpr const char* kManifest = "BACKUP.TXT";
 
 std::string SafeName(const std::string& name) {
   std::string s;
-  for (unsigned char c : name) {
+  for (char ch : name) {
+    const auto c = static_cast<unsigned char>(ch);
     bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' ||
               c == '.' || c == '-' || c == '_' || c == '(' || c == ')';
     s += ok ? static_cast<char>(c) : '_';
@@ -474,10 +435,10 @@ struct WriteFailure {
   std::string description;
 };
 
-int FindTeam(const std::vector<std::string>& teamTable, const std::string& team) {
-  for (std::size_t i = 1; i < teamTable.size(); ++i)
-    if (GetField(teamTable[i], 1, "|") == team) return static_cast<int>(i);
-  return 0;
+// The team number of a team name (1-based), 0 when the league has none.
+int FindTeam(const std::vector<std::string>& teams, const std::string& team) {
+  auto it = std::find(teams.begin(), teams.end(), team);
+  return it == teams.end() ? 0 : static_cast<int>(it - teams.begin()) + 1;
 }
 
 std::tm LocalNow() {
@@ -492,23 +453,12 @@ std::tm LocalNow() {
 MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
   MergeResult result;
   Progress progress(options.progress);
-  std::vector<std::string>& picks = in.pickList;
-  if (picks.empty()) picks.push_back("0");
-  const int count = PickCount(picks);
+  const std::vector<draft::Pick>& picks = in.picks;
+  const int count = static_cast<int>(picks.size());
 
-  // One outcome per pick record, in list order.
-  std::vector<int> outcomeOf(static_cast<std::size_t>(count) + 1, -1);
-  for (int v = 1; v <= count; ++v) {
-    if (IsEmptyRecord(picks[v])) continue;
-    PickOutcome o;
-    o.index = v;
-    o.record = picks[v];
-    o.pid = static_cast<int>(std::clamp<long long>(LeadingNumber(GetField(picks[v], 1, "|")), -1, 65536));
-    o.team = GetField(picks[v], 2, "|");
-    outcomeOf[v] = static_cast<int>(result.outcomes.size());
-    result.outcomes.push_back(std::move(o));
-  }
-  auto outcome = [&](int v) -> PickOutcome& { return result.outcomes[outcomeOf[v]]; };
+  // One outcome per pick, in order; outcome(v) is that of pick v (1-based).
+  for (int v = 1; v <= count; ++v) result.outcomes.push_back(PickOutcome{v, picks[static_cast<std::size_t>(v - 1)], {}, {}});
+  auto outcome = [&](int v) -> PickOutcome& { return result.outcomes[static_cast<std::size_t>(v - 1)]; };
 
   progress.Update("Building team data...", 0, 0, 2);
   std::vector<int> rejected;
@@ -543,7 +493,7 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
     const SlotRanges xref = MakeSlotRanges();
     const int entries = static_cast<int>(teams.size());
     for (const PickTeam& pt : teams) {
-      const int t = FindTeam(in.teamTable, pt.team);
+      const int t = FindTeam(in.teams, pt.team);
       if (t == 0) {
         for (const PickItem& item : pt.items) outcome(item.index).reason = "no team of that name in the league";
         continue;
@@ -574,7 +524,6 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
         changed = true;
         DrafteeDelete(in.rookies, in.faList, item.pid);
         o.placement = pl;
-        picks[item.index].clear();
       }
       if (changed) {
         write("roster " + pt.team, "FileTeamRoster", [&] {
@@ -592,16 +541,15 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
     write("free-agent list", "FileFAList", [&] { league::FileFAList(in.leaguePath, in.faList); });
     progress.Update("Merge Complete", 0, 0, 1);
 
-    std::vector<std::string> kept;
-    for (int v = 1; v <= count; ++v)
-      if (!IsEmptyRecord(picks[v])) kept.push_back(picks[v]);
+    std::vector<draft::Pick> kept;
+    for (const PickOutcome& o : result.outcomes)
+      if (!o.placement.placed) kept.push_back(o.pick);
     write("draft file", "Merge_DraftFile", [&] {
-      std::string err = WriteFileAtomic(in.draftFile, DraftFileText(kept));
+      std::string err = draft::DraftLog::WriteFile(in.draftFile, kept);
       if (!err.empty()) throw WriteFailure{"Merge_DraftFile", kErrPathFileAccess, err};
     });
-    result.keptPickList.assign(1, Num(static_cast<long long>(kept.size())));
-    result.keptPickList.insert(result.keptPickList.end(), kept.begin(), kept.end());
     result.closingMessage = ClosingMessage(static_cast<int>(kept.size()), in.draftFile);
+    result.kept = std::move(kept);
     result.ok = true;
     return result;
   } catch (const league::LeagueError& e) {

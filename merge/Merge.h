@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "draft/Pick.h"
 #include "league/FBPro.h"
 
 namespace pm::merge {
@@ -44,11 +45,6 @@ inline constexpr int kGroup2Limit = 7;
 
 // ---------------------------------------------------------------------------
 // Positions and ranges.
-
-// The general position of a pick record's position text: "QB" 0; "HB", "FB"
-// 15; "WR", "TE" 16; "C", "G", "T" 17; "DT", "DE" 18; "LB" 10; "CB", "S" 19;
-// "K" 13; "P" 14; kNoGenpos for any other text.
-int GenposOfCaption(std::string_view caption);
 
 // Lineup slot ranges of group 0 by genpos 0..19 ("1-2", "3-5", ...); empty
 // text for a genpos without a range.
@@ -145,7 +141,7 @@ class Progress {
 // Picks grouped by team.
 
 struct PickItem {
-  int index = 0;  // element of the pick list
+  int index = 0;  // 1-based place in the list of picks
   int pid = 0;
   int genpos = kNoGenpos;
 };
@@ -153,21 +149,18 @@ struct PickItem {
 struct PickTeam {
   std::string team;  // team name as in the pick records
   std::vector<PickItem> items;
-  // The classic text form: team "|" then PID ";" genpos "," per pick.
+  // The text form: team "|" then PID ";" genpos "," per pick.
   std::string Text() const;
 };
 
-// Groups the non-empty pick records 1..count by team name, in order of first
-// appearance. A position text that is not known keeps the genpos of the
-// previous record; before any record it is kNoGenpos. Records whose PID is
-// not a player id (100..32767) are not taken (they stay in the draft file)
-// and their indexes are added to `rejected` when given. Calls `each` with the
-// team name of every record handled (for the progress line).
-std::vector<PickTeam> PickTeams(const std::vector<std::string>& pickList, std::vector<int>* rejected = nullptr,
+// Groups the picks by team name, in order of first appearance. A position
+// caption that is not known (league::PositionCode) keeps the genpos of the
+// previous pick; before any pick it is kNoGenpos. Picks whose PID is not a
+// player id (100..32767) are not taken (they stay in the draft file) and their
+// indexes are added to `rejected` when given. Calls `each` with the team name
+// of every pick handled (for the progress line).
+std::vector<PickTeam> PickTeams(const std::vector<draft::Pick>& picks, std::vector<int>* rejected = nullptr,
                                 const std::function<void(const std::string&)>& each = {});
-
-// The number of records a pick list claims (element 0), bounded by its size.
-int PickCount(const std::vector<std::string>& pickList);
 
 // ---------------------------------------------------------------------------
 // League stage.
@@ -185,11 +178,9 @@ bool ParseStageChoice(std::string_view text, StageChoice& choice);
 // ---------------------------------------------------------------------------
 // Draft file.
 
-// The pick list read from a draft file: element 0 the count, then every line
-// that is not blank, CR LF or LF ended. A missing file gives {"0"}.
-std::vector<std::string> ReadDraftFile(const std::filesystem::path& file);
-// The draft file text of a list of records (CR LF after each).
-std::string DraftFileText(const std::vector<std::string>& records);
+// The picks of a draft file (draft::DraftLog::ReadFile); a file that is
+// missing or cannot be read gives none.
+std::vector<draft::Pick> ReadDraftFile(const std::filesystem::path& file);
 // The draft file of a league: LeagueName + "-DRAFT.TXT" in the folder of the
 // LeaguePath, found case-blind.
 std::filesystem::path DraftFileOf(const std::string& leaguePath, const std::string& leagueName);
@@ -220,10 +211,9 @@ struct MergeInput {
   int16_t version = 0;                // LeagueVersionCode
   std::string leagueName;             // LeagueName (names the backup folder)
   std::string draftFile;              // DraftFile path, as shown in messages
-  std::vector<std::string> pickList;  // element 0 the count, empty = deleted
-  // TeamTable: entries 1..TeamCount ("name" or "name|socket|signed-on");
-  // element 0 is not used.
-  std::vector<std::string> teamTable;
+  std::vector<draft::Pick> picks;     // the picks made, in order (no deleted ones)
+  // The league's team names; element i is team number i + 1.
+  std::vector<std::string> teams;
   IdList rookies{0};  // read when the Merge window loads
   IdList faList{0};
   StageChoice stage = StageChoice::NoChange;
@@ -246,12 +236,10 @@ struct MergeOptions {
   std::function<void(const std::filesystem::path& folder)> backupMade;
 };
 
-// What became of one pick record.
+// What became of one pick.
 struct PickOutcome {
-  int index = 0;         // element of the pick list
-  std::string record;    // the PickRecord
-  int pid = 0;
-  std::string team;
+  int index = 0;         // 1-based place in MergeInput::picks
+  draft::Pick pick;
   Placement placement;   // placed or not
   std::string reason;    // why a record was kept; empty when placed
 };
@@ -259,12 +247,12 @@ struct PickOutcome {
 struct MergeResult {
   bool ok = false;
   std::filesystem::path backupFolder;  // empty when no backup was made
-  std::vector<PickOutcome> outcomes;   // in pick-list order
-  // The records left in the draft file, element 0 their count.
-  std::vector<std::string> keptPickList{"0"};
+  std::vector<PickOutcome> outcomes;   // in the order of the picks
+  // The picks left in the draft file.
+  std::vector<draft::Pick> kept;
   // The closing message (title "Info").
   std::string closingMessage;
-  // On failure: where (the classic context name), the error number and the
+  // On failure: where (the error report's context name), the error number and the
   // description; whether the backup was copied back.
   std::string failureContext;
   int errorNumber = 0;

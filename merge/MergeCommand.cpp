@@ -24,8 +24,8 @@ std::string Lines(const std::string& text) {
 }
 
 std::string Describe(const PickOutcome& o) {
-  std::string line = GetField(o.record, 5, "|") + " " + o.team + ": " + GetField(o.record, 1, "|") + " " +
-                     GetField(o.record, 3, "|") + " (" + GetField(o.record, 4, "|") + ") - ";
+  const draft::Pick& p = o.pick;
+  std::string line = p.label + " " + p.team + ": " + Num(p.pid) + " " + p.player + " (" + p.position + ") - ";
   if (o.placement.placed) {
     line += o.placement.group == 0
                 ? "placed in lineup slot " + Num(o.placement.slot)
@@ -83,9 +83,9 @@ int MergeCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     }
     input.version = v.version;
     input.leagueName = v.name;
-    // TeamTable: entry i is the name of team number i, i = 1..TeamCount.
-    input.teamTable.assign(1, std::string());
-    for (int i = 1; i <= teams.teamCount && i <= league::kMaxTeamNumber; ++i) input.teamTable.push_back(teams.names[i]);
+    // The team names in team number order, 1..TeamCount.
+    for (int i = 1; i <= teams.teamCount && i <= league::kMaxTeamNumber; ++i)
+      input.teams.push_back(teams.names[static_cast<std::size_t>(i)]);
     input.rookies = league::ReadCollegeList(input.leaguePath);
     input.faList = league::ReadFAList(input.leaguePath);
   } catch (const league::LeagueError& e) {
@@ -93,8 +93,8 @@ int MergeCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     return 2;
   }
   input.draftFile = DraftFileOf(input.leaguePath, input.leagueName).string();
-  input.pickList = ReadDraftFile(input.draftFile);
-  out << "Draft file: " << Latin1ToUtf8(input.draftFile) << " (" << PickCount(input.pickList) << " picks)\n";
+  input.picks = ReadDraftFile(input.draftFile);
+  out << "Draft file: " << Latin1ToUtf8(input.draftFile) << " (" << input.picks.size() << " picks)\n";
 
   MergeOptions options;
   options.backupMade = [&](const std::filesystem::path& folder) {

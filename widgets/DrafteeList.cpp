@@ -155,6 +155,7 @@ void DrafteeList::SetPool(DrafteeTable table) {
 }
 
 void DrafteeList::SetPickList(const std::vector<std::string>* pickList) { model_.SetPickList(pickList); }
+void DrafteeList::SetDraftLog(const draft::DraftLog* log) { model_.SetDraftLog(log); }
 
 void DrafteeList::Option1_Click(int index) {
   if (index >= 0 && index < kShownPositions) {

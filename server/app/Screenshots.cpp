@@ -50,17 +50,17 @@ int main(int argc, char** argv) {
   pm::server::ServerWindow window(engine, prompter);
   window.resize(1500, 1000);
   window.show();
-  QTest::qWaitForWindowExposed(&window);
+  if (!QTest::qWaitForWindowExposed(&window)) return 1;
 
   window.Start();
   pm::server::LeagueSelect* ls = window.LeagueWindow();
   ls->SetFolder(dir.path());
   ls->SelectFile(QFileInfo(QString::fromStdString(leaguePath + ".LGE")).fileName()) ||
-      ls->SelectFile(ls->File1()->count() > 0 ? ls->File1()->item(0)->text() : QString());
-  ls->Check1()->setChecked(true);
+      ls->SelectFile(ls->FileList()->count() > 0 ? ls->FileList()->item(0)->text() : QString());
+  ls->FreeAgentsBox()->setChecked(true);
   QTest::qWait(1000);  // the folder list reads its folders in the background
   Save(window.LeagueWindow()->parentWidget(), out + QStringLiteral("/server-league-select.png"));
-  ls->File1_DblClick();
+  ls->LoadSelectedFile();
   if (!engine.LeagueLoaded()) {
     std::fprintf(stderr, "the sample league did not load\n");
     return 1;
@@ -70,12 +70,12 @@ int main(int argc, char** argv) {
   pm::server::DraftControl* dc = window.DraftControlWindow();
   for (int pick = 0; pick < 5; ++pick) {
     dc->TeamsList()->setCurrentRow(pick);
-    dc->TeamsList_DblClick();
+    dc->OnTeamActivated();
     dc->Draftees()->RookieList()->setCurrentRow(pick % 3);
-    dc->RookieList_DblClick();
+    dc->OnDrafteeActivated();
   }
   dc->TeamsList()->setCurrentRow(5);
-  dc->TeamsList_DblClick();  // on the clock, waiting for the Commish
+  dc->OnTeamActivated();  // on the clock, waiting for the Commish
 
   window.ShowChat();
   pm::server::PublicChat* chat = window.ChatWindow();

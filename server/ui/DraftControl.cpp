@@ -14,6 +14,7 @@
 #include "server/engine/DraftServer.h"
 #include "widgets/DrafteeList.h"
 #include "server/ui/Guard.h"
+#include "draft/Pick.h"
 #include "draft/PoolTable.h"
 #include "widgets/Widgets.h"
 
@@ -61,7 +62,7 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
   teamsList_->setFont(fixed);
   teamsList_->setMinimumWidth(fm.horizontalAdvance(QString(24, QLatin1Char('W'))) / 1 + 24);
   teamsList_->installEventFilter(this);
-  connect(teamsList_, &QListWidget::itemDoubleClicked, this, [this] { TeamsList_DblClick(); });
+  connect(teamsList_, &QListWidget::itemDoubleClicked, this, [this] { OnTeamActivated(); });
   teamsLayout->addWidget(teamsList_);
   left->addWidget(teamsFrame, 1);
 
@@ -81,20 +82,20 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
   timeLeft_->setFrameShadow(QFrame::Sunken);
   timeLeft_->setMinimumHeight(fm.height() + 6);
   info->addWidget(timeLeft_, 3, 0);
-  toc_ = new QLineEdit(this);
-  toc_->setObjectName(QStringLiteral("TOC"));
-  info->addWidget(toc_, 3, 1);
+  timeAllowed_ = new QLineEdit(this);
+  timeAllowed_->setObjectName(QStringLiteral("TOC"));
+  info->addWidget(timeAllowed_, 3, 1);
   info->addWidget(Caption(QStringLiteral("Round - Sel."), this), 4, 0, 1, 2);
   auto* pickRow = new QHBoxLayout;
-  text1_ = new QLineEdit(this);
-  text1_->setObjectName(QStringLiteral("Text1"));
-  text2_ = new QLineEdit(this);
-  text2_->setObjectName(QStringLiteral("Text2"));
-  text1_->setMaximumWidth(fm.horizontalAdvance(QStringLiteral("00000")) + 16);
-  text2_->setMaximumWidth(fm.horizontalAdvance(QStringLiteral("00000")) + 16);
-  pickRow->addWidget(text1_);
+  roundEdit_ = new QLineEdit(this);
+  roundEdit_->setObjectName(QStringLiteral("Text1"));
+  selectionEdit_ = new QLineEdit(this);
+  selectionEdit_->setObjectName(QStringLiteral("Text2"));
+  roundEdit_->setMaximumWidth(fm.horizontalAdvance(QStringLiteral("00000")) + 16);
+  selectionEdit_->setMaximumWidth(fm.horizontalAdvance(QStringLiteral("00000")) + 16);
+  pickRow->addWidget(roundEdit_);
   pickRow->addWidget(Caption(QStringLiteral("-"), this));
-  pickRow->addWidget(text2_);
+  pickRow->addWidget(selectionEdit_);
   pickRow->addStretch(1);
   info->addLayout(pickRow, 5, 0, 1, 2);
   left->addLayout(info);
@@ -106,14 +107,14 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
   halt_->setObjectName(QStringLiteral("Halt"));
   kick_ = new QPushButton(QStringLiteral("&Kick"), ops);
   kick_->setObjectName(QStringLiteral("Kick"));
-  command2_ = new QPushButton(QStringLiteral("&Delete"), ops);
-  command2_->setObjectName(QStringLiteral("Command2"));
-  command1_ = new QPushButton(QStringLiteral("&Merge"), ops);
-  command1_->setObjectName(QStringLiteral("Command1"));
+  delete_ = new QPushButton(QStringLiteral("&Delete"), ops);
+  delete_->setObjectName(QStringLiteral("Command2"));
+  merge_ = new QPushButton(QStringLiteral("&Merge"), ops);
+  merge_->setObjectName(QStringLiteral("Command1"));
   opsLayout->addWidget(halt_, 0, 0);
   opsLayout->addWidget(kick_, 0, 1);
-  opsLayout->addWidget(command2_, 1, 0);
-  opsLayout->addWidget(command1_, 1, 1);
+  opsLayout->addWidget(delete_, 1, 0);
+  opsLayout->addWidget(merge_, 1, 1);
   left->addWidget(ops);
   grid->addLayout(left, 0, 0);
 
@@ -123,53 +124,53 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
   auto* selections = new QGroupBox(QStringLiteral("Selections"), this);
   selections->setObjectName(QStringLiteral("SelectionsFrame"));
   auto* selLayout = new QVBoxLayout(selections);
-  list1_ = new QListWidget(selections);
-  list1_->setObjectName(QStringLiteral("List1"));
-  list1_->setFont(fixed);
-  list1_->setMinimumHeight(fm.lineSpacing() * 7);
-  selLayout->addWidget(list1_);
+  selections_ = new QListWidget(selections);
+  selections_->setObjectName(QStringLiteral("List1"));
+  selections_->setFont(fixed);
+  selections_->setMinimumHeight(fm.lineSpacing() * 7);
+  selLayout->addWidget(selections_);
   grid->addWidget(selections, 1, 0, 1, 2);
   grid->setRowStretch(0, 3);
   grid->setRowStretch(1, 1);
 
-  command1_->setEnabled(false);
-  command2_->setEnabled(false);
+  merge_->setEnabled(false);
+  delete_->setEnabled(false);
   halt_->setEnabled(false);
 
-  connect(halt_, &QPushButton::clicked, this, [this] { Halt_Click(); });
-  connect(kick_, &QPushButton::clicked, this, [this] { Kick_Click(); });
-  connect(command2_, &QPushButton::clicked, this, [this] { Command2_Click(); });
-  connect(command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
-  connect(list1_, &QListWidget::itemSelectionChanged, this, [this] { UpdateDeleteButton(); });
-  connect(draftees_, &DrafteeList::lineActivated, this, [this] { RookieList_DblClick(); });
-  connect(draftees_, &DrafteeList::positionSelected, this,
-          [this](int index) { engine_.SetCurrentPosition(index); });
-  connect(text1_, &QLineEdit::textEdited, this,
-          [this] { engine_.SetNextPickText(ToL1(text1_->text()), ToL1(text2_->text())); });
-  connect(text2_, &QLineEdit::textEdited, this,
-          [this] { engine_.SetNextPickText(ToL1(text1_->text()), ToL1(text2_->text())); });
+  connect(halt_, &QPushButton::clicked, this, [this] { OnHaltClicked(); });
+  connect(kick_, &QPushButton::clicked, this, [this] { OnKickClicked(); });
+  connect(delete_, &QPushButton::clicked, this, [this] { OnDeleteClicked(); });
+  connect(merge_, &QPushButton::clicked, this, [this] { OnMergeClicked(); });
+  connect(selections_, &QListWidget::itemSelectionChanged, this, [this] { UpdateDeleteButton(); });
+  connect(draftees_, &DrafteeList::lineActivated, this, [this] { OnDrafteeActivated(); });
+  connect(roundEdit_, &QLineEdit::textEdited, this,
+          [this] { engine_.SetNextPickText(ToL1(roundEdit_->text()), ToL1(selectionEdit_->text())); });
+  connect(selectionEdit_, &QLineEdit::textEdited, this,
+          [this] { engine_.SetNextPickText(ToL1(roundEdit_->text()), ToL1(selectionEdit_->text())); });
 
   connect(&engine_, &DraftServer::teamSignedOn, this, [this] { FillTeams(); });
   connect(&engine_, &DraftServer::teamSignedOff, this, [this] { FillTeams(); });
-  connect(&engine_, &DraftServer::mergeEnabledChanged, command1_, &QPushButton::setEnabled);
-  connect(&engine_, &DraftServer::selectionAdded, this, [this](const QString& line) { list1_->addItem(line); });
-  connect(&engine_, &DraftServer::selectionsReset, this, [this] { FillSelections(); });
+  connect(&engine_, &DraftServer::mergeEnabledChanged, merge_, &QPushButton::setEnabled);
+  connect(&engine_, &DraftServer::pickRecorded, this, &DraftControl::PickRecorded);
+  connect(&engine_, &DraftServer::picksChanged, this, [this] {
+    FillSelections();
+    draftees_->Rebuild();
+  });
   connect(&engine_, &DraftServer::clockChanged, this, [this] { ShowClock(); });
   connect(&engine_, &DraftServer::nextPickChanged, this, [this] { ShowNextPick(); });
-  connect(&engine_, &DraftServer::drafteeListRebuild, this, [this] { draftees_->Rebuild(); });
 
-  draftees_->SetPickList(&engine_.PickList());
+  draftees_->SetDraftLog(&engine_.Log());
 }
 
 void DraftControl::Load() {
-  draftees_->SetPickList(&engine_.PickList());
+  draftees_->SetDraftLog(&engine_.Log());
   draftees_->SetPool(draft::TableFromPool(engine_.Pool()));  // position 0, natural order
   FillTeams();
-  command1_->setEnabled(engine_.MergeEnabled());
+  merge_->setEnabled(engine_.MergeEnabled());
   FillSelections();
   ShowNextPick();
   ShowClock();
-  toc_->setText(QStringLiteral("60"));
+  timeAllowed_->setText(QStringLiteral("60"));
 }
 
 void DraftControl::FillTeams() {
@@ -193,48 +194,55 @@ void DraftControl::FillTeams() {
 }
 
 void DraftControl::FillSelections() {
-  list1_->clear();
-  for (const std::string& line : engine_.SelectionLines()) list1_->addItem(L1(line));
+  selections_->clear();
+  for (const std::string& line : engine_.SelectionLines()) selections_->addItem(L1(line));
   UpdateDeleteButton();
 }
 
+void DraftControl::PickRecorded(const draft::Pick& pick, bool byCommish) {
+  selections_->addItem(L1(draft::DraftListFill(pick)));
+  // A team's pick of the position shown takes the player out of the list;
+  // the Commish's own pick removes its line itself and keeps the order.
+  if (!byCommish) draftees_->RebuildIfShown(pick.position);
+}
+
 void DraftControl::ShowClock() {
-  teamOnClock_->setText(L1(engine_.TeamOnClock()));
-  timeLeft_->setText(L1(engine_.TimeLeft()));
-  halt_->setEnabled(!engine_.TeamOnClock().empty());
+  teamOnClock_->setText(L1(engine_.Clock().Team()));
+  timeLeft_->setText(L1(engine_.Clock().TimeLeft()));
+  halt_->setEnabled(engine_.Clock().OnClock());
 }
 
 void DraftControl::ShowNextPick() {
-  if (text1_->text() != L1(engine_.Text1())) text1_->setText(L1(engine_.Text1()));
-  if (text2_->text() != L1(engine_.Text2())) text2_->setText(L1(engine_.Text2()));
+  if (roundEdit_->text() != L1(engine_.Text1())) roundEdit_->setText(L1(engine_.Text1()));
+  if (selectionEdit_->text() != L1(engine_.Text2())) selectionEdit_->setText(L1(engine_.Text2()));
 }
 
 void DraftControl::UpdateDeleteButton() {
-  QListWidgetItem* item = list1_->currentItem();
-  command2_->setEnabled(item != nullptr && item->isSelected());
+  QListWidgetItem* item = selections_->currentItem();
+  delete_->setEnabled(item != nullptr && item->isSelected());
 }
 
-void DraftControl::TeamsList_DblClick() {
+void DraftControl::OnTeamActivated() {
   Guard(engine_.Reporter(), "DraftControl_TeamsList_DblClick", [this] {
     QListWidgetItem* item = teamsList_->currentItem();
-    if (engine_.ClockSeconds() >= 1 || !engine_.TeamOnClock().empty()) return;
+    if (engine_.Clock().Seconds() >= 1 || engine_.Clock().OnClock()) return;
     if (item == nullptr || !item->isSelected()) return;
-    const std::string seconds = ToL1(toc_->text());
+    const std::string seconds = ToL1(timeAllowed_->text());
     // A time that is not a number, or does not fit the clock, is refused
     // before anything is sent; a time of 0 blocks the command silently.
     if (HasNoNumber(seconds)) {
       prompter_.Inform("Information.", kTimeRefused);
       return;
     }
-    auto result = engine_.PutOnClock(ToL1(item->text()), seconds, ToL1(text1_->text()), ToL1(text2_->text()));
+    auto result = engine_.PutOnClock(ToL1(item->text()), seconds, ToL1(roundEdit_->text()), ToL1(selectionEdit_->text()));
     if (result == DraftServer::ClockResult::BadTime) prompter_.Inform("Information.", kTimeRefused);
   });
 }
 
-void DraftControl::RookieList_DblClick() {
+void DraftControl::OnDrafteeActivated() {
   Guard(engine_.Reporter(), "DraftControl_RookieList_DblClick", [this] {
-    if (engine_.TeamOnClock().empty()) return;
-    int t = engine_.TeamIndexOf(engine_.TeamOnClock());
+    if (!engine_.Clock().OnClock()) return;
+    int t = engine_.TeamIndexOf(engine_.Clock().Team());
     if (t > 0 && engine_.Team(t).signedOn) return;  // a connected team picks for itself
     const std::string line = draftees_->SelectedLine();
     if (line.empty()) return;
@@ -260,9 +268,9 @@ void DraftControl::RookieList_DblClick() {
   });
 }
 
-void DraftControl::Halt_Click() { engine_.Halt(); }
+void DraftControl::OnHaltClicked() { engine_.Halt(); }
 
-void DraftControl::Kick_Click() {
+void DraftControl::OnKickClicked() {
   Guard(engine_.Reporter(), "DraftControl_Kick_Click", [this] {
     QListWidgetItem* item = teamsList_->currentItem();
     if (item == nullptr || !item->isSelected()) return;
@@ -270,16 +278,15 @@ void DraftControl::Kick_Click() {
   });
 }
 
-void DraftControl::Command2_Click() {
-  QListWidgetItem* item = list1_->currentItem();
+void DraftControl::OnDeleteClicked() {
+  QListWidgetItem* item = selections_->currentItem();
   if (item == nullptr || !item->isSelected()) return;
-  if (!engine_.TeamOnClock().empty()) return;
+  if (engine_.Clock().OnClock()) return;
   engine_.DeletePickAtLine(ToL1(item->text()));
 }
 
-void DraftControl::Command1_Click() {
-  if (engine_.PickCount() == 0 || list1_->count() == 0) return;
-  emit mergeClicked();
+void DraftControl::OnMergeClicked() {
+  if (engine_.Log().Count() == 0 || selections_->count() == 0) return;
   if (mergeRequested) mergeRequested();
 }
 
@@ -287,7 +294,7 @@ bool DraftControl::eventFilter(QObject* watched, QEvent* event) {
   if (watched == teamsList_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-      TeamsList_DblClick();
+      OnTeamActivated();
       return true;
     }
   }

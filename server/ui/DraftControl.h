@@ -18,16 +18,16 @@ class QPushButton;
 namespace pm {
 class Prompter;
 }  // namespace pm
+namespace pm::draft {
+struct Pick;
+}  // namespace pm::draft
 namespace pm::widgets {
 class DrafteeList;
 }  // namespace pm::widgets
 
 namespace pm::server {
+
 class DraftServer;
-}
-
-namespace pm::server {
-
 
 class DraftControl : public QWidget {
   Q_OBJECT
@@ -43,28 +43,25 @@ class DraftControl : public QWidget {
   std::function<void()> mergeRequested;
 
   // Handlers, also called by tests.
-  void TeamsList_DblClick();
-  void RookieList_DblClick();
-  void Halt_Click();
-  void Kick_Click();
-  void Command2_Click();  // Delete
-  void Command1_Click();  // Merge
+  void OnTeamActivated();     // a double-click or Enter on a team: on the clock
+  void OnDrafteeActivated();  // a double-click or Enter on a draftee: the Commish's pick
+  void OnHaltClicked();
+  void OnKickClicked();
+  void OnDeleteClicked();
+  void OnMergeClicked();
 
   QListWidget* TeamsList() const { return teamsList_; }
-  QLabel* TeamOnClock() const { return teamOnClock_; }
-  QLabel* TimeLeft() const { return timeLeft_; }
-  QLineEdit* TOC() const { return toc_; }
-  QLineEdit* Text1() const { return text1_; }
-  QLineEdit* Text2() const { return text2_; }
-  QPushButton* Halt() const { return halt_; }
-  QPushButton* Kick() const { return kick_; }
-  QListWidget* List1() const { return list1_; }
-  QPushButton* Command1() const { return command1_; }
-  QPushButton* Command2() const { return command2_; }
+  QLabel* TeamOnClockLabel() const { return teamOnClock_; }
+  QLabel* TimeLeftLabel() const { return timeLeft_; }
+  QLineEdit* TimeAllowedEdit() const { return timeAllowed_; }
+  QLineEdit* RoundEdit() const { return roundEdit_; }
+  QLineEdit* SelectionEdit() const { return selectionEdit_; }
+  QPushButton* HaltButton() const { return halt_; }
+  QPushButton* KickButton() const { return kick_; }
+  QListWidget* SelectionsList() const { return selections_; }
+  QPushButton* MergeButton() const { return merge_; }
+  QPushButton* DeleteButton() const { return delete_; }
   widgets::DrafteeList* Draftees() const { return draftees_; }
-
- signals:
-  void mergeClicked();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -72,6 +69,7 @@ class DraftControl : public QWidget {
  private:
   void FillTeams();
   void FillSelections();
+  void PickRecorded(const draft::Pick& pick, bool byCommish);
   void ShowClock();
   void ShowNextPick();
   void UpdateDeleteButton();
@@ -81,14 +79,14 @@ class DraftControl : public QWidget {
   QListWidget* teamsList_;
   QLabel* teamOnClock_;
   QLabel* timeLeft_;
-  QLineEdit* toc_;
-  QLineEdit* text1_;
-  QLineEdit* text2_;
+  QLineEdit* timeAllowed_;
+  QLineEdit* roundEdit_;
+  QLineEdit* selectionEdit_;
   QPushButton* halt_;
   QPushButton* kick_;
-  QListWidget* list1_;
-  QPushButton* command2_;
-  QPushButton* command1_;
+  QListWidget* selections_;
+  QPushButton* delete_;
+  QPushButton* merge_;
   widgets::DrafteeList* draftees_;
 };
 

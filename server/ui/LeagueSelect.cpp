@@ -10,6 +10,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "common/Common.h"
 #include "server/engine/DraftServer.h"
 #include "widgets/LeagueBrowser.h"
 #include "widgets/Widgets.h"
@@ -18,8 +19,39 @@ namespace pm::server {
 
 using namespace pm::widgets;
 
-using server::DraftServer;
-using server::LoadResult;
+const char* LoadStepHelp(LoadStep step) {
+  switch (step) {
+    case LoadStep::Version: return kHelpVersion;
+    case LoadStep::Teams: return kHelpTeams;
+    case LoadStep::College: return kHelpCollege;
+    case LoadStep::FreeAgents: return kHelpFreeAgents;
+    case LoadStep::Previous: return kHelpPrevious;
+    case LoadStep::Connections: return kHelpConnections;
+    case LoadStep::Idle: break;
+  }
+  return "";
+}
+
+LoadMessage LoadMessageOf(const LoadResult& result) {
+  switch (result.status) {
+    case LoadResult::Status::NotRecognised:
+      return {"ERROR", "Unable to determine version of the " + result.leaguePath +
+                           " league file. Select another league."};
+    case LoadResult::Status::NoTeams: return {"ERROR", "No teams found in league file."};
+    case LoadResult::Status::NoPlayers: return {"Information.", "No players found in the league files."};
+    case LoadResult::Status::DraftFileRefused:
+      return {"ERROR", "The draft file " + result.draftFile + " holds " +
+                           Num(static_cast<long long>(result.records)) +
+                           " picks, but the server can keep no more than " + Num(draft::kMaxPicks) +
+                           ". The league was not loaded. Move that file to another folder (or remove the extra "
+                           "lines with a text editor) and load the league again."};
+    case LoadResult::Status::Loaded:
+    case LoadResult::Status::ListenFailed:
+    case LoadResult::Status::AlreadyLoaded:
+    case LoadResult::Status::Failed: break;
+  }
+  return {};
+}
 
 LeagueSelect::LeagueSelect(DraftServer& engine, Prompter& prompter, const QString& startFolder, QWidget* parent)
     : QWidget(parent), engine_(engine), prompter_(prompter) {
@@ -37,19 +69,20 @@ LeagueSelect::LeagueSelect(DraftServer& engine, Prompter& prompter, const QStrin
   browser_ = new LeagueBrowser(startFolder, frame);
   grid->addWidget(browser_, 0, 0, 1, 2);
 
-  check1_ = new QCheckBox(QStringLiteral("&Include Free Agents"), frame);
-  check1_->setObjectName(QStringLiteral("Check1"));
-  grid->addWidget(check1_, 1, 0, 1, 2);
+  freeAgentsBox_ = new QCheckBox(QStringLiteral("&Include Free Agents"), frame);
+  freeAgentsBox_->setObjectName(QStringLiteral("Check1"));
+  grid->addWidget(freeAgentsBox_, 1, 0, 1, 2);
 
-  lsHelp_ = new QLabel(frame);
-  lsHelp_->setObjectName(QStringLiteral("LSHelp"));
-  lsHelp_->setWordWrap(true);
-  lsHelp_->setMinimumHeight(lsHelp_->fontMetrics().lineSpacing() * 2 + 4);
-  grid->addWidget(lsHelp_, 2, 0, 1, 2);
+  helpLabel_ = new QLabel(frame);
+  helpLabel_->setObjectName(QStringLiteral("LSHelp"));
+  helpLabel_->setWordWrap(true);
+  helpLabel_->setMinimumHeight(helpLabel_->fontMetrics().lineSpacing() * 2 + 4);
+  grid->addWidget(helpLabel_, 2, 0, 1, 2);
 
   connect(browser_, &LeagueBrowser::helpText, this, [this](const QString& text) { ShowHelp(text); });
   connect(browser_, &LeagueBrowser::fileActivated, this, [this](const QString& path) { LoadFile(path); });
-  connect(&engine_, &DraftServer::helpTextChanged, this, [this](const QString& text) { ShowHelp(text); });
+  connect(&engine_, &DraftServer::loadProgress, this,
+          [this](LoadStep step) { ShowHelp(QString::fromLatin1(LoadStepHelp(step))); });
 
   resize(520, 380);
 }
@@ -57,18 +90,18 @@ LeagueSelect::LeagueSelect(DraftServer& engine, Prompter& prompter, const QStrin
 void LeagueSelect::SetFolder(const QString& folder) { browser_->SetFolder(folder); }
 QString LeagueSelect::Folder() const { return browser_->Folder(); }
 bool LeagueSelect::SelectFile(const QString& name) { return browser_->SelectFile(name); }
-QComboBox* LeagueSelect::Drive1() const { return browser_->Drive1(); }
-QTreeView* LeagueSelect::Dir1() const { return browser_->Dir1(); }
-QListWidget* LeagueSelect::File1() const { return browser_->File1(); }
+QComboBox* LeagueSelect::DriveList() const { return browser_->Drive1(); }
+QTreeView* LeagueSelect::FolderTree() const { return browser_->Dir1(); }
+QListWidget* LeagueSelect::FileList() const { return browser_->File1(); }
 
 void LeagueSelect::ShowHelp(const QString& text) {
-  lsHelp_->setText(text);
+  helpLabel_->setText(text);
   // The load runs without returning to the event loop; paint the progress
   // text now so that it is seen.
-  if (lsHelp_->isVisible()) lsHelp_->repaint();
+  if (helpLabel_->isVisible()) helpLabel_->repaint();
 }
 
-void LeagueSelect::File1_DblClick() {
+void LeagueSelect::LoadSelectedFile() {
   const QString path = browser_->SelectedFile();
   if (!path.isEmpty()) LoadFile(path);
 }
@@ -78,13 +111,14 @@ void LeagueSelect::LoadFile(const QString& path) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   // The box is read once: it stays disabled from here on, also after a
   // league that is refused.
-  const bool includeFreeAgents = check1_->isChecked();
-  check1_->setEnabled(false);
+  const bool includeFreeAgents = freeAgentsBox_->isChecked();
+  freeAgentsBox_->setEnabled(false);
   LoadResult result = engine_.LoadLeague(file, includeFreeAgents);
   QApplication::restoreOverrideCursor();
   ShowHelp(QString());
   if (!result.Ok()) {
-    if (!result.message.empty()) prompter_.Inform(result.title, result.message);
+    const LoadMessage message = LoadMessageOf(result);
+    if (!message.text.empty()) prompter_.Inform(message.title, message.text);
     browser_->File1()->setFocus();
     return;
   }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <string>
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -20,10 +22,30 @@ class LeagueBrowser;
 }  // namespace pm::widgets
 
 namespace pm::server {
-class DraftServer;
-}
 
-namespace pm::server {
+class DraftServer;
+enum class LoadStep;
+struct LoadResult;
+
+// The help label's text while a league loads, step by step (its focus help
+// texts are the league file chooser's, pm::widgets::kHelpDrive and the others
+// in LeagueBrowser.h).
+inline constexpr const char* kHelpVersion = "Getting league version...";
+inline constexpr const char* kHelpTeams = "Getting teams...";
+inline constexpr const char* kHelpCollege = "Loading college draftees, please wait...";
+inline constexpr const char* kHelpFreeAgents = "Loading Free agents, please wait...";
+inline constexpr const char* kHelpPrevious = "Getting previous selections....";
+inline constexpr const char* kHelpConnections = "Initializing connections....";
+// The text of a load step; empty for Idle.
+const char* LoadStepHelp(LoadStep step);
+
+// The message box a refused league load shows: its title and text, both empty
+// when the window shows nothing (loaded, already loaded, or reported).
+struct LoadMessage {
+  std::string title;
+  std::string text;
+};
+LoadMessage LoadMessageOf(const LoadResult& result);
 
 
 class LeagueSelect : public QWidget {
@@ -40,14 +62,14 @@ class LeagueSelect : public QWidget {
   // Selects a file of the file list by name; false when it is not listed.
   bool SelectFile(const QString& name);
   // The loading flow of a double-click on the selected file.
-  void File1_DblClick();
+  void LoadSelectedFile();
 
   widgets::LeagueBrowser* Browser() const { return browser_; }
-  QComboBox* Drive1() const;
-  QTreeView* Dir1() const;
-  QListWidget* File1() const;
-  QCheckBox* Check1() const { return check1_; }
-  QLabel* LSHelp() const { return lsHelp_; }
+  QComboBox* DriveList() const;
+  QTreeView* FolderTree() const;
+  QListWidget* FileList() const;
+  QCheckBox* FreeAgentsBox() const { return freeAgentsBox_; }
+  QLabel* HelpLabel() const { return helpLabel_; }
 
  signals:
   // The league is loaded (the engine is listening, or the port could not be
@@ -62,8 +84,8 @@ class LeagueSelect : public QWidget {
   server::DraftServer& engine_;
   Prompter& prompter_;
   widgets::LeagueBrowser* browser_;
-  QCheckBox* check1_;
-  QLabel* lsHelp_;
+  QCheckBox* freeAgentsBox_;
+  QLabel* helpLabel_;
 };
 
 }  // namespace pm::server

@@ -34,47 +34,47 @@ MergeWindow::MergeWindow(MergeContext context, QWidget* parent)
   setWindowTitle(QStringLiteral("Merge"));
   setModal(true);
 
-  command1_ = new QPushButton(QStringLiteral("&Merge"), this);
-  command1_->setObjectName(QStringLiteral("Command1"));
-  connect(command1_, &QPushButton::clicked, this, &MergeWindow::RunMerge);
+  mergeButton_ = new QPushButton(QStringLiteral("&Merge"), this);
+  mergeButton_->setObjectName(QStringLiteral("Command1"));
+  connect(mergeButton_, &QPushButton::clicked, this, &MergeWindow::RunMerge);
 
   auto* frame = new QGroupBox(QStringLiteral("League Stage"), this);
   frame->setObjectName(QStringLiteral("Frame1"));
   auto* frameLayout = new QVBoxLayout(frame);
-  option1_ = new QButtonGroup(this);
+  stages_ = new QButtonGroup(this);
   const std::pair<int, const char*> options[] = {
       {0, "&No Change"}, {1, "&Start College Draft"}, {3, "S&upplemental Start"}, {5, "Start &Training Camp"}};
   for (const auto& [index, caption] : options) {
     auto* button = new QRadioButton(QString::fromLatin1(caption), frame);
     button->setObjectName(QStringLiteral("Option1_%1").arg(index));
-    option1_->addButton(button, index);
+    stages_->addButton(button, index);
     frameLayout->addWidget(button);
   }
 
-  label1_ = new QLabel(this);
-  label1_->setObjectName(QStringLiteral("Label1"));
-  label1_->setFont(FixedFont());
-  label1_->setTextFormat(Qt::PlainText);
-  label1_->setWordWrap(true);
-  label1_->setVisible(false);
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("Label1"));
+  status_->setFont(FixedFont());
+  status_->setTextFormat(Qt::PlainText);
+  status_->setWordWrap(true);
+  status_->setVisible(false);
 
-  guage_ = new QProgressBar(this);
-  guage_->setObjectName(QStringLiteral("Guage"));
-  guage_->setRange(0, 100);
-  guage_->setValue(0);
-  guage_->setVisible(false);
+  progressBar_ = new QProgressBar(this);
+  progressBar_->setObjectName(QStringLiteral("Guage"));
+  progressBar_->setRange(0, 100);
+  progressBar_->setValue(0);
+  progressBar_->setVisible(false);
 
   auto* top = new QHBoxLayout;
   top->addWidget(frame);
-  top->addWidget(command1_, 0, Qt::AlignTop);
+  top->addWidget(mergeButton_, 0, Qt::AlignTop);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
-  layout->addWidget(label1_);
-  layout->addWidget(guage_);
+  layout->addWidget(status_);
+  layout->addWidget(progressBar_);
 
   progress_ = Progress([this](const std::string& text, int bar) {
     ShowStatus(text);
-    guage_->setValue(bar);
+    progressBar_->setValue(bar);
   });
   Load();
 }
@@ -98,7 +98,7 @@ void MergeWindow::Load() {
 }
 
 StageChoice MergeWindow::SelectedStage() const {
-  switch (option1_->checkedId()) {
+  switch (stages_->checkedId()) {
     case 1: return StageChoice::CollegeDraft;
     case 3: return StageChoice::Supplemental;
     case 5: return StageChoice::TrainingCamp;
@@ -107,17 +107,17 @@ StageChoice MergeWindow::SelectedStage() const {
 }
 
 void MergeWindow::SelectStage(StageChoice choice) {
-  if (auto* b = option1_->button(static_cast<int>(choice))) b->setChecked(true);
+  if (auto* b = stages_->button(static_cast<int>(choice))) b->setChecked(true);
 }
 
 void MergeWindow::ShowStatus(const std::string& text) {
   std::string shown = text;
   if (!backupLine_.empty()) shown += "\n" + backupLine_;
-  label1_->setText(L1(shown));
+  status_->setText(L1(shown));
   // Repaint the label now without running the event loop: a socket event
   // handled in the middle of the merge could change the pick list under it.
-  label1_->repaint();
-  guage_->repaint();
+  status_->repaint();
+  progressBar_->repaint();
 }
 
 void MergeWindow::Update(const std::string& stg, int val1, int val2, int cl) {
@@ -125,18 +125,18 @@ void MergeWindow::Update(const std::string& stg, int val1, int val2, int cl) {
 }
 
 void MergeWindow::RunMerge() {
-  command1_->setEnabled(false);
-  for (auto* b : option1_->buttons()) b->setEnabled(false);
-  label1_->setVisible(true);
-  guage_->setVisible(true);
+  mergeButton_->setEnabled(false);
+  for (auto* b : stages_->buttons()) b->setEnabled(false);
+  status_->setVisible(true);
+  progressBar_->setVisible(true);
 
   MergeInput input;
   input.leaguePath = ctx_.leaguePath;
   input.version = ctx_.version;
   input.leagueName = ctx_.leagueName;
   input.draftFile = ctx_.draftFile;
-  if (ctx_.pickList) input.pickList = ctx_.pickList();
-  if (ctx_.teamTable) input.teamTable = ctx_.teamTable();
+  if (ctx_.picks) input.picks = ctx_.picks();
+  if (ctx_.teams) input.teams = ctx_.teams();
   input.rookies = rookies_;
   input.faList = faList_;
   input.stage = SelectedStage();
@@ -144,7 +144,7 @@ void MergeWindow::RunMerge() {
   MergeOptions options = ctx_.options;
   options.progress = [this](const std::string& text, int bar) {
     ShowStatus(text);
-    guage_->setValue(bar);
+    progressBar_->setValue(bar);
   };
   auto userBackupMade = ctx_.options.backupMade;
   options.backupMade = [this, userBackupMade](const std::filesystem::path& folder) {
@@ -158,12 +158,12 @@ void MergeWindow::RunMerge() {
   }
   if (!last_.ok) {
     ShowStatus(CentreStatus(last_.restored ? "Merge stopped - league restored" : "Merge stopped"));
-    command1_->setEnabled(true);
-    for (auto* b : option1_->buttons()) b->setEnabled(true);
+    mergeButton_->setEnabled(true);
+    for (auto* b : stages_->buttons()) b->setEnabled(true);
     if (ctx_.reporter) ctx_.reporter->Report(last_.failureContext, last_.errorNumber, last_.failure);
     return;
   }
-  if (ctx_.picksKept) ctx_.picksKept(last_.keptPickList);
+  if (ctx_.picksKept) ctx_.picksKept(last_.kept);
   if (ctx_.prompter) ctx_.prompter->Inform("Info", last_.closingMessage);
   accept();
   if (ctx_.reopenDraftControl) ctx_.reopenDraftControl();

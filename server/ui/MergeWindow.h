@@ -27,15 +27,15 @@ struct MergeContext {
   int16_t version = 0;      // LeagueVersionCode
   std::string leagueName;   // LeagueName
   std::string draftFile;    // DraftFile
-  // The pick list as it is when the Merge button is clicked (element 0 the
-  // count) and the team table (entries 1..TeamCount, element 0 unused).
-  std::function<std::vector<std::string>()> pickList;
-  std::function<std::vector<std::string>()> teamTable;
+  // The picks as they are when the Merge button is clicked (deleted ones
+  // left out) and the league's team names in team number order.
+  std::function<std::vector<draft::Pick>()> picks;
+  std::function<std::vector<std::string>()> teams;
   ErrorReporter* reporter = nullptr;
   Prompter* prompter = nullptr;
-  // After a successful merge: the records left in the draft file (element 0
-  // their count); the server's pick list must become this list.
-  std::function<void(const std::vector<std::string>& kept)> picksKept;
+  // After a successful merge: the picks left in the draft file; the server's
+  // picks must become these.
+  std::function<void(const std::vector<draft::Pick>& kept)> picksKept;
   // false when the window loads, true when it closes: the main window and
   // the Draft Control window are disabled while the Merge window is open.
   std::function<void(bool enabled)> setOtherWindowsEnabled;
@@ -59,7 +59,7 @@ class MergeWindow : public QDialog {
   int LoadedStage() const { return loadedStage_; }
   const merge::MergeResult& LastResult() const { return last_; }
 
-  // Update(stg, val1, val2, cl): status line (Label1) and progress bar (Guage).
+  // Update(stg, val1, val2, cl): the status line and the progress bar.
   void Update(const std::string& stg, int val1, int val2, int cl);
 
  public slots:
@@ -87,10 +87,10 @@ class MergeWindow : public QDialog {
   merge::MergeResult last_;
   merge::Progress progress_;
 
-  QPushButton* command1_ = nullptr;
-  QButtonGroup* option1_ = nullptr;
-  QLabel* label1_ = nullptr;
-  QProgressBar* guage_ = nullptr;
+  QPushButton* mergeButton_ = nullptr;
+  QButtonGroup* stages_ = nullptr;
+  QLabel* status_ = nullptr;
+  QProgressBar* progressBar_ = nullptr;
 };
 
 }  // namespace pm::server

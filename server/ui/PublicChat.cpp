@@ -41,11 +41,11 @@ PublicChat::PublicChat(server::DraftServer& engine, QWidget* parent) : QWidget(p
   auto* row = new QHBoxLayout;
   auto* to = new QLabel(QStringLiteral("Message to:"), frame);
   to->setObjectName(QStringLiteral("MessageToLabel"));
-  combo1_ = new QComboBox(frame);
-  combo1_->setObjectName(QStringLiteral("Combo1"));
-  combo1_->setMinimumContentsLength(20);
+  recipients_ = new QComboBox(frame);
+  recipients_->setObjectName(QStringLiteral("Combo1"));
+  recipients_->setMinimumContentsLength(20);
   row->addWidget(to);
-  row->addWidget(combo1_, 1);
+  row->addWidget(recipients_, 1);
   layout->addLayout(row);
   resize(460, 320);
   Load();
@@ -53,10 +53,10 @@ PublicChat::PublicChat(server::DraftServer& engine, QWidget* parent) : QWidget(p
 
 void PublicChat::Load() {
   chatText_->clear();
-  combo1_->clear();
-  combo1_->addItem(QStringLiteral("All Members"));
-  for (const std::string& name : engine_.SignedOnNames()) combo1_->addItem(L1(name));
-  combo1_->setCurrentIndex(0);
+  recipients_->clear();
+  recipients_->addItem(QStringLiteral("All Members"));
+  for (const std::string& name : engine_.SignedOnNames()) recipients_->addItem(L1(name));
+  recipients_->setCurrentIndex(0);
 }
 
 void PublicChat::AddPubChat(const QString& line) {
@@ -67,13 +67,13 @@ void PublicChat::AddPubChat(const QString& line) {
   chatText_->moveCursor(QTextCursor::End);
 }
 
-void PublicChat::AddRecipient(const QString& name) { combo1_->addItem(name); }
+void PublicChat::AddRecipient(const QString& name) { recipients_->addItem(name); }
 
 void PublicChat::RemoveRecipient(const QString& name) {
   // Item 0 ("All Members") stays.
-  for (int i = 1; i < combo1_->count(); ++i) {
-    if (combo1_->itemText(i) == name) {
-      combo1_->removeItem(i);
+  for (int i = 1; i < recipients_->count(); ++i) {
+    if (recipients_->itemText(i) == name) {
+      recipients_->removeItem(i);
       return;
     }
   }
@@ -96,12 +96,12 @@ bool PublicChat::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void PublicChat::Send() {
-  combo1_->setEnabled(false);
+  recipients_->setEnabled(false);
   // A line that could not be sent (its recipient has just left) stays in the
   // input so that nothing typed is lost.
-  if (engine_.CommishChat(ToL1(combo1_->currentText()), ToL1(chatSend_->text()))) chatSend_->clear();
+  if (engine_.CommishChat(ToL1(recipients_->currentText()), ToL1(chatSend_->text()))) chatSend_->clear();
   chatSend_->setFocus();
-  combo1_->setEnabled(true);
+  recipients_->setEnabled(true);
 }
 
 }  // namespace pm::server

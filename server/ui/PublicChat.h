@@ -30,7 +30,7 @@ class PublicChat : public QWidget {
 
   QPlainTextEdit* ChatText() const { return chatText_; }
   QLineEdit* ChatSend() const { return chatSend_; }
-  QComboBox* Combo1() const { return combo1_; }
+  QComboBox* RecipientBox() const { return recipients_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -41,7 +41,7 @@ class PublicChat : public QWidget {
   server::DraftServer& engine_;
   QPlainTextEdit* chatText_;
   QLineEdit* chatSend_;
-  QComboBox* combo1_;
+  QComboBox* recipients_;
 };
 
 }  // namespace pm::server

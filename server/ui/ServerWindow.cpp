@@ -63,12 +63,7 @@ ServerWindow::ServerWindow(DraftServer& engine, Prompter& prompter, const QStrin
 
   window_ = menuBar()->addMenu(QStringLiteral("&Window"));
   window_->setObjectName(QStringLiteral("WindowMenu"));
-  // Minimised children are lined up along the bottom by the area itself;
-  // "Arrange Icons" tiles them back into view.
-  window_->addAction(QStringLiteral("&Arrange Icons"), mdi_, [this] {
-    for (QMdiSubWindow* w : mdi_->subWindowList())
-      if (w->isMinimized()) w->showNormal();
-  });
+  window_->addAction(QStringLiteral("&Arrange Icons"), mdi_, [this] { ArrangeIcons(mdi_); });
   window_->addAction(QStringLiteral("&Cascade"), mdi_, &QMdiArea::cascadeSubWindows);
   window_->addAction(QStringLiteral("Tile &Horizontally"), mdi_, [this] {
     // One above the other, each as wide as the area.
@@ -187,15 +182,15 @@ void ServerWindow::OpenMerge() {
   context.version = engine_.LeagueVersion();
   context.leagueName = engine_.LeagueName();
   context.draftFile = engine_.DraftFile();
-  context.pickList = [this] { return engine_.PickList(); };
-  context.teamTable = [this] {
-    std::vector<std::string> table(1);
-    for (int i = 1; i <= engine_.TeamCount(); ++i) table.push_back(engine_.Team(i).name);
-    return table;
+  context.picks = [this] { return engine_.Log().Picks(); };
+  context.teams = [this] {
+    std::vector<std::string> names;
+    for (int i = 1; i <= engine_.TeamCount(); ++i) names.push_back(engine_.Team(i).name);
+    return names;
   };
   context.reporter = &engine_.Reporter();
   context.prompter = &prompter_;
-  context.picksKept = [this](const std::vector<std::string>& kept) { engine_.ReplacePickList(kept); };
+  context.picksKept = [this](const std::vector<draft::Pick>& kept) { engine_.ReplacePicks(kept); };
   // The menus and every child window are out of reach while the merge runs.
   context.setOtherWindowsEnabled = [this](bool enabled) {
     menuBar()->setEnabled(enabled);

@@ -117,7 +117,8 @@ struct TestServer {
     engine.Reporter().endProgram = [this] { ++reports; };
     engine.Reporter().showMessage = [](const std::string&) {};
     server::LoadResult r = engine.LoadLeague(league.leagueFile, includeFreeAgents);
-    if (!r.Ok()) throw std::runtime_error("server league load failed: " + r.message);
+    if (!r.Ok())
+      throw std::runtime_error("server league load failed: status " + std::to_string(static_cast<int>(r.status)));
   }
   quint16 Port() const { return engine.Port(); }
   // Puts a team on the clock with the announced label and time.

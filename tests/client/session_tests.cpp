@@ -118,7 +118,7 @@ TEST(ClientSession, CatchUpAcrossADeletedPickStoresEachPickOnce) {
   WriteDraftFile(league, {"201|Albany Admirals|Player One|QB|1-1", "202|Austin Outlaws|Player Two|WR|1-2",
                           "203|Boston Bulldogs|Player Three|K|1-3", "204|Buffalo Bison|Player Four|P|1-4"});
   TestServer server(league);  // the resume question is answered No: the draft goes on
-  ASSERT_EQ(server.engine.PickCount(), 4);
+  ASSERT_EQ(server.engine.Log().Count(), 4);
   server.prompter.answers = {PromptAnswer::Yes};
   ASSERT_EQ(server.engine.DeletePick("1", "2"), server::DraftServer::DeleteResult::Deleted);
 

@@ -33,8 +33,19 @@ TEST(PickFields, CatchUpBodyAndShortRecords) {
   // Missing fields stay empty; fields past the fifth are ignored.
   EXPECT_EQ(ParsePick("12|Team"), (Pick{12, "Team", "", "", ""}));
   EXPECT_EQ(ParsePick("12|A|B|C|1-1|extra"), (Pick{12, "A", "B", "C", "1-1"}));
-  EXPECT_EQ(DraftListFill(Pick{1234, "Bears", "John Smith", "QB", "3-12"}),
-            "  3-12 John Smith               QB Bears               1234 ");
+}
+
+TEST(Pick, SelectionLineAndLabels) {
+  std::string line = DraftListFill(Pick{1234, "Bears", "John Smith", "QB", "3-12"});
+  EXPECT_EQ(line.size(), 60u);
+  EXPECT_EQ(line, "  3-12 John Smith               QB Bears               1234 ");
+  EXPECT_EQ(ReadSelectionLine(line).round, "3");
+  EXPECT_EQ(ReadSelectionLine(line).selection, "12");
+  EXPECT_EQ(DraftListFill(Pick{1, "A very long team name indeed", "A player with a long long name", "QB", "10-1"}).size(),
+            60u);
+  EXPECT_EQ(NextLabel("1-12", 12), "2-1");
+  EXPECT_EQ(NextLabel("1-0", 12), "1-1");
+  EXPECT_EQ(NextLabel("3-7", 12), "3-8");
 }
 
 }  // namespace

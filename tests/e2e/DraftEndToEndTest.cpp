@@ -185,7 +185,7 @@ class DraftEndToEnd : public ::testing::Test {
     ASSERT_NE(ls, nullptr);
     ls->SetFolder(dir.path());
     ASSERT_TRUE(ls->SelectFile(leagueFileName));
-    QTest::keyClick(ls->File1(), Qt::Key_Return);
+    QTest::keyClick(ls->FileList(), Qt::Key_Return);
     ASSERT_TRUE(engine.LeagueLoaded());
     ASSERT_TRUE(engine.Listening());
     ASSERT_NE(engine.Port(), 0);
@@ -203,16 +203,16 @@ class DraftEndToEnd : public ::testing::Test {
   }
   // Double-click (Enter) on a team of the Draft Control's teams list.
   void PutOnClock(int team, const char* seconds = "60") {
-    dc->TOC()->setText(QString::fromLatin1(seconds));
+    dc->TimeAllowedEdit()->setText(QString::fromLatin1(seconds));
     const int row = TeamRow(engine.Team(team).name);
     ASSERT_GE(row, 0);
     dc->TeamsList()->setCurrentRow(row);
     QTest::keyClick(dc->TeamsList(), Qt::Key_Return);
-    ASSERT_EQ(engine.TeamOnClock(), engine.Team(team).name);
+    ASSERT_EQ(engine.Clock().Team(), engine.Team(team).name);
   }
   void ShowServerPosition(int position) {
     dc->Draftees()->Option1(position)->click();
-    ASSERT_EQ(engine.CurrentPosition(), position);
+    ASSERT_EQ(dc->Draftees()->CurrentPosition(), position);
   }
   // The Commish picks line `row` of the shown position for the absent team
   // on the clock (Enter, then Yes). Returns the record the server stored.
@@ -220,16 +220,16 @@ class DraftEndToEnd : public ::testing::Test {
     ShowServerPosition(position);
     QListWidget* rl = dc->Draftees()->RookieList();
     EXPECT_GT(rl->count(), row);
-    const int before = engine.PickCount();
+    const int before = engine.Log().Count();
     const int lines = rl->count();
     rl->setCurrentRow(row);
     const draft::LineSelection sel = draft::ReadLine(ToL1(rl->item(row)->text()));
     serverPrompter.answers = {PromptAnswer::Yes};
     QTest::keyClick(rl, Qt::Key_Return);
     EXPECT_EQ(serverPrompter.asked.back().text, "Are you sure you want to select " + sel.name + "?");
-    EXPECT_EQ(engine.PickCount(), before + 1);
+    EXPECT_EQ(engine.Log().Count(), before + 1);
     EXPECT_EQ(rl->count(), lines - 1);
-    const std::string rec = engine.PickList()[static_cast<std::size_t>(engine.PickCount())];
+    const std::string rec = draft::PickRecord(*engine.Log().Slot(engine.Log().Count()));
     EXPECT_EQ(GetField(rec, 1, "|"), sel.pidText);
     return rec;
   }
@@ -306,7 +306,7 @@ class DraftEndToEnd : public ::testing::Test {
   // every live owner holds the same picks. (An owner that caught up after a
   // delete never saw the deleted pick: its count is one lower.)
   void AllHold(int count) {
-    ASSERT_TRUE(WaitFor([&] { return engine.PickCount() == count; }));
+    ASSERT_TRUE(WaitFor([&] { return engine.Log().Count() == count; }));
     for (Owner* o : Live())
       ASSERT_TRUE(WaitFor([&] { return Held(*o) == RecordedPicks(); }))
           << o->name << " holds " << Held(*o).size() << " picks, the server " << RecordedPicks().size();
@@ -344,9 +344,9 @@ class DraftEndToEnd : public ::testing::Test {
   }
   // The pick just made by an owner has reached the server and every owner.
   std::string PickArrived(const draft::LineSelection& sel, int count) {
-    EXPECT_TRUE(WaitFor([&] { return engine.PickCount() == count; }));
+    EXPECT_TRUE(WaitFor([&] { return engine.Log().Count() == count; }));
     AllHold(count);
-    const std::string rec = engine.PickList()[static_cast<std::size_t>(count)];
+    const std::string rec = draft::PickRecord(*engine.Log().Slot(count));
     EXPECT_EQ(GetField(rec, 1, "|"), sel.pidText);
     EXPECT_EQ(GetField(rec, 3, "|"), sel.name);
     return rec;
@@ -356,8 +356,7 @@ class DraftEndToEnd : public ::testing::Test {
 
   std::vector<std::string> RecordedPicks() const {
     std::vector<std::string> out;
-    for (int i = 1; i <= engine.PickCount(); ++i)
-      if (!engine.PickList()[static_cast<std::size_t>(i)].empty()) out.push_back(engine.PickList()[static_cast<std::size_t>(i)]);
+    for (const draft::Pick& p : engine.Log().Picks()) out.push_back(draft::PickRecord(p));
     return out;
   }
   std::set<std::string> DraftedPids() const {
@@ -378,15 +377,15 @@ class DraftEndToEnd : public ::testing::Test {
     SCOPED_TRACE(step);
     // Server: Selections list, teams list marks, clock, caption, draft file.
     const std::vector<std::string> selections = engine.SelectionLines();
-    EXPECT_EQ(Lines(dc->List1()), selections);
+    EXPECT_EQ(Lines(dc->SelectionsList()), selections);
     std::vector<std::string> teamLines;
     for (int k = 1; k <= engine.TeamCount(); ++k)
       teamLines.push_back(engine.Team(k).name + (engine.Team(k).signedOn ? "*" : ""));
     EXPECT_EQ(Lines(dc->TeamsList()), teamLines);
     EXPECT_EQ(engine.TeamLines(), teamLines);
-    EXPECT_EQ(ToL1(dc->TeamOnClock()->text()), engine.TeamOnClock());
-    EXPECT_EQ(ToL1(dc->TimeLeft()->text()), engine.TimeLeft());
-    EXPECT_EQ(ToL1(dc->Text1()->text()) + "-" + ToL1(dc->Text2()->text()), engine.Text1() + "-" + engine.Text2());
+    EXPECT_EQ(ToL1(dc->TeamOnClockLabel()->text()), engine.Clock().Team());
+    EXPECT_EQ(ToL1(dc->TimeLeftLabel()->text()), engine.Clock().TimeLeft());
+    EXPECT_EQ(ToL1(dc->RoundEdit()->text()) + "-" + ToL1(dc->SelectionEdit()->text()), engine.Text1() + "-" + engine.Text2());
     EXPECT_EQ(server->windowTitle(), u"Pickmill - Server - Server Up."_s);
     EXPECT_TRUE(DraftedIn(dc->Draftees()->RookieList()).empty());
     std::string fileText;
@@ -397,8 +396,8 @@ class DraftEndToEnd : public ::testing::Test {
     std::vector<std::string> recipients{"All Members"};
     for (const auto& n : engine.SignedOnNames()) recipients.push_back(n);
     std::vector<std::string> shown;
-    for (int i = 0; i < server->ChatWindow()->Combo1()->count(); ++i)
-      shown.push_back(ToL1(server->ChatWindow()->Combo1()->itemText(i)));
+    for (int i = 0; i < server->ChatWindow()->RecipientBox()->count(); ++i)
+      shown.push_back(ToL1(server->ChatWindow()->RecipientBox()->itemText(i)));
     // (Names are appended as teams sign on: compare them in team order.)
     std::sort(shown.begin() + std::min<std::ptrdiff_t>(1, std::ssize(shown)), shown.end());
     std::sort(recipients.begin() + 1, recipients.end());
@@ -512,15 +511,15 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   ASSERT_TRUE(WaitFor([&] { return HasLine(c.Transcript(), T(1) + " is on the clock."); }));
   engine.Tick();
   a.S().Tick();
-  EXPECT_EQ(dc->TimeLeft()->text(), u"59"_s);
+  EXPECT_EQ(dc->TimeLeftLabel()->text(), u"59"_s);
   EXPECT_EQ(a.Draftees()->TimeLeft()->text(), u"59"_s);
   ASSERT_NO_FATAL_FAILURE(CheckWindows("1-1 on the clock"));
   const auto p11 = OwnerPicks(a, 0, 0, false);
   std::string rec = PickArrived(p11, 1);
   EXPECT_EQ(rec, p11.pidText + "|" + T(1) + "|" + p11.name + "|QB|1-1");
-  EXPECT_TRUE(engine.TeamOnClock().empty());
-  EXPECT_FALSE(engine.ClockRunning());
-  EXPECT_EQ(dc->Text2()->text(), u"2"_s);
+  EXPECT_TRUE(engine.Clock().Team().empty());
+  EXPECT_FALSE(engine.Clock().Running());
+  EXPECT_EQ(dc->SelectionEdit()->text(), u"2"_s);
   for (Owner* o : Live())
     EXPECT_TRUE(WaitFor([&] {
       return HasLine(o->Transcript(), T(1) + " has selected QB " + p11.name + "  -  Round 1-1.");
@@ -545,17 +544,17 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   EXPECT_TRUE(c.Sent("T|3|0|failed to make a selection within the allotted time."));
   EXPECT_FALSE(c.S().TimerRunning());
   EXPECT_EQ(c.Draftees()->TimeLeft()->text(), u""_s);
-  EXPECT_EQ(engine.TeamOnClock(), T(3));  // the client's T changes nothing
+  EXPECT_EQ(engine.Clock().Team(), T(3));  // the client's T changes nothing
   for (int i = 0; i < 3; ++i) engine.Tick();
-  EXPECT_TRUE(engine.TeamOnClock().empty());
-  EXPECT_TRUE(dc->TeamOnClock()->text().isEmpty());
+  EXPECT_TRUE(engine.Clock().Team().empty());
+  EXPECT_TRUE(dc->TeamOnClockLabel()->text().isEmpty());
   const std::string timedOut = T(3) + " failed to make a selection while on the clock.";
   for (Owner* o : Live())
     EXPECT_TRUE(WaitFor([&] { return HasLine(o->Transcript(), timedOut); })) << o->name;
   EXPECT_TRUE(WaitFor([&] { return c.sound.Count(kBuzzerFile) == 1; }));
   EXPECT_TRUE(ServerChat(*server).find(timedOut) != std::string::npos);
-  EXPECT_EQ(engine.PickCount(), 2);
-  EXPECT_EQ(dc->Text2()->text(), u"3"_s);  // the pick is still to be made
+  EXPECT_EQ(engine.Log().Count(), 2);
+  EXPECT_EQ(dc->SelectionEdit()->text(), u"3"_s);  // the pick is still to be made
   ASSERT_NO_FATAL_FAILURE(CheckWindows("1-3 timed out"));
   // On the clock again, C picks a halfback.
   PutOnClock(3);
@@ -569,8 +568,8 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   PutOnClock(4);
   ASSERT_EQ(serverPrompter.asked.size(), asked + 1);
   EXPECT_EQ(serverPrompter.asked.back().text, "You will have to select for " + T(4) + ".");
-  EXPECT_TRUE(dc->TimeLeft()->text().isEmpty());
-  EXPECT_FALSE(engine.ClockRunning());
+  EXPECT_TRUE(dc->TimeLeftLabel()->text().isEmpty());
+  EXPECT_FALSE(engine.Clock().Running());
   rec = CommishPicks(0, 0);
   AllHold(4);
   EXPECT_EQ(GetField(rec, 2, "|") + "|" + GetField(rec, 5, "|"), T(4) + "|1-4");
@@ -592,16 +591,16 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   rec = CommishPicks(3, 0);
   AllHold(6);
   EXPECT_EQ(GetField(rec, 5, "|"), "1-6");
-  EXPECT_EQ(dc->Text1()->text() + u"-"_s + dc->Text2()->text(), u"2-1"_s);
+  EXPECT_EQ(dc->RoundEdit()->text() + u"-"_s + dc->SelectionEdit()->text(), u"2-1"_s);
   ASSERT_NO_FATAL_FAILURE(CheckWindows("round 1"));
 
   // ---- round 2 ----------------------------------------------------------------
   // 2-1: A is put on the clock, halted, and put on it again.
   PutOnClock(1);
   ASSERT_TRUE(WaitFor([&] { return a.S().TimerRunning(); }));
-  EXPECT_TRUE(dc->Halt()->isEnabled());
-  QTest::mouseClick(dc->Halt(), Qt::LeftButton);
-  EXPECT_TRUE(engine.TeamOnClock().empty());
+  EXPECT_TRUE(dc->HaltButton()->isEnabled());
+  QTest::mouseClick(dc->HaltButton(), Qt::LeftButton);
+  EXPECT_TRUE(engine.Clock().Team().empty());
   ASSERT_TRUE(WaitFor([&] { return !a.S().TimerRunning(); }));
   EXPECT_EQ(a.sound.Count(kBuzzerFile), 1);
   for (Owner* o : Live())
@@ -636,9 +635,9 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
     EXPECT_TRUE(WaitFor([&] { return HasLine(c.Transcript(), "Private from " + T(1) + ": trade your pick?"); }));
 
     auto* schat = server->ChatWindow();
-    const int dAt = schat->Combo1()->findText(L1(T(4)));
+    const int dAt = schat->RecipientBox()->findText(L1(T(4)));
     ASSERT_GE(dAt, 0);
-    schat->Combo1()->setCurrentIndex(dAt);
+    schat->RecipientBox()->setCurrentIndex(dAt);
     QTest::keyClicks(schat->ChatSend(), u"welcome back"_s);
     QTest::keyClick(schat->ChatSend(), Qt::Key_Return);
     EXPECT_TRUE(WaitFor([&] { return HasLine(d.Transcript(), "Private from the Commish: welcome back"); }));
@@ -650,7 +649,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
     QTest::keyClick(dchat->ChatSend(), Qt::Key_Return);
     EXPECT_TRUE(WaitFor([&] { return ServerChat(*server).find("Private from " + T(4) + ": thanks") != std::string::npos; }));
     // The next public line has passed everything sent before it: nobody else got the private lines.
-    schat->Combo1()->setCurrentIndex(0);
+    schat->RecipientBox()->setCurrentIndex(0);
     QTest::keyClicks(schat->ChatSend(), u"round 2 under way"_s);
     QTest::keyClick(schat->ChatSend(), Qt::Key_Return);
     for (Owner* o : Live()) {
@@ -690,15 +689,15 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   for (Owner* o : Live()) ShowOwnerPosition(*o, 8);
   const std::vector<std::string> withoutIt = Lines(dc->Draftees()->RookieList());
   EXPECT_EQ(Lines(a.RookieList()), withoutIt);
-  const int selRow = static_cast<int>(dc->List1()->count()) - 1;
-  dc->List1()->setCurrentRow(selRow);
-  ASSERT_TRUE(dc->Command2()->isEnabled());
+  const int selRow = static_cast<int>(dc->SelectionsList()->count()) - 1;
+  dc->SelectionsList()->setCurrentRow(selRow);
+  ASSERT_TRUE(dc->DeleteButton()->isEnabled());
   serverPrompter.answers = {PromptAnswer::Yes};
-  QTest::mouseClick(dc->Command2(), Qt::LeftButton);
+  QTest::mouseClick(dc->DeleteButton(), Qt::LeftButton);
   EXPECT_EQ(serverPrompter.asked.back().text, "Are you sure you want to delete pick at round 2-5?");
-  EXPECT_EQ(engine.PickCount(), 11);  // the count stays; the element is blank
-  EXPECT_TRUE(engine.PickList()[11].empty());
-  EXPECT_EQ(dc->List1()->count(), 10);
+  EXPECT_EQ(engine.Log().Count(), 11);  // the count stays; the element is blank
+  EXPECT_EQ(engine.Log().Slot(11), nullptr);
+  EXPECT_EQ(dc->SelectionsList()->count(), 10);
   // The player is back in the Commish's list at once (its position is shown).
   const auto serverDe = Lines(dc->Draftees()->RookieList());
   EXPECT_EQ(serverDe.size(), withoutIt.size() + 1);
@@ -716,8 +715,8 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   }
   ASSERT_NO_FATAL_FAILURE(CheckWindows("2-5 deleted"));
   // The Commish sets the next pick back to 2-5 and picks the second line.
-  dc->Text2()->selectAll();
-  QTest::keyClicks(dc->Text2(), u"5"_s);
+  dc->SelectionEdit()->selectAll();
+  QTest::keyClicks(dc->SelectionEdit(), u"5"_s);
   EXPECT_EQ(engine.Text2(), "5");
   PutOnClock(5);
   rec = CommishPicks(8, 1);
@@ -733,7 +732,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
 
   // ---- a kick, and an owner who leaves and comes back ------------------------
   dc->TeamsList()->setCurrentRow(TeamRow(T(3)));
-  QTest::mouseClick(dc->Kick(), Qt::LeftButton);
+  QTest::mouseClick(dc->KickButton(), Qt::LeftButton);
   ASSERT_TRUE(WaitFor([&] { return c.ended == 1; }));
   EXPECT_EQ(c.prompter.asked.back().title, "Connection disconnected.");
   EXPECT_EQ(c.LastPrompt(), std::string(kDisconnectedLead) + "\r\n\r\n" +
@@ -800,8 +799,8 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   EXPECT_TRUE(WaitFor([&] { return b2.S().TimerRunning(); }));
   EXPECT_EQ(b2.S().ClockSeconds(), 59);
   EXPECT_TRUE(ServerChat(*server).find("QB " + p11.name + " already selected.") != std::string::npos);
-  EXPECT_EQ(engine.PickCount(), 14);
-  EXPECT_EQ(engine.TeamOnClock(), T(2));
+  EXPECT_EQ(engine.Log().Count(), 14);
+  EXPECT_EQ(engine.Clock().Team(), T(2));
   // B refreshes its list and picks a cornerback.
   rec = PickArrived(OwnerPicks(b2, 11, 0, true), 15);
   EXPECT_EQ(GetField(rec, 2, "|") + "|" + GetField(rec, 5, "|"), T(2) + "|3-2");
@@ -834,14 +833,14 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   for (int k = 1; k <= kTeams; ++k) EXPECT_EQ(perTeam[T(k)], 3) << T(k);
 
   // ---- everybody leaves; the merge ---------------------------------------------
-  EXPECT_FALSE(dc->Command1()->isEnabled());
+  EXPECT_FALSE(dc->MergeButton()->isEnabled());
   for (Owner* o : Live()) {
     o->prompter.answers = {PromptAnswer::Yes};
     o->window->ConMenu()->trigger();
     EXPECT_EQ(o->ended, 1);
   }
   ASSERT_TRUE(WaitFor([&] { return engine.OpenConnections() == 0; }));
-  ASSERT_TRUE(WaitFor([&] { return dc->Command1()->isEnabled(); }));
+  ASSERT_TRUE(WaitFor([&] { return dc->MergeButton()->isEnabled(); }));
   for (int k = 1; k <= kTeams; ++k) EXPECT_FALSE(engine.Team(k).signedOn);
   ASSERT_NO_FATAL_FAILURE(CheckWindows("all signed off"));
 
@@ -877,7 +876,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
     }
     QTest::mouseClick(run, Qt::LeftButton);
   });
-  QTest::mouseClick(dc->Command1(), Qt::LeftButton);
+  QTest::mouseClick(dc->MergeButton(), Qt::LeftButton);
   ASSERT_TRUE(mergeSeen) << mergeFailure;
   ASSERT_FALSE(serverPrompter.asked.empty());
   EXPECT_EQ(serverPrompter.asked.back().title, "Info");
@@ -937,7 +936,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   // The Draft Control window was reopened with the kept picks.
   dc = server->DraftControlWindow();
   ASSERT_NE(dc, nullptr);
-  EXPECT_EQ(Lines(dc->List1()), engine.SelectionLines());
+  EXPECT_EQ(Lines(dc->SelectionsList()), engine.SelectionLines());
 }
 
 }  // namespace

@@ -200,7 +200,7 @@ class VanishingClient {
     QObject::connect(&sock_, &QTcpSocket::readyRead, [this] {
       if (gone) return;
       QByteArray b = sock_.readAll();
-      auto got = splitter_.Feed(std::string_view(b.constData(), b.size()), protocol::SteadyMs());
+      auto got = splitter_.Feed(std::string_view(b.constData(), static_cast<std::size_t>(b.size())), protocol::SteadyMs());
       auto kept = splitter_.Poll(protocol::SteadyMs());
       got.insert(got.end(), kept.begin(), kept.end());
       for (const auto& m : got) {
@@ -249,7 +249,7 @@ TEST_P(ClientVanishes, DuringCatchUpOthersAndServerAreUnaffected) {
     }
   }
   TestServer server(league);
-  ASSERT_EQ(server.engine.PickCount(), 40);
+  ASSERT_EQ(server.engine.Log().Count(), 40);
   int left = 0;
   QObject::connect(&server.engine, &DraftServer::teamSignedOff, [&](int team, const QString&) { left += team == 3; });
   TestClient a(league, 1, server.Port());
@@ -285,7 +285,7 @@ TEST_P(ClientVanishes, DuringCatchUpOthersAndServerAreUnaffected) {
   ASSERT_TRUE(a.session.SendOwnPick(players[40].pid, players[40].name, players[40].position));
   ASSERT_TRUE(Pump([&] { return a.session.PickCount() == 41 && b.session.PickCount() == 41; }));
   EXPECT_EQ(GetField(a.session.PickList()[41], 5, "|"), "11-1");
-  EXPECT_EQ(server.engine.PickCount(), 41);
+  EXPECT_EQ(server.engine.Log().Count(), 41);
   std::string file = ReadWholeFile(league.DraftFile()).value_or("");
   EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 41);
   EXPECT_EQ(Records(a), Records(b));
@@ -301,7 +301,7 @@ TEST_P(ClientVanishes, DuringCatchUpOthersAndServerAreUnaffected) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AbortPoints, ClientVanishes, ::testing::Values(0, 1, 20),
-                         [](const auto& info) { return "AfterV" + std::to_string(info.param); });
+                         [](const auto& point) { return "AfterV" + std::to_string(point.param); });
 
 }  // namespace
 }  // namespace pm::test

@@ -43,7 +43,7 @@ void Command(DraftServer& engine, const std::string& line) {
     auto r = engine.CommishPick(pm::GetField(body, 1, "|"), pm::GetField(body, 2, "|"), pm::GetField(body, 3, "|"));
     Say("pick: " + std::to_string(static_cast<int>(r)));
   } else if (line == "count") {
-    Say("picks: " + std::to_string(engine.PickCount()) + " next: " + engine.RoundSel());
+    Say("picks: " + std::to_string(engine.Log().Count()) + " next: " + engine.RoundSel());
   } else {
     Say("unknown: " + line);
   }
@@ -69,11 +69,11 @@ int main(int argc, char** argv) {
   engine.Reporter().endProgram = [] { std::exit(3); };
   pm::server::LoadResult r = engine.LoadLeague(argv[1], false);
   if (r.status != pm::server::LoadResult::Status::Loaded) {
-    std::fprintf(stderr, "load failed: %d %s\n", static_cast<int>(r.status), r.message.c_str());
+    std::fprintf(stderr, "load failed: %d\n", static_cast<int>(r.status));
     return 1;
   }
   Say("port: " + std::to_string(engine.Port()));
-  Say("picks: " + std::to_string(engine.PickCount()) + " next: " + engine.RoundSel());
+  Say("picks: " + std::to_string(engine.Log().Count()) + " next: " + engine.RoundSel());
 
   std::string input;
   QSocketNotifier stdinReady(STDIN_FILENO, QSocketNotifier::Read);

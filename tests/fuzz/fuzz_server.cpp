@@ -88,8 +88,8 @@ class Run {
     server_.Reporter().showMessage = [](const std::string& m) { std::fprintf(stderr, "fuzz_server: report: %s\n", m.c_str()); };
     server_.Reporter().endProgram = [] { Fail("the server reported a fatal error"); };
     server::LoadResult r = server_.LoadLeague(g->leagueFile, false);
-    if (r.status != server::LoadResult::Status::Loaded) Fail("league not loaded: " + r.message);
-    if (server_.PickCount() != 3) Fail("draft not resumed");
+    if (r.status != server::LoadResult::Status::Loaded) Fail("league not loaded: status " + std::to_string(static_cast<int>(r.status)));
+    if (server_.Log().Count() != 3) Fail("draft not resumed");
     for (int i = 0; i < 3; ++i) Connect(i);
     // The splitter holds a connection's first message until a quiet spell
     // or the start of the next one; the T after each login (which changes

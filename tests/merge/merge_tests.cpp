@@ -26,11 +26,18 @@ namespace {
 
 RosterEntry E(int pid, int jersey, int genpos) { return RosterEntry{pid, jersey, 0, genpos}; }
 
+// A draft file's text of record lines.
+std::string Lines(const std::vector<std::string>& records) {
+  std::string text;
+  for (const std::string& r : records) text += r + "\r\n";
+  return text;
+}
+
 Jerseys JerseysOf(const TeamRoster& r) {
   Jerseys j{};
   for (const auto& g : r.groups)
     for (const auto& e : g)
-      if (!e.Empty() && e.jersey <= 100) j[e.jersey] = e.pid;
+      if (!e.Empty() && e.jersey <= 100) j[static_cast<std::size_t>(e.jersey)] = e.pid;
   return j;
 }
 
@@ -70,27 +77,23 @@ TEST(MergeProgress, BarSetsClearsAndAdvancesByWholeSteps) {
 // Picks grouped by team.
 
 TEST(MergePickTeams, GroupsByTeamAndCarriesGenposOfUnknownPositions) {
-  std::vector<std::string> picks = {"7",
-                                    "101|Lions|A B|XX|1-1",  // unknown first: no genpos
-                                    "102|Bears|C D|QB|1-2",
-                                    "",                      // deleted pick
-                                    "103|Lions|E F|WR|2-1",
-                                    "104|Lions|G H|??|2-2",  // keeps WR's 16
-                                    "abc|Bears|bad|K|3-1",   // not a player id
-                                    "105|Bears|I J|K|3-2",
-                                    "106|Ghost|beyond the count|P|9-9"};
+  std::vector<draft::Pick> picks = draft::ParseDraftFile(
+      "101|Lions|A B|XX|1-1\r\n"   // unknown first: no genpos
+      "102|Bears|C D|QB|1-2\r\n"
+      "103|Lions|E F|WR|2-1\r\n"
+      "104|Lions|G H|??|2-2\r\n"   // keeps WR's 16
+      "abc|Bears|bad|K|3-1\r\n"    // not a player id
+      "105|Bears|I J|K|3-2\r\n"
+      "99|Ghost|too low|P|3-3\r\n");  // not a player id either
   std::vector<int> rejected;
   std::vector<std::string> named;
   auto teams = PickTeams(picks, &rejected, [&](const std::string& t) { named.push_back(t); });
   ASSERT_EQ(teams.size(), 2u);
   EXPECT_EQ(teams[0].Text(), "Lions|101;-1,103;16,104;16,");
   EXPECT_EQ(teams[1].Text(), "Bears|102;0,105;13,");
-  EXPECT_EQ(teams[1].items[1].index, 7);
-  EXPECT_EQ(rejected, std::vector<int>{6});
-  EXPECT_EQ(named.size(), 6u);
-  EXPECT_EQ(PickCount({"12", "a"}), 1);
-  EXPECT_EQ(PickCount({" 1", "a"}), 1);
-  EXPECT_EQ(PickCount({}), 0);
+  EXPECT_EQ(teams[1].items[1].index, 6);
+  EXPECT_EQ(rejected, (std::vector<int>{5, 7}));
+  EXPECT_EQ(named.size(), 7u);
 }
 
 TEST(MergeStage, ValuesPreselectionAndNames) {
@@ -133,7 +136,7 @@ TEST(MergePlace, QuarterbackTakesSlotTwoWithLowestFreeNumber) {
 
 TEST(MergePlace, ReceiverFallsBackToElevenToNineteen) {
   TeamRoster r;
-  for (int s = 6; s <= 10; ++s) r.groups[0][s - 1] = E(300 + s, 80 + s - 6, 16);
+  for (int s = 6; s <= 10; ++s) r.groups[0][static_cast<std::size_t>(s - 1)] = E(300 + s, 80 + s - 6, 16);
   for (int k = 0; k < 5; ++k) r.groups[1].push_back(E(320 + k, 85 + k, 16));
   r.groups[1].push_back(E(330, 11, 0));
   Jerseys j = JerseysOf(r);
@@ -145,10 +148,10 @@ TEST(MergePlace, ReceiverFallsBackToElevenToNineteen) {
 
 TEST(MergePlace, JerseyRangesAndExhaustion) {
   Jerseys j{};
-  for (int n = 50; n <= 59; ++n) j[n] = 1000 + n;
+  for (int n = 50; n <= 59; ++n) j[static_cast<std::size_t>(n)] = 1000 + n;
   EXPECT_EQ(JerseyProc(10, 700, j), 90);  // linebacker: second range
   EXPECT_EQ(j[90], 700);
-  for (int n = 1; n <= 19; ++n) j[n] = 2000 + n;
+  for (int n = 1; n <= 19; ++n) j[static_cast<std::size_t>(n)] = 2000 + n;
   EXPECT_EQ(JerseyProc(13, 701, j), 0);  // kicker: no free number
   EXPECT_EQ(JerseyProc(kNoGenpos, 702, j), 0);
   EXPECT_EQ(JerseyRange(j, 95, 120), 95);  // never beyond the table
@@ -158,7 +161,7 @@ TEST(MergePlace, JerseyRangesAndExhaustion) {
 
 TEST(MergePlace, FullTeamPlacesNobodyAndUnknownPositionGoesToReserves) {
   TeamRoster r;
-  for (int s = 1; s <= 34; ++s) r.groups[0][s - 1] = E(100 + s, 0, 0);
+  for (int s = 1; s <= 34; ++s) r.groups[0][static_cast<std::size_t>(s - 1)] = E(100 + s, 0, 0);
   Jerseys j = JerseysOf(r);
   // An unknown general position has no lineup range: reserves, jersey 0.
   Placement p = PlacePlayer(r, j, MakeSlotRanges(), 900, kNoGenpos);
@@ -210,7 +213,7 @@ TEST(MergeRoster, TenPlusThreePacksToTwelvePlusOne) {
   TeamRoster r;
   for (int k = 0; k < 10; ++k) r.groups[1].push_back(E(500 + k, 0, 17));
   r.groups[2] = {E(601, 0, 17), E(602, 0, 17), E(603, 0, 17)};
-  for (int s = 1; s <= 34; ++s) r.groups[0][s - 1] = E(700 + s, 0, 99);  // nothing to fill
+  for (int s = 1; s <= 34; ++s) r.groups[0][static_cast<std::size_t>(s - 1)] = E(700 + s, 0, 99);  // nothing to fill
   SortTeamRoster(r, MakeSlotRanges());
   ASSERT_EQ(r.Count(1), 12);
   ASSERT_EQ(r.Count(2), 1);
@@ -264,28 +267,32 @@ struct SampleLeague {
   std::string File(const char* ext) const { return league::LeagueFileName(leaguePath, ext); }
   std::string Bytes(const char* ext) const { return ReadWholeFile(File(ext)).value_or("<missing>"); }
 
-  std::vector<std::string> TeamTable() const {
-    std::vector<std::string> t{""};
-    for (int i = 1; i <= teams.teamCount; ++i) t.push_back(teams.names[i]);
+  std::vector<std::string> TeamNames() const {
+    std::vector<std::string> t;
+    for (int i = 1; i <= teams.teamCount; ++i) t.push_back(teams.names[static_cast<std::size_t>(i)]);
     return t;
   }
 
   std::string Record(int pid, int team, const std::string& round) const {
     league::PlayerFile players(leaguePath, version.version, "test");
     auto p = players.Read(pid);
-    return Num(pid) + "|" + teams.names[team] + "|" + p->fname + " " + p->lname + "|" +
+    return Num(pid) + "|" + teams.names[static_cast<std::size_t>(team)] + "|" + p->fname + " " + p->lname + "|" +
            league::PositionCaption(p->position) + "|" + round;
   }
 
   MergeInput Input(const std::vector<std::string>& records, StageChoice stage) const {
+    std::vector<draft::Pick> picks;
+    for (const std::string& r : records) picks.push_back(draft::ParsePick(r));
+    return Input(picks, stage);
+  }
+  MergeInput Input(const std::vector<draft::Pick>& picks, StageChoice stage) const {
     MergeInput in;
     in.leaguePath = leaguePath;
     in.version = version.version;
     in.leagueName = version.name;
     in.draftFile = draftFile;
-    in.pickList.assign(1, Num(static_cast<long long>(records.size())));
-    in.pickList.insert(in.pickList.end(), records.begin(), records.end());
-    in.teamTable = TeamTable();
+    in.picks = picks;
+    in.teams = TeamNames();
     in.rookies = league::ReadCollegeList(leaguePath);
     in.faList = league::ReadFAList(leaguePath);
     in.stage = stage;
@@ -293,7 +300,7 @@ struct SampleLeague {
   }
 
   void WriteDraftFile(const std::vector<std::string>& records) const {
-    ASSERT_EQ(WriteFileAtomic(draftFile, DraftFileText(records)), "");
+    ASSERT_EQ(WriteFileAtomic(draftFile, Lines(records)), "");
   }
 
   // Fills every lineup and reserve place of groups 0..2 of a team.
@@ -362,14 +369,11 @@ TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
       else add(rookies[r++], t);
     }
   }
-  records.push_back("");                                       // a deleted pick
   records.push_back(Num(rookies[r]) + "|Nobody|X Y|QB|5-1");  // no such team
   const int ghost = rookies[r++];
   records.push_back(L.Record(rookies[2], 3, "5-2"));          // team 2's player again
 
-  // Team 2 has signed on: its entry carries socket and signed-on fields.
   MergeInput in = L.Input(records, StageChoice::NoChange);
-  in.teamTable[2] += "|3|1";
   MergeOptions opt;
   opt.now = FixedTime;
   std::vector<std::string> statuses;
@@ -384,27 +388,28 @@ TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
   const auto faAfter = league::ReadFAList(L.leaguePath);
   std::set<int> listed(rookiesAfter.begin() + 1, rookiesAfter.end());
   listed.insert(faAfter.begin() + 1, faAfter.end());
-  const std::vector<std::string> draft = ReadDraftFile(L.draftFile);
-  std::set<std::string> kept(draft.begin() + 1, draft.end());
-  EXPECT_EQ(res.keptPickList, draft);
+  const std::vector<draft::Pick> inFile = ReadDraftFile(L.draftFile);
+  std::set<std::string> kept;
+  for (const draft::Pick& p : inFile) kept.insert(draft::PickRecord(p));
+  EXPECT_EQ(res.kept, inFile);
 
   std::set<int> changedTeams;
   int placed = 0;
   for (const PickOutcome& o : res.outcomes) {
     if (!o.placement.placed) {
-      EXPECT_TRUE(kept.count(o.record)) << o.record;
+      EXPECT_TRUE(kept.count(draft::PickRecord(o.pick))) << draft::PickRecord(o.pick);
       continue;
     }
     ++placed;
-    const int team = teamOf.at(o.pid);
+    const int team = teamOf.at(o.pick.pid);
     changedTeams.insert(team);
     EXPECT_NE(team, 1);
     auto read = league::GetTeamRoster(L.leaguePath, team, L.version.version);
-    EXPECT_EQ(Occurrences(read.roster, o.pid), 1) << o.record;
-    int genpos = league::GenposOf(PositionOf(L, o.pid));
-    EXPECT_TRUE(JerseyFits(genpos, o.placement.jersey)) << o.record << " jersey " << o.placement.jersey;
-    EXPECT_FALSE(listed.count(o.pid));
-    EXPECT_FALSE(kept.count(o.record));
+    EXPECT_EQ(Occurrences(read.roster, o.pick.pid), 1) << draft::PickRecord(o.pick);
+    int genpos = league::GenposOf(PositionOf(L, o.pick.pid));
+    EXPECT_TRUE(JerseyFits(genpos, o.placement.jersey)) << draft::PickRecord(o.pick) << " jersey " << o.placement.jersey;
+    EXPECT_FALSE(listed.count(o.pick.pid));
+    EXPECT_FALSE(kept.count(draft::PickRecord(o.pick)));
   }
   // Team 1's four picks stay, and so do the unknown team's pick and the
   // repeated pick; a pick of another team stays only when his roster is full.
@@ -412,14 +417,14 @@ TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
   for (const PickOutcome& o : res.outcomes) {
     if (o.placement.placed || o.reason != "roster full") continue;
     ++keptFull;
-    auto read = league::GetTeamRoster(L.leaguePath, teamOf.at(o.pid), L.version.version);
+    auto read = league::GetTeamRoster(L.leaguePath, teamOf.at(o.pick.pid), L.version.version);
     EXPECT_EQ(read.roster.Count(1), 12);
     EXPECT_EQ(read.roster.Count(2), 7);
   }
   EXPECT_GE(keptFull, 4);
   EXPECT_EQ(placed + keptFull, 20);
   EXPECT_GE(placed, 12);
-  EXPECT_EQ(draft.size(), 1u + keptFull + 2u);
+  EXPECT_EQ(inFile.size(), static_cast<std::size_t>(keptFull) + 2u);
   EXPECT_TRUE(kept.count(Num(ghost) + "|Nobody|X Y|QB|5-1"));
   EXPECT_TRUE(listed.count(ghost));
   EXPECT_EQ(res.outcomes.back().reason, "not in the college draftee or free agent list");
@@ -446,15 +451,15 @@ TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
   std::vector<int> expectRookies;
   for (std::size_t i = 1; i < rookies.size(); ++i)
     if (!teamOf.count(rookies[i]) || !std::count_if(res.outcomes.begin(), res.outcomes.end(), [&](auto& o) {
-          return o.pid == rookies[i] && o.placement.placed;
+          return o.pick.pid == rookies[i] && o.placement.placed;
         }))
       expectRookies.push_back(rookies[i]);
   EXPECT_EQ(std::vector<int>(rookiesAfter.begin() + 1, rookiesAfter.end()), expectRookies);
 
   // A second merge places nobody and keeps the same records.
-  MergeResult again = RunMerge(L.Input(std::vector<std::string>(draft.begin() + 1, draft.end()), StageChoice::NoChange), opt);
+  MergeResult again = RunMerge(L.Input(inFile, StageChoice::NoChange), opt);
   ASSERT_TRUE(again.ok);
-  EXPECT_EQ(again.keptPickList, draft);
+  EXPECT_EQ(again.kept, inFile);
   EXPECT_EQ(again.backupFolder.filename().string(), "Merge League-BACKUP-20240305-140709-2");
 }
 
@@ -490,7 +495,7 @@ TEST(MergeLeague, StageChoicesMoveListsAndWriteTheStageByte) {
     EXPECT_EQ(std::vector<int>(r2.begin() + 1, r2.end()), expectR);
     EXPECT_EQ(std::vector<int>(f2.begin() + 1, f2.end()), expectF);
     EXPECT_EQ(league::GetLeagueStage(L.leaguePath), c.byte);
-    EXPECT_EQ(ReadDraftFile(L.draftFile), std::vector<std::string>{"0"});
+    EXPECT_TRUE(ReadDraftFile(L.draftFile).empty());
   }
 }
 
@@ -499,12 +504,12 @@ TEST(MergeLeague, StoredJerseyAboveHundredIsKeptAndNotReused) {
   auto read = league::GetTeamRoster(L.leaguePath, 2, L.version.version);
   // Slot 1: a quarterback wearing 200; slot 2 free; no quarterback in reserve.
   int qb1 = 0;
-  for (int s : {0, 1})
+  for (std::size_t s : {0u, 1u})
     if (read.roster.groups[0][s].genpos == 0) qb1 = read.roster.groups[0][s].pid;
   ASSERT_NE(qb1, 0);
   read.roster.groups[0][0] = RosterEntry{qb1, 200, 0, 0};
   read.roster.groups[0][1] = RosterEntry{};
-  for (int g = 1; g <= 3; ++g)
+  for (std::size_t g = 1; g <= 3; ++g)
     std::erase_if(read.roster.groups[g], [](const RosterEntry& e) { return e.genpos == 0; });
   ASSERT_TRUE(league::FileTeamRoster(L.leaguePath, 2, read.roster));
   const auto rookies = league::ReadCollegeList(L.leaguePath);
@@ -618,7 +623,7 @@ TEST(MergeCommandLine, MergesFromTheDraftFileAndPrintsEachPick) {
   std::vector<std::string> records = {L.Record(rookies[1], 2, "1-1"), L.Record(rookies[2], 1, "1-2")};
   // The draft file is found whatever the case of its name.
   std::string upper = (L.dir / AsciiLower(L.version.name + "-DRAFT.TXT")).string();
-  ASSERT_EQ(WriteFileAtomic(upper, DraftFileText(records)), "");
+  ASSERT_EQ(WriteFileAtomic(upper, Lines(records)), "");
   std::ostringstream out, err;
   int rc = MergeCommand({"--stage", "supplemental", L.File(".LGE")}, out, err);
   ASSERT_EQ(rc, 0) << err.str();
@@ -629,7 +634,7 @@ TEST(MergeCommandLine, MergesFromTheDraftFileAndPrintsEachPick) {
   EXPECT_NE(text.find("Backup of the league files: "), std::string::npos);
   EXPECT_NE(text.find("Some players could not be put on teams since their roster is full.\n\n"), std::string::npos);
   EXPECT_EQ(league::GetLeagueStage(L.leaguePath), 4);
-  EXPECT_EQ(ReadDraftFile(upper), (std::vector<std::string>{"1", records[1]}));
+  EXPECT_EQ(ReadDraftFile(upper), std::vector<draft::Pick>{draft::ParsePick(records[1])});
 
   std::ostringstream o2, e2;
   EXPECT_EQ(MergeCommand({"--stage", "later", L.File(".LGE")}, o2, e2), 2);

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
+#include <optional>
 
 #include "common/Common.h"
 #include "common/ErrorReport.h"
@@ -33,8 +34,8 @@ struct Fixture {
   league::TeamList teams;
   ScriptedPrompter prompter;
   ErrorReporter reporter;
-  std::vector<std::string> picks{"0"};
-  std::vector<std::string> keptSeen;
+  std::vector<draft::Pick> picks;
+  std::optional<std::vector<draft::Pick>> keptSeen;  // set when the merge hands its picks back
   std::vector<bool> enabledCalls;
   int reopened = 0;
 
@@ -63,15 +64,15 @@ struct Fixture {
     c.version = version.version;
     c.leagueName = version.name;
     c.draftFile = DraftFile();
-    c.pickList = [this] { return picks; };
-    c.teamTable = [this] {
-      std::vector<std::string> t{""};
-      for (int i = 1; i <= teams.teamCount; ++i) t.push_back(teams.names[i]);
+    c.picks = [this] { return picks; };
+    c.teams = [this] {
+      std::vector<std::string> t;
+      for (int i = 1; i <= teams.teamCount; ++i) t.push_back(teams.names[static_cast<std::size_t>(i)]);
       return t;
     };
     c.reporter = &reporter;
     c.prompter = &prompter;
-    c.picksKept = [this](const std::vector<std::string>& kept) { keptSeen = kept; };
+    c.picksKept = [this](const std::vector<draft::Pick>& kept) { keptSeen = kept; };
     c.setOtherWindowsEnabled = [this](bool on) { enabledCalls.push_back(on); };
     c.reopenDraftControl = [this] { ++reopened; };
     return c;
@@ -134,9 +135,10 @@ TEST(MergeWindow, UpdateCentresTheStatusAndMovesTheBar) {
 TEST(MergeWindow, MergeButtonMergesAndClosesWithTheClosingMessage) {
   Fixture f("run");
   auto rookies = league::ReadCollegeList(f.leaguePath);
-  f.picks = {"1", Num(rookies[1]) + "|" + f.teams.names[2] + "|A B|" +
-                      league::PositionCaption(league::PlayerFile(f.leaguePath, f.version.version, "t").Read(rookies[1])->position) +
-                      "|1-1"};
+  f.picks = {draft::Pick{
+      rookies[1], f.teams.names[2], "A B",
+      league::PositionCaption(league::PlayerFile(f.leaguePath, f.version.version, "t").Read(rookies[1])->position),
+      "1-1"}};
   MergeWindow w(f.Context());
   w.SelectStage(StageChoice::TrainingCamp);
   w.show();
@@ -146,7 +148,8 @@ TEST(MergeWindow, MergeButtonMergesAndClosesWithTheClosingMessage) {
   EXPECT_EQ(f.prompter.asked[0].title, "Info");
   EXPECT_EQ(f.prompter.asked[0].text,
             "All players were merged successfully.\r\n\r\nRun FBPro later to ensure files are in good working order.");
-  EXPECT_EQ(f.keptSeen, std::vector<std::string>{"0"});
+  ASSERT_TRUE(f.keptSeen.has_value());
+  EXPECT_TRUE(f.keptSeen->empty());
   EXPECT_EQ(f.reopened, 1);
   EXPECT_FALSE(w.isVisible());
   EXPECT_EQ(w.result(), QDialog::Accepted);
@@ -160,7 +163,7 @@ TEST(MergeWindow, MergeButtonMergesAndClosesWithTheClosingMessage) {
 TEST(MergeWindow, FailedWriteIsReportedAndTheLeagueRestored) {
   Fixture f("fail");
   auto rookies = league::ReadCollegeList(f.leaguePath);
-  f.picks = {"1", Num(rookies[1]) + "|" + f.teams.names[2] + "|A B|QB|1-1"};
+  f.picks = {draft::Pick{rookies[1], f.teams.names[2], "A B", "QB", "1-1"}};
   const auto lge = ReadWholeFile(league::LeagueFileName(f.leaguePath, ".LGE"));
   MergeContext c = f.Context();
   c.options.beforeWrite = [](int n, const std::string&) { return n == 2 ? std::string("disk full") : std::string(); };
@@ -171,7 +174,7 @@ TEST(MergeWindow, FailedWriteIsReportedAndTheLeagueRestored) {
   EXPECT_FALSE(w.LastResult().ok);
   EXPECT_EQ(f.reporter.reports, 1);
   EXPECT_TRUE(f.prompter.asked.empty());
-  EXPECT_TRUE(f.keptSeen.empty());
+  EXPECT_FALSE(f.keptSeen.has_value());
   EXPECT_EQ(ReadWholeFile(league::LeagueFileName(f.leaguePath, ".LGE")), lge);
   EXPECT_TRUE(w.isVisible());
   EXPECT_TRUE(Child<QPushButton>(w, "Command1")->isEnabled());

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -83,8 +84,8 @@ class ServerUiTest : public ::testing::Test {
     ASSERT_NE(ls, nullptr);
     ls->SetFolder(dir.path());
     ASSERT_TRUE(ls->SelectFile(LeagueFileName()));
-    ls->Check1()->setChecked(freeAgents);
-    QTest::keyClick(ls->File1(), Qt::Key_Return);
+    ls->FreeAgentsBox()->setChecked(freeAgents);
+    QTest::keyClick(ls->FileList(), Qt::Key_Return);
     ASSERT_TRUE(engine.LeagueLoaded());
     dc = window->DraftControlWindow();
     ASSERT_NE(dc, nullptr);
@@ -128,12 +129,12 @@ TEST_F(ServerUiTest, LoadingALeagueOpensDraftControlAndTheMenus) {
   LeagueSelect* ls = window->LeagueWindow();
   ls->SetFolder(dir.path());
   QStringList files;
-  for (int i = 0; i < ls->File1()->count(); ++i) files << ls->File1()->item(i)->text();
+  for (int i = 0; i < ls->FileList()->count(); ++i) files << ls->FileList()->item(i)->text();
   EXPECT_EQ(files, (QStringList{u"other.lge"_s, LeagueFileName()}));
   EXPECT_EQ(ls->windowTitle(), u"Pickmill Server - League Selection"_s);
-  ls->File1()->setFocus();
+  ls->FileList()->setFocus();
   QApplication::processEvents();
-  EXPECT_EQ(ls->LSHelp()->text(), u"Select league, to use for drafting, by double-clicking the name."_s);
+  EXPECT_EQ(ls->HelpLabel()->text(), u"Select league, to use for drafting, by double-clicking the name."_s);
 
   Load(true);
   EXPECT_EQ(window->windowTitle(), u"Pickmill - Server - Server Up."_s);
@@ -142,16 +143,16 @@ TEST_F(ServerUiTest, LoadingALeagueOpensDraftControlAndTheMenus) {
   EXPECT_TRUE(window->ViewMenu()->isEnabled());
   EXPECT_TRUE(window->WindowMenu()->isEnabled());
   EXPECT_FALSE(ls->isVisible());
-  EXPECT_FALSE(ls->Check1()->isEnabled());
+  EXPECT_FALSE(ls->FreeAgentsBox()->isEnabled());
   EXPECT_TRUE(IsFormShown(window->DraftControlFrame()));
   EXPECT_TRUE(engine.IncludeFreeAgents());
   EXPECT_EQ(engine.DrafteeCount(), 80);
   EXPECT_EQ(dc->TeamsList()->count(), 4);
-  EXPECT_EQ(dc->TOC()->text(), u"60"_s);
-  EXPECT_EQ(dc->Text1()->text(), u"1"_s);
-  EXPECT_EQ(dc->Text2()->text(), u"1"_s);
-  EXPECT_FALSE(dc->Command1()->isEnabled());  // no picks yet
-  EXPECT_FALSE(dc->Halt()->isEnabled());
+  EXPECT_EQ(dc->TimeAllowedEdit()->text(), u"60"_s);
+  EXPECT_EQ(dc->RoundEdit()->text(), u"1"_s);
+  EXPECT_EQ(dc->SelectionEdit()->text(), u"1"_s);
+  EXPECT_FALSE(dc->MergeButton()->isEnabled());  // no picks yet
+  EXPECT_FALSE(dc->HaltButton()->isEnabled());
   EXPECT_TRUE(dc->Draftees()->Option1(0)->isChecked());
   EXPECT_TRUE(prompter.asked.empty());
   window->ShutDown();
@@ -168,9 +169,9 @@ TEST_F(ServerUiTest, RefusedLeaguesLeaveTheWindowOpen) {
   LeagueSelect* ls = window->LeagueWindow();
   ls->SetFolder(dir.path());
   ASSERT_TRUE(ls->SelectFile(u"BOGUS.LGE"_s));
-  const QPoint at = ls->File1()->visualItemRect(ls->File1()->currentItem()).center();
-  QTest::mouseClick(ls->File1()->viewport(), Qt::LeftButton, {}, at);
-  QTest::mouseDClick(ls->File1()->viewport(), Qt::LeftButton, {}, at);
+  const QPoint at = ls->FileList()->visualItemRect(ls->FileList()->currentItem()).center();
+  QTest::mouseClick(ls->FileList()->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(ls->FileList()->viewport(), Qt::LeftButton, {}, at);
   ASSERT_EQ(prompter.asked.size(), 1u);
   EXPECT_EQ(prompter.asked[0].title, "ERROR");
   EXPECT_EQ(prompter.asked[0].text, "Unable to determine version of the " + dir.filePath(u"BOGUS"_s).toStdString() +
@@ -178,9 +179,9 @@ TEST_F(ServerUiTest, RefusedLeaguesLeaveTheWindowOpen) {
   EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::Ok);
   EXPECT_FALSE(engine.LeagueLoaded());
   EXPECT_TRUE(ls->isVisible());
-  EXPECT_FALSE(ls->Check1()->isEnabled());
+  EXPECT_FALSE(ls->FreeAgentsBox()->isEnabled());
   EXPECT_EQ(window->windowTitle(), u"Pickmill - Server - 3.03 - Server Down"_s);
-  EXPECT_TRUE(ls->LSHelp()->text().isEmpty());
+  EXPECT_TRUE(ls->HelpLabel()->text().isEmpty());
 
   // A league without players.
   QTemporaryDir empty;
@@ -190,16 +191,16 @@ TEST_F(ServerUiTest, RefusedLeaguesLeaveTheWindowOpen) {
   o.freeAgents = 0;
   league::WriteSampleLeague(empty.path().toStdString(), o);
   ls->SetFolder(empty.path());
-  ASSERT_EQ(ls->File1()->count(), 1);
-  ls->File1()->setCurrentRow(0);
-  ls->File1_DblClick();
+  ASSERT_EQ(ls->FileList()->count(), 1);
+  ls->FileList()->setCurrentRow(0);
+  ls->LoadSelectedFile();
   ASSERT_EQ(prompter.asked.size(), 2u);
   EXPECT_EQ(prompter.asked[1].title, "Information.");
   EXPECT_EQ(prompter.asked[1].text, "No players found in the league files.");
   EXPECT_FALSE(engine.LeagueLoaded());
   // Nothing selected: nothing happens.
-  ls->File1()->clearSelection();
-  ls->File1_DblClick();
+  ls->FileList()->clearSelection();
+  ls->LoadSelectedFile();
   EXPECT_EQ(prompter.asked.size(), 2u);
 
   // A league file that ends after its league chunk: no teams.
@@ -215,9 +216,9 @@ TEST_F(ServerUiTest, RefusedLeaguesLeaveTheWindowOpen) {
     std::ofstream(lge, std::ios::binary | std::ios::trunc) << bytes.substr(0, 52);
   }
   ls->SetFolder(noTeams.path());
-  ASSERT_EQ(ls->File1()->count(), 1);
-  ls->File1()->setCurrentRow(0);
-  ls->File1_DblClick();
+  ASSERT_EQ(ls->FileList()->count(), 1);
+  ls->FileList()->setCurrentRow(0);
+  ls->LoadSelectedFile();
   ASSERT_EQ(prompter.asked.size(), 3u);
   EXPECT_EQ(prompter.asked[2].title, "ERROR");
   EXPECT_EQ(prompter.asked[2].text, "No teams found in league file.");
@@ -239,10 +240,10 @@ TEST_F(ServerUiTest, ResumeQuestionAnsweredBothWays) {
   EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::YesNo);
   EXPECT_EQ(prompter.asked[0].icon, PromptIcon::Critical);
   EXPECT_NE(prompter.asked[0].text.find("There have been 2 players drafted so far."), std::string::npos);
-  EXPECT_EQ(dc->List1()->count(), 2);
-  EXPECT_EQ(dc->Text1()->text(), u"2"_s);  // 4 teams: after 1-4 comes 2-1
-  EXPECT_EQ(dc->Text2()->text(), u"1"_s);
-  EXPECT_TRUE(dc->Command1()->isEnabled());  // picks and nobody connected
+  EXPECT_EQ(dc->SelectionsList()->count(), 2);
+  EXPECT_EQ(dc->RoundEdit()->text(), u"2"_s);  // 4 teams: after 1-4 comes 2-1
+  EXPECT_EQ(dc->SelectionEdit()->text(), u"1"_s);
+  EXPECT_TRUE(dc->MergeButton()->isEnabled());  // picks and nobody connected
 
   // The same league in a second server, answered Yes: a fresh draft.
   ScriptedPrompter p2;
@@ -254,11 +255,11 @@ TEST_F(ServerUiTest, ResumeQuestionAnsweredBothWays) {
   w2.Start();
   w2.LeagueWindow()->SetFolder(dir.path());
   ASSERT_TRUE(w2.LeagueWindow()->SelectFile(LeagueFileName()));
-  w2.LeagueWindow()->File1_DblClick();
+  w2.LeagueWindow()->LoadSelectedFile();
   ASSERT_TRUE(e2.LeagueLoaded());
-  EXPECT_EQ(w2.DraftControlWindow()->List1()->count(), 0);
-  EXPECT_EQ(w2.DraftControlWindow()->Text1()->text(), u"1"_s);
-  EXPECT_EQ(w2.DraftControlWindow()->Text2()->text(), u"1"_s);
+  EXPECT_EQ(w2.DraftControlWindow()->SelectionsList()->count(), 0);
+  EXPECT_EQ(w2.DraftControlWindow()->RoundEdit()->text(), u"1"_s);
+  EXPECT_EQ(w2.DraftControlWindow()->SelectionEdit()->text(), u"1"_s);
   EXPECT_EQ(std::filesystem::file_size(draftFile), 0u);
 }
 
@@ -268,28 +269,28 @@ TEST_F(ServerUiTest, ConnectedTeamOnTheClockHaltAndKick) {
   const QString name = L1(engine.Team(2).name);
   ASSERT_TRUE(QTest::qWaitFor([&] { return dc->TeamsList()->item(RowOf(name))->text() == name + u"*"_s; }, 2000));
   PutOnClock(2);
-  EXPECT_EQ(dc->TeamOnClock()->text(), name);
-  EXPECT_EQ(dc->TimeLeft()->text(), u"60"_s);
-  EXPECT_TRUE(dc->Halt()->isEnabled());
+  EXPECT_EQ(dc->TeamOnClockLabel()->text(), name);
+  EXPECT_EQ(dc->TimeLeftLabel()->text(), u"60"_s);
+  EXPECT_TRUE(dc->HaltButton()->isEnabled());
   EXPECT_TRUE(c->Has("N|0|2|60,1-1"));
   engine.Tick();
-  EXPECT_EQ(dc->TimeLeft()->text(), u"59"_s);
+  EXPECT_EQ(dc->TimeLeftLabel()->text(), u"59"_s);
   // While a team is on the clock another cannot be put on it, and the
   // Commish cannot pick for a connected team.
   PutOnClock(1);
-  EXPECT_EQ(dc->TeamOnClock()->text(), name);
+  EXPECT_EQ(dc->TeamOnClockLabel()->text(), name);
   dc->Draftees()->RookieList()->setCurrentRow(0);
   QTest::keyClick(dc->Draftees()->RookieList(), Qt::Key_Return);
   EXPECT_TRUE(prompter.asked.empty());
   // Delete is refused while a team is on the clock.
-  QTest::mouseClick(dc->Halt(), Qt::LeftButton);
+  QTest::mouseClick(dc->HaltButton(), Qt::LeftButton);
   EXPECT_TRUE(c->Has("H|0|2"));
-  EXPECT_TRUE(dc->TeamOnClock()->text().isEmpty());
-  EXPECT_TRUE(dc->TimeLeft()->text().isEmpty());
-  EXPECT_FALSE(dc->Halt()->isEnabled());
+  EXPECT_TRUE(dc->TeamOnClockLabel()->text().isEmpty());
+  EXPECT_TRUE(dc->TimeLeftLabel()->text().isEmpty());
+  EXPECT_FALSE(dc->HaltButton()->isEnabled());
   // Kick sends the refusal with reason 4 to that team only.
   dc->TeamsList()->setCurrentRow(RowOf(name));
-  QTest::mouseClick(dc->Kick(), Qt::LeftButton);
+  QTest::mouseClick(dc->KickButton(), Qt::LeftButton);
   EXPECT_TRUE(c->Has("R|0|0|4"));
 }
 
@@ -297,16 +298,16 @@ TEST_F(ServerUiTest, TimeAllowedOutOfRangeIsRefusedBeforeSending) {
   Load();
   auto c = SignOn(1);
   for (const char* bad : {"40000", "abc", "", "-5"}) {
-    dc->TOC()->setText(QString::fromLatin1(bad));
+    dc->TimeAllowedEdit()->setText(QString::fromLatin1(bad));
     PutOnClock(1);
-    EXPECT_TRUE(dc->TeamOnClock()->text().isEmpty()) << bad;
+    EXPECT_TRUE(dc->TeamOnClockLabel()->text().isEmpty()) << bad;
   }
   ASSERT_EQ(prompter.asked.size(), 4u);
   EXPECT_EQ(prompter.asked[0].text, "The time allowed must be a whole number of seconds from 1 to 32767.");
-  dc->TOC()->setText(u"0"_s);  // blocks without a message
+  dc->TimeAllowedEdit()->setText(u"0"_s);  // blocks without a message
   PutOnClock(1);
   EXPECT_EQ(prompter.asked.size(), 4u);
-  dc->TOC()->setText(u"32767"_s);
+  dc->TimeAllowedEdit()->setText(u"32767"_s);
   PutOnClock(1);
   EXPECT_TRUE(c->Has("N|0|1|32767,1-1"));
   EXPECT_EQ(c->received.find("N|0|1|40000"), std::string::npos);
@@ -320,7 +321,7 @@ TEST_F(ServerUiTest, CommishPicksForAnUnconnectedTeamAndDeletesThePick) {
   const std::string team3 = engine.Team(3).name;
   EXPECT_EQ(prompter.asked[0].title, "Information.");
   EXPECT_EQ(prompter.asked[0].text, "You will have to select for " + team3 + ".");
-  EXPECT_TRUE(dc->TimeLeft()->text().isEmpty());
+  EXPECT_TRUE(dc->TimeLeftLabel()->text().isEmpty());
   EXPECT_TRUE(c->Has("N|0|3|60,1-1"));
 
   QListWidget* rl = dc->Draftees()->RookieList();
@@ -343,23 +344,23 @@ TEST_F(ServerUiTest, CommishPicksForAnUnconnectedTeamAndDeletesThePick) {
   QTest::keyClick(rl, Qt::Key_Return);
   EXPECT_TRUE(c->Has("Z|3|0|" + sel.pidText + "," + sel.name + ",QB,1-1"));
   EXPECT_EQ(rl->count(), before - 1);
-  ASSERT_EQ(dc->List1()->count(), 1);
-  EXPECT_EQ(dc->List1()->item(0)->text().left(7), u"  1-1  "_s);
-  EXPECT_EQ(dc->Text2()->text(), u"2"_s);
-  EXPECT_TRUE(dc->TeamOnClock()->text().isEmpty());
-  EXPECT_FALSE(dc->Command1()->isEnabled());  // a team is connected
+  ASSERT_EQ(dc->SelectionsList()->count(), 1);
+  EXPECT_EQ(dc->SelectionsList()->item(0)->text().left(7), u"  1-1  "_s);
+  EXPECT_EQ(dc->SelectionEdit()->text(), u"2"_s);
+  EXPECT_TRUE(dc->TeamOnClockLabel()->text().isEmpty());
+  EXPECT_FALSE(dc->MergeButton()->isEnabled());  // a team is connected
 
   // Delete: the pick goes, the player comes back.
-  EXPECT_FALSE(dc->Command2()->isEnabled());
-  dc->List1()->setCurrentRow(0);
-  EXPECT_TRUE(dc->Command2()->isEnabled());
+  EXPECT_FALSE(dc->DeleteButton()->isEnabled());
+  dc->SelectionsList()->setCurrentRow(0);
+  EXPECT_TRUE(dc->DeleteButton()->isEnabled());
   prompter.answers = {PromptAnswer::Yes};
-  QTest::mouseClick(dc->Command2(), Qt::LeftButton);
+  QTest::mouseClick(dc->DeleteButton(), Qt::LeftButton);
   EXPECT_EQ(prompter.asked.back().text, "Are you sure you want to delete pick at round 1-1?");
   EXPECT_TRUE(c->Has("Y|0|0|1-1"));
-  EXPECT_EQ(dc->List1()->count(), 0);
+  EXPECT_EQ(dc->SelectionsList()->count(), 0);
   EXPECT_EQ(rl->count(), before);
-  EXPECT_FALSE(dc->Command2()->isEnabled());
+  EXPECT_FALSE(dc->DeleteButton()->isEnabled());
 }
 
 TEST_F(ServerUiTest, MarksAndMergeFollowLoginsAndDepartures) {
@@ -368,25 +369,95 @@ TEST_F(ServerUiTest, MarksAndMergeFollowLoginsAndDepartures) {
   PutOnClock(4);
   prompter.answers = {PromptAnswer::Yes};
   dc->Draftees()->RookieList()->setCurrentRow(0);
-  dc->RookieList_DblClick();
-  ASSERT_EQ(dc->List1()->count(), 1);
-  EXPECT_TRUE(dc->Command1()->isEnabled());
+  dc->OnDrafteeActivated();
+  ASSERT_EQ(dc->SelectionsList()->count(), 1);
+  EXPECT_TRUE(dc->MergeButton()->isEnabled());
   int merges = 0;
   window->mergeRequested = [&] { ++merges; };
-  QTest::mouseClick(dc->Command1(), Qt::LeftButton);
+  QTest::mouseClick(dc->MergeButton(), Qt::LeftButton);
   EXPECT_EQ(merges, 1);
 
   auto c = SignOn(1);
   const QString one = L1(engine.Team(1).name);
   EXPECT_EQ(dc->TeamsList()->item(RowOf(one))->text(), one + u"*"_s);
-  EXPECT_FALSE(dc->Command1()->isEnabled());
+  EXPECT_FALSE(dc->MergeButton()->isEnabled());
   c->socket.disconnectFromHost();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !engine.Team(1).signedOn; }, 3000));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dc->Command1()->isEnabled(); }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dc->MergeButton()->isEnabled(); }, 3000));
   EXPECT_EQ(dc->TeamsList()->item(RowOf(one))->text(), one);
   // A connection that never logs in disables Merge as well.
   Client anonymous(engine.Port());
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !dc->Command1()->isEnabled(); }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !dc->MergeButton()->isEnabled(); }, 3000));
+}
+
+TEST_F(ServerUiTest, ATeamsPickRebuildsTheListOnlyWhenItsPositionIsShown) {
+  Load();
+  auto c = SignOn(1);
+  QListWidget* rl = dc->Draftees()->RookieList();
+  // QB is shown, sorted by a rating: a rebuild would bring back natural order.
+  ASSERT_EQ(dc->Draftees()->PositionCaption(), "QB");
+  dc->Draftees()->RatingBox(0)->click();
+  ASSERT_TRUE(dc->Draftees()->RatingBox(0)->isChecked());
+  const int qbs = rl->count();
+  auto pidOf = [&](int position) {
+    for (const league::Draftee& d : engine.Pool().draftees)  // element 0 is not a player
+      if (d.player.pid != 0 && d.player.position == position) return d.player.pid;
+    return 0;
+  };
+
+  PutOnClock(1);
+  c->Send(protocol::Draft(1, std::to_string(pidOf(4)), "Wide Out", "WR"));
+  ASSERT_TRUE(c->Has("Z|1|0|"));
+  EXPECT_EQ(dc->SelectionsList()->count(), 1);
+  EXPECT_TRUE(dc->Draftees()->RatingBox(0)->isChecked());  // untouched
+  EXPECT_EQ(rl->count(), qbs);
+
+  PutOnClock(1);
+  const std::string qb = std::to_string(pidOf(0));
+  c->Send(protocol::Draft(1, qb, "Quarter Back", "QB"));
+  ASSERT_TRUE(c->Has("Z|1|0|" + qb + ","));
+  EXPECT_EQ(dc->SelectionsList()->count(), 2);
+  EXPECT_FALSE(dc->Draftees()->RatingBox(0)->isChecked());  // rebuilt in natural order
+  EXPECT_EQ(rl->count(), qbs - 1);
+}
+
+TEST_F(ServerUiTest, RefusedDraftFileMessage) {
+  LoadResult r;
+  r.status = LoadResult::Status::DraftFileRefused;
+  r.draftFile = "/l/Big-DRAFT.TXT";
+  r.records = 1001;
+  const LoadMessage m = LoadMessageOf(r);
+  EXPECT_EQ(m.title, "ERROR");
+  EXPECT_EQ(m.text, "The draft file /l/Big-DRAFT.TXT holds 1001 picks, but the server can keep no more than 1000. "
+                    "The league was not loaded. Move that file to another folder (or remove the extra lines with a "
+                    "text editor) and load the league again.");
+  r.status = LoadResult::Status::Failed;  // reported already: no box
+  EXPECT_TRUE(LoadMessageOf(r).text.empty());
+}
+
+TEST_F(ServerUiTest, ArrangeIconsLinesMinimisedWindowsAlongTheBottom) {
+  Load();
+  window->ShowChat();
+  QMdiArea* mdi = window->MdiArea();
+  QMdiSubWindow* control = window->DraftControlFrame();
+  QMdiSubWindow* chat = window->ChatFrame();
+  control->showMinimized();
+  chat->showMinimized();
+  control->move(40, 30);
+  chat->move(200, 10);
+  QAction* arrange = nullptr;
+  for (QAction* a : window->WindowMenu()->actions())
+    if (a->text() == u"&Arrange Icons"_s) arrange = a;
+  ASSERT_NE(arrange, nullptr);
+  arrange->trigger();
+  const int bottom = mdi->viewport()->height();
+  EXPECT_TRUE(control->isMinimized());
+  EXPECT_TRUE(chat->isMinimized());
+  EXPECT_EQ(control->geometry().bottom() + 1, bottom);
+  EXPECT_EQ(chat->geometry().bottom() + 1, bottom);
+  // Side by side in the order they were opened, from the left edge.
+  EXPECT_EQ(control->x(), 0);
+  EXPECT_EQ(chat->x(), control->width());
 }
 
 TEST_F(ServerUiTest, ChatLinesAndRecipients) {
@@ -397,12 +468,12 @@ TEST_F(ServerUiTest, ChatLinesAndRecipients) {
   ASSERT_NE(chat, nullptr);
   EXPECT_EQ(chat->windowTitle(), u"Chat"_s);
   const QString one = L1(engine.Team(1).name);
-  ASSERT_EQ(chat->Combo1()->count(), 2);
-  EXPECT_EQ(chat->Combo1()->itemText(0), u"All Members"_s);
-  EXPECT_EQ(chat->Combo1()->itemText(1), one);
+  ASSERT_EQ(chat->RecipientBox()->count(), 2);
+  EXPECT_EQ(chat->RecipientBox()->itemText(0), u"All Members"_s);
+  EXPECT_EQ(chat->RecipientBox()->itemText(1), one);
   auto c2 = SignOn(2);
   const QString two = L1(engine.Team(2).name);
-  EXPECT_EQ(chat->Combo1()->itemText(2), two);
+  EXPECT_EQ(chat->RecipientBox()->itemText(2), two);
 
   c2->Send(protocol::Chat(2, "hello all"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return chat->ChatText()->toPlainText().contains(u"hello all"_s); }, 3000));
@@ -418,7 +489,7 @@ TEST_F(ServerUiTest, ChatLinesAndRecipients) {
   EXPECT_TRUE(chat->ChatSend()->text().isEmpty());
   EXPECT_TRUE(chat->ChatText()->toPlainText().endsWith(u"Commish: welcome"_s));
   // A private line to team 2 only.
-  chat->Combo1()->setCurrentIndex(2);
+  chat->RecipientBox()->setCurrentIndex(2);
   QTest::keyClicks(chat->ChatSend(), u"psst"_s);
   QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
   EXPECT_TRUE(c2->Has("P|0|2|psst"));
@@ -427,7 +498,7 @@ TEST_F(ServerUiTest, ChatLinesAndRecipients) {
 
   // Departure: the name leaves the recipients, the line is shown.
   c2->socket.disconnectFromHost();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return chat->Combo1()->count() == 2; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chat->RecipientBox()->count() == 2; }, 3000));
   EXPECT_TRUE(chat->ChatText()->toPlainText().endsWith(u"*** "_s + two + u"*** has left the draft. ***"_s));
 
   // Closed window: lines are dropped; a private line to the Commish opens it.

@@ -1,0 +1,95 @@
+// The draft's record of picks and its draft file.
+//
+// The log holds every pick made so far, in the order made, and keeps the
+// draft file (one PickRecord line per pick, CR LF ended) in step with it:
+//  - a new pick is appended to the file and flushed to disk before it is
+//    stored, so no one hears of a pick the file does not hold;
+//  - a deleted pick is taken out of the file first (the file is rewritten
+//    atomically); only then is its slot blanked. A blank slot keeps its place:
+//    the count of slots does not go down and later picks do not move, so the
+//    n-th pick that is not blank is the pick a client catching up asks for
+//    with "V n" whatever was deleted before it;
+//  - after a merge the log takes the picks the merge left in the file.
+// It holds at most kMaxPicks slots.
+//
+// Plain C++; texts are Latin-1 byte strings.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "draft/Pick.h"
+
+namespace pm::draft {
+
+class DraftLog {
+ public:
+  // ---- the draft file on its own ---------------------------------------
+  // The picks of a draft file: every line that is not blank. A missing file
+  // is an empty draft; nothing when the file exists but cannot be read.
+  static std::optional<std::vector<Pick>> ReadFile(const std::string& file);
+  // Writes `picks` as the whole draft file, atomically. Returns an empty text
+  // on success, else the reason.
+  static std::string WriteFile(const std::string& file, const std::vector<Pick>& picks);
+
+  // ---- loading ----------------------------------------------------------
+  enum class LoadStatus {
+    Loaded,      // the file's picks are the log's (none for a missing file)
+    Unreadable,  // the file exists but cannot be read
+    TooMany,     // the file holds more than kMaxPicks picks
+  };
+  struct LoadResult {
+    LoadStatus status = LoadStatus::Loaded;
+    std::size_t records = 0;  // picks in the file (also when too many)
+  };
+  // Reads `file` and makes it the log's draft file. On Unreadable and
+  // TooMany the log is left as it was and the file is not touched.
+  LoadResult Load(const std::string& file);
+
+  // Empties the draft file (first) and the log. Returns an empty text on
+  // success, else the reason; the log is unchanged then.
+  std::string Clear();
+
+  // ---- changes ----------------------------------------------------------
+  // Appends the pick's line to the draft file (flushed to disk), then stores
+  // the pick as that line reads back. Returns an empty text on success, else
+  // the reason; nothing is stored then. Refused when the log is full.
+  std::string Append(const Pick& pick);
+
+  enum class DeleteStatus { Deleted, NotFound, WriteFailed };
+  // Deletes the first pick of round-selection `label`: the file is rewritten
+  // without it, then its slot is blanked. On WriteFailed `error` holds the
+  // reason and nothing changed.
+  DeleteStatus Delete(std::string_view label, std::string* error = nullptr);
+
+  // After a merge, which has written the file itself: the log holds `picks`
+  // (at most kMaxPicks of them) and no blank slot.
+  void Replace(std::vector<Pick> picks);
+
+  // Rewrites the draft file from the picks that are not blank.
+  std::string Rewrite() const;
+
+  // ---- reading ----------------------------------------------------------
+  const std::string& File() const { return file_; }
+  // Slots used, blanks included (the number of picks made and not merged).
+  int Count() const { return static_cast<int>(slots_.size()); }
+  bool Full() const { return Count() >= kMaxPicks; }
+  // The pick in slot 1..Count(); nullptr for a blank slot or out of range.
+  const Pick* Slot(int n) const;
+  // The n-th pick that is not blank (1-based); nullptr when there is none.
+  const Pick* Nth(int n) const;
+  // The picks that are not blank, in order.
+  std::vector<Pick> Picks() const;
+  // True when a pick that is not blank has this PID.
+  bool IsTaken(int pid) const;
+  const std::vector<std::optional<Pick>>& Slots() const { return slots_; }
+
+ private:
+  std::string file_;
+  std::vector<std::optional<Pick>> slots_;
+};
+
+}  // namespace pm::draft

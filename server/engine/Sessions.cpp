@@ -1,0 +1,244 @@
+#include "server/engine/Sessions.h"
+
+#include <QTcpSocket>
+
+#include <algorithm>
+
+#include "common/Common.h"
+#include "protocol/Transport.h"
+
+namespace pm::server {
+
+namespace {
+
+QString L1(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+
+std::size_t Slot(int element) { return static_cast<std::size_t>(element); }
+
+}  // namespace
+
+Sessions::Sessions(QObject* parent)
+    : QObject(parent), listener_(std::make_unique<protocol::MessageListener>()) {
+  teams_.resize(1);
+  connect(listener_.get(), &protocol::MessageListener::accepted, this, &Sessions::OnAccept);
+}
+
+Sessions::~Sessions() { CloseAll(); }
+
+void Sessions::SetTeams(const std::vector<std::string>& names) {
+  teams_.assign(names.size() + 1, TeamEntry{});
+  for (std::size_t i = 0; i < names.size(); ++i) teams_[i + 1].name = names[i];
+}
+
+void Sessions::OpenLogins(const std::string& leagueName, int drafteeCount) {
+  leagueName_ = leagueName;
+  drafteeCount_ = drafteeCount;
+  loginsOpen_ = true;
+}
+
+bool Sessions::Listen(quint16 port, QString* reason) { return listener_->Listen(port, reason); }
+bool Sessions::Listening() const { return listener_->IsListening(); }
+quint16 Sessions::Port() const { return listener_->IsListening() ? listener_->Port() : 0; }
+
+void Sessions::CloseAll() {
+  if (listener_) listener_->Close();
+  for (int i = 1; i <= elementCount_; ++i) {
+    if (elements_[Slot(i)]) elements_[Slot(i)]->Close();
+    socketTeam_[Slot(i)] = 0;
+  }
+  for (int i = 1; i <= TeamCount(); ++i) {
+    At(i).socket = 0;
+    At(i).signedOn = false;
+  }
+}
+
+int Sessions::TeamIndexOf(std::string_view name) const {
+  for (int i = 1; i <= TeamCount(); ++i)
+    if (Team(i).name == name) return i;
+  return 0;
+}
+
+std::vector<std::string> Sessions::TeamLines() const {
+  std::vector<std::string> out;
+  for (int i = 1; i <= TeamCount(); ++i) out.push_back(Team(i).name + (Team(i).signedOn ? "*" : ""));
+  return out;
+}
+
+std::vector<std::string> Sessions::SignedOnNames() const {
+  std::vector<std::string> out;
+  for (int i = 1; i <= TeamCount(); ++i)
+    if (Team(i).signedOn) out.push_back(Team(i).name);
+  return out;
+}
+
+int Sessions::OpenConnections() const {
+  int n = 0;
+  for (int i = 1; i <= elementCount_; ++i)
+    if (elements_[Slot(i)] && elements_[Slot(i)]->IsConnected()) ++n;
+  return n;
+}
+
+// ------------------------------------------------------------ connections
+
+void Sessions::OnAccept(QTcpSocket* socket) {
+  int free = 0;
+  for (int i = 1; i <= elementCount_; ++i) {
+    if (!elements_[Slot(i)]->IsConnected()) {
+      free = i;
+      break;
+    }
+  }
+  if (free == 0) {
+    if (elementCount_ >= kMaxConnections) {
+      // No element left: the connection is closed at once.
+      socket->abort();
+      socket->deleteLater();
+      return;
+    }
+    free = ++elementCount_;
+    auto element = std::make_unique<protocol::MessageSocket>(protocol::Receiver::Server);
+    connect(element.get(), &protocol::MessageSocket::messageReceived, this,
+            [this, free](const protocol::Message& m) { OnMessage(free, m); });
+    connect(element.get(), &protocol::MessageSocket::disconnected, this, [this, free] { OnDisconnect(free); });
+    elements_[Slot(free)] = std::move(element);
+  }
+  socketTeam_[Slot(free)] = 0;
+  elements_[Slot(free)]->Adopt(socket);
+  emit connectionsChanged();
+}
+
+void Sessions::OnDisconnect(int element) {
+  elements_[Slot(element)]->Close();
+  int t = socketTeam_[Slot(element)];
+  socketTeam_[Slot(element)] = 0;
+  if (t > 0 && t <= TeamCount() && Team(t).socket == element) {
+    std::string name = Team(t).name;
+    WhoOn(t, false);
+    At(t).socket = 0;
+    if (!name.empty()) emit chatLine("*** " + name + "*** has left the draft. ***");
+    SendOut(protocol::Left(t));
+  }
+  emit connectionsChanged();
+}
+
+void Sessions::SendTo(int element, const std::string& text) {
+  if (element >= 1 && element <= elementCount_ && elements_[Slot(element)]) elements_[Slot(element)]->Send(text);
+}
+
+void Sessions::SendOut(const std::string& text) {
+  for (int i = 1; i <= TeamCount(); ++i)
+    if (Team(i).socket > 0) SendTo(Team(i).socket, text);
+}
+
+void Sessions::SendSignedOn(const std::string& text) {
+  for (int i = 1; i <= TeamCount(); ++i)
+    if (Team(i).signedOn && Team(i).socket > 0) SendTo(Team(i).socket, text);
+}
+
+void Sessions::WhoOn(int team, bool add) {
+  At(team).signedOn = add;
+  if (add)
+    emit teamSignedOn(team, L1(Team(team).name));
+  else
+    emit teamSignedOff(team, L1(Team(team).name));
+}
+
+// ---------------------------------------------------------------- dispatch
+
+void Sessions::OnMessage(int element, const protocol::Message& m) {
+  if (!m.valid || m.codeText.size() != 1) return;  // numbers beyond 16 bits, or not a code
+  if (m.code == protocol::kLogin) {
+    HandleLogin(element, m);
+    return;
+  }
+  // Everything else only from a signed-on connection, speaking for its team.
+  const int t = socketTeam_[Slot(element)];
+  if (t == 0 || m.from != t) return;
+  switch (m.code) {
+    case protocol::kPickRequest: {
+      std::optional<int16_t> n = ToInt16(m.body);
+      if (n) emit pickRequested(element, t, *n);
+      break;
+    }
+    case protocol::kChat:
+      emit chatLine(Team(t).name + ": " + m.body);
+      SendOut(protocol::ChatRelay(t, m.body));
+      break;
+    case protocol::kPrivate: {
+      int u = m.to;
+      if (u == 0) {
+        emit showChatWindow();
+        emit chatLine("Private from " + Team(t).name + ": " + m.body);
+      } else if (u >= 1 && u <= TeamCount() && Team(u).socket > 0) {
+        SendTo(Team(u).socket, protocol::PrivateOut(t, u, m.body));
+      }
+      break;
+    }
+    case protocol::kDraft:
+      emit draftReceived(element, t, m.body);
+      break;
+    default:
+      break;  // T and unknown codes change nothing
+  }
+}
+
+void Sessions::HandleLogin(int element, const protocol::Message& m) {
+  if (!loginsOpen_) return;
+  if (socketTeam_[Slot(element)] != 0) return;  // this connection has signed on already
+  const int t = m.from;
+  const std::string& body = m.body;
+  int status = -1;
+  if (GetField(body, 3, ",") != leagueName_) status = protocol::kRefuseLeague;
+  if (status < 0) {
+    bool numeric = false;
+    int cmp = protocol::CompareVersions(protocol::kServerVersion, GetField(body, 1, ","), &numeric);
+    if (!numeric || cmp > 0) status = protocol::kRefuseVersion;
+  }
+  if (status < 0 && LeadingNumber(GetField(body, 2, ",")) != drafteeCount_) status = protocol::kRefusePlayerCount;
+  // A team outside the league cannot be recorded.
+  if (status < 0 && (t < 1 || t > TeamCount())) status = protocol::kRefusePlayerCount;
+  if (status < 0 && (Team(t).signedOn || Team(t).socket > 0)) status = protocol::kRefuseSignedOn;
+  if (status >= 0) {
+    SendTo(element, protocol::Refused(status));
+    return;
+  }
+  SendOut(protocol::SignedOn(t));
+  At(t).socket = element;
+  socketTeam_[Slot(element)] = t;
+  WhoOn(t, true);
+  std::vector<int> others;
+  for (int i = 1; i <= TeamCount(); ++i)
+    if (Team(i).signedOn && i != t) others.push_back(i);
+  if (!others.empty()) SendTo(element, protocol::WhoElse(t, others));
+  emit loggedIn(element, t);
+}
+
+// --------------------------------------------------------- the Commish
+
+bool Sessions::Kick(const std::string& teamLine) {
+  int t = TeamIndexOf(ReplaceChar(teamLine, '*', ""));
+  if (t == 0 || Team(t).socket == 0) return false;
+  SendTo(Team(t).socket, protocol::Refused(protocol::kRefuseKicked));
+  return true;
+}
+
+bool Sessions::CommishChat(const std::string& recipient, const std::string& typed) {
+  if (typed.empty()) return false;
+  std::string text = protocol::CutChat(typed);
+  if (UpperLatin1(recipient.substr(0, std::min<std::size_t>(3, recipient.size()))) == "ALL") {
+    std::string msg = protocol::ChatRelay(0, text);
+    for (int i = 1; i <= TeamCount(); ++i)
+      if (Team(i).socket > 0) SendTo(Team(i).socket, msg);
+    emit chatLine("Commish: " + text);
+    return true;
+  }
+  int r = 0;
+  for (int i = 1; i <= TeamCount() && r == 0; ++i)
+    if (UpperLatin1(Team(i).name) == UpperLatin1(recipient)) r = i;
+  if (r == 0 || Team(r).socket == 0) return false;
+  SendTo(Team(r).socket, protocol::PrivateOut(0, r, text));
+  emit chatLine("Private to " + recipient + ": " + text);
+  return true;
+}
+
+}  // namespace pm::server

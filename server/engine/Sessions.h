@@ -1,0 +1,119 @@
+// The server's connections and the teams signed on through them.
+//
+// Sessions owns the listening socket, the connection elements (up to 32,
+// reused once closed), the team table with each team's connection and
+// signed-on mark, the login check, the broadcasts, and the dispatch of what
+// signed-on teams send: chat and private lines are handled here; pick
+// requests (V) and selections (D) are handed to the engine through signals.
+// The Commish's chat and kick go out through here too.
+//
+// Texts are std::string holding Latin-1 bytes.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "protocol/Protocol.h"
+
+class QTcpSocket;
+
+namespace pm::protocol {
+class MessageSocket;
+class MessageListener;
+}  // namespace pm::protocol
+
+namespace pm::server {
+
+inline constexpr int kMaxConnections = 32;  // connection elements 1..32
+
+// A team of the league, as the server holds it.
+struct TeamEntry {
+  std::string name;      // as read from the league file
+  int socket = 0;        // connection element 1..32 it signed on through, 0 none
+  bool signedOn = false;
+};
+
+class Sessions : public QObject {
+  Q_OBJECT
+ public:
+  explicit Sessions(QObject* parent = nullptr);
+  ~Sessions() override;
+
+  // The league's teams, names in team number order (team 1 first).
+  void SetTeams(const std::vector<std::string>& names);
+  // From now on logins are checked against this league name and draftee
+  // count; before, a login is ignored.
+  void OpenLogins(const std::string& leagueName, int drafteeCount);
+
+  // Starts listening on `port` (0: any free port); false with the reason.
+  bool Listen(quint16 port, QString* reason);
+  bool Listening() const;
+  quint16 Port() const;  // the port listened on, 0 when not listening
+  // Closes the listener and every connection; nothing is sent.
+  void CloseAll();
+
+  // ---- the team table ------------------------------------------------
+  int TeamCount() const { return static_cast<int>(teams_.size()) - 1; }
+  const TeamEntry& Team(int index) const { return teams_.at(static_cast<std::size_t>(index)); }  // 1..TeamCount
+  // 1-based index of the first team of that exact name; 0 when none.
+  int TeamIndexOf(std::string_view name) const;
+  // Teams-list lines: each name, "*" appended when signed on.
+  std::vector<std::string> TeamLines() const;
+  // Names of the signed-on teams, in team order (chat recipients).
+  std::vector<std::string> SignedOnNames() const;
+  int OpenConnections() const;
+
+  // ---- sending -------------------------------------------------------
+  void SendTo(int element, const std::string& text);
+  void SendOut(const std::string& text);       // every team with a connection
+  void SendSignedOn(const std::string& text);  // every signed-on team
+
+  // The kick (R reason 4) to the team of a teams-list line ("*" ignored).
+  // False when the team is unknown or not connected.
+  bool Kick(const std::string& teamLine);
+  // The Commish's chat: recipient "All ..." (any letter case) is public,
+  // else a private line to the team of that name (letter case ignored). The
+  // text is cut at its first "|". False when nothing was sent.
+  bool CommishChat(const std::string& recipient, const std::string& text);
+
+ signals:
+  // A line for the server's chat transcript.
+  void chatLine(const std::string& line);
+  // A private line to the Commish arrives: the chat window is to be shown.
+  void showChatWindow();
+  void teamSignedOn(int team, const QString& name);
+  void teamSignedOff(int team, const QString& name);
+  // A connection was accepted or closed.
+  void connectionsChanged();
+  // A login was accepted and answered (L to all, W to the team).
+  void loggedIn(int element, int team);
+  // A signed-on team asks for pick n (V).
+  void pickRequested(int element, int team, int n);
+  // A signed-on team selects a player (D); `body` is "PID,name,position".
+  void draftReceived(int element, int team, const std::string& body);
+
+ private:
+  void OnAccept(QTcpSocket* socket);
+  void OnMessage(int element, const protocol::Message& m);
+  void OnDisconnect(int element);
+  void HandleLogin(int element, const protocol::Message& m);
+  void WhoOn(int team, bool add);
+  TeamEntry& At(int team) { return teams_[static_cast<std::size_t>(team)]; }
+
+  std::unique_ptr<protocol::MessageListener> listener_;
+  std::array<std::unique_ptr<protocol::MessageSocket>, kMaxConnections + 1> elements_;  // 1..32
+  int elementCount_ = 0;
+  std::array<int, kMaxConnections + 1> socketTeam_{};
+  std::vector<TeamEntry> teams_;  // 0 unused
+  bool loginsOpen_ = false;
+  std::string leagueName_;
+  int drafteeCount_ = 0;
+};
+
+}  // namespace pm::server

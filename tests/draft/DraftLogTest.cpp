@@ -1,0 +1,151 @@
+// The draft log against its draft file on disk: what is stored is what the
+// file holds, before and after every change, also when a write fails.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "common/Files.h"
+#include "draft/DraftLog.h"
+
+namespace fs = std::filesystem;
+
+namespace pm::draft {
+namespace {
+
+class DraftLogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("pm-draftlog-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    file_ = (dir_ / "League-DRAFT.TXT").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string FileText() const { return ReadWholeFile(file_).value_or("<missing>"); }
+  void Write(const std::string& text) const { std::ofstream(file_, std::ios::binary) << text; }
+
+  fs::path dir_;
+  std::string file_;
+};
+
+const Pick kA{101, "Lions", "Al Adams", "QB", "1-1"};
+const Pick kB{102, "Bears", "Bo Brown", "HB", "1-2"};
+const Pick kC{103, "Lions", "Cy Cole", "K", "1-3"};
+
+TEST_F(DraftLogTest, AppendsReachTheFileAndLoadBackAsTheyWereStored) {
+  DraftLog log;
+  ASSERT_EQ(log.Load(file_).status, DraftLog::LoadStatus::Loaded);  // missing file: empty draft
+  EXPECT_EQ(log.Count(), 0);
+  EXPECT_FALSE(fs::exists(file_));
+  for (const Pick& p : {kA, kB, kC}) ASSERT_EQ(log.Append(p), "");
+  EXPECT_EQ(FileText(), "101|Lions|Al Adams|QB|1-1\r\n102|Bears|Bo Brown|HB|1-2\r\n103|Lions|Cy Cole|K|1-3\r\n");
+  EXPECT_TRUE(log.IsTaken(102));
+  EXPECT_FALSE(log.IsTaken(104));
+
+  // A field holding the file's separator is stored as the file reads back.
+  ASSERT_EQ(log.Append(Pick{104, "Owls", "Di|Dee", "WR", "1-4"}), "");
+  EXPECT_EQ(*log.Slot(4), (Pick{104, "Owls", "Di", "Dee", "WR"}));
+
+  DraftLog again;
+  DraftLog::LoadResult r = again.Load(file_);
+  EXPECT_EQ(r.status, DraftLog::LoadStatus::Loaded);
+  EXPECT_EQ(r.records, 4u);
+  EXPECT_EQ(again.Picks(), log.Picks());
+  EXPECT_EQ(again.File(), file_);
+}
+
+TEST_F(DraftLogTest, DeleteRewritesTheFileFirstAndKeepsTheSlotBlank) {
+  Write("101|Lions|Al Adams|QB|1-1\r\n\r\n  \r\n102|Bears|Bo Brown|HB|1-2\n103|Lions|Cy Cole|K|1-3\r\n");
+  DraftLog log;
+  ASSERT_EQ(log.Load(file_).records, 3u);
+  EXPECT_EQ(log.Delete("7-7"), DraftLog::DeleteStatus::NotFound);
+
+  ASSERT_EQ(log.Delete("1-2"), DraftLog::DeleteStatus::Deleted);
+  EXPECT_EQ(FileText(), "101|Lions|Al Adams|QB|1-1\r\n103|Lions|Cy Cole|K|1-3\r\n");
+  // The count stays; catch-up numbering skips the blank.
+  EXPECT_EQ(log.Count(), 3);
+  EXPECT_EQ(log.Slot(2), nullptr);
+  EXPECT_EQ(*log.Nth(2), kC);
+  EXPECT_EQ(log.Nth(3), nullptr);
+  EXPECT_FALSE(log.IsTaken(102));
+  EXPECT_EQ(log.Picks(), (std::vector<Pick>{kA, kC}));
+  // The next pick takes the slot after the blank.
+  ASSERT_EQ(log.Append(kB), "");
+  EXPECT_EQ(log.Count(), 4);
+  EXPECT_EQ(*log.Nth(3), kB);
+}
+
+TEST_F(DraftLogTest, FailedWritesChangeNothing) {
+  DraftLog log;
+  ASSERT_EQ(log.Load(file_).status, DraftLog::LoadStatus::Loaded);
+  ASSERT_EQ(log.Append(kA), "");
+  ASSERT_EQ(log.Append(kB), "");
+  fs::remove_all(dir_);  // the folder is gone: no write can succeed
+
+  EXPECT_NE(log.Append(kC), "");
+  std::string error;
+  EXPECT_EQ(log.Delete("1-1", &error), DraftLog::DeleteStatus::WriteFailed);
+  EXPECT_FALSE(error.empty());
+  EXPECT_NE(log.Clear(), "");
+  EXPECT_EQ(log.Count(), 2);
+  EXPECT_EQ(log.Picks(), (std::vector<Pick>{kA, kB}));
+}
+
+TEST_F(DraftLogTest, ARefusedFileLeavesTheLogAndTheFileAlone) {
+  DraftLog log;
+  ASSERT_EQ(log.Load(file_).status, DraftLog::LoadStatus::Loaded);
+  ASSERT_EQ(log.Append(kA), "");
+
+  const std::string other = (dir_ / "Other-DRAFT.TXT").string();
+  std::string text;
+  for (int i = 0; i <= kMaxPicks; ++i) text += PickRecord(Pick{100 + i, "T", "P", "QB", "1-1"}) + "\r\n";
+  std::ofstream(other, std::ios::binary) << text;
+  DraftLog::LoadResult r = log.Load(other);
+  EXPECT_EQ(r.status, DraftLog::LoadStatus::TooMany);
+  EXPECT_EQ(r.records, 1001u);
+  EXPECT_EQ(ReadWholeFile(other), text);
+  EXPECT_EQ(log.File(), file_);
+  EXPECT_EQ(log.Picks(), std::vector<Pick>{kA});
+
+  fs::create_directory(dir_ / "Folder-DRAFT.TXT");  // exists, cannot be read
+  EXPECT_EQ(log.Load((dir_ / "Folder-DRAFT.TXT").string()).status, DraftLog::LoadStatus::Unreadable);
+  EXPECT_EQ(log.File(), file_);
+
+  // Exactly the capacity loads; the log is then full.
+  text.clear();
+  for (int i = 0; i < kMaxPicks; ++i) text += PickRecord(Pick{100 + i, "T", "P", "QB", "1-1"}) + "\r\n";
+  std::ofstream(other, std::ios::binary | std::ios::trunc) << text;
+  ASSERT_EQ(log.Load(other).status, DraftLog::LoadStatus::Loaded);
+  EXPECT_TRUE(log.Full());
+  EXPECT_NE(log.Append(kA), "");
+  EXPECT_EQ(ReadWholeFile(other), text);
+}
+
+TEST_F(DraftLogTest, ClearAndReplace) {
+  Write("101|Lions|Al Adams|QB|1-1\r\n102|Bears|Bo Brown|HB|1-2\r\n");
+  DraftLog log;
+  ASSERT_EQ(log.Load(file_).records, 2u);
+  ASSERT_EQ(log.Delete("1-1"), DraftLog::DeleteStatus::Deleted);
+
+  // A merge has written the file; the log takes what it kept, no blanks.
+  log.Replace({kC});
+  EXPECT_EQ(log.Count(), 1);
+  EXPECT_EQ(*log.Nth(1), kC);
+  std::vector<Pick> many(static_cast<std::size_t>(kMaxPicks) + 5, kA);
+  log.Replace(many);
+  EXPECT_EQ(log.Count(), kMaxPicks);
+
+  ASSERT_EQ(log.Clear(), "");
+  EXPECT_EQ(FileText(), "");
+  EXPECT_EQ(log.Count(), 0);
+}
+
+}  // namespace
+}  // namespace pm::draft
