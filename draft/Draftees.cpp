@@ -143,12 +143,22 @@ DraftedSet::DraftedSet(const std::vector<std::string>& pickList) {
     const std::string& record = pickList[i];
     if (record.empty()) continue;  // a deleted pick
     std::size_t bar = record.find('|');
-    long long pid = LeadingNumber(std::string_view(record).substr(0, bar));
-    if (pid >= 0 && pid < 65536)
-      bits_[static_cast<std::size_t>(pid) / 64] |= uint64_t{1} << (pid % 64);
-    else
-      others_.push_back(pid);
+    Add(LeadingNumber(std::string_view(record).substr(0, bar)));
   }
+}
+
+DraftedSet::DraftedSet(const PickList& picks) {
+  if (picks.Count() == 0) return;
+  bits_.assign(65536 / 64, 0);
+  for (const std::optional<Pick>& pick : picks.Slots())
+    if (pick) Add(pick->pid);
+}
+
+void DraftedSet::Add(long long pid) {
+  if (pid >= 0 && pid < 65536)
+    bits_[static_cast<std::size_t>(pid) / 64] |= uint64_t{1} << (pid % 64);
+  else
+    others_.push_back(pid);
 }
 
 bool DraftedSet::Contains(int pid) const {
@@ -241,7 +251,9 @@ std::vector<int> DrafteeListModel::NameOrder() const {
 
 void DrafteeListModel::Fill(const std::vector<int>& order) {
   const auto& players = table_.Of(currentPosition_);
-  DraftedSet drafted = pickList_ ? DraftedSet(*pickList_) : DraftedSet();
+  const DraftedSet drafted = picks_      ? DraftedSet(*picks_)
+                             : pickList_ ? DraftedSet(*pickList_)
+                                         : DraftedSet();
   lines_.reserve(order.size());
   rows_.reserve(order.size());
   for (int i : order) {

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "draft/PickList.h"
+
 namespace pm::draft {
 
 // Position codes 0..19 exist in the player files; 0..14 are shown.
@@ -95,9 +97,13 @@ class DraftedSet {
  public:
   DraftedSet() = default;
   explicit DraftedSet(const std::vector<std::string>& pickList);
+  // The PIDs of the picks of a list that are not blank.
+  explicit DraftedSet(const PickList& picks);
   bool Contains(int pid) const;
 
  private:
+  void Add(long long pid);
+
   // One bit per 16-bit PID value; PIDs outside that range are kept apart.
   std::vector<uint64_t> bits_;
   std::vector<long long> others_;
@@ -120,7 +126,15 @@ class DrafteeListModel {
   // at every rebuild and must outlive the model (or be replaced / cleared).
   void SetTable(DrafteeTable table);
   const DrafteeTable& Table() const { return table_; }
-  void SetPickList(const std::vector<std::string>* pickList) { pickList_ = pickList; }
+  void SetPickList(const std::vector<std::string>* pickList) {
+    pickList_ = pickList;
+    picks_ = nullptr;
+  }
+  // The same for a program that keeps its picks typed.
+  void SetPicks(const PickList* picks) {
+    picks_ = picks;
+    pickList_ = nullptr;
+  }
 
   // A position button was chosen (or the list must be refilled after a pick):
   // natural order, all boxes unticked. A code outside 0..19 empties the list.
@@ -153,6 +167,7 @@ class DrafteeListModel {
 
   DrafteeTable table_;
   const std::vector<std::string>* pickList_ = nullptr;
+  const PickList* picks_ = nullptr;
   int currentPosition_ = 0;
   std::array<bool, kRatingBoxes> ratings_{};
   bool nameTicked_ = false;

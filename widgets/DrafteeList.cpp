@@ -156,6 +156,8 @@ void DrafteeList::SetPool(DrafteeTable table) {
 
 void DrafteeList::SetPickList(const std::vector<std::string>* pickList) { model_.SetPickList(pickList); }
 
+void DrafteeList::SetPicks(const draft::PickList* picks) { model_.SetPicks(picks); }
+
 void DrafteeList::Option1_Click(int index) {
   if (index >= 0 && index < kShownPositions) {
     QSignalBlocker block(positions_);

@@ -37,6 +37,8 @@ class DrafteeList : public QWidget {
   // The pick list of the program (element 0 the count, then PickRecords).
   // Read at every rebuild; it must outlive this widget or be replaced.
   void SetPickList(const std::vector<std::string>* pickList);
+  // The same for a program that keeps its picks typed.
+  void SetPicks(const draft::PickList* picks);
 
   // Selects position `index` (0..14) and rebuilds its list in natural order
   // with every sort box unticked, as a click on that position button does.
