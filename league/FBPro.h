@@ -10,7 +10,7 @@
 // Each reader loads its file into memory once and decodes it from there.
 // Failures (a missing file, a read past the end, a team number out of range,
 // a bad position code) are thrown as LeagueError carrying the context name
-// and the classic error number the programs report; callers catch it and pass
+// and the error number the programs report; callers catch it and pass
 // it to their ErrorReporter. The id-list readers never fail: they follow the
 // quiet rules described at ReadIdList.
 //
@@ -19,6 +19,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -66,7 +67,7 @@ struct LeagueError : NumberedError {
   using NumberedError::NumberedError;
 };
 
-// The classic description of an error number ("File not found", ...).
+// The description of an error number ("File not found", ...).
 using pm::ErrorDescription;
 
 // ---------------------------------------------------------------------------
@@ -245,8 +246,10 @@ DrafteePool BuildPool(const IdList& ids, const PlayerFile& file, int source,
 void AppendFreeAgents(DrafteePool& pool, const DrafteePool& freeAgents);
 
 // The league window's load of the pool: GetCollege, then (when asked)
-// GetFA appended with AppendFreeAgents.
-DrafteePool LoadPool(const std::string& leaguePath, int16_t version, bool includeFreeAgents);
+// GetFA appended with AppendFreeAgents. `beforeFreeAgents`, when given, is
+// called between the two loads (a window shows its progress with it).
+DrafteePool LoadPool(const std::string& leaguePath, int16_t version, bool includeFreeAgents,
+                     const std::function<void()>& beforeFreeAgents = {});
 
 // ---------------------------------------------------------------------------
 // Team rosters.
@@ -273,7 +276,7 @@ struct TeamRoster {
   // in place order (groups[g][i - 1] is slot i; size() is the count).
   std::array<std::vector<RosterEntry>, 4> groups;
   TeamRoster();
-  int Count(int group) const { return static_cast<int>(groups[group].size()); }
+  int Count(int group) const { return static_cast<int>(groups[static_cast<std::size_t>(group)].size()); }
 };
 
 // Jerseys[j] is the PID wearing number j (0..100), 0 when the number is free.
