@@ -4,14 +4,14 @@
 #include <QString>
 
 #include <exception>
-#include <new>
-#include <stdexcept>
+#include <optional>
+#include <utility>
 
 #include "client/ClientView.h"
+#include "client/Sound.h"
 #include "common/Common.h"
 #include "draft/Pick.h"
 #include "protocol/Protocol.h"
-#include "client/Sound.h"
 #include "protocol/Transport.h"
 
 namespace pm::client {
@@ -20,7 +20,6 @@ namespace {
 
 constexpr std::size_t kSentLogSize = 200;
 
-
 }  // namespace
 
 struct ClientSession::Event {
@@ -28,23 +27,8 @@ struct ClientSession::Event {
   protocol::Message message;
 };
 
-std::string RefusalReasonText(std::string_view reason) {
-  const std::string trimmed = Trim(reason);
-  if (trimmed.empty() || trimmed[0] < '0' || trimmed[0] > '9') return {};
-  const long long code = LeadingNumber(trimmed);
-  switch (code) {
-    case 0: return "You are not using the correct league. Contact the commish for details.";
-    case 1: return "You are using an incorrect version of Pickmill Client. Contact the commish.";
-    case 2: return "The league files you have selected appear to be different that what the commish is using.";
-    case 3: return "The team you selected is already signed on. Contact the commish.";
-    case 4: return "You have been kicked out of the draft by the commish.";
-    default: return {};
-  }
-}
-
-ClientSession::ClientSession(QObject* parent) : QObject(parent), pickList_(kClientPickCapacity + 1) {
+ClientSession::ClientSession(QObject* parent) : QObject(parent) {
   reporter.programLabel = kClientLabel;
-  pickList_[0] = "0";
   caption_ = kClientCaption;
   defaultView_ = std::make_unique<ClientView>();
   view_ = defaultView_.get();
@@ -67,37 +51,36 @@ void ClientSession::SetView(ClientView* view) { view_ = view ? view : defaultVie
 
 // ------------------------------------------------------------- league ----
 
+LeagueLoad ClientSession::LoadLeague(const std::string& leagueFile, bool includeFreeAgents,
+                                     const std::function<void(const char* step)>& progress) {
+  LeagueLoad r = LoadLeagueFile(leagueFile, includeFreeAgents, progress);
+  if (r.Ok()) {
+    league = r.league;
+    SetTeams(r.teams);
+  }
+  return r;
+}
+
 void ClientSession::SetTeams(const std::vector<std::string>& names) {
-  teamTable_.assign(1, std::string());
-  teamTable_.insert(teamTable_.end(), names.begin(), names.end());
+  teams_.clear();
+  for (const std::string& name : names) teams_.push_back({name, false});
 }
 
 int ClientSession::ChooseTeam(const std::string& name) {
   ownTeamName_ = name;
-  for (int i = 1; i <= TeamCount(); ++i) {
-    if (teamTable_[static_cast<std::size_t>(i)] == name) {
-      ownTeamIndex_ = static_cast<int16_t>(i);
+  for (int k = 1; k <= TeamCount(); ++k) {
+    if (TeamName(k) == name) {
+      ownTeamIndex_ = static_cast<int16_t>(k);
       break;
     }
   }
   return ownTeamIndex_;
 }
 
-const std::string& ClientSession::TeamEntry(int k) const {
-  static const std::string empty;
-  if (k < 1 || k > TeamCount()) return empty;
-  return teamTable_[static_cast<std::size_t>(k)];
-}
-
-std::string ClientSession::TeamName(int k) const { return GetField(TeamEntry(k), 1, "|"); }
-
-bool ClientSession::SignedOn(int k) const { return GetField(TeamEntry(k), 3, "|") == "1"; }
-
-int ClientSession::PickCount() const {
-  long long n = LeadingNumber(pickList_[0]);
-  if (n < 0) return 0;
-  if (n > kClientPickCapacity) return kClientPickCapacity;
-  return static_cast<int>(n);
+const TeamEntry& ClientSession::Team(int k) const {
+  static const TeamEntry none;
+  if (k < 1 || k > TeamCount()) return none;
+  return teams_[static_cast<std::size_t>(k - 1)];
 }
 
 bool ClientSession::Connected() const { return connected_ && socket_ && socket_->IsConnected(); }
@@ -251,7 +234,6 @@ void ClientSession::EndProgram() {
   connectTimer_.stop();
   if (socket_) socket_->Close();
   connected_ = false;
-  emit programEnded();
   if (endProgram) endProgram();
 }
 
@@ -276,13 +258,11 @@ void ClientSession::Send(const std::string& message) {
   if (sent_.size() > kSentLogSize) sent_.pop_front();
 }
 
-void ClientSession::Drop() { ++dropped_; }
-
 void ClientSession::Append(const std::string& line) { view_->ChatAppend(line); }
 
-void ClientSession::SetPresence(int k, const std::string& flag) {
-  std::string& entry = teamTable_[static_cast<std::size_t>(k)];
-  entry = GetField(entry, 1, "|") + "|" + GetField(entry, 2, "|") + "|" + flag;
+void ClientSession::MarkSignedOn(int k) {
+  teams_[static_cast<std::size_t>(k - 1)].signedOn = true;
+  if (view_->ChatOpen()) view_->ChatAddRecipient(TeamName(k));
 }
 
 bool ClientSession::Own(int k) const { return TeamName(k) == ownTeamName_; }
@@ -296,7 +276,6 @@ void ClientSession::SetTimer(bool on) {
     else
       clockTimer_.stop();
   }
-  emit timerStateChanged(on);
 }
 
 void ClientSession::ClockReset() {
@@ -312,155 +291,184 @@ void ClientSession::Play(const char* file) {
   sound_->PlaySound(path);
 }
 
-bool ClientSession::PidRecorded(long long pid) const {
-  const int count = PickCount();
-  for (int i = 1; i <= count; ++i) {
-    const std::string& rec = pickList_[static_cast<std::size_t>(i)];
-    if (!rec.empty() && LeadingNumber(GetField(rec, 1, "|")) == pid) return true;
-  }
-  return false;
-}
-
-bool ClientSession::StorePick(const std::string& record) {
-  const int n = PickCount() + 1;
-  if (n > kClientPickCapacity) return false;
-  pickList_[static_cast<std::size_t>(n)] = record;
-  pickList_[0] = Num(n);
-  return true;
+void ClientSession::RedrawDraftList() {
+  view_->DraftListClear();
+  for (const std::optional<draft::Pick>& pick : picks_.Slots())
+    if (pick) view_->DraftListAdd(draft::DraftListFill(*pick));
 }
 
 // Whether a message may be handled: its numbers fit 16 bits, the teams it
 // names are in the league, and a pick it carries has room in the list.
-bool ClientSession::Check(const protocol::Message& m) {
-  if (!m.valid) return false;
+bool ClientSession::Acceptable(const protocol::Message& m) const {
   const auto team = [this](int k) { return k >= 1 && k <= TeamCount(); };
   const auto fits = [](const std::string& text) { return ToInt16(text).has_value(); };
-  const std::string& code = m.codeText;
-  if (code == "L" || code == "X") return team(m.from);
-  if (code == "C" || code == "P") return m.from == 0 || team(m.from);
-  if (code == "I" || code == "H") return team(m.to);
-  if (code == "N") return team(m.to) && fits(GetField(m.body, 1, ","));
-  if (code == "G") return team(m.from) && fits(GetField(m.body, 1, ","));
-  if (code == "Z") return team(m.from) && fits(GetField(m.body, 1, ",")) && PickCount() < kClientPickCapacity;
-  if (code == "V")
-    return m.body.empty() || (fits(GetField(m.body, 1, ",")) && PickCount() < kClientPickCapacity);
-  if (code == "W") {
-    for (int i = 1; i <= TeamCount(); ++i) {
-      const std::string s = GetField(m.body, i, ",");
-      if (s.empty()) break;
-      auto k = ToInt16(s);
-      if (!k || !team(*k)) return false;
-    }
-    return true;
+  const auto firstFits = [&] { return fits(protocol::BodyField(m, 1)); };
+  switch (m.code) {
+    case protocol::kSignedOn:
+    case protocol::kLeft:
+      return team(m.from);
+    case protocol::kChatRelay:
+    case protocol::kPrivateOut:
+      return m.from == 0 || team(m.from);
+    case protocol::kTimedOut:
+    case protocol::kHalted:
+      return team(m.to);
+    case protocol::kOnClock:
+      return team(m.to) && firstFits();
+    case protocol::kTaken:
+      return team(m.from) && firstFits();
+    case protocol::kPicked:
+      return team(m.from) && firstFits() && !picks_.Full();
+    case protocol::kPickRecord:
+      return m.body.empty() || (firstFits() && !picks_.Full());
+    case protocol::kWhoElse:
+      for (int i = 1; i <= TeamCount(); ++i) {
+        const std::string listed = protocol::BodyField(m, i);
+        if (listed.empty()) break;
+        const auto k = ToInt16(listed);
+        if (!k || !team(*k)) return false;
+      }
+      return true;
+    default:
+      return true;
   }
-  return true;
 }
 
 void ClientSession::Dispatch(const protocol::Message& m) {
-  if (!Check(m)) {
-    Drop();
+  if (!m.valid) {
+    ++dropped_;
     return;
   }
-  const std::string& code = m.codeText;
-  const std::string& t = m.body;
+  if (m.codeText.size() != 1) return;  // field 1 is no code: ignored, as an unknown code is
+  if (!Acceptable(m)) {
+    ++dropped_;
+    return;
+  }
+  switch (m.code) {
+    case protocol::kRefused: OnRefused(m); break;
+    case protocol::kWhoElse: OnWhoElse(m); break;
+    case protocol::kSignedOn: OnSignedOn(m); break;
+    case protocol::kPickRecord: OnPickRecord(m); break;
+    case protocol::kLeft: OnLeft(m); break;
+    case protocol::kChatRelay: OnChat(m); break;
+    case protocol::kPrivateOut: OnPrivate(m); break;
+    case protocol::kOnClock: OnOnClock(m); break;
+    case protocol::kTimedOut: OnTimedOut(m); break;
+    case protocol::kHalted: OnHalted(m); break;
+    case protocol::kPicked: OnPicked(m); break;
+    case protocol::kTaken: OnTaken(m); break;
+    case protocol::kDeleted: OnDeleted(m); break;
+    default: break;  // not a message the client knows: ignored
+  }
+}
 
-  if (code == "R") {
-    std::string text = std::string(kDisconnectedLead) + "\r\n\r\n" + RefusalReasonText(t);
-    prompter_->Inform(kDisconnectedTitle, text);
-    EndProgram();
-  } else if (code == "W") {
-    for (int i = 1; i <= TeamCount(); ++i) {
-      const std::string s = GetField(t, i, ",");
-      if (s.empty()) break;
-      const int k = static_cast<int>(LeadingNumber(s));
-      SetPresence(k, "1");
-      if (view_->ChatOpen()) view_->ChatAddRecipient(TeamName(k));
-    }
-  } else if (code == "L") {
-    SetPresence(m.from, "1");
-    if (view_->ChatOpen()) view_->ChatAddRecipient(TeamName(m.from));
-  } else if (code == "V") {
-    if (t.empty()) return;
-    std::string record;
-    for (int i = 1; i <= 5; ++i) record += GetField(t, i, ",") + "|";
-    // Our own request index: the server skips deleted picks, so counting
-    // what we hold would ask for the same pick again after a gap.
-    ++catchUpIndex_;
-    if (!PidRecorded(LeadingNumber(GetField(t, 1, ",")))) {
-      StorePick(record);
-      view_->DraftListAdd(draft::DraftListFill(record));
-    }
-    Send(protocol::PickRequest(ownTeamIndex_, catchUpIndex_));
-  } else if (code == "X") {
-    SetPresence(m.from, "0");
-    const std::string name = TeamName(m.from);
-    if (view_->ChatOpen()) view_->ChatRemoveRecipient(name);
-    Append("*** " + name + " *** has left the draft.");
-  } else if (code == "C") {
-    if (!view_->ChatOpen()) return;
-    Append((m.from == 0 ? std::string("Commish") : TeamName(m.from)) + ": " + t);
-  } else if (code == "P") {
-    Append("Private from " + (m.from == 0 ? std::string("the Commish") : TeamName(m.from)) + ": " + t);
-  } else if (code == "N") {
-    const int team = m.to;
-    if (Own(team)) {
-      const int16_t seconds = *ToInt16(GetField(t, 1, ","));
-      // The clock only starts from positive seconds; it stops at exactly 0.
-      if (seconds > 0) {
-        clockSeconds_ = seconds;
-        SetCaptionStatus("On the clock.");
-        view_->SetTimeLeft(Num(clockSeconds_));
-        SetTimer(true);
-        Play(kRingFile);
-      }
-    }
-    Append(TeamName(team) + " is on the clock.");
-  } else if (code == "I") {
-    if (Own(m.to)) {
-      Play(kBuzzerFile);
-      ClockReset();
-    }
-    Append(t);
-  } else if (code == "H") {
-    if (Own(m.to)) {
-      Play(kBuzzerFile);
-      ClockReset();
-    }
-    Append(TeamName(m.to) + " has been taken off the clock by the commish.");
-  } else if (code == "Z") {
-    const std::string name = TeamName(m.from);
-    const std::string pid = GetField(t, 1, ",");
-    const std::string player = GetField(t, 2, ",");
-    const std::string position = GetField(t, 3, ",");
-    const std::string roundSel = GetField(t, 4, ",");
-    const std::string record = pid + "|" + name + "|" + player + "|" + position + "|" + roundSel;
-    view_->DraftListAdd(draft::DraftListFill(record));
-    StorePick(record);
-    const std::string shown = view_->DrafteesShownPosition();
-    if (!shown.empty() && shown == position) view_->DrafteesRebuild();
-    if (Own(m.from)) ClockReset();
-    Append(name + " has selected " + position + " " + player + "  -  Round " + roundSel + ".");
-  } else if (code == "G") {
-    const std::string player = GetField(t, 2, ",");
-    const std::string position = GetField(t, 3, ",");
-    Append(TeamName(m.from) + " attempted to choose " + position + " " + player + " who has already been selected.");
-    // Resume from the value kept when the pick was sent.
-    if (Own(m.from) && clockSeconds_ > 0) SetTimer(true);
-  } else if (code == "Y") {
-    const int count = PickCount();
-    for (int i = 1; i <= count; ++i) {
-      std::string& rec = pickList_[static_cast<std::size_t>(i)];
-      if (!rec.empty() && GetField(rec, 5, "|") == t) {
-        rec.clear();
-        break;
-      }
-    }
-    view_->DraftListClear();
-    for (int i = 1; i <= count; ++i) {
-      const std::string& rec = pickList_[static_cast<std::size_t>(i)];
-      if (!rec.empty()) view_->DraftListAdd(draft::DraftListFill(rec));
+void ClientSession::OnRefused(const protocol::Message& m) {
+  prompter_->Inform(kDisconnectedTitle,
+                    std::string(kDisconnectedLead) + "\r\n\r\n" + protocol::RefusalText(std::string_view(m.body)));
+  EndProgram();
+}
+
+// Every listed team is signed on; the list ends at its first empty field.
+void ClientSession::OnWhoElse(const protocol::Message& m) {
+  for (int i = 1; i <= TeamCount(); ++i) {
+    const std::string listed = protocol::BodyField(m, i);
+    if (listed.empty()) break;
+    MarkSignedOn(static_cast<int>(LeadingNumber(listed)));
+  }
+}
+
+void ClientSession::OnSignedOn(const protocol::Message& m) { MarkSignedOn(m.from); }
+
+// A recorded pick while catching up: stored unless its player is already
+// held, then the next one is asked for.
+void ClientSession::OnPickRecord(const protocol::Message& m) {
+  if (m.body.empty()) return;  // nothing more to catch up on
+  // Our own request index: the server skips deleted picks, so counting what
+  // we hold would ask for the same pick again after a gap.
+  ++catchUpIndex_;
+  draft::Pick pick = draft::ParsePick(m.body, ",");
+  if (!picks_.HasPid(pick.pid)) {
+    const std::string line = draft::DraftListFill(pick);
+    picks_.Append(std::move(pick));
+    view_->DraftListAdd(line);
+  }
+  Send(protocol::PickRequest(ownTeamIndex_, catchUpIndex_));
+}
+
+void ClientSession::OnLeft(const protocol::Message& m) {
+  teams_[static_cast<std::size_t>(m.from - 1)].signedOn = false;
+  const std::string& name = TeamName(m.from);
+  if (view_->ChatOpen()) view_->ChatRemoveRecipient(name);
+  Append("*** " + name + " *** has left the draft.");
+}
+
+// Public lines are shown only while the chat window is open.
+void ClientSession::OnChat(const protocol::Message& m) {
+  if (!view_->ChatOpen()) return;
+  Append((m.from == 0 ? std::string("Commish") : TeamName(m.from)) + ": " + m.body);
+}
+
+void ClientSession::OnPrivate(const protocol::Message& m) {
+  Append("Private from " + (m.from == 0 ? std::string("the Commish") : TeamName(m.from)) + ": " + m.body);
+}
+
+void ClientSession::OnOnClock(const protocol::Message& m) {
+  if (Own(m.to)) {
+    const int16_t seconds = *ToInt16(protocol::BodyField(m, 1));
+    // The clock only starts from positive seconds; it stops at exactly 0.
+    if (seconds > 0) {
+      clockSeconds_ = seconds;
+      SetCaptionStatus("On the clock.");
+      view_->SetTimeLeft(Num(clockSeconds_));
+      SetTimer(true);
+      Play(kRingFile);
     }
   }
+  Append(TeamName(m.to) + " is on the clock.");
+}
+
+void ClientSession::OnTimedOut(const protocol::Message& m) {
+  if (Own(m.to)) {
+    Play(kBuzzerFile);
+    ClockReset();
+  }
+  Append(m.body);
+}
+
+void ClientSession::OnHalted(const protocol::Message& m) {
+  if (Own(m.to)) {
+    Play(kBuzzerFile);
+    ClockReset();
+  }
+  Append(TeamName(m.to) + " has been taken off the clock by the commish.");
+}
+
+void ClientSession::OnPicked(const protocol::Message& m) {
+  draft::Pick pick{*ToInt16(protocol::BodyField(m, 1)), TeamName(m.from), protocol::BodyField(m, 2),
+                   protocol::BodyField(m, 3), protocol::BodyField(m, 4)};
+  const std::string chatLine =
+      pick.team + " has selected " + pick.position + " " + pick.player + "  -  Round " + pick.label + ".";
+  const std::string position = pick.position;
+  view_->DraftListAdd(draft::DraftListFill(pick));
+  picks_.Append(std::move(pick));
+  const std::string shown = view_->DrafteesShownPosition();
+  if (!shown.empty() && shown == position) view_->DrafteesRebuild();
+  if (Own(m.from)) ClockReset();
+  Append(chatLine);
+}
+
+void ClientSession::OnTaken(const protocol::Message& m) {
+  Append(TeamName(m.from) + " attempted to choose " + protocol::BodyField(m, 3) + " " + protocol::BodyField(m, 2) +
+         " who has already been selected.");
+  // Resume from the value kept when the pick was sent.
+  if (Own(m.from) && clockSeconds_ > 0) SetTimer(true);
+}
+
+// The first pick with the label is blanked (none: nothing changes) and the
+// draft list is drawn again from the picks.
+void ClientSession::OnDeleted(const protocol::Message& m) {
+  picks_.BlankLabel(m.body);
+  RedrawDraftList();
 }
 
 }  // namespace pm::client

@@ -1,10 +1,10 @@
 // The client's session: one team owner's connection to the draft server.
 //
-// Owns everything the client knows during a draft: its own team, the team
-// table with presence flags, the picks received (room for 500), its own
-// clock, the socket and the draftee tables of the league it loaded. Every
-// message from the server is handled here and turned into state changes and
-// calls on a ClientView (the windows, or a recorder in tests).
+// Owns everything the client knows during a draft: the league it loaded
+// (with its draftee tables), its own team, the team table with presence
+// flags, the picks received (room for 500), its own clock and the socket.
+// Every message from the server is handled here and turned into state
+// changes and calls on a ClientView (the windows, or a recorder in tests).
 //
 // Events are handled one at a time, each to its end: a socket event or a
 // clock tick that arrives while another is being handled (for instance while
@@ -13,7 +13,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 
 #include <cstdint>
@@ -21,12 +20,12 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "client/ClientLeague.h"
 #include "common/ErrorReport.h"
 #include "common/Prompt.h"
+#include "draft/PickList.h"
 #include "protocol/Protocol.h"
 
 namespace pm::protocol {
@@ -51,8 +50,11 @@ inline constexpr const char* kConnectionLostText =
 inline constexpr const char* kUnableToConnectText = "Unable to connect to server.";
 inline constexpr const char* kUnableToConnectTitle = "PK Info.";
 
-// The text shown for a refusal reason (0..4); empty for any other.
-std::string RefusalReasonText(std::string_view reason);
+// One team of the league as the client knows it.
+struct TeamEntry {
+  std::string name;       // as read from the league file
+  bool signedOn = false;  // from the server's L, W and X
+};
 
 class ClientSession : public QObject {
   Q_OBJECT
@@ -69,20 +71,21 @@ class ClientSession : public QObject {
   void SetSoundFolder(const std::string& folder) { soundFolder_ = folder; }
   // Port to connect to (7 in the program).
   void SetPort(quint16 port) { port_ = port; }
-  quint16 Port() const { return port_; }
   // Ends the program. Defaults to QCoreApplication::exit(0).
   std::function<void()> endProgram;
   // The program drives the clock from a real 1000 ms timer; tests leave this
   // off and call Tick() themselves.
   void UseRealTimer(bool on) { realTimer_ = on; }
-  // How long a connection attempt may take before it counts as failed.
-  void SetConnectTimeoutMs(int ms) { connectTimeoutMs_ = ms; }
 
   ErrorReporter reporter;
 
-  // ---- league, filled by the league window ----
+  // ---- league ----
   ClientLeague league;
-  // The team table from a fresh league load: entries 1..n are bare names.
+  // Loads a league file (LoadLeagueFile) and, when it loads, makes it the
+  // session's league and team table. Anything else leaves both as they were.
+  LeagueLoad LoadLeague(const std::string& leagueFile, bool includeFreeAgents,
+                        const std::function<void(const char* step)>& progress = {});
+  // The team table of a freshly loaded league: teams 1..n, none signed on.
   void SetTeams(const std::vector<std::string>& names);
   // Chooses the team: the first entry equal to `name` (index unchanged when
   // none is). Returns the index.
@@ -91,14 +94,14 @@ class ClientSession : public QObject {
   // ---- session values ----
   int16_t OwnTeamIndex() const { return ownTeamIndex_; }
   const std::string& OwnTeamName() const { return ownTeamName_; }
-  int TeamCount() const { return static_cast<int>(teamTable_.size()) - 1; }
-  // Entry k (1..TeamCount): a bare name, or name|field 2|flag.
-  const std::string& TeamEntry(int k) const;
-  std::string TeamName(int k) const;
-  bool SignedOn(int k) const;
-  // Picks: element 0 the count, 1..count the records (blank when deleted).
-  const std::vector<std::string>& PickList() const { return pickList_; }
-  int PickCount() const;
+  int TeamCount() const { return static_cast<int>(teams_.size()); }
+  // Team k (1..TeamCount); an empty entry for any other k.
+  const TeamEntry& Team(int k) const;
+  const std::string& TeamName(int k) const { return Team(k).name; }
+  bool SignedOn(int k) const { return Team(k).signedOn; }
+  // The picks received, blank slots for deleted ones.
+  const draft::PickList& Picks() const { return picks_; }
+  int PickCount() const { return picks_.Count(); }
   int16_t ClockSeconds() const { return clockSeconds_; }
   bool TimerRunning() const { return timerEnabled_; }
   const std::string& Caption() const { return caption_; }
@@ -140,8 +143,6 @@ class ClientSession : public QObject {
  signals:
   void connectedToServer();
   void connectFailed();
-  void timerStateChanged(bool running);
-  void programEnded();
 
  private:
   struct Event;
@@ -151,20 +152,34 @@ class ClientSession : public QObject {
   void OnDisconnected();
   void OnConnectError();
   void DoTick();
+
+  // Messages from the server: Dispatch checks a message and hands it to the
+  // handler of its code.
   void Dispatch(const protocol::Message& m);
-  bool Check(const protocol::Message& m);
+  bool Acceptable(const protocol::Message& m) const;
+  void OnRefused(const protocol::Message& m);     // R
+  void OnWhoElse(const protocol::Message& m);     // W
+  void OnSignedOn(const protocol::Message& m);    // L
+  void OnPickRecord(const protocol::Message& m);  // V
+  void OnLeft(const protocol::Message& m);        // X
+  void OnChat(const protocol::Message& m);        // C
+  void OnPrivate(const protocol::Message& m);     // P
+  void OnOnClock(const protocol::Message& m);     // N
+  void OnTimedOut(const protocol::Message& m);    // I
+  void OnHalted(const protocol::Message& m);      // H
+  void OnPicked(const protocol::Message& m);      // Z
+  void OnTaken(const protocol::Message& m);       // G
+  void OnDeleted(const protocol::Message& m);     // Y
+
   void Send(const std::string& message);
   void EndProgram();
   void Append(const std::string& line);
-  void SetPresence(int k, const std::string& flag);
+  void MarkSignedOn(int k);
   bool Own(int k) const;
   void ClockReset();
   void SetTimer(bool on);
   void Play(const char* file);
-  bool PidRecorded(long long pid) const;
-  bool StorePick(const std::string& record);
-  void Drop();
-  void ResetSocket();
+  void RedrawDraftList();
 
   ClientView* view_ = nullptr;
   std::unique_ptr<ClientView> defaultView_;
@@ -174,12 +189,13 @@ class ClientSession : public QObject {
   std::string soundFolder_;
   quint16 port_ = protocol::kDraftPort;
   bool realTimer_ = false;
+  // How long a connection attempt may take before it counts as failed.
   int connectTimeoutMs_ = 20000;
 
   int16_t ownTeamIndex_ = 0;
   std::string ownTeamName_;
-  std::vector<std::string> teamTable_{std::string()};
-  std::vector<std::string> pickList_;
+  std::vector<TeamEntry> teams_;  // team k at k - 1
+  draft::PickList picks_{kClientPickCapacity};
   int16_t clockSeconds_ = 0;
   bool timerEnabled_ = false;
   int catchUpIndex_ = 1;

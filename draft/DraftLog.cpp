@@ -33,13 +33,13 @@ DraftLog::LoadResult DraftLog::Load(const std::string& file) {
     return r;
   }
   file_ = file;
-  slots_.assign(picks->begin(), picks->end());
+  picks_.Assign(std::move(*picks));
   return r;
 }
 
 std::string DraftLog::Clear() {
   std::string err = WriteFileAtomic(file_, "");
-  if (err.empty()) slots_.clear();
+  if (err.empty()) picks_.Assign({});
   return err;
 }
 
@@ -49,56 +49,26 @@ std::string DraftLog::Append(const Pick& pick) {
   std::string err = AppendDurable(file_, line + "\r\n");
   if (!err.empty()) return err;
   // Stored as the file holds it, so that a later load reads the same pick.
-  slots_.emplace_back(ParsePick(line));
+  picks_.Append(ParsePick(line));
   return {};
 }
 
 DraftLog::DeleteStatus DraftLog::Delete(std::string_view label, std::string* error) {
-  auto found = std::find_if(slots_.begin(), slots_.end(),
-                            [&](const std::optional<Pick>& s) { return s && s->label == label; });
-  if (found == slots_.end()) return DeleteStatus::NotFound;
-  std::vector<Pick> rest;
-  for (auto it = slots_.begin(); it != slots_.end(); ++it)
-    if (*it && it != found) rest.push_back(**it);
+  std::vector<Pick> rest = Picks();
+  auto found = std::find_if(rest.begin(), rest.end(), [&](const Pick& p) { return p.label == label; });
+  if (found == rest.end()) return DeleteStatus::NotFound;
+  rest.erase(found);
   std::string err = WriteFile(file_, rest);
   if (!err.empty()) {
     if (error) *error = err;
     return DeleteStatus::WriteFailed;
   }
-  found->reset();
+  picks_.BlankLabel(label);
   return DeleteStatus::Deleted;
 }
 
-void DraftLog::Replace(std::vector<Pick> picks) {
-  if (picks.size() > static_cast<std::size_t>(kMaxPicks)) picks.resize(static_cast<std::size_t>(kMaxPicks));
-  slots_.assign(std::make_move_iterator(picks.begin()), std::make_move_iterator(picks.end()));
-}
+void DraftLog::Replace(std::vector<Pick> picks) { picks_.Assign(std::move(picks)); }
 
 std::string DraftLog::Rewrite() const { return WriteFile(file_, Picks()); }
-
-const Pick* DraftLog::Slot(int n) const {
-  if (n < 1 || n > Count()) return nullptr;
-  const std::optional<Pick>& s = slots_[static_cast<std::size_t>(n - 1)];
-  return s ? &*s : nullptr;
-}
-
-const Pick* DraftLog::Nth(int n) const {
-  if (n < 1) return nullptr;
-  int seen = 0;
-  for (const std::optional<Pick>& s : slots_)
-    if (s && ++seen == n) return &*s;
-  return nullptr;
-}
-
-std::vector<Pick> DraftLog::Picks() const {
-  std::vector<Pick> out;
-  for (const std::optional<Pick>& s : slots_)
-    if (s) out.push_back(*s);
-  return out;
-}
-
-bool DraftLog::IsTaken(int pid) const {
-  return std::any_of(slots_.begin(), slots_.end(), [pid](const std::optional<Pick>& s) { return s && s->pid == pid; });
-}
 
 }  // namespace pm::draft

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "draft/Pick.h"
+#include "draft/PickList.h"
 
 namespace pm::draft {
 
@@ -74,22 +75,24 @@ class DraftLog {
 
   // ---- reading ----------------------------------------------------------
   const std::string& File() const { return file_; }
+  // The picks, blank slots included.
+  const PickList& List() const { return picks_; }
   // Slots used, blanks included (the number of picks made and not merged).
-  int Count() const { return static_cast<int>(slots_.size()); }
-  bool Full() const { return Count() >= kMaxPicks; }
+  int Count() const { return picks_.Count(); }
+  bool Full() const { return picks_.Full(); }
   // The pick in slot 1..Count(); nullptr for a blank slot or out of range.
-  const Pick* Slot(int n) const;
+  const Pick* Slot(int n) const { return picks_.At(n); }
   // The n-th pick that is not blank (1-based); nullptr when there is none.
-  const Pick* Nth(int n) const;
+  const Pick* Nth(int n) const { return picks_.Nth(n); }
   // The picks that are not blank, in order.
-  std::vector<Pick> Picks() const;
+  std::vector<Pick> Picks() const { return picks_.Picks(); }
   // True when a pick that is not blank has this PID.
-  bool IsTaken(int pid) const;
-  const std::vector<std::optional<Pick>>& Slots() const { return slots_; }
+  bool IsTaken(int pid) const { return picks_.HasPid(pid); }
+  const std::vector<std::optional<Pick>>& Slots() const { return picks_.Slots(); }
 
  private:
   std::string file_;
-  std::vector<std::optional<Pick>> slots_;
+  PickList picks_{kMaxPicks};
 };
 
 }  // namespace pm::draft

@@ -4,7 +4,6 @@
 #include <charconv>
 
 #include "common/Common.h"
-#include "draft/DraftLog.h"
 
 namespace pm::draft {
 
@@ -123,25 +122,11 @@ LineSelection ReadLine(std::string_view line) {
   return s;
 }
 
-DraftedSet::DraftedSet(const std::vector<std::string>& pickList) {
-  if (pickList.empty()) return;
-  long long count = LeadingNumber(pickList[0]);
-  if (count <= 0) return;
-  std::size_t last = std::min<std::size_t>(static_cast<std::size_t>(count), pickList.size() - 1);
+DraftedSet::DraftedSet(const PickList& picks) {
+  if (picks.Count() == 0) return;
   bits_.assign(65536 / 64, 0);
-  for (std::size_t i = 1; i <= last; ++i) {
-    const std::string& record = pickList[i];
-    if (record.empty()) continue;  // a deleted pick
-    std::size_t bar = record.find('|');
-    Add(LeadingNumber(std::string_view(record).substr(0, bar)));
-  }
-}
-
-DraftedSet::DraftedSet(const DraftLog& log) {
-  if (log.Count() == 0) return;
-  bits_.assign(65536 / 64, 0);
-  for (const std::optional<Pick>& slot : log.Slots())
-    if (slot) Add(slot->pid);
+  for (const std::optional<Pick>& pick : picks.Slots())
+    if (pick) Add(pick->pid);
 }
 
 void DraftedSet::Add(long long pid) {
@@ -241,7 +226,7 @@ std::vector<int> DrafteeListModel::NameOrder() const {
 
 void DrafteeListModel::Fill(const std::vector<int>& order) {
   const auto& players = table_.Of(currentPosition_);
-  DraftedSet drafted = draftLog_ ? DraftedSet(*draftLog_) : pickList_ ? DraftedSet(*pickList_) : DraftedSet();
+  const DraftedSet drafted = picks_ ? DraftedSet(*picks_) : DraftedSet();
   lines_.reserve(order.size());
   rows_.reserve(order.size());
   for (int i : order) {

@@ -16,11 +16,11 @@
 #include <string_view>
 #include <vector>
 
+#include "draft/PickList.h"
 #include "league/FBPro.h"
 
 namespace pm::draft {
 
-class DraftLog;
 
 // Position codes 0..19 exist in the player files; 0..14 are shown. The
 // captions are the league module's one table.
@@ -92,9 +92,8 @@ LineSelection ReadLine(std::string_view line);
 class DraftedSet {
  public:
   DraftedSet() = default;
-  explicit DraftedSet(const std::vector<std::string>& pickList);
-  // The PIDs of a draft log's picks that are not blank.
-  explicit DraftedSet(const DraftLog& log);
+  // The PIDs of the picks of a list that are not blank.
+  explicit DraftedSet(const PickList& picks);
   bool Contains(int pid) const;
 
  private:
@@ -118,19 +117,11 @@ class DraftedSet {
 // Drafted players (those in the pick list) are left out at every rebuild.
 class DrafteeListModel {
  public:
-  // The pool shown and the pick list tested against. The pick list is read
-  // at every rebuild and must outlive the model (or be replaced / cleared).
+  // The pool shown and the picks tested against. The picks are read at every
+  // rebuild and must outlive the model (or be replaced).
   void SetTable(DrafteeTable table);
   const DrafteeTable& Table() const { return table_; }
-  void SetPickList(const std::vector<std::string>* pickList) {
-    pickList_ = pickList;
-    draftLog_ = nullptr;
-  }
-  // The same with a draft log as the record of the picks.
-  void SetDraftLog(const DraftLog* log) {
-    draftLog_ = log;
-    pickList_ = nullptr;
-  }
+  void SetPicks(const PickList* picks) { picks_ = picks; }
 
   // A position button was chosen (or the list must be refilled after a pick):
   // natural order, all boxes unticked. A code outside 0..19 empties the list.
@@ -162,8 +153,7 @@ class DrafteeListModel {
   void Fill(const std::vector<int>& order);
 
   DrafteeTable table_;
-  const std::vector<std::string>* pickList_ = nullptr;
-  const DraftLog* draftLog_ = nullptr;
+  const PickList* picks_ = nullptr;
   int currentPosition_ = 0;
   std::array<bool, kRatingBoxes> ratings_{};
   bool nameTicked_ = false;

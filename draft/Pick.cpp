@@ -55,8 +55,6 @@ std::string DraftListFill(const Pick& pick) {
   return line;
 }
 
-std::string DraftListFill(std::string_view pickRecord) { return DraftListFill(ParsePick(pickRecord)); }
-
 LineLabel ReadSelectionLine(std::string_view line) {
   auto cols = [&](std::size_t from, std::size_t width) {
     return from < line.size() ? Trim(line.substr(from, width)) : std::string();

@@ -40,8 +40,6 @@ std::string DraftFileText(const std::vector<Pick>& picks);
 // 8-32, position 33-35, team name 36-55, PID 56-60; every field blank-padded
 // and cut at its width.
 std::string DraftListFill(const Pick& pick);
-// TEMPORARY while the pick lists move to Pick: the same from a record text.
-std::string DraftListFill(std::string_view pickRecord);
 
 // Round and selection read back from such a line (columns 1-3 and 5-7, trimmed).
 struct LineLabel {

@@ -464,9 +464,11 @@ void AppendFreeAgents(DrafteePool& pool, const DrafteePool& freeAgents) {
   }
 }
 
-DrafteePool LoadPool(const std::string& leaguePath, int16_t version, bool includeFreeAgents) {
+DrafteePool LoadPool(const std::string& leaguePath, int16_t version, bool includeFreeAgents,
+                     const std::function<void()>& beforeFreeAgents) {
   DrafteePool pool = GetCollege(leaguePath, version);
   if (includeFreeAgents) {
+    if (beforeFreeAgents) beforeFreeAgents();
     DrafteePool fa = GetFA(leaguePath, version);
     if (fa.Count() > 0) AppendFreeAgents(pool, fa);
   }

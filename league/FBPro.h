@@ -19,6 +19,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -251,8 +252,10 @@ DrafteePool BuildPool(const IdList& ids, const PlayerFile& file, int source,
 void AppendFreeAgents(DrafteePool& pool, const DrafteePool& freeAgents);
 
 // The league window's load of the pool: GetCollege, then (when asked)
-// GetFA appended with AppendFreeAgents.
-DrafteePool LoadPool(const std::string& leaguePath, int16_t version, bool includeFreeAgents);
+// GetFA appended with AppendFreeAgents. `beforeFreeAgents`, when given, is
+// called between the two loads (a window shows its progress with it).
+DrafteePool LoadPool(const std::string& leaguePath, int16_t version, bool includeFreeAgents,
+                     const std::function<void()>& beforeFreeAgents = {});
 
 // ---------------------------------------------------------------------------
 // Team rosters.

@@ -64,6 +64,13 @@ std::string RefusalText(int reason) {
   }
 }
 
+std::string RefusalText(std::string_view reasonField) {
+  const std::string reason = Trim(reasonField);
+  if (reason.empty() || reason[0] < '0' || reason[0] > '9') return {};
+  const long long number = LeadingNumber(reason);
+  return number <= kRefuseKicked ? RefusalText(static_cast<int>(number)) : std::string();
+}
+
 int CompareVersions(std::string_view a, std::string_view b, bool* ok) {
   std::string aw, af, bw, bf;
   bool good = SplitDecimal(a, aw, af) && SplitDecimal(b, bw, bf);

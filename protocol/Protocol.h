@@ -52,6 +52,10 @@ inline constexpr int kRefuseKicked = 4;
 
 // The text a client shows for a refusal reason; empty for an unknown reason.
 std::string RefusalText(int reason);
+// The same for field 4 of R as received: blanks around it are ignored and it
+// is read as its leading decimal number; a field that does not start with a
+// digit (empty, "x", "-1", "+3") gives empty text.
+std::string RefusalText(std::string_view reasonField);
 
 // The server's version; a client announcing a lower one is refused.
 inline constexpr std::string_view kServerVersion = kVersion;
@@ -149,8 +153,8 @@ int BodyFieldCount(Receiver side, char code);
 // a number, "|", a number (a number: an optional "-" and at least one
 // digit). Field 4, when the next character is "|", runs to the next "|" -- or,
 // when the letter right before that "|" starts another message, up to that
-// letter. Bytes that belong to no message (a legacy peer's text after a
-// second "|") are skipped up to the next message start and counted.
+// letter. Bytes that belong to no message (text a peer sent after the "|"
+// that ends field 4) are skipped up to the next message start and counted.
 //
 // The last message of what has arrived may be incomplete. It is kept:
 //  - when it is complete in form (all of its ","-fields are there, or it is

@@ -13,8 +13,9 @@
 #include "server/engine/DraftServer.h"
 #include "league/FBPro.h"
 #include "client/ui/LeagueSelect.h"
-#include "draft/PoolTable.h"
 #include "league/Sample.h"
+
+using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -29,61 +30,59 @@ int main(int argc, char** argv) {
   if (!server.LoadLeague(pm::league::LeagueFileName(path, ".LGE"), false).Ok()) return 1;
 
   pm::ScriptedPrompter prompts;
-  pm::Client window(&prompts);
-  pm::ClientSession& s = window.Session();
+  pm::client::Client window(&prompts);
+  pm::client::ClientSession& s = window.Session();
   s.endProgram = [] {};
   if (argc > 2) {
     // The league window (a window of its own) on the sample league's folder.
     window.resize(1000, 640);
     window.show();
-    window.ConMenuClick();
+    window.OnConnectMenu();
     window.LeagueWindow()->SetFolder(dir.path());
     QTest::qWait(500);
     if (!window.LeagueWindow()->grab().save(QString::fromLocal8Bit(argv[2]))) return 1;
     window.LeagueWindow()->close();
   }
-  const pm::league::VersionInfo v = pm::league::GetVersion(path);
-  const pm::league::TeamList t = pm::league::GetTeams(path);
-  const pm::league::DrafteePool pool = pm::league::LoadPool(path, v.version, false);
-  s.league = {path, v.version, v.name, false, pool.Count(), pm::draft::TableFromPool(pool)};
-  std::vector<std::string> names;
-  for (int i = 1; i <= t.teamCount; ++i) names.push_back(t.names[static_cast<std::size_t>(i)]);
-  s.SetTeams(names);
+  const pm::client::LeagueLoad load = s.LoadLeague(pm::league::LeagueFileName(path, ".LGE"), false);
+  if (!load.Ok()) return 1;
+  const std::vector<std::string>& names = load.teams;
+  // The draftees the picks below are made of, as the league holds them.
+  const pm::league::DrafteePool pool = pm::league::LoadPool(path, static_cast<int16_t>(load.league.versionCode), false);
   s.ChooseTeam(names[0]);
   s.SetPort(server.Port());
   window.resize(1280, 860);
   window.show();
   s.Connect("127.0.0.1");
-  QTest::qWaitFor([&] { return s.Connected(); }, 5000);
+  if (!QTest::qWaitFor([&] { return s.Connected(); }, 5000)) return 1;
 
   // A second owner, some picks and some talk.
-  pm::ClientSession other;
+  pm::client::ClientSession other;
   other.endProgram = [] {};
   other.league = s.league;
   other.SetTeams(names);
   other.ChooseTeam(names[1]);
   other.SetPort(server.Port());
   other.Connect("127.0.0.1");
-  QTest::qWaitFor([&] { return server.Team(2).signedOn; }, 5000);
-  window.PublicChatMenuClick();
-  window.AvailMenuClick();
+  if (!QTest::qWaitFor([&] { return server.Team(2).signedOn; }, 5000)) return 1;
+  window.OnChatMenu();
+  window.OnDrafteesMenu();
   const int picks[][2] = {{2, 0}, {4, 0}, {0, 1}};
   for (int i = 0; i < 3; ++i) {
     const int team = i % 2 == 0 ? 2 : 1;
-    pm::ClientSession& owner = team == 1 ? s : other;
+    pm::client::ClientSession& owner = team == 1 ? s : other;
     server.PutOnClock(names[static_cast<std::size_t>(team - 1)], "90", server.Text1(), server.Text2());
-    QTest::qWaitFor([&] { return owner.TimerRunning(); }, 5000);
+    if (!QTest::qWaitFor([&] { return owner.TimerRunning(); }, 5000)) return 1;
     const int index = pool.positionIndex[static_cast<std::size_t>(picks[i][0])][static_cast<std::size_t>(picks[i][1])];
     const auto& p = pool.draftees[static_cast<std::size_t>(index)].player;
     std::string name = p.fname.substr(0, static_cast<std::size_t>(std::max(0, 19 - static_cast<int>(p.lname.size())))) +
                        " " + p.lname;
     owner.SendOwnPick(std::to_string(p.pid), name.substr(0, 20), pm::league::PositionCaption(picks[i][0]));
-    QTest::qWaitFor([&] { return s.PickCount() == i + 1; }, 5000);
+    if (!QTest::qWaitFor([&] { return s.PickCount() == i + 1; }, 5000)) return 1;
   }
   other.SendChat("All Members", "Good pick. I wanted him.");
   server.CommishChat("All Members", "Round 1 is going quickly - keep it up.");
   server.PutOnClock(names[0], "120", server.Text1(), server.Text2());
-  QTest::qWaitFor([&] { return s.TimerRunning(); }, 5000);
+  if (!QTest::qWaitFor([&] { return s.TimerRunning(); }, 5000)) return 1;
   for (int i = 0; i < 17; ++i) s.Tick();
   QTest::qWait(200);
 
@@ -91,9 +90,9 @@ int main(int argc, char** argv) {
   const QRect area = mdi->viewport()->rect();
   for (QMdiSubWindow* sub : mdi->subWindowList()) {
     const QString name = sub->widget()->objectName();
-    if (name == "Draftees") sub->setGeometry(0, 0, area.width() * 56 / 100, area.height());
-    if (name == "DraftList") sub->setGeometry(area.width() * 56 / 100, 0, area.width() * 44 / 100, area.height() / 2);
-    if (name == "PublicChat")
+    if (name == u"Draftees"_s) sub->setGeometry(0, 0, area.width() * 56 / 100, area.height());
+    if (name == u"DraftList"_s) sub->setGeometry(area.width() * 56 / 100, 0, area.width() * 44 / 100, area.height() / 2);
+    if (name == u"PublicChat"_s)
       sub->setGeometry(area.width() * 56 / 100, area.height() / 2, area.width() * 44 / 100, area.height() / 2);
   }
   QTest::qWait(200);

@@ -154,8 +154,8 @@ void DrafteeList::SetPool(DrafteeTable table) {
   Option1_Click(0);
 }
 
-void DrafteeList::SetPickList(const std::vector<std::string>* pickList) { model_.SetPickList(pickList); }
-void DrafteeList::SetDraftLog(const draft::DraftLog* log) { model_.SetDraftLog(log); }
+
+void DrafteeList::SetPicks(const draft::PickList* picks) { model_.SetPicks(picks); }
 
 void DrafteeList::Option1_Click(int index) {
   if (index >= 0 && index < kShownPositions) {

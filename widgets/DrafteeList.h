@@ -34,11 +34,9 @@ class DrafteeList : public QWidget {
 
   // The pool shown; selects position 0 and builds its list in natural order.
   void SetPool(draft::DrafteeTable table);
-  // The pick list of the program (element 0 the count, then PickRecords).
-  // Read at every rebuild; it must outlive this widget or be replaced.
-  void SetPickList(const std::vector<std::string>* pickList);
-  // The same with a draft log as the record of the picks.
-  void SetDraftLog(const draft::DraftLog* log);
+  // The program's picks, read at every rebuild; they must outlive this
+  // widget or be replaced.
+  void SetPicks(const draft::PickList* picks);
 
   // Selects position `index` (0..14) and rebuilds its list in natural order
   // with every sort box unticked, as a click on that position button does.

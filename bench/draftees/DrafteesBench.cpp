@@ -10,7 +10,7 @@ using namespace pm::draft;
 
 struct Setup {
   DrafteeListModel model;
-  std::vector<std::string> picks;
+  PickList picks{kMaxPicks};
   Setup() {
     DrafteeTable t;
     for (int i = 0; i < 3000; ++i) {
@@ -24,11 +24,10 @@ struct Setup {
       t.positions[0].push_back(p);
     }
     model.SetTable(std::move(t));
-    picks.push_back("1000");
     // Picks of this position and of others, with a few deleted.
-    for (int k = 0; k < 1000; ++k)
-      picks.push_back(k % 50 == 0 ? std::string() : std::to_string(100 + k * 5) + "|Team|A B|QB|1-1");
-    model.SetPickList(&picks);
+    for (int k = 0; k < 1000; ++k) picks.Append(Pick{100 + k * 5, "Team", "A B", "QB", "1-" + std::to_string(k)});
+    for (int k = 0; k < 1000; k += 50) picks.BlankLabel("1-" + std::to_string(k));
+    model.SetPicks(&picks);
   }
 };
 

@@ -8,10 +8,11 @@
 #include <QMenuBar>
 
 #include "client/ui/DraftListWindow.h"
-#include "widgets/DrafteeList.h"
 #include "client/ui/DrafteesWindow.h"
 #include "client/ui/LeagueSelect.h"
 #include "client/ui/PublicChat.h"
+#include "widgets/DrafteeList.h"
+#include "widgets/MdiArrange.h"
 #include "widgets/Widgets.h"
 
 using namespace Qt::StringLiterals;
@@ -19,9 +20,6 @@ using namespace Qt::StringLiterals;
 namespace pm::client {
 
 using namespace pm::widgets;
-
-using client::LeagueSelect;
-using client::PublicChat;
 
 Client::Client(Prompter* prompter, QWidget* parent) : QMainWindow(parent), prompter_(prompter) {
   setObjectName("Client");
@@ -35,28 +33,28 @@ Client::Client(Prompter* prompter, QWidget* parent) : QMainWindow(parent), promp
 
   QMenu* connectMenu = menuBar()->addMenu(u"C&onnection"_s);
   connectMenu->setObjectName("ConnectMenu");
-  conMenu_ = connectMenu->addAction(u"Connect"_s);
-  conMenu_->setObjectName("ConMenu");
-  conMenu_->setCheckable(true);
-  connect(conMenu_, &QAction::triggered, this, [this] {
-    conMenu_->setChecked(connectedState_);  // the state shows the connection, not the click
-    ConMenuClick();
+  connectAction_ = connectMenu->addAction(u"Connect"_s);
+  connectAction_->setObjectName("ConMenu");
+  connectAction_->setCheckable(true);
+  connect(connectAction_, &QAction::triggered, this, [this] {
+    connectAction_->setChecked(connectedState_);  // the state shows the connection, not the click
+    OnConnectMenu();
   });
 
   viewMenu_ = menuBar()->addMenu(u"&View "_s);
   viewMenu_->setObjectName("ViewMenu");
   QAction* chat = viewMenu_->addAction(u"&Chat"_s);
   chat->setObjectName("PublicChatMenu");
-  connect(chat, &QAction::triggered, this, &Client::PublicChatMenuClick);
+  connect(chat, &QAction::triggered, this, &Client::OnChatMenu);
   QAction* avail = viewMenu_->addAction(u"&Draftees"_s);
   avail->setObjectName("AvailMenu");
-  connect(avail, &QAction::triggered, this, &Client::AvailMenuClick);
+  connect(avail, &QAction::triggered, this, &Client::OnDrafteesMenu);
 
   windowMenu_ = menuBar()->addMenu(u"&Window"_s);
   windowMenu_->setObjectName("WindowMenu");
   QAction* arrange = windowMenu_->addAction(u"&Arrange Icons"_s);
   arrange->setObjectName("ArrangeMenu");
-  connect(arrange, &QAction::triggered, this, &Client::ArrangeIcons);
+  connect(arrange, &QAction::triggered, this, [this] { widgets::ArrangeIcons(mdi_); });
   QAction* cascade = windowMenu_->addAction(u"&Cascade"_s);
   cascade->setObjectName("CascadeMenu");
   connect(cascade, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
@@ -70,7 +68,7 @@ Client::Client(Prompter* prompter, QWidget* parent) : QMainWindow(parent), promp
   // Load: not connected.
   viewMenu_->menuAction()->setEnabled(false);
   windowMenu_->menuAction()->setEnabled(false);
-  conMenu_->setChecked(false);
+  connectAction_->setChecked(false);
   SetCaption(session_->Caption());
   resize(1000, 700);
 }
@@ -97,7 +95,7 @@ PublicChat* Client::Chat() const {
 
 // --------------------------------------------------------------- menus ----
 
-void Client::ConMenuClick() {
+void Client::OnConnectMenu() {
   if (!connectedState_) {
     if (leagueSelect_ && !leagueSelect_->isVisible()) {  // closed: its deletion is pending
       leagueSelect_->deleteLater();
@@ -116,13 +114,13 @@ void Client::ConMenuClick() {
     session_->Disconnect();
 }
 
-void Client::PublicChatMenuClick() {
+void Client::OnChatMenu() {
   OpenChat();
   chatSub_->showNormal();
   mdi_->setActiveSubWindow(chatSub_);
 }
 
-void Client::AvailMenuClick() {
+void Client::OnDrafteesMenu() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   DrafteesWindow* window = OpenDraftees();
   drafteesSub_->showNormal();
@@ -196,24 +194,13 @@ void Client::TileVertically() {
   }
 }
 
-void Client::ArrangeIcons() {
-  const QRect area = mdi_->viewport()->rect();
-  int x = 0;
-  for (QMdiSubWindow* w : mdi_->subWindowList()) {
-    if (!w->isMinimized()) continue;
-    const QSize size = w->size();
-    w->move(x, area.height() - size.height());
-    x += size.width();
-  }
-}
-
 // ---------------------------------------------------------- ClientView ----
 
 void Client::SetCaption(const std::string& caption) { setWindowTitle(L1(caption)); }
 
 void Client::ShowConnected() {
   connectedState_ = true;
-  conMenu_->setChecked(true);
+  connectAction_->setChecked(true);
   viewMenu_->menuAction()->setEnabled(true);
   windowMenu_->menuAction()->setEnabled(true);
   if (leagueSelect_) leagueSelect_->close();

@@ -32,19 +32,20 @@ class Client : public QMainWindow, public ClientView {
 
   ClientSession& Session() { return *session_; }
 
-  // Menu actions.
-  void ConMenuClick();
-  void PublicChatMenuClick();
-  void AvailMenuClick();
+  // Menu commands: Connection > Connect (the league window while not
+  // connected, else the disconnect question), View > Chat, View > Draftees.
+  void OnConnectMenu();
+  void OnChatMenu();
+  void OnDrafteesMenu();
 
   // The child windows; null while closed.
-  client::LeagueSelect* LeagueWindow() const;
+  LeagueSelect* LeagueWindow() const;
   DrafteesWindow* Draftees() const;
   DraftListWindow* DraftList() const;
-  client::PublicChat* Chat() const;
+  PublicChat* Chat() const;
   QMdiArea* MdiArea() const { return mdi_; }
 
-  QAction* ConMenu() const { return conMenu_; }
+  QAction* ConnectAction() const { return connectAction_; }
   QMenu* ViewMenu() const { return viewMenu_; }
   QMenu* WindowMenu() const { return windowMenu_; }
 
@@ -67,21 +68,20 @@ class Client : public QMainWindow, public ClientView {
  private:
   QMdiSubWindow* AddChild(QWidget* widget);
   void Reload(QPointer<QMdiSubWindow>& sub);
-  client::PublicChat* OpenChat();
+  PublicChat* OpenChat();
   DraftListWindow* OpenDraftList();
   DrafteesWindow* OpenDraftees();
   void TileHorizontally();
   void TileVertically();
-  void ArrangeIcons();
 
   Prompter* prompter_;
   ClientSession* session_;
   QMdiArea* mdi_;
-  QAction* conMenu_;
+  QAction* connectAction_;
   QMenu* viewMenu_;
   QMenu* windowMenu_;
   bool connectedState_ = false;
-  QPointer<client::LeagueSelect> leagueSelect_;
+  QPointer<LeagueSelect> leagueSelect_;
   QPointer<QMdiSubWindow> chatSub_, draftListSub_, drafteesSub_;
 };
 

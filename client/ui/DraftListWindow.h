@@ -15,7 +15,7 @@ class DraftListWindow : public QWidget {
   explicit DraftListWindow(QWidget* parent = nullptr);
   void AddLine(const std::string& line);
   void Clear();
-  QListWidget* DList() const { return dList_; }
+  QListWidget* List() const { return dList_; }
 
  private:
   QListWidget* dList_;

@@ -36,7 +36,7 @@ DrafteesWindow::DrafteesWindow(ClientSession* session, Prompter* prompter, QWidg
   layout->addLayout(timeRow);
   layout->addWidget(list_, 1);
 
-  list_->SetPickList(&session_->PickList());
+  list_->SetPicks(&session_->Picks());
   list_->SetPool(session_->league.table);
   list_->Option1_Click(0);
   connect(list_, &DrafteeList::lineActivated, this, &DrafteesWindow::SelectLine);

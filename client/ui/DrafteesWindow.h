@@ -28,7 +28,7 @@ class DrafteesWindow : public QWidget {
 
   void SetTimeLeft(const std::string& text);
   widgets::DrafteeList* List() const { return list_; }
-  QLabel* TimeLeft() const { return timeLeft_; }
+  QLabel* TimeLeftLabel() const { return timeLeft_; }
 
   // The own selection for the line at `row` (double-click or Enter).
   void SelectLine(const QString& line, int row);

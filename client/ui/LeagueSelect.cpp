@@ -13,9 +13,9 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include <exception>
+
 #include "client/ClientSession.h"
-#include "league/FBPro.h"
-#include "draft/PoolTable.h"
 #include "common/Prompt.h"
 #include "widgets/Widgets.h"
 
@@ -40,8 +40,6 @@ struct BusyPointer {
 
 }  // namespace
 
-using client::LeagueSelect;
-
 LeagueSelect::LeagueSelect(ClientSession* session, Prompter* prompter, QWidget* parent)
     : QWidget(parent, Qt::Window), session_(session), prompter_(prompter) {
   setObjectName("LeagueSelect");
@@ -52,43 +50,43 @@ LeagueSelect::LeagueSelect(ClientSession* session, Prompter* prompter, QWidget* 
   // Load: the folder list shows the current folder and the file list its leagues.
   browser_ = new LeagueBrowser(QDir::currentPath(), frame);
 
-  check1_ = new QCheckBox(u"&Include Free Agents"_s, frame);
-  check1_->setObjectName("Check1");
+  includeFreeAgents_ = new QCheckBox(u"&Include Free Agents"_s, frame);
+  includeFreeAgents_->setObjectName("Check1");
 
-  teamsList_ = new QComboBox(frame);
-  teamsList_->setObjectName("TeamsList");
-  teamsList_->setEnabled(false);
+  teamList_ = new QComboBox(frame);
+  teamList_->setObjectName("TeamsList");
+  teamList_->setEnabled(false);
 
   auto* addressLabel = new QLabel(u"IP Address:"_s, frame);
   addressLabel->setObjectName("Label1");
-  ipAddress_ = new QLineEdit(frame);
-  ipAddress_->setObjectName("IPAddress");
-  ipAddress_->setEnabled(false);
+  address_ = new QLineEdit(frame);
+  address_->setObjectName("IPAddress");
+  address_->setEnabled(false);
 
-  lsHelp_ = new QLabel(frame);
-  lsHelp_->setObjectName("LSHelp");
-  lsHelp_->setWordWrap(true);
-  lsHelp_->setMinimumHeight(lsHelp_->fontMetrics().height() * 2);
+  help_ = new QLabel(frame);
+  help_->setObjectName("LSHelp");
+  help_->setWordWrap(true);
+  help_->setMinimumHeight(help_->fontMetrics().height() * 2);
 
   // The box and the drop-down sit under the file list, beside the folder tree.
-  browser_->AddBelowFiles(check1_);
-  browser_->AddBelowFiles(teamsList_);
+  browser_->AddBelowFiles(includeFreeAgents_);
+  browser_->AddBelowFiles(teamList_);
   auto* grid = new QGridLayout(frame);
   grid->addWidget(browser_, 0, 0, 1, 2);
   grid->addWidget(addressLabel, 1, 0);
-  grid->addWidget(ipAddress_, 1, 1);
-  grid->addWidget(lsHelp_, 2, 0, 1, 2);
+  grid->addWidget(address_, 1, 1);
+  grid->addWidget(help_, 2, 0, 1, 2);
   auto* outer = new QVBoxLayout(this);
   outer->addWidget(frame);
 
-  for (QWidget* w : {static_cast<QWidget*>(teamsList_), static_cast<QWidget*>(ipAddress_)})
+  for (QWidget* w : {static_cast<QWidget*>(teamList_), static_cast<QWidget*>(address_)})
     w->installEventFilter(this);
 
   connect(browser_, &LeagueBrowser::helpText, this, [this](const QString& text) { Help(text); });
   connect(browser_, &LeagueBrowser::fileActivated, this, [this](const QString& path) { LoadLeagueFile(path); });
   // A team chosen for the league of another folder is dropped.
   connect(browser_, &LeagueBrowser::folderChanged, this, [this] { ClearTeams(); });
-  connect(teamsList_, &QComboBox::activated, this, [this] { TeamsListClick(); });
+  connect(teamList_, &QComboBox::activated, this, [this] { OnTeamChosen(); });
 
   resize(640, 420);
 }
@@ -96,134 +94,99 @@ LeagueSelect::LeagueSelect(ClientSession* session, Prompter* prompter, QWidget* 
 void LeagueSelect::Help(const char* text) { Help(QString::fromLatin1(text)); }
 
 void LeagueSelect::Help(const QString& text) {
-  lsHelp_->setText(text);
-  lsHelp_->repaint();
+  help_->setText(text);
+  help_->repaint();
 }
 
 void LeagueSelect::ClearTeams() {
-  teamsList_->clear();
-  teamsList_->setEnabled(false);
+  teamList_->clear();
+  teamList_->setEnabled(false);
 }
 
-// Both clear the team drop-down through the browser's folderChanged.
-void LeagueSelect::SetDrive(const QString& root) { browser_->SetDrive(root); }
+// Clears the team drop-down through the browser's folderChanged.
 void LeagueSelect::SetFolder(const QString& folder) { browser_->SetFolder(folder); }
 
 void LeagueSelect::LoadLeague() { LoadLeagueFile(browser_->CurrentFile()); }
 
 void LeagueSelect::LoadLeagueFile(const QString& path) {
-  ClientLeague& league = session_->league;
   const QString folder = path.isEmpty() ? browser_->Folder() : QFileInfo(path).absolutePath();
   session_->reporter.errorFilePath = (QDir(folder).filePath(QString::fromLatin1(kErrorFileName))).toStdString();
-  const bool includeFreeAgents = check1_->isChecked();
-  check1_->setEnabled(false);
+  const bool includeFreeAgents = includeFreeAgents_->isChecked();
+  includeFreeAgents_->setEnabled(false);
   if (path.isEmpty()) return;
 
   BusyPointer busy;
-  teamsList_->clear();
-  Help("Getting version of league files...");
-  // The league's files are named by the path without ".lge".
-  const std::string leaguePath = path.left(path.size() - 4).toStdString();
+  teamList_->clear();
   try {
-    const league::VersionInfo version = league::GetVersion(leaguePath);
-    if (version.version == 0) {
-      busy.Release();
-      lsHelp_->clear();
-      check1_->setEnabled(true);
-      prompter_->Inform("ERROR", "Unable to determine version of the " + leaguePath +
-                                     " league file. Select another league.");
-      browser_->File1()->setFocus();
-      return;
-    }
-    Help("Getting teams...");
-    const league::TeamList teams = league::GetTeams(leaguePath);
-    if (teams.teamCount == 0) {
-      busy.Release();
-      lsHelp_->clear();
-      check1_->setEnabled(true);
-      prompter_->Inform("ERROR", "No teams found in league file.");
-      browser_->File1()->setFocus();
-      return;
-    }
-    Help("Loading college draftees, please wait...");
-    league::DrafteePool pool = league::GetCollege(leaguePath, version.version);
-    const auto noPlayers = [&](const char* text) {
-      busy.Release();
-      lsHelp_->clear();
-      check1_->setEnabled(true);
-      prompter_->Inform("", text);
-      Help(kHelpFile);
-    };
-    if (pool.Count() == 0 && !includeFreeAgents) {
-      noPlayers("No college draftees were found in league selected.");
-      return;
-    }
-    if (includeFreeAgents) {
-      Help("Loading free agents, please wait...");
-      const league::DrafteePool freeAgents = league::GetFA(leaguePath, version.version);
-      if (pool.Count() + freeAgents.Count() == 0) {
-        noPlayers("No players were found in league selected.");
+    const LeagueLoad load =
+        session_->LoadLeague(path.toStdString(), includeFreeAgents, [this](const char* step) { Help(step); });
+    switch (load.outcome) {
+      case LeagueLoad::Outcome::Loaded:
+        for (const std::string& name : load.teams) teamList_->addItem(L1(name));
+        teamList_->setCurrentIndex(-1);  // no team chosen yet
+        teamList_->setEnabled(true);
+        teamList_->setFocus();
+        Help(kHelpTeams);
         return;
-      }
-      if (freeAgents.Count() >= 1) league::AppendFreeAgents(pool, freeAgents);
+      case LeagueLoad::Outcome::NotRecognised:
+      case LeagueLoad::Outcome::NoTeams:
+        // Another league may be chosen, the free agents with it.
+        busy.Release();
+        help_->clear();
+        includeFreeAgents_->setEnabled(true);
+        prompter_->Inform(load.title, load.message);
+        browser_->File1()->setFocus();
+        return;
+      case LeagueLoad::Outcome::NoCollegeDraftees:
+      case LeagueLoad::Outcome::NoPlayers:
+        busy.Release();
+        help_->clear();
+        includeFreeAgents_->setEnabled(true);
+        prompter_->Inform(load.title, load.message);
+        Help(kHelpFile);
+        return;
+      case LeagueLoad::Outcome::Failed:
+        busy.Release();
+        session_->reporter.Report(load.errorContext, load.error);
+        return;
     }
-
-    league.leaguePath = leaguePath;
-    league.versionCode = version.version;
-    league.leagueName = version.name;
-    league.includeFreeAgents = includeFreeAgents;
-    league.drafteeCount = pool.Count();
-    league.table = draft::TableFromPool(pool);
-    std::vector<std::string> names;
-    for (int i = 1; i <= teams.teamCount && i <= league::kMaxTeamNumber; ++i)
-      names.push_back(teams.names[static_cast<std::size_t>(i)]);
-    session_->SetTeams(names);
-
-    for (const std::string& name : names) teamsList_->addItem(L1(name));
-    teamsList_->setCurrentIndex(-1);  // no team chosen yet
-    teamsList_->setEnabled(true);
-    teamsList_->setFocus();
-    Help(kHelpTeams);
-  } catch (const league::LeagueError& e) {
-    busy.Release();
-    session_->reporter.Report(e.context, e.number, e.Description());
   } catch (const std::exception& e) {
     busy.Release();
     session_->reporter.Report("LeagueSelect_File1_DblClick", ErrorOf(e));
   }
 }
 
-void LeagueSelect::TeamsListClick() {
-  if (teamsList_->currentText().isEmpty()) {
-    ipAddress_->setEnabled(false);
+void LeagueSelect::OnTeamChosen() {
+  if (teamList_->currentText().isEmpty()) {
+    address_->setEnabled(false);
     return;
   }
   BusyPointer busy;
-  session_->ChooseTeam(ToL1(teamsList_->currentText()));
+  session_->ChooseTeam(ToL1(teamList_->currentText()));
   Help(kHelpAddress);
-  ipAddress_->setEnabled(true);
+  address_->setEnabled(true);
   busy.Release();
-  ipAddress_->setFocus();
+  address_->setFocus();
 }
 
-bool LeagueSelect::AddressKey(int key) {
-  if (teamsList_->currentText().isEmpty()) {
+bool LeagueSelect::OnAddressKey(int key) {
+  if (teamList_->currentText().isEmpty()) {
     // No team shown (the folder changed since): no connection can start.
-    ipAddress_->setEnabled(false);
+    address_->setEnabled(false);
     return true;
   }
-  if ((key != Qt::Key_Return && key != Qt::Key_Enter) || ipAddress_->text().isEmpty()) return false;
+  if ((key != Qt::Key_Return && key != Qt::Key_Enter) || address_->text().isEmpty()) return false;
   BusyPointer busy;
-  const bool started = session_->Connect(ToL1(ipAddress_->text()));
+  const bool started = session_->Connect(ToL1(address_->text()));
   busy.Release();
-  if (!started) prompter_->Inform("PK Info.", "Unable to connect to server.");
+  if (!started) prompter_->Inform(kUnableToConnectTitle, kUnableToConnectText);
   return true;
 }
 
 bool LeagueSelect::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusIn && watched == teamsList_) Help(kHelpTeams);
-  if (watched == ipAddress_ && event->type() == QEvent::KeyPress) {
-    if (AddressKey(static_cast<QKeyEvent*>(event)->key())) return true;
+  if (event->type() == QEvent::FocusIn && watched == teamList_) Help(kHelpTeams);
+  if (watched == address_ && event->type() == QEvent::KeyPress) {
+    if (OnAddressKey(static_cast<QKeyEvent*>(event)->key())) return true;
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -1,11 +1,11 @@
 // The league window: drive, folder and ".lge" file lists, "&Include Free
 // Agents", the team drop-down and the server address box. A double-click
-// (or Enter) on a league file loads the league; choosing a team enables the
+// (or Enter) on a league file loads the league (the session does the load;
+// this window shows its progress and outcome); choosing a team enables the
 // address box; Enter there connects.
 #pragma once
 
 #include <QWidget>
-#include <string>
 
 #include "widgets/LeagueBrowser.h"
 
@@ -14,14 +14,10 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QTreeView;
 
 namespace pm {
 class Prompter;
 }  // namespace pm
-namespace pm::widgets {
-class LeagueBrowser;
-}  // namespace pm::widgets
 
 namespace pm::client {
 
@@ -41,28 +37,21 @@ class LeagueSelect : public QWidget {
  public:
   LeagueSelect(ClientSession* session, Prompter* prompter, QWidget* parent = nullptr);
 
-  // The folder shown (Dir1) and its ".lge" files (File1).
-  QString Folder() const { return browser_->Folder(); }
-  // Moves the folder list to `folder` (as a change of Dir1 does).
+  // Moves the folder list to `folder`, as a click in the folder tree does.
   void SetFolder(const QString& folder);
-  // Moves to a drive (a mounted volume's root), as a change of Drive1 does.
-  void SetDrive(const QString& root);
 
-  // File1 double-click: loads the league of File1's current file.
+  // Double-click on the file list: loads the league of its current file.
   void LoadLeague();
-  // TeamsList click: chooses the team shown in the list.
-  void TeamsListClick();
-  // IPAddress key press: returns true when the key was consumed.
-  bool AddressKey(int key);
+  // A team chosen in the team list.
+  void OnTeamChosen();
+  // A key pressed in the address box: returns true when the key was consumed.
+  bool OnAddressKey(int key);
 
-  widgets::LeagueBrowser* Browser() const { return browser_; }
-  QComboBox* Drive1() const { return browser_->Drive1(); }
-  QTreeView* Dir1() const { return browser_->Dir1(); }
-  QListWidget* File1() const { return browser_->File1(); }
-  QCheckBox* Check1() const { return check1_; }
-  QComboBox* TeamsList() const { return teamsList_; }
-  QLineEdit* IPAddress() const { return ipAddress_; }
-  QLabel* LSHelp() const { return lsHelp_; }
+  QListWidget* FileList() const { return browser_->File1(); }
+  QCheckBox* IncludeFreeAgentsBox() const { return includeFreeAgents_; }
+  QComboBox* TeamList() const { return teamList_; }
+  QLineEdit* AddressBox() const { return address_; }
+  QLabel* HelpLabel() const { return help_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,10 +66,10 @@ class LeagueSelect : public QWidget {
   ClientSession* session_;
   Prompter* prompter_;
   widgets::LeagueBrowser* browser_;
-  QCheckBox* check1_;
-  QComboBox* teamsList_;
-  QLineEdit* ipAddress_;
-  QLabel* lsHelp_;
+  QCheckBox* includeFreeAgents_;
+  QComboBox* teamList_;
+  QLineEdit* address_;
+  QLabel* help_;
 };
 
 }  // namespace pm::client

@@ -9,6 +9,10 @@ class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 
+namespace pm::widgets {
+class ChatInput;
+}  // namespace pm::widgets
+
 namespace pm::client {
 
 class ClientSession;
@@ -28,22 +32,16 @@ class PublicChat : public QWidget {
   // Removes the first recipient equal to `name`.
   void RemoveRecipient(const std::string& name);
 
-  QPlainTextEdit* ChatText() const { return chatText_; }
-  QLineEdit* ChatSend() const { return chatSend_; }
-  QComboBox* ChatTo() const { return chatTo_; }
+  QPlainTextEdit* TranscriptBox() const { return transcriptBox_; }
+  QLineEdit* InputLine() const;
+  QComboBox* RecipientList() const;
   // The transcript as stored: every line ends with CR LF.
   const QString& Transcript() const { return transcript_; }
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
-  void SendLine();
-
   ClientSession* session_;
-  QPlainTextEdit* chatText_;
-  QLineEdit* chatSend_;
-  QComboBox* chatTo_;
+  QPlainTextEdit* transcriptBox_;
+  widgets::ChatInput* input_;
   QString transcript_;
 };
 

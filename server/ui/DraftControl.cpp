@@ -159,11 +159,11 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
   connect(&engine_, &DraftServer::clockChanged, this, [this] { ShowClock(); });
   connect(&engine_, &DraftServer::nextPickChanged, this, [this] { ShowNextPick(); });
 
-  draftees_->SetDraftLog(&engine_.Log());
+  draftees_->SetPicks(&engine_.Log().List());
 }
 
 void DraftControl::Load() {
-  draftees_->SetDraftLog(&engine_.Log());
+  draftees_->SetPicks(&engine_.Log().List());
   draftees_->SetPool(draft::TableFromPool(engine_.Pool()));  // position 0, natural order
   FillTeams();
   merge_->setEnabled(engine_.MergeEnabled());

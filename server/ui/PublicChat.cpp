@@ -1,9 +1,7 @@
 #include "server/ui/PublicChat.h"
 
 #include <QComboBox>
-#include <QEvent>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -12,6 +10,7 @@
 
 #include "server/engine/DraftServer.h"
 #include "server/ui/Guard.h"
+#include "widgets/ChatInput.h"
 #include "widgets/Widgets.h"
 
 namespace pm::server {
@@ -30,33 +29,37 @@ PublicChat::PublicChat(server::DraftServer& engine, QWidget* parent) : QWidget(p
   chatText_ = new QPlainTextEdit(frame);
   chatText_->setObjectName(QStringLiteral("ChatText"));
   chatText_->setReadOnly(true);
-  chatText_->installEventFilter(this);
   layout->addWidget(chatText_, 1);
 
-  chatSend_ = new QLineEdit(frame);
-  chatSend_->setObjectName(QStringLiteral("ChatSend"));
-  chatSend_->installEventFilter(this);
-  layout->addWidget(chatSend_);
+  input_ = new ChatInput(frame, QStringLiteral("Combo1"));
+  input_->TakeFocusFrom(chatText_);
+  // A line that could not be sent (its recipient has just left) stays in the
+  // input so that nothing typed is lost.
+  input_->SetSend([this](const std::string& recipient, const std::string& text) {
+    bool sent = false;
+    Guard(engine_.Reporter(), "PublicChat_ChatSend_KeyPress", [&] { sent = engine_.CommishChat(recipient, text); });
+    return sent;
+  });
+  layout->addWidget(input_->Line());
 
   auto* row = new QHBoxLayout;
   auto* to = new QLabel(QStringLiteral("Message to:"), frame);
   to->setObjectName(QStringLiteral("MessageToLabel"));
-  recipients_ = new QComboBox(frame);
-  recipients_->setObjectName(QStringLiteral("Combo1"));
-  recipients_->setMinimumContentsLength(20);
   row->addWidget(to);
-  row->addWidget(recipients_, 1);
+  row->addWidget(input_->Recipients(), 1);
   layout->addLayout(row);
   resize(460, 320);
   Load();
 }
 
+QLineEdit* PublicChat::ChatSend() const { return input_->Line(); }
+QComboBox* PublicChat::RecipientBox() const { return input_->Recipients(); }
+
 void PublicChat::Load() {
   chatText_->clear();
-  recipients_->clear();
-  recipients_->addItem(QStringLiteral("All Members"));
-  for (const std::string& name : engine_.SignedOnNames()) recipients_->addItem(L1(name));
-  recipients_->setCurrentIndex(0);
+  QStringList recipients = {QStringLiteral("All Members")};
+  for (const std::string& name : engine_.SignedOnNames()) recipients << L1(name);
+  input_->SetRecipients(recipients);
 }
 
 void PublicChat::AddPubChat(const QString& line) {
@@ -67,41 +70,17 @@ void PublicChat::AddPubChat(const QString& line) {
   chatText_->moveCursor(QTextCursor::End);
 }
 
-void PublicChat::AddRecipient(const QString& name) { recipients_->addItem(name); }
+void PublicChat::AddRecipient(const QString& name) { input_->AddRecipient(name); }
 
 void PublicChat::RemoveRecipient(const QString& name) {
   // Item 0 ("All Members") stays.
-  for (int i = 1; i < recipients_->count(); ++i) {
-    if (recipients_->itemText(i) == name) {
-      recipients_->removeItem(i);
+  QComboBox* recipients = input_->Recipients();
+  for (int i = 1; i < recipients->count(); ++i) {
+    if (recipients->itemText(i) == name) {
+      recipients->removeItem(i);
       return;
     }
   }
-}
-
-bool PublicChat::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == chatText_ && event->type() == QEvent::FocusIn) {
-    // The Commish types only in the input.
-    chatSend_->setFocus();
-    return false;
-  }
-  if (watched == chatSend_ && event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !chatSend_->text().isEmpty()) {
-      Guard(engine_.Reporter(), "PublicChat_ChatSend_KeyPress", [this] { Send(); });
-      return true;  // swallowed
-    }
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
-void PublicChat::Send() {
-  recipients_->setEnabled(false);
-  // A line that could not be sent (its recipient has just left) stays in the
-  // input so that nothing typed is lost.
-  if (engine_.CommishChat(ToL1(recipients_->currentText()), ToL1(chatSend_->text()))) chatSend_->clear();
-  chatSend_->setFocus();
-  recipients_->setEnabled(true);
 }
 
 }  // namespace pm::server

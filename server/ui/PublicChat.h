@@ -11,6 +11,9 @@ class QPlainTextEdit;
 namespace pm::server {
 class DraftServer;
 }
+namespace pm::widgets {
+class ChatInput;
+}
 
 namespace pm::server {
 
@@ -29,19 +32,13 @@ class PublicChat : public QWidget {
   void RemoveRecipient(const QString& name);
 
   QPlainTextEdit* ChatText() const { return chatText_; }
-  QLineEdit* ChatSend() const { return chatSend_; }
-  QComboBox* RecipientBox() const { return recipients_; }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  QLineEdit* ChatSend() const;
+  QComboBox* RecipientBox() const;
 
  private:
-  void Send();
-
   server::DraftServer& engine_;
   QPlainTextEdit* chatText_;
-  QLineEdit* chatSend_;
-  QComboBox* recipients_;
+  widgets::ChatInput* input_;
 };
 
 }  // namespace pm::server

@@ -9,17 +9,18 @@
 
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "client/ClientSession.h"
 #include "client/ClientView.h"
-#include "server/engine/DraftServer.h"
-#include "league/FBPro.h"
-#include "draft/PoolTable.h"
-#include "common/Prompt.h"
-#include "league/Sample.h"
 #include "client/Sound.h"
+#include "common/Prompt.h"
+#include "draft/Pick.h"
+#include "league/FBPro.h"
+#include "league/Sample.h"
+#include "server/engine/DraftServer.h"
 
 namespace pm::test {
 
@@ -52,6 +53,12 @@ struct SampleLeague {
   std::string Folder() const { return dir.path().toStdString(); }
   std::string DraftFile() const { return Folder() + "/" + name + "-DRAFT.TXT"; }
 };
+
+// Pick n of a session as a draft-file record; empty for a blank slot.
+inline std::string Record(const ClientSession& session, int n) {
+  const draft::Pick* pick = session.Picks().At(n);
+  return pick ? draft::PickRecord(*pick) : std::string();
+}
 
 // The windows, as a recorder.
 struct RecordingView : ClientView {
@@ -144,14 +151,8 @@ struct TestClient {
     session.endProgram = [this] { ++ended; };
     session.reporter.showMessage = [](const std::string&) {};
     session.reporter.endProgram = [] {};
-    session.league.leaguePath = league.leaguePath;
-    session.league.versionCode = league.version;
-    session.league.leagueName = league.name;
-    session.league.includeFreeAgents = includeFreeAgents;
-    league::DrafteePool pool = includeFreeAgents ? league::LoadPool(league.leaguePath, league.version, true) : league.pool;
-    session.league.drafteeCount = pool.Count();
-    session.league.table = draft::TableFromPool(pool);
-    session.SetTeams(league.teams);
+    const LeagueLoad load = session.LoadLeague(league.leagueFile, includeFreeAgents);
+    if (!load.Ok()) throw std::runtime_error("client league load failed: " + load.message);
     if (team >= 1) session.ChooseTeam(league.teams[static_cast<std::size_t>(team - 1)]);
   }
   bool Connect() {

@@ -53,7 +53,7 @@ TEST(ClientSession, LoginPresenceAndLeaving) {
   ASSERT_TRUE(b.Connect());
   // B hears who is on through W, A hears of B through L.
   ASSERT_TRUE(WaitFor([&] { return b.session.SignedOn(1) && a.session.SignedOn(2); }));
-  EXPECT_EQ(a.session.TeamEntry(2), "Austin Outlaws||1");
+  EXPECT_EQ(a.session.Team(2).name, "Austin Outlaws");
   EXPECT_FALSE(b.session.SignedOn(2));  // the newcomer does not get its own L
   EXPECT_EQ(a.view.recipients, std::vector<std::string>{"Austin Outlaws"});
   EXPECT_TRUE(b.view.recipients.empty());  // chat closed: no upkeep
@@ -63,7 +63,7 @@ TEST(ClientSession, LoginPresenceAndLeaving) {
   EXPECT_EQ(b.ended, 1);
   EXPECT_TRUE(b.prompter.asked.empty());  // a confirmed disconnect shows no "lost" message
   ASSERT_TRUE(WaitFor([&] { return !a.session.SignedOn(2); }));
-  EXPECT_EQ(a.session.TeamEntry(2), "Austin Outlaws||0");
+  EXPECT_EQ(a.session.Team(2).name, "Austin Outlaws");
   EXPECT_TRUE(a.view.ChatHas("*** Austin Outlaws *** has left the draft."));
   EXPECT_TRUE(a.view.recipients.empty());
   EXPECT_EQ(a.ended, 0);
@@ -125,15 +125,26 @@ TEST(ClientSession, CatchUpAcrossADeletedPickStoresEachPickOnce) {
   TestClient c(league, 3, server.Port());
   ASSERT_TRUE(c.Connect());
   ASSERT_TRUE(WaitFor([&] { return c.session.PickCount() == 3; }));
-  QTest::qWait(100);  // the exchange ends: nothing more arrives
+  // The request after the last pick has gone out with it. A round trip
+  // through the server after it: an answer would arrive before the
+  // Commish's line.
+  QSignalSpy serverChat(&server.engine, &server::DraftServer::pubChatAdded);
+  ASSERT_TRUE(c.session.SendChat("Commish", "all caught up?"));
+  ASSERT_TRUE(WaitFor([&] {
+    for (const auto& args : serverChat)
+      if (args.at(0).toString().endsWith(u"all caught up?"_s)) return true;
+    return false;
+  }));
+  ASSERT_TRUE(server.engine.CommishChat(league.teams[2], "yes"));
+  ASSERT_TRUE(WaitFor([&] { return c.view.ChatHas("Private from the Commish: yes"); }));
   EXPECT_EQ(c.session.PickCount(), 3);
-  EXPECT_EQ(c.session.PickList()[1], "201|Albany Admirals|Player One|QB|1-1|");
-  EXPECT_EQ(c.session.PickList()[2], "203|Boston Bulldogs|Player Three|K|1-3|");
-  EXPECT_EQ(c.session.PickList()[3], "204|Buffalo Bison|Player Four|P|1-4|");
+  // Caught-up picks are held as the picks seen being made are.
+  EXPECT_EQ(Record(c.session, 1), "201|Albany Admirals|Player One|QB|1-1");
+  EXPECT_EQ(Record(c.session, 2), "203|Boston Bulldogs|Player Three|K|1-3");
+  EXPECT_EQ(Record(c.session, 3), "204|Buffalo Bison|Player Four|P|1-4");
   EXPECT_TRUE(c.Sent("V|3|0|2"));
   EXPECT_TRUE(c.Sent("V|3|0|3"));
   ASSERT_EQ(c.view.draftList.size(), 3u);
-  EXPECT_EQ(c.view.draftList[1], draft::DraftListFill("203|Boston Bulldogs|Player Three|K|1-3|"));
   EXPECT_EQ(c.view.draftList[1], "  1-3  Player Three             K  Boston Bulldogs     203  ");
 }
 
@@ -167,8 +178,8 @@ TEST(ClientSession, CatchUpFromAServerThatRepeatsAPick) {
     if (!answer.isEmpty()) peer->write(answer);
   }
   EXPECT_EQ(c.session.PickCount(), 3);
-  EXPECT_EQ(GetField(c.session.PickList()[2], 1, "|"), "203");
-  EXPECT_EQ(GetField(c.session.PickList()[3], 1, "|"), "204");
+  EXPECT_EQ(c.session.Picks().At(2)->pid, 203);
+  EXPECT_EQ(c.session.Picks().At(3)->pid, 204);
   EXPECT_EQ(c.view.draftList.size(), 3u);
 }
 
@@ -235,7 +246,7 @@ TEST(ClientSession, PickPausesTheClockTakenResumesAndZEndsTheTurn) {
   EXPECT_EQ(a.session.ClockSeconds(), 25);
 
   ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 1 && b.session.PickCount() == 1; }));
-  EXPECT_EQ(a.session.PickList()[1], pid + "|Albany Admirals|" + name + "|QB|1-1");
+  EXPECT_EQ(Record(a.session, 1), pid + "|Albany Admirals|" + name + "|QB|1-1");
   EXPECT_EQ(a.session.ClockSeconds(), 0);
   EXPECT_FALSE(a.session.TimerRunning());
   EXPECT_EQ(a.view.timeLeft, "");
@@ -267,7 +278,7 @@ TEST(ClientSession, PickPausesTheClockTakenResumesAndZEndsTheTurn) {
   ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 2 && b.session.PickCount() == 2; }));
   EXPECT_EQ(a.view.rebuilds, 1);
   EXPECT_EQ(b.session.ClockSeconds(), 0);
-  EXPECT_EQ(b.session.PickList()[2], std::to_string(k.pid) + "|Austin Outlaws|" + ListName(k) + "|K|1-2");
+  EXPECT_EQ(Record(b.session, 2), std::to_string(k.pid) + "|Austin Outlaws|" + ListName(k) + "|K|1-2");
 }
 
 TEST(ClientSession, TimeoutAndHaltEndTheTurnWithTheBuzzer) {
@@ -317,10 +328,10 @@ TEST(ClientSession, DeletedPickBlanksItAndRedrawsTheDraftList) {
   server.prompter.answers = {PromptAnswer::Yes};
   ASSERT_EQ(server.engine.DeletePick("1", "2"), server::DraftServer::DeleteResult::Deleted);
   ASSERT_TRUE(WaitFor([&] { return a.view.draftListClears == 1; }));
-  EXPECT_EQ(a.session.PickList()[2], "");
+  EXPECT_EQ(a.session.Picks().At(2), nullptr);
   EXPECT_EQ(a.session.PickCount(), 3);  // the count never goes down
   ASSERT_EQ(a.view.draftList.size(), 2u);
-  EXPECT_EQ(a.view.draftList[1], draft::DraftListFill("303|Boston Bulldogs|Three|QB|1-3"));
+  EXPECT_EQ(a.view.draftList[1], "  1-3  Three                    QB Boston Bulldogs     303  ");
   EXPECT_EQ(a.view.rebuilds, 0);  // the Draftees window is not refreshed by Y
 
   a.session.HandleMessage("Y|0|0|7-7");  // no such pick: the list is redrawn unchanged
@@ -331,8 +342,8 @@ TEST(ClientSession, DeletedPickBlanksItAndRedrawsTheDraftList) {
   a.session.HandleMessage("Z|2|0|401,Dup One,K,9-9");
   a.session.HandleMessage("Z|3|0|402,Dup Two,K,9-9");
   a.session.HandleMessage("Y|0|0|9-9");
-  EXPECT_EQ(a.session.PickList()[4], "");
-  EXPECT_EQ(a.session.PickList()[5], "402|Boston Bulldogs|Dup Two|K|9-9");
+  EXPECT_EQ(a.session.Picks().At(4), nullptr);
+  EXPECT_EQ(Record(a.session, 5), "402|Boston Bulldogs|Dup Two|K|9-9");
 }
 
 TEST(ClientSession, ChatPublicAndPrivateBothWays) {
@@ -451,6 +462,14 @@ TEST(ClientSession, BadMessagesAreDropped) {
   EXPECT_FALSE(a.session.TimerRunning());
   EXPECT_EQ(a.ended, 0);
 
+  // A first field longer than one letter is no code: ignored, not dropped.
+  a.session.HandleMessage("RX|0|0|1");
+  a.session.HandleMessage("NN|0|1|30,1-1");
+  EXPECT_EQ(a.session.DroppedCount(), static_cast<int>(std::size(bad)));
+  EXPECT_EQ(a.ended, 0);
+  EXPECT_FALSE(a.session.TimerRunning());
+  EXPECT_TRUE(a.view.chat.empty());
+
   // W marks the listed teams up to the first empty field.
   a.session.HandleMessage("W|0|1|");
   a.session.HandleMessage("W|0|1|4,,5");
@@ -475,7 +494,53 @@ TEST(ClientSession, BadMessagesAreDropped) {
   a.session.HandleMessage("V|0|1|2001,Austin Outlaws,Late,QB,9-2");
   EXPECT_EQ(a.session.DroppedCount(), dropped + 2);
   EXPECT_EQ(a.session.PickCount(), 500);
-  EXPECT_EQ(a.session.PickList()[500], "1500|Austin Outlaws|P500|QB|1-1");
+  EXPECT_EQ(Record(a.session, 500), "1500|Austin Outlaws|P500|QB|1-1");
+}
+
+// The league load of the league window, without the window: its steps in
+// order, what the session keeps, and failures as values.
+TEST(ClientLeagueLoad, StepsOutcomesAndWhatTheSessionKeeps) {
+  league::SampleOptions noCollege;
+  noCollege.college = 0;
+  noCollege.freeAgents = 40;
+  SampleLeague faOnly(noCollege);
+  std::vector<std::string> steps;
+  const auto note = [&steps](const char* step) { steps.emplace_back(step); };
+
+  LeagueLoad r = LoadLeagueFile(faOnly.leagueFile, false, note);
+  EXPECT_EQ(r.outcome, LeagueLoad::Outcome::NoCollegeDraftees);
+  EXPECT_EQ(r.title, "");
+  EXPECT_EQ(r.message, "No college draftees were found in league selected.");
+  EXPECT_EQ(steps, (std::vector<std::string>{kLoadingVersion, kLoadingTeams, kLoadingCollege}));
+  // Asked for, the free agents are loaded after the college draftees.
+  steps.clear();
+  r = LoadLeagueFile(faOnly.leagueFile, true, note);
+  ASSERT_TRUE(r.Ok());
+  EXPECT_EQ(steps, (std::vector<std::string>{kLoadingVersion, kLoadingTeams, kLoadingCollege, kLoadingFreeAgents}));
+  EXPECT_EQ(r.league.leaguePath, faOnly.leaguePath);
+  EXPECT_EQ(r.league.leagueName, faOnly.name);
+  EXPECT_EQ(r.league.drafteeCount, 40);
+  EXPECT_EQ(r.teams, faOnly.teams);
+
+  // The session takes a league that loads and keeps it through a refusal.
+  ClientSession session;
+  ASSERT_TRUE(session.LoadLeague(faOnly.leagueFile, true).Ok());
+  ASSERT_EQ(session.TeamCount(), 12);
+  EXPECT_EQ(session.TeamName(12), faOnly.teams[11]);
+  EXPECT_FALSE(session.SignedOn(12));
+  EXPECT_FALSE(session.LoadLeague(faOnly.leagueFile, false).Ok());
+  EXPECT_EQ(session.league.drafteeCount, 40);
+  EXPECT_TRUE(session.league.includeFreeAgents);
+  EXPECT_EQ(session.TeamCount(), 12);
+
+  // A file that is no league: the league module's failure, to be reported.
+  QTemporaryDir junk;
+  const std::string trash = junk.filePath(u"TRASH.LGE"_s).toStdString();
+  std::ofstream(trash) << "no chunks here";
+  r = LoadLeagueFile(trash, false);
+  EXPECT_EQ(r.outcome, LeagueLoad::Outcome::Failed);
+  EXPECT_EQ(r.errorContext, "GetVersion");
+  EXPECT_EQ(r.error.number, kErrInputPastEnd);
 }
 
 // A scripted server: several messages in one write, then one byte at a time.
@@ -515,7 +580,7 @@ TEST(ClientSession, ReadsAreSplitIntoMessagesAndCompletedAcrossReads) {
   peer->write("1-1V|0|1|");
   peer->flush();
   ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 1; }));
-  EXPECT_EQ(a.session.PickList()[1], "101|Austin Outlaws|Joe Smith|QB|1-1");
+  EXPECT_EQ(Record(a.session, 1), "101|Austin Outlaws|Joe Smith|QB|1-1");
   QTest::qWait(300);
   EXPECT_EQ(a.session.PickCount(), 1);  // the empty V stores nothing and asks for nothing
   EXPECT_FALSE(a.Sent("V|1|0|2"));

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -17,13 +18,13 @@
 #include <fstream>
 
 #include "client/ui/Client.h"
-#include "tests/client/ClientTestKit.h"
 #include "client/ui/DraftListWindow.h"
-#include "widgets/DrafteeList.h"
 #include "client/ui/DrafteesWindow.h"
-#include "common/Files.h"
 #include "client/ui/LeagueSelect.h"
 #include "client/ui/PublicChat.h"
+#include "common/Files.h"
+#include "tests/client/ClientTestKit.h"
+#include "widgets/DrafteeList.h"
 
 using namespace Qt::StringLiterals;
 
@@ -50,7 +51,7 @@ struct TestWindow {
   }
   ClientSession& S() { return client.Session(); }
   LeagueSelect* OpenLeagueWindow() {
-    client.ConMenuClick();
+    client.OnConnectMenu();
     return client.LeagueWindow();
   }
   bool Sent(const std::string& m) const {
@@ -61,9 +62,9 @@ struct TestWindow {
 };
 
 void SelectFile(LeagueSelect* w, const QString& name) {
-  auto items = w->File1()->findItems(name, Qt::MatchExactly);
+  auto items = w->FileList()->findItems(name, Qt::MatchExactly);
   ASSERT_EQ(items.size(), 1) << name.toStdString();
-  w->File1()->setCurrentItem(items[0]);
+  w->FileList()->setCurrentItem(items[0]);
 }
 
 QString LeagueFileName(const SampleLeague& league) {
@@ -75,8 +76,8 @@ void LoadAndChoose(LeagueSelect* w, const SampleLeague& league, int team) {
   w->SetFolder(QString::fromStdString(league.Folder()));
   SelectFile(w, LeagueFileName(league));
   w->LoadLeague();
-  w->TeamsList()->setCurrentIndex(team - 1);
-  w->TeamsListClick();
+  w->TeamList()->setCurrentIndex(team - 1);
+  w->OnTeamChosen();
 }
 
 TEST(LeagueSelectWindow, LoadMessages) {
@@ -84,8 +85,8 @@ TEST(LeagueSelectWindow, LoadMessages) {
   LeagueSelect* w = win.OpenLeagueWindow();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->windowTitle(), u"Pickmill Client- League/Team Selection"_s);
-  EXPECT_FALSE(w->TeamsList()->isEnabled());
-  EXPECT_FALSE(w->IPAddress()->isEnabled());
+  EXPECT_FALSE(w->TeamList()->isEnabled());
+  EXPECT_FALSE(w->AddressBox()->isEnabled());
 
   QTemporaryDir junk;
   // A league chunk of a version the game never wrote.
@@ -94,7 +95,7 @@ TEST(LeagueSelectWindow, LoadMessages) {
   std::ofstream(junk.filePath(u"other.lge"_s).toStdString()) << "x";
   std::ofstream(junk.filePath(u"notes.txt"_s).toStdString()) << "x";
   w->SetFolder(junk.path());
-  EXPECT_EQ(w->File1()->count(), 3);  // u".lge"_s in any case, nothing else
+  EXPECT_EQ(w->FileList()->count(), 3);  // u".lge"_s in any case, nothing else
   SelectFile(w, u"BAD.LGE"_s);
   w->LoadLeague();
   ASSERT_EQ(win.prompter.asked.size(), 1u);
@@ -102,9 +103,9 @@ TEST(LeagueSelectWindow, LoadMessages) {
   EXPECT_EQ(win.prompter.asked[0].text,
             "Unable to determine version of the " + junk.filePath(u"BAD"_s).toStdString() +
                 " league file. Select another league.");
-  EXPECT_TRUE(w->Check1()->isEnabled());
-  EXPECT_TRUE(w->LSHelp()->text().isEmpty());
-  EXPECT_EQ(w->TeamsList()->count(), 0);
+  EXPECT_TRUE(w->IncludeFreeAgentsBox()->isEnabled());
+  EXPECT_TRUE(w->HelpLabel()->text().isEmpty());
+  EXPECT_EQ(w->TeamList()->count(), 0);
   EXPECT_EQ(win.S().reporter.errorFilePath, junk.filePath(u"PK-ERROR.TXT"_s).toStdString());
   // A file that is no league at all is a read past its end: a run-time error.
   SelectFile(w, u"TRASH.LGE"_s);
@@ -134,28 +135,28 @@ TEST(LeagueSelectWindow, LoadMessages) {
   w->LoadLeague();
   EXPECT_EQ(win.prompter.asked.back().title, "");
   EXPECT_EQ(win.prompter.asked.back().text, "No college draftees were found in league selected.");
-  EXPECT_EQ(w->LSHelp()->text().toStdString(), kHelpFile);
-  EXPECT_TRUE(w->Check1()->isEnabled());
+  EXPECT_EQ(w->HelpLabel()->text().toStdString(), kHelpFile);
+  EXPECT_TRUE(w->IncludeFreeAgentsBox()->isEnabled());
 
   // Ticked, the free agents alone make the pool.
   const std::size_t asked = win.prompter.asked.size();
-  w->Check1()->setChecked(true);
+  w->IncludeFreeAgentsBox()->setChecked(true);
   w->LoadLeague();
   EXPECT_EQ(win.prompter.asked.size(), asked);
   EXPECT_EQ(win.S().league.drafteeCount, 40);
   EXPECT_TRUE(win.S().league.includeFreeAgents);
-  EXPECT_EQ(w->TeamsList()->count(), 12);
+  EXPECT_EQ(w->TeamList()->count(), 12);
 
   league::SampleOptions empty;
   empty.college = 0;
   empty.freeAgents = 0;
   SampleLeague nobody(empty);
-  w->Check1()->setEnabled(true);
+  w->IncludeFreeAgentsBox()->setEnabled(true);
   w->SetFolder(QString::fromStdString(nobody.Folder()));
   SelectFile(w, LeagueFileName(nobody));
   w->LoadLeague();
   EXPECT_EQ(win.prompter.asked.back().text, "No players were found in league selected.");
-  EXPECT_TRUE(w->Check1()->isEnabled());
+  EXPECT_TRUE(w->IncludeFreeAgentsBox()->isEnabled());
 }
 
 TEST(LeagueSelectWindow, FullLoadTeamChoiceAndAddressRules) {
@@ -164,48 +165,48 @@ TEST(LeagueSelectWindow, FullLoadTeamChoiceAndAddressRules) {
   TestWindow win;
   win.S().SetPort(server.Port());
   LeagueSelect* w = win.OpenLeagueWindow();
-  w->Check1()->setChecked(true);
+  w->IncludeFreeAgentsBox()->setChecked(true);
   w->SetFolder(QString::fromStdString(league.Folder()));
   SelectFile(w, LeagueFileName(league));
   w->LoadLeague();
   EXPECT_TRUE(win.prompter.asked.empty());
   EXPECT_EQ(win.S().league.drafteeCount, 300 + 150);  // college draftees and free agents together
-  EXPECT_FALSE(w->Check1()->isEnabled());             // fixed for the session
-  EXPECT_TRUE(w->TeamsList()->isEnabled());
-  EXPECT_EQ(w->TeamsList()->count(), 12);
-  EXPECT_EQ(w->TeamsList()->currentText(), u""_s);
-  EXPECT_EQ(w->LSHelp()->text().toStdString(), kHelpTeams);
+  EXPECT_FALSE(w->IncludeFreeAgentsBox()->isEnabled());             // fixed for the session
+  EXPECT_TRUE(w->TeamList()->isEnabled());
+  EXPECT_EQ(w->TeamList()->count(), 12);
+  EXPECT_EQ(w->TeamList()->currentText(), u""_s);
+  EXPECT_EQ(w->HelpLabel()->text().toStdString(), kHelpTeams);
 
-  w->TeamsList()->setCurrentIndex(2);
-  w->TeamsListClick();
+  w->TeamList()->setCurrentIndex(2);
+  w->OnTeamChosen();
   EXPECT_EQ(win.S().OwnTeamName(), "Boston Bulldogs");
   EXPECT_EQ(win.S().OwnTeamIndex(), 3);
-  EXPECT_TRUE(w->IPAddress()->isEnabled());
-  EXPECT_EQ(w->LSHelp()->text().toStdString(), kHelpAddress);
+  EXPECT_TRUE(w->AddressBox()->isEnabled());
+  EXPECT_EQ(w->HelpLabel()->text().toStdString(), kHelpAddress);
 
   // A folder change empties the team list; the next key disables the address box.
   w->SetFolder(QDir::tempPath());
-  EXPECT_EQ(w->TeamsList()->count(), 0);
-  EXPECT_FALSE(w->TeamsList()->isEnabled());
+  EXPECT_EQ(w->TeamList()->count(), 0);
+  EXPECT_FALSE(w->TeamList()->isEnabled());
   EXPECT_EQ(win.S().OwnTeamIndex(), 3);
-  EXPECT_TRUE(w->IPAddress()->isEnabled());
-  QTest::keyClick(w->IPAddress(), Qt::Key_1);
-  EXPECT_FALSE(w->IPAddress()->isEnabled());
-  EXPECT_EQ(w->IPAddress()->text(), u""_s);
+  EXPECT_TRUE(w->AddressBox()->isEnabled());
+  QTest::keyClick(w->AddressBox(), Qt::Key_1);
+  EXPECT_FALSE(w->AddressBox()->isEnabled());
+  EXPECT_EQ(w->AddressBox()->text(), u""_s);
 
   // Loaded again and a team chosen: Enter in an empty box does nothing.
   LoadAndChoose(w, league, 3);
-  ASSERT_TRUE(w->IPAddress()->isEnabled());
-  QTest::keyClick(w->IPAddress(), Qt::Key_Return);
+  ASSERT_TRUE(w->AddressBox()->isEnabled());
+  QTest::keyClick(w->AddressBox(), Qt::Key_Return);
   EXPECT_FALSE(win.S().Connected());
   EXPECT_EQ(win.client.windowTitle(), u"Pickmill - Client - 3.03"_s);
 
-  QTest::keyClicks(w->IPAddress(), u" 127.0.0.1 "_s);
-  QTest::keyClick(w->IPAddress(), Qt::Key_Return);
+  QTest::keyClicks(w->AddressBox(), u" 127.0.0.1 "_s);
+  QTest::keyClick(w->AddressBox(), Qt::Key_Return);
   ASSERT_TRUE(WaitFor([&] { return win.S().Connected() && server.engine.Team(3).signedOn; }));
   EXPECT_EQ(win.client.windowTitle(), u"Pickmill - Client - 3.03 - Boston Bulldogs - Connected."_s);
   ASSERT_TRUE(WaitFor([&] { return win.client.LeagueWindow() == nullptr; }));  // closed on connect
-  EXPECT_TRUE(win.client.ConMenu()->isChecked());
+  EXPECT_TRUE(win.client.ConnectAction()->isChecked());
   EXPECT_TRUE(win.client.ViewMenu()->menuAction()->isEnabled());
   EXPECT_TRUE(win.client.WindowMenu()->menuAction()->isEnabled());
 }
@@ -214,12 +215,7 @@ TEST(LeagueSelectWindow, FullLoadTeamChoiceAndAddressRules) {
 struct ConnectedWindow : TestWindow {
   explicit ConnectedWindow(const SampleLeague& league, quint16 port) {
     S().SetPort(port);
-    S().league.leaguePath = league.leaguePath;
-    S().league.versionCode = league.version;
-    S().league.leagueName = league.name;
-    S().league.drafteeCount = league.pool.Count();
-    S().league.table = draft::TableFromPool(league.pool);
-    S().SetTeams(league.teams);
+    EXPECT_TRUE(S().LoadLeague(league.leagueFile, false).Ok());
     S().ChooseTeam(league.teams[0]);
   }
   bool Connect() {
@@ -233,37 +229,55 @@ TEST(MainWindow, MenusCaptionAndDisconnectConfirmation) {
   ConnectedWindow win(league, server.Port());
   EXPECT_EQ(win.client.objectName(), u"Client"_s);
   EXPECT_EQ(win.client.windowTitle(), u"Pickmill - Client - 3.03"_s);
-  EXPECT_FALSE(win.client.ConMenu()->isChecked());
+  EXPECT_FALSE(win.client.ConnectAction()->isChecked());
   EXPECT_FALSE(win.client.ViewMenu()->menuAction()->isEnabled());
   EXPECT_FALSE(win.client.WindowMenu()->menuAction()->isEnabled());
   ASSERT_TRUE(win.Connect());
   ASSERT_TRUE(WaitFor([&] { return server.engine.Team(1).signedOn; }));
 
-  win.client.ConMenu()->trigger();
+  win.client.ConnectAction()->trigger();
   ASSERT_EQ(win.prompter.asked.size(), 1u);
   EXPECT_EQ(win.prompter.asked[0].text, "Are you sure you want do disconnect?");
   EXPECT_EQ(win.prompter.asked[0].buttons, PromptButtons::YesNo);
   EXPECT_EQ(win.prompter.asked[0].icon, PromptIcon::Critical);
   EXPECT_EQ(win.ended, 0);
-  EXPECT_TRUE(win.client.ConMenu()->isChecked());  // No: still connected
+  EXPECT_TRUE(win.client.ConnectAction()->isChecked());  // No: still connected
   EXPECT_TRUE(win.S().Connected());
 
   // Picks open the draft list; closing it discards its lines.
   win.S().HandleMessage("Z|2|0|101,Joe Smith,QB,1-1");
   ASSERT_NE(win.client.DraftList(), nullptr);
-  EXPECT_EQ(win.client.DraftList()->DList()->count(), 1);
-  EXPECT_EQ(win.client.DraftList()->DList()->item(0)->text(),
+  EXPECT_EQ(win.client.DraftList()->List()->count(), 1);
+  EXPECT_EQ(win.client.DraftList()->List()->item(0)->text(),
             u"  1-1  Joe Smith                QB Austin Outlaws      101  "_s);
   win.client.DraftList()->parentWidget()->close();
   QApplication::processEvents();
   win.S().HandleMessage("Z|3|0|102,Al Jones,K,1-2");
   ASSERT_NE(win.client.DraftList(), nullptr);
-  EXPECT_EQ(win.client.DraftList()->DList()->count(), 1);
+  EXPECT_EQ(win.client.DraftList()->List()->count(), 1);
   win.S().HandleMessage("Y|0|0|9-9");  // a redraw brings every pick back
-  EXPECT_EQ(win.client.DraftList()->DList()->count(), 2);
+  EXPECT_EQ(win.client.DraftList()->List()->count(), 2);
+
+  // Window > Arrange Icons: the minimised windows go to the bottom, side by side.
+  win.client.OnChatMenu();
+  QApplication::processEvents();
+  QList<QMdiSubWindow*> icons;
+  for (QMdiSubWindow* sub : win.client.MdiArea()->subWindowList(QMdiArea::CreationOrder))
+    if (sub->isVisible()) icons << sub;
+  ASSERT_EQ(icons.size(), 2);
+  for (QMdiSubWindow* sub : icons) {
+    sub->showMinimized();
+    sub->move(40, 40);
+  }
+  QAction* arrange = win.client.findChild<QAction*>(u"ArrangeMenu"_s);
+  ASSERT_NE(arrange, nullptr);
+  arrange->trigger();
+  const int bottom = win.client.MdiArea()->viewport()->height();
+  EXPECT_EQ(icons[0]->pos(), QPoint(0, bottom - icons[0]->height()));
+  EXPECT_EQ(icons[1]->pos(), QPoint(icons[0]->width(), bottom - icons[1]->height()));
 
   win.prompter.answers = {PromptAnswer::Yes};
-  win.client.ConMenu()->trigger();
+  win.client.ConnectAction()->trigger();
   EXPECT_EQ(win.ended, 1);
   EXPECT_TRUE(WaitFor([&] { return !server.engine.Team(1).signedOn; }));
 }
@@ -274,7 +288,7 @@ TEST(DrafteesWindowTest, PicksOnlyOnTheClockAndNoLeavesEverything) {
   ConnectedWindow win(league, server.Port());
   ASSERT_TRUE(win.Connect());
   ASSERT_TRUE(WaitFor([&] { return server.engine.Team(1).signedOn; }));
-  win.client.AvailMenuClick();
+  win.client.OnDrafteesMenu();
   DrafteesWindow* d = win.client.Draftees();
   ASSERT_NE(d, nullptr);
   EXPECT_EQ(d->objectName(), u"Draftees"_s);
@@ -292,7 +306,7 @@ TEST(DrafteesWindowTest, PicksOnlyOnTheClockAndNoLeavesEverything) {
 
   ASSERT_EQ(server.OnClock(1, 30), server::DraftServer::ClockResult::Started);
   ASSERT_TRUE(WaitFor([&] { return win.S().TimerRunning(); }));
-  EXPECT_EQ(d->TimeLeft()->text(), u"30"_s);
+  EXPECT_EQ(d->TimeLeftLabel()->text(), u"30"_s);
   EXPECT_EQ(win.sound.played.size(), 1u);
 
   // No: the list, the clock and the wire stay as they were.
@@ -317,7 +331,7 @@ TEST(DrafteesWindowTest, PicksOnlyOnTheClockAndNoLeavesEverything) {
   EXPECT_EQ(list->count(), qbs);
   for (const auto& m : win.S().SentLog()) EXPECT_NE(m[0], 'D');
   EXPECT_TRUE(win.Sent("T|1|0|failed to make a selection within the allotted time."));
-  EXPECT_EQ(d->TimeLeft()->text(), u""_s);
+  EXPECT_EQ(d->TimeLeftLabel()->text(), u""_s);
 
   // On the clock again, Yes: D goes out and the line leaves at once.
   win.prompter.answerer = nullptr;
@@ -332,9 +346,9 @@ TEST(DrafteesWindowTest, PicksOnlyOnTheClockAndNoLeavesEverything) {
   EXPECT_TRUE(win.Sent("D|1|0|" + sel.pidText + "," + sel.name + ",QB"));
   EXPECT_EQ(list->count(), qbs - 1);
   EXPECT_FALSE(win.S().TimerRunning());
-  EXPECT_EQ(d->TimeLeft()->text(), u"29"_s);
+  EXPECT_EQ(d->TimeLeftLabel()->text(), u"29"_s);
   ASSERT_TRUE(WaitFor([&] { return win.S().PickCount() == 1; }));
-  EXPECT_EQ(d->TimeLeft()->text(), u""_s);
+  EXPECT_EQ(d->TimeLeftLabel()->text(), u""_s);
   EXPECT_EQ(list->count(), qbs - 1);  // rebuilt without the player
   for (int i = 0; i < list->count(); ++i) EXPECT_NE(list->item(i)->text(), line);
 }
@@ -349,11 +363,11 @@ TEST(ChatWindow, RecipientsSendingAndTranscript) {
   ASSERT_TRUE(WaitFor([&] { return win.S().SignedOn(2) && server.engine.Team(1).signedOn; }));
   b.view.chatOpen = true;
 
-  win.client.PublicChatMenuClick();
+  win.client.OnChatMenu();
   PublicChat* chat = win.client.Chat();
   ASSERT_NE(chat, nullptr);
   EXPECT_EQ(chat->windowTitle(), u"Chat"_s);
-  QComboBox* to = chat->ChatTo();
+  QComboBox* to = chat->RecipientList();
   EXPECT_FALSE(to->isEditable());
   ASSERT_EQ(to->count(), 3);
   EXPECT_EQ(to->itemText(0), u"All Members"_s);
@@ -361,26 +375,26 @@ TEST(ChatWindow, RecipientsSendingAndTranscript) {
   EXPECT_EQ(to->itemText(2), u"Austin Outlaws"_s);
   EXPECT_EQ(to->currentIndex(), 0);
 
-  QTest::keyClick(chat->ChatSend(), Qt::Key_Return);  // empty: nothing
+  QTest::keyClick(chat->InputLine(), Qt::Key_Return);  // empty: nothing
   EXPECT_FALSE(win.Sent("C|1|0|"));
-  QTest::keyClicks(chat->ChatSend(), u"hello there"_s);
-  QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
-  EXPECT_EQ(chat->ChatSend()->text(), u""_s);
+  QTest::keyClicks(chat->InputLine(), u"hello there"_s);
+  QTest::keyClick(chat->InputLine(), Qt::Key_Return);
+  EXPECT_EQ(chat->InputLine()->text(), u""_s);
   EXPECT_TRUE(win.Sent("C|1|0|hello there"));
   ASSERT_TRUE(WaitFor([&] { return b.view.ChatHas("Albany Admirals: hello there"); }));
   ASSERT_TRUE(WaitFor([&] { return chat->Transcript().contains(u"Albany Admirals: hello there\r\n"_s); }));
   EXPECT_EQ(chat->Transcript().count(u"hello there"_s), 1);
 
   to->setCurrentIndex(2);
-  QTest::keyClicks(chat->ChatSend(), u"psst"_s);
-  QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
+  QTest::keyClicks(chat->InputLine(), u"psst"_s);
+  QTest::keyClick(chat->InputLine(), Qt::Key_Return);
   EXPECT_TRUE(chat->Transcript().contains(u"Private to Austin Outlaws: psst\r\n"_s));
   ASSERT_TRUE(WaitFor([&] { return b.view.ChatHas("Private from Albany Admirals: psst"); }));
 
   // The transcript hands the focus to the input line.
-  chat->ChatText()->setFocus();
+  chat->TranscriptBox()->setFocus();
   QApplication::processEvents();
-  EXPECT_TRUE(chat->ChatSend()->hasFocus() || !chat->isActiveWindow());
+  EXPECT_TRUE(chat->InputLine()->hasFocus() || !chat->isActiveWindow());
 
   // A team leaving is taken off the list.
   b.session.Disconnect();
@@ -396,7 +410,7 @@ TEST(ChatWindow, RecipientsSendingAndTranscript) {
   ASSERT_TRUE(WaitFor([&] { return win.client.Chat() != nullptr; }));
   ASSERT_TRUE(WaitFor([&] { return win.client.Chat()->Transcript().contains(u"Private from the Commish: kept line"_s); }));
   EXPECT_FALSE(win.client.Chat()->Transcript().contains(u"lost line"_s));
-  EXPECT_EQ(win.client.Chat()->ChatTo()->count(), 2);  // rebuilt at load: nobody else is on
+  EXPECT_EQ(win.client.Chat()->RecipientList()->count(), 2);  // rebuilt at load: nobody else is on
 }
 
 }  // namespace

@@ -82,20 +82,18 @@ TEST(DrafteeLine, ParsesPlayerTextFieldsInTheirOrder) {
   EXPECT_EQ(ParsePlayerText("x").pid, 0);
 }
 
-TEST(DraftedSet, PidsOfNonEmptyRecordsUpToTheCount) {
-  std::vector<std::string> picks = {"4", "100|Bears|A B|QB|1-1", "", "70000|Bears|C D|QB|1-3",
-                                    "  205|Lions|E F|QB|1-4", "300|Lions|beyond the count|QB|2-1"};
+TEST(DraftedSet, PidsOfThePicksThatAreNotBlank) {
+  PickList picks(10);
+  picks.Append(ParsePick("100|Bears|A B|QB|1-1"));
+  picks.Append(ParsePick("70000|Bears|C D|QB|1-2"));
+  picks.Append(ParsePick("205|Lions|E F|QB|1-3"));
+  picks.BlankLabel("1-3");  // deleted
   DraftedSet set(picks);
   EXPECT_TRUE(set.Contains(100));
   EXPECT_TRUE(set.Contains(70000));
-  EXPECT_TRUE(set.Contains(205));
-  EXPECT_FALSE(set.Contains(300));
-  EXPECT_FALSE(set.Contains(0));  // the deleted element never matches
-  // A count larger than the list does not read past it.
-  DraftedSet big(std::vector<std::string>{"999", "5|x|y|QB|1-1"});
-  EXPECT_TRUE(big.Contains(5));
-  EXPECT_FALSE(DraftedSet(std::vector<std::string>{}).Contains(5));
-  EXPECT_FALSE(DraftedSet(std::vector<std::string>{" 0"}).Contains(0));
+  EXPECT_FALSE(set.Contains(205));
+  EXPECT_FALSE(set.Contains(0));
+  EXPECT_FALSE(DraftedSet(PickList(10)).Contains(5));
 }
 
 class ModelTest : public ::testing::Test {
@@ -109,19 +107,24 @@ class ModelTest : public ::testing::Test {
                       P(105, "E", "Zed", {0, 0, 0}), P(106, "F", "adams", {-5, 3, 0})};
     t.positions[13] = {P(201, "K", "Kicker")};
     model.SetTable(std::move(t));
-    model.SetPickList(&picks);
+    model.SetPicks(&picks);
   }
-  std::vector<std::string> picks = {"0"};
+  // Replaces the picks the model reads with these records.
+  void Picked(std::initializer_list<const char*> records) {
+    picks.Assign({});
+    for (const char* r : records) picks.Append(ParsePick(r));
+  }
+  PickList picks{kMaxPicks};
   DrafteeListModel model;
 };
 
 TEST_F(ModelTest, NaturalOrderLeavesOutDraftedAndBringsBackDeletedPicks) {
   model.SelectPosition(0);
   EXPECT_EQ(Pids(model), (std::vector<std::string>{"101", "102", "103", "104", "105", "106"}));
-  picks = {"2", "103|T|C Smith|QB|1-1", "201|T|K Kicker|K|1-2"};
+  Picked({"103|T|C Smith|QB|1-1", "201|T|K Kicker|K|1-2"});
   model.Rebuild();
   EXPECT_EQ(Pids(model), (std::vector<std::string>{"101", "102", "104", "105", "106"}));
-  picks[1] = "";  // the pick was deleted
+  picks.BlankLabel("1-1");  // the pick was deleted
   model.Rebuild();
   EXPECT_EQ(Pids(model).size(), 6u);
   model.SelectPosition(13);
@@ -139,7 +142,7 @@ TEST_F(ModelTest, RatingSortTiesAndNonPositiveScores) {
   ASSERT_TRUE(model.SetRating(0, false));  // AC only
   EXPECT_EQ(Pids(model), (std::vector<std::string>{"103", "101", "106", "102", "104", "105"}));
   // Drafted players are scored but left out.
-  picks = {"1", "103|T|C Smith|QB|1-1"};
+  Picked({"103|T|C Smith|QB|1-1"});
   ASSERT_TRUE(model.SetRating(1, true));
   EXPECT_EQ(Pids(model), (std::vector<std::string>{"101", "106", "102", "104", "105"}));
 }

@@ -47,6 +47,7 @@
 #include "client/ui/DraftListWindow.h"
 #include "server/engine/DraftServer.h"
 #include "draft/Draftees.h"
+#include "draft/Pick.h"
 #include "widgets/DrafteeList.h"
 #include "client/ui/DrafteesWindow.h"
 #include "league/FBPro.h"
@@ -90,14 +91,6 @@ std::vector<std::string> Lines(const QListWidget* list) {
   return out;
 }
 
-// A PickRecord's five fields (a record caught up through V carries a
-// trailing "|").
-std::string Record5(const std::string& record) {
-  std::string out;
-  for (int i = 1; i <= 5; ++i) out += (i > 1 ? "|" : "") + GetField(record, i, "|");
-  return out;
-}
-
 bool HasLine(const std::string& transcript, const std::string& line) {
   return transcript.find(line + "\r\n") != std::string::npos;
 }
@@ -131,7 +124,7 @@ struct Owner {
   DrafteesWindow* Draftees() { return window->Draftees(); }
   QListWidget* RookieList() { return window->Draftees()->List()->RookieList(); }
   std::vector<std::string> DraftListLines() {
-    return window->DraftList() ? Lines(window->DraftList()->DList()) : std::vector<std::string>{};
+    return window->DraftList() ? Lines(window->DraftList()->List()) : std::vector<std::string>{};
   }
   std::string Transcript() {
     return window->Chat() ? ToL1(window->Chat()->Transcript()) : std::string();
@@ -139,7 +132,7 @@ struct Owner {
   std::vector<std::string> Recipients() {
     std::vector<std::string> out;
     if (auto* chat = window->Chat())
-      for (int i = 0; i < chat->ChatTo()->count(); ++i) out.push_back(ToL1(chat->ChatTo()->itemText(i)));
+      for (int i = 0; i < chat->RecipientList()->count(); ++i) out.push_back(ToL1(chat->RecipientList()->itemText(i)));
     return out;
   }
   bool Sent(const std::string& message) {
@@ -244,22 +237,22 @@ class DraftEndToEnd : public ::testing::Test {
     o.team = team;
     o.name = engine.Team(team).name;
     o.S().SetPort(engine.Port());
-    o.window->ConMenuClick();
+    o.window->OnConnectMenu();
     client::LeagueSelect* ls = o.window->LeagueWindow();
     EXPECT_NE(ls, nullptr);
     if (ls == nullptr) return o;
     ls->SetFolder(folder);
-    const auto items = ls->File1()->findItems(fileName, Qt::MatchExactly);
+    const auto items = ls->FileList()->findItems(fileName, Qt::MatchExactly);
     EXPECT_EQ(items.size(), 1);
     if (items.size() != 1) return o;
-    ls->File1()->setCurrentItem(items[0]);
-    QTest::keyClick(ls->File1(), Qt::Key_Return);
-    EXPECT_EQ(ls->TeamsList()->count(), kTeams);
-    ls->TeamsList()->setCurrentIndex(team - 1);
-    ls->TeamsListClick();
+    ls->FileList()->setCurrentItem(items[0]);
+    QTest::keyClick(ls->FileList(), Qt::Key_Return);
+    EXPECT_EQ(ls->TeamList()->count(), kTeams);
+    ls->TeamList()->setCurrentIndex(team - 1);
+    ls->OnTeamChosen();
     EXPECT_EQ(o.S().OwnTeamIndex(), team);
-    QTest::keyClicks(ls->IPAddress(), u"127.0.0.1"_s);
-    QTest::keyClick(ls->IPAddress(), Qt::Key_Return);
+    QTest::keyClicks(ls->AddressBox(), u"127.0.0.1"_s);
+    QTest::keyClick(ls->AddressBox(), Qt::Key_Return);
     EXPECT_TRUE(WaitFor([&] { return o.S().Connected(); }));
     return o;
   }
@@ -270,8 +263,8 @@ class DraftEndToEnd : public ::testing::Test {
     EXPECT_TRUE(WaitFor([&] { return engine.Team(team).signedOn; }));
     // W is answered before anything else: wait until this owner knows who is on.
     EXPECT_TRUE(WaitFor([&] { return KnownOn(o) == others; }));
-    o.window->PublicChatMenuClick();
-    o.window->AvailMenuClick();
+    o.window->OnChatMenu();
+    o.window->OnDrafteesMenu();
     EXPECT_NE(o.window->Chat(), nullptr);
     EXPECT_NE(o.Draftees(), nullptr);
     return o;
@@ -298,8 +291,7 @@ class DraftEndToEnd : public ::testing::Test {
   static std::vector<std::string> Held(Owner& o) {
     std::vector<std::string> held;
     for (int i = 1; i <= o.S().PickCount(); ++i)
-      if (!o.S().PickList()[static_cast<std::size_t>(i)].empty())
-        held.push_back(Record5(o.S().PickList()[static_cast<std::size_t>(i)]));
+      if (const draft::Pick* pick = o.S().Picks().At(i)) held.push_back(draft::PickRecord(*pick));
     return held;
   }
   // Waits until the server has `count` picks (deleted ones included) and
@@ -506,13 +498,13 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   ASSERT_TRUE(WaitFor([&] { return a.S().TimerRunning(); }));
   EXPECT_EQ(a.sound.Count(kRingFile), 1);
   EXPECT_EQ(b.sound.Count(kRingFile), 0);
-  EXPECT_EQ(a.Draftees()->TimeLeft()->text(), u"60"_s);
+  EXPECT_EQ(a.Draftees()->TimeLeftLabel()->text(), u"60"_s);
   EXPECT_EQ(a.window->windowTitle().toStdString(), "Pickmill - Client - 3.03 - " + T(1) + " - On the clock.");
   ASSERT_TRUE(WaitFor([&] { return HasLine(c.Transcript(), T(1) + " is on the clock."); }));
   engine.Tick();
   a.S().Tick();
   EXPECT_EQ(dc->TimeLeftLabel()->text(), u"59"_s);
-  EXPECT_EQ(a.Draftees()->TimeLeft()->text(), u"59"_s);
+  EXPECT_EQ(a.Draftees()->TimeLeftLabel()->text(), u"59"_s);
   ASSERT_NO_FATAL_FAILURE(CheckWindows("1-1 on the clock"));
   const auto p11 = OwnerPicks(a, 0, 0, false);
   std::string rec = PickArrived(p11, 1);
@@ -539,11 +531,11 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   // 1-3: owner C lets the time run out (both clocks ticked to zero).
   PutOnClock(3, "3");
   ASSERT_TRUE(WaitFor([&] { return c.S().TimerRunning(); }));
-  EXPECT_EQ(c.Draftees()->TimeLeft()->text(), u"3"_s);
+  EXPECT_EQ(c.Draftees()->TimeLeftLabel()->text(), u"3"_s);
   for (int i = 0; i < 3; ++i) c.S().Tick();
   EXPECT_TRUE(c.Sent("T|3|0|failed to make a selection within the allotted time."));
   EXPECT_FALSE(c.S().TimerRunning());
-  EXPECT_EQ(c.Draftees()->TimeLeft()->text(), u""_s);
+  EXPECT_EQ(c.Draftees()->TimeLeftLabel()->text(), u""_s);
   EXPECT_EQ(engine.Clock().Team(), T(3));  // the client's T changes nothing
   for (int i = 0; i < 3; ++i) engine.Tick();
   EXPECT_TRUE(engine.Clock().Team().empty());
@@ -618,19 +610,19 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   // privately to the Commish.
   {
     auto* chat = b.window->Chat();
-    chat->ChatTo()->setCurrentIndex(0);
-    QTest::keyClicks(chat->ChatSend(), u"good luck, all"_s);
-    QTest::keyClick(chat->ChatSend(), Qt::Key_Return);
+    chat->RecipientList()->setCurrentIndex(0);
+    QTest::keyClicks(chat->InputLine(), u"good luck, all"_s);
+    QTest::keyClick(chat->InputLine(), Qt::Key_Return);
     const std::string line = T(2) + ": good luck, all";
     for (Owner* o : Live()) EXPECT_TRUE(WaitFor([&] { return HasLine(o->Transcript(), line); })) << o->name;
     EXPECT_TRUE(WaitFor([&] { return ServerChat(*server).find(line) != std::string::npos; }));
 
     auto* achat = a.window->Chat();
-    const int cAt = achat->ChatTo()->findText(L1(T(3)));
+    const int cAt = achat->RecipientList()->findText(L1(T(3)));
     ASSERT_GE(cAt, 0);
-    achat->ChatTo()->setCurrentIndex(cAt);
-    QTest::keyClicks(achat->ChatSend(), u"trade your pick?"_s);
-    QTest::keyClick(achat->ChatSend(), Qt::Key_Return);
+    achat->RecipientList()->setCurrentIndex(cAt);
+    QTest::keyClicks(achat->InputLine(), u"trade your pick?"_s);
+    QTest::keyClick(achat->InputLine(), Qt::Key_Return);
     EXPECT_TRUE(HasLine(a.Transcript(), "Private to " + T(3) + ": trade your pick?"));
     EXPECT_TRUE(WaitFor([&] { return HasLine(c.Transcript(), "Private from " + T(1) + ": trade your pick?"); }));
 
@@ -644,9 +636,9 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
     EXPECT_TRUE(ServerChat(*server).find("Private to " + T(4) + ": welcome back") != std::string::npos);
 
     auto* dchat = d.window->Chat();
-    dchat->ChatTo()->setCurrentIndex(1);  // Commish
-    QTest::keyClicks(dchat->ChatSend(), u"thanks"_s);
-    QTest::keyClick(dchat->ChatSend(), Qt::Key_Return);
+    dchat->RecipientList()->setCurrentIndex(1);  // Commish
+    QTest::keyClicks(dchat->InputLine(), u"thanks"_s);
+    QTest::keyClick(dchat->InputLine(), Qt::Key_Return);
     EXPECT_TRUE(WaitFor([&] { return ServerChat(*server).find("Private from " + T(4) + ": thanks") != std::string::npos; }));
     // The next public line has passed everything sent before it: nobody else got the private lines.
     schat->RecipientBox()->setCurrentIndex(0);
@@ -708,7 +700,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   // player again after the next refresh of the position.
   for (Owner* o : Live()) {
     ASSERT_TRUE(WaitFor([&] { return o->DraftListLines().size() == 10; })) << o->name;
-    EXPECT_TRUE(o->S().PickList()[11].empty()) << o->name;
+    EXPECT_EQ(o->S().Picks().At(11), nullptr) << o->name;
     EXPECT_EQ(Lines(o->RookieList()), withoutIt) << o->name;  // not refreshed by the delete
     ShowOwnerPosition(*o, 8);
     EXPECT_EQ(Lines(o->RookieList()), serverDe) << o->name;
@@ -746,7 +738,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
 
   // B signs off (Connection menu, Yes) ...
   b.prompter.answers = {PromptAnswer::Yes};
-  b.window->ConMenu()->trigger();
+  b.window->ConnectAction()->trigger();
   EXPECT_EQ(b.ended, 1);
   ASSERT_TRUE(WaitFor([&] { return !engine.Team(2).signedOn && engine.OpenConnections() == 2; }));
   for (Owner* o : Live())
@@ -759,24 +751,24 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   b2.name = T(2);
   b2.S().SetPort(engine.Port());
   QObject::connect(&b2.S(), &ClientSession::connectedToServer, b2.window.get(), [&b2] {
-    b2.window->AvailMenuClick();
+    b2.window->OnDrafteesMenu();
   });
-  b2.window->ConMenuClick();
+  b2.window->OnConnectMenu();
   {
     client::LeagueSelect* ls = b2.window->LeagueWindow();
     ASSERT_NE(ls, nullptr);
     ls->SetFolder(dir.path());
-    ls->File1()->setCurrentItem(ls->File1()->findItems(leagueFileName, Qt::MatchExactly).value(0));
+    ls->FileList()->setCurrentItem(ls->FileList()->findItems(leagueFileName, Qt::MatchExactly).value(0));
     ls->LoadLeague();
-    ls->TeamsList()->setCurrentIndex(1);
-    ls->TeamsListClick();
-    QTest::keyClicks(ls->IPAddress(), u"127.0.0.1"_s);
-    QTest::keyClick(ls->IPAddress(), Qt::Key_Return);
+    ls->TeamList()->setCurrentIndex(1);
+    ls->OnTeamChosen();
+    QTest::keyClicks(ls->AddressBox(), u"127.0.0.1"_s);
+    QTest::keyClick(ls->AddressBox(), Qt::Key_Return);
   }
   ASSERT_TRUE(WaitFor([&] { return b2.S().Connected() && engine.Team(2).signedOn; }));
   ASSERT_NE(b2.Draftees(), nullptr);
   AllHold(13);
-  b2.window->PublicChatMenuClick();
+  b2.window->OnChatMenu();
   EXPECT_EQ(b2.DraftListLines(), engine.SelectionLines());
   // Its quarterback list was built before the catch-up: it still offers the
   // quarterback taken at 1-1.
@@ -836,7 +828,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   EXPECT_FALSE(dc->MergeButton()->isEnabled());
   for (Owner* o : Live()) {
     o->prompter.answers = {PromptAnswer::Yes};
-    o->window->ConMenu()->trigger();
+    o->window->ConnectAction()->trigger();
     EXPECT_EQ(o->ended, 1);
   }
   ASSERT_TRUE(WaitFor([&] { return engine.OpenConnections() == 0; }));

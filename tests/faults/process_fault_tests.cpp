@@ -101,15 +101,10 @@ class Host {
   QProcess proc_;
 };
 
-// A client's picks as draft-file records. A pick the client caught up on (V)
-// is stored with a closing "|", one it saw made (Z) without.
+// A client's picks as draft-file records (empty for a deleted pick).
 std::vector<std::string> Records(const TestClient& c) {
   std::vector<std::string> out;
-  for (int i = 1; i <= c.session.PickCount(); ++i) {
-    std::string r = c.session.PickList()[static_cast<std::size_t>(i)];
-    if (!r.empty() && r.back() == '|') r.pop_back();
-    out.push_back(r);
-  }
+  for (int i = 1; i <= c.session.PickCount(); ++i) out.push_back(Record(c.session, i));
   return out;
 }
 
@@ -187,7 +182,7 @@ TEST(ServerKilled, RestartResumesWithEveryPickAnyClientHadSeen) {
   ASSERT_TRUE(Pump([&] { return c.session.TimerRunning(); }));
   ASSERT_TRUE(c.session.SendOwnPick(players[7].pid, players[7].name, players[7].position));
   ASSERT_TRUE(Pump([&] { return c.session.PickCount() == 8; }));
-  EXPECT_EQ(GetField(c.session.PickList()[8], 5, "|"), "2-4");
+  EXPECT_EQ(c.session.Picks().At(8)->label, "2-4");
   EXPECT_EQ(again.Ask("count", "picks: "), "8 next: 3-1");
 }
 
@@ -284,7 +279,7 @@ TEST_P(ClientVanishes, DuringCatchUpOthersAndServerAreUnaffected) {
   ASSERT_TRUE(Pump([&] { return a.session.TimerRunning(); }));
   ASSERT_TRUE(a.session.SendOwnPick(players[40].pid, players[40].name, players[40].position));
   ASSERT_TRUE(Pump([&] { return a.session.PickCount() == 41 && b.session.PickCount() == 41; }));
-  EXPECT_EQ(GetField(a.session.PickList()[41], 5, "|"), "11-1");
+  EXPECT_EQ(a.session.Picks().At(41)->label, "11-1");
   EXPECT_EQ(server.engine.Log().Count(), 41);
   std::string file = ReadWholeFile(league.DraftFile()).value_or("");
   EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 41);

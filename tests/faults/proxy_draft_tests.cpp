@@ -20,7 +20,7 @@ using Mode = LoopbackProxy::Mode;
 using server::DraftServer;
 
 struct ClientOutcome {
-  std::vector<std::string> picks;
+  std::vector<std::string> picks;  // draft-file records, empty for a deleted pick
   std::vector<std::string> chat;
   std::vector<std::string> draftList;
   std::string caption;
@@ -161,8 +161,8 @@ Outcome RunDraft(std::optional<Mode> mode) {
   out.draftFile = ReadWholeFile(league.DraftFile()).value_or("<missing>");
   for (auto& c : clients)
   {
-    std::vector<std::string> picks = c->session.PickList();
-    picks.resize(static_cast<std::size_t>(c->session.PickCount()) + 1);
+    std::vector<std::string> picks;
+    for (int i = 1; i <= c->session.PickCount(); ++i) picks.push_back(Record(c->session, i));
     out.clients.push_back({picks, c->view.chat, c->view.draftList, c->view.caption});
   }
   out.completed = server.reports == 0;
@@ -201,8 +201,8 @@ TEST_F(ProxyDraft, DirectRunIsWhatTheScriptMade) {
   EXPECT_EQ(d.selections.size(), 7u);
   EXPECT_EQ(std::count(d.draftFile.begin(), d.draftFile.end(), '\n'), 7);
   for (const auto& c : d.clients) {
-    EXPECT_EQ(c.picks.size(), 9u);
-    EXPECT_TRUE(c.picks[7].empty());
+    EXPECT_EQ(c.picks.size(), 8u);
+    EXPECT_TRUE(c.picks[6].empty());  // pick 7, 2-3
     EXPECT_EQ(c.draftList.size(), 7u);
   }
 }

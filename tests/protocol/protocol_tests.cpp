@@ -86,6 +86,17 @@ TEST(ProtocolBuild, FormsAreExact) {
   EXPECT_EQ(RefusalText(9), "");
 }
 
+// Field 4 of R as a client reads it: trimmed, its leading number; a field
+// that does not start with a digit names no reason.
+TEST(ProtocolRefusal, ReasonFieldAsReceived) {
+  const std::string signedOn = "The team you selected is already signed on. Contact the commish.";
+  EXPECT_EQ(RefusalText(std::string_view(" 3 ")), signedOn);
+  EXPECT_EQ(RefusalText(std::string_view("3x")), signedOn);
+  EXPECT_EQ(RefusalText(std::string_view("0")), RefusalText(kRefuseLeague));
+  for (const char* none : {"", "  ", "x", "x3", "-1", "+3", "5", "99999999999999999999"})
+    EXPECT_EQ(RefusalText(std::string_view(none)), "") << '"' << none << '"';
+}
+
 TEST(ProtocolRead, FieldsAndSixteenBits) {
   Message m = ParseMessage("L|5|0|3.03,450,Big, League|extra");
   EXPECT_TRUE(m.valid);

@@ -35,7 +35,7 @@ class DrafteeListTest : public ::testing::Test {
     DrafteeTable t;
     t.positions[0] = {P(101, "Young", 10, 1), P(102, "adams", 30, 1), P(103, "Baker", 20, 50)};
     t.positions[4] = {P(201, "Wide", 5, 5)};
-    list.SetPickList(&picks);
+    list.SetPicks(&picks);
     list.SetPool(std::move(t));
     list.resize(700, 500);
     list.show();
@@ -49,7 +49,7 @@ class DrafteeListTest : public ::testing::Test {
   }
   void Click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(4, b->height() / 2)); }
 
-  std::vector<std::string> picks = {"0"};
+  draft::PickList picks{draft::kMaxPicks};
   DrafteeList list;
 };
 
@@ -146,7 +146,7 @@ TEST_F(DrafteeListTest, DoubleClickAndEnterCarryTheLine) {
 
 TEST_F(DrafteeListTest, PickOfTheShownPositionRebuildsInNaturalOrder) {
   Click(list.RatingBox(0));
-  picks = {"1", "102|T|F adams|QB|1-1"};
+  picks.Append(draft::ParsePick("102|T|F adams|QB|1-1"));
   EXPECT_FALSE(list.RebuildIfShown("WR"));
   EXPECT_EQ(Pids(), (QStringList{u"102"_s, u"103"_s, u"101"_s}));
   EXPECT_TRUE(list.RebuildIfShown("QB"));
