@@ -5,9 +5,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QString>
-#include <cstdio>
-#include <sys/wait.h>
 
 #include "league/FBPro.h"
 #include "tests/league/LeagueTestUtil.h"
@@ -23,18 +22,16 @@ struct ToolRun {
   std::string out, err;
 };
 
-ToolRun RunTool(const TempDir& dir, const std::string& args) {
+// Runs the tool with `args` (single quotes group words, as in a shell).
+ToolRun RunTool(const TempDir&, const std::string& args) {
   ToolRun r;
-  std::string errFile = dir / "stderr.txt";
-  std::string command = std::string("'") + PKLEAGUE_BINARY + "' " + args + " 2>'" + errFile + "'";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buf[65536];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-  int status = ::pclose(pipe);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.err = ReadFile(errFile);
+  QProcess tool;
+  tool.start(QString::fromUtf8(PKLEAGUE_BINARY),
+             QProcess::splitCommand(QString::fromStdString(args).replace(u'\'', u'"')));
+  if (!tool.waitForFinished(60000)) return r;
+  r.out = tool.readAllStandardOutput().toStdString();
+  r.err = tool.readAllStandardError().toStdString();
+  r.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
   return r;
 }
 
