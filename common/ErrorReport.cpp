@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "common/platform/Platform.h"
+
 #ifndef PICKMILL_CONTACT
 #define PICKMILL_CONTACT "pickmill-support@example.org"
 #endif
@@ -40,12 +42,7 @@ ErrorInfo ErrorOf(const std::exception& e) {
 ErrorReporter::ErrorReporter() : contact(PICKMILL_CONTACT) {
   showMessage = [](const std::string& message) { std::cerr << message << std::endl; };
   endProgram = [] { std::_Exit(1); };
-  now = [] {
-    std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
-    return local;
-  };
+  now = [] { return LocalTime(std::time(nullptr)); };
 }
 
 std::string ErrorReporter::Message(const std::string& context, int number,
@@ -74,12 +71,7 @@ void ErrorReporter::Report(const std::string& context, int number, const std::st
   ++reports;
   lastFileWriteFailed = true;
   if (!errorFilePath.empty()) {
-    if (std::FILE* f = std::fopen(errorFilePath.c_str(), "ab")) {
-      std::string line = FileLine(context, number, description) + "\r\n";
-      bool ok = std::fwrite(line.data(), 1, line.size(), f) == line.size();
-      ok = std::fclose(f) == 0 && ok;
-      lastFileWriteFailed = !ok;
-    }
+    lastFileWriteFailed = !AppendDurable(errorFilePath, FileLine(context, number, description) + "\r\n").empty();
   }
   std::string message = Message(context, number, description);
   if (lastFileWriteFailed) {

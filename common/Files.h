@@ -2,9 +2,12 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
+
+// Reading and the durable writes (ReadWholeFile, WriteFileAtomic,
+// AppendDurable) live in the platform layer.
+#include "common/platform/Platform.h"
 
 namespace pm {
 
@@ -17,18 +20,5 @@ std::filesystem::path FindCaseInsensitive(const std::filesystem::path& folder, s
 
 // `base` (a path without extension) plus `extension`, found case-blind.
 std::filesystem::path WithExtension(const std::filesystem::path& base, std::string_view extension);
-
-// Reads a whole file; nothing when it cannot be opened or read.
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
-
-// Replaces `path` with `bytes` atomically: the bytes go to a temporary file
-// beside it, are flushed to disk, and the temporary file is renamed over the
-// old one, so a crash leaves either the old or the new file, never half.
-// Returns an empty text on success, else the reason.
-std::string WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
-
-// Appends `bytes` to `path`, flushes and syncs it to disk before returning.
-// Returns an empty text on success, else the reason.
-std::string AppendDurable(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace pm

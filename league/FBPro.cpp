@@ -1,11 +1,8 @@
 #include "league/FBPro.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <unistd.h>
 
 #include "common/Common.h"
 #include "common/ErrorReport.h"
@@ -47,24 +44,14 @@ std::string ReadFileOrThrow(const std::string& path, const std::string& context)
 // else, then flushes the file to disk.
 void WriteInPlace(const std::string& path, std::size_t offset, std::string_view bytes,
                   const std::string& context) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0) {
-    int number = errno == ENOENT ? kErrFileNotFound : kErrPathFileAccess;
-    throw LeagueError(context, number, ErrorDescription(number));
+  switch (WriteAtDurable(path, offset, bytes)) {
+    case WriteAtResult::Written: return;
+    case WriteAtResult::NotFound: throw LeagueError(context, kErrFileNotFound, ErrorDescription(kErrFileNotFound));
+    case WriteAtResult::CannotOpen:
+      throw LeagueError(context, kErrPathFileAccess, ErrorDescription(kErrPathFileAccess));
+    case WriteAtResult::Failed: break;
   }
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      throw LeagueError(context, kErrDeviceIO, ErrorDescription(kErrDeviceIO));
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  bool synced = ::fsync(fd) == 0;
-  bool closed = ::close(fd) == 0;
-  if (!synced || !closed) throw LeagueError(context, kErrDeviceIO, ErrorDescription(kErrDeviceIO));
+  throw LeagueError(context, kErrDeviceIO, ErrorDescription(kErrDeviceIO));
 }
 
 constexpr std::array<int, kShownPositions> kGenpos = {0, 15, 15, 16, 16, 17, 17, 17, 18, 18, 10, 19, 19, 13, 14};

@@ -4,9 +4,6 @@
 #include <stdexcept>
 #include <system_error>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "common/Common.h"
 #include "common/ErrorReport.h"
 #include "common/Files.h"
@@ -325,15 +322,6 @@ std::string Stamp(const std::tm& t) {
   return buf;
 }
 
-// Flushes a folder's entries (the new backup folder in the league's folder).
-void SyncFolder(const fs::path& folder) {
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-}
-
 }  // namespace
 
 fs::path MakeBackup(const std::string& leaguePath, const std::string& leagueName, const fs::path& draftFile,
@@ -441,12 +429,7 @@ int FindTeam(const std::vector<std::string>& teams, const std::string& team) {
   return it == teams.end() ? 0 : static_cast<int>(it - teams.begin()) + 1;
 }
 
-std::tm LocalNow() {
-  std::time_t t = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  return tm;
-}
+std::tm LocalNow() { return LocalTime(std::time(nullptr)); }
 
 }  // namespace
 

@@ -31,6 +31,14 @@ QString VolumeRoot(const QString& folder) {
 
 }  // namespace
 
+QString DriveCaption(const QString& rootPath, const QString& label) {
+  const bool drive = rootPath.size() >= 2 && rootPath.size() <= 3 && rootPath[0].isLetter() && rootPath[1] == u':' &&
+                     (rootPath.size() == 2 || rootPath[2] == u'/' || rootPath[2] == u'\\');
+  if (!drive) return rootPath;
+  const QString letter = rootPath.left(2).toUpper();
+  return label.isEmpty() ? letter : letter + QStringLiteral(" [") + label + u']';
+}
+
 LeagueBrowser::LeagueBrowser(const QString& startFolder, QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("LeagueBrowser"));
   grid_ = new QGridLayout(this);
@@ -93,7 +101,7 @@ void LeagueBrowser::FillDrives() {
   drive1_->clear();
   for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
     if (!volume.isValid() || !volume.isReady()) continue;
-    drive1_->addItem(volume.rootPath(), volume.rootPath());
+    drive1_->addItem(DriveCaption(volume.rootPath(), volume.name()), volume.rootPath());
   }
 }
 

@@ -21,6 +21,10 @@ inline constexpr const char* kHelpDrive = "Select drive where league file and di
 inline constexpr const char* kHelpDir = "Select directory/folder of league file.";
 inline constexpr const char* kHelpFile = "Select league, to use for drafting, by double-clicking the name.";
 
+// How the drive list names a volume: a drive root ("C:/") by its letter and
+// label ("C: [System]"), any other root (a mount point) by its path.
+QString DriveCaption(const QString& rootPath, const QString& label);
+
 class LeagueBrowser : public QWidget {
   Q_OBJECT
  public:

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 
 #include "league/FBPro.h"
 #include "league/Sample.h"
@@ -12,8 +13,12 @@ namespace {
 
 const std::string& LargeLeague() {
   static const std::string leaguePath = [] {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pkleague-bench-XXXXXX").string();
-    std::string dir = ::mkdtemp(pattern.data());
+    std::filesystem::path folder;
+    for (std::random_device random;;) {
+      folder = std::filesystem::temp_directory_path() / ("pkleague-bench-" + std::to_string(random()));
+      if (std::filesystem::create_directory(folder)) break;
+    }
+    std::string dir = folder.string();
     pm::league::SampleOptions opt;
     opt.teams = 32;
     opt.college = 5000;

@@ -11,12 +11,11 @@
 #include <QElapsedTimer>
 #include <QTcpSocket>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -51,7 +50,7 @@ bool Pump(const std::function<bool()>& done, int timeoutMs = 20000) {
 }
 
 void BM_ServerResidentMemory(benchmark::State& state) {
-  fs::path dir = fs::temp_directory_path() / ("pm-memory-bench-" + std::to_string(::getpid()));
+  fs::path dir = fs::temp_directory_path() / ("pm-memory-bench-" + std::to_string(std::random_device{}()));
   fs::remove_all(dir);
   league::SampleOptions o;
   o.name = "Memory League";

@@ -42,7 +42,7 @@ struct BenchClient {
 fs::path BenchDir() {
   const char* env = std::getenv("PM_BENCH_DIR");
   fs::path base = env && *env ? fs::path(env) : fs::temp_directory_path();
-  return base / ("pm-server-bench-" + std::to_string(::getpid()));
+  return base / ("pm-server-bench-" + std::to_string(QCoreApplication::applicationPid()));
 }
 
 bool Pump(const std::function<bool()>& done, int timeoutMs = 10000) {

@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <set>
 
 #include "common/Common.h"
 #include "common/ErrorReport.h"
@@ -14,7 +16,7 @@ using namespace pm;
 namespace {
 
 fs::path TempDir(const std::string& name) {
-  fs::path dir = fs::temp_directory_path() / ("pm-common-" + name + "-" + std::to_string(::getpid()));
+  fs::path dir = fs::temp_directory_path() / ("pm-common-" + name + "-" + std::to_string(std::random_device{}()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir;
@@ -88,8 +90,10 @@ TEST(Files, CaseBlindLookupAndAtomicWrites) {
   fs::path dir = TempDir("files");
   { std::ofstream(dir / "BIG.LGE") << "x"; }
   { std::ofstream(dir / "big.pyr") << "y"; }
-  EXPECT_EQ(WithExtension(dir / "BIG", ".PYR").filename(), "big.pyr");
-  EXPECT_EQ(WithExtension(dir / "big", ".lge").filename(), "BIG.LGE");
+  // Each finds the file of the other case (by name here; Windows opens it
+  // whatever the case anyway).
+  EXPECT_EQ(ReadWholeFile(WithExtension(dir / "BIG", ".PYR")), "y");
+  EXPECT_EQ(ReadWholeFile(WithExtension(dir / "big", ".lge")), "x");
   EXPECT_EQ(WithExtension(dir / "big", ".PYC").filename(), "big.PYC");  // not there: as asked
 
   EXPECT_EQ(WriteFileAtomic(dir / "list.PYC", std::string("PPD:\0\0", 6)), "");
@@ -105,6 +109,28 @@ TEST(Files, CaseBlindLookupAndAtomicWrites) {
   EXPECT_EQ(*ReadWholeFile(dir / "draft.txt"), "a\r\nb\r\n");
   EXPECT_FALSE(ReadWholeFile(dir / "none").has_value());
   fs::remove_all(dir);
+}
+
+// Names beyond ASCII and beyond any one code page reach the file system as
+// they are (as wide names on Windows), and a write in place hits only its
+// bytes of an existing file.
+TEST(Files, NamesBeyondAsciiAndWritesInPlace) {
+  const fs::path dir = TempDir("names") / fs::path(u8"Lig\u00e9 \u03a9");
+  fs::create_directories(dir);
+  const fs::path league = dir / fs::path(u8"\u03a9MEGA.LGE");
+  EXPECT_EQ(WriteFileAtomic(league, "abcd"), "");
+  EXPECT_EQ(AppendDurable(dir / "draft.txt", "x"), "");
+  EXPECT_EQ(WriteAtDurable(league, 1, "XY"), WriteAtResult::Written);
+  EXPECT_EQ(ReadWholeFile(league), "aXYd");
+  EXPECT_EQ(WriteAtDurable(dir / "none.lge", 0, "X"), WriteAtResult::NotFound);
+  EXPECT_EQ(WriteAtDurable(dir / "gone" / "none.lge", 0, "X"), WriteAtResult::NotFound);
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    const std::u8string name = entry.path().filename().u8string();
+    names.emplace(name.begin(), name.end());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"\xCE\xA9MEGA.LGE", "draft.txt"}));
+  fs::remove_all(dir.parent_path());
 }
 
 TEST(ErrorReporter, FilesTheLineShowsTheMessageAndEnds) {

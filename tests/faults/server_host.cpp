@@ -11,12 +11,11 @@
 //   count                         -> picks: <count> next: <r-s>
 // Usage: pkserver_host <league.LGE> [port]
 #include <QCoreApplication>
-#include <QSocketNotifier>
-
-#include <unistd.h>
 
 #include <cstdio>
+#include <iostream>
 #include <string>
+#include <thread>
 
 #include "common/Common.h"
 #include "server/engine/DraftServer.h"
@@ -75,21 +74,13 @@ int main(int argc, char** argv) {
   Say("port: " + std::to_string(engine.Port()));
   Say("picks: " + std::to_string(engine.Log().Count()) + " next: " + engine.RoundSel());
 
-  std::string input;
-  QSocketNotifier stdinReady(STDIN_FILENO, QSocketNotifier::Read);
-  QObject::connect(&stdinReady, &QSocketNotifier::activated, [&] {
-    char buf[512];
-    ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
-    if (n <= 0) {  // the test closed our input: end
-      QCoreApplication::exit(0);
-      return;
-    }
-    input.append(buf, static_cast<std::size_t>(n));
-    for (std::size_t nl; (nl = input.find('\n')) != std::string::npos;) {
-      std::string line = input.substr(0, nl);
-      input.erase(0, nl + 1);
-      Command(engine, line);
-    }
-  });
+  // Lines are read on a thread of their own and handed to the event loop in
+  // order; the end of the input ends the host.
+  std::thread([&app, &engine] {
+    std::string line;
+    while (std::getline(std::cin, line))
+      QMetaObject::invokeMethod(&app, [&engine, line] { Command(engine, line); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+  }).detach();
   return app.exec();
 }

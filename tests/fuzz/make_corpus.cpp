@@ -3,12 +3,11 @@
 // The league seeds are sample leagues; the session seeds are short message
 // sequences over the fuzzers' league (FuzzInput.h). The output depends only on
 // this program, so the committed corpora can be written again at any time.
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -200,7 +199,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   fs::path out = argv[1];
-  fs::path work = fs::temp_directory_path() / ("pickmill-corpus-" + std::to_string(::getpid()));
+  fs::path work = fs::temp_directory_path() / ("pickmill-corpus-" + std::to_string(std::random_device{}()));
   try {
     League l = Load((work / "fuzz").string(), fuzz::LeagueOptions());
     LeagueSeeds(out / "league", work);

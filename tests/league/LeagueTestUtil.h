@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "league/FBPro.h"
@@ -12,16 +13,23 @@ namespace pm::league::test {
 
 class TempDir {
  public:
+  // A new folder of its own under the system's temporary folder.
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pkleague-test-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+    std::random_device random;
+    for (;;) {
+      auto candidate = std::filesystem::temp_directory_path() / ("pkleague-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate)) {
+        path_ = candidate.string();
+        return;
+      }
+    }
   }
   ~TempDir() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
   }
   const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  std::string operator/(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
 
  private:
   std::string path_;

@@ -5,9 +5,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QString>
-#include <cstdio>
-#include <sys/wait.h>
 
 #include "league/FBPro.h"
 #include "tests/league/LeagueTestUtil.h"
@@ -24,18 +23,16 @@ struct ToolRun {
   std::string out, err;
 };
 
-ToolRun RunTool(const TempDir& dir, const std::string& args) {
+// Runs the tool with `args` (single quotes group words, as in a shell).
+ToolRun RunTool(const std::string& args) {
   ToolRun r;
-  std::string errFile = dir / "stderr.txt";
-  std::string command = std::string("'") + PKLEAGUE_BINARY + "' " + args + " 2>'" + errFile + "'";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buf[65536];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-  int status = ::pclose(pipe);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.err = ReadFile(errFile);
+  QProcess tool;
+  tool.start(QString::fromUtf8(PKLEAGUE_BINARY),
+             QProcess::splitCommand(QString::fromStdString(args).replace(u'\'', u'"')));
+  if (!tool.waitForFinished(60000)) return r;
+  r.out = tool.readAllStandardOutput().toStdString();
+  r.err = tool.readAllStandardError().toStdString();
+  r.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
   return r;
 }
 
@@ -45,13 +42,13 @@ std::string Latin1(const QJsonValue& v) { return v.toString().toLatin1().toStdSt
 
 TEST(PkleagueTool, SampleThenShowRoundTripsA32TeamLeague) {
   TempDir dir;
-  ToolRun made = RunTool(dir, "sample '" + dir.path() + "/lg' --teams 32 --college 400 --free-agents 200 --seed 9 "
-                          "--name 'Round Trip League' --version 98");
+  ToolRun made = RunTool("sample '" + dir.path() + "/lg' --teams 32 --college 400 --free-agents 200 --seed 9 "
+                         "--name 'Round Trip League' --version 98");
   ASSERT_EQ(made.exitCode, 0) << made.err;
   std::string lgeFile = made.out.substr(0, made.out.find('\n'));
   ASSERT_EQ(lgeFile, dir.path() + "/lg/ROUNDTRI.LGE");
 
-  ToolRun shown = RunTool(dir, "show --json --free-agents --rosters '" + lgeFile + "'");
+  ToolRun shown = RunTool("show --json --free-agents --rosters '" + lgeFile + "'");
   ASSERT_EQ(shown.exitCode, 0) << shown.err;
   EXPECT_EQ(shown.err, "");
   QJsonParseError parseError;
@@ -110,7 +107,7 @@ TEST(PkleagueTool, SampleThenShowRoundTripsA32TeamLeague) {
   }
 
   // Without --free-agents and --rosters.
-  ToolRun plain = RunTool(dir, "show --json '" + lgeFile + "'");
+  ToolRun plain = RunTool("show --json '" + lgeFile + "'");
   QJsonObject po = QJsonDocument::fromJson(QByteArray::fromStdString(plain.out)).object();
   EXPECT_EQ(po["drafteeCount"_L1].toInt(), 400);
   EXPECT_FALSE(po.contains(u"rosters"_s));
@@ -119,17 +116,17 @@ TEST(PkleagueTool, SampleThenShowRoundTripsA32TeamLeague) {
 TEST(PkleagueTool, RejectedAndEmptyLeagues) {
   TempDir dir;
   WriteFile(dir / "V0.LGE", LeagueChunk('7', "Odd"));
-  ToolRun r = RunTool(dir, "show '" + (dir / "V0.LGE") + "'");
+  ToolRun r = RunTool("show '" + (dir / "V0.LGE") + "'");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, "Unable to determine version of the " + (dir / "V0") + " league file. Select another league.\n");
 
   WriteFile(dir / "NT.LGE", LeagueChunk('3', "No Teams"));
-  r = RunTool(dir, "show --json '" + (dir / "NT.LGE") + "'");
+  r = RunTool("show --json '" + (dir / "NT.LGE") + "'");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, "No teams found in league file.\n");
 
   WriteFile(dir / "EP.LGE", LeagueChunk('3', "Empty \"Pool\"") + TeamChunk(1, 1, "Only Team"));
-  r = RunTool(dir, "show --json --free-agents '" + (dir / "EP.LGE") + "'");
+  r = RunTool("show --json --free-agents '" + (dir / "EP.LGE") + "'");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.err, "No players found in the league files.\n");
   QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
@@ -137,12 +134,12 @@ TEST(PkleagueTool, RejectedAndEmptyLeagues) {
   EXPECT_EQ(o["drafteeCount"_L1].toInt(), 0);
   EXPECT_EQ(o["draftees"_L1].toArray().size(), 0);
 
-  r = RunTool(dir, "show '" + (dir / "MISSING.LGE") + "'");
+  r = RunTool("show '" + (dir / "MISSING.LGE") + "'");
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.err.find("GetVersion"), std::string::npos);
-  EXPECT_EQ(RunTool(dir, "sample").exitCode, 2);
-  EXPECT_EQ(RunTool(dir, "sample x --teams 40").exitCode, 2);
-  EXPECT_EQ(RunTool(dir, "frobnicate").exitCode, 2);
+  EXPECT_EQ(RunTool("sample").exitCode, 2);
+  EXPECT_EQ(RunTool("sample x --teams 40").exitCode, 2);
+  EXPECT_EQ(RunTool("frobnicate").exitCode, 2);
 }
 
 TEST(PkleagueTool, UsageNamesEveryCommandAndHelpAndVersionAnswer) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <set>
 #include <sstream>
 
@@ -250,7 +251,7 @@ struct SampleLeague {
   std::string draftFile;
 
   explicit SampleLeague(const std::string& testName, int teamCount = 6) {
-    dir = fs::temp_directory_path() / ("pkmerge-" + testName + "-" + std::to_string(::getpid()));
+    dir = fs::temp_directory_path() / ("pkmerge-" + testName + "-" + std::to_string(std::random_device{}()));
     fs::remove_all(dir);
     league::SampleOptions o;
     o.name = "Merge League";

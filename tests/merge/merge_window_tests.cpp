@@ -40,7 +40,7 @@ struct Fixture {
   int reopened = 0;
 
   explicit Fixture(const std::string& name) {
-    dir = fs::temp_directory_path() / ("pkmerge-ui-" + name + "-" + std::to_string(::getpid()));
+    dir = fs::temp_directory_path() / ("pkmerge-ui-" + name + "-" + std::to_string(QCoreApplication::applicationPid()));
     fs::remove_all(dir);
     league::SampleOptions o;
     o.name = "Window League";

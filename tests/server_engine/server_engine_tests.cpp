@@ -109,7 +109,7 @@ class ServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("pm-engine-" + std::to_string(::getpid()) + "-" +
+           ("pm-engine-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     league::SampleOptions o;

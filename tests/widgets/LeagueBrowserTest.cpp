@@ -71,6 +71,14 @@ TEST_F(LeagueBrowserTest, ListsLeagueFilesInAnyCaseOfTheStartFolder) {
   EXPECT_TRUE(Files().isEmpty());
 }
 
+TEST(DriveCaption, DriveLettersShowAsDrivesAndMountPointsAsPaths) {
+  EXPECT_EQ(DriveCaption(u"C:/"_s, u"System"_s), u"C: [System]"_s);
+  EXPECT_EQ(DriveCaption(u"d:/"_s, QString()), u"D:"_s);
+  EXPECT_EQ(DriveCaption(u"/"_s, u"root"_s), u"/"_s);
+  EXPECT_EQ(DriveCaption(u"/media/C:/"_s, u"USB"_s), u"/media/C:/"_s);
+  EXPECT_EQ(DriveCaption(u"//server/share/"_s, u"Share"_s), u"//server/share/"_s);
+}
+
 // True once the tree shows `folder` as its current folder, in view, with
 // every folder above it open.
 bool TreeShows(const LeagueBrowser& browser, const QString& folder) {

@@ -1,0 +1,42 @@
+// The one place that calls the operating system's file functions: reading a
+// whole file, durable appends, atomic replacement, writes in place and folder
+// syncs, plus the local clock. PlatformPosix.cpp and PlatformWindows.cpp
+// implement it; the build picks one. Paths are std::filesystem::path, so the
+// Windows side opens them by their wide-character names.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pm {
+
+// Reads a whole file; nothing when it cannot be opened or read.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+
+// Replaces `path` with `bytes` atomically: the bytes go to a temporary file
+// beside it, are flushed to disk, and the temporary file is renamed over the
+// old one, so a crash leaves either the old or the new file, never half.
+// Returns an empty text on success, else the reason.
+std::string WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+
+// Appends `bytes` to `path` (created when missing), flushes and syncs it to
+// disk before returning. Returns an empty text on success, else the reason.
+std::string AppendDurable(const std::filesystem::path& path, std::string_view bytes);
+
+// Writes `bytes` at `offset` of an existing file, changing nothing else, and
+// flushes the file to disk.
+enum class WriteAtResult { Written, NotFound, CannotOpen, Failed };
+WriteAtResult WriteAtDurable(const std::filesystem::path& path, std::uint64_t offset, std::string_view bytes);
+
+// Makes the entries of a folder (files created, renamed or removed in it)
+// durable. Where the file system needs no such step this does nothing.
+void SyncFolder(const std::filesystem::path& folder);
+
+// `t` as local calendar time.
+std::tm LocalTime(std::time_t t);
+
+}  // namespace pm

@@ -1,0 +1,121 @@
+// The file layer on POSIX systems (Linux, macOS).
+#include "common/platform/Platform.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#ifndef O_CLOEXEC
+#define O_CLOEXEC 0
+#endif
+
+namespace fs = std::filesystem;
+
+namespace pm {
+
+namespace {
+
+std::string WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return std::strerror(errno);
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return {};
+}
+
+fs::path FolderOf(const fs::path& path) {
+  fs::path folder = path.parent_path();
+  return folder.empty() ? fs::path(".") : folder;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string data;
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    data.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return data;
+}
+
+std::string WriteFileAtomic(const fs::path& path, std::string_view bytes) {
+  fs::path temp = path;
+  temp += ".pm-new";
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return std::string("cannot create ") + temp.string() + ": " + std::strerror(errno);
+  std::string err = WriteAll(fd, bytes);
+  if (err.empty() && ::fsync(fd) != 0) err = std::strerror(errno);
+  if (::close(fd) != 0 && err.empty()) err = std::strerror(errno);
+  if (err.empty() && ::rename(temp.c_str(), path.c_str()) != 0) err = std::strerror(errno);
+  if (!err.empty()) {
+    ::unlink(temp.c_str());
+    return "cannot write " + path.string() + ": " + err;
+  }
+  SyncFolder(FolderOf(path));
+  return {};
+}
+
+std::string AppendDurable(const fs::path& path, std::string_view bytes) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) return std::string("cannot open ") + path.string() + ": " + std::strerror(errno);
+  std::string err = WriteAll(fd, bytes);
+  if (err.empty() && ::fsync(fd) != 0) err = std::strerror(errno);
+  if (::close(fd) != 0 && err.empty()) err = std::strerror(errno);
+  if (!err.empty()) return "cannot append to " + path.string() + ": " + err;
+  return {};
+}
+
+WriteAtResult WriteAtDurable(const fs::path& path, std::uint64_t offset, std::string_view bytes) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? WriteAtResult::NotFound : WriteAtResult::CannotOpen;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return WriteAtResult::Failed;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  bool synced = ::fsync(fd) == 0;
+  bool closed = ::close(fd) == 0;
+  return synced && closed ? WriteAtResult::Written : WriteAtResult::Failed;
+}
+
+void SyncFolder(const fs::path& folder) {
+#ifdef O_DIRECTORY
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#else
+  int fd = ::open(folder.c_str(), O_RDONLY | O_CLOEXEC);
+#endif
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+std::tm LocalTime(std::time_t t) {
+  std::tm local{};
+  ::localtime_r(&t, &local);
+  return local;
+}
+
+}  // namespace pm

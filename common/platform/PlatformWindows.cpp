@@ -1,0 +1,143 @@
+// The file layer on Windows: wide-character paths, FlushFileBuffers for
+// syncing and MoveFileExW with write-through for atomic replacement. NTFS
+// makes a rename durable with the file, so folders need no sync.
+#include "common/platform/Platform.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <algorithm>
+
+namespace fs = std::filesystem;
+
+namespace pm {
+
+namespace {
+
+// A path as UTF-8 text for messages.
+std::string Shown(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+// The system's description of an error code, as UTF-8.
+std::string Describe(DWORD code) {
+  wchar_t* wide = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+      0, reinterpret_cast<wchar_t*>(&wide), 0, nullptr);
+  std::string text;
+  if (length > 0 && wide != nullptr) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    if (size > 0) {
+      text.resize(static_cast<std::size_t>(size));
+      ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), text.data(), size, nullptr, nullptr);
+    }
+  }
+  if (wide != nullptr) ::LocalFree(wide);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
+    text.pop_back();
+  return text.empty() ? "error " + std::to_string(code) : text;
+}
+
+std::string LastError() { return Describe(::GetLastError()); }
+
+// Writes all of `bytes` at the handle's position (or at `offset` when given);
+// false with the error code set when a write fails.
+bool WriteAll(HANDLE file, std::string_view bytes, std::optional<std::uint64_t> offset = std::nullopt) {
+  std::uint64_t at = offset.value_or(0);
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    DWORD written = 0;
+    OVERLAPPED position{};
+    position.Offset = static_cast<DWORD>(at & 0xFFFFFFFFu);
+    position.OffsetHigh = static_cast<DWORD>(at >> 32);
+    if (!::WriteFile(file, bytes.data(), chunk, &written, offset ? &position : nullptr)) return false;
+    if (written == 0) {
+      ::SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    bytes.remove_prefix(written);
+    at += written;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string data;
+  char buffer[65536];
+  for (;;) {
+    DWORD n = 0;
+    if (!::ReadFile(file, buffer, sizeof buffer, &n, nullptr)) {
+      ::CloseHandle(file);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    data.append(buffer, n);
+  }
+  ::CloseHandle(file);
+  return data;
+}
+
+std::string WriteFileAtomic(const fs::path& path, std::string_view bytes) {
+  fs::path temp = path;
+  temp += ".pm-new";
+  HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "cannot create " + Shown(temp) + ": " + LastError();
+  std::string err;
+  if (!WriteAll(file, bytes) || !::FlushFileBuffers(file)) err = LastError();
+  if (!::CloseHandle(file) && err.empty()) err = LastError();
+  if (err.empty() &&
+      !::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    err = LastError();
+  if (!err.empty()) {
+    ::DeleteFileW(temp.c_str());
+    return "cannot write " + Shown(path) + ": " + err;
+  }
+  return {};
+}
+
+std::string AppendDurable(const fs::path& path, std::string_view bytes) {
+  // Append-only access: every write lands at the end of the file.
+  HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "cannot open " + Shown(path) + ": " + LastError();
+  std::string err;
+  if (!WriteAll(file, bytes) || !::FlushFileBuffers(file)) err = LastError();
+  if (!::CloseHandle(file) && err.empty()) err = LastError();
+  if (!err.empty()) return "cannot append to " + Shown(path) + ": " + err;
+  return {};
+}
+
+WriteAtResult WriteAtDurable(const fs::path& path, std::uint64_t offset, std::string_view bytes) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD code = ::GetLastError();
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? WriteAtResult::NotFound
+                                                                        : WriteAtResult::CannotOpen;
+  }
+  const bool written = WriteAll(file, bytes, offset) && ::FlushFileBuffers(file);
+  const bool closed = ::CloseHandle(file) != 0;
+  return written && closed ? WriteAtResult::Written : WriteAtResult::Failed;
+}
+
+void SyncFolder(const fs::path&) {}
+
+std::tm LocalTime(std::time_t t) {
+  std::tm local{};
+  ::localtime_s(&local, &t);
+  return local;
+}
+
+}  // namespace pm
