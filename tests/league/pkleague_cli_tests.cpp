@@ -143,15 +143,14 @@ TEST(PkleagueTool, RejectedAndEmptyLeagues) {
 }
 
 TEST(PkleagueTool, UsageNamesEveryCommandAndHelpAndVersionAnswer) {
-  TempDir dir;
-  ToolRun bare = RunTool(dir, "");
+  ToolRun bare = RunTool("");
   EXPECT_EQ(bare.exitCode, 2);
   for (const char* command : {"pkleague show", "pkleague sample", "pkleague merge"})
     EXPECT_NE(bare.err.find(command), std::string::npos) << command;
-  ToolRun help = RunTool(dir, "--help");
+  ToolRun help = RunTool("--help");
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("pkleague merge --stage"), std::string::npos);
-  ToolRun version = RunTool(dir, "--version");
+  ToolRun version = RunTool("--version");
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out, "pkleague 3.03\n");
 }
