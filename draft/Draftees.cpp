@@ -35,36 +35,6 @@ std::size_t DrafteeTable::Size() const {
 
 namespace {
 
-// The value of field n of a "|"-separated text, read as a leading number.
-// Values beyond the int range are clamped; they only ever show as digits.
-int NumberField(std::string_view text, int n) {
-  long long v = LeadingNumber(GetField(text, n, "|"));
-  return static_cast<int>(std::clamp<long long>(v, -2147483647LL, 2147483647LL));
-}
-
-}  // namespace
-
-Player ParsePlayerText(std::string_view text) {
-  Player p;
-  p.pid = NumberField(text, 1);
-  p.fname = GetField(text, 2, "|");
-  p.lname = GetField(text, 3, "|");
-  p.ac = NumberField(text, 5);
-  p.ag = NumberField(text, 6);
-  p.di = NumberField(text, 7);
-  p.en = NumberField(text, 8);
-  p.ha = NumberField(text, 9);
-  p.inn = NumberField(text, 10);
-  p.sp = NumberField(text, 11);
-  p.st = NumberField(text, 12);
-  p.yr = NumberField(text, 13);
-  return p;
-}
-
-int PositionOfPlayerText(std::string_view text) { return NumberField(text, 4); }
-
-namespace {
-
 // Writes `value` in plain decimal into line[at, at + width), left- or
 // right-aligned, blank-padded and cut on the right as PadField does.
 void PutNumber(std::string& line, std::size_t at, int width, int value, bool right) {

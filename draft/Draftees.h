@@ -63,12 +63,6 @@ struct DrafteeTable {
   std::size_t Size() const;
 };
 
-// Parses one PlayerText ("|"-separated: PID, FName, LName, position, AC, AG,
-// DI, EN, HA, INN, SP, ST, YR, ...). Numbers are read as their leading
-// decimal number, 0 when there is none.
-Player ParsePlayerText(std::string_view text);
-// Position code (field 4) of a PlayerText.
-int PositionOfPlayerText(std::string_view text);
 
 // The 54-column line of a player:
 //   1-5 PID left; 6-25 first name cut to (19 - length of last name), one

@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QFontDatabase>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -27,26 +25,6 @@ QFont FixedFont() {
 }
 
 bool IsFormShown(const QWidget* window) { return window != nullptr && window->isVisible(); }
-
-void ArrangeIcons(QMdiArea* area) {
-  if (area == nullptr) return;
-  const int width = area->viewport()->width();
-  int x = 0;
-  int rowBottom = area->viewport()->height();
-  int rowHeight = 0;
-  for (QMdiSubWindow* w : area->subWindowList(QMdiArea::CreationOrder)) {
-    if (w->isHidden() || !w->isMinimized()) continue;
-    const QSize size = w->size();
-    if (x > 0 && x + size.width() > width) {
-      x = 0;
-      rowBottom -= rowHeight;
-      rowHeight = 0;
-    }
-    w->move(x, rowBottom - size.height());
-    x += size.width();
-    rowHeight = std::max(rowHeight, size.height());
-  }
-}
 
 PromptAnswer QtPrompter::Ask(const PromptRequest& request) {
   // A busy pointer set by a running load must not hide the box's buttons.

@@ -8,7 +8,6 @@
 #include "common/ErrorReport.h"
 #include "common/Prompt.h"
 
-class QMdiArea;
 class QWidget;
 
 namespace pm::widgets {
@@ -21,11 +20,6 @@ QFont FixedFont();
 // that is closed (or was never opened) are dropped after asking this.
 bool IsFormShown(const QWidget* window);
 
-// Window > Arrange Icons of a multiple-document window: the minimised child
-// windows are laid side by side along the bottom of the area, left to right
-// in the order they were opened, a new row above when a row is full. Windows
-// that are not minimised (or hidden) stay where they are.
-void ArrangeIcons(QMdiArea* area);
 
 // Latin-1 texts of the programs to and from the window's texts.
 inline QString L1(const std::string& text) {

@@ -11,6 +11,7 @@
 #include "server/ui/DraftControl.h"
 #include "server/engine/DraftServer.h"
 #include "server/ui/LeagueSelect.h"
+#include "widgets/MdiArrange.h"
 #include "server/ui/PublicChat.h"
 #include "widgets/Widgets.h"
 

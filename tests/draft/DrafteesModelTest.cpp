@@ -67,21 +67,6 @@ TEST(DrafteeLine, HeaderTitlesAtTheirColumns) {
   for (int m = 0; m < 8; ++m) EXPECT_EQ(h.find(titles[m]), static_cast<std::size_t>(30 + 3 * m)) << m;
 }
 
-TEST(DrafteeLine, ParsesPlayerTextFieldsInTheirOrder) {
-  // PID|FName|LName|pos|AC|AG|DI|EN|HA|INN|SP|ST|YR|... then the source mark.
-  Player p = ParsePlayerText("4321|Joe|Namath|0|11|12|13|14|15|16|17|18|3|0|0|0|0|0|0|0|0|0|0|0");
-  EXPECT_EQ(p.pid, 4321);
-  EXPECT_EQ(p.lname, "Namath");
-  EXPECT_EQ(p.ac, 11);
-  EXPECT_EQ(p.di, 13);
-  EXPECT_EQ(p.inn, 16);
-  EXPECT_EQ(p.sp, 17);
-  EXPECT_EQ(p.st, 18);
-  EXPECT_EQ(p.yr, 3);
-  EXPECT_EQ(PositionOfPlayerText("1|a|b|12|"), 12);
-  EXPECT_EQ(ParsePlayerText("x").pid, 0);
-}
-
 TEST(DraftedSet, PidsOfThePicksThatAreNotBlank) {
   PickList picks(10);
   picks.Append(ParsePick("100|Bears|A B|QB|1-1"));
