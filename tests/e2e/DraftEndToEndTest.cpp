@@ -435,22 +435,33 @@ class DraftEndToEnd : public ::testing::Test {
   int serverReports = 0;
   int serverEnded = 0;
   std::vector<std::unique_ptr<Owner>> owners;
+
+  // The draft, step by step; each step starts where the one before ended.
+  void Logins();
+  void RoundOne();
+  void RoundTwo();
+  void KickAndReturn();
+  void RoundThree();
+  void LeaveAndMerge();
+  std::string T(int k) const { return engine.Team(k).name; }
+  Owner* ownerA = nullptr;
+  Owner* ownerB = nullptr;
+  Owner* ownerC = nullptr;
+  Owner* ownerD = nullptr;
+  Owner* ownerB2 = nullptr;            // team 2's owner after signing on again
+  draft::LineSelection firstPick;      // pick 1-1, taken again in round 3
+  std::string deletedPid;              // the pick the Commish deletes in round 2
 };
 
 std::string ServerChat(ServerWindow& w) { return ToL1(w.ChatWindow()->ChatText()->toPlainText()); }
 
-TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
-  ASSERT_NO_FATAL_FAILURE(LoadLeague());
-  EXPECT_EQ(server->windowTitle(), u"Pickmill - Server - Server Up."_s);
-  EXPECT_EQ(engine.TeamCount(), kTeams);
-  std::vector<std::string> team(kTeams + 1);
-  for (int k = 1; k <= kTeams; ++k) team[static_cast<std::size_t>(k)] = engine.Team(k).name;
-  auto T = [&](int k) { return team[static_cast<std::size_t>(k)]; };
-
+void DraftEndToEnd::Logins() {
   // ---- logins ---------------------------------------------------------------
-  Owner& a = Join(1);
-  Owner& b = Join(2);
-  Owner& c = Join(3);
+  ownerA = &Join(1);
+  Owner& a = *ownerA;
+  ownerB = &Join(2);
+  Owner& b = *ownerB;
+  ownerC = &Join(3);
   EXPECT_EQ(a.window->windowTitle().toStdString(), "Pickmill - Client - 3.03 - " + T(1) + " - Connected.");
   ASSERT_TRUE(WaitFor([&] { return a.S().SignedOn(2) && a.S().SignedOn(3) && b.S().SignedOn(3); }));
   // The server's chat shows nothing of logins; the client windows list each other.
@@ -469,7 +480,9 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
     // Its connection closes without taking team 2 off.
     ASSERT_TRUE(WaitFor([&] { return engine.OpenConnections() == 3; }));
     EXPECT_TRUE(engine.Team(2).signedOn);
-    QTest::qWait(0);
+    // Everything the server sent before a public line has reached A with it.
+    ASSERT_TRUE(engine.CommishChat("All Members", "after the refusal"));
+    ASSERT_TRUE(WaitFor([&] { return HasLine(a.Transcript(), "Commish: after the refusal"); }));
     EXPECT_FALSE(HasLine(a.Transcript(), "*** " + T(2) + " *** has left the draft."));
     ASSERT_NO_FATAL_FAILURE(CheckWindows("refused login"));
   }
@@ -491,7 +504,12 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
     EXPECT_FALSE(engine.Team(5).signedOn);
     ASSERT_NO_FATAL_FAILURE(CheckWindows("wrong league refused"));
   }
+}
 
+void DraftEndToEnd::RoundOne() {
+  Owner& a = *ownerA;
+  Owner& b = *ownerB;
+  Owner& c = *ownerC;
   // ---- round 1 ----------------------------------------------------------------
   // 1-1: owner A picks the first quarterback with Enter.
   PutOnClock(1);
@@ -506,7 +524,8 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   EXPECT_EQ(dc->TimeLeftLabel()->text(), u"59"_s);
   EXPECT_EQ(a.Draftees()->TimeLeftLabel()->text(), u"59"_s);
   ASSERT_NO_FATAL_FAILURE(CheckWindows("1-1 on the clock"));
-  const auto p11 = OwnerPicks(a, 0, 0, false);
+  firstPick = OwnerPicks(a, 0, 0, false);
+  const draft::LineSelection& p11 = firstPick;
   std::string rec = PickArrived(p11, 1);
   EXPECT_EQ(rec, p11.pidText + "|" + T(1) + "|" + p11.name + "|QB|1-1");
   EXPECT_TRUE(engine.Clock().Team().empty());
@@ -568,7 +587,8 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   ASSERT_NO_FATAL_FAILURE(CheckWindows("1-4"));
 
   // The owner of team 4 joins late and catches up on the four picks.
-  Owner& d = Join(4);
+  ownerD = &Join(4);
+  Owner& d = *ownerD;
   AllHold(4);
   EXPECT_TRUE(d.Sent("V|4|0|5"));  // asked for the fifth: there is none
   EXPECT_EQ(d.DraftListLines(), engine.SelectionLines());
@@ -585,7 +605,13 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   EXPECT_EQ(GetField(rec, 5, "|"), "1-6");
   EXPECT_EQ(dc->RoundEdit()->text() + u"-"_s + dc->SelectionEdit()->text(), u"2-1"_s);
   ASSERT_NO_FATAL_FAILURE(CheckWindows("round 1"));
+}
 
+void DraftEndToEnd::RoundTwo() {
+  Owner& a = *ownerA;
+  Owner& b = *ownerB;
+  Owner& c = *ownerC;
+  Owner& d = *ownerD;
   // ---- round 2 ----------------------------------------------------------------
   // 2-1: A is put on the clock, halted, and put on it again.
   PutOnClock(1);
@@ -603,7 +629,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   ASSERT_TRUE(WaitFor([&] { return a.S().TimerRunning(); }));
   EXPECT_EQ(a.sound.Count(kRingFile), 3);
   const auto p21 = OwnerPicks(a, 4, 0, false);
-  rec = PickArrived(p21, 7);
+  std::string rec = PickArrived(p21, 7);
   EXPECT_EQ(GetField(rec, 5, "|"), "2-1");
 
   // Chat: B to everybody, A privately to C, the Commish privately to D, D
@@ -676,7 +702,7 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   // picks again.
   PutOnClock(5);
   const std::string deleted = CommishPicks(8, 0);
-  const std::string deletedPid = GetField(deleted, 1, "|");
+  deletedPid = GetField(deleted, 1, "|");
   AllHold(11);
   for (Owner* o : Live()) ShowOwnerPosition(*o, 8);
   const std::vector<std::string> withoutIt = Lines(dc->Draftees()->RookieList());
@@ -721,7 +747,12 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   AllHold(13);
   EXPECT_EQ(GetField(rec, 5, "|"), "2-6");
   ASSERT_NO_FATAL_FAILURE(CheckWindows("round 2"));
+}
 
+void DraftEndToEnd::KickAndReturn() {
+  Owner& b = *ownerB;
+  Owner& c = *ownerC;
+  const draft::LineSelection& p11 = firstPick;
   // ---- a kick, and an owner who leaves and comes back ------------------------
   dc->TeamsList()->setCurrentRow(TeamRow(T(3)));
   QTest::mouseClick(dc->KickButton(), Qt::LeftButton);
@@ -746,7 +777,8 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   // ... and on again with a new program, whose Draftees window opens the
   // moment it connects, before the catch-up has brought in any pick.
   owners.push_back(std::make_unique<Owner>());
-  Owner& b2 = *owners.back();
+  ownerB2 = owners.back().get();
+  Owner& b2 = *ownerB2;
   b2.team = 2;
   b2.name = T(2);
   b2.S().SetPort(engine.Port());
@@ -773,11 +805,17 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   // Its quarterback list was built before the catch-up: it still offers the
   // quarterback taken at 1-1.
   EXPECT_EQ(draft::ReadLine(ToL1(b2.RookieList()->item(0)->text())).pidText, p11.pidText);
+}
 
+void DraftEndToEnd::RoundThree() {
+  Owner& a = *ownerA;
+  Owner& d = *ownerD;
+  Owner& b2 = *ownerB2;
+  const draft::LineSelection& p11 = firstPick;
   // ---- round 3 ----------------------------------------------------------------
   PutOnClock(1);
   ASSERT_TRUE(WaitFor([&] { return a.S().TimerRunning(); }));
-  rec = PickArrived(OwnerPicks(a, 10, 0, false), 14);
+  std::string rec = PickArrived(OwnerPicks(a, 10, 0, false), 14);
   EXPECT_EQ(GetField(rec, 5, "|"), "3-1");
 
   // 3-2: B's second program picks from its stale list: G, the clock goes on.
@@ -823,7 +861,9 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   }
   EXPECT_EQ(labels.size(), 18u);
   for (int k = 1; k <= kTeams; ++k) EXPECT_EQ(perTeam[T(k)], 3) << T(k);
+}
 
+void DraftEndToEnd::LeaveAndMerge() {
   // ---- everybody leaves; the merge ---------------------------------------------
   EXPECT_FALSE(dc->MergeButton()->isEnabled());
   for (Owner* o : Live()) {
@@ -929,6 +969,19 @@ TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   dc = server->DraftControlWindow();
   ASSERT_NE(dc, nullptr);
   EXPECT_EQ(Lines(dc->SelectionsList()), engine.SelectionLines());
+}
+
+TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
+  ASSERT_NO_FATAL_FAILURE(LoadLeague());
+  EXPECT_EQ(server->windowTitle(), u"Pickmill - Server - Server Up."_s);
+  EXPECT_EQ(engine.TeamCount(), kTeams);
+
+  ASSERT_NO_FATAL_FAILURE(Logins());
+  ASSERT_NO_FATAL_FAILURE(RoundOne());
+  ASSERT_NO_FATAL_FAILURE(RoundTwo());
+  ASSERT_NO_FATAL_FAILURE(KickAndReturn());
+  ASSERT_NO_FATAL_FAILURE(RoundThree());
+  ASSERT_NO_FATAL_FAILURE(LeaveAndMerge());
 }
 
 }  // namespace
