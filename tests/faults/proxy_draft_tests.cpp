@@ -207,12 +207,8 @@ TEST_F(ProxyDraft, DirectRunIsWhatTheScriptMade) {
   }
 }
 
-// Disabled until the transport holds a kept message that is complete in form
-// for a short quiet time instead of releasing it on the next event-loop turn:
-// today a read that ends inside the last field of a message (the league name
-// of L, the label of Z, chat text) releases the message cut there, so the
-// login is refused ("not the correct league") or a pick is stored with a
-// wrong label. Run with --gtest_also_run_disabled_tests.
+// A read that ends inside the last field of a message (the league name of L,
+// the label of Z, chat text) must not release the message cut there.
 TEST_F(ProxyDraft, EveryWriteCutIntoSingleBytes) {
   ExpectSame(*direct_, RunDraft(Mode::SplitBytes));
 }
