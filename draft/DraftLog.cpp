@@ -82,11 +82,9 @@ const Pick* DraftLog::Slot(int n) const {
   return s ? &*s : nullptr;
 }
 
-const Pick* DraftLog::Nth(int n) const {
-  if (n < 1) return nullptr;
-  int seen = 0;
-  for (const std::optional<Pick>& s : slots_)
-    if (s && ++seen == n) return &*s;
+const Pick* DraftLog::SlotFrom(int n) const {
+  for (int i = std::max(n, 1); i <= Count(); ++i)
+    if (const Pick* p = Slot(i)) return p;
   return nullptr;
 }
 

@@ -30,6 +30,7 @@ PublicChat::PublicChat(server::DraftServer& engine, QWidget* parent) : QWidget(p
   chatText_ = new QPlainTextEdit(frame);
   chatText_->setObjectName(QStringLiteral("ChatText"));
   chatText_->setReadOnly(true);
+  chatText_->setMaximumBlockCount(kMaxLines);
   chatText_->installEventFilter(this);
   layout->addWidget(chatText_, 1);
 
