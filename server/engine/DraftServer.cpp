@@ -426,7 +426,7 @@ DraftServer::PickResult DraftServer::CommishPick(const std::string& pidText, con
   int t = TeamIndexOf(teamName);
   if (t == 0 || Team(t).signedOn) return PickResult::NotAllowed;
   const int pid = PlayerId(pidText);
-  if (pid == 0) return PickResult::NotAllowed;
+  if (pid == 0 || !FindPlayer(pid)) return PickResult::NotAllowed;
   // The box runs events: the team and the label are taken before it and
   // must still hold after it.
   const std::string label = text1_ + "-" + text2_;

@@ -150,8 +150,8 @@ class DraftServer : public QObject {
   // The Commish picks for the team on the clock, which must not be signed
   // on: asks "Draft Selection" / "Are you sure you want to select <name>?".
   // `pidText` and `name` as read back from the draftee line, `position` the
-  // caption of the shown position. On Picked the window removes the line.
-  // The box lets other events run: when the team on the clock, its signing
+  // caption of the shown position; a PID that is no player of this draft is
+  // NotAllowed. On Picked the window removes the line. The box lets other events run: when the team on the clock, its signing
   // on or the pick's label changed meanwhile, nothing is recorded and the
   // Commish is told (Changed).
   PickResult CommishPick(const std::string& pidText, const std::string& name, const std::string& position);

@@ -557,6 +557,7 @@ TEST_F(ServerTest, HaltCommishPickAndKick) {
   QObject::connect(server_.get(), &DraftServer::pickRecorded,
                    [&](const draft::Pick& p, bool byCommish) { recorded.emplace_back(p, byCommish); });
   Client& a = SignOn(1);
+  const PoolPick p = Player(2);
   ASSERT_EQ(server_->PutOnClock(Name(1), "60", "1", "1"), DraftServer::ClockResult::Started);
   EXPECT_TRUE(server_->Halt());
   ASSERT_TRUE(a.WaitHas("H|0|1"));
@@ -564,30 +565,32 @@ TEST_F(ServerTest, HaltCommishPickAndKick) {
   EXPECT_FALSE(server_->Halt());
 
   // A team that is not connected: N all the same, the Commish picks.
-  EXPECT_EQ(server_->CommishPick("700", "Kim Lee", "DE"), DraftServer::PickResult::NotAllowed);
+  EXPECT_EQ(server_->CommishPick(p.Pid(), p.name, p.position), DraftServer::PickResult::NotAllowed);
   ASSERT_EQ(server_->PutOnClock(Name(3), "60", "1", "1"), DraftServer::ClockResult::MustSelect);
   EXPECT_EQ(prompter_.asked.back().text, "You will have to select for " + Name(3) + ".");
   EXPECT_EQ(prompter_.asked.back().title, "Information.");
   ASSERT_TRUE(a.WaitHas("N|0|3|60,1-1"));
   EXPECT_TRUE(server_->Clock().TimeLeft().empty());
+  EXPECT_EQ(server_->CommishPick("1", "Nobody", "QB"), DraftServer::PickResult::NotAllowed);  // not in the pool
   prompter_.answers = {PromptAnswer::No};
-  EXPECT_EQ(server_->CommishPick("700", "Kim Lee", "DE"), DraftServer::PickResult::NotConfirmed);
+  EXPECT_EQ(server_->CommishPick(p.Pid(), p.name, p.position), DraftServer::PickResult::NotConfirmed);
   EXPECT_EQ(prompter_.asked.back().title, "Draft Selection");
-  EXPECT_EQ(prompter_.asked.back().text, "Are you sure you want to select Kim Lee?");
+  EXPECT_EQ(prompter_.asked.back().text, "Are you sure you want to select " + p.name + "?");
   EXPECT_EQ(prompter_.asked.back().defaultButton, PromptAnswer::No);
   prompter_.answers = {PromptAnswer::Yes};
-  EXPECT_EQ(server_->CommishPick("700", "Kim Lee", "DE"), DraftServer::PickResult::Picked);
-  ASSERT_TRUE(a.WaitHas("Z|3|0|700,Kim Lee,DE,1-1"));
+  EXPECT_EQ(server_->CommishPick(p.Pid(), p.name, p.position), DraftServer::PickResult::Picked);
+  ASSERT_TRUE(a.WaitHas(ZOf(3, p, "1-1")));
   EXPECT_EQ(server_->RoundSel(), "1-2");
-  EXPECT_EQ(DraftFileText(), Rec(700, Name(3), "Kim Lee", "DE", "1-1") + "\r\n");
+  EXPECT_EQ(DraftFileText(), Rec(p.pid, Name(3), p.name, p.position, "1-1") + "\r\n");
   ASSERT_EQ(recorded.size(), 1u);
-  EXPECT_EQ(recorded[0].first, (draft::Pick{700, Name(3), "Kim Lee", "DE", "1-1"}));
+  EXPECT_EQ(recorded[0].first, (draft::Pick{p.pid, Name(3), p.name, p.position, "1-1"}));
   EXPECT_TRUE(recorded[0].second);
 
   // A connected team on the clock picks for itself.
   ASSERT_EQ(server_->PutOnClock(Name(1), "60", "1", "2"), DraftServer::ClockResult::Started);
   prompter_.answers = {PromptAnswer::Yes};
-  EXPECT_EQ(server_->CommishPick("701", "Lee Kim", "DE"), DraftServer::PickResult::NotAllowed);
+  EXPECT_EQ(server_->CommishPick(Player(3).Pid(), Player(3).name, Player(3).position),
+            DraftServer::PickResult::NotAllowed);
 
   EXPECT_FALSE(server_->Kick(Name(5)));  // not connected: nothing sent
   EXPECT_TRUE(server_->Kick(Name(1) + "*"));
