@@ -5,7 +5,13 @@
 // signed-on mark, the login check, the broadcasts, and the dispatch of what
 // signed-on teams send: chat and private lines are handled here; pick
 // requests (V) and selections (D) are handed to the engine through signals.
-// The Commish's chat and kick go out through here too.
+// A selection that cannot be a team's own (not signed on, another team's
+// number, a malformed message) is answered here with a private line. The
+// Commish's chat and kick go out through here too.
+//
+// What a connection can make the server hold is bounded: until it signs on it
+// may send 4 KiB and must sign on within 30 seconds, else it is closed; the
+// transport drops a peer that leaves 1 MiB unread.
 //
 // Texts are std::string holding Latin-1 bytes.
 #pragma once

@@ -123,12 +123,8 @@ class ServerRun {
         c = server_.Connections().AcceptDetached();
         break;
       }
-      case kOperate:
-        Operate(p, n);
-        break;
-      default:
-        Send(o.op % 3, o.payload);
-        break;
+      case kOperate: Operate(p, n); break;
+      default: Send(o.op % 3, o.payload); break;
     }
     Settle();
     CheckInvariants();
@@ -160,26 +156,16 @@ class ServerRun {
         server_.PutOnClock(TeamName(p[1]), std::to_string(static_cast<int>(p[2]) - 8), server_.Text1(),
                            server_.Text2());
         break;
-      case 1:
-        server_.Halt();
-        break;
+      case 1: server_.Halt(); break;
       case 2: {
         const auto& d = w_.pool.draftees[static_cast<std::size_t>(1 + p[1] % w_.pool.Count())].player;
         server_.CommishPick(std::to_string(d.pid), d.fname + " " + d.lname, league::PositionCaption(d.position));
         break;
       }
-      case 3:
-        server_.DeletePick(std::to_string(p[1] % 4), std::to_string(p[2] % 6));
-        break;
-      case 4:
-        server_.Kick(TeamName(p[1]));
-        break;
-      case 5:
-        server_.CommishChat(p[1] & 1 ? "All Teams" : TeamName(p[2]), text);
-        break;
-      case 6:
-        server_.SetNextPickText(std::to_string(p[1] % 5), std::to_string(p[2] % 7));
-        break;
+      case 3: server_.DeletePick(std::to_string(p[1] % 4), std::to_string(p[2] % 6)); break;
+      case 4: server_.Kick(TeamName(p[1])); break;
+      case 5: server_.CommishChat(p[1] & 1 ? "All Teams" : TeamName(p[2]), text); break;
+      case 6: server_.SetNextPickText(std::to_string(p[1] % 5), std::to_string(p[2] % 7)); break;
     }
   }
 
