@@ -76,6 +76,8 @@ class Host {
     proc_.waitForFinished(3000);
   }
   QProcess::ExitStatus ExitStatus() const { return proc_.exitStatus(); }
+  // Waits for the process to end by itself; false when it still runs.
+  bool Ended() { return proc_.state() == QProcess::NotRunning || proc_.waitForFinished(5000); }
 
   bool started = false;
   quint16 port = 0;
@@ -214,6 +216,7 @@ TEST(ServerKilled, BetweenFilingAPickAndAnnouncingItThePickSurvives) {
     ASSERT_TRUE(Pump([&] { return a.session.TimerRunning(); }));
     ASSERT_TRUE(a.session.SendOwnPick(players[0].pid, players[0].name, players[0].position));
     ASSERT_TRUE(Pump([&] { return a.ended == 1 && b.ended == 1; }));  // the server is gone
+    ASSERT_TRUE(host.Ended());
     EXPECT_EQ(host.ExitStatus(), QProcess::CrashExit);
     // Nobody heard of the pick.
     EXPECT_EQ(a.session.PickCount(), 0);
@@ -227,6 +230,7 @@ TEST(ServerKilled, BetweenFilingAPickAndAnnouncingItThePickSurvives) {
     ASSERT_EQ(host.Ask("clock 2 60", "clock: "), "1");  // MustSelect
     const Pick& p = players[1];
     host.Ask("pick " + p.pid + "|" + p.name + "|" + p.position, "pick: ");  // dies before it answers
+    ASSERT_TRUE(host.Ended());
     EXPECT_EQ(host.ExitStatus(), QProcess::CrashExit);
   }
   EXPECT_EQ(ReadWholeFile(league.DraftFile()).value_or(""),
