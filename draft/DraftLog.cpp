@@ -71,4 +71,10 @@ void DraftLog::Replace(std::vector<Pick> picks) { picks_.Assign(std::move(picks)
 
 std::string DraftLog::Rewrite() const { return WriteFile(file_, Picks()); }
 
+const Pick* DraftLog::SlotFrom(int n) const {
+  for (int i = std::max(n, 1); i <= Count(); ++i)
+    if (const Pick* p = Slot(i)) return p;
+  return nullptr;
+}
+
 }  // namespace pm::draft

@@ -6,9 +6,9 @@
 //    stored, so no one hears of a pick the file does not hold;
 //  - a deleted pick is taken out of the file first (the file is rewritten
 //    atomically); only then is its slot blanked. A blank slot keeps its place:
-//    the count of slots does not go down and later picks do not move, so the
-//    n-th pick that is not blank is the pick a client catching up asks for
-//    with "V n" whatever was deleted before it;
+//    the count of slots does not go down and later picks do not move, so a
+//    client catching up slot by slot ("V n") misses no pick whatever is
+//    deleted meanwhile;
 //  - after a merge the log takes the picks the merge left in the file.
 // It holds at most kMaxPicks slots.
 //
@@ -82,8 +82,9 @@ class DraftLog {
   bool Full() const { return picks_.Full(); }
   // The pick in slot 1..Count(); nullptr for a blank slot or out of range.
   const Pick* Slot(int n) const { return picks_.At(n); }
-  // The n-th pick that is not blank (1-based); nullptr when there is none.
-  const Pick* Nth(int n) const { return picks_.Nth(n); }
+  // The pick in slot n or, when that slot is blank, in the first slot after
+  // it that is not; nullptr when there is none.
+  const Pick* SlotFrom(int n) const;
   // The picks that are not blank, in order.
   std::vector<Pick> Picks() const { return picks_.Picks(); }
   // True when a pick that is not blank has this PID.

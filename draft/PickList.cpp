@@ -11,14 +11,6 @@ const Pick* PickList::At(int n) const {
   return slot ? &*slot : nullptr;
 }
 
-const Pick* PickList::Nth(int n) const {
-  if (n < 1) return nullptr;
-  int seen = 0;
-  for (const std::optional<Pick>& slot : slots_)
-    if (slot && ++seen == n) return &*slot;
-  return nullptr;
-}
-
 std::vector<Pick> PickList::Picks() const {
   std::vector<Pick> out;
   for (const std::optional<Pick>& slot : slots_)

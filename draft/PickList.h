@@ -27,8 +27,6 @@ class PickList {
   // Every slot in order (slot n at index n - 1); blank ones are empty.
   const std::vector<std::optional<Pick>>& Slots() const { return slots_; }
 
-  // The n-th pick that is not blank (1-based); null when there is none.
-  const Pick* Nth(int n) const;
   // The picks that are not blank, in order.
   std::vector<Pick> Picks() const;
 

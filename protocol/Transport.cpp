@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "common/Common.h"
 
@@ -30,9 +31,12 @@ void MessageSocket::Attach(QTcpSocket* socket) {
   Detach();
   ++generation_;
   splitter_ = FrameSplitter(side_);
+  detachedOutput_.clear();
+  inputSeen_ = 0;
   socket_ = socket;
   if (!socket_) return;
   socket_->setParent(this);
+  socket_->setReadBufferSize(inputLimit_);
   socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
   connect(socket_, &QTcpSocket::readyRead, this, &MessageSocket::OnReadyRead);
   connect(socket_, &QTcpSocket::connected, this, &MessageSocket::connected);
@@ -58,6 +62,11 @@ void MessageSocket::Attach(QTcpSocket* socket) {
 
 QTcpSocket* MessageSocket::Release() {
   pollTimer_.stop();
+  if (detached_) {
+    detached_ = false;
+    detachedOpen_ = false;
+    ++generation_;
+  }
   QTcpSocket* s = socket_;
   if (!s) return nullptr;
   socket_ = nullptr;
@@ -86,11 +95,20 @@ bool MessageSocket::ConnectTo(const QString& host, quint16 port) {
 }
 
 bool MessageSocket::IsConnected() const {
+  if (detached_) return detachedOpen_;
   return socket_ && socket_->state() == QAbstractSocket::ConnectedState;
 }
 
 bool MessageSocket::Send(std::string_view text) {
   if (!IsConnected()) return false;
+  if (detached_) {
+    detachedOutput_.append(text);
+    if (static_cast<qint64>(detachedOutput_.size()) > kMaxUnsentBytes) {
+      DropAsLost();
+      return false;
+    }
+    return true;
+  }
   const bool written = socket_->write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
   if (socket_->bytesToWrite() > kMaxUnsentBytes) {
     DropAsLost();
@@ -139,12 +157,58 @@ void MessageSocket::ArmPoll() {
   pollTimer_.start(static_cast<int>(std::clamp<int64_t>(wait, 0, FrameSplitter::kHoldMs)));
 }
 
+void MessageSocket::SetInputLimit(qint64 bytes) {
+  inputLimit_ = bytes;
+  inputSeen_ = 0;
+  if (socket_) socket_->setReadBufferSize(bytes);
+}
+
+bool MessageSocket::CountInput(qint64 bytes) {
+  inputSeen_ += bytes;
+  return inputLimit_ <= 0 || inputSeen_ <= inputLimit_;
+}
+
+void MessageSocket::DropIfOverInput(uint64_t gen) {
+  // The read's messages were handled first: one of them may have lifted the
+  // bound (a login).
+  if (gen == generation_ && inputLimit_ > 0 && inputSeen_ > inputLimit_) DropAsLost();
+}
+
 void MessageSocket::OnReadyRead() {
   if (!socket_) return;
   uint64_t gen = generation_;
   QByteArray bytes = socket_->readAll();
-  if (!bytes.isEmpty()) Deliver(splitter_.Feed(std::string_view(bytes.constData(), Index(bytes.size())), clock()));
+  if (!bytes.isEmpty()) {
+    CountInput(bytes.size());
+    Deliver(splitter_.Feed(std::string_view(bytes.constData(), Index(bytes.size())), clock()));
+  }
+  DropIfOverInput(gen);
   if (gen == generation_) ArmPoll();
+}
+
+void MessageSocket::AdoptDetached() {
+  Attach(nullptr);
+  detached_ = true;
+  detachedOpen_ = true;
+}
+
+void MessageSocket::Receive(std::string_view bytes) {
+  if (!detached_ || !detachedOpen_) return;
+  uint64_t gen = generation_;
+  CountInput(static_cast<qint64>(bytes.size()));
+  Deliver(splitter_.Feed(bytes, clock()));
+  if (gen == generation_) Deliver(splitter_.Flush());
+  DropIfOverInput(gen);
+}
+
+std::string MessageSocket::TakeOutput() { return std::exchange(detachedOutput_, {}); }
+
+void MessageSocket::PeerClose() {
+  if (!detached_ || !detachedOpen_) return;
+  detachedOpen_ = false;
+  detached_ = false;
+  ++generation_;
+  emit disconnected();
 }
 
 void MessageSocket::OnPoll() {

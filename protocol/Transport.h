@@ -49,6 +49,26 @@ class MessageSocket : public QObject {
   // onDisconnected follows a Close.
   void Close();
 
+  // A bound on what the peer may send: once more than `bytes` have arrived
+  // on this connection (counted from the bound's setting), the connection
+  // is dropped as lost after the read that passed it is handled. Qt's read
+  // buffer is held to the same size meanwhile. 0 lifts the bound.
+  void SetInputLimit(qint64 bytes);
+
+  // ---- a connection without a socket (tests and the fuzzer) ------------
+  // Opens the element on no socket: it counts as connected, what is sent
+  // to it is kept for TakeOutput, and Receive plays the peer's bytes. Any
+  // earlier socket is closed and dropped, the splitter starts afresh.
+  void AdoptDetached();
+  bool IsDetached() const { return detached_; }
+  // The peer's bytes arrive as one read; whatever the splitter still keeps
+  // after them is released too, so each call ends where the bytes end.
+  void Receive(std::string_view bytes);
+  // What was sent since the last call (detached elements only).
+  std::string TakeOutput();
+  // The peer closes the connection: disconnected() follows at once.
+  void PeerClose();
+
   QTcpSocket* socket() const { return socket_; }
   const FrameSplitter& splitter() const { return splitter_; }
 
@@ -76,12 +96,21 @@ class MessageSocket : public QObject {
   void OnPoll();
   void Deliver(const std::vector<Message>& messages);
   void ArmPoll();
+  // Counts the bytes of one read against the input bound; false when the
+  // read passed it.
+  bool CountInput(qint64 bytes);
+  void DropIfOverInput(uint64_t gen);
 
   Receiver side_;
   QTcpSocket* socket_ = nullptr;
   FrameSplitter splitter_;
   QTimer pollTimer_;
   uint64_t generation_ = 0;
+  qint64 inputLimit_ = 0;
+  qint64 inputSeen_ = 0;
+  bool detached_ = false;
+  bool detachedOpen_ = false;
+  std::string detachedOutput_;
 };
 
 // The server's listening socket.

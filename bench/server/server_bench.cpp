@@ -78,8 +78,10 @@ void BM_WholeDraft(benchmark::State& state) {
       return;
     }
     std::vector<int> pids;
-    for (int p = 1; p <= server->Pool().Count() && static_cast<int>(pids.size()) < kTeams * kRounds; ++p)
-      pids.push_back(server->Pool().draftees[static_cast<std::size_t>(p)].player.pid);
+    for (int p = 1; p <= server->Pool().Count() && static_cast<int>(pids.size()) < kTeams * kRounds; ++p) {
+      const league::Player& player = server->Pool().draftees[static_cast<std::size_t>(p)].player;
+      if (player.position <= 14) pids.push_back(player.pid);  // a drafted position
+    }
     std::vector<std::unique_ptr<BenchClient>> clients;
     for (int t = 1; t <= kTeams; ++t) {
       auto c = std::make_unique<BenchClient>();

@@ -1,6 +1,5 @@
 // PKServer: the Commish's draft server.
 #include <QApplication>
-#include <QTimer>
 
 #include "server/engine/DraftServer.h"
 #include "server/ui/ServerWindow.h"
@@ -10,10 +9,14 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("PKServer"));
 
+  // The draft clock: a one-second timer the engine starts when a team goes
+  // on the clock and stops when the clock stops.
+  pm::server::TimerTicker ticker;
   pm::server::DraftServer engine;
   pm::widgets::QtPrompter prompter;
   engine.SetPrompter(&prompter);
   engine.SetPort(pm::protocol::kDraftPort);
+  engine.SetTicker(&ticker);
 
   pm::ErrorReporter& reporter = engine.Reporter();
   reporter.programLabel = pm::kServerLabel;
@@ -22,13 +25,6 @@ int main(int argc, char** argv) {
   prompter.SetParent(&window);
   pm::widgets::ShowErrorsInMessageBox(reporter, &window, QStringLiteral("PKServer"));
   window.show();
-
-  // The draft clock: one tick per second; the engine ignores ticks while no
-  // clock runs.
-  QTimer timer1;
-  timer1.setInterval(1000);
-  QObject::connect(&timer1, &QTimer::timeout, &engine, [&engine] { engine.Tick(); });
-  timer1.start();
 
   pm::widgets::ArmSmokeTest(&window);
 

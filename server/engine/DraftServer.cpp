@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "common/Common.h"
+#include "draft/Draftees.h"
+#include "draft/PoolTable.h"
 
 namespace fs = std::filesystem;
 using namespace Qt::StringLiterals;
@@ -25,7 +27,27 @@ int PlayerId(const std::string& pidText) {
   return pid >= 1 && pid <= 32767 ? static_cast<int>(pid) : 0;
 }
 
+// A PID text as a refusal names it: trimmed, and never long.
+std::string ShownPid(const std::string& pidText) {
+  std::string t = Trim(pidText);
+  return t.size() > 12 ? t.substr(0, 12) + "..." : t;
+}
+
 }  // namespace
+
+TimerTicker::TimerTicker() {
+  timer_.setInterval(1000);
+  QObject::connect(&timer_, &QTimer::timeout, [this] {
+    if (tick_) tick_();
+  });
+}
+
+void TimerTicker::Start(std::function<void()> tick) {
+  tick_ = std::move(tick);
+  timer_.start();  // restarts: the first tick is a full second away
+}
+
+void TimerTicker::Stop() { timer_.stop(); }
 
 DraftServer::DraftServer(QObject* parent)
     : QObject(parent), fallbackPrompter_(std::make_unique<ScriptedPrompter>()) {
@@ -53,6 +75,16 @@ DraftServer::~DraftServer() {
 
 void DraftServer::SetPrompter(Prompter* prompter) { prompter_ = prompter ? prompter : fallbackPrompter_.get(); }
 
+void DraftServer::SetTicker(Ticker* ticker) {
+  if (ticker_) ticker_->Stop();
+  ticker_ = ticker;
+  if (ticker_ && clock_.Running()) ticker_->Start([this] { Tick(); });
+}
+
+void DraftServer::StopTicking() {
+  if (ticker_) ticker_->Stop();
+}
+
 std::vector<std::string> DraftServer::SelectionLines() const {
   std::vector<std::string> out;
   for (const Pick& p : log_.Picks()) out.push_back(draft::DraftListFill(p));
@@ -77,6 +109,7 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
   reporter_.errorFilePath = (file.parent_path() / kErrorFileName).string();
   if (clock_.OnClock()) {
     clock_.Stop();
+    StopTicking();
     emit clockChanged();
   }
   includeFreeAgents_ = includeFreeAgents;
@@ -145,6 +178,16 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
     // Everything is read: the tables become the server's.
     sessions_.SetTeams(teams);
     pool_ = std::move(pool);
+    // The players a team may select: ids 1..32767 of a drafted position,
+    // each named as the draftee list shows him (and so as the owners and the
+    // Commish see him).
+    players_.clear();
+    for (int i = 1; i <= pool_.Count(); ++i) {
+      const league::Player& p = pool_.draftees[Index(i)].player;
+      const std::string position = league::PositionCaption(p.position);
+      if (p.pid < 1 || p.pid > 32767 || position.empty()) continue;
+      players_.emplace(p.pid, PoolPlayer{draft::ReadLine(draft::FormatLine(draft::FromFbpro(p))).name, position});
+    }
     roundSel_ = log_.Count() > 0 ? log_.Slot(log_.Count())->label : "1-0";
 
     if (log_.Count() > 0) {
@@ -212,12 +255,19 @@ void DraftServer::UpdateMerge() {
 // ------------------------------------------------------------------- picks
 
 void DraftServer::SendPick(int element, int team, int n) {
-  // A client asks for the pick after the ones it holds, counting only the
-  // picks it was sent; deleted picks were never sent. So n is the n-th
-  // recorded pick that is not blank: with no deletes that is slot n, and
-  // after a delete no pick is sent twice.
-  if (n < 1 || n > log_.Count()) return;
-  if (const Pick* p = log_.Nth(n)) sessions_.SendTo(element, protocol::PickRecordMessage(team, draft::PickRecord(*p)));
+  // "V n" is answered with slot n of the pick list, or, when slot n is blank
+  // (a deleted pick), with the next recorded pick after it. Slots never move,
+  // so a client that asks for slot n + 1 after the answer to n never misses a
+  // pick whatever is deleted meanwhile; after blank slots it is sent the same
+  // pick again, which it already holds and skips.
+  if (n < 1) return;
+  if (const Pick* p = log_.SlotFrom(n))
+    sessions_.SendTo(element, protocol::PickRecordMessage(team, draft::PickRecord(*p)));
+}
+
+const DraftServer::PoolPlayer* DraftServer::FindPlayer(int pid) const {
+  auto it = players_.find(pid);
+  return it == players_.end() ? nullptr : &it->second;
 }
 
 bool DraftServer::RecordPick(const Pick& pick, const char* context) {
@@ -228,11 +278,13 @@ bool DraftServer::RecordPick(const Pick& pick, const char* context) {
     reporter_.Report(context, kErrDeviceIO, ErrorDescription(kErrDeviceIO) + ": " + err);
     return false;
   }
+  if (pickFiled) pickFiled(*log_.Slot(log_.Count()));
   return true;
 }
 
 void DraftServer::ResetClock() {
   clock_.Stop();
+  StopTicking();
   emit clockChanged();
 }
 
@@ -243,35 +295,66 @@ void DraftServer::AdvanceFromText() {
   emit nextPickChanged();
 }
 
-void DraftServer::HandleDraft(int element, int team, const std::string& body) {
-  std::string player = GetField(body, 2, ",");
-  std::string position = GetField(body, 3, ",");
-  const int pid = PlayerId(GetField(body, 1, ","));
-  if (pid == 0) return;  // not a player id: dropped
-  if (log_.IsTaken(pid)) {
-    sessions_.SendSignedOn(protocol::Taken(team, body));
-    AddPubChat(position + " " + player + " already selected.");
+void DraftServer::RefusePick(int element, int team, const std::string& why) {
+  sessions_.SendTo(element, protocol::PrivateOut(0, team, why));
+}
+
+std::string DraftServer::OutOfTurn(int team) const {
+  if (!clock_.OnClock()) return "It is not your turn: no team is on the clock.";
+  if (TeamIndexOf(clock_.Team()) != team) return "It is not your turn: " + clock_.Team() + " is on the clock.";
+  // On the clock, but put there before it signed on: the Commish selects.
+  if (!clock_.Running()) return "It is not your turn: the Commish is to select for " + clock_.Team() + ".";
+  return {};
+}
+
+void DraftServer::HandleDraft(int element, int team, const protocol::Message& m) {
+  // What the client wrote beyond the PID is never used: the record and the
+  // announcements carry the pool's name and position.
+  if (m.hadControls) {
+    RefusePick(element, team, "Your selection was not recorded: it held control characters.");
     return;
   }
-  const std::string& teamName = Team(team).name;
+  const std::string turn = OutOfTurn(team);
+  if (!turn.empty()) {
+    RefusePick(element, team, turn);
+    return;
+  }
+  const std::string pidText = GetField(m.body, 1, ",");
+  const int pid = PlayerId(pidText);
+  const PoolPlayer* player = pid == 0 ? nullptr : FindPlayer(pid);
+  if (!player) {
+    RefusePick(element, team, "Player " + ShownPid(pidText) + " is not in this draft.");
+    return;
+  }
+  const std::string body = Num(pid) + "," + player->name + "," + player->position;
+  if (log_.IsTaken(pid)) {
+    sessions_.SendSignedOn(protocol::Taken(team, body));
+    AddPubChat(player->position + " " + player->name + " already selected.");
+    return;
+  }
+  const std::string teamName = Team(team).name;
   if (log_.Full()) {
     // The draft is full: nothing is stored; the sender is told privately and
     // the Commish sees it in the chat. The clock goes on as it was.
-    sessions_.SendTo(element, protocol::PrivateOut(0, team,
-                                                   "The draft already holds " + Num(draft::kMaxPicks) +
-                                                       " picks, the most the server can record. Your selection of " +
-                                                       player + " was not recorded."));
-    AddPubChat(teamName + " tried to select " + position + " " + player + ", but the draft is full (" +
-               Num(draft::kMaxPicks) + " picks); the pick was not recorded.");
+    RefusePick(element, team,
+               "The draft already holds " + Num(draft::kMaxPicks) +
+                   " picks, the most the server can record. Your selection of " + player->name +
+                   " was not recorded.");
+    AddPubChat(teamName + " tried to select " + player->position + " " + player->name +
+               ", but the draft is full (" + Num(draft::kMaxPicks) + " picks); the pick was not recorded.");
     return;
   }
   const std::string label = roundSel_;
-  if (!RecordPick(Pick{pid, teamName, player, position, label}, "Server_Socket1_Read")) return;
+  if (!RecordPick(Pick{pid, teamName, player->name, player->position, label}, "Server_Socket1_Read")) {
+    RefusePick(element, team,
+               "The server could not write your selection to the draft file; it was not recorded.");
+    return;
+  }
   sessions_.SendSignedOn(protocol::Picked(team, body, label));
   emit pickRecorded(*log_.Slot(log_.Count()), false);
   ResetClock();
   AdvanceFromText();
-  AddPubChat(teamName + " has selected " + position + " " + player + ".");
+  AddPubChat(teamName + " has selected " + player->position + " " + player->name + ".");
   UpdateMerge();
 }
 
@@ -289,6 +372,7 @@ void DraftServer::Tick() {
     case DraftClock::TickResult::Kind::Counted:
       break;
     case DraftClock::TickResult::Kind::TimedOut: {
+      StopTicking();
       const int d = TeamIndexOf(tick.team);
       emit clockChanged();
       AddPubChat(tick.team + std::string(protocol::kTimedOutSuffix));
@@ -330,6 +414,7 @@ DraftServer::ClockResult DraftServer::PutOnClock(const std::string& teamLine, co
     return ClockResult::MustSelect;
   }
   clock_.Start(name, static_cast<int16_t>(seconds));
+  if (ticker_) ticker_->Start([this] { Tick(); });
   emit clockChanged();
   return ClockResult::Started;
 }
@@ -341,13 +426,21 @@ DraftServer::PickResult DraftServer::CommishPick(const std::string& pidText, con
   int t = TeamIndexOf(teamName);
   if (t == 0 || Team(t).signedOn) return PickResult::NotAllowed;
   const int pid = PlayerId(pidText);
-  if (pid == 0) return PickResult::NotAllowed;
+  if (pid == 0 || !FindPlayer(pid)) return PickResult::NotAllowed;
+  // The box runs events: the team and the label are taken before it and
+  // must still hold after it.
+  const std::string label = text1_ + "-" + text2_;
   if (!prompter_->Confirm("Draft Selection", "Are you sure you want to select " + name + "?", PromptIcon::Question,
                           PromptAnswer::No, true))
     return PickResult::NotConfirmed;
+  if (clock_.Team() != teamName || Team(t).signedOn || text1_ + "-" + text2_ != label) {
+    prompter_->Inform("Draft Selection", "The draft changed while you were deciding: " + teamName +
+                                             " is no longer waiting for your selection at " + label + ". " + name +
+                                             " was not recorded.");
+    return PickResult::Changed;
+  }
   if (log_.IsTaken(pid)) return PickResult::Taken;
   if (log_.Full()) return PickResult::Full;
-  const std::string label = text1_ + "-" + text2_;
   if (!RecordPick(Pick{pid, teamName, name, position, label}, "DraftControl_RookieList_DblClick"))
     return PickResult::WriteFailed;
   sessions_.SendSignedOn(protocol::Picked(t, pidText, name, position, label));

@@ -18,12 +18,15 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "common/ErrorReport.h"
@@ -71,6 +74,31 @@ struct LoadResult {
   bool Ok() const { return status == Status::Loaded || status == Status::ListenFailed; }
 };
 
+// What drives the draft clock: a one-second tick that starts when a team
+// goes on the clock (so the first tick comes exactly one second later) and
+// stops when the clock stops. The program uses TimerTicker; tests use one of
+// their own on an injected clock, or none and call Tick() themselves.
+class Ticker {
+ public:
+  virtual ~Ticker() = default;
+  // (Re)starts ticking: `tick` runs one second from now and every second on.
+  virtual void Start(std::function<void()> tick) = 0;
+  virtual void Stop() = 0;
+};
+
+// A Ticker on a QTimer of 1000 ms.
+class TimerTicker : public Ticker {
+ public:
+  TimerTicker();
+  void Start(std::function<void()> tick) override;
+  void Stop() override;
+  bool Running() const { return timer_.isActive(); }
+
+ private:
+  QTimer timer_;
+  std::function<void()> tick_;
+};
+
 class DraftServer : public QObject {
   Q_OBJECT
  public:
@@ -86,6 +114,15 @@ class DraftServer : public QObject {
   void SetPort(quint16 port) { port_ = port; }
   // The program's error reporter (label "PK - Server").
   ErrorReporter& Reporter() { return reporter_; }
+  // What drives the clock (not owned; nullptr: nothing does, Tick() is
+  // called from outside). Default none.
+  void SetTicker(Ticker* ticker);
+  // Runs right after a pick is on disk and before any client hears of it
+  // (tests: a server killed there must still hold the pick after a restart).
+  std::function<void(const draft::Pick&)> pickFiled;
+  // The connections, for tests and the fuzzer: connections without a
+  // socket, the sign-on deadline's clock.
+  Sessions& Connections() { return sessions_; }
 
   // ---- league loading ------------------------------------------------
   // Loads the league of `leagueFile` (a ".lge" path), the pool (with free
@@ -109,11 +146,14 @@ class DraftServer : public QObject {
   ClockResult PutOnClock(const std::string& teamLine, const std::string& timeAllowed, const std::string& text1,
                          const std::string& text2);
 
-  enum class PickResult { Picked, NotConfirmed, NotAllowed, Taken, Full, WriteFailed };
+  enum class PickResult { Picked, NotConfirmed, NotAllowed, Taken, Full, WriteFailed, Changed };
   // The Commish picks for the team on the clock, which must not be signed
   // on: asks "Draft Selection" / "Are you sure you want to select <name>?".
   // `pidText` and `name` as read back from the draftee line, `position` the
-  // caption of the shown position. On Picked the window removes the line.
+  // caption of the shown position; a PID that is no player of this draft is
+  // NotAllowed. On Picked the window removes the line. The box lets other events run: when the team on the clock, its signing
+  // on or the pick's label changed meanwhile, nothing is recorded and the
+  // Commish is told (Changed).
   PickResult CommishPick(const std::string& pidText, const std::string& name, const std::string& position);
 
   // Takes the team on the clock off it (H). False when nobody is on it.
@@ -141,7 +181,7 @@ class DraftServer : public QObject {
   // The window's edit of the next-pick numbers (Text1, Text2).
   void SetNextPickText(const std::string& text1, const std::string& text2);
 
-  // One clock second (the program's 1000 ms timer calls it; tests call it).
+  // One clock second (the ticker calls it; tests may call it).
   void Tick();
 
   // Closes the listener and every connection; nothing is sent (unload).
@@ -197,7 +237,21 @@ class DraftServer : public QObject {
 
  private:
   void SendPick(int element, int team, int n);
-  void HandleDraft(int element, int team, const std::string& body);
+  void HandleDraft(int element, int team, const protocol::Message& m);
+  // Why team `team` may not pick now; empty when it may.
+  std::string OutOfTurn(int team) const;
+  // A private line from the Commish to the sender of a selection that was
+  // not recorded, saying why.
+  void RefusePick(int element, int team, const std::string& why);
+  // The pool's player of that id as the draftee list shows him (name as
+  // read back from his line, position caption); nullptr when the id is not
+  // a player of this draft.
+  struct PoolPlayer {
+    std::string name;
+    std::string position;
+  };
+  const PoolPlayer* FindPlayer(int pid) const;
+  void StopTicking();
   void AddPubChat(const std::string& line);
   void UpdateMerge();
   void ResetClock();
@@ -220,6 +274,8 @@ class DraftServer : public QObject {
   std::string leagueName_;
   int16_t leagueVersion_ = 0;
   league::DrafteePool pool_;
+  std::unordered_map<int, PoolPlayer> players_;  // by PID
+  Ticker* ticker_ = nullptr;
   bool includeFreeAgents_ = false;
 
   std::string roundSel_ = "1-1";

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "common/Common.h"
-#include "protocol/Transport.h"
 
 namespace pm::server {
 
@@ -21,6 +20,8 @@ Sessions::Sessions(QObject* parent)
     : QObject(parent), listener_(std::make_unique<protocol::MessageListener>()) {
   teams_.resize(1);
   connect(listener_.get(), &protocol::MessageListener::accepted, this, &Sessions::OnAccept);
+  sweepTimer_.setInterval(1000);
+  connect(&sweepTimer_, &QTimer::timeout, this, &Sessions::DropSilent);
 }
 
 Sessions::~Sessions() { CloseAll(); }
@@ -36,11 +37,16 @@ void Sessions::OpenLogins(const std::string& leagueName, int drafteeCount) {
   loginsOpen_ = true;
 }
 
-bool Sessions::Listen(quint16 port, QString* reason) { return listener_->Listen(port, reason); }
+bool Sessions::Listen(quint16 port, QString* reason) {
+  if (!listener_->Listen(port, reason)) return false;
+  sweepTimer_.start();
+  return true;
+}
 bool Sessions::Listening() const { return listener_->IsListening(); }
 quint16 Sessions::Port() const { return listener_->IsListening() ? listener_->Port() : 0; }
 
 void Sessions::CloseAll() {
+  sweepTimer_.stop();
   if (listener_) listener_->Close();
   for (int i = 1; i <= elementCount_; ++i) {
     if (elements_[Slot(i)]) elements_[Slot(i)]->Close();
@@ -80,7 +86,7 @@ int Sessions::OpenConnections() const {
 
 // ------------------------------------------------------------ connections
 
-void Sessions::OnAccept(QTcpSocket* socket) {
+int Sessions::TakeElement() {
   int free = 0;
   for (int i = 1; i <= elementCount_; ++i) {
     if (!elements_[Slot(i)]->IsConnected()) {
@@ -89,12 +95,7 @@ void Sessions::OnAccept(QTcpSocket* socket) {
     }
   }
   if (free == 0) {
-    if (elementCount_ >= kMaxConnections) {
-      // No element left: the connection is closed at once.
-      socket->abort();
-      socket->deleteLater();
-      return;
-    }
+    if (elementCount_ >= kMaxConnections) return 0;
     free = ++elementCount_;
     auto element = std::make_unique<protocol::MessageSocket>(protocol::Receiver::Server);
     connect(element.get(), &protocol::MessageSocket::messageReceived, this,
@@ -103,8 +104,55 @@ void Sessions::OnAccept(QTcpSocket* socket) {
     elements_[Slot(free)] = std::move(element);
   }
   socketTeam_[Slot(free)] = 0;
+  acceptedAt_[Slot(free)] = clock();
+  // Until it signs on, a connection may send only a little.
+  elements_[Slot(free)]->SetInputLimit(kMaxInputBeforeSignOn);
+  return free;
+}
+
+void Sessions::OnAccept(QTcpSocket* socket) {
+  const int free = TakeElement();
+  if (free == 0) {
+    // No element left: the connection is closed at once.
+    socket->abort();
+    socket->deleteLater();
+    return;
+  }
   elements_[Slot(free)]->Adopt(socket);
   emit connectionsChanged();
+}
+
+int Sessions::AcceptDetached() {
+  const int free = TakeElement();
+  if (free == 0) return 0;
+  elements_[Slot(free)]->AdoptDetached();
+  emit connectionsChanged();
+  return free;
+}
+
+void Sessions::Receive(int element, std::string_view bytes) {
+  if (element >= 1 && element <= elementCount_) elements_[Slot(element)]->Receive(bytes);
+}
+
+std::string Sessions::TakeOutput(int element) {
+  return element >= 1 && element <= elementCount_ ? elements_[Slot(element)]->TakeOutput() : std::string();
+}
+
+void Sessions::PeerClose(int element) {
+  if (element >= 1 && element <= elementCount_) elements_[Slot(element)]->PeerClose();
+}
+
+void Sessions::DropSilent() {
+  const int64_t now = clock();
+  bool closed = false;
+  for (int i = 1; i <= elementCount_; ++i) {
+    protocol::MessageSocket& e = *elements_[Slot(i)];
+    if (socketTeam_[Slot(i)] != 0 || !e.IsConnected()) continue;
+    if (now - acceptedAt_[Slot(i)] < kSignOnDeadlineMs) continue;
+    e.Close();
+    closed = true;
+  }
+  if (closed) emit connectionsChanged();
 }
 
 void Sessions::OnDisconnect(int element) {
@@ -146,13 +194,24 @@ void Sessions::WhoOn(int team, bool add) {
 // ---------------------------------------------------------------- dispatch
 
 void Sessions::OnMessage(int element, const protocol::Message& m) {
-  if (!m.valid || m.codeText.size() != 1) return;  // numbers beyond 16 bits, or not a code
+  const int t = socketTeam_[Slot(element)];
+  if (m.codeText.size() != 1) return;  // not a code
+  if (m.code == protocol::kDraft && (!m.valid || t == 0 || m.from != t)) {
+    // A selection that cannot be a pick is answered, so that no owner waits
+    // on a pick that was never made.
+    std::string why = t == 0 ? "You are not signed on: sign on before you make a selection."
+                      : !m.valid
+                          ? "Your selection was not recorded: the message was cut short or malformed."
+                          : "Your selection was not recorded: you can only select for your own team.";
+    SendTo(element, protocol::PrivateOut(0, t, why));
+    return;
+  }
+  if (!m.valid) return;  // numbers beyond 16 bits, or a structured field cut
   if (m.code == protocol::kLogin) {
     HandleLogin(element, m);
     return;
   }
   // Everything else only from a signed-on connection, speaking for its team.
-  const int t = socketTeam_[Slot(element)];
   if (t == 0 || m.from != t) return;
   switch (m.code) {
     case protocol::kPickRequest: {
@@ -175,7 +234,7 @@ void Sessions::OnMessage(int element, const protocol::Message& m) {
       break;
     }
     case protocol::kDraft:
-      emit draftReceived(element, t, m.body);
+      emit draftReceived(element, t, m);
       break;
     default:
       break;  // T and unknown codes change nothing
@@ -184,7 +243,11 @@ void Sessions::OnMessage(int element, const protocol::Message& m) {
 
 void Sessions::HandleLogin(int element, const protocol::Message& m) {
   if (!loginsOpen_) return;
-  if (socketTeam_[Slot(element)] != 0) return;  // this connection has signed on already
+  if (socketTeam_[Slot(element)] != 0) {
+    // This connection has signed on already.
+    SendTo(element, protocol::Refused(protocol::kRefuseSignedOn));
+    return;
+  }
   const int t = m.from;
   const std::string& body = m.body;
   int status = -1;
@@ -202,6 +265,7 @@ void Sessions::HandleLogin(int element, const protocol::Message& m) {
     SendTo(element, protocol::Refused(status));
     return;
   }
+  elements_[Slot(element)]->SetInputLimit(0);
   SendOut(protocol::SignedOn(t));
   At(t).socket = element;
   socketTeam_[Slot(element)] = t;

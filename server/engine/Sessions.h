@@ -5,32 +5,43 @@
 // signed-on mark, the login check, the broadcasts, and the dispatch of what
 // signed-on teams send: chat and private lines are handled here; pick
 // requests (V) and selections (D) are handed to the engine through signals.
-// The Commish's chat and kick go out through here too.
+// A selection that cannot be a team's own (not signed on, another team's
+// number, a malformed message) is answered here with a private line. The
+// Commish's chat and kick go out through here too.
+//
+// What a connection can make the server hold is bounded: until it signs on it
+// may send 4 KiB and must sign on within 30 seconds, else it is closed; the
+// transport drops a peer that leaves 1 MiB unread.
 //
 // Texts are std::string holding Latin-1 bytes.
 #pragma once
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "protocol/Protocol.h"
+#include "protocol/Transport.h"
 
 class QTcpSocket;
-
-namespace pm::protocol {
-class MessageSocket;
-class MessageListener;
-}  // namespace pm::protocol
 
 namespace pm::server {
 
 inline constexpr int kMaxConnections = 32;  // connection elements 1..32
+// A connection that has not signed on within this time is closed, so that
+// connections that never speak cannot hold the elements.
+inline constexpr int64_t kSignOnDeadlineMs = 30'000;
+// What a connection that has not signed on may send before it is closed:
+// an honest client's login is a few dozen bytes.
+inline constexpr qint64 kMaxInputBeforeSignOn = 4096;
 
 // A team of the league, as the server holds it.
 struct TeamEntry {
@@ -57,6 +68,24 @@ class Sessions : public QObject {
   quint16 Port() const;  // the port listened on, 0 when not listening
   // Closes the listener and every connection; nothing is sent.
   void CloseAll();
+
+  // Closes every connection that has not signed on within
+  // kSignOnDeadlineMs of its accept (by `clock`). A one-second timer calls
+  // it while listening; tests call it after moving the clock.
+  void DropSilent();
+  // Milliseconds of a steady clock for the sign-on deadline.
+  std::function<int64_t()> clock = protocol::SteadyMs;
+
+  // ---- connections without a socket (tests and the fuzzer) -------------
+  // Opens a connection on the first free element as an accept would, with
+  // no socket behind it; returns the element, 0 when all 32 are taken.
+  int AcceptDetached();
+  // The peer's bytes arrive on that element (as one read).
+  void Receive(int element, std::string_view bytes);
+  // What the server sent on that element since the last call.
+  std::string TakeOutput(int element);
+  // The peer closes the connection.
+  void PeerClose(int element);
 
   // ---- the team table ------------------------------------------------
   int TeamCount() const { return static_cast<int>(teams_.size()) - 1; }
@@ -95,11 +124,14 @@ class Sessions : public QObject {
   void loggedIn(int element, int team);
   // A signed-on team asks for pick n (V).
   void pickRequested(int element, int team, int n);
-  // A signed-on team selects a player (D); `body` is "PID,name,position".
-  void draftReceived(int element, int team, const std::string& body);
+  // A signed-on team selects a player (D) for itself.
+  void draftReceived(int element, int team, const protocol::Message& message);
 
  private:
   void OnAccept(QTcpSocket* socket);
+  // The element a new connection takes (0 when none is left), set up for a
+  // connection that has not signed on.
+  int TakeElement();
   void OnMessage(int element, const protocol::Message& m);
   void OnDisconnect(int element);
   void HandleLogin(int element, const protocol::Message& m);
@@ -110,6 +142,8 @@ class Sessions : public QObject {
   std::array<std::unique_ptr<protocol::MessageSocket>, kMaxConnections + 1> elements_;  // 1..32
   int elementCount_ = 0;
   std::array<int, kMaxConnections + 1> socketTeam_{};
+  std::array<int64_t, kMaxConnections + 1> acceptedAt_{};
+  QTimer sweepTimer_;
   std::vector<TeamEntry> teams_;  // 0 unused
   bool loginsOpen_ = false;
   std::string leagueName_;

@@ -20,6 +20,10 @@ namespace pm::server {
 class PublicChat : public QWidget {
   Q_OBJECT
  public:
+  // The transcript keeps this many of the last lines; older ones go, so a
+  // long or flooded draft cannot make the window hold ever more.
+  static constexpr int kMaxLines = 10000;
+
   explicit PublicChat(server::DraftServer& engine, QWidget* parent = nullptr);
 
   // The window's load: recipients "All Members" and every signed-on team in

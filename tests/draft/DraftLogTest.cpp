@@ -69,17 +69,18 @@ TEST_F(DraftLogTest, DeleteRewritesTheFileFirstAndKeepsTheSlotBlank) {
 
   ASSERT_EQ(log.Delete("1-2"), DraftLog::DeleteStatus::Deleted);
   EXPECT_EQ(FileText(), "101|Lions|Al Adams|QB|1-1\r\n103|Lions|Cy Cole|K|1-3\r\n");
-  // The count stays; catch-up numbering skips the blank.
+  // The count stays and no pick moves; a blank slot reads as the next pick.
   EXPECT_EQ(log.Count(), 3);
   EXPECT_EQ(log.Slot(2), nullptr);
-  EXPECT_EQ(*log.Nth(2), kC);
-  EXPECT_EQ(log.Nth(3), nullptr);
+  EXPECT_EQ(*log.SlotFrom(2), kC);
+  EXPECT_EQ(*log.SlotFrom(3), kC);
+  EXPECT_EQ(log.SlotFrom(4), nullptr);
   EXPECT_FALSE(log.IsTaken(102));
   EXPECT_EQ(log.Picks(), (std::vector<Pick>{kA, kC}));
   // The next pick takes the slot after the blank.
   ASSERT_EQ(log.Append(kB), "");
   EXPECT_EQ(log.Count(), 4);
-  EXPECT_EQ(*log.Nth(3), kB);
+  EXPECT_EQ(*log.SlotFrom(4), kB);
 }
 
 TEST_F(DraftLogTest, FailedWritesChangeNothing) {
@@ -137,7 +138,7 @@ TEST_F(DraftLogTest, ClearAndReplace) {
   // A merge has written the file; the log takes what it kept, no blanks.
   log.Replace({kC});
   EXPECT_EQ(log.Count(), 1);
-  EXPECT_EQ(*log.Nth(1), kC);
+  EXPECT_EQ(*log.SlotFrom(1), kC);
   std::vector<Pick> many(static_cast<std::size_t>(kMaxPicks) + 5, kA);
   log.Replace(many);
   EXPECT_EQ(log.Count(), kMaxPicks);

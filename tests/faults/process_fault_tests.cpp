@@ -76,6 +76,8 @@ class Host {
     proc_.waitForFinished(3000);
   }
   QProcess::ExitStatus ExitStatus() const { return proc_.exitStatus(); }
+  // Waits for the process to end by itself; false when it still runs.
+  bool Ended() { return proc_.state() == QProcess::NotRunning || proc_.waitForFinished(5000); }
 
   bool started = false;
   quint16 port = 0;
@@ -184,6 +186,56 @@ TEST(ServerKilled, RestartResumesWithEveryPickAnyClientHadSeen) {
   ASSERT_TRUE(Pump([&] { return c.session.PickCount() == 8; }));
   EXPECT_EQ(c.session.Picks().At(8)->label, "2-4");
   EXPECT_EQ(again.Ask("count", "picks: "), "8 next: 3-1");
+}
+
+// The server killed after a pick is on disk and before any client heard of
+// it, for a team's pick and then for the Commish's: after each restart the
+// draft file holds the pick, and a client signing on catches up on it.
+TEST(ServerKilled, BetweenFilingAPickAndAnnouncingItThePickSurvives) {
+  SampleLeague league(FourTeams());
+  std::vector<Pick> players = AllPlayers(league);
+  auto record = [&](int i, int team, const std::string& label) {
+    const Pick& p = players[static_cast<std::size_t>(i)];
+    return p.pid + "|" + league.teams[static_cast<std::size_t>(team - 1)] + "|" + p.name + "|" + p.position + "|" + label;
+  };
+  {
+    Host host(league.leagueFile);
+    ASSERT_TRUE(host.started);
+    TestClient a(league, 1, host.port);
+    TestClient b(league, 2, host.port);
+    ASSERT_TRUE(a.Connect());
+    ASSERT_TRUE(b.Connect());
+    ASSERT_TRUE(Pump([&] { return a.session.SignedOn(2); }));
+    ASSERT_EQ(host.Ask("die-after-filing", "armed"), "");
+    ASSERT_EQ(host.Ask("clock 1 60", "clock: "), "0");  // Started
+    ASSERT_TRUE(Pump([&] { return a.session.TimerRunning(); }));
+    ASSERT_TRUE(a.session.SendOwnPick(players[0].pid, players[0].name, players[0].position));
+    ASSERT_TRUE(Pump([&] { return a.ended == 1 && b.ended == 1; }));  // the server is gone
+    ASSERT_TRUE(host.Ended());
+    EXPECT_EQ(host.ExitStatus(), QProcess::CrashExit);
+    // Nobody heard of the pick.
+    EXPECT_EQ(a.session.PickCount(), 0);
+    EXPECT_EQ(b.session.PickCount(), 0);
+  }
+  {
+    Host host(league.leagueFile);
+    ASSERT_TRUE(host.started);
+    EXPECT_EQ(host.state, "1 next: 1-2");
+    ASSERT_EQ(host.Ask("die-after-filing", "armed"), "");
+    ASSERT_EQ(host.Ask("clock 2 60", "clock: "), "1");  // MustSelect
+    const Pick& p = players[1];
+    host.Ask("pick " + p.pid + "|" + p.name + "|" + p.position, "pick: ");  // dies before it answers
+    ASSERT_TRUE(host.Ended());
+    EXPECT_EQ(host.ExitStatus(), QProcess::CrashExit);
+  }
+  EXPECT_EQ(ReadWholeFile(league.DraftFile()).value_or(""),
+            record(0, 1, "1-1") + "\r\n" + record(1, 2, "1-2") + "\r\n");
+  Host again(league.leagueFile);
+  EXPECT_EQ(again.state, "2 next: 1-3");
+  TestClient c(league, 3, again.port);
+  ASSERT_TRUE(c.Connect());
+  ASSERT_TRUE(Pump([&] { return c.session.PickCount() == 2; }));
+  EXPECT_EQ(Records(c), (std::vector<std::string>{record(0, 1, "1-1"), record(1, 2, "1-2")}));
 }
 
 // A raw client for team 3 that signs on, takes part in the catch-up and

@@ -9,8 +9,13 @@
 //   clock <team> <seconds>        -> clock: <ClockResult as a number>
 //   pick <pid>|<name>|<position>  -> pick: <PickResult as a number>
 //   count                         -> picks: <count> next: <r-s>
+//   die-after-filing              -> armed   (the next pick recorded kills
+//                                    this process with SIGKILL once it is on
+//                                    disk, before any client hears of it)
 // Usage: pkserver_host <league.LGE> [port]
 #include <QCoreApplication>
+
+#include <csignal>
 
 #include <cstdio>
 #include <iostream>
@@ -41,6 +46,9 @@ void Command(DraftServer& engine, const std::string& line) {
     std::string body = line.substr(5);
     auto r = engine.CommishPick(pm::GetField(body, 1, "|"), pm::GetField(body, 2, "|"), pm::GetField(body, 3, "|"));
     Say("pick: " + std::to_string(static_cast<int>(r)));
+  } else if (line == "die-after-filing") {
+    engine.pickFiled = [](const pm::draft::Pick&) { ::raise(SIGKILL); };
+    Say("armed");
   } else if (line == "count") {
     Say("picks: " + std::to_string(engine.Log().Count()) + " next: " + engine.RoundSel());
   } else {

@@ -15,11 +15,13 @@
 #include <vector>
 
 #include "common/Common.h"
-#include "server/engine/DraftServer.h"
 #include "common/Files.h"
-#include "protocol/Protocol.h"
+#include "draft/Draftees.h"
+#include "draft/PoolTable.h"
 #include "league/Sample.h"
+#include "protocol/Protocol.h"
 #include "protocol/Transport.h"
+#include "server/engine/DraftServer.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
@@ -105,6 +107,36 @@ class Client {
   int syncs_ = 0;
 };
 
+// A connection without a socket: the engine handles what it sends at once,
+// and what the engine sent it is read at once.
+class Raw {
+ public:
+  Raw(DraftServer& server) : server_(server), element(server.Connections().AcceptDetached()) {}
+  void Send(const std::string& bytes) { server_.Connections().Receive(element, bytes); }
+  // The messages sent to it since the last call.
+  std::vector<Message> Take() {
+    return protocol::FrameSplitter::SplitAll(protocol::Receiver::Client, server_.Connections().TakeOutput(element));
+  }
+  std::vector<std::string> TakeRaw() {
+    std::vector<std::string> out;
+    for (const Message& m : Take()) out.push_back(m.raw);
+    return out;
+  }
+
+ private:
+  DraftServer& server_;
+
+ public:
+  const int element;
+};
+
+// A player of the pool as the draftee list shows him.
+struct PoolPick {
+  int pid = 0;
+  std::string name, position;
+  std::string Pid() const { return std::to_string(pid); }
+};
+
 class ServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -157,6 +189,20 @@ class ServerTest : public ::testing::Test {
     return c;
   }
   std::string Name(int t) { return server_->Team(t).name; }
+  // The i-th player (1-based) of a drafted position in the loaded pool.
+  PoolPick Player(int i) {
+    for (int k = 1; k <= server_->Pool().Count(); ++k) {
+      const league::Player& p = server_->Pool().draftees[static_cast<std::size_t>(k)].player;
+      if (p.position > 14 || --i > 0) continue;
+      return {p.pid, draft::ReadLine(draft::FormatLine(draft::FromFbpro(p))).name, league::PositionCaption(p.position)};
+    }
+    ADD_FAILURE() << "the pool is too small";
+    return {};
+  }
+  std::string DraftOf(int team, const PoolPick& p) { return protocol::Draft(team, p.Pid(), p.name, p.position); }
+  std::string ZOf(int team, const PoolPick& p, const std::string& label) {
+    return "Z|" + std::to_string(team) + "|0|" + p.Pid() + "," + p.name + "," + p.position + "," + label;
+  }
   bool ChatHas(const std::string& line) {
     for (auto& l : chat_)
       if (l == line) return true;
@@ -313,10 +359,18 @@ TEST_F(ServerTest, LoginRefusals) {
   ASSERT_TRUE(c.WaitHas("R|0|0|2"));
   for (int t = 1; t <= 12; ++t) EXPECT_FALSE(server_->Team(t).signedOn);
 
-  SignOn(1);
+  Client& one = SignOn(1);
   Client& again = Connect();
   again.Send(LoginText(1, "3.10"));
   ASSERT_TRUE(again.WaitHas("R|0|0|3"));
+  // A second login on a connection that has signed on: "already signed on",
+  // for its own team or another.
+  one.Send(LoginText(1));
+  ASSERT_TRUE(one.WaitHas("R|0|0|3"));
+  one.got.clear();
+  one.Send(LoginText(2));
+  ASSERT_TRUE(one.WaitHas("R|0|0|3"));
+  EXPECT_FALSE(server_->Team(2).signedOn);
   // A refused connection that closes changes nothing and announces nothing.
   again.Close();
   c.Close();
@@ -357,54 +411,78 @@ TEST_F(ServerTest, SignOnBroadcastsWhoElseAndLeaving) {
   EXPECT_EQ(b2.Codes('W'), std::vector<std::string>{"W|0|5|1,3"});
 }
 
-TEST_F(ServerTest, PicksAreOnDiskBeforeAnyClientHearsOfThem) {
+TEST_F(ServerTest, ATeamOnTheClockPicksAndATakenPlayerIsAnsweredWithG) {
   ASSERT_TRUE(Load().Ok());
   std::vector<std::pair<draft::Pick, bool>> recorded;
   QObject::connect(server_.get(), &DraftServer::pickRecorded,
                    [&](const draft::Pick& p, bool byCommish) { recorded.emplace_back(p, byCommish); });
   Client& a = SignOn(1);
   Client& b = SignOn(2);
-  int zSeenOnDisk = 0, zSeen = 0;
-  auto check = [&](const Message& m) {
-    if (m.code != 'Z') return;
-    ++zSeen;
-    std::string pid = protocol::BodyField(m, 1);
-    if (DraftFileText().find(pid + "|") != std::string::npos) ++zSeenOnDisk;
-  };
-  a.onMessage = check;
-  b.onMessage = check;
+  const PoolPick p = Player(1);
 
   ASSERT_EQ(server_->PutOnClock(Name(1) + "*", "60", "1", "1"), DraftServer::ClockResult::Started);
   ASSERT_TRUE(b.WaitHas("N|0|1|60,1-1"));
-  a.Send(protocol::Draft(1, "1234", "John Smith", "QB"));
-  ASSERT_TRUE(a.WaitHas("Z|1|0|1234,John Smith,QB,1-1"));
-  ASSERT_TRUE(b.WaitHas("Z|1|0|1234,John Smith,QB,1-1"));
-  EXPECT_EQ(zSeen, 2);
-  EXPECT_EQ(zSeenOnDisk, 2);
-  EXPECT_EQ(DraftFileText(), Rec(1234, Name(1), "John Smith", "QB", "1-1") + "\r\n");
+  a.Send(DraftOf(1, p));
+  ASSERT_TRUE(a.WaitHas(ZOf(1, p, "1-1")));
+  ASSERT_TRUE(b.WaitHas(ZOf(1, p, "1-1")));
+  EXPECT_EQ(DraftFileText(), Rec(p.pid, Name(1), p.name, p.position, "1-1") + "\r\n");
   EXPECT_EQ(server_->RoundSel(), "1-2");
   EXPECT_FALSE(server_->Clock().OnClock());
   EXPECT_FALSE(server_->Clock().Running());
   ASSERT_EQ(recorded.size(), 1u);
-  EXPECT_EQ(recorded[0].first, (draft::Pick{1234, Name(1), "John Smith", "QB", "1-1"}));
+  EXPECT_EQ(recorded[0].first, (draft::Pick{p.pid, Name(1), p.name, p.position, "1-1"}));
   EXPECT_FALSE(recorded[0].second);
-  EXPECT_TRUE(ChatHas(Name(1) + " has selected QB John Smith."));
+  EXPECT_TRUE(ChatHas(Name(1) + " has selected " + p.position + " " + p.name + "."));
 
-  // The same player again: G to all, with the sender's team, nothing stored.
-  b.Send(protocol::Draft(2, "1234", "John Smith", "QB"));
-  ASSERT_TRUE(a.WaitHas("G|2|0|1234,John Smith,QB"));
-  ASSERT_TRUE(b.WaitHas("G|2|0|1234,John Smith,QB"));
-  EXPECT_TRUE(ChatHas("QB John Smith already selected."));
+  // The same player again by the next team on the clock: G to all, with the
+  // sender's team, nothing stored, the clock goes on.
+  ASSERT_EQ(server_->PutOnClock(Name(2), "60", "1", "2"), DraftServer::ClockResult::Started);
+  b.Send(DraftOf(2, p));
+  const std::string g = "G|2|0|" + p.Pid() + "," + p.name + "," + p.position;
+  ASSERT_TRUE(a.WaitHas(g));
+  ASSERT_TRUE(b.WaitHas(g));
+  EXPECT_TRUE(ChatHas(p.position + " " + p.name + " already selected."));
   EXPECT_EQ(server_->Log().Count(), 1);
   EXPECT_EQ(recorded.size(), 1u);
+  EXPECT_TRUE(server_->Clock().Running());
+}
+
+// What a team sends beyond the PID is never recorded or relayed: the pool's
+// name and position are. Control characters never reach the draft file or a
+// transcript: a selection holding one is refused, chat has them as blanks.
+TEST_F(ServerTest, PickBodiesAndChatCannotForgeRecordsOrLines) {
+  ASSERT_TRUE(Load().Ok());
+  Client& a = SignOn(1);
+  Client& b = SignOn(2);
+  const PoolPick p = Player(3), q = Player(4);
+  ASSERT_EQ(server_->PutOnClock(Name(1), "60", "1", "1"), DraftServer::ClockResult::Started);
+  a.Send("D|1|0|" + p.Pid() + ",Nate\r\nHall,CB");
+  ASSERT_TRUE(a.WaitHas("P|0|1|Your selection was not recorded: it held control characters."));
+  a.Send("D|1|0|" + p.Pid() + ",Nate Hall,CB,9-9");  // a fourth field and another name
+  ASSERT_TRUE(b.WaitHas(ZOf(1, p, "1-1")));
+  ASSERT_EQ(server_->PutOnClock(Name(2), "60", "1", "2"), DraftServer::ClockResult::Started);
+  b.Send("D|2|0|" + q.Pid() + ",Sam Evans" + protocol::TimeUp(2));  // no position
+  ASSERT_TRUE(a.WaitHas(ZOf(2, q, "1-2")));
+  EXPECT_EQ(DraftFileText(), Rec(p.pid, Name(1), p.name, p.position, "1-1") + "\r\n" +
+                                 Rec(q.pid, Name(2), q.name, q.position, "1-2") + "\r\n");
+
+  a.Send("C|1|0|hi\r\nCommish: forged");
+  ASSERT_TRUE(b.WaitHas("C|1|0|hi  Commish: forged"));
+  a.Send("P|1|2|psst\n*** " + Name(2) + "*** has left the draft. ***");
+  ASSERT_TRUE(b.WaitHas("P|1|2|psst *** " + Name(2) + "*** has left the draft. ***"));
+  a.Send("P|1|0|to you\x7f\x01");
+  ASSERT_TRUE(WaitFor([&] { return ChatHas("Private from " + Name(1) + ": to you  "); }));
+  EXPECT_TRUE(ChatHas(Name(1) + ": hi  Commish: forged"));
+  for (const std::string& line : chat_)
+    for (char c : line) EXPECT_FALSE(static_cast<unsigned char>(c) < 32 || c == 127) << line;
 }
 
 TEST_F(ServerTest, LabelWrapsAfterTeamCount) {
   ASSERT_TRUE(Load().Ok());
   Client& a = SignOn(4);
   ASSERT_EQ(server_->PutOnClock(Name(4), "60", "3", "12"), DraftServer::ClockResult::Started);
-  a.Send(protocol::Draft(4, "500", "Zed Q", "K"));
-  ASSERT_TRUE(a.WaitHas("Z|4|0|500,Zed Q,K,3-12"));
+  a.Send(DraftOf(4, Player(1)));
+  ASSERT_TRUE(a.WaitHas(ZOf(4, Player(1), "3-12")));
   EXPECT_EQ(server_->RoundSel(), "4-1");
   EXPECT_EQ(server_->Text1(), "4");
   EXPECT_EQ(server_->Text2(), "1");
@@ -479,6 +557,7 @@ TEST_F(ServerTest, HaltCommishPickAndKick) {
   QObject::connect(server_.get(), &DraftServer::pickRecorded,
                    [&](const draft::Pick& p, bool byCommish) { recorded.emplace_back(p, byCommish); });
   Client& a = SignOn(1);
+  const PoolPick p = Player(2);
   ASSERT_EQ(server_->PutOnClock(Name(1), "60", "1", "1"), DraftServer::ClockResult::Started);
   EXPECT_TRUE(server_->Halt());
   ASSERT_TRUE(a.WaitHas("H|0|1"));
@@ -486,37 +565,39 @@ TEST_F(ServerTest, HaltCommishPickAndKick) {
   EXPECT_FALSE(server_->Halt());
 
   // A team that is not connected: N all the same, the Commish picks.
-  EXPECT_EQ(server_->CommishPick("700", "Kim Lee", "DE"), DraftServer::PickResult::NotAllowed);
+  EXPECT_EQ(server_->CommishPick(p.Pid(), p.name, p.position), DraftServer::PickResult::NotAllowed);
   ASSERT_EQ(server_->PutOnClock(Name(3), "60", "1", "1"), DraftServer::ClockResult::MustSelect);
   EXPECT_EQ(prompter_.asked.back().text, "You will have to select for " + Name(3) + ".");
   EXPECT_EQ(prompter_.asked.back().title, "Information.");
   ASSERT_TRUE(a.WaitHas("N|0|3|60,1-1"));
   EXPECT_TRUE(server_->Clock().TimeLeft().empty());
+  EXPECT_EQ(server_->CommishPick("1", "Nobody", "QB"), DraftServer::PickResult::NotAllowed);  // not in the pool
   prompter_.answers = {PromptAnswer::No};
-  EXPECT_EQ(server_->CommishPick("700", "Kim Lee", "DE"), DraftServer::PickResult::NotConfirmed);
+  EXPECT_EQ(server_->CommishPick(p.Pid(), p.name, p.position), DraftServer::PickResult::NotConfirmed);
   EXPECT_EQ(prompter_.asked.back().title, "Draft Selection");
-  EXPECT_EQ(prompter_.asked.back().text, "Are you sure you want to select Kim Lee?");
+  EXPECT_EQ(prompter_.asked.back().text, "Are you sure you want to select " + p.name + "?");
   EXPECT_EQ(prompter_.asked.back().defaultButton, PromptAnswer::No);
   prompter_.answers = {PromptAnswer::Yes};
-  EXPECT_EQ(server_->CommishPick("700", "Kim Lee", "DE"), DraftServer::PickResult::Picked);
-  ASSERT_TRUE(a.WaitHas("Z|3|0|700,Kim Lee,DE,1-1"));
+  EXPECT_EQ(server_->CommishPick(p.Pid(), p.name, p.position), DraftServer::PickResult::Picked);
+  ASSERT_TRUE(a.WaitHas(ZOf(3, p, "1-1")));
   EXPECT_EQ(server_->RoundSel(), "1-2");
-  EXPECT_EQ(DraftFileText(), Rec(700, Name(3), "Kim Lee", "DE", "1-1") + "\r\n");
+  EXPECT_EQ(DraftFileText(), Rec(p.pid, Name(3), p.name, p.position, "1-1") + "\r\n");
   ASSERT_EQ(recorded.size(), 1u);
-  EXPECT_EQ(recorded[0].first, (draft::Pick{700, Name(3), "Kim Lee", "DE", "1-1"}));
+  EXPECT_EQ(recorded[0].first, (draft::Pick{p.pid, Name(3), p.name, p.position, "1-1"}));
   EXPECT_TRUE(recorded[0].second);
 
   // A connected team on the clock picks for itself.
   ASSERT_EQ(server_->PutOnClock(Name(1), "60", "1", "2"), DraftServer::ClockResult::Started);
   prompter_.answers = {PromptAnswer::Yes};
-  EXPECT_EQ(server_->CommishPick("701", "Lee Kim", "DE"), DraftServer::PickResult::NotAllowed);
+  EXPECT_EQ(server_->CommishPick(Player(3).Pid(), Player(3).name, Player(3).position),
+            DraftServer::PickResult::NotAllowed);
 
   EXPECT_FALSE(server_->Kick(Name(5)));  // not connected: nothing sent
   EXPECT_TRUE(server_->Kick(Name(1) + "*"));
   ASSERT_TRUE(a.WaitHas("R|0|0|4"));
 }
 
-TEST_F(ServerTest, DeleteRewritesFileAndCatchUpSkipsTheBlank) {
+TEST_F(ServerTest, DeleteRewritesTheFileAndBlanksTheSlot) {
   std::string recs;
   recs += Rec(101, "T", "P One", "QB", "1-1") + "\r\n";
   recs += Rec(102, "T", "P Two", "QB", "1-2") + "\r\n";
@@ -547,54 +628,351 @@ TEST_F(ServerTest, DeleteRewritesFileAndCatchUpSkipsTheBlank) {
   EXPECT_EQ(server_->SelectionLines().size(), 3u);
   prompter_.answers = {PromptAnswer::Yes};
   EXPECT_EQ(server_->DeletePick("7", "7"), DraftServer::DeleteResult::NotFound);
-
-  // Catch-up of a new client: each remaining pick once, in order.
-  Client& c = Connect();
-  int held = 0;
-  c.onMessage = [&](const Message& m) {
-    if (m.code == 'V') c.Send(protocol::PickRequest(2, ++held + 1));
-  };
-  c.Send(LoginText(2));
-  ASSERT_TRUE(WaitFor([&] { return c.Count('V') >= 3; }));
-  ASSERT_TRUE(c.Sync(2));
-  EXPECT_EQ(c.Codes('V'), (std::vector<std::string>{"V|0|2|101,T,P One,QB,1-1", "V|0|2|103,T,P Three,QB,1-3",
-                                                    "V|0|2|104,T,P Four,QB,1-4"}));
-  // Requests for 0 or beyond the picks get no answer.
-  c.Send(protocol::PickRequest(2, 0));
-  c.Send(protocol::PickRequest(2, 99));
-  ASSERT_TRUE(c.Sync(2));
-  EXPECT_EQ(c.Count('V'), 3);
 }
 
-TEST_F(ServerTest, BadInputIsDropped) {
+// A client catches up slot by slot: the login brings slot 1, and after the
+// answer to "V n" it asks for n + 1, skipping a pick whose PID it holds; a Y
+// takes the pick of that label out. "V n" is slot n, or the next recorded
+// pick after a blank slot. Whatever pick the Commish deletes at whatever
+// point of the catch-up, the client ends with exactly the picks left, in
+// order.
+TEST_F(ServerTest, CatchUpMissesNoPickWhateverIsDeletedMeanwhile) {
+  std::vector<draft::Pick> five;
+  for (int i = 1; i <= 5; ++i) five.push_back({100 + i, "T", "P" + std::to_string(i), "QB", "1-" + std::to_string(i)});
+  const std::string file = draft::DraftFileText(five);
+  for (int doomed = 1; doomed <= 5; ++doomed) {
+    // The delete comes at point `at`: before or after a request (the login
+    // first) reaches the server; its answer is read after both.
+    for (int at = 0; at <= 13; ++at) {
+      SCOPED_TRACE("delete 1-" + std::to_string(doomed) + " at point " + std::to_string(at));
+      server_ = std::make_unique<DraftServer>();
+      server_->SetPrompter(&prompter_);
+      server_->SetPort(0);
+      WriteDraftFile(file);
+      prompter_.answers = {PromptAnswer::No};
+      ASSERT_TRUE(Load().Ok());
+      Raw c(*server_);
+      int point = 0;
+      bool deleted = false;
+      auto request = [&](const std::string& text) {
+        for (int side = 0; side < 2; ++side) {
+          if (point++ == at) {
+            prompter_.answers = {PromptAnswer::Yes};
+            ASSERT_EQ(server_->DeletePick("1", std::to_string(doomed)), DraftServer::DeleteResult::Deleted);
+            deleted = true;
+          }
+          if (side == 0) c.Send(text);
+        }
+      };
+      std::vector<draft::Pick> held;
+      int index = 1;
+      request(LoginText(2));
+      for (bool answered = true; answered;) {
+        answered = false;
+        for (const Message& m : c.Take()) {
+          if (m.code == 'Y') {
+            auto it = std::find_if(held.begin(), held.end(), [&](const draft::Pick& p) { return p.label == m.body; });
+            if (it != held.end()) held.erase(it);
+          } else if (m.code == 'V') {
+            answered = true;
+            draft::Pick p = draft::ParsePick(m.body, ",");
+            if (std::none_of(held.begin(), held.end(), [&](const draft::Pick& h) { return h.pid == p.pid; }))
+              held.push_back(p);
+          }
+        }
+        if (answered) request(protocol::PickRequest(2, ++index));
+        ASSERT_LT(index, 20);
+      }
+      EXPECT_EQ(held, server_->Log().Picks());
+      EXPECT_EQ(held.size(), deleted ? 4u : 5u);
+    }
+  }
+}
+
+TEST_F(ServerTest, SpoofedAndUnknownMessagesAreDropped) {
   ASSERT_TRUE(Load().Ok());
   Client& a = SignOn(1);
   Client& b = SignOn(2);
   Client& anon = Connect();  // never signs on
-  anon.Send(protocol::Draft(1, "900", "X Y", "QB"));
   anon.Send(protocol::Chat(1, "spoof"));
   anon.Send(protocol::PrivateLine(1, 2, "spoof"));
   anon.Send(protocol::PickRequest(1, 1));
-  b.Send(protocol::Draft(1, "901", "X Y", "QB"));   // speaks for team 1
   b.Send(protocol::Chat(1, "spoof"));
-  b.Send("D|65538|0|902,X Y,QB");                // 16-bit overflow of field 2 (reads as 2)
   b.Send("C|2|70000|overflow");
-  b.Send(protocol::Draft(2, "abc", "No Id", "QB"));  // not a player id
   b.Send("Q|2|0|unknown code");
-  b.Send(protocol::Login(1, "3.03", server_->DrafteeCount(), "Test League"));  // b is signed on already
+  b.Send(protocol::TimeUp(2));  // T changes nothing
   ASSERT_TRUE(b.Sync(2));
   ASSERT_TRUE(a.Sync(1));
-  EXPECT_EQ(server_->Log().Count(), 0);
-  EXPECT_EQ(a.Count('Z') + a.Count('G'), 0);
   EXPECT_FALSE(a.Has("C|1|0|spoof"));
   EXPECT_FALSE(b.Has("P|1|2|spoof"));
   EXPECT_FALSE(a.Has("C|2|0|overflow"));
   EXPECT_EQ(anon.Count('V'), 0);
-  EXPECT_EQ(b.Count('R'), 0);
   EXPECT_TRUE(server_->Team(2).signedOn);
-  // T changes nothing.
-  b.Send(protocol::TimeUp(2));
-  ASSERT_TRUE(b.Sync(2));
+}
+
+// A selection that is not recorded is answered privately with the reason;
+// only a team on a running clock picks, so nobody else can take it off.
+TEST_F(ServerTest, RefusedSelectionsAreAnsweredAndChangeNothing) {
+  ASSERT_TRUE(Load().Ok());
+  Raw a(*server_), b(*server_), anon(*server_);
+  a.Send(LoginText(1));
+  b.Send(LoginText(2));
+  ASSERT_TRUE(server_->Team(2).signedOn);
+  const PoolPick p = Player(1);
+  auto refusal = [&](Raw& c, const std::string& sent, int team) {
+    a.Take();
+    b.Take();
+    c.Send(sent);
+    std::vector<std::string> got = c.TakeRaw();
+    EXPECT_EQ(got.size(), 1u) << sent;
+    // Nothing for the others.
+    EXPECT_TRUE(&c == &a || a.Take().empty()) << sent;
+    EXPECT_TRUE(&c == &b || b.Take().empty()) << sent;
+    std::string prefix = "P|0|" + std::to_string(team) + "|";
+    if (got.empty() || got[0].rfind(prefix, 0) != 0) return "not a private line: " + (got.empty() ? "" : got[0]);
+    return got[0].substr(prefix.size());
+  };
+  EXPECT_EQ(refusal(b, DraftOf(2, p), 2), "It is not your turn: no team is on the clock.");
+  ASSERT_EQ(server_->PutOnClock(Name(1), "60", "1", "1"), DraftServer::ClockResult::Started);
+  EXPECT_EQ(refusal(b, DraftOf(2, p), 2), "It is not your turn: " + Name(1) + " is on the clock.");
+  EXPECT_EQ(refusal(b, DraftOf(1, p), 2), "Your selection was not recorded: you can only select for your own team.");
+  EXPECT_EQ(refusal(anon, DraftOf(1, p), 0), "You are not signed on: sign on before you make a selection.");
+  EXPECT_EQ(refusal(a, protocol::Draft(1, "1", "Nobody", "QB"), 1), "Player 1 is not in this draft.");
+  EXPECT_EQ(refusal(a, protocol::Draft(1, "abc", "Nobody", "QB"), 1), "Player abc is not in this draft.");
+  EXPECT_EQ(refusal(a, "D|65538|0|" + p.Pid() + ",X,QB", 1),
+            "Your selection was not recorded: the message was cut short or malformed.");
+  EXPECT_EQ(refusal(a, "D|1|0|" + p.Pid() + "," + std::string(1100, 'x') + ",QB", 1),
+            "Your selection was not recorded: the message was cut short or malformed.");
+  // Team 1 is still on the clock, its time running.
+  EXPECT_EQ(server_->Clock().Team(), Name(1));
+  EXPECT_TRUE(server_->Clock().Running());
+
+  // The time runs out; a selection right after it is out of turn.
+  for (int i = 0; i < 60; ++i) server_->Tick();
+  EXPECT_EQ(refusal(a, DraftOf(1, p), 1), "It is not your turn: no team is on the clock.");
+  // A team put on the clock before it signed on waits for the Commish.
+  ASSERT_EQ(server_->PutOnClock(Name(3), "60", "1", "1"), DraftServer::ClockResult::MustSelect);
+  Raw c(*server_);
+  c.Send(LoginText(3));
+  c.Take();
+  EXPECT_EQ(refusal(c, DraftOf(3, p), 3), "It is not your turn: the Commish is to select for " + Name(3) + ".");
+  EXPECT_EQ(server_->Log().Count(), 0);
+  EXPECT_FALSE(fs::exists(draftFile_));
+}
+
+// A ticker on an injected clock: ticks one second apart from its start.
+class ManualTicker : public Ticker {
+ public:
+  void Start(std::function<void()> tick) override {
+    tick_ = std::move(tick);
+    next_ = now + 1000;
+    running_ = true;
+  }
+  void Stop() override { running_ = false; }
+  // Moves the clock to `ms`, ticking on the way.
+  void RunTo(int64_t ms) {
+    while (running_ && next_ <= ms) {
+      now = next_;
+      next_ += 1000;
+      tick_();
+    }
+    now = ms;
+  }
+  int64_t now = 0;
+
+ private:
+  std::function<void()> tick_;
+  int64_t next_ = 0;
+  bool running_ = false;
+};
+
+// The clock's ticks start when the team goes on the clock, so the warnings
+// and the time-out come at exactly the seconds allowed after it.
+TEST_F(ServerTest, TheClockTicksFromTheMomentATeamGoesOnIt) {
+  ASSERT_TRUE(Load().Ok());
+  ManualTicker ticker;
+  server_->SetTicker(&ticker);
+  Raw a(*server_);
+  a.Send(LoginText(1));
+  ticker.RunTo(12'345);  // any time after the start of the program
+  const int64_t on = ticker.now;
+  ASSERT_EQ(server_->PutOnClock(Name(1), "60", "1", "1"), DraftServer::ClockResult::Started);
+  a.Take();
+  auto seen = [&](const std::string& raw) {
+    std::vector<std::string> got = a.TakeRaw();
+    return std::find(got.begin(), got.end(), raw) != got.end();
+  };
+  const std::string warn45 = "C|0|0|Time remaining for " + Name(1) + " to make a selection: 45 seconds.";
+  ticker.RunTo(on + 14'999);
+  EXPECT_FALSE(seen(warn45));
+  ticker.RunTo(on + 15'000);
+  EXPECT_TRUE(seen(warn45));
+  const std::string timeout = "I|0|1|" + Name(1) + " failed to make a selection while on the clock.";
+  ticker.RunTo(on + 59'999);
+  EXPECT_FALSE(seen(timeout));
+  EXPECT_EQ(server_->Clock().TimeLeft(), "1");
+  ticker.RunTo(on + 60'000);
+  EXPECT_TRUE(seen(timeout));
+  EXPECT_FALSE(server_->Clock().OnClock());
+
+  // A pick or a halt stops the ticks; the next team gets its full time too.
+  ticker.RunTo(on + 60'500);
+  ASSERT_EQ(server_->PutOnClock(Name(1), "2", "1", "1"), DraftServer::ClockResult::Started);
+  EXPECT_TRUE(server_->Halt());
+  ticker.RunTo(on + 70'000);
+  EXPECT_TRUE(server_->Clock().TimeLeft().empty());
+  ASSERT_EQ(server_->PutOnClock(Name(1), "2", "1", "1"), DraftServer::ClockResult::Started);
+  ticker.RunTo(on + 71'999);
+  EXPECT_EQ(server_->Clock().TimeLeft(), "1");
+  ticker.RunTo(on + 72'000);
+  EXPECT_FALSE(server_->Clock().OnClock());
+  server_->SetTicker(nullptr);
+}
+
+// The Commish's confirmation box lets events run. When the team on the
+// clock, its sign-on or the pick's label changes meanwhile, nothing is
+// recorded and the Commish is told; a team's selection arriving meanwhile is
+// out of turn and leaves the Commish's pick as it was.
+TEST_F(ServerTest, CommishPickChecksTheDraftAgainAfterTheBox) {
+  ASSERT_TRUE(Load().Ok());
+  Raw a(*server_);
+  a.Send(LoginText(1));
+  const PoolPick p = Player(1);
+  std::function<void()> meanwhile;
+  prompter_.answerer = [&](const PromptRequest& r) {
+    if (r.buttons == PromptButtons::Ok) return PromptAnswer::Ok;
+    if (meanwhile) meanwhile();
+    return PromptAnswer::Yes;
+  };
+  std::unique_ptr<Raw> late;
+  const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+      {"another team on the clock",
+       [&] {
+         server_->Halt();
+         server_->PutOnClock(Name(4), "60", "1", "1");
+       }},
+      {"the pick's label edited", [&] { server_->SetNextPickText("2", "1"); }},
+      {"the team signed on",
+       [&] {
+         late = std::make_unique<Raw>(*server_);
+         late->Send(LoginText(3));
+       }},
+  };
+  for (const auto& [what, change] : changes) {
+    SCOPED_TRACE(what);
+    if (server_->Clock().OnClock()) server_->Halt();
+    ASSERT_EQ(server_->PutOnClock(Name(3), "60", "1", "1"), DraftServer::ClockResult::MustSelect);
+    meanwhile = change;
+    EXPECT_EQ(server_->CommishPick(p.Pid(), p.name, p.position), DraftServer::PickResult::Changed);
+    EXPECT_EQ(prompter_.asked.back().text, "The draft changed while you were deciding: " + Name(3) +
+                                               " is no longer waiting for your selection at 1-1. " + p.name +
+                                               " was not recorded.");
+    EXPECT_EQ(server_->Log().Count(), 0);
+    for (const Message& m : a.Take()) EXPECT_NE(m.code, 'Z');
+    server_->SetNextPickText("1", "1");
+  }
+
+  // A team's selection arriving while the box is open is refused.
+  server_->Halt();
+  ASSERT_EQ(server_->PutOnClock(Name(2), "60", "1", "2"), DraftServer::ClockResult::MustSelect);
+  meanwhile = [&] { a.Send(DraftOf(1, p)); };
+  EXPECT_EQ(server_->CommishPick(p.Pid(), p.name, p.position), DraftServer::PickResult::Picked);
+  EXPECT_EQ(server_->Log().Picks(), (std::vector<draft::Pick>{{p.pid, Name(2), p.name, p.position, "1-2"}}));
+  std::vector<std::string> got = a.TakeRaw();
+  EXPECT_EQ(got.back(), ZOf(2, p, "1-2"));
+}
+
+// A pick is on disk before any client hears of it, a team's and the
+// Commish's alike: at the moment it is filed nothing has been sent about it.
+TEST_F(ServerTest, PicksAreFiledBeforeAnyClientHearsOfThem) {
+  ASSERT_TRUE(Load().Ok());
+  Raw a(*server_), b(*server_);
+  a.Send(LoginText(1));
+  b.Send(LoginText(2));
+  std::string sentToA, sentToB;
+  int filed = 0;
+  server_->pickFiled = [&](const draft::Pick& pick) {
+    ++filed;
+    EXPECT_NE(DraftFileText().find(draft::PickRecord(pick) + "\r\n"), std::string::npos);
+    sentToA += server_->Connections().TakeOutput(a.element);
+    sentToB += server_->Connections().TakeOutput(b.element);
+    EXPECT_EQ(sentToA.find("Z|"), std::string::npos);
+    EXPECT_EQ(sentToB.find("Z|"), std::string::npos);
+  };
+  ASSERT_EQ(server_->PutOnClock(Name(1), "60", "1", "1"), DraftServer::ClockResult::Started);
+  a.Send(DraftOf(1, Player(1)));
+  EXPECT_EQ(filed, 1);
+  EXPECT_NE(server_->Connections().TakeOutput(b.element).find(ZOf(1, Player(1), "1-1")), std::string::npos);
+  a.Take();
+
+  ASSERT_EQ(server_->PutOnClock(Name(3), "60", "1", "2"), DraftServer::ClockResult::MustSelect);
+  prompter_.answers = {PromptAnswer::Yes};
+  sentToA.clear();
+  sentToB.clear();
+  const PoolPick p = Player(2);
+  ASSERT_EQ(server_->CommishPick(p.Pid(), p.name, p.position), DraftServer::PickResult::Picked);
+  EXPECT_EQ(filed, 2);
+  EXPECT_NE(server_->Connections().TakeOutput(b.element).find(ZOf(3, p, "1-2")), std::string::npos);
+}
+
+// Whatever a peer sends, the server holds a bounded amount for it.
+TEST_F(ServerTest, APeerCannotMakeTheServerHoldMuch) {
+  ASSERT_TRUE(Load().Ok());
+  // Before signing on a connection may send 4 KiB; one byte more closes it.
+  Raw quiet(*server_), noisy(*server_);
+  quiet.Send(std::string(4096, 'x'));
+  noisy.Send(std::string(4097, 'x'));
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(server_->OpenConnections(), 1);
+  quiet.Send(LoginText(1));
+  EXPECT_TRUE(server_->Team(1).signedOn);
+  for (int i = 0; i < 10; ++i) quiet.Send(protocol::Chat(1, std::string(1000, 'y')));
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(server_->OpenConnections(), 1);
+  // The same through a socket.
+  Client& flood = Connect();
+  flood.Send(std::string(64 * 1024, 'x'));
+  ASSERT_TRUE(WaitFor([&] { return flood.Closed(); }));
+
+  // A team that stops reading is dropped once 1 MiB waits for it, with the
+  // usual leave handling; it can sign on again.
+  Client& watcher = SignOn(2);
+  Client& stalled = SignOn(5);
+  ASSERT_TRUE(stalled.Sync(5));
+  const std::string text(1000, 'z');
+  for (int i = 0; i < 1100 && server_->CommishChat(Name(5), text); ++i) {
+  }
+  ASSERT_TRUE(watcher.WaitHas("X|5|0|"));
+  EXPECT_FALSE(server_->Team(5).signedOn);
+  EXPECT_TRUE(ChatHas("*** " + Name(5) + "*** has left the draft. ***"));
+  Client& back = SignOn(5);
+  ASSERT_TRUE(back.Sync(5));
+}
+
+// A connection that has not signed on within 30 seconds is closed, so silent
+// connections cannot hold the 32 elements.
+TEST_F(ServerTest, SilentConnectionsAreClosedAfterThirtySeconds) {
+  ASSERT_TRUE(Load().Ok());
+  int64_t now = 1'000'000;
+  server_->Connections().clock = [&] { return now; };
+  std::vector<std::unique_ptr<Raw>> raws;
+  for (int i = 0; i < 32; ++i) raws.push_back(std::make_unique<Raw>(*server_));
+  for (int t = 1; t <= 3; ++t) raws[static_cast<std::size_t>(t)]->Send(LoginText(t));
+  raws[4]->Send(LoginText(1));  // refused: stays, not signed on
+  EXPECT_EQ(server_->OpenConnections(), 32);
+  EXPECT_EQ(server_->Connections().AcceptDetached(), 0);  // full
+  now += kSignOnDeadlineMs - 1;
+  server_->Connections().DropSilent();
+  EXPECT_EQ(server_->OpenConnections(), 32);
+  now += 1;
+  server_->Connections().DropSilent();
+  EXPECT_EQ(server_->OpenConnections(), 3);
+  for (int t = 1; t <= 3; ++t) EXPECT_TRUE(server_->Team(t).signedOn);
+  Raw d(*server_);
+  ASSERT_NE(d.element, 0);
+  d.Send(LoginText(4));
+  EXPECT_TRUE(server_->Team(4).signedOn);
+  EXPECT_TRUE(chat_.empty());  // nobody who signed on left
 }
 
 TEST_F(ServerTest, ThirtyThirdConnectionIsClosed) {
@@ -616,14 +994,14 @@ TEST_F(ServerTest, ThirtyThirdConnectionIsClosed) {
 
 TEST_F(ServerTest, PickBeyondTheThousandthIsNotStored) {
   std::string text;
-  for (int i = 0; i < 1000; ++i) text += Rec(100 + i, "T", "P", "QB", "1-1") + "\r\n";
+  for (int i = 0; i < 1000; ++i) text += Rec(30000 + i, "T", "P", "QB", "1-1") + "\r\n";
   WriteDraftFile(text);
   prompter_.answers = {PromptAnswer::No};
   ASSERT_TRUE(Load().Ok());
   EXPECT_EQ(server_->Log().Count(), 1000);
   Client& a = SignOn(1);
-  a.onMessage = [&](const Message&) {};  // no catch-up requests
-  a.Send(protocol::Draft(1, "5000", "Late Pick", "QB"));
+  ASSERT_EQ(server_->PutOnClock(Name(1), "60", "1", "1"), DraftServer::ClockResult::Started);
+  a.Send(DraftOf(1, Player(1)));
   ASSERT_TRUE(WaitFor([&] { return a.Count('P') == 1; }));
   EXPECT_NE(a.Codes('P')[0].find("was not recorded"), std::string::npos);
   EXPECT_EQ(a.Count('Z'), 0);
@@ -637,10 +1015,12 @@ TEST_F(ServerTest, WriteFailureIsReportedAndNothingAnnounced) {
   Client& a = SignOn(1);
   fs::remove(draftFile_);
   fs::create_directory(draftFile_);  // the draft file cannot be opened now
-  a.Send(protocol::Draft(1, "1234", "John Smith", "QB"));
+  ASSERT_EQ(server_->PutOnClock(Name(1), "60", "1", "1"), DraftServer::ClockResult::Started);
+  a.Send(DraftOf(1, Player(1)));
   ASSERT_TRUE(WaitFor([&] { return server_->Reporter().reports == 1; }));
   ASSERT_TRUE(a.Sync(1));
   EXPECT_EQ(a.Count('Z'), 0);
+  EXPECT_TRUE(a.Has("P|0|1|The server could not write your selection to the draft file; it was not recorded."));
   EXPECT_EQ(server_->Log().Count(), 0);
   fs::remove(draftFile_);
 }

@@ -18,6 +18,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -509,6 +510,12 @@ TEST_F(ServerUiTest, ChatLinesAndRecipients) {
   c1->Send(protocol::PrivateLine(1, 0, "for you"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return IsFormShown(window->ChatFrame()); }, 3000));
   EXPECT_EQ(chat->ChatText()->toPlainText(), u"Private from "_s + one + u": for you"_s);
+
+  // The transcript keeps the last 10,000 lines.
+  for (int i = 1; i <= PublicChat::kMaxLines + 5; ++i) chat->AddPubChat(u"line "_s + QString::number(i));
+  EXPECT_EQ(chat->ChatText()->blockCount(), 10000);
+  EXPECT_EQ(chat->ChatText()->document()->firstBlock().text(), u"line 6"_s);
+  EXPECT_EQ(chat->ChatText()->document()->lastBlock().text(), u"line 10005"_s);
 }
 
 }  // namespace
