@@ -121,6 +121,7 @@ bool ClientSession::SendOwnPick(const std::string& pid, const std::string& name,
   // The time may have run out while the owner was deciding.
   if (ended_ || clockSeconds_ <= 0) return false;
   SetTimer(false);
+  pickSent_ = true;
   Send(protocol::Draft(ownTeamIndex_, pid, name, position));
   return true;
 }
@@ -280,6 +281,7 @@ void ClientSession::SetTimer(bool on) {
 
 void ClientSession::ClockReset() {
   clockSeconds_ = 0;
+  pickSent_ = false;
   SetTimer(false);
   view_->SetTimeLeft("");
   SetCaptionStatus("Connected.");
@@ -318,7 +320,7 @@ bool ClientSession::Acceptable(const protocol::Message& m) const {
     case protocol::kTaken:
       return team(m.from) && firstFits();
     case protocol::kPicked:
-      return team(m.from) && firstFits() && !picks_.Full();
+      return team(m.from) && firstFits();
     case protocol::kPickRecord:
       return m.body.empty() || (firstFits() && !picks_.Full());
     case protocol::kWhoElse:
@@ -410,6 +412,12 @@ void ClientSession::OnChat(const protocol::Message& m) {
 
 void ClientSession::OnPrivate(const protocol::Message& m) {
   Append("Private from " + (m.from == 0 ? std::string("the Commish") : TeamName(m.from)) + ": " + m.body);
+  // The server answers a pick it did not record with a line of its own: the
+  // clock goes on from the value kept when the pick was sent.
+  if (m.from == 0 && pickSent_ && clockSeconds_ > 0) {
+    pickSent_ = false;
+    SetTimer(true);
+  }
 }
 
 void ClientSession::OnOnClock(const protocol::Message& m) {
@@ -449,8 +457,10 @@ void ClientSession::OnPicked(const protocol::Message& m) {
   const std::string chatLine =
       pick.team + " has selected " + pick.position + " " + pick.player + "  -  Round " + pick.label + ".";
   const std::string position = pick.position;
-  view_->DraftListAdd(draft::DraftListFill(pick));
-  picks_.Append(std::move(pick));
+  // A pick beyond what the list holds is not stored, but still ends the
+  // turn and is told in the chat.
+  const std::string line = draft::DraftListFill(pick);
+  if (picks_.Append(std::move(pick))) view_->DraftListAdd(line);
   const std::string shown = view_->DrafteesShownPosition();
   if (!shown.empty() && shown == position) view_->DrafteesRebuild();
   if (Own(m.from)) ClockReset();
@@ -461,7 +471,10 @@ void ClientSession::OnTaken(const protocol::Message& m) {
   Append(TeamName(m.from) + " attempted to choose " + protocol::BodyField(m, 3) + " " + protocol::BodyField(m, 2) +
          " who has already been selected.");
   // Resume from the value kept when the pick was sent.
-  if (Own(m.from) && clockSeconds_ > 0) SetTimer(true);
+  if (Own(m.from) && clockSeconds_ > 0) {
+    pickSent_ = false;
+    SetTimer(true);
+  }
 }
 
 // The first pick with the label is blanked (none: nothing changes) and the

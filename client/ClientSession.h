@@ -40,7 +40,6 @@ class SoundPlayer;
 
 inline constexpr const char* kClientVersion = PICKMILL_VERSION;
 inline constexpr const char* kClientCaption = "Pickmill - Client - " PICKMILL_VERSION;
-inline constexpr int kClientPickCapacity = 500;
 
 // Texts the client shows.
 inline constexpr const char* kDisconnectedTitle = "Connection disconnected.";
@@ -106,6 +105,8 @@ class ClientSession : public QObject {
   bool TimerRunning() const { return timerEnabled_; }
   const std::string& Caption() const { return caption_; }
   bool Connected() const;
+  // A connection is being made (Connect was called and has not ended yet).
+  bool Connecting() const { return connecting_; }
   bool Ended() const { return ended_; }
 
   // The first four " - " parts of the caption (program, "Client", version,
@@ -195,10 +196,12 @@ class ClientSession : public QObject {
   int16_t ownTeamIndex_ = 0;
   std::string ownTeamName_;
   std::vector<TeamEntry> teams_;  // team k at k - 1
-  draft::PickList picks_{kClientPickCapacity};
+  draft::PickList picks_{draft::kMaxPicks};  // as many as the server records
   int16_t clockSeconds_ = 0;
   bool timerEnabled_ = false;
   int catchUpIndex_ = 1;
+  // A pick was sent and its answer (Z, G or the server's refusal) has not come.
+  bool pickSent_ = false;
   std::string caption_;
 
   protocol::MessageSocket* socket_ = nullptr;

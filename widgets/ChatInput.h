@@ -21,6 +21,10 @@ class QWidget;
 
 namespace pm::widgets {
 
+// The most lines a chat window keeps; older lines are dropped, so that no
+// peer can make a transcript grow without end.
+inline constexpr int kMaxChatLines = 10000;
+
 class ChatInput : public QObject {
   Q_OBJECT
  public:

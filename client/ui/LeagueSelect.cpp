@@ -176,6 +176,7 @@ bool LeagueSelect::OnAddressKey(int key) {
     return true;
   }
   if ((key != Qt::Key_Return && key != Qt::Key_Enter) || address_->text().isEmpty()) return false;
+  if (session_->Connecting()) return true;  // a second Enter while the first one connects
   BusyPointer busy;
   const bool started = session_->Connect(ToL1(address_->text()));
   busy.Release();

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "client/ClientSession.h"
@@ -27,6 +29,7 @@ PublicChat::PublicChat(ClientSession* session, QWidget* parent) : QWidget(parent
   transcriptBox_ = new QPlainTextEdit(frame);
   transcriptBox_->setObjectName("ChatText");
   transcriptBox_->setReadOnly(true);
+  transcriptBox_->setMaximumBlockCount(widgets::kMaxChatLines);
   input_ = new widgets::ChatInput(frame, u"ChatTo"_s);
   auto* label = new QLabel(u"Message to:"_s, frame);
   label->setObjectName("Label1");
@@ -61,8 +64,14 @@ PublicChat::PublicChat(ClientSession* session, QWidget* parent) : QWidget(parent
 QLineEdit* PublicChat::InputLine() const { return input_->Line(); }
 QComboBox* PublicChat::RecipientList() const { return input_->Recipients(); }
 
+QString PublicChat::Transcript() const {
+  QString text;
+  for (QTextBlock b = transcriptBox_->document()->firstBlock(); b.isValid(); b = b.next())
+    if (!b.text().isEmpty() || b.next().isValid()) text += b.text() + u"\r\n"_s;
+  return text;
+}
+
 void PublicChat::Append(const std::string& line) {
-  transcript_ += L1(line) + u"\r\n"_s;
   transcriptBox_->appendPlainText(L1(line));
   transcriptBox_->moveCursor(QTextCursor::End);
   transcriptBox_->verticalScrollBar()->setValue(transcriptBox_->verticalScrollBar()->maximum());

@@ -36,13 +36,13 @@ class PublicChat : public QWidget {
   QLineEdit* InputLine() const;
   QComboBox* RecipientList() const;
   // The transcript as stored: every line ends with CR LF.
-  const QString& Transcript() const { return transcript_; }
+  // The lines shown, each ended by CR LF.
+  QString Transcript() const;
 
  private:
   ClientSession* session_;
   QPlainTextEdit* transcriptBox_;
   widgets::ChatInput* input_;
-  QString transcript_;
 };
 
 }  // namespace pm::client

@@ -29,7 +29,7 @@ PublicChat::PublicChat(server::DraftServer& engine, QWidget* parent) : QWidget(p
   chatText_ = new QPlainTextEdit(frame);
   chatText_->setObjectName(QStringLiteral("ChatText"));
   chatText_->setReadOnly(true);
-  chatText_->setMaximumBlockCount(kMaxLines);
+  chatText_->setMaximumBlockCount(kMaxChatLines);
   layout->addWidget(chatText_, 1);
 
   input_ = new ChatInput(frame, QStringLiteral("Combo1"));

@@ -22,7 +22,6 @@ class PublicChat : public QWidget {
  public:
   // The transcript keeps this many of the last lines; older ones go, so a
   // long or flooded draft cannot make the window hold ever more.
-  static constexpr int kMaxLines = 10000;
 
   explicit PublicChat(server::DraftServer& engine, QWidget* parent = nullptr);
 

@@ -183,6 +183,60 @@ TEST(ClientSession, CatchUpFromAServerThatRepeatsAPick) {
   EXPECT_EQ(c.view.draftList.size(), 3u);
 }
 
+// The server answers "V n" with slot n of its pick list, or with the first
+// pick after it when slot n is blank. Whichever pick the Commish deletes at
+// whatever point of the catch-up, the client ends with exactly the picks the
+// server still holds: none skipped, none twice.
+TEST(ClientSession, CatchUpWithADeleteAtEveryPoint) {
+  SampleLeague league;
+  constexpr int kPicks = 5;
+  for (int when = 0; when <= kPicks; ++when) {
+    for (int which : {1, 3, kPicks}) {  // the first, a middle and the last pick
+      SCOPED_TRACE("pick " + std::to_string(which) + " deleted after " + std::to_string(when) + " answers");
+      std::vector<std::optional<std::string>> onServer;
+      for (int k = 1; k <= kPicks; ++k)
+        onServer.emplace_back(std::to_string(200 + k) + ",Albany Admirals,P" + std::to_string(k) + ",QB,1-" +
+                           std::to_string(k));
+      TestClient c(league, 3, 0);
+      c.view.chatOpen = true;
+      QTcpServer fake;
+      ASSERT_TRUE(fake.listen(QHostAddress::LocalHost, 0));
+      c.session.SetPort(fake.serverPort());
+      ASSERT_TRUE(c.Connect());
+      ASSERT_TRUE(WaitFor([&] { return fake.hasPendingConnections(); }));
+      QTcpSocket* peer = fake.nextPendingConnection();
+      QByteArray got;
+      const auto deleteNow = [&] {
+        onServer[static_cast<std::size_t>(which - 1)].reset();
+        peer->write("Y|0|0|1-" + QByteArray::number(which));
+      };
+      int answers = 0;
+      for (int n = 1;; ++n) {
+        if (answers == when) deleteNow();
+        std::size_t at = static_cast<std::size_t>(n - 1);
+        while (at < onServer.size() && !onServer[at]) ++at;
+        if (at >= onServer.size()) break;  // nothing from slot n on: no answer
+        peer->write("V|0|3|" + QByteArray::fromStdString(*onServer[at]));
+        ++answers;
+        const QByteArray request = "V|3|0|" + QByteArray::number(n + 1);
+        ASSERT_TRUE(WaitFor([&] {
+          got += peer->readAll();
+          return got.endsWith(request);
+        }));
+      }
+      if (answers < when) deleteNow();
+      peer->write("C|0|0|done");
+      ASSERT_TRUE(WaitFor([&] { return c.view.ChatHas("Commish: done"); }));
+      std::vector<int> held, expected;
+      for (const auto& pick : c.session.Picks().Slots())
+        if (pick) held.push_back(pick->pid);
+      for (const auto& slot : onServer)
+        if (slot) expected.push_back(draft::ParsePick(*slot, ",").pid);
+      EXPECT_EQ(held, expected);
+    }
+  }
+}
+
 TEST(ClientSession, OnTheClockCountsDownToTimeUp) {
   SampleLeague league;
   TestServer server(league);
@@ -271,6 +325,14 @@ TEST(ClientSession, PickPausesTheClockTakenResumesAndZEndsTheTurn) {
   EXPECT_FALSE(a.session.TimerRunning());  // another team's G leaves our clock alone
   b.session.Tick();
   EXPECT_EQ(b.session.ClockSeconds(), 16);
+
+  // A player who is not in the draft: the server's refusal line, and B's
+  // clock resumes where it stopped.
+  ASSERT_TRUE(b.session.SendOwnPick("99", "Nobody Here", "QB"));
+  EXPECT_FALSE(b.session.TimerRunning());
+  ASSERT_TRUE(WaitFor([&] { return b.session.TimerRunning(); }));
+  EXPECT_EQ(b.session.ClockSeconds(), 16);
+  EXPECT_TRUE(b.view.chat.back().rfind("Private from the Commish: ", 0) == 0) << b.view.chat.back();
 
   // A pick at a position the Draftees window does not show leaves it alone.
   const league::Player& k = PlayerAt(league, 13, 0);
@@ -485,16 +547,21 @@ TEST(ClientSession, BadMessagesAreDropped) {
   EXPECT_TRUE(a.view.ChatHas("Commish: from the top"));
   EXPECT_TRUE(a.view.ChatHas("Private from the Commish: private"));
 
-  // The list holds 500 picks; a 501st is not stored.
-  for (int i = 1; i <= kClientPickCapacity; ++i)
+  // The list holds as many picks as the server records (1000). A pick
+  // beyond them is not stored, but still ends the turn and is told.
+  for (int i = 1; i <= draft::kMaxPicks; ++i)
     a.session.HandleMessage("Z|2|0|" + std::to_string(1000 + i) + ",P" + std::to_string(i) + ",QB,1-1");
-  EXPECT_EQ(a.session.PickCount(), 500);
+  EXPECT_EQ(a.session.PickCount(), 1000);
+  a.session.HandleMessage("N|0|1|30,32-1");
+  EXPECT_TRUE(a.session.TimerRunning());
   const int dropped = a.session.DroppedCount();
-  a.session.HandleMessage("Z|2|0|2000,Late,QB,9-1");
+  a.session.HandleMessage("Z|1|0|3000,Late,QB,32-1");
+  EXPECT_FALSE(a.session.TimerRunning());
+  EXPECT_TRUE(a.view.ChatHas("Albany Admirals has selected QB Late  -  Round 32-1."));
   a.session.HandleMessage("V|0|1|2001,Austin Outlaws,Late,QB,9-2");
-  EXPECT_EQ(a.session.DroppedCount(), dropped + 2);
-  EXPECT_EQ(a.session.PickCount(), 500);
-  EXPECT_EQ(Record(a.session, 500), "1500|Austin Outlaws|P500|QB|1-1");
+  EXPECT_EQ(a.session.DroppedCount(), dropped + 1);
+  EXPECT_EQ(a.session.PickCount(), 1000);
+  EXPECT_EQ(Record(a.session, 1000), "2000|Austin Outlaws|P1000|QB|1-1");
 }
 
 // The league load of the league window, without the window: its steps in

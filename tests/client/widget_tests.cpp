@@ -22,6 +22,7 @@
 #include "client/ui/DrafteesWindow.h"
 #include "client/ui/LeagueSelect.h"
 #include "client/ui/PublicChat.h"
+#include "widgets/ChatInput.h"
 #include "common/Files.h"
 #include "tests/client/ClientTestKit.h"
 #include "widgets/DrafteeList.h"
@@ -202,7 +203,10 @@ TEST(LeagueSelectWindow, FullLoadTeamChoiceAndAddressRules) {
   EXPECT_EQ(win.client.windowTitle(), u"Pickmill - Client - 3.03"_s);
 
   QTest::keyClicks(w->AddressBox(), u" 127.0.0.1 "_s);
+  const std::size_t asked = win.prompter.asked.size();
   QTest::keyClick(w->AddressBox(), Qt::Key_Return);
+  QTest::keyClick(w->AddressBox(), Qt::Key_Return);  // again while it connects: nothing to report
+  EXPECT_EQ(win.prompter.asked.size(), asked);
   ASSERT_TRUE(WaitFor([&] { return win.S().Connected() && server.engine.Team(3).signedOn; }));
   EXPECT_EQ(win.client.windowTitle(), u"Pickmill - Client - 3.03 - Boston Bulldogs - Connected."_s);
   ASSERT_TRUE(WaitFor([&] { return win.client.LeagueWindow() == nullptr; }));  // closed on connect
@@ -400,6 +404,12 @@ TEST(ChatWindow, RecipientsSendingAndTranscript) {
   b.session.Disconnect();
   ASSERT_TRUE(WaitFor([&] { return to->count() == 2; }));
   EXPECT_TRUE(chat->Transcript().contains(u"*** Austin Outlaws *** has left the draft.\r\n"_s));
+
+  // The transcript keeps the last 10,000 lines.
+  for (int i = 1; i <= widgets::kMaxChatLines + 5; ++i) chat->Append("line " + std::to_string(i));
+  EXPECT_EQ(chat->TranscriptBox()->blockCount(), widgets::kMaxChatLines);
+  EXPECT_TRUE(chat->Transcript().endsWith(u"line 10005\r\n"_s));
+  EXPECT_FALSE(chat->Transcript().contains(u"line 5\r\n"_s));
 
   // Closed, the chat window loses public lines; a private line reopens it.
   chat->parentWidget()->close();

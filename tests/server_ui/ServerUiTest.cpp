@@ -29,6 +29,7 @@
 #include "server/ui/LeagueSelect.h"
 #include "protocol/Protocol.h"
 #include "server/ui/PublicChat.h"
+#include "widgets/ChatInput.h"
 #include "league/Sample.h"
 #include "server/ui/ServerWindow.h"
 #include "widgets/Widgets.h"
@@ -512,7 +513,7 @@ TEST_F(ServerUiTest, ChatLinesAndRecipients) {
   EXPECT_EQ(chat->ChatText()->toPlainText(), u"Private from "_s + one + u": for you"_s);
 
   // The transcript keeps the last 10,000 lines.
-  for (int i = 1; i <= PublicChat::kMaxLines + 5; ++i) chat->AddPubChat(u"line "_s + QString::number(i));
+  for (int i = 1; i <= widgets::kMaxChatLines + 5; ++i) chat->AddPubChat(u"line "_s + QString::number(i));
   EXPECT_EQ(chat->ChatText()->blockCount(), 10000);
   EXPECT_EQ(chat->ChatText()->document()->firstBlock().text(), u"line 6"_s);
   EXPECT_EQ(chat->ChatText()->document()->lastBlock().text(), u"line 10005"_s);
