@@ -16,6 +16,7 @@
 #include "client/ClientSession.h"
 #include "client/ClientView.h"
 #include "client/Sound.h"
+#include "tests/support/Wait.h"
 #include "common/Prompt.h"
 #include "draft/Pick.h"
 #include "league/FBPro.h"
@@ -26,10 +27,6 @@ namespace pm::test {
 
 using namespace pm::client;
 
-template <class Pred>
-bool WaitFor(Pred pred, int ms = 5000) {
-  return QTest::qWaitFor(pred, ms);
-}
 
 struct SampleLeague {
   QTemporaryDir dir;

@@ -57,6 +57,7 @@
 #include "league/Sample.h"
 #include "server/ui/ServerWindow.h"
 #include "client/Sound.h"
+#include "tests/support/Wait.h"
 #include "widgets/Widgets.h"
 #include "client/ui/LeagueSelect.h"
 #include "client/ui/PublicChat.h"
@@ -82,7 +83,7 @@ constexpr int kWaitMs = 5000;
 
 template <class Pred>
 bool WaitFor(Pred pred) {
-  return QTest::qWaitFor(pred, kWaitMs);
+  return test::WaitFor(pred, kWaitMs);
 }
 
 std::vector<std::string> Lines(const QListWidget* list) {

@@ -11,7 +11,7 @@
 #include <set>
 
 #include "tests/client/ClientTestKit.h"
-#include "tests/faults/FaultKit.h"
+#include "tests/support/Wait.h"
 #include "common/Common.h"
 #include "common/Files.h"
 #include "protocol/Protocol.h"
@@ -88,7 +88,7 @@ class Host {
   // clients turning meanwhile); returns the text after the prefix.
   std::string ReadLine(const std::string& prefix) {
     std::string found;
-    Pump([&] {
+    WaitFor([&] {
       while (proc_.canReadLine()) {
         std::string line = proc_.readLine().trimmed().toStdString();
         if (line.rfind(prefix, 0) == 0) {
@@ -133,7 +133,7 @@ TEST(ServerKilled, RestartResumesWithEveryPickAnyClientHadSeen) {
     TestClient b(league, 2, host.port);
     ASSERT_TRUE(a.Connect());
     ASSERT_TRUE(b.Connect());
-    ASSERT_TRUE(Pump([&] { return a.session.SignedOn(2); }));
+    ASSERT_TRUE(WaitFor([&] { return a.session.SignedOn(2); }));
 
     // Six picks: teams 1 and 2 pick for themselves, the Commish for 3 and 4.
     for (int t = 1; made < 6; t = t % 4 + 1) {
@@ -141,27 +141,27 @@ TEST(ServerKilled, RestartResumesWithEveryPickAnyClientHadSeen) {
       if (t <= 2) {
         ASSERT_EQ(host.Ask("clock " + std::to_string(t) + " 60", "clock: "), "0");  // Started
         TestClient& c = t == 1 ? a : b;
-        ASSERT_TRUE(Pump([&] { return c.session.TimerRunning(); }));
+        ASSERT_TRUE(WaitFor([&] { return c.session.TimerRunning(); }));
         ASSERT_TRUE(c.session.SendOwnPick(p.pid, p.name, p.position));
       } else {
         ASSERT_EQ(host.Ask("clock " + std::to_string(t) + " 60", "clock: "), "1");  // MustSelect
         ASSERT_EQ(host.Ask("pick " + p.pid + "|" + p.name + "|" + p.position, "pick: "), "0");  // Picked
       }
       ++made;
-      ASSERT_TRUE(Pump([&] { return a.session.PickCount() == made && b.session.PickCount() == made; }));
+      ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == made && b.session.PickCount() == made; }));
     }
     // The seventh pick: the server dies as soon as the first client has
     // seen it, whether or not the other has.
     ASSERT_EQ(host.Ask("clock 3 60", "clock: "), "1");
     ASSERT_EQ(host.Ask("pick " + players[6].pid + "|" + players[6].name + "|" + players[6].position, "pick: "),
               "0");
-    ASSERT_TRUE(Pump([&] { return a.session.PickCount() == 7 || b.session.PickCount() == 7; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 7 || b.session.PickCount() == 7; }, 5000));
     host.Kill();
     EXPECT_EQ(host.ExitStatus(), QProcess::CrashExit);
     seen = Seen({&a, &b});
     EXPECT_EQ(seen.size(), 7u);
     // Both clients notice the loss and end.
-    ASSERT_TRUE(Pump([&] { return a.ended == 1 && b.ended == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return a.ended == 1 && b.ended == 1; }));
     EXPECT_EQ(a.LastPrompt(), kConnectionLostText);
   }
 
@@ -177,13 +177,13 @@ TEST(ServerKilled, RestartResumesWithEveryPickAnyClientHadSeen) {
   // A client signing on catches up on every one of them, in order.
   TestClient c(league, 3, again.port);
   ASSERT_TRUE(c.Connect());
-  ASSERT_TRUE(Pump([&] { return c.session.PickCount() == 7; }));
+  ASSERT_TRUE(WaitFor([&] { return c.session.PickCount() == 7; }));
   EXPECT_EQ(Seen({&c}), seen);
   // And the draft goes on at 2-4.
   ASSERT_EQ(again.Ask("clock 3 60", "clock: "), "0");
-  ASSERT_TRUE(Pump([&] { return c.session.TimerRunning(); }));
+  ASSERT_TRUE(WaitFor([&] { return c.session.TimerRunning(); }));
   ASSERT_TRUE(c.session.SendOwnPick(players[7].pid, players[7].name, players[7].position));
-  ASSERT_TRUE(Pump([&] { return c.session.PickCount() == 8; }));
+  ASSERT_TRUE(WaitFor([&] { return c.session.PickCount() == 8; }));
   EXPECT_EQ(c.session.Picks().At(8)->label, "2-4");
   EXPECT_EQ(again.Ask("count", "picks: "), "8 next: 3-1");
 }
@@ -205,12 +205,12 @@ TEST(ServerKilled, BetweenFilingAPickAndAnnouncingItThePickSurvives) {
     TestClient b(league, 2, host.port);
     ASSERT_TRUE(a.Connect());
     ASSERT_TRUE(b.Connect());
-    ASSERT_TRUE(Pump([&] { return a.session.SignedOn(2); }));
+    ASSERT_TRUE(WaitFor([&] { return a.session.SignedOn(2); }));
     ASSERT_EQ(host.Ask("die-after-filing", "armed"), "");
     ASSERT_EQ(host.Ask("clock 1 60", "clock: "), "0");  // Started
-    ASSERT_TRUE(Pump([&] { return a.session.TimerRunning(); }));
+    ASSERT_TRUE(WaitFor([&] { return a.session.TimerRunning(); }));
     ASSERT_TRUE(a.session.SendOwnPick(players[0].pid, players[0].name, players[0].position));
-    ASSERT_TRUE(Pump([&] { return a.ended == 1 && b.ended == 1; }));  // the server is gone
+    ASSERT_TRUE(WaitFor([&] { return a.ended == 1 && b.ended == 1; }));  // the server is gone
     ASSERT_TRUE(host.Ended());
     EXPECT_EQ(host.ExitStatus(), QProcess::CrashExit);
     // Nobody heard of the pick.
@@ -234,7 +234,7 @@ TEST(ServerKilled, BetweenFilingAPickAndAnnouncingItThePickSurvives) {
   EXPECT_EQ(again.state, "2 next: 1-3");
   TestClient c(league, 3, again.port);
   ASSERT_TRUE(c.Connect());
-  ASSERT_TRUE(Pump([&] { return c.session.PickCount() == 2; }));
+  ASSERT_TRUE(WaitFor([&] { return c.session.PickCount() == 2; }));
   EXPECT_EQ(Records(c), (std::vector<std::string>{record(0, 1, "1-1"), record(1, 2, "1-2")}));
 }
 
@@ -304,21 +304,21 @@ TEST_P(ClientVanishes, DuringCatchUpOthersAndServerAreUnaffected) {
   a.view.chatOpen = b.view.chatOpen = true;
   ASSERT_TRUE(a.Connect());
   ASSERT_TRUE(b.Connect());
-  ASSERT_TRUE(Pump([&] { return a.session.PickCount() == 40 && b.session.PickCount() == 40; }));
-  ASSERT_TRUE(Pump([&] { return a.session.SignedOn(2); }));
+  ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 40 && b.session.PickCount() == 40; }));
+  ASSERT_TRUE(WaitFor([&] { return a.session.SignedOn(2); }));
 
   const int abortAfter = GetParam();
   VanishingClient gone(server.Port(), abortAfter);
   ASSERT_TRUE(gone.connected);
-  ASSERT_TRUE(Pump([&] { return server.engine.OpenConnections() == 3; }));
+  ASSERT_TRUE(WaitFor([&] { return server.engine.OpenConnections() == 3; }));
   gone.Start(protocol::Login(3, "3.03", league.pool.Count(), league.name));
-  ASSERT_TRUE(Pump([&] { return gone.gone; }));
+  ASSERT_TRUE(WaitFor([&] { return gone.gone; }));
   // The server takes the team off (when it signed on at all) and tells the others.
-  ASSERT_TRUE(Pump([&] { return server.engine.OpenConnections() == 2 && !server.engine.Team(3).signedOn; }));
+  ASSERT_TRUE(WaitFor([&] { return server.engine.OpenConnections() == 2 && !server.engine.Team(3).signedOn; }));
   const std::string leftLine = "*** " + league.teams[2] + " *** has left the draft.";
   if (abortAfter > 0) {
     EXPECT_EQ(left, 1);
-    ASSERT_TRUE(Pump([&] { return a.view.ChatHas(leftLine) && b.view.ChatHas(leftLine); }));
+    ASSERT_TRUE(WaitFor([&] { return a.view.ChatHas(leftLine) && b.view.ChatHas(leftLine); }));
   }
   EXPECT_FALSE(a.session.SignedOn(3));
   EXPECT_FALSE(b.session.SignedOn(3));
@@ -328,9 +328,9 @@ TEST_P(ClientVanishes, DuringCatchUpOthersAndServerAreUnaffected) {
 
   // The draft goes on: team 1 picks, everyone sees it at 11-1.
   ASSERT_EQ(server.OnClock(1, 60), DraftServer::ClockResult::Started);
-  ASSERT_TRUE(Pump([&] { return a.session.TimerRunning(); }));
+  ASSERT_TRUE(WaitFor([&] { return a.session.TimerRunning(); }));
   ASSERT_TRUE(a.session.SendOwnPick(players[40].pid, players[40].name, players[40].position));
-  ASSERT_TRUE(Pump([&] { return a.session.PickCount() == 41 && b.session.PickCount() == 41; }));
+  ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 41 && b.session.PickCount() == 41; }));
   EXPECT_EQ(a.session.Picks().At(41)->label, "11-1");
   EXPECT_EQ(server.engine.Log().Count(), 41);
   std::string file = ReadWholeFile(league.DraftFile()).value_or("");
@@ -342,9 +342,9 @@ TEST_P(ClientVanishes, DuringCatchUpOthersAndServerAreUnaffected) {
   // The team signs on again through a fresh connection and catches up fully.
   TestClient c(league, 3, server.Port());
   ASSERT_TRUE(c.Connect());
-  ASSERT_TRUE(Pump([&] { return c.session.PickCount() == 41; }));
+  ASSERT_TRUE(WaitFor([&] { return c.session.PickCount() == 41; }));
   EXPECT_EQ(Records(c), Records(a));
-  ASSERT_TRUE(Pump([&] { return a.session.SignedOn(3); }));
+  ASSERT_TRUE(WaitFor([&] { return a.session.SignedOn(3); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(AbortPoints, ClientVanishes, ::testing::Values(0, 1, 20),

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "tests/client/ClientTestKit.h"
-#include "tests/faults/FaultKit.h"
+#include "tests/support/Wait.h"
 #include "common/Files.h"
 #include "tests/faults/LoopbackProxy.h"
 
@@ -100,10 +100,10 @@ Outcome RunDraft(std::optional<Mode> mode) {
     clients.push_back(std::make_unique<TestClient>(league, t, port));
     clients.back()->view.chatOpen = true;
     if (!clients.back()->Connect()) STOP_HERE();
-    if (!Pump([&] { return server.engine.Team(t).signedOn; })) STOP_HERE();
+    if (!WaitFor([&] { return server.engine.Team(t).signedOn; })) STOP_HERE();
   }
   auto all = [&](auto pred) {
-    return Pump([&] {
+    return WaitFor([&] {
       for (auto& c : clients)
         if (!pred(*c)) return false;
       return true;
@@ -133,7 +133,7 @@ Outcome RunDraft(std::optional<Mode> mode) {
       } else {
         if (server.OnClock(t, 60) != DraftServer::ClockResult::Started) STOP_HERE();
         TestClient& c = *clients[static_cast<std::size_t>(t - 1)];
-        if (!Pump([&] { return c.session.TimerRunning(); })) STOP_HERE();
+        if (!WaitFor([&] { return c.session.TimerRunning(); })) STOP_HERE();
         if (round == 2 && t == 2) {
           const Pick& taken = players[0];
           if (!c.session.SendOwnPick(taken.pid, taken.name, taken.position)) STOP_HERE();

@@ -22,6 +22,7 @@
 #include "protocol/Protocol.h"
 #include "protocol/Transport.h"
 #include "server/engine/DraftServer.h"
+#include "tests/support/Wait.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
@@ -30,18 +31,7 @@ using protocol::Message;
 
 namespace {
 
-// Runs the event loop until `done` or a short timeout (socket events only).
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 3000) {
-  QElapsedTimer t;
-  t.start();
-  QTimer wake;
-  wake.start(5);
-  while (!done()) {
-    if (t.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-  }
-  return true;
-}
+using test::WaitFor;
 
 // A scripted client: a raw socket and the messages it received.
 class Client {
