@@ -191,7 +191,7 @@ TEST(ClientSession, CatchUpWithADeleteAtEveryPoint) {
   SampleLeague league;
   constexpr int kPicks = 5;
   for (int when = 0; when <= kPicks; ++when) {
-    for (int which : {1, 3, kPicks}) {  // the first, a middle and the last pick
+    for (int which = 1; which <= kPicks; ++which) {
       SCOPED_TRACE("pick " + std::to_string(which) + " deleted after " + std::to_string(when) + " answers");
       std::vector<std::optional<std::string>> onServer;
       for (int k = 1; k <= kPicks; ++k)
