@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/Files.h"
 #include "draft/PoolTable.h"
 #include "league/FBPro.h"
 
@@ -32,8 +33,9 @@ LeagueLoad LoadLeagueFile(const std::string& leagueFile, bool includeFreeAgents,
     step(kLoadingVersion);
     const league::VersionInfo version = league::GetVersion(leaguePath);
     if (version.version == 0)
-      return Refused(Outcome::NotRecognised, "ERROR",
-                     "Unable to determine version of the " + leaguePath + " league file. Select another league.");
+      return Refused(
+          Outcome::NotRecognised, "ERROR",
+          "Unable to determine version of the " + ShownPath(leaguePath) + " league file. Select another league.");
 
     step(kLoadingTeams);
     const league::TeamList teams = league::GetTeams(leaguePath);

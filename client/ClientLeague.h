@@ -46,7 +46,8 @@ struct LeagueLoad {
   // Loaded: the league and its team names in TeamIndex order.
   ClientLeague league;
   std::vector<std::string> teams;
-  // NotRecognised .. NoPlayers: the message box to show, title and text.
+  // NotRecognised .. NoPlayers: the message box to show, title and text
+  // (UTF-8: it may name the league's path).
   std::string title;
   std::string message;
   // Failed: where it failed and the error, for the error reporter.
@@ -54,7 +55,8 @@ struct LeagueLoad {
   ErrorInfo error;
 };
 
-// Loads the league of a ".lge" file: its version and name, its teams (at
+// Loads the league of a ".lge" file (a path in the file-name encoding,
+// QFile::encodeName of what the window shows): its version and name, its teams (at
 // most 32), its college draftees and, when `includeFreeAgents` is set, its
 // free agents appended by position. `progress` is called with each step's
 // text before the step. An unreadable league file ends the load as Failed

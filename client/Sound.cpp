@@ -54,7 +54,7 @@ int WaveDurationMs(const std::string& path) {
 }
 
 void QtSoundPlayer::PlaySound(const std::string& path) {
-  const QString file = QString::fromLocal8Bit(path.c_str());
+  const QString file = QFile::decodeName(QByteArray::fromStdString(path));
   if (!QFileInfo(file).isFile()) return;
   const int duration = WaveDurationMs(path);
   if (duration < 0) return;

@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
 
   pm::client::ClientSession& session = window.Session();
   session.SetSoundPlayer(&sound);
-  session.SetSoundFolder(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString());
+  session.SetSoundFolder(pm::widgets::NativePath(QCoreApplication::applicationDirPath()));
   session.UseRealTimer(true);
   session.endProgram = [] { QCoreApplication::exit(0); };
   pm::widgets::ShowErrorsInMessageBox(session.reporter, &window, QString::fromLatin1(pm::kClientLabel));

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "common/Files.h"
 #include "common/platform/Platform.h"
 
 #ifndef PICKMILL_CONTACT
@@ -52,7 +53,7 @@ std::string ErrorReporter::Message(const std::string& context, int number,
          "in program " + context + "." + crlf + crlf +
          "Please make a note of what you were doing, zip up your " +
          "files and send them to the author at email:" + crlf + crlf + contact + crlf + crlf +
-         "Also, attach file " + errorFilePath + " to the email as well." +
+         "Also, attach file " + ShownPath(errorFilePath) + " to the email as well." +
          " This file will help determine the cause of the error.";
 }
 

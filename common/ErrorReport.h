@@ -63,19 +63,22 @@ class ErrorReporter {
 
   // "PK - Server" or "PK - Client".
   std::string programLabel;
-  // Full path of the error file; set when a league file is opened.
+  // Full path of the error file (in the file-name encoding); set when a
+  // league file is opened.
   std::string errorFilePath;
   // Contact address shown in the message; a build setting.
   std::string contact;
 
-  // Shows the message in a message box with the error icon and an OK button.
+  // Shows the (UTF-8) message in a message box with the error icon and an
+  // OK button.
   std::function<void(const std::string& message)> showMessage;
   // Ends the program at once. Defaults to std::_Exit(1).
   std::function<void()> endProgram;
   // Local time of the report.
   std::function<std::tm()> now;
 
-  // Builds the user's message for an error.
+  // Builds the user's message for an error, as UTF-8 text (it names the
+  // error file; the description is UTF-8 too, as the file layer words it).
   std::string Message(const std::string& context, int number, const std::string& description) const;
   // The error-file line, without its CR LF.
   std::string FileLine(const std::string& context, int number, const std::string& description) const;

@@ -16,6 +16,11 @@ fs::path::string_type LowerAscii(fs::path::string_type name) {
 
 }  // namespace
 
+std::string ShownPath(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 fs::path FindCaseInsensitive(const fs::path& folder, std::string_view name) {
   fs::path exact = folder / std::string(name);
   std::error_code ec;

@@ -11,6 +11,15 @@
 
 namespace pm {
 
+// Paths travel through the libraries as std::string in the platform's own
+// file-name encoding (the file system's bytes on POSIX, the ANSI code page on
+// Windows) or as std::filesystem::path; the windows convert at their edge
+// (QFile::encodeName and decodeName). A text shown to the user that names a
+// path is UTF-8 and takes the path through ShownPath.
+
+// A path as UTF-8 text, for messages.
+std::string ShownPath(const std::filesystem::path& path);
+
 // The file `name` in `folder`, found whatever the letter case of its name
 // (league files copied from other systems come as BIG.LGE or big.pyr). An
 // exact match wins; otherwise the first entry whose name matches case-blind.

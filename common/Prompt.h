@@ -15,6 +15,11 @@ enum class PromptIcon { None, Information, Question, Warning, Critical };
 enum class PromptButtons { Ok, YesNo };
 enum class PromptAnswer { Ok, Yes, No };
 
+// How the bytes of a shown text read: Latin-1, as the league's and the wire's
+// texts are, or UTF-8 for a text that names a file path (ShownPath), which
+// may hold any character.
+enum class TextCoding { Latin1, Utf8 };
+
 struct PromptRequest {
   std::string title;
   std::string text;
@@ -22,8 +27,9 @@ struct PromptRequest {
   PromptIcon icon = PromptIcon::None;
   // For Yes/No: the button taken by Enter.
   PromptAnswer defaultButton = PromptAnswer::Ok;
-  // System-modal in the old program; here simply application-modal.
+  // Meant to stay above every other window; shown application-modal.
   bool systemModal = false;
+  TextCoding coding = TextCoding::Latin1;
 };
 
 class Prompter {
@@ -33,8 +39,9 @@ class Prompter {
   virtual PromptAnswer Ask(const PromptRequest& request) = 0;
 
   // An information box with an OK button.
-  void Inform(const std::string& title, const std::string& text, PromptIcon icon = PromptIcon::None) {
-    Ask({title, text, PromptButtons::Ok, icon, PromptAnswer::Ok, false});
+  void Inform(const std::string& title, const std::string& text, PromptIcon icon = PromptIcon::None,
+              TextCoding coding = TextCoding::Latin1) {
+    Ask({title, text, PromptButtons::Ok, icon, PromptAnswer::Ok, false, coding});
   }
   // A Yes/No question; true for Yes.
   bool Confirm(const std::string& title, const std::string& text, PromptIcon icon,

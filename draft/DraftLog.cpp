@@ -1,12 +1,31 @@
 #include "draft/DraftLog.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "common/Files.h"
 
 namespace pm::draft {
+
+namespace fs = std::filesystem;
+
+std::string DraftFileIn(const std::string& folder, const std::string& leagueName) {
+  return FindCaseInsensitive(fs::path(folder), leagueName + kDraftFileSuffix).string();
+}
+
+std::string KeptDraftFileName(const std::string& folder, const std::string& leagueName, const std::tm& when) {
+  char stamp[80];  // room for any int the fields may hold
+  std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", when.tm_year + 1900, when.tm_mon + 1, when.tm_mday,
+                when.tm_hour, when.tm_min, when.tm_sec);
+  const std::string base = leagueName + "-DRAFT-" + stamp;
+  std::error_code ec;
+  for (int i = 1;; ++i) {
+    const fs::path name = fs::path(folder) / (i == 1 ? base + ".TXT" : base + "-" + std::to_string(i) + ".TXT");
+    if (!fs::exists(name, ec)) return name.string();
+  }
+}
 
 std::optional<std::vector<Pick>> DraftLog::ReadFile(const std::string& file) {
   std::error_code ec;
@@ -43,10 +62,22 @@ std::string DraftLog::Clear() {
   return err;
 }
 
+std::string DraftLog::KeepCopy(const std::string& copy) const {
+  std::optional<std::string> bytes = ReadWholeFile(file_);
+  if (!bytes) return "cannot read " + ShownPath(file_);
+  return WriteFileAtomic(copy, *bytes);
+}
+
 std::string DraftLog::Append(const Pick& pick) {
   if (Full()) return "the draft holds " + std::to_string(kMaxPicks) + " picks";
   const std::string line = PickRecord(pick);
-  std::string err = AppendDurable(file_, line + "\r\n");
+  std::string text = line + "\r\n";
+  // The file may have been edited and saved without a final line break: the
+  // pick must not be glued to the last line, where it would be read as part
+  // of that pick and lost.
+  if (std::optional<std::string> old = ReadWholeFile(file_); old && !old->empty() && old->back() != '\n')
+    text = "\r\n" + text;
+  std::string err = AppendDurable(file_, text);
   if (!err.empty()) return err;
   // Stored as the file holds it, so that a later load reads the same pick.
   picks_.Append(ParsePick(line));

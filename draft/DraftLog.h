@@ -3,7 +3,9 @@
 // The log holds every pick made so far, in the order made, and keeps the
 // draft file (one PickRecord line per pick, CR LF ended) in step with it:
 //  - a new pick is appended to the file and flushed to disk before it is
-//    stored, so no one hears of a pick the file does not hold;
+//    stored, so no one hears of a pick the file does not hold; it always
+//    starts a line of its own, also after a last line an editor saved
+//    without its line break;
 //  - a deleted pick is taken out of the file first (the file is rewritten
 //    atomically); only then is its slot blanked. A blank slot keeps its place:
 //    the count of slots does not go down and later picks do not move, so a
@@ -16,6 +18,7 @@
 #pragma once
 
 #include <cstddef>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +28,20 @@
 #include "draft/PickList.h"
 
 namespace pm::draft {
+
+// The draft file's name: the league's name (from inside the league file)
+// followed by this.
+inline constexpr const char* kDraftFileSuffix = "-DRAFT.TXT";
+
+// The draft file of league `leagueName` in `folder`, found whatever the letter
+// case of its name (a copy from Windows may come as "...-draft.txt"); the
+// exact name when there is none yet.
+std::string DraftFileIn(const std::string& folder, const std::string& leagueName);
+
+// The name a cleared draft file is kept under in `folder`:
+// "<League name>-DRAFT-<YYYYMMDD-HHMMSS>.TXT", with "-2", "-3", ... before
+// ".TXT" when that name is taken.
+std::string KeptDraftFileName(const std::string& folder, const std::string& leagueName, const std::tm& when);
 
 class DraftLog {
  public:
@@ -53,6 +70,10 @@ class DraftLog {
   // Empties the draft file (first) and the log. Returns an empty text on
   // success, else the reason; the log is unchanged then.
   std::string Clear();
+
+  // Copies the draft file as it is on disk to `copy` (a new file, flushed to
+  // disk). Returns an empty text on success, else the reason.
+  std::string KeepCopy(const std::string& copy) const;
 
   // ---- changes ----------------------------------------------------------
   // Appends the pick's line to the draft file (flushed to disk), then stores

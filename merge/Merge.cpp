@@ -1,7 +1,11 @@
 #include "merge/Merge.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <map>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
 
 #include "common/Common.h"
@@ -98,7 +102,8 @@ void RosterFix(TeamRoster& roster, const SlotRanges& xref) {
     if (!r.Valid()) continue;
     for (int s = r.first; s <= r.last; ++s) {
       RosterEntry& slot = LineupSlot(roster, s);
-      if (slot.Empty() || slot.genpos < 0 || slot.genpos == p) continue;
+      // Field 4 of the entry is its genpos; an unknown one is never p.
+      if (slot.Empty() || slot.genpos == p) continue;
       if (MoveToReserves(roster, slot)) slot = RosterEntry{};
     }
   }
@@ -292,7 +297,7 @@ std::vector<draft::Pick> ReadDraftFile(const fs::path& file) {
 }
 
 fs::path DraftFileOf(const std::string& leaguePath, const std::string& leagueName) {
-  return FindCaseInsensitive(fs::path(leaguePath).parent_path(), leagueName + "-DRAFT.TXT");
+  return draft::DraftFileIn(fs::path(leaguePath).parent_path().string(), leagueName);
 }
 
 // ---------------------------------------------------------------------------
@@ -337,7 +342,7 @@ fs::path MakeBackup(const std::string& leaguePath, const std::string& leagueName
       folder = candidate;
       break;
     }
-    if (ec) throw std::runtime_error("cannot create backup folder " + candidate.string() + ": " + ec.message());
+    if (ec) throw std::runtime_error("cannot create backup folder " + ShownPath(candidate) + ": " + ec.message());
   }
   if (folder.empty()) throw std::runtime_error("no free backup folder name for " + base);
 
@@ -355,12 +360,12 @@ fs::path MakeBackup(const std::string& leaguePath, const std::string& leagueName
         continue;
       }
       auto bytes = ReadWholeFile(src);
-      if (!bytes) throw std::runtime_error("cannot read " + src.string());
+      if (!bytes) throw std::runtime_error("cannot read " + ShownPath(src));
       std::string copyName = src.filename().string();
       std::string err = WriteFileAtomic(folder / copyName, *bytes);
-      if (!err.empty()) throw std::runtime_error("cannot write backup copy of " + src.string() + ": " + err);
+      if (!err.empty()) throw std::runtime_error("cannot write backup copy of " + ShownPath(src) + ": " + err);
       auto check = ReadWholeFile(folder / copyName);
-      if (!check || *check != *bytes) throw std::runtime_error("backup copy of " + src.string() + " differs");
+      if (!check || *check != *bytes) throw std::runtime_error("backup copy of " + ShownPath(src) + " differs");
       manifest += "FILE\t" + copyName + "\t" + src.string() + "\n";
     }
     std::string err = WriteFileAtomic(folder / kManifest, manifest);
@@ -375,7 +380,7 @@ fs::path MakeBackup(const std::string& leaguePath, const std::string& leagueName
 
 std::string RestoreBackup(const fs::path& backupFolder) {
   auto manifest = ReadWholeFile(backupFolder / kManifest);
-  if (!manifest) return "no backup list in " + backupFolder.string();
+  if (!manifest) return "no backup list in " + ShownPath(backupFolder);
   std::string problems;
   std::size_t pos = 0;
   while (pos < manifest->size()) {
@@ -396,7 +401,7 @@ std::string RestoreBackup(const fs::path& backupFolder) {
     } else if (kind == "NONE") {
       std::error_code ec;
       fs::remove(original, ec);
-      if (ec) problems += (problems.empty() ? "" : "; ") + ("cannot remove " + original.string());
+      if (ec) problems += (problems.empty() ? "" : "; ") + ("cannot remove " + ShownPath(original));
     }
   }
   return problems;
@@ -405,13 +410,158 @@ std::string RestoreBackup(const fs::path& backupFolder) {
 // ---------------------------------------------------------------------------
 // The merge.
 
-std::string ClosingMessage(int kept, const std::string& draftFile) {
-  if (kept > 0)
-    return "Some players could not be put on teams since their roster is full.\r\n\r\n"
-           "These players still exist in file " +
-           draftFile + "." + "Cut lists will be needed to enable the merging.";
-  return "All players were merged successfully.\r\n\r\n"
-         "Run FBPro later to ensure files are in good working order.";
+// ---------------------------------------------------------------------------
+// Journal of a running merge.
+
+namespace {
+
+constexpr const char* kJournalSuffix = "-MERGE.TXT";
+constexpr std::string_view kJournalBackupTag = "BACKUP\t";
+
+}  // namespace
+
+fs::path MergeJournalOf(const std::string& leaguePath, const std::string& leagueName) {
+  return FindCaseInsensitive(fs::path(leaguePath).parent_path(), leagueName + kJournalSuffix);
+}
+
+std::string WriteMergeJournal(const fs::path& journal, const fs::path& backupFolder) {
+  // The folder is named as it lies beside the journal, so that a league
+  // folder moved or renamed since still finds it.
+  const std::string text =
+      "A merge into this league started and has not finished. Before the league is used again, its files\r\n"
+      "are put back from the backup named below (the next merge or PKServer's league load does it).\r\n" +
+      std::string(kJournalBackupTag) + backupFolder.filename().string() + "\r\n";
+  return WriteFileAtomic(journal, text);
+}
+
+fs::path JournalBackup(const fs::path& journal) {
+  std::optional<std::string> text = ReadWholeFile(journal);
+  if (!text) return {};
+  std::size_t pos = 0;
+  while (pos < text->size()) {
+    std::size_t end = text->find('\n', pos);
+    if (end == std::string::npos) end = text->size();
+    std::string_view line(text->data() + pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.substr(0, kJournalBackupTag.size()) != kJournalBackupTag) continue;
+    const fs::path folder(std::string(line.substr(kJournalBackupTag.size())));
+    if (folder.empty()) return {};
+    return folder.is_absolute() ? folder : journal.parent_path() / folder;
+  }
+  return {};
+}
+
+Recovery RecoverInterruptedMerge(const std::string& leaguePath, const std::string& leagueName) {
+  Recovery r;
+  r.journal = MergeJournalOf(leaguePath, leagueName);
+  std::error_code ec;
+  if (!fs::exists(r.journal, ec)) return r;
+  r.found = true;
+  r.backupFolder = JournalBackup(r.journal);
+  const std::string league = Latin1ToUtf8(leagueName);
+  r.error = r.backupFolder.empty() ? "the journal " + ShownPath(r.journal) + " names no backup folder"
+                                   : RestoreBackup(r.backupFolder);
+  if (r.error.empty()) {
+    fs::remove(r.journal, ec);
+    if (ec) r.error = "cannot remove " + ShownPath(r.journal) + ": " + ec.message();
+    SyncFolder(r.journal.parent_path().empty() ? fs::path(".") : r.journal.parent_path());
+  }
+  if (r.error.empty()) {
+    r.restored = true;
+    r.message = "A merge into the " + league +
+                " league was interrupted before it finished.\r\n\r\n"
+                "The league files and the draft file have been put back as they were before that merge, "
+                "from the backup in " +
+                ShownPath(r.backupFolder) + ".";
+  } else {
+    r.message = "A merge into the " + league +
+                " league was interrupted before it finished, and the league files could not be put back (" + r.error +
+                ").\r\n\r\nCopy the files of the backup folder " +
+                (r.backupFolder.empty() ? std::string("of that merge") : ShownPath(r.backupFolder)) +
+                " back beside the league by hand, then remove " + ShownPath(r.journal) + ".";
+  }
+  return r;
+}
+
+std::map<int, int> RosteredPlayers(const std::string& leaguePath) {
+  const std::optional<std::string> bytes = ReadWholeFile(league::LeagueFileName(leaguePath, ".LGE"));
+  if (!bytes) throw league::LeagueError("GetTeamRoster", kErrFileNotFound, ErrorDescription(kErrFileNotFound));
+  std::map<int, int> players;
+  for (const league::RosterChunk& chunk : league::ListRosterChunks(*bytes, "GetTeamRoster")) {
+    league::RosterBlock block;
+    std::copy_n(bytes->begin() + static_cast<std::ptrdiff_t>(chunk.offset), block.size(), block.begin());
+    league::MaskRoster(chunk.team, block);
+    for (int k = 1; k <= league::kRosterPlaces; ++k) {
+      const int pid = block[Index(2 * k - 2)] + 256 * block[Index(2 * k - 1)];
+      if (pid >= 100) players.emplace(pid, chunk.team);
+    }
+  }
+  return players;
+}
+
+// ---------------------------------------------------------------------------
+// The merge.
+
+namespace {
+
+// The words for each reason a record is kept, in the order the closing
+// message lists them.
+struct ReasonWords {
+  KeptReason reason;
+  const char* outcome;  // a pick's line in pkleague merge
+  const char* closing;  // "<n> since ..." in the closing message
+};
+constexpr ReasonWords kReasonWords[] = {
+    {KeptReason::RosterFull, "roster full", "their roster is full"},
+    {KeptReason::NotInLists, "not in the college draftee or free agent list",
+     "they are in neither the college draftee nor the free agent list"},
+    {KeptReason::AlreadyOnRoster, "already on a roster", "they are already on a team's roster"},
+    {KeptReason::NoRosterChunk, "the team has no roster in the league file",
+     "their team has no roster in the league file"},
+    {KeptReason::NoSuchTeam, "no team of that name in the league", "the league has no team of their team's name"},
+    {KeptReason::NotAPlayerId, "not a player id", "their pick record holds no player id"},
+};
+
+const ReasonWords& WordsOf(KeptReason reason) {
+  for (const ReasonWords& w : kReasonWords)
+    if (w.reason == reason) return w;
+  return kReasonWords[0];
+}
+
+void Keep(PickOutcome& o, KeptReason reason, const std::string& detail = {}) {
+  o.kept = reason;
+  o.reason = WordsOf(reason).outcome + detail;
+}
+
+}  // namespace
+
+std::string ClosingMessage(const std::vector<PickOutcome>& outcomes, const std::string& draftFile) {
+  std::map<KeptReason, int> counts;
+  int kept = 0;
+  for (const PickOutcome& o : outcomes) {
+    if (o.placement.placed) continue;
+    ++kept;
+    ++counts[o.kept == KeptReason::None ? KeptReason::RosterFull : o.kept];
+  }
+  if (kept == 0)
+    return "All players were merged successfully.\r\n\r\n"
+           "Run FBPro later to ensure files are in good working order.";
+  const bool full = counts.count(KeptReason::RosterFull) > 0;
+  std::string text;
+  if (full && counts.size() == 1) {
+    text = "Some players could not be put on teams since their roster is full.";
+  } else {
+    text = "Some players could not be put on teams:";
+    for (const ReasonWords& w : kReasonWords) {
+      auto it = counts.find(w.reason);
+      if (it == counts.end()) continue;
+      text += "\r\n" + Num(it->second) + (it->second == 1 ? " player" : " players") + " since " + w.closing + ".";
+    }
+  }
+  text += "\r\n\r\nThese players still exist in file " + ShownPath(draftFile) + ".";
+  if (full) text += "Cut lists will be needed to enable the merging.";
+  return text;
 }
 
 namespace {
@@ -439,15 +589,30 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
   const std::vector<draft::Pick>& picks = in.picks;
   const int count = static_cast<int>(picks.size());
 
+  // A merge that was killed part-way left the league half merged: put it back
+  // before anything is read from it.
+  result.recovery = RecoverInterruptedMerge(in.leaguePath, in.leagueName);
+  if (result.recovery.found) {
+    if (!result.recovery.restored) {
+      result.failureContext = "Merge_Recover";
+      result.errorNumber = kErrPathFileAccess;
+      result.failure = result.recovery.message + " Nothing was written.";
+      return result;
+    }
+    // The lists the caller read came from the half-merged league.
+    in.rookies = league::ReadCollegeList(in.leaguePath);
+    in.faList = league::ReadFAList(in.leaguePath);
+  }
+
   // One outcome per pick, in order; outcome(v) is that of pick v (1-based).
-  for (int v = 1; v <= count; ++v) result.outcomes.push_back(PickOutcome{v, picks[static_cast<std::size_t>(v - 1)], {}, {}});
-  auto outcome = [&](int v) -> PickOutcome& { return result.outcomes[static_cast<std::size_t>(v - 1)]; };
+  for (int v = 1; v <= count; ++v) result.outcomes.push_back(PickOutcome{v, picks[Index(v - 1)], {}, {}, {}});
+  auto outcome = [&](int v) -> PickOutcome& { return result.outcomes[Index(v - 1)]; };
 
   progress.Update("Building team data...", 0, 0, 2);
   std::vector<int> rejected;
-  std::vector<PickTeam> teams =
-      PickTeams(picks, &rejected, [&](const std::string& team) { progress.Update("Building " + team + "...", 100, count, 0); });
-  for (int v : rejected) outcome(v).reason = "not a player id";
+  std::vector<PickTeam> teams = PickTeams(
+      picks, &rejected, [&](const std::string& team) { progress.Update("Building " + team + "...", 100, count, 0); });
+  for (int v : rejected) Keep(outcome(v), KeptReason::NotAPlayerId);
   progress.Update("Build Complete", 0, 0, 1);
   progress.Update("Updating rosters...", 0, 0, 2);
 
@@ -472,19 +637,29 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
     action();
   };
 
+  const fs::path journal = MergeJournalOf(in.leaguePath, in.leagueName);
+  bool journalWritten = false;
   try {
+    // Who is on a roster already: such a player is never placed again.
+    std::map<int, int> rostered = RosteredPlayers(in.leaguePath);
+    write("journal", "Merge_Journal", [&] {
+      std::string err = WriteMergeJournal(journal, result.backupFolder);
+      if (!err.empty()) throw WriteFailure{"Merge_Journal", kErrPathFileAccess, err};
+      journalWritten = true;
+    });
+
     const SlotRanges xref = MakeSlotRanges();
     const int entries = static_cast<int>(teams.size());
     for (const PickTeam& pt : teams) {
       const int t = FindTeam(in.teams, pt.team);
       if (t == 0) {
-        for (const PickItem& item : pt.items) outcome(item.index).reason = "no team of that name in the league";
+        for (const PickItem& item : pt.items) Keep(outcome(item.index), KeptReason::NoSuchTeam);
         continue;
       }
       progress.Update("Updating rosters - " + pt.team, 100, entries, 0);
       league::TeamRosterRead read = league::GetTeamRoster(in.leaguePath, t, in.version);
       if (!read.found) {
-        for (const PickItem& item : pt.items) outcome(item.index).reason = "the team has no roster in the league file";
+        for (const PickItem& item : pt.items) Keep(outcome(item.index), KeptReason::NoRosterChunk);
         continue;
       }
       RosterFix(read.roster, xref);
@@ -496,15 +671,23 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
         // pick, or a merge already done): placing him again would put him on
         // two rosters.
         if (!ListHolds(in.rookies, item.pid) && !ListHolds(in.faList, item.pid)) {
-          o.reason = "not in the college draftee or free agent list";
+          Keep(o, KeptReason::NotInLists);
+          continue;
+        }
+        // Still listed but on a roster all the same (lists and rosters out of
+        // step, as a merge stopped between them leaves them).
+        if (auto on = rostered.find(item.pid); on != rostered.end()) {
+          const std::size_t team = Index(on->second - 1);
+          Keep(o, KeptReason::AlreadyOnRoster, team < in.teams.size() ? " (" + in.teams[team] + ")" : "");
           continue;
         }
         Placement pl = PlacePlayer(read.roster, read.jerseys, xref, item.pid, item.genpos);
         if (!pl.placed) {
-          o.reason = "roster full";
+          Keep(o, KeptReason::RosterFull);
           continue;
         }
         changed = true;
+        rostered.emplace(item.pid, t);
         DrafteeDelete(in.rookies, in.faList, item.pid);
         o.placement = pl;
       }
@@ -531,7 +714,17 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
       std::string err = draft::DraftLog::WriteFile(in.draftFile, kept);
       if (!err.empty()) throw WriteFailure{"Merge_DraftFile", kErrPathFileAccess, err};
     });
-    result.closingMessage = ClosingMessage(static_cast<int>(kept.size()), in.draftFile);
+    // Every file is written: the merge is done once its journal is gone.
+    write("journal removal", "Merge_Journal", [&] {
+      std::error_code ec;
+      fs::remove(journal, ec);
+      if (ec)
+        throw WriteFailure{"Merge_Journal", kErrPathFileAccess,
+                           "cannot remove " + ShownPath(journal) + ": " + ec.message()};
+      journalWritten = false;
+      SyncFolder(journal.parent_path().empty() ? fs::path(".") : journal.parent_path());
+    });
+    result.closingMessage = ClosingMessage(result.outcomes, in.draftFile);
     result.kept = std::move(kept);
     result.ok = true;
     return result;
@@ -552,15 +745,20 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
 
   // Stopped part way: put the league back as it was before the merge.
   for (PickOutcome& o : result.outcomes) o.placement = Placement{};
+  const std::string backup = ShownPath(result.backupFolder);
   if (options.restoreOnFailure) {
     std::string err = RestoreBackup(result.backupFolder);
     result.restored = err.empty();
-    result.failure += result.restored
-                          ? " - the league files were restored from the backup in " + result.backupFolder.string()
-                          : " - restoring the backup failed (" + err + "); the backup is in " +
-                                result.backupFolder.string();
+    if (result.restored && journalWritten) {
+      // Put back: nothing is left for the next run to do.
+      std::error_code ec;
+      fs::remove(journal, ec);
+      SyncFolder(journal.parent_path().empty() ? fs::path(".") : journal.parent_path());
+    }
+    result.failure += result.restored ? " - the league files were restored from the backup in " + backup
+                                      : " - restoring the backup failed (" + err + "); the backup is in " + backup;
   } else {
-    result.failure += " - the backup is in " + result.backupFolder.string();
+    result.failure += " - the backup is in " + backup;
   }
   return result;
 }

@@ -8,9 +8,14 @@
 // the draft file for a later merge.
 //
 // Before its first write the merge copies the league's .LGE, .PYC, .PYF and
-// the draft file into a new backup folder beside the league; when a write
-// fails the merge stops and copies the backup back, so the league is either
-// fully merged or exactly as it was.
+// the draft file into a new backup folder beside the league, and writes a
+// journal naming that folder beside the league; the journal goes only after
+// the last write. When a write fails the merge stops and copies the backup
+// back. When the merge is killed (a power cut, a crash, the process ended)
+// the journal stays, and whoever opens the league next for a merge or a
+// draft (RunMerge, pkleague merge, PKServer's league load) puts the backup
+// back first. So the league is either fully merged or exactly as it was.
+// On top of that a merge never places a player who is already on a roster.
 //
 // Plain C++: the Merge window (MergeWindow.h) and `pkleague merge` both drive
 // RunMerge and only present its progress and result.
@@ -21,6 +26,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,10 +73,10 @@ std::vector<Range> JerseyRanges(int genpos);
 // ---------------------------------------------------------------------------
 // Roster procedures (all on the in-memory TeamRoster).
 
-// Lineup slots held by a player of another known genpos are cleared: the
-// player moves to the next slot of group 1 (fewer than 12) or else group 2
-// (fewer than 7); with both full he stays. A player whose genpos is unknown
-// (no record in the player file) is left where he is.
+// Lineup slots held by a player of another genpos are cleared: the player
+// moves to the next slot of group 1 (fewer than 12) or else group 2 (fewer
+// than 7); with both full he stays. A player whose genpos is unknown (no
+// record in the player file) belongs to no lineup range and moves too.
 void RosterFix(TeamRoster& roster, const SlotRanges& xref);
 
 // Fills empty lineup slots with the first reserve of the slot's genpos
@@ -204,6 +210,44 @@ std::filesystem::path MakeBackup(const std::string& leaguePath, const std::strin
 std::string RestoreBackup(const std::filesystem::path& backupFolder);
 
 // ---------------------------------------------------------------------------
+// Journal of a running merge.
+
+// The journal of a league's merge: "<league name>-MERGE.TXT" beside the
+// league, found case-blind (the exact name when there is none). It exists
+// only while a merge writes, and names the merge's backup folder.
+std::filesystem::path MergeJournalOf(const std::string& leaguePath, const std::string& leagueName);
+
+// Writes the journal of a merge whose backup is `backupFolder` (flushed, and
+// its folder synced). Returns an empty text on success, else the reason.
+std::string WriteMergeJournal(const std::filesystem::path& journal, const std::filesystem::path& backupFolder);
+
+// The backup folder a journal names (resolved beside the journal); empty
+// when the journal cannot be read or names none.
+std::filesystem::path JournalBackup(const std::filesystem::path& journal);
+
+// What was found of an interrupted merge, and done about it.
+struct Recovery {
+  bool found = false;     // a journal was there: a merge did not finish
+  bool restored = false;  // its backup was put back and the journal removed
+  std::filesystem::path journal;
+  std::filesystem::path backupFolder;
+  std::string error;  // why it could not be put back (found, not restored)
+  // What to tell the user, as UTF-8 text; empty when nothing was found.
+  std::string message;
+};
+
+// Looks for the journal of an interrupted merge of the league; when there is
+// one, puts its backup back (the league files and the draft file as they
+// were before that merge) and removes the journal. Nothing else may read or
+// write the league before this.
+Recovery RecoverInterruptedMerge(const std::string& leaguePath, const std::string& leagueName);
+
+// The players on the rosters of a league file: PID -> team number (the first
+// roster holding him). Throws league::LeagueError("GetTeamRoster", ...) when
+// the league file cannot be read.
+std::map<int, int> RosteredPlayers(const std::string& leaguePath);
+
+// ---------------------------------------------------------------------------
 // The merge.
 
 struct MergeInput {
@@ -222,10 +266,11 @@ struct MergeInput {
 struct MergeOptions {
   // Called with the centred status text and the bar value 0..100.
   Progress::Sink progress;
-  // Called before each write of a league or draft file, numbered from 1 in
-  // the order they happen ("roster <team>", "stage", "college list",
-  // "free-agent list", "draft file"). A non-empty answer makes that write
-  // fail with it as the reason (tests use it to stop a merge at any write).
+  // Called before each write of the merge, numbered from 1 in the order they
+  // happen ("journal", "roster <team>", "stage", "college list",
+  // "free-agent list", "draft file", "journal removal"). A non-empty answer
+  // makes that write fail with it as the reason (tests use it to stop a
+  // merge at any write).
   std::function<std::string(int n, const std::string& what)> beforeWrite;
   // When a write fails: copy the backup back (true), or stop where it is as a
   // killed process would (false; tests then call RestoreBackup).
@@ -236,12 +281,24 @@ struct MergeOptions {
   std::function<void(const std::filesystem::path& folder)> backupMade;
 };
 
+// Why a pick was not placed (its record stays in the draft file).
+enum class KeptReason {
+  None,             // placed
+  NotAPlayerId,     // the record's PID is not a player id
+  NoSuchTeam,       // no team of the record's name in the league
+  NoRosterChunk,    // the team has no roster in the league file
+  NotInLists,       // in neither the college draftee nor the free agent list
+  AlreadyOnRoster,  // the player is on a roster already
+  RosterFull,       // no free lineup slot of his range, groups 1 and 2 full
+};
+
 // What became of one pick.
 struct PickOutcome {
   int index = 0;         // 1-based place in MergeInput::picks
   draft::Pick pick;
-  Placement placement;   // placed or not
-  std::string reason;    // why a record was kept; empty when placed
+  Placement placement;  // placed or not
+  KeptReason kept = KeptReason::None;
+  std::string reason;  // why a record was kept, in words; empty when placed
 };
 
 struct MergeResult {
@@ -258,14 +315,22 @@ struct MergeResult {
   int errorNumber = 0;
   std::string failure;
   bool restored = false;
+  // An interrupted earlier merge found (and put back) before this one.
+  Recovery recovery;
 };
 
-// The two closing messages.
-std::string ClosingMessage(int kept, const std::string& draftFile);
+// The closing message (UTF-8: it names the draft file). With every pick
+// placed: "All players were merged successfully. ..."; with picks kept only
+// because their rosters are full: "Some players could not be put on teams
+// since their roster is full. ..."; otherwise each reason with the number of
+// players it kept. Either way the draft file that still holds them is named.
+std::string ClosingMessage(const std::vector<PickOutcome>& outcomes, const std::string& draftFile);
 
-// Runs the merge. Never throws for a league or file problem: a failure comes
-// back in the result (ok false) after the backup was copied back (when
-// restoreOnFailure).
+// Runs the merge. An interrupted earlier merge is put back first
+// (RecoverInterruptedMerge; the id lists are then read again from the
+// league); when that fails nothing is written. Never throws for a league or
+// file problem: a failure comes back in the result (ok false, `failure` in
+// UTF-8) after the backup was copied back (when restoreOnFailure).
 MergeResult RunMerge(MergeInput input, const MergeOptions& options = {});
 
 }  // namespace pm::merge

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "common/Common.h"
+#include "common/Files.h"
 #include "league/FBPro.h"
 #include "merge/Merge.h"
 
@@ -73,8 +74,15 @@ int MergeCommand(const std::vector<std::string>& args, std::ostream& out, std::o
   try {
     league::VersionInfo v = league::GetVersion(input.leaguePath);
     if (v.version == 0) {
-      err << "Unable to determine version of the " << input.leaguePath << " league file. Select another league.\n";
+      err << "Unable to determine version of the " << ShownPath(input.leaguePath)
+          << " league file. Select another league.\n";
       return 1;
+    }
+    // A merge killed part-way is put back before anything else is read.
+    const Recovery recovery = RecoverInterruptedMerge(input.leaguePath, v.name);
+    if (recovery.found) {
+      (recovery.restored ? out : err) << Lines(recovery.message) << "\n";
+      if (!recovery.restored) return 2;
     }
     league::TeamList teams = league::GetTeams(input.leaguePath);
     if (teams.teamCount == 0) {
@@ -94,20 +102,20 @@ int MergeCommand(const std::vector<std::string>& args, std::ostream& out, std::o
   }
   input.draftFile = DraftFileOf(input.leaguePath, input.leagueName).string();
   input.picks = ReadDraftFile(input.draftFile);
-  out << "Draft file: " << Latin1ToUtf8(input.draftFile) << " (" << input.picks.size() << " picks)\n";
+  out << "Draft file: " << ShownPath(input.draftFile) << " (" << input.picks.size() << " picks)\n";
 
   MergeOptions options;
   options.backupMade = [&](const std::filesystem::path& folder) {
-    out << "Backup of the league files: " << Latin1ToUtf8(folder.string()) << "\n";
+    out << "Backup of the league files: " << ShownPath(folder) << "\n";
   };
   MergeResult result = RunMerge(std::move(input), options);
   if (!result.ok) {
-    err << "pkleague: the merge stopped: error #" << result.errorNumber << ", " << Latin1ToUtf8(result.failure) << ", in "
+    err << "pkleague: the merge stopped: error #" << result.errorNumber << ", " << Lines(result.failure) << ", in "
         << result.failureContext << "\n";
     return 2;
   }
   for (const PickOutcome& o : result.outcomes) out << Describe(o) << "\n";
-  out << Latin1ToUtf8(Lines(result.closingMessage)) << "\n";
+  out << Lines(result.closingMessage) << "\n";
   out.flush();
   return out ? 0 : 2;
 }

@@ -4,8 +4,10 @@
 //
 // The pick list comes from the league's draft file (LeagueName + "-DRAFT.TXT"
 // beside the league file, found case-blind) and the team table is the
-// league's own. Prints one line per pick, the backup folder and the closing
-// message.
+// league's own. A merge of the league that was killed part-way is put back
+// from its backup first (and said so). Prints one line per pick, the backup
+// folder and the closing message; paths as the system names them, the
+// league's Latin-1 texts as UTF-8.
 #pragma once
 
 #include <iosfwd>

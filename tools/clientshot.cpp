@@ -4,6 +4,7 @@
 // Usage: clientshot <output.png>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
@@ -11,6 +12,7 @@
 
 #include "client/ui/Client.h"
 #include "server/engine/DraftServer.h"
+#include "widgets/Widgets.h"
 #include "league/FBPro.h"
 #include "client/ui/LeagueSelect.h"
 #include "league/Sample.h"
@@ -22,7 +24,7 @@ int main(int argc, char** argv) {
   // clientshot MAIN.png [LEAGUE-WINDOW.png]
   if (argc < 2) return 2;
   QTemporaryDir dir;
-  const std::string path = pm::league::WriteSampleLeague(dir.path().toStdString(), {});
+  const std::string path = pm::league::WriteSampleLeague(pm::widgets::NativePath(dir.path()), {});
   pm::ScriptedPrompter serverPrompts;
   pm::server::DraftServer server;
   server.SetPrompter(&serverPrompts);
@@ -40,7 +42,7 @@ int main(int argc, char** argv) {
     window.OnConnectMenu();
     window.LeagueWindow()->SetFolder(dir.path());
     QTest::qWait(500);
-    if (!window.LeagueWindow()->grab().save(QString::fromLocal8Bit(argv[2]))) return 1;
+    if (!window.LeagueWindow()->grab().save(QFile::decodeName(argv[2]))) return 1;
     window.LeagueWindow()->close();
   }
   const pm::client::LeagueLoad load = s.LoadLeague(pm::league::LeagueFileName(path, ".LGE"), false);
@@ -96,5 +98,5 @@ int main(int argc, char** argv) {
       sub->setGeometry(area.width() * 56 / 100, area.height() / 2, area.width() * 44 / 100, area.height() / 2);
   }
   QTest::qWait(200);
-  return window.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+  return window.grab().save(QFile::decodeName(argv[1])) ? 0 : 1;
 }

@@ -161,7 +161,7 @@ void PrintText(const std::string& leaguePath, const fb::VersionInfo& v, int stag
                const fb::DrafteePool& pool, const std::vector<RosterPlaces>* rosters) {
   std::string o;
   o += "League:   " + pm::Latin1ToUtf8(v.name) + "\n";
-  o += "Files:    " + pm::Latin1ToUtf8(leaguePath) + ".LGE .PYR .PYC .PYF\n";
+  o += "Files:    " + pm::ShownPath(leaguePath) + ".LGE .PYR .PYC .PYF\n";
   o += "Version:  " + std::to_string(v.version) + "\n";
   o += "Stage:    " + std::to_string(stage) + "\n";
   o += "Teams:    " + std::to_string(teams.teamCount) + "\n";
@@ -226,7 +226,8 @@ int RunShow(int argc, char** argv) {
   try {
     fb::VersionInfo v = fb::GetVersion(leaguePath);
     if (v.version == 0) {
-      std::cerr << "Unable to determine version of the " << leaguePath << " league file. Select another league.\n";
+      std::cerr << "Unable to determine version of the " << pm::ShownPath(leaguePath)
+                << " league file. Select another league.\n";
       return kExitRejected;
     }
     fb::TeamList teams = fb::GetTeams(leaguePath);
@@ -281,7 +282,7 @@ int RunSample(int argc, char** argv) {
   if (dir.empty()) return Usage("no folder given");
   try {
     std::string leaguePath = fb::WriteSampleLeague(dir, opt);
-    std::cout << fb::LeagueFileName(leaguePath, ".LGE") << "\n";
+    std::cout << pm::ShownPath(fb::LeagueFileName(leaguePath, ".LGE")) << "\n";
   } catch (const fb::LeagueError& e) {
     return ReportFailure(e);
   } catch (const std::exception& e) {

@@ -1,6 +1,7 @@
 #include "widgets/Widgets.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QTimer>
@@ -24,6 +25,15 @@ QFont FixedFont() {
   return font;
 }
 
+QString Shown(const std::string& text, TextCoding coding) {
+  if (coding == TextCoding::Utf8) return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  return L1(text);
+}
+
+std::string NativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString ShownPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+
 bool IsFormShown(const QWidget* window) { return window != nullptr && window->isVisible(); }
 
 PromptAnswer QtPrompter::Ask(const PromptRequest& request) {
@@ -38,8 +48,8 @@ PromptAnswer QtPrompter::Ask(const PromptRequest& request) {
     }
   } normal;
   QMessageBox box(parent_);
-  box.setWindowTitle(L1(request.title));
-  box.setText(L1(request.text));
+  box.setWindowTitle(Shown(request.title, request.coding));
+  box.setText(Shown(request.text, request.coding));
   box.setTextFormat(Qt::PlainText);
   switch (request.icon) {
     case PromptIcon::None: box.setIcon(QMessageBox::NoIcon); break;
@@ -63,7 +73,9 @@ PromptAnswer QtPrompter::Ask(const PromptRequest& request) {
 
 void ShowErrorsInMessageBox(ErrorReporter& reporter, QWidget* parent, const QString& title) {
   reporter.showMessage = [parent, title](const std::string& message) {
-    QMessageBox box(QMessageBox::Critical, title, L1(message), QMessageBox::Ok, parent);
+    // The error message names the error file: UTF-8.
+    QMessageBox box(QMessageBox::Critical, title,
+                    QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
   };

@@ -27,6 +27,16 @@ inline QString L1(const std::string& text) {
 }
 inline std::string ToL1(const QString& text) { return text.toLatin1().toStdString(); }
 
+// A text of the programs in the coding it is held in (Latin-1, or UTF-8 for
+// texts that name a path).
+QString Shown(const std::string& text, TextCoding coding);
+
+// A path chosen in a window as the libraries take it (the platform's
+// file-name encoding, QFile::encodeName), and such a path shown in a window
+// (QFile::decodeName). Never Latin-1: a folder named "Müller Liga" must open.
+std::string NativePath(const QString& path);
+QString ShownPath(const std::string& path);
+
 // The prompt interface shown as real message boxes: the exact title, text,
 // buttons, default button and icon of the request; application-modal.
 class QtPrompter : public Prompter {

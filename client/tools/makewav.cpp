@@ -44,7 +44,9 @@ bool WriteWave(const std::string& path, const std::vector<double>& samples) {
     double c = std::fmax(-1.0, std::fmin(1.0, s));
     Put16(out, static_cast<uint16_t>(static_cast<int16_t>(std::lround(c * 32000.0))));
   }
-  return static_cast<bool>(out);
+  // The last bytes reach the file only when it is closed: a full disk shows there.
+  out.close();
+  return !out.fail();
 }
 
 // Short linear ramps at both ends of a burst, so it starts and stops without clicks.

@@ -110,7 +110,7 @@ void LeagueSelect::LoadLeague() { LoadLeagueFile(browser_->CurrentFile()); }
 
 void LeagueSelect::LoadLeagueFile(const QString& path) {
   const QString folder = path.isEmpty() ? browser_->Folder() : QFileInfo(path).absolutePath();
-  session_->reporter.errorFilePath = (QDir(folder).filePath(QString::fromLatin1(kErrorFileName))).toStdString();
+  session_->reporter.errorFilePath = NativePath(QDir(folder).filePath(QString::fromLatin1(kErrorFileName)));
   const bool includeFreeAgents = includeFreeAgents_->isChecked();
   includeFreeAgents_->setEnabled(false);
   if (path.isEmpty()) return;
@@ -119,7 +119,7 @@ void LeagueSelect::LoadLeagueFile(const QString& path) {
   teamList_->clear();
   try {
     const LeagueLoad load =
-        session_->LoadLeague(path.toStdString(), includeFreeAgents, [this](const char* step) { Help(step); });
+        session_->LoadLeague(NativePath(path), includeFreeAgents, [this](const char* step) { Help(step); });
     switch (load.outcome) {
       case LeagueLoad::Outcome::Loaded:
         for (const std::string& name : load.teams) teamList_->addItem(L1(name));
@@ -134,7 +134,7 @@ void LeagueSelect::LoadLeagueFile(const QString& path) {
         busy.Release();
         help_->clear();
         includeFreeAgents_->setEnabled(true);
-        prompter_->Inform(load.title, load.message);
+        prompter_->Inform(load.title, load.message, PromptIcon::None, TextCoding::Utf8);
         browser_->File1()->setFocus();
         return;
       case LeagueLoad::Outcome::NoCollegeDraftees:
@@ -142,7 +142,7 @@ void LeagueSelect::LoadLeagueFile(const QString& path) {
         busy.Release();
         help_->clear();
         includeFreeAgents_->setEnabled(true);
-        prompter_->Inform(load.title, load.message);
+        prompter_->Inform(load.title, load.message, PromptIcon::None, TextCoding::Utf8);
         Help(kHelpFile);
         return;
       case LeagueLoad::Outcome::Failed:

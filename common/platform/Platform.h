@@ -2,12 +2,14 @@
 // whole file, durable appends, atomic replacement, writes in place and folder
 // syncs, plus the local clock. PlatformPosix.cpp and PlatformWindows.cpp
 // implement it; the build picks one. Paths are std::filesystem::path, so the
-// Windows side opens them by their wide-character names.
+// Windows side opens them by their wide-character names. The reasons returned
+// name the paths as UTF-8 text.
 #pragma once
 
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,11 +22,14 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // Replaces `path` with `bytes` atomically: the bytes go to a temporary file
 // beside it, are flushed to disk, and the temporary file is renamed over the
 // old one, so a crash leaves either the old or the new file, never half.
-// Returns an empty text on success, else the reason.
+// The new file keeps the old one's permissions. Returns an empty text on
+// success, else the reason.
 std::string WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
 // Appends `bytes` to `path` (created when missing), flushes and syncs it to
-// disk before returning. Returns an empty text on success, else the reason.
+// disk before returning; when the append creates the file, its folder is
+// synced too, so that the new name survives a power cut with the bytes.
+// Returns an empty text on success, else the reason.
 std::string AppendDurable(const std::filesystem::path& path, std::string_view bytes);
 
 // Writes `bytes` at `offset` of an existing file, changing nothing else, and
@@ -35,6 +40,10 @@ WriteAtResult WriteAtDurable(const std::filesystem::path& path, std::uint64_t of
 // Makes the entries of a folder (files created, renamed or removed in it)
 // durable. Where the file system needs no such step this does nothing.
 void SyncFolder(const std::filesystem::path& folder);
+
+// Tests watch the folder syncs: `observer` is called with every folder
+// SyncFolder is asked to sync (on every system). An empty function ends it.
+void ObserveFolderSyncs(std::function<void(const std::filesystem::path& folder)> observer);
 
 // `t` as local calendar time.
 std::tm LocalTime(std::time_t t);

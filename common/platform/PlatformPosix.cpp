@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -34,6 +35,11 @@ fs::path FolderOf(const fs::path& path) {
   return folder.empty() ? fs::path(".") : folder;
 }
 
+std::function<void(const fs::path&)>& FolderSyncObserver() {
+  static std::function<void(const fs::path&)> observer;
+  return observer;
+}
+
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
@@ -60,7 +66,12 @@ std::string WriteFileAtomic(const fs::path& path, std::string_view bytes) {
   temp += ".pm-new";
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return std::string("cannot create ") + temp.string() + ": " + std::strerror(errno);
-  std::string err = WriteAll(fd, bytes);
+  std::string err;
+  // The new file takes the old one's permissions (a league the Commish made
+  // read-only for others, or writable for his group, stays so).
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0) err = std::strerror(errno);
+  if (err.empty()) err = WriteAll(fd, bytes);
   if (err.empty() && ::fsync(fd) != 0) err = std::strerror(errno);
   if (::close(fd) != 0 && err.empty()) err = std::strerror(errno);
   if (err.empty() && ::rename(temp.c_str(), path.c_str()) != 0) err = std::strerror(errno);
@@ -73,12 +84,21 @@ std::string WriteFileAtomic(const fs::path& path, std::string_view bytes) {
 }
 
 std::string AppendDurable(const fs::path& path, std::string_view bytes) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  // Open the file as it is; only when it is missing is it created here, and
+  // then its folder must learn the new name durably as well.
+  bool created = false;
+  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (fd < 0 && errno == ENOENT) {
+    fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    created = fd >= 0;
+    if (fd < 0 && errno == EEXIST) fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  }
   if (fd < 0) return std::string("cannot open ") + path.string() + ": " + std::strerror(errno);
   std::string err = WriteAll(fd, bytes);
   if (err.empty() && ::fsync(fd) != 0) err = std::strerror(errno);
   if (::close(fd) != 0 && err.empty()) err = std::strerror(errno);
   if (!err.empty()) return "cannot append to " + path.string() + ": " + err;
+  if (created) SyncFolder(FolderOf(path));
   return {};
 }
 
@@ -101,6 +121,7 @@ WriteAtResult WriteAtDurable(const fs::path& path, std::uint64_t offset, std::st
 }
 
 void SyncFolder(const fs::path& folder) {
+  if (FolderSyncObserver()) FolderSyncObserver()(folder);
 #ifdef O_DIRECTORY
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 #else
@@ -110,6 +131,10 @@ void SyncFolder(const fs::path& folder) {
     ::fsync(fd);
     ::close(fd);
   }
+}
+
+void ObserveFolderSyncs(std::function<void(const fs::path& folder)> observer) {
+  FolderSyncObserver() = std::move(observer);
 }
 
 std::tm LocalTime(std::time_t t) {

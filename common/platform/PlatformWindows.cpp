@@ -47,6 +47,11 @@ std::string Describe(DWORD code) {
 
 std::string LastError() { return Describe(::GetLastError()); }
 
+std::function<void(const fs::path&)>& FolderSyncObserver() {
+  static std::function<void(const fs::path&)> observer;
+  return observer;
+}
+
 // Writes all of `bytes` at the handle's position (or at `offset` when given);
 // false with the error code set when a write fails.
 bool WriteAll(HANDLE file, std::string_view bytes, std::optional<std::uint64_t> offset = std::nullopt) {
@@ -112,10 +117,12 @@ std::string AppendDurable(const fs::path& path, std::string_view bytes) {
   HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "cannot open " + Shown(path) + ": " + LastError();
+  const bool created = ::GetLastError() != ERROR_ALREADY_EXISTS;
   std::string err;
   if (!WriteAll(file, bytes) || !::FlushFileBuffers(file)) err = LastError();
   if (!::CloseHandle(file) && err.empty()) err = LastError();
   if (!err.empty()) return "cannot append to " + Shown(path) + ": " + err;
+  if (created) SyncFolder(path.parent_path().empty() ? fs::path(".") : path.parent_path());
   return {};
 }
 
@@ -132,7 +139,14 @@ WriteAtResult WriteAtDurable(const fs::path& path, std::uint64_t offset, std::st
   return written && closed ? WriteAtResult::Written : WriteAtResult::Failed;
 }
 
-void SyncFolder(const fs::path&) {}
+// NTFS makes new names durable with the file: only the observer hears of it.
+void SyncFolder(const fs::path& folder) {
+  if (FolderSyncObserver()) FolderSyncObserver()(folder);
+}
+
+void ObserveFolderSyncs(std::function<void(const fs::path& folder)> observer) {
+  FolderSyncObserver() = std::move(observer);
+}
 
 std::tm LocalTime(std::time_t t) {
   std::tm local{};

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -35,12 +36,12 @@ bool Save(QWidget* w, const QString& path) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
+  const QString out = argc > 1 ? QFile::decodeName(argv[1]) : QStringLiteral("docs");
   QDir().mkpath(out);
   // The sample league lies beside the pictures while they are taken.
   QTemporaryDir dir(QDir(out).absoluteFilePath(QStringLiteral("sample-league-XXXXXX")));
   pm::league::SampleOptions options;
-  std::string leaguePath = pm::league::WriteSampleLeague(dir.path().toStdString(), options);
+  std::string leaguePath = pm::league::WriteSampleLeague(pm::widgets::NativePath(dir.path()), options);
 
   pm::server::DraftServer engine;
   pm::ScriptedPrompter prompter;
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
   window.Start();
   pm::server::LeagueSelect* ls = window.LeagueWindow();
   ls->SetFolder(dir.path());
-  ls->SelectFile(QFileInfo(QString::fromStdString(leaguePath + ".LGE")).fileName()) ||
+  ls->SelectFile(QFileInfo(pm::widgets::ShownPath(leaguePath + ".LGE")).fileName()) ||
       ls->SelectFile(ls->FileList()->count() > 0 ? ls->FileList()->item(0)->text() : QString());
   ls->FreeAgentsBox()->setChecked(true);
   QTest::qWait(1000);  // the folder list reads its folders in the background

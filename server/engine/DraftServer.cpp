@@ -3,11 +3,14 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 
 #include "common/Common.h"
 #include "draft/Draftees.h"
 #include "draft/PoolTable.h"
+#include "common/Files.h"
+#include "merge/Merge.h"
 
 namespace fs = std::filesystem;
 using namespace Qt::StringLiterals;
@@ -127,7 +130,21 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
     }
     leagueVersion_ = v.version;
     leagueName_ = v.name;
-    const std::string draftFile = (file.parent_path() / (leagueName_ + kDraftFileSuffix)).string();
+
+    // A merge that was killed part-way left the league half merged: it is put
+    // back from its backup, and the Commish told so, before anything else is
+    // read from the league.
+    const merge::Recovery recovery = merge::RecoverInterruptedMerge(leaguePath_, leagueName_);
+    if (recovery.found && !recovery.restored) {
+      emit loadProgress(LoadStep::Idle);
+      r.status = LoadResult::Status::MergeNotRestored;
+      r.message = recovery.message;
+      return r;
+    }
+    if (recovery.restored) prompter_->Inform("Info", recovery.message, PromptIcon::Information, TextCoding::Utf8);
+
+    // Found whatever the case of its name, as the league's own files are.
+    const std::string draftFile = draft::DraftFileIn(file.parent_path().string(), leagueName_);
 
     context = "GetTeams";
     emit loadProgress(LoadStep::Teams);
@@ -163,7 +180,7 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
     if (previous.status == DraftLog::LoadStatus::Unreadable) {
       emit loadProgress(LoadStep::Idle);
       reporter_.Report("LeagueSelect_File1_DblClick", kErrPathFileAccess,
-                       "Path/File access error: cannot read " + draftFile);
+                       "Path/File access error: cannot read " + ShownPath(draftFile));
       r.status = LoadResult::Status::Failed;
       return r;
     }
@@ -191,14 +208,20 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
     roundSel_ = log_.Count() > 0 ? log_.Slot(log_.Count())->label : "1-0";
 
     if (log_.Count() > 0) {
-      std::string q = "There appears to be a draft in progress for the " + leagueName_ + ".\r\n\r\n" +
-                      "There have been " + Num(log_.Count()) + " players drafted so far.\r\n\r\n" +
-                      "You can examine this draft list by opening " + "file " + draftFile +
+      // UTF-8: the question names the draft file's path.
+      const std::string league = Latin1ToUtf8(leagueName_);
+      std::string q = "There appears to be a draft in progress for the " + league + ".\r\n\r\n" + "There have been " +
+                      Num(log_.Count()) + " players drafted so far.\r\n\r\n" +
+                      "You can examine this draft list by opening " + "file " + ShownPath(draftFile) +
                       " with your favorite text editor. \r\n\r\n" + "Do you want to clear this file and start a " +
-                      "new draft for the " + leagueName_ + "?";
-      if (prompter_->Ask({"", q, PromptButtons::YesNo, PromptIcon::Critical, PromptAnswer::Yes, false}) ==
-          PromptAnswer::Yes) {
-        std::string err = log_.Clear();
+                      "new draft for the " + league + "?";
+      // No is the default: a reflexive Enter must not end the draft in progress.
+      if (prompter_->Ask({"", q, PromptButtons::YesNo, PromptIcon::Critical, PromptAnswer::No, false,
+                          TextCoding::Utf8}) == PromptAnswer::Yes) {
+        // The draft cleared is kept beside the league under a name of its own.
+        std::string err = log_.KeepCopy(
+            draft::KeptDraftFileName(file.parent_path().string(), leagueName_, LocalTime(std::time(nullptr))));
+        if (err.empty()) err = log_.Clear();
         if (!err.empty()) {
           reporter_.Report("LeagueSelect_File1_DblClick", kErrPathFileAccess, "Path/File access error: " + err);
           r.status = LoadResult::Status::Failed;

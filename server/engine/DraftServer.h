@@ -13,7 +13,10 @@
 // its end without returning to the event loop.
 //
 // Texts are std::string holding Latin-1 bytes; the signals carry QString
-// (converted with QString::fromLatin1) for the windows.
+// (converted with QString::fromLatin1) for the windows. Paths are
+// std::string in the file-name encoding (the window converts with
+// QFile::encodeName); a message that names a path is UTF-8 and says so
+// (TextCoding::Utf8).
 #pragma once
 
 #include <QObject>
@@ -41,7 +44,7 @@
 namespace pm::server {
 
 inline constexpr const char* kCaptionDown = "Pickmill - Server - " PICKMILL_VERSION " - Server Down";
-inline constexpr const char* kDraftFileSuffix = "-DRAFT.TXT";
+using draft::kDraftFileSuffix;
 
 // The step a league load is at, for the league window's progress text.
 enum class LoadStep {
@@ -63,6 +66,7 @@ struct LoadResult {
     NoTeams,          // the league file has no teams
     NoPlayers,        // the league files have no players
     DraftFileRefused, // the draft file (draftFile) holds more than 1000 picks (records)
+    MergeNotRestored, // an interrupted merge could not be put back (message says why)
     AlreadyLoaded,    // a league is loaded already (one per run)
     Failed,           // a league-file failure went to ReportError
   };
@@ -71,6 +75,7 @@ struct LoadResult {
   std::string leaguePath;   // NotRecognised
   std::string draftFile;    // DraftFileRefused
   std::size_t records = 0;  // DraftFileRefused: the picks the file holds
+  std::string message;      // MergeNotRestored: what to tell the Commish (UTF-8)
   bool Ok() const { return status == Status::Loaded || status == Status::ListenFailed; }
 };
 
@@ -125,8 +130,10 @@ class DraftServer : public QObject {
   Sessions& Connections() { return sessions_; }
 
   // ---- league loading ------------------------------------------------
-  // Loads the league of `leagueFile` (a ".lge" path), the pool (with free
-  // agents when asked), the draft file (asking to resume or clear), sets the
+  // Loads the league of `leagueFile` (a ".lge" path in the file-name
+  // encoding): puts back a merge that was interrupted (telling the Commish),
+  // reads the pool (with free agents when asked) and the draft file (asking
+  // to resume or clear; a cleared file is kept under a dated name), sets the
   // next pick and starts listening.
   LoadResult LoadLeague(const std::string& leagueFile, bool includeFreeAgents);
   // Starts listening (again, after a failure). Shows the reason through the

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "common/Common.h"
+#include "common/Files.h"
 #include "server/engine/DraftServer.h"
 #include "widgets/LeagueBrowser.h"
 #include "widgets/Widgets.h"
@@ -35,16 +36,17 @@ const char* LoadStepHelp(LoadStep step) {
 LoadMessage LoadMessageOf(const LoadResult& result) {
   switch (result.status) {
     case LoadResult::Status::NotRecognised:
-      return {"ERROR", "Unable to determine version of the " + result.leaguePath +
+      return {"ERROR", "Unable to determine version of the " + pm::ShownPath(result.leaguePath) +
                            " league file. Select another league."};
     case LoadResult::Status::NoTeams: return {"ERROR", "No teams found in league file."};
     case LoadResult::Status::NoPlayers: return {"Information.", "No players found in the league files."};
     case LoadResult::Status::DraftFileRefused:
-      return {"ERROR", "The draft file " + result.draftFile + " holds " +
+      return {"ERROR", "The draft file " + pm::ShownPath(result.draftFile) + " holds " +
                            Num(static_cast<long long>(result.records)) +
                            " picks, but the server can keep no more than " + Num(draft::kMaxPicks) +
                            ". The league was not loaded. Move that file to another folder (or remove the extra "
                            "lines with a text editor) and load the league again."};
+    case LoadResult::Status::MergeNotRestored: return {"ERROR", result.message};
     case LoadResult::Status::Loaded:
     case LoadResult::Status::ListenFailed:
     case LoadResult::Status::AlreadyLoaded:
@@ -107,7 +109,7 @@ void LeagueSelect::LoadSelectedFile() {
 }
 
 void LeagueSelect::LoadFile(const QString& path) {
-  const std::string file = ToL1(path);
+  const std::string file = NativePath(path);
   QApplication::setOverrideCursor(Qt::WaitCursor);
   // The box is read once: it stays disabled from here on, also after a
   // league that is refused.
@@ -118,7 +120,7 @@ void LeagueSelect::LoadFile(const QString& path) {
   ShowHelp(QString());
   if (!result.Ok()) {
     const LoadMessage message = LoadMessageOf(result);
-    if (!message.text.empty()) prompter_.Inform(message.title, message.text);
+    if (!message.text.empty()) prompter_.Inform(message.title, message.text, PromptIcon::None, TextCoding::Utf8);
     browser_->File1()->setFocus();
     return;
   }

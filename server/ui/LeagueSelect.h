@@ -43,7 +43,7 @@ const char* LoadStepHelp(LoadStep step);
 // when the window shows nothing (loaded, already loaded, or reported).
 struct LoadMessage {
   std::string title;
-  std::string text;
+  std::string text;  // UTF-8: it may name the league's or the draft file's path
 };
 LoadMessage LoadMessageOf(const LoadResult& result);
 

@@ -86,6 +86,12 @@ MergeWindow::~MergeWindow() {
 void MergeWindow::Load() {
   BusyCursor busy;
   if (ctx_.setOtherWindowsEnabled) ctx_.setOtherWindowsEnabled(false);
+  // A merge killed part-way (by another run since the league was loaded) is
+  // put back before the lists and the stage are read.
+  const Recovery recovery = RecoverInterruptedMerge(ctx_.leaguePath, ctx_.leagueName);
+  if (recovery.found && ctx_.prompter)
+    ctx_.prompter->Inform("Info", recovery.message, recovery.restored ? PromptIcon::Information : PromptIcon::Critical,
+                          TextCoding::Utf8);
   rookies_ = league::ReadCollegeList(ctx_.leaguePath);
   faList_ = league::ReadFAList(ctx_.leaguePath);
   try {
@@ -111,9 +117,9 @@ void MergeWindow::SelectStage(StageChoice choice) {
 }
 
 void MergeWindow::ShowStatus(const std::string& text) {
-  std::string shown = text;
-  if (!backupLine_.empty()) shown += "\n" + backupLine_;
-  status_->setText(L1(shown));
+  QString shown = L1(text);
+  if (!backupLine_.isEmpty()) shown += u'\n' + backupLine_;
+  status_->setText(shown);
   // Repaint the label now without running the event loop: a socket event
   // handled in the middle of the merge could change the pick list under it.
   status_->repaint();
@@ -148,7 +154,7 @@ void MergeWindow::RunMerge() {
   };
   auto userBackupMade = ctx_.options.backupMade;
   options.backupMade = [this, userBackupMade](const std::filesystem::path& folder) {
-    backupLine_ = "Backup: " + folder.string();
+    backupLine_ = QStringLiteral("Backup: ") + widgets::ShownPath(folder.string());
     if (userBackupMade) userBackupMade(folder);
   };
 
@@ -164,7 +170,7 @@ void MergeWindow::RunMerge() {
     return;
   }
   if (ctx_.picksKept) ctx_.picksKept(last_.kept);
-  if (ctx_.prompter) ctx_.prompter->Inform("Info", last_.closingMessage);
+  if (ctx_.prompter) ctx_.prompter->Inform("Info", last_.closingMessage, PromptIcon::None, TextCoding::Utf8);
   accept();
   if (ctx_.reopenDraftControl) ctx_.reopenDraftControl();
   emit merged();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -83,7 +84,7 @@ class MergeWindow : public QDialog {
   league::IdList faList_{0};
   int loadedStage_ = -1;
   bool restored_ = false;  // other windows enabled again
-  std::string backupLine_;
+  QString backupLine_;     // "Backup: <folder>" below the status line
   merge::MergeResult last_;
   merge::Progress progress_;
 

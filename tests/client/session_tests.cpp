@@ -677,6 +677,8 @@ TEST(ClientSession, EventsDuringASoundWaitForTheHandler) {
 TEST(ClientSound, GeneratedWavesAndSilentFailures) {
   QTemporaryDir dir;
   ASSERT_EQ(QProcess::execute(QStringLiteral(MAKEWAV), {dir.path()}), 0);
+  // Files it cannot write are a failure of the build step, never a success.
+  EXPECT_EQ(QProcess::execute(QStringLiteral(MAKEWAV), {dir.filePath(u"no-such-folder"_s)}), 1);
   for (const char* file : {kRingFile, kBuzzerFile}) {
     const int ms = WaveDurationMs(dir.filePath(QString::fromLatin1(file)).toStdString());
     EXPECT_GE(ms, 300) << file;

@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -26,6 +29,7 @@
 #include "common/Files.h"
 #include "tests/client/ClientTestKit.h"
 #include "widgets/DrafteeList.h"
+#include "widgets/Widgets.h"
 
 using namespace Qt::StringLiterals;
 
@@ -158,6 +162,38 @@ TEST(LeagueSelectWindow, LoadMessages) {
   w->LoadLeague();
   EXPECT_EQ(win.prompter.asked.back().text, "No players were found in league selected.");
   EXPECT_TRUE(w->IncludeFreeAgentsBox()->isEnabled());
+}
+
+// A league in a folder whose name is not ASCII ("Müller Liga"): the window
+// hands its path over in the file-name encoding, so it loads and errors are
+// filed beside it, and its messages name the path as it is.
+TEST(LeagueSelectWindow, ALeagueInAFolderWithAnAccentedName) {
+  QTemporaryDir base;
+  const QString folder = base.filePath(u"Müller Liga"_s);
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const std::string leaguePath = league::WriteSampleLeague(widgets::NativePath(folder), {});
+  {
+    QFile bad(folder + u"/BAD.LGE"_s);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray("L09:") + QByteArray(80, '\0'));
+  }
+  TestWindow win;
+  LeagueSelect* w = win.OpenLeagueWindow();
+  w->SetFolder(folder);
+  SelectFile(w, u"BAD.LGE"_s);
+  w->LoadLeague();
+  ASSERT_EQ(win.prompter.asked.size(), 1u);
+  EXPECT_EQ(widgets::Shown(win.prompter.asked[0].text, win.prompter.asked[0].coding),
+            u"Unable to determine version of the "_s + folder + u"/BAD league file. Select another league."_s);
+
+  SelectFile(w, QFileInfo(widgets::ShownPath(league::LeagueFileName(leaguePath, ".LGE"))).fileName());
+  w->LoadLeague();
+  EXPECT_EQ(win.prompter.asked.size(), 1u);
+  EXPECT_EQ(w->TeamList()->count(), 12);
+  EXPECT_EQ(win.S().league.leaguePath, leaguePath);
+  EXPECT_EQ(win.S().reporter.errorFilePath, widgets::NativePath(folder + u"/PK-ERROR.TXT"_s));
+  win.S().reporter.Report("Client_Socket1_Read", kErrDeviceIO, "Device I/O error");
+  EXPECT_TRUE(QFile::exists(folder + u"/PK-ERROR.TXT"_s));
 }
 
 TEST(LeagueSelectWindow, FullLoadTeamChoiceAndAddressRules) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <random>
 #include <set>
+#include <vector>
 
 #include "common/Common.h"
 #include "common/ErrorReport.h"
@@ -131,6 +132,35 @@ TEST(Files, NamesBeyondAsciiAndWritesInPlace) {
   }
   EXPECT_EQ(names, (std::set<std::string>{"\xCE\xA9MEGA.LGE", "draft.txt"}));
   fs::remove_all(dir.parent_path());
+}
+
+// A rewrite keeps the permissions the file had (the league's and the draft
+// file's owner chose them), and an append that creates its file syncs the
+// folder too, so that a power cut cannot lose the new name with the pick in
+// it; an append to a file that exists needs no folder sync.
+TEST(Files, RewritesKeepPermissionsAndNewFilesSyncTheirFolder) {
+  const fs::path dir = TempDir("modes");
+#ifndef _WIN32
+  for (const fs::perms mode : {fs::perms::owner_read | fs::perms::owner_write,
+                               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                   fs::perms::group_write | fs::perms::others_read}) {
+    const fs::path file = dir / "LEAGUE.PYC";
+    ASSERT_EQ(WriteFileAtomic(file, "old"), "");
+    fs::permissions(file, mode);
+    ASSERT_EQ(WriteFileAtomic(file, "new"), "");
+    EXPECT_EQ(fs::status(file).permissions(), mode);
+    EXPECT_EQ(ReadWholeFile(file), "new");
+  }
+#endif
+  std::vector<fs::path> synced;
+  ObserveFolderSyncs([&](const fs::path& folder) { synced.push_back(folder); });
+  ASSERT_EQ(AppendDurable(dir / "League-DRAFT.TXT", "101|Lions|Al Adams|QB|1-1\r\n"), "");
+  EXPECT_EQ(synced, std::vector<fs::path>{dir});
+  synced.clear();
+  ASSERT_EQ(AppendDurable(dir / "League-DRAFT.TXT", "102|Bears|Bo Brown|HB|1-2\r\n"), "");
+  EXPECT_TRUE(synced.empty());
+  ObserveFolderSyncs({});
+  fs::remove_all(dir);
 }
 
 TEST(ErrorReporter, FilesTheLineShowsTheMessageAndEnds) {

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -146,6 +147,59 @@ TEST_F(DraftLogTest, ClearAndReplace) {
   ASSERT_EQ(log.Clear(), "");
   EXPECT_EQ(FileText(), "");
   EXPECT_EQ(log.Count(), 0);
+}
+
+// Editors often save without a final line break. The next pick must start a
+// line of its own: glued to the last line it would be lost with it (the
+// line reads as one pick) and the label after a restart would jump.
+TEST_F(DraftLogTest, APickAfterALastLineWithoutItsBreakStartsALineOfItsOwn) {
+  Write("101|Lions|Al Adams|QB|1-1\r\n102|Bears|Bo Brown|HB|1-2");
+  DraftLog log;
+  ASSERT_EQ(log.Load(file_).records, 2u);
+  ASSERT_EQ(log.Append(kC), "");
+  EXPECT_EQ(FileText(), "101|Lions|Al Adams|QB|1-1\r\n102|Bears|Bo Brown|HB|1-2\r\n103|Lions|Cy Cole|K|1-3\r\n");
+  DraftLog again;
+  ASSERT_EQ(again.Load(file_).records, 3u);
+  EXPECT_EQ(again.Picks(), (std::vector<Pick>{kA, kB, kC}));
+
+  // A file whose lines end in LF alone already ends a line: nothing is added.
+  Write("101|Lions|Al Adams|QB|1-1\n");
+  ASSERT_EQ(log.Load(file_).records, 1u);
+  ASSERT_EQ(log.Append(kB), "");
+  EXPECT_EQ(FileText(), "101|Lions|Al Adams|QB|1-1\n102|Bears|Bo Brown|HB|1-2\r\n");
+}
+
+// A draft file copied from Windows may carry its name in other letters; it is
+// the league's draft all the same (compared by contents: Windows finds either).
+TEST_F(DraftLogTest, TheDraftFileIsFoundWhateverTheCaseOfItsName) {
+  EXPECT_EQ(DraftFileIn(dir_.string(), "League"), (dir_ / "League-DRAFT.TXT").string());  // none yet
+  std::ofstream(dir_ / "league-draft.txt", std::ios::binary) << "101|Lions|Al Adams|QB|1-1\r\n";
+  DraftLog log;
+  ASSERT_EQ(log.Load(DraftFileIn(dir_.string(), "League")).records, 1u);
+  EXPECT_EQ(log.Picks(), std::vector<Pick>{kA});
+}
+
+// A draft the Commish clears is kept first, beside the league, under a dated
+// name that no later clearing overwrites.
+TEST_F(DraftLogTest, AClearedDraftIsKeptUnderADatedName) {
+  std::tm when{};
+  when.tm_year = 2024 - 1900;
+  when.tm_mon = 2;
+  when.tm_mday = 5;
+  when.tm_hour = 14;
+  when.tm_min = 7;
+  when.tm_sec = 9;
+  const std::string kept = KeptDraftFileName(dir_.string(), "League", when);
+  EXPECT_EQ(kept, (dir_ / "League-DRAFT-20240305-140709.TXT").string());
+  const std::string text = "101|Lions|Al Adams|QB|1-1\r\n102|Bears|Bo Brown|HB|1-2";
+  Write(text);
+  DraftLog log;
+  ASSERT_EQ(log.Load(file_).records, 2u);
+  ASSERT_EQ(log.KeepCopy(kept), "");
+  ASSERT_EQ(log.Clear(), "");
+  EXPECT_EQ(ReadWholeFile(kept), text);
+  EXPECT_EQ(FileText(), "");
+  EXPECT_EQ(KeptDraftFileName(dir_.string(), "League", when), (dir_ / "League-DRAFT-20240305-140709-2.TXT").string());
 }
 
 }  // namespace

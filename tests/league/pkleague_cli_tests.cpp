@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QString>
 
+#include <fstream>
+
 #include "league/FBPro.h"
 #include "tests/league/LeagueTestUtil.h"
 
@@ -39,6 +41,35 @@ ToolRun RunTool(const std::string& args) {
 std::string Latin1(const QJsonValue& v) { return v.toString().toLatin1().toStdString(); }
 
 }  // namespace
+
+// A league in a folder whose name is not ASCII: pkleague takes the path as
+// the system gives it and prints it as it is (not converted a second time),
+// in "sample", "show", its refusals and "merge".
+TEST(PkleagueTool, AFolderWithAnAccentedNameIsTakenAndPrintedAsItIs) {
+  TempDir dir;
+  const std::string folder = dir.path() + "/M\xC3\xBCller Liga";
+  ToolRun made = RunTool("sample '" + folder + "' --teams 4 --college 20 --name 'Liga'");
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  const std::string lgeFile = made.out.substr(0, made.out.find('\n'));
+  ASSERT_EQ(lgeFile, folder + "/LIGA.LGE");
+
+  ToolRun shown = RunTool("show '" + lgeFile + "'");
+  ASSERT_EQ(shown.exitCode, 0) << shown.err;
+  EXPECT_NE(shown.out.find("Files:    " + folder + "/LIGA.LGE .PYR .PYC .PYF\n"), std::string::npos) << shown.out;
+
+  {
+    std::ofstream bad(folder + "/BAD.LGE", std::ios::binary);
+    bad << "L09:" << std::string(80, '\0');
+  }
+  ToolRun refused = RunTool("show '" + folder + "/BAD.LGE'");
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.err, "Unable to determine version of the " + folder + "/BAD league file. Select another league.\n");
+
+  ToolRun merged = RunTool("merge --stage no-change '" + lgeFile + "'");
+  ASSERT_EQ(merged.exitCode, 0) << merged.err;
+  EXPECT_EQ(merged.out.rfind("Draft file: " + folder + "/Liga-DRAFT.TXT (0 picks)\n", 0), 0u) << merged.out;
+  EXPECT_NE(merged.out.find("Backup of the league files: " + folder + "/Liga-BACKUP-"), std::string::npos);
+}
 
 TEST(PkleagueTool, SampleThenShowRoundTripsA32TeamLeague) {
   TempDir dir;

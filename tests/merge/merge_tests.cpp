@@ -183,21 +183,26 @@ TEST(MergeRoster, RosterFixThenSortRefillsSlotOneWithFirstQuarterback) {
   r.groups[0][1] = E(211, 7, 0);
   r.groups[0][2] = E(212, 21, 15);
   r.groups[0][3] = E(213, 22, 15);
-  r.groups[0][20] = E(214, 50, league::RosterEntry{}.genpos);  // unknown genpos stays
+  r.groups[0][20] = E(214, 50, league::RosterEntry{}.genpos);  // no player record: genpos unknown
   r.groups[1] = {E(220, 60, 5), E(221, 3, 0), E(222, 61, 5)};  // genpos 5: no lineup range
   r.groups[2] = {E(230, 4, 0)};
   const SlotRanges x = MakeSlotRanges();
   RosterFix(r, x);
   EXPECT_TRUE(r.groups[0][0].Empty());
-  EXPECT_EQ(r.groups[1].back().pid, 210);
-  EXPECT_EQ(r.groups[0][20].pid, 214);
+  // A player of unknown genpos belongs to no lineup range: he goes to the
+  // reserves like any other player out of place.
+  EXPECT_TRUE(r.groups[0][20].Empty());
+  ASSERT_EQ(r.Count(1), 5);
+  EXPECT_EQ(r.groups[1][3].pid, 210);
+  EXPECT_EQ(r.groups[1][4].pid, 214);
   SortTeamRoster(r, x);
-  EXPECT_EQ(r.groups[0][0].pid, 221);  // first quarterback of group 1
-  EXPECT_EQ(r.groups[0][4].pid, 210);  // the back fills his own empty slot 5
+  EXPECT_EQ(r.groups[0][0].pid, 221);    // first quarterback of group 1
+  EXPECT_EQ(r.groups[0][4].pid, 210);    // the back fills his own empty slot 5
+  EXPECT_TRUE(r.groups[0][20].Empty());  // no linebacker in reserve
   std::vector<int> g1;
   for (auto& e : r.groups[1]) g1.push_back(e.pid);
   // Group 1 packed, then group 2's last entry moved up.
-  EXPECT_EQ(g1, (std::vector<int>{220, 222, 230}));
+  EXPECT_EQ(g1, (std::vector<int>{220, 222, 214, 230}));
   EXPECT_TRUE(r.groups[2].empty());
 }
 
@@ -429,10 +434,15 @@ TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
   EXPECT_TRUE(kept.count(Num(ghost) + "|Nobody|X Y|QB|5-1"));
   EXPECT_TRUE(listed.count(ghost));
   EXPECT_EQ(res.outcomes.back().reason, "not in the college draftee or free agent list");
-  EXPECT_EQ(res.closingMessage, ClosingMessage(keptFull + 2, L.draftFile));
-  EXPECT_NE(res.closingMessage.find("These players still exist in file " + L.draftFile +
-                                    ".Cut lists will be needed"),
-            std::string::npos);
+  EXPECT_EQ(res.outcomes.back().kept, KeptReason::NotInLists);
+  // The closing message gives each real reason, not "roster is full" for all.
+  EXPECT_EQ(res.closingMessage,
+            "Some players could not be put on teams:\r\n" + Num(keptFull) +
+                " players since their roster is full.\r\n"
+                "1 player since they are in neither the college draftee nor the free agent list.\r\n"
+                "1 player since the league has no team of their team's name.\r\n\r\n"
+                "These players still exist in file " +
+                L.draftFile + ".Cut lists will be needed to enable the merging.");
 
   // Every byte outside the changed teams' blocks is as it was (no stage change).
   const std::string lgeAfter = L.Bytes(".LGE");
@@ -480,7 +490,9 @@ TEST(MergeLeague, StageChoicesMoveListsAndWriteTheStageByte) {
     opt.now = FixedTime;
     MergeResult res = RunMerge(L.Input({L.Record(drafted, 2, "1-1")}, c.choice), opt);
     ASSERT_TRUE(res.ok) << res.failure;
-    EXPECT_EQ(res.closingMessage, ClosingMessage(0, L.draftFile));
+    EXPECT_EQ(
+        res.closingMessage,
+        "All players were merged successfully.\r\n\r\nRun FBPro later to ensure files are in good working order.");
     EXPECT_EQ(L.Bytes(".PYF") == "<missing>", false);
     const auto r2 = league::ReadCollegeList(L.leaguePath);
     const auto f2 = league::ReadFAList(L.leaguePath);
@@ -554,9 +566,12 @@ TEST(MergeSafety, KilledAtEachWriteTheBackupRestoresTheLeagueExactly) {
     };
     ASSERT_TRUE(RunMerge(L.Input(records, StageChoice::TrainingCamp), opt).ok);
   }
-  ASSERT_EQ(writes.size(), 7u);  // 3 rosters, stage, 2 lists, draft file
-  EXPECT_EQ(writes[3], "stage");
-  EXPECT_EQ(writes[6], "draft file");
+  // Journal, 3 rosters, stage, 2 lists, draft file, journal removal.
+  ASSERT_EQ(writes.size(), 9u);
+  EXPECT_EQ(writes[0], "journal");
+  EXPECT_EQ(writes[4], "stage");
+  EXPECT_EQ(writes[7], "draft file");
+  EXPECT_EQ(writes[8], "journal removal");
 
   for (int n = 1; n <= static_cast<int>(writes.size()); ++n) {
     for (bool restoreItself : {false, true}) {
@@ -572,9 +587,12 @@ TEST(MergeSafety, KilledAtEachWriteTheBackupRestoresTheLeagueExactly) {
       EXPECT_EQ(res.errorNumber, kErrDeviceIO);
       EXPECT_NE(res.failure.find("disk full"), std::string::npos);
       EXPECT_NE(res.failure.find(res.backupFolder.string()), std::string::npos);
-      if (n > 1 && !restoreItself) {
+      // Write 1 is the journal; the league's own files change from write 3 on.
+      if (n > 2 && !restoreItself) {
         EXPECT_NE(Snapshot(L), before) << "write " << n;
       }
+      // Only a stop that looks like a kill leaves the journal for the next run.
+      EXPECT_EQ(fs::exists(MergeJournalOf(L.leaguePath, L.version.name)), n >= 2 && !restoreItself) << n;
       if (restoreItself) {
         EXPECT_TRUE(res.restored);
       } else {
@@ -592,7 +610,9 @@ TEST(MergeSafety, BackupRecordsMissingFilesAndRestoreRemovesThem) {
   auto rookies = league::ReadCollegeList(L.leaguePath);
   MergeOptions opt;
   opt.restoreOnFailure = false;
-  opt.beforeWrite = [](int i, const std::string&) { return i == 5 ? std::string("stop") : std::string(); };
+  opt.beforeWrite = [](int, const std::string& what) {
+    return what == "draft file" ? std::string("stop") : std::string();
+  };
   MergeResult res = RunMerge(L.Input({L.Record(rookies[1], 2, "1-1")}, StageChoice::CollegeDraft), opt);
   ASSERT_FALSE(res.ok);
   EXPECT_TRUE(fs::exists(L.File(".PYF")));  // written before the stop
@@ -612,6 +632,164 @@ TEST(MergeSafety, MissingLeagueFileFailsBeforeWritingAnything) {
   EXPECT_EQ(res.failureContext, "GetTeamRoster");
   EXPECT_EQ(res.errorNumber, kErrFileNotFound);
   EXPECT_TRUE(res.restored);
+}
+
+// Every PID on the rosters of a league, with how many places hold it.
+std::map<int, int> RosterPlaces(const SampleLeague& L) {
+  std::map<int, int> places;
+  const std::string lge = L.Bytes(".LGE");
+  for (const league::RosterChunk& chunk : league::ListRosterChunks(lge, "test")) {
+    league::RosterBlock block;
+    std::copy_n(lge.begin() + static_cast<std::ptrdiff_t>(chunk.offset), block.size(), block.begin());
+    league::MaskRoster(chunk.team, block);
+    for (int k = 1; k <= league::kRosterPlaces; ++k) {
+      const int pid = block[Index(2 * k - 2)] + 256 * block[Index(2 * k - 1)];
+      if (pid >= 100) ++places[pid];
+    }
+  }
+  return places;
+}
+
+// Fill-ins aside (FillTeam repeats one player), nobody holds two places.
+void ExpectEveryDrafteeOnceAtMost(const SampleLeague& L, const std::vector<std::string>& records) {
+  const std::map<int, int> places = RosterPlaces(L);
+  for (const std::string& r : records) {
+    const int pid = draft::ParsePick(r).pid;
+    auto it = places.find(pid);
+    EXPECT_LE(it == places.end() ? 0 : it->second, 1) << r;
+  }
+}
+
+// A merge killed at any of its writes (a power cut, a crash, the Commish
+// ending it) is recognised by the next merge, which puts the league back
+// from the backup first and then merges exactly once: the league ends as one
+// clean merge leaves it, with no player placed twice. The next merge is
+// pkleague merge, or RunMerge given the id lists read before it put the
+// league back (the Merge window reads them when it opens).
+TEST(MergeSafety, KilledAtAnyWriteTheNextMergePutsTheLeagueBackAndMergesOnce) {
+  std::vector<std::string> records;
+  std::map<std::string, std::optional<std::string>> clean;
+  {
+    SampleLeague L("clean");
+    auto rookies = league::ReadCollegeList(L.leaguePath);
+    auto fa = league::ReadFAList(L.leaguePath);
+    for (int k = 1; k <= 6; ++k) records.push_back(L.Record(rookies[Index(k)], 2 + k % 4, "1-" + Num(k)));
+    records.push_back(L.Record(fa[1], 3, "2-1"));
+    L.FillTeam(1);
+    records.push_back(L.Record(rookies[7], 1, "2-2"));  // kept: roster full
+    L.WriteDraftFile(records);
+    std::ostringstream out, err;
+    ASSERT_EQ(MergeCommand({"--stage", "training-camp", L.File(".LGE")}, out, err), 0) << err.str();
+    clean = Snapshot(L);
+  }
+  // Stop at write 1, 2, ... until a merge runs past its last write.
+  bool pastTheLast = false;
+  int n = 0;
+  while (!pastTheLast) {
+    ++n;
+    for (bool byCommand : {true, false}) {
+      SampleLeague L("rerun" + std::to_string(n) + (byCommand ? "c" : "m"));
+      L.FillTeam(1);
+      L.WriteDraftFile(records);
+      MergeOptions opt;
+      opt.restoreOnFailure = false;  // killed: nothing is put back
+      bool stopped = false;
+      opt.beforeWrite = [&](int i, const std::string&) {
+        stopped = stopped || i == n;
+        return i == n ? std::string("killed") : std::string();
+      };
+      const bool ok = RunMerge(L.Input(records, StageChoice::TrainingCamp), opt).ok;
+      ASSERT_EQ(ok, !stopped) << n;
+      if (!stopped) {
+        pastTheLast = true;
+        EXPECT_EQ(Snapshot(L), clean);
+        continue;
+      }
+      const bool journal = n >= 2;
+      ASSERT_EQ(fs::exists(MergeJournalOf(L.leaguePath, L.version.name)), journal);
+
+      if (byCommand) {
+        std::ostringstream out, err;
+        ASSERT_EQ(MergeCommand({"--stage", "training-camp", L.File(".LGE")}, out, err), 0) << err.str();
+        EXPECT_EQ(out.str().find("A merge into the Merge League league was interrupted before it finished.") == 0,
+                  journal)
+            << out.str();
+      } else {
+        MergeInput stale = L.Input(records, StageChoice::TrainingCamp);  // lists of the half-merged league
+        MergeResult res = RunMerge(stale, {});
+        ASSERT_TRUE(res.ok) << res.failure;
+        EXPECT_EQ(res.recovery.found, journal);
+        EXPECT_EQ(res.recovery.restored, journal);
+        if (journal) {
+          EXPECT_NE(res.recovery.message.find("put back as they were before that merge, from the backup in " +
+                                              res.recovery.backupFolder.string()),
+                    std::string::npos);
+        }
+      }
+      EXPECT_EQ(Snapshot(L), clean) << "killed at write " << n << (byCommand ? " (pkleague)" : " (RunMerge)");
+      EXPECT_FALSE(fs::exists(MergeJournalOf(L.leaguePath, L.version.name)));
+      ExpectEveryDrafteeOnceAtMost(L, records);
+    }
+  }
+  EXPECT_EQ(n, 11);  // journal, 4 rosters, stage, 2 lists, draft file, journal removal
+}
+
+// Should a league come with players on rosters who are still in an id list
+// (a merge stopped between the rosters and the lists, its journal gone), the
+// merge places none of them again: each stays in the draft file, saying why.
+TEST(MergeSafety, APlayerAlreadyOnARosterIsNeverPlacedAgain) {
+  SampleLeague L("guard");
+  auto rookies = league::ReadCollegeList(L.leaguePath);
+  std::vector<std::string> records;
+  for (int k = 1; k <= 5; ++k) records.push_back(L.Record(rookies[Index(k)], k % 2 == 0 ? 2 : 3, "1-" + Num(k)));
+  L.WriteDraftFile(records);
+  MergeOptions opt;
+  opt.restoreOnFailure = false;
+  // Stop at the college list: both rosters are written, the lists are not.
+  opt.beforeWrite = [](int, const std::string& what) { return what == "college list" ? "killed" : std::string(); };
+  ASSERT_FALSE(RunMerge(L.Input(records, StageChoice::NoChange), opt).ok);
+  fs::remove(MergeJournalOf(L.leaguePath, L.version.name));
+
+  MergeResult again = RunMerge(L.Input(records, StageChoice::NoChange), {});
+  ASSERT_TRUE(again.ok) << again.failure;
+  EXPECT_FALSE(again.recovery.found);
+  ASSERT_EQ(again.outcomes.size(), records.size());
+  for (const PickOutcome& o : again.outcomes) {
+    EXPECT_FALSE(o.placement.placed) << draft::PickRecord(o.pick);
+    EXPECT_EQ(o.kept, KeptReason::AlreadyOnRoster);
+    EXPECT_EQ(o.reason, "already on a roster (" + o.pick.team + ")");
+  }
+  ExpectEveryDrafteeOnceAtMost(L, records);
+  EXPECT_EQ(ReadDraftFile(L.draftFile).size(), records.size());
+  EXPECT_EQ(again.closingMessage,
+            "Some players could not be put on teams:\r\n"
+            "5 players since they are already on a team's roster.\r\n\r\n"
+            "These players still exist in file " +
+                L.draftFile + ".");
+}
+
+// A journal whose backup cannot be put back stops every merge before it
+// writes anything, and says what to do.
+TEST(MergeSafety, AJournalWithoutItsBackupStopsTheMerge) {
+  SampleLeague L("nobackup");
+  auto rookies = league::ReadCollegeList(L.leaguePath);
+  const std::vector<std::string> records = {L.Record(rookies[1], 2, "1-1")};
+  L.WriteDraftFile(records);
+  const fs::path journal = MergeJournalOf(L.leaguePath, L.version.name);
+  ASSERT_EQ(WriteMergeJournal(journal, L.dir / "Merge League-BACKUP-20240305-140709"), "");
+  const auto before = Snapshot(L);
+
+  MergeResult res = RunMerge(L.Input(records, StageChoice::CollegeDraft), {});
+  EXPECT_FALSE(res.ok);
+  EXPECT_EQ(res.failureContext, "Merge_Recover");
+  EXPECT_TRUE(res.backupFolder.empty());
+  EXPECT_NE(res.failure.find("could not be put back"), std::string::npos) << res.failure;
+  EXPECT_NE(res.failure.find("then remove " + journal.string()), std::string::npos) << res.failure;
+  std::ostringstream out, err;
+  EXPECT_EQ(MergeCommand({"--stage", "no-change", L.File(".LGE")}, out, err), 2);
+  EXPECT_NE(err.str().find("could not be put back"), std::string::npos) << err.str();
+  EXPECT_EQ(Snapshot(L), before);
+  EXPECT_TRUE(fs::exists(journal));
 }
 
 // ---------------------------------------------------------------------------

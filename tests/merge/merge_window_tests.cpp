@@ -15,6 +15,7 @@
 #include "league/FBPro.h"
 #include "common/Files.h"
 #include "server/ui/MergeWindow.h"
+#include "widgets/Widgets.h"
 #include "common/Prompt.h"
 #include "league/Sample.h"
 
@@ -166,7 +167,9 @@ TEST(MergeWindow, FailedWriteIsReportedAndTheLeagueRestored) {
   f.picks = {draft::Pick{rookies[1], f.teams.names[2], "A B", "QB", "1-1"}};
   const auto lge = ReadWholeFile(league::LeagueFileName(f.leaguePath, ".LGE"));
   MergeContext c = f.Context();
-  c.options.beforeWrite = [](int n, const std::string&) { return n == 2 ? std::string("disk full") : std::string(); };
+  c.options.beforeWrite = [](int, const std::string& what) {
+    return what == "stage" ? std::string("disk full") : std::string();
+  };
   MergeWindow w(std::move(c));
   w.SelectStage(StageChoice::CollegeDraft);
   w.show();
@@ -180,6 +183,63 @@ TEST(MergeWindow, FailedWriteIsReportedAndTheLeagueRestored) {
   EXPECT_TRUE(Child<QPushButton>(w, "Command1")->isEnabled());
   auto line = ReadWholeFile(f.dir / kErrorFileName).value_or("");
   EXPECT_NE(line.find("SetLeagueStage"), std::string::npos) << line;
+}
+
+// In a league folder whose name is not ASCII the window names the paths as
+// they are: the closing message (UTF-8) and the backup line. A merge found
+// interrupted when the window opens is put back, and the Commish told, before
+// the window reads the lists.
+TEST(MergeWindow, PathsBeyondAsciiAndAnInterruptedMergeFoundOnOpening) {
+  Fixture f("M\xC3\xBCller Liga");
+  const QString folder = QString::fromUtf8(f.dir.string());
+  ASSERT_TRUE(folder.contains(u"Müller Liga"_s));
+  auto rookies = league::ReadCollegeList(f.leaguePath);
+  const std::string position =
+      league::PositionCaption(league::PlayerFile(f.leaguePath, f.version.version, "t").Read(rookies[1])->position);
+  f.picks = {draft::Pick{rookies[1], f.teams.names[2], "A B", position, "1-1"},
+             draft::Pick{rookies[2], "Nobody", "C D", position, "1-2"}};
+  ASSERT_EQ(WriteFileAtomic(f.DraftFile(), draft::DraftFileText(f.picks)), "");
+  const auto lge = ReadWholeFile(league::LeagueFileName(f.leaguePath, ".LGE"));
+  const auto pyc = ReadWholeFile(league::LeagueFileName(f.leaguePath, ".PYC"));
+  {
+    // A merge killed after writing the rosters.
+    MergeInput in;
+    in.leaguePath = f.leaguePath;
+    in.version = f.version.version;
+    in.leagueName = f.version.name;
+    in.draftFile = f.DraftFile();
+    in.picks = f.picks;
+    in.teams = f.Context().teams();
+    in.rookies = rookies;
+    in.faList = league::ReadFAList(f.leaguePath);
+    MergeOptions killed;
+    killed.restoreOnFailure = false;
+    killed.beforeWrite = [](int, const std::string& what) { return what == "college list" ? "killed" : std::string(); };
+    ASSERT_FALSE(merge::RunMerge(in, killed).ok);
+    ASSERT_NE(ReadWholeFile(league::LeagueFileName(f.leaguePath, ".LGE")), lge);
+  }
+
+  MergeWindow w(f.Context());
+  ASSERT_EQ(f.prompter.asked.size(), 1u);
+  EXPECT_EQ(f.prompter.asked[0].title, "Info");
+  EXPECT_EQ(f.prompter.asked[0].coding, TextCoding::Utf8);
+  const QString told = widgets::Shown(f.prompter.asked[0].text, f.prompter.asked[0].coding);
+  EXPECT_TRUE(told.startsWith(u"A merge into the Window League league was interrupted"_s)) << told.toStdString();
+  EXPECT_TRUE(told.contains(folder + u"/Window League-BACKUP-"_s)) << told.toStdString();
+  EXPECT_EQ(ReadWholeFile(league::LeagueFileName(f.leaguePath, ".LGE")), lge);
+  EXPECT_EQ(ReadWholeFile(league::LeagueFileName(f.leaguePath, ".PYC")), pyc);
+
+  w.show();
+  Child<QPushButton>(w, "Command1")->click();
+  ASSERT_TRUE(w.LastResult().ok) << w.LastResult().failure;
+  ASSERT_EQ(f.prompter.asked.size(), 2u);
+  EXPECT_EQ(f.prompter.asked[1].coding, TextCoding::Utf8);
+  EXPECT_EQ(widgets::Shown(f.prompter.asked[1].text, f.prompter.asked[1].coding),
+            u"Some players could not be put on teams:\r\n"
+            "1 player since the league has no team of their team's name.\r\n\r\n"
+            "These players still exist in file "_s +
+                folder + u"/Window League-DRAFT.TXT."_s);
+  EXPECT_TRUE(Child<QLabel>(w, "Label1")->text().contains(u"Backup: "_s + folder + u"/Window League-BACKUP-"_s));
 }
 
 }  // namespace

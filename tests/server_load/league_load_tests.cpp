@@ -1,0 +1,236 @@
+// The server's league load against league folders as the Commish keeps them:
+// a draft file named in other letters, the question that may clear it, a
+// merge that was killed part-way, and a folder whose name is not ASCII.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "common/Files.h"
+#include "league/FBPro.h"
+#include "league/Sample.h"
+#include "merge/Merge.h"
+#include "server/engine/DraftServer.h"
+#include "server/ui/LeagueSelect.h"
+#include "widgets/Widgets.h"
+
+namespace fs = std::filesystem;
+using namespace pm;
+using namespace pm::server;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class LeagueLoadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("pm-load-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    league::SampleOptions o;
+    o.name = "Test League";
+    o.teams = 12;
+    o.college = 60;
+    leaguePath_ = league::WriteSampleLeague(dir_.string(), o);
+    server_.SetPrompter(&prompter_);
+    server_.SetPort(0);
+    server_.Reporter().showMessage = [](const std::string&) {};
+    server_.Reporter().endProgram = [] {};
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  LoadResult Load() { return server_.LoadLeague(league::LeagueFileName(leaguePath_, ".LGE"), false); }
+  std::string DraftFile() const { return (dir_ / "Test League-DRAFT.TXT").string(); }
+  // The record of college draftee n (1-based) drafted by `team` at `label`.
+  std::string Record(int n, int team, const std::string& label) const {
+    const int pid = league::ReadCollegeList(leaguePath_)[Index(n)];
+    const auto player = league::PlayerFile(leaguePath_, league::kVersion98, "test").Read(pid);
+    return Num(pid) + "|" + league::GetTeams(leaguePath_).names[Index(team)] + "|" + player->fname + " " +
+           player->lname + "|" + league::PositionCaption(player->position) + "|" + label;
+  }
+  std::map<std::string, std::optional<std::string>> Snapshot() const {
+    std::map<std::string, std::optional<std::string>> s;
+    for (const char* ext : {".LGE", ".PYC", ".PYF"}) s[ext] = ReadWholeFile(league::LeagueFileName(leaguePath_, ext));
+    s["draft"] = ReadWholeFile(DraftFile());
+    return s;
+  }
+
+  fs::path dir_;
+  std::string leaguePath_;
+  ScriptedPrompter prompter_;
+  DraftServer server_;
+};
+
+// The question about a draft in progress: Enter (the default button) keeps
+// the draft; a Yes keeps the old file beside the league under a dated name
+// before the draft file is emptied.
+TEST_F(LeagueLoadTest, ClearingTheDraftIsNotTheDefaultAndKeepsTheOldFile) {
+  const std::string text = Record(1, 1, "1-1") + "\r\n" + Record(2, 2, "1-2") + "\r\n";
+  ASSERT_EQ(WriteFileAtomic(DraftFile(), text), "");
+  prompter_.answers = {PromptAnswer::Yes};
+  ASSERT_TRUE(Load().Ok());
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_EQ(prompter_.asked[0].buttons, PromptButtons::YesNo);
+  EXPECT_EQ(prompter_.asked[0].defaultButton, PromptAnswer::No);
+  EXPECT_EQ(ReadWholeFile(DraftFile()), "");
+  EXPECT_EQ(server_.RoundSel(), "1-1");
+  std::vector<fs::path> kept;
+  const std::regex name(R"(Test League-DRAFT-\d{8}-\d{6}\.TXT)");
+  for (const auto& entry : fs::directory_iterator(dir_))
+    if (std::regex_match(entry.path().filename().string(), name)) kept.push_back(entry.path());
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(ReadWholeFile(kept[0]), text);
+}
+
+// A draft file copied from Windows as "...-draft.txt" is the league's draft:
+// it is resumed, not ignored for a fresh draft at 1-1 beside it.
+TEST_F(LeagueLoadTest, ADraftFileNamedInOtherLettersIsResumed) {
+  const std::string lower = (dir_ / "test league-draft.txt").string();
+  ASSERT_EQ(WriteFileAtomic(lower, Record(1, 11, "1-11") + "\r\n" + Record(2, 12, "1-12") + "\r\n"), "");
+  prompter_.answers = {PromptAnswer::No};
+  ASSERT_TRUE(Load().Ok());
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_NE(prompter_.asked[0].text.find("opening file " + lower + " with"), std::string::npos);
+  EXPECT_EQ(server_.DraftFile(), lower);
+  EXPECT_EQ(server_.Log().Count(), 2);
+  EXPECT_EQ(server_.RoundSel(), "2-1");
+  EXPECT_FALSE(fs::exists(DraftFile()));
+}
+
+// A merge killed after writing the rosters left the league half merged. The
+// next league load puts it back from the backup, says so, and only then
+// reads the league and the draft file.
+TEST_F(LeagueLoadTest, AnInterruptedMergeIsPutBackBeforeTheLeagueLoads) {
+  const std::vector<std::string> records = {Record(1, 1, "1-1"), Record(2, 2, "1-2")};
+  ASSERT_EQ(WriteFileAtomic(DraftFile(), records[0] + "\r\n" + records[1] + "\r\n"), "");
+  const auto before = Snapshot();
+  merge::MergeInput in;
+  in.leaguePath = leaguePath_;
+  in.version = league::kVersion98;
+  in.leagueName = "Test League";
+  in.draftFile = DraftFile();
+  for (const std::string& r : records) in.picks.push_back(draft::ParsePick(r));
+  const league::TeamList teams = league::GetTeams(leaguePath_);
+  for (int i = 1; i <= teams.teamCount; ++i) in.teams.push_back(teams.names[Index(i)]);
+  in.rookies = league::ReadCollegeList(leaguePath_);
+  in.faList = league::ReadFAList(leaguePath_);
+  merge::MergeOptions killed;
+  killed.restoreOnFailure = false;
+  killed.beforeWrite = [](int, const std::string& what) {
+    return what == "free-agent list" ? "killed" : std::string();
+  };
+  const merge::MergeResult stopped = merge::RunMerge(in, killed);
+  ASSERT_FALSE(stopped.ok);
+  ASSERT_NE(Snapshot(), before);
+
+  prompter_.answers = {PromptAnswer::No};
+  ASSERT_TRUE(Load().Ok());
+  ASSERT_EQ(prompter_.asked.size(), 2u);
+  EXPECT_EQ(prompter_.asked[0].title, "Info");
+  EXPECT_EQ(prompter_.asked[0].coding, TextCoding::Utf8);
+  EXPECT_EQ(prompter_.asked[0].text,
+            "A merge into the Test League league was interrupted before it finished.\r\n\r\n"
+            "The league files and the draft file have been put back as they were before that merge, from the "
+            "backup in " +
+                stopped.backupFolder.string() + ".");
+  EXPECT_NE(prompter_.asked[1].text.find("There have been 2 players drafted so far."), std::string::npos);
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_FALSE(fs::exists(merge::MergeJournalOf(leaguePath_, "Test League")));
+  EXPECT_EQ(server_.DrafteeCount(), 60);  // both drafted players back in the college list
+  EXPECT_EQ(server_.Log().Count(), 2);
+}
+
+// A journal whose backup is gone: the league is not loaded, and the window
+// says what to do.
+TEST_F(LeagueLoadTest, AMergeThatCannotBePutBackStopsTheLoad) {
+  const fs::path journal = merge::MergeJournalOf(leaguePath_, "Test League");
+  ASSERT_EQ(merge::WriteMergeJournal(journal, dir_ / "Test League-BACKUP-20240305-140709"), "");
+  const LoadResult r = Load();
+  EXPECT_EQ(r.status, LoadResult::Status::MergeNotRestored);
+  EXPECT_FALSE(server_.LeagueLoaded());
+  EXPECT_FALSE(server_.Listening());
+  const LoadMessage m = LoadMessageOf(r);
+  EXPECT_EQ(m.title, "ERROR");
+  EXPECT_EQ(m.text, r.message);
+  EXPECT_NE(m.text.find("could not be put back"), std::string::npos) << m.text;
+  EXPECT_NE(m.text.find("then remove " + journal.string() + "."), std::string::npos) << m.text;
+  EXPECT_TRUE(fs::exists(journal));
+}
+
+// A league in "Müller Liga": the league window hands the path over in the
+// file-name encoding, so the league loads and the error file lies beside it,
+// and every message names the folder as it is.
+TEST(LeagueLoadFolders, ALeagueInAFolderWithAnAccentedNameLoadsAndIsNamedRightly) {
+  QTemporaryDir base;
+  const QString folder = base.filePath(u"Müller Liga"_s);
+  ASSERT_TRUE(QDir().mkpath(folder));
+  league::SampleOptions o;
+  o.name = "Test League";
+  o.teams = 4;
+  o.college = 20;
+  const std::string leaguePath = league::WriteSampleLeague(widgets::NativePath(folder), o);
+  const QString leagueFile = widgets::ShownPath(league::LeagueFileName(leaguePath, ".LGE"));
+  ASSERT_TRUE(QFile::exists(leagueFile));
+  const QString draftFile = folder + u"/Test League-DRAFT.TXT"_s;
+  ASSERT_EQ(WriteFileAtomic(widgets::NativePath(draftFile), "101|A|B C|QB|1-1\r\n"), "");
+
+  DraftServer engine;
+  ScriptedPrompter prompter;
+  prompter.answers = {PromptAnswer::No};
+  engine.SetPrompter(&prompter);
+  engine.SetPort(0);
+  std::string shown;
+  engine.Reporter().showMessage = [&](const std::string& m) { shown = m; };
+  engine.Reporter().endProgram = [] {};
+  // A league file the server does not recognise, in that folder: the
+  // message names its path as it is.
+  {
+    QFile bad(folder + u"/BAD.LGE"_s);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray("L04:") + QByteArray(19, '\0') + QByteArray("Bad") + QByteArray(30, '\0'));
+  }
+  LeagueSelect window(engine, prompter, folder);
+  window.SetFolder(folder);
+  ASSERT_TRUE(window.SelectFile(u"BAD.LGE"_s));
+  window.LoadSelectedFile();
+  ASSERT_EQ(prompter.asked.size(), 1u);
+  EXPECT_EQ(widgets::Shown(prompter.asked[0].text, prompter.asked[0].coding),
+            u"Unable to determine version of the "_s + folder + u"/BAD league file. Select another league."_s);
+
+  ASSERT_TRUE(window.SelectFile(QFileInfo(leagueFile).fileName()));
+  window.LoadSelectedFile();
+  ASSERT_TRUE(engine.LeagueLoaded());
+  EXPECT_EQ(engine.TeamCount(), 4);
+  EXPECT_EQ(engine.Log().Count(), 1);
+
+  // The resume question names the draft file as it is.
+  ASSERT_EQ(prompter.asked.size(), 2u);
+  const QString question = widgets::Shown(prompter.asked[1].text, prompter.asked[1].coding);
+  EXPECT_TRUE(question.contains(u"by opening file "_s + draftFile + u" with"_s)) << question.toStdString();
+
+  // The error file is written in the league's folder, and the message names it.
+  EXPECT_EQ(engine.Reporter().errorFilePath, widgets::NativePath(folder + u"/PK-ERROR.TXT"_s));
+  engine.Reporter().Report("Server_Socket1_Read", kErrDeviceIO, "Device I/O error");
+  EXPECT_FALSE(engine.Reporter().lastFileWriteFailed);
+  EXPECT_TRUE(QFile::exists(folder + u"/PK-ERROR.TXT"_s));
+  EXPECT_TRUE(QString::fromUtf8(shown).contains(u"Also, attach file "_s + folder + u"/PK-ERROR.TXT to"_s));
+
+  // So is a draft file too long to keep.
+  LoadResult refused;
+  refused.status = LoadResult::Status::DraftFileRefused;
+  refused.draftFile = widgets::NativePath(draftFile);
+  EXPECT_TRUE(
+      QString::fromUtf8(LoadMessageOf(refused).text).startsWith(u"The draft file "_s + draftFile + u" holds"_s));
+}
+
+}  // namespace
