@@ -41,24 +41,34 @@ std::string DraftLog::WriteFile(const std::string& file, const std::vector<Pick>
 
 DraftLog::LoadResult DraftLog::Load(const std::string& file) {
   LoadResult r;
-  std::optional<std::vector<Pick>> picks = ReadFile(file);
-  if (!picks) {
+  std::error_code ec;
+  std::optional<std::string> bytes =
+      file.empty() || !fs::exists(file, ec) ? std::optional<std::string>("") : ReadWholeFile(file);
+  if (!bytes) {
     r.status = LoadStatus::Unreadable;
     return r;
   }
-  r.records = picks->size();
-  if (picks->size() > static_cast<std::size_t>(kMaxPicks)) {
+  std::vector<Pick> picks = ParseDraftFile(*bytes);
+  r.records = picks.size();
+  if (picks.size() > static_cast<std::size_t>(kMaxPicks)) {
     r.status = LoadStatus::TooMany;
     return r;
   }
   file_ = file;
-  picks_.Assign(std::move(*picks));
+  picks_.Assign(std::move(picks));
+  // The file may have been edited and saved without a final line break: the
+  // next pick must not be glued to the last line, where it would be read as
+  // part of that pick and lost. Every line the log writes ends in one.
+  lastLineOpen_ = !bytes->empty() && bytes->back() != '\n';
   return r;
 }
 
 std::string DraftLog::Clear() {
   std::string err = WriteFileAtomic(file_, "");
-  if (err.empty()) picks_.Assign({});
+  if (err.empty()) {
+    picks_.Assign({});
+    lastLineOpen_ = false;
+  }
   return err;
 }
 
@@ -71,14 +81,10 @@ std::string DraftLog::KeepCopy(const std::string& copy) const {
 std::string DraftLog::Append(const Pick& pick) {
   if (Full()) return "the draft holds " + std::to_string(kMaxPicks) + " picks";
   const std::string line = PickRecord(pick);
-  std::string text = line + "\r\n";
-  // The file may have been edited and saved without a final line break: the
-  // pick must not be glued to the last line, where it would be read as part
-  // of that pick and lost.
-  if (std::optional<std::string> old = ReadWholeFile(file_); old && !old->empty() && old->back() != '\n')
-    text = "\r\n" + text;
+  const std::string text = (lastLineOpen_ ? "\r\n" : "") + line + "\r\n";
   std::string err = AppendDurable(file_, text);
   if (!err.empty()) return err;
+  lastLineOpen_ = false;
   // Stored as the file holds it, so that a later load reads the same pick.
   picks_.Append(ParsePick(line));
   return {};
@@ -95,6 +101,7 @@ DraftLog::DeleteStatus DraftLog::Delete(std::string_view label, std::string* err
     return DeleteStatus::WriteFailed;
   }
   picks_.BlankLabel(label);
+  lastLineOpen_ = false;
   return DeleteStatus::Deleted;
 }
 

@@ -115,6 +115,7 @@ class DraftLog {
  private:
   std::string file_;
   PickList picks_{kMaxPicks};
+  bool lastLineOpen_ = false;  // the file as loaded ends without a line break
 };
 
 }  // namespace pm::draft
