@@ -34,7 +34,7 @@ inline constexpr const char* kLoadingFreeAgents = "Loading free agents, please w
 struct LeagueLoad {
   enum class Outcome {
     Loaded,
-    NotRecognised,      // the league file's version is unknown
+    NotRecognised,  // the league file's version is unknown
     NoTeams,
     NoCollegeDraftees,  // and the free agents were not asked for
     NoPlayers,          // neither college draftees nor free agents

@@ -43,9 +43,7 @@ ClientSession::ClientSession(QObject* parent) : QObject(parent) {
   });
 }
 
-ClientSession::~ClientSession() {
-  ended_ = true;
-}
+ClientSession::~ClientSession() { ended_ = true; }
 
 void ClientSession::SetView(ClientView* view) { view_ = view ? view : defaultView_.get(); }
 
@@ -100,14 +98,14 @@ bool ClientSession::Connect(const std::string& address) {
   if (host.empty()) return false;
   if (!socket_) {
     socket_ = new protocol::MessageSocket(protocol::Receiver::Client, this);
-    connect(socket_, &protocol::MessageSocket::messageReceived, this,
-            [this](const protocol::Message& m) { Post({Event::Message, m}); });
+    connect(socket_, &protocol::MessageSocket::messageReceived, this, [this](const protocol::Message& m) {
+      Post({Event::Message, m});
+    });
     connect(socket_, &protocol::MessageSocket::connected, this, [this] { Post({Event::Connected, {}}); });
     connect(socket_, &protocol::MessageSocket::disconnected, this, [this] { Post({Event::Disconnected, {}}); });
     connect(socket_, &protocol::MessageSocket::connectFailed, this, [this] { Post({Event::ConnectError, {}}); });
   }
-  if (!socket_->ConnectTo(QString::fromLatin1(host.data(), static_cast<qsizetype>(host.size())), port_))
-    return false;
+  if (!socket_->ConnectTo(QString::fromLatin1(host.data(), static_cast<qsizetype>(host.size())), port_)) return false;
   connecting_ = true;
   caption_ = std::string(kClientCaption) + " - " + ownTeamName_;
   view_->SetCaption(caption_);
@@ -307,22 +305,15 @@ bool ClientSession::Acceptable(const protocol::Message& m) const {
   const auto firstFits = [&] { return fits(protocol::BodyField(m, 1)); };
   switch (m.code) {
     case protocol::kSignedOn:
-    case protocol::kLeft:
-      return team(m.from);
+    case protocol::kLeft: return team(m.from);
     case protocol::kChatRelay:
-    case protocol::kPrivateOut:
-      return m.from == 0 || team(m.from);
+    case protocol::kPrivateOut: return m.from == 0 || team(m.from);
     case protocol::kTimedOut:
-    case protocol::kHalted:
-      return team(m.to);
-    case protocol::kOnClock:
-      return team(m.to) && firstFits();
-    case protocol::kTaken:
-      return team(m.from) && firstFits();
-    case protocol::kPicked:
-      return team(m.from) && firstFits();
-    case protocol::kPickRecord:
-      return m.body.empty() || (firstFits() && !picks_.Full());
+    case protocol::kHalted: return team(m.to);
+    case protocol::kOnClock: return team(m.to) && firstFits();
+    case protocol::kTaken: return team(m.from) && firstFits();
+    case protocol::kPicked: return team(m.from) && firstFits();
+    case protocol::kPickRecord: return m.body.empty() || (firstFits() && !picks_.Full());
     case protocol::kWhoElse:
       for (int i = 1; i <= TeamCount(); ++i) {
         const std::string listed = protocol::BodyField(m, i);
@@ -331,8 +322,7 @@ bool ClientSession::Acceptable(const protocol::Message& m) const {
         if (!k || !team(*k)) return false;
       }
       return true;
-    default:
-      return true;
+    default: return true;
   }
 }
 

@@ -44,8 +44,7 @@ inline constexpr const char* kClientCaption = "Pickmill - Client - " PICKMILL_VE
 // Texts the client shows.
 inline constexpr const char* kDisconnectedTitle = "Connection disconnected.";
 inline constexpr const char* kDisconnectedLead = "You have been disconnected from the server. The reason: ";
-inline constexpr const char* kConnectionLostText =
-    "Either your internet connection was lost or the server went down.";
+inline constexpr const char* kConnectionLostText = "Either your internet connection was lost or the server went down.";
 inline constexpr const char* kUnableToConnectText = "Unable to connect to server.";
 inline constexpr const char* kUnableToConnectTitle = "PK Info.";
 
@@ -195,7 +194,7 @@ class ClientSession : public QObject {
 
   int16_t ownTeamIndex_ = 0;
   std::string ownTeamName_;
-  std::vector<TeamEntry> teams_;  // team k at k - 1
+  std::vector<TeamEntry> teams_;             // team k at k - 1
   draft::PickList picks_{draft::kMaxPicks};  // as many as the server records
   int16_t clockSeconds_ = 0;
   bool timerEnabled_ = false;

@@ -1,9 +1,9 @@
 #include "client/Sound.h"
 
+#include <QAudioDevice>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSoundEffect>
 #include <QTimer>

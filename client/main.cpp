@@ -1,8 +1,8 @@
 // PKClient: a team owner's program for the draft.
 #include <QApplication>
 
-#include "client/ui/Client.h"
 #include "client/Sound.h"
+#include "client/ui/Client.h"
 #include "widgets/Widgets.h"
 
 int main(int argc, char** argv) {

@@ -28,9 +28,7 @@ std::string PadField(std::string_view text, std::string_view alignment, int widt
   return std::string(text) + blanks;
 }
 
-int CharCode(std::string_view value) {
-  return value.empty() ? 0 : static_cast<unsigned char>(value.front());
-}
+int CharCode(std::string_view value) { return value.empty() ? 0 : static_cast<unsigned char>(value.front()); }
 
 std::string ReplaceChar(std::string_view text, char character, std::string_view replacement) {
   std::string out;

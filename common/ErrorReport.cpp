@@ -34,7 +34,8 @@ std::string ErrorDescription(int number) {
 
 ErrorInfo ErrorOf(const std::exception& e) {
   if (const auto* numbered = dynamic_cast<const NumberedError*>(&e)) return {numbered->number, numbered->what()};
-  if (dynamic_cast<const std::out_of_range*>(&e)) return {kErrSubscriptOutOfRange, ErrorDescription(kErrSubscriptOutOfRange)};
+  if (dynamic_cast<const std::out_of_range*>(&e))
+    return {kErrSubscriptOutOfRange, ErrorDescription(kErrSubscriptOutOfRange)};
   if (dynamic_cast<const std::bad_alloc*>(&e)) return {kErrOutOfMemory, "Out of memory"};
   if (dynamic_cast<const std::system_error*>(&e)) return {kErrDeviceIO, e.what()};
   return {kErrInvalidCall, ErrorDescription(kErrInvalidCall) + " (" + e.what() + ")"};
@@ -46,26 +47,22 @@ ErrorReporter::ErrorReporter() : contact(PICKMILL_CONTACT) {
   now = [] { return LocalTime(std::time(nullptr)); };
 }
 
-std::string ErrorReporter::Message(const std::string& context, int number,
-                                   const std::string& description) const {
+std::string ErrorReporter::Message(const std::string& context, int number, const std::string& description) const {
   const std::string crlf = "\r\n";
-  return "An error, #" + std::to_string(number) + ", " + description + ", has occurred " +
-         "in program " + context + "." + crlf + crlf +
-         "Please make a note of what you were doing, zip up your " +
-         "files and send them to the author at email:" + crlf + crlf + contact + crlf + crlf +
-         "Also, attach file " + ShownPath(errorFilePath) + " to the email as well." +
-         " This file will help determine the cause of the error.";
+  return "An error, #" + std::to_string(number) + ", " + description + ", has occurred " + "in program " + context +
+         "." + crlf + crlf + "Please make a note of what you were doing, zip up your " +
+         "files and send them to the author at email:" + crlf + crlf + contact + crlf + crlf + "Also, attach file " +
+         ShownPath(errorFilePath) + " to the email as well." + " This file will help determine the cause of the error.";
 }
 
-std::string ErrorReporter::FileLine(const std::string& context, int number,
-                                    const std::string& description) const {
+std::string ErrorReporter::FileLine(const std::string& context, int number, const std::string& description) const {
   std::tm t = now();
   char stamp[64];  // room for any int the fields may hold
   // Fixed digits whatever the locale: MM-DD-YYYY - HH:MM:SS.
-  std::snprintf(stamp, sizeof stamp, "%02d-%02d-%04d - %02d:%02d:%02d", t.tm_mon + 1, t.tm_mday,
-                t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);
-  return std::string(stamp) + " - " + programLabel + " - " + context + " - " +
-         std::to_string(number) + " - " + description;
+  std::snprintf(stamp, sizeof stamp, "%02d-%02d-%04d - %02d:%02d:%02d", t.tm_mon + 1, t.tm_mday, t.tm_year + 1900,
+                t.tm_hour, t.tm_min, t.tm_sec);
+  return std::string(stamp) + " - " + programLabel + " - " + context + " - " + std::to_string(number) + " - " +
+         description;
 }
 
 void ErrorReporter::Report(const std::string& context, int number, const std::string& description) {
@@ -83,8 +80,8 @@ void ErrorReporter::Report(const std::string& context, int number, const std::st
   if (endProgram) endProgram();
 }
 
-void ReportError(ErrorReporter& reporter, const std::string& label, const std::string& context,
-                 int number, const std::string& description) {
+void ReportError(ErrorReporter& reporter, const std::string& label, const std::string& context, int number,
+                 const std::string& description) {
   reporter.programLabel = label;
   reporter.Report(context, number, description);
 }

@@ -86,9 +86,7 @@ class ErrorReporter {
   // Files the error, shows it and ends the program. When an injected
   // endProgram returns (tests), this returns too; callers return at once.
   void Report(const std::string& context, int number, const std::string& description);
-  void Report(const std::string& context, const ErrorInfo& error) {
-    Report(context, error.number, error.description);
-  }
+  void Report(const std::string& context, const ErrorInfo& error) { Report(context, error.number, error.description); }
 
   // How many reports were made (tests read it).
   int reports = 0;
@@ -98,7 +96,7 @@ class ErrorReporter {
 
 // The stand-alone form: ReportError(label, context, number, description)
 // with the given reporter.
-void ReportError(ErrorReporter& reporter, const std::string& label, const std::string& context,
-                 int number, const std::string& description);
+void ReportError(ErrorReporter& reporter, const std::string& label, const std::string& context, int number,
+                 const std::string& description);
 
 }  // namespace pm

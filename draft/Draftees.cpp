@@ -79,8 +79,7 @@ std::string HeaderLine() {
   put(1, "PID");
   put(kNameColumn, "Name");
   put(kExpColumn, "EXP");
-  static constexpr std::array<const char*, kRatingBoxes> titles = {"SP", "AC", "AG", "ST",
-                                                                   "HA", "EN", "IN", "DI"};
+  static constexpr std::array<const char*, kRatingBoxes> titles = {"SP", "AC", "AG", "ST", "HA", "EN", "IN", "DI"};
   for (int box = 0; box < kRatingBoxes; ++box) put(RatingColumn(box), titles[static_cast<std::size_t>(box)]);
   return TrimRight(header);
 }
@@ -108,8 +107,7 @@ void DraftedSet::Add(long long pid) {
 
 bool DraftedSet::Contains(int pid) const {
   if (bits_.empty()) return false;
-  if (pid >= 0 && pid < 65536)
-    return (bits_[static_cast<std::size_t>(pid) / 64] >> (pid % 64)) & 1U;
+  if (pid >= 0 && pid < 65536) return (bits_[static_cast<std::size_t>(pid) / 64] >> (pid % 64)) & 1U;
   return std::find(others_.begin(), others_.end(), pid) != others_.end();
 }
 

@@ -21,19 +21,18 @@
 
 namespace pm::draft {
 
-
 // Position codes 0..19 exist in the player files; 0..14 are shown. The
 // captions are the league module's one table.
+using league::kPositionCaptions;
 using league::kPositionCodes;
 using league::kShownPositions;
-using league::kPositionCaptions;
 using league::PositionCaption;
 inline constexpr int kRatingBoxes = 8;
 inline constexpr int kLineWidth = 54;
 
 // Captions of the rating boxes 0..7 and of the name box.
-inline constexpr std::array<const char*, kRatingBoxes> kRatingCaptions = {
-    "&SP", "&AC", "A&G", "S&T", "&HA", "&EN", "&IN", "&DI"};
+inline constexpr std::array<const char*, kRatingBoxes> kRatingCaptions = {"&SP", "&AC", "A&G", "S&T",
+                                                                          "&HA", "&EN", "&IN", "&DI"};
 inline constexpr const char* kNameCaption = "&Name";
 
 // 1-based column where the title of rating box m starts (31, 34, ..., 52).
@@ -62,7 +61,6 @@ struct DrafteeTable {
   const std::vector<Player>& Of(int position) const;
   std::size_t Size() const;
 };
-
 
 // The 54-column line of a player:
 //   1-5 PID left; 6-25 first name cut to (19 - length of last name), one

@@ -72,8 +72,7 @@ std::string NextLabel(long long round, long long selection, int teamCount) {
 }
 
 std::string NextLabel(std::string_view roundSel, int teamCount) {
-  return NextLabel(LeadingNumber(GetField(roundSel, 1, "-")), LeadingNumber(GetField(roundSel, 2, "-")),
-                   teamCount);
+  return NextLabel(LeadingNumber(GetField(roundSel, 1, "-")), LeadingNumber(GetField(roundSel, 2, "-")), teamCount);
 }
 
 }  // namespace pm::draft

@@ -42,8 +42,7 @@ std::string ReadFileOrThrow(const std::string& path, const std::string& context)
 
 // Writes `bytes` at `offset` of an existing file without changing anything
 // else, then flushes the file to disk.
-void WriteInPlace(const std::string& path, std::size_t offset, std::string_view bytes,
-                  const std::string& context) {
+void WriteInPlace(const std::string& path, std::size_t offset, std::string_view bytes, const std::string& context) {
   switch (WriteAtDurable(path, offset, bytes)) {
     case WriteAtResult::Written: return;
     case WriteAtResult::NotFound: throw LeagueError(context, kErrFileNotFound, ErrorDescription(kErrFileNotFound));
@@ -114,12 +113,17 @@ VersionInfo DecodeVersion(std::string_view b) {
     if (b[pos++] != '0') continue;
     if (pos >= n) break;
     char v = b[pos++];
-    if (v == '1') info.version = kVersion95;
-    else if (v == '2') info.version = kVersion9697;
-    else if (v == '3') info.version = kVersion98;
+    if (v == '1')
+      info.version = kVersion95;
+    else if (v == '2')
+      info.version = kVersion9697;
+    else if (v == '3')
+      info.version = kVersion98;
     if (pos >= n) break;
-    if (b[pos++] == ':') found = true;
-    else info.version = 0;
+    if (b[pos++] == ':')
+      found = true;
+    else
+      info.version = 0;
   }
   if (!found) info.version = 0;
   Cursor c{b, found ? pos : n, "GetVersion"};
@@ -138,8 +142,8 @@ VersionInfo GetVersion(const std::string& leaguePath) {
 
 bool NameChar(int c, std::string& name) {
   if (c < 32) return true;
-  bool accepted = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' ||
-                  c == '.' || c == '(' || c == ')';
+  bool accepted = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' || c == '.' ||
+                  c == '(' || c == ')';
   if (accepted) name.push_back(static_cast<char>(c));
   return false;
 }
@@ -369,8 +373,7 @@ std::size_t ListEnd(const IdList& list) {
   return std::min<std::size_t>(list.size() - 1, static_cast<std::size_t>(std::max<int>(list[0], 0)));
 }
 
-void FileList(const std::string& leaguePath, IdList& list, std::string_view extension,
-              const std::string& context) {
+void FileList(const std::string& leaguePath, IdList& list, std::string_view extension, const std::string& context) {
   std::string bytes = EncodeIdList(list);
   std::string err = WriteFileAtomic(LeagueFileName(leaguePath, extension), bytes);
   if (!err.empty()) throw LeagueError(context, kErrPathFileAccess, ErrorDescription(kErrPathFileAccess));
@@ -637,8 +640,10 @@ void SetLeagueStage(const std::string& leaguePath, IdList& fa, IdList& rookies, 
   c.Byte();
   char byte = static_cast<char>(stage);
   WriteInPlace(path, offset, std::string_view(&byte, 1), context);
-  if (stage == 1) MoveIds(fa, rookies);
-  else if (stage >= 3 && stage <= 7) MoveIds(rookies, fa);
+  if (stage == 1)
+    MoveIds(fa, rookies);
+  else if (stage >= 3 && stage <= 7)
+    MoveIds(rookies, fa);
 }
 
 }  // namespace pm::league

@@ -51,13 +51,13 @@ inline constexpr int16_t kVersion98 = 98;
 // the roster mask), so a league of 32 teams uses the numbers 1..32.
 inline constexpr int kMaxTeamNumber = 32;
 
-inline constexpr int kPositionCodes = 20;   // position codes 0..19
-inline constexpr int kRosterPlaces = 63;    // places in a roster block
+inline constexpr int kPositionCodes = 20;  // position codes 0..19
+inline constexpr int kRosterPlaces = 63;   // places in a roster block
 inline constexpr int kRosterBlockSize = 189;
-inline constexpr int kLineupSlots = 34;     // group 0
+inline constexpr int kLineupSlots = 34;  // group 0
 inline constexpr std::array<int, 4> kGroupSize = {34, 12, 7, 10};
 inline constexpr std::array<int, 4> kGroupFirstPlace = {1, 35, 47, 54};
-inline constexpr int kMaxJersey = 100;      // Jerseys holds 0..100
+inline constexpr int kMaxJersey = 100;  // Jerseys holds 0..100
 
 // ---------------------------------------------------------------------------
 // Failures.
@@ -142,22 +142,22 @@ int RecordSize(int16_t version);
 
 // The byte tables built from the header bytes A (start) and B (step).
 struct ByteTables {
-  std::array<int, 256> place{};       // placement table T
-  std::array<uint8_t, 256> inverse{}; // F, the inverse of T
-  std::array<uint8_t, 256> decode{};  // F(F(F(s))): stored byte -> value
-  std::array<uint8_t, 256> encode{};  // T(T(T(v))): value -> stored byte
+  std::array<int, 256> place{};        // placement table T
+  std::array<uint8_t, 256> inverse{};  // F, the inverse of T
+  std::array<uint8_t, 256> decode{};   // F(F(F(s))): stored byte -> value
+  std::array<uint8_t, 256> encode{};   // T(T(T(v))): value -> stored byte
 };
 ByteTables MakeRecordTables(int a, int b);
 
 struct Player {
-  int pid = 0;            // 0..65535 as stored
-  std::string fname;      // record offsets 2..14, up to the first zero byte
-  std::string lname;      // record offsets 15..27, up to the first zero byte
-  int position = 0;       // position code (offset 41)
+  int pid = 0;        // 0..65535 as stored
+  std::string fname;  // record offsets 2..14, up to the first zero byte
+  std::string lname;  // record offsets 15..27, up to the first zero byte
+  int position = 0;   // position code (offset 41)
   int AC = 0, AG = 0, DI = 0, EN = 0, HA = 0, INN = 0, SP = 0, ST = 0, YR = 0;
   std::array<uint8_t, 8> extra{};  // offsets 28..35, PlayerText fields 14..21
-  int genpos = 0;         // offset 40
-  int value23 = 0;        // offsets 36..37, PlayerText field 23
+  int genpos = 0;                  // offset 40
+  int value23 = 0;                 // offsets 36..37, PlayerText field 23
 
   // The 23 "|"-terminated fields (a "|" inside a name is shown as a blank so
   // the fields stay in place).
@@ -203,7 +203,7 @@ using IdList = std::vector<int16_t>;
 // 32767 stops the reading, and the list is cut to (or padded with zeros up
 // to) the header count, element 0 = count.
 IdList DecodeIdList(std::string_view bytes);
-IdList ReadIdList(const std::string& file);  // a missing file gives {0}
+IdList ReadIdList(const std::string& file);             // a missing file gives {0}
 IdList ReadCollegeList(const std::string& leaguePath);  // ".PYC"
 IdList ReadFAList(const std::string& leaguePath);       // ".PYF"
 
@@ -244,8 +244,7 @@ struct DrafteePool {
 DrafteePool GetCollege(const std::string& leaguePath, int16_t version);
 DrafteePool GetFA(const std::string& leaguePath, int16_t version);
 // Same from ids and an open player file.
-DrafteePool BuildPool(const IdList& ids, const PlayerFile& file, int source,
-                      const std::string& context);
+DrafteePool BuildPool(const IdList& ids, const PlayerFile& file, int source, const std::string& context);
 
 // Appends the free agents to a college pool position by position (codes
 // 0..19, each in the free agents' index order), extending the index.
@@ -290,7 +289,7 @@ using Jerseys = std::array<int, kMaxJersey + 1>;
 using RosterBlock = std::array<uint8_t, kRosterBlockSize>;
 
 struct TeamRosterRead {
-  bool found = false;   // false: the league file has no roster chunk for the team
+  bool found = false;  // false: the league file has no roster chunk for the team
   TeamRoster roster;
   RosterBlock block{};  // the unmasked block (bytes 1..189 at [0..188])
   Jerseys jerseys{};
@@ -308,7 +307,10 @@ void SplitWord(int value, int& low, int& high);
 std::optional<std::size_t> FindRosterBlock(std::string_view lgeBytes, int team);
 // All roster chunks: team number and block offset, first chunk per team,
 // in file order. Throws LeagueError(context, 62) for a chunk cut short.
-struct RosterChunk { int team; std::size_t offset; };
+struct RosterChunk {
+  int team;
+  std::size_t offset;
+};
 std::vector<RosterChunk> ListRosterChunks(std::string_view lgeBytes, const std::string& context);
 
 // Builds a TeamRoster and the Jerseys from an unmasked block, taking position

@@ -6,8 +6,8 @@
 #include <random>
 #include <stdexcept>
 
-#include "league/FBPro.h"
 #include "common/Files.h"
+#include "league/FBPro.h"
 
 namespace fs = std::filesystem;
 
@@ -17,36 +17,109 @@ namespace {
 
 // Latin-1 text; a few names carry accented letters on purpose.
 const char* const kFirstNames[] = {
-    "Aaron", "Adam", "Alvin", "Andre", "Barry", "Ben", "Brandon", "Brett", "Calvin", "Carl",
-    "Chris", "Cody", "Dale", "Darnell", "David", "Derek", "Dwight", "Earl", "Eddie", "Eric",
-    "Frank", "Fred", "Gary", "Glenn", "Greg", "Harold", "Henry", "Isaac", "Jamal", "Jason",
-    "Jeff", "Jerome", "Joe", "Jos\xE9", "Keith", "Kevin", "Lamar", "Larry", "Leon", "Marcus",
-    "Mark", "Matt", "Michael", "Nate", "Neil", "Oscar", "Paul", "Quentin", "Ray", "Ren\xE9",
-    "Rick", "Rodney", "Ron", "Sam", "Scott", "Shawn", "Stan", "Steve", "Terrell", "Tim",
-    "Tony", "Travis", "Tyrone", "Vince", "Wade", "Walter", "Willie", "Zach", "Christopher", "Bartholomew"};
+    "Aaron", "Adam",   "Alvin",   "Andre",   "Barry", "Ben",    "Brandon", "Brett",   "Calvin",      "Carl",
+    "Chris", "Cody",   "Dale",    "Darnell", "David", "Derek",  "Dwight",  "Earl",    "Eddie",       "Eric",
+    "Frank", "Fred",   "Gary",    "Glenn",   "Greg",  "Harold", "Henry",   "Isaac",   "Jamal",       "Jason",
+    "Jeff",  "Jerome", "Joe",     "Jos\xE9", "Keith", "Kevin",  "Lamar",   "Larry",   "Leon",        "Marcus",
+    "Mark",  "Matt",   "Michael", "Nate",    "Neil",  "Oscar",  "Paul",    "Quentin", "Ray",         "Ren\xE9",
+    "Rick",  "Rodney", "Ron",     "Sam",     "Scott", "Shawn",  "Stan",    "Steve",   "Terrell",     "Tim",
+    "Tony",  "Travis", "Tyrone",  "Vince",   "Wade",  "Walter", "Willie",  "Zach",    "Christopher", "Bartholomew"};
 
-const char* const kLastNames[] = {
-    "Adams", "Allen", "Anderson", "Baker", "Banks", "Bell", "Brooks", "Brown", "Bryant", "Carter",
-    "Clark", "Coleman", "Collins", "Cooper", "Davis", "Dixon", "Edwards", "Evans", "Fisher", "Ford",
-    "Foster", "Gibson", "Graham", "Green", "Griffin", "Hall", "Harris", "Hayes", "Hill", "Holmes",
-    "Howard", "Hughes", "Jackson", "James", "Johnson", "Jones", "Kelly", "King", "Lewis", "Martin",
-    "Mason", "Miller", "Mitchell", "Moore", "Morgan", "Morris", "M\xFCller", "Murphy", "Nelson", "Owens",
-    "Parker", "Pe\xF1" "a", "Perry", "Peters", "Powell", "Price", "Reed", "Reynolds", "Richardson", "Roberts",
-    "Robinson", "Ross", "Russell", "Sanders", "Scott", "Simmons", "Smith", "Stewart", "Taylor", "Thomas",
-    "Thompson", "Turner", "Walker", "Ward", "Washington", "Watson", "White", "Williams", "Wilson", "Wright",
-    "Young", "Vanderkellen", "O'Brien"};
+const char* const kLastNames[] = {"Adams",
+                                  "Allen",
+                                  "Anderson",
+                                  "Baker",
+                                  "Banks",
+                                  "Bell",
+                                  "Brooks",
+                                  "Brown",
+                                  "Bryant",
+                                  "Carter",
+                                  "Clark",
+                                  "Coleman",
+                                  "Collins",
+                                  "Cooper",
+                                  "Davis",
+                                  "Dixon",
+                                  "Edwards",
+                                  "Evans",
+                                  "Fisher",
+                                  "Ford",
+                                  "Foster",
+                                  "Gibson",
+                                  "Graham",
+                                  "Green",
+                                  "Griffin",
+                                  "Hall",
+                                  "Harris",
+                                  "Hayes",
+                                  "Hill",
+                                  "Holmes",
+                                  "Howard",
+                                  "Hughes",
+                                  "Jackson",
+                                  "James",
+                                  "Johnson",
+                                  "Jones",
+                                  "Kelly",
+                                  "King",
+                                  "Lewis",
+                                  "Martin",
+                                  "Mason",
+                                  "Miller",
+                                  "Mitchell",
+                                  "Moore",
+                                  "Morgan",
+                                  "Morris",
+                                  "M\xFCller",
+                                  "Murphy",
+                                  "Nelson",
+                                  "Owens",
+                                  "Parker",
+                                  "Pe\xF1"
+                                  "a",
+                                  "Perry",
+                                  "Peters",
+                                  "Powell",
+                                  "Price",
+                                  "Reed",
+                                  "Reynolds",
+                                  "Richardson",
+                                  "Roberts",
+                                  "Robinson",
+                                  "Ross",
+                                  "Russell",
+                                  "Sanders",
+                                  "Scott",
+                                  "Simmons",
+                                  "Smith",
+                                  "Stewart",
+                                  "Taylor",
+                                  "Thomas",
+                                  "Thompson",
+                                  "Turner",
+                                  "Walker",
+                                  "Ward",
+                                  "Washington",
+                                  "Watson",
+                                  "White",
+                                  "Williams",
+                                  "Wilson",
+                                  "Wright",
+                                  "Young",
+                                  "Vanderkellen",
+                                  "O'Brien"};
 
 const char* const kTeamNames[32] = {
-    "Albany Admirals", "Austin Outlaws", "Boston Bulldogs", "Buffalo Bison", "Camden Cougars",
-    "Dayton Dynamos", "Denver Drovers", "Detroit Dukes", "Erie Explorers", "Fresno Falcons",
-    "Helena Hornets", "Houston Hawks", "Irvine Iguanas", "Jackson Jets", "Kansas Kings",
-    "Laredo Lancers", "Macon Mustangs", "Newark Knights", "Ogden Owls", "Peoria Pilots",
-    "Quincy Quakers", "Reno Rangers", "Salem Sabres", "Tampa Tarpons", "Toledo Titans",
-    "Tulsa Twisters", "Utica Unicorns", "Vegas Vipers", "Waco Wranglers", "Yonkers Yanks",
+    "Albany Admirals", "Austin Outlaws",  "Boston Bulldogs", "Buffalo Bison",  "Camden Cougars", "Dayton Dynamos",
+    "Denver Drovers",  "Detroit Dukes",   "Erie Explorers",  "Fresno Falcons", "Helena Hornets", "Houston Hawks",
+    "Irvine Iguanas",  "Jackson Jets",    "Kansas Kings",    "Laredo Lancers", "Macon Mustangs", "Newark Knights",
+    "Ogden Owls",      "Peoria Pilots",   "Quincy Quakers",  "Reno Rangers",   "Salem Sabres",   "Tampa Tarpons",
+    "Toledo Titans",   "Tulsa Twisters",  "Utica Unicorns",  "Vegas Vipers",   "Waco Wranglers", "Yonkers Yanks",
     "St. Paul Saints", "Mesa (AZ) Miners"};
 
 // Position codes of the lineup slots 1..34.
-constexpr int kLineup[34] = {0, 0, 2, 2, 1, 4, 4, 4, 3, 3, 5, 6, 6, 7, 7, 5, 8,
+constexpr int kLineup[34] = {0, 0, 2, 2,  1,  4,  4,  4,  3,  3,  5,  6,  6,  7,  7,  5,  8,
                              8, 9, 9, 10, 10, 10, 10, 10, 11, 11, 11, 12, 12, 12, 11, 13, 14};
 
 struct Rng {
@@ -71,13 +144,18 @@ void PutLong(std::string& out, unsigned v) {
   PutWord(out, v >> 16);
 }
 
-struct JerseyRange { int first, last; };
+struct JerseyRange {
+  int first, last;
+};
 
 std::vector<JerseyRange> JerseyRangesOf(int genpos) {
   switch (genpos) {
-    case 0: case 13: case 14: return {{1, 19}};
+    case 0:
+    case 13:
+    case 14: return {{1, 19}};
     case 10: return {{50, 59}, {90, 99}};
-    case 15: case 19: return {{20, 49}};
+    case 15:
+    case 19: return {{20, 49}};
     case 16: return {{80, 89}, {11, 19}};
     case 17: return {{60, 79}, {50, 59}};
     case 18: return {{70, 79}, {90, 99}};
@@ -175,8 +253,7 @@ std::string BaseName(const std::string& leagueName) {
 char VersionChar(int version) { return version == 95 ? '1' : version == 9697 ? '2' : '3'; }
 
 // The league file: the league chunk, the team chunks and the roster chunks.
-std::string LeagueBytes(const SampleOptions& opt, const std::string& name,
-                        const std::vector<RosterBlock>& blocks) {
+std::string LeagueBytes(const SampleOptions& opt, const std::string& name, const std::vector<RosterBlock>& blocks) {
   std::string out;
   out += 'L';
   out += '0';

@@ -75,7 +75,9 @@ namespace {
 
 // Lineup slot `slot` (1-based) and reserve group `group` of a roster.
 RosterEntry& LineupSlot(TeamRoster& roster, int slot) { return roster.groups[0][static_cast<std::size_t>(slot - 1)]; }
-std::vector<RosterEntry>& Group(TeamRoster& roster, int group) { return roster.groups[static_cast<std::size_t>(group)]; }
+std::vector<RosterEntry>& Group(TeamRoster& roster, int group) {
+  return roster.groups[static_cast<std::size_t>(group)];
+}
 
 bool MoveToReserves(TeamRoster& roster, const RosterEntry& entry) {
   if (roster.Count(1) < kGroup1Limit) {
@@ -90,8 +92,7 @@ bool MoveToReserves(TeamRoster& roster, const RosterEntry& entry) {
 }
 
 void Pack(std::vector<RosterEntry>& group) {
-  group.erase(std::remove_if(group.begin(), group.end(), [](const RosterEntry& e) { return e.Empty(); }),
-              group.end());
+  group.erase(std::remove_if(group.begin(), group.end(), [](const RosterEntry& e) { return e.Empty(); }), group.end());
 }
 
 }  // namespace
@@ -222,9 +223,12 @@ std::string CentreStatus(std::string_view stg) {
 
 void Progress::Update(std::string_view stg, int val1, int val2, int cl) {
   text_ = CentreStatus(stg);
-  if (cl == 1) bar_ = 100;
-  else if (cl == 2) bar_ = 0;
-  else if (val2 != 0) bar_ = std::clamp(bar_ + val1 / val2, 0, 100);
+  if (cl == 1)
+    bar_ = 100;
+  else if (cl == 2)
+    bar_ = 0;
+  else if (val2 != 0)
+    bar_ = std::clamp(bar_ + val1 / val2, 0, 100);
   if (sink_) sink_(text_, bar_);
 }
 
@@ -281,11 +285,16 @@ StageChoice PreselectedStage(int stage) {
 }
 
 bool ParseStageChoice(std::string_view text, StageChoice& choice) {
-  if (text == "no-change") choice = StageChoice::NoChange;
-  else if (text == "college-draft") choice = StageChoice::CollegeDraft;
-  else if (text == "supplemental") choice = StageChoice::Supplemental;
-  else if (text == "training-camp") choice = StageChoice::TrainingCamp;
-  else return false;
+  if (text == "no-change")
+    choice = StageChoice::NoChange;
+  else if (text == "college-draft")
+    choice = StageChoice::CollegeDraft;
+  else if (text == "supplemental")
+    choice = StageChoice::Supplemental;
+  else if (text == "training-camp")
+    choice = StageChoice::TrainingCamp;
+  else
+    return false;
   return true;
 }
 
@@ -311,8 +320,8 @@ std::string SafeName(const std::string& name) {
   std::string s;
   for (char ch : name) {
     const auto c = static_cast<unsigned char>(ch);
-    bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' ||
-              c == '.' || c == '-' || c == '_' || c == '(' || c == ')';
+    bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' || c == '.' ||
+              c == '-' || c == '_' || c == '(' || c == ')';
     s += ok ? static_cast<char>(c) : '_';
   }
   s = Trim(s);
@@ -322,8 +331,8 @@ std::string SafeName(const std::string& name) {
 
 std::string Stamp(const std::tm& t) {
   char buf[80];
-  std::snprintf(buf, sizeof buf, "%04d%02d%02d-%02d%02d%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                t.tm_hour, t.tm_min, t.tm_sec);
+  std::snprintf(buf, sizeof buf, "%04d%02d%02d-%02d%02d%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour,
+                t.tm_min, t.tm_sec);
   return buf;
 }
 
@@ -617,12 +626,12 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
   progress.Update("Updating rosters...", 0, 0, 2);
 
   try {
-    result.backupFolder = MakeBackup(in.leaguePath, in.leagueName, in.draftFile, options.now ? options.now() : LocalNow());
+    result.backupFolder =
+        MakeBackup(in.leaguePath, in.leagueName, in.draftFile, options.now ? options.now() : LocalNow());
   } catch (const std::exception& e) {
     result.failureContext = "Merge_Backup";
     result.errorNumber = kErrPathFileAccess;
-    result.failure = std::string("The league files could not be backed up (") + e.what() +
-                     "); nothing was written.";
+    result.failure = std::string("The league files could not be backed up (") + e.what() + "); nothing was written.";
     return result;
   }
   if (options.backupMade) options.backupMade(result.backupFolder);

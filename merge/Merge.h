@@ -251,11 +251,11 @@ std::map<int, int> RosteredPlayers(const std::string& leaguePath);
 // The merge.
 
 struct MergeInput {
-  std::string leaguePath;             // LeaguePath (no extension)
-  int16_t version = 0;                // LeagueVersionCode
-  std::string leagueName;             // LeagueName (names the backup folder)
-  std::string draftFile;              // DraftFile path, as shown in messages
-  std::vector<draft::Pick> picks;     // the picks made, in order (no deleted ones)
+  std::string leaguePath;          // LeaguePath (no extension)
+  int16_t version = 0;             // LeagueVersionCode
+  std::string leagueName;          // LeagueName (names the backup folder)
+  std::string draftFile;           // DraftFile path, as shown in messages
+  std::vector<draft::Pick> picks;  // the picks made, in order (no deleted ones)
   // The league's team names; element i is team number i + 1.
   std::vector<std::string> teams;
   IdList rookies{0};  // read when the Merge window loads
@@ -294,7 +294,7 @@ enum class KeptReason {
 
 // What became of one pick.
 struct PickOutcome {
-  int index = 0;         // 1-based place in MergeInput::picks
+  int index = 0;  // 1-based place in MergeInput::picks
   draft::Pick pick;
   Placement placement;  // placed or not
   KeptReason kept = KeptReason::None;

@@ -49,18 +49,13 @@ bool SplitDecimal(std::string_view text, std::string& whole, std::string& fracti
 
 std::string RefusalText(int reason) {
   switch (reason) {
-    case kRefuseLeague:
-      return "You are not using the correct league. Contact the commish for details.";
-    case kRefuseVersion:
-      return "You are using an incorrect version of Pickmill Client. Contact the commish.";
+    case kRefuseLeague: return "You are not using the correct league. Contact the commish for details.";
+    case kRefuseVersion: return "You are using an incorrect version of Pickmill Client. Contact the commish.";
     case kRefusePlayerCount:
       return "The league files you have selected appear to be different that what the commish is using.";
-    case kRefuseSignedOn:
-      return "The team you selected is already signed on. Contact the commish.";
-    case kRefuseKicked:
-      return "You have been kicked out of the draft by the commish.";
-    default:
-      return {};
+    case kRefuseSignedOn: return "The team you selected is already signed on. Contact the commish.";
+    case kRefuseKicked: return "You have been kicked out of the draft by the commish.";
+    default: return {};
   }
 }
 
@@ -114,9 +109,7 @@ std::string Draft(int team, std::string_view pidText, std::string_view playerNam
 
 std::string Chat(int team, std::string_view text) { return WithBody(kChat, team, 0, CutChat(text)); }
 
-std::string PrivateLine(int team, int to, std::string_view text) {
-  return WithBody(kPrivate, team, to, CutChat(text));
-}
+std::string PrivateLine(int team, int to, std::string_view text) { return WithBody(kPrivate, team, to, CutChat(text)); }
 
 std::string TimeUp(int team) { return WithBody(kTimeUp, team, 0, kTimeUpText); }
 
@@ -269,12 +262,12 @@ bool FrameSplitter::CompleteInForm(std::string_view text) const {
   std::size_t e = 0;
   if (StartAt(text, 0, &e) != Start::Yes) return false;
   int want = BodyFieldCount(side_, text[0]);
-  if (want == 0) return e == text.size();    // H: nothing after field 3
+  if (want == 0) return e == text.size();                // H: nothing after field 3
   if (e >= text.size() || text[e] != '|') return false;  // field 4 not begun yet
   std::string_view body = text.substr(e + 1);
   // A second "|" means the next message may be starting: not one message.
   if (body.find('|') != std::string_view::npos) return false;
-  if (want < 0) return true;                 // free text
+  if (want < 0) return true;  // free text
   std::size_t commas = 0;
   for (char c : body)
     if (c == ',') ++commas;

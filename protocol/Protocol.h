@@ -25,19 +25,19 @@ inline constexpr char kChat = 'C';         // C|team|0|text
 inline constexpr char kPrivate = 'P';      // P|team|to|text
 inline constexpr char kTimeUp = 'T';       // T|team|0|failed to make ...
 // Server to client.
-inline constexpr char kSignedOn = 'L';     // L|team|0|
-inline constexpr char kRefused = 'R';      // R|0|0|reason
-inline constexpr char kWhoElse = 'W';      // W|0|team|a,b,c
-inline constexpr char kPickRecord = 'V';   // V|0|team|PID,team name,name,pos,r-s
-inline constexpr char kPicked = 'Z';       // Z|team|0|PID,name,pos,r-s
-inline constexpr char kTaken = 'G';        // G|team|0|PID,name,pos
-inline constexpr char kChatRelay = 'C';    // C|from|0|text
-inline constexpr char kPrivateOut = 'P';   // P|from|to|text
-inline constexpr char kLeft = 'X';         // X|team|0|
-inline constexpr char kOnClock = 'N';      // N|0|team|seconds,r-s
-inline constexpr char kTimedOut = 'I';     // I|0|team|name failed to ...
-inline constexpr char kHalted = 'H';       // H|0|team
-inline constexpr char kDeleted = 'Y';      // Y|0|0|r-s
+inline constexpr char kSignedOn = 'L';    // L|team|0|
+inline constexpr char kRefused = 'R';     // R|0|0|reason
+inline constexpr char kWhoElse = 'W';     // W|0|team|a,b,c
+inline constexpr char kPickRecord = 'V';  // V|0|team|PID,team name,name,pos,r-s
+inline constexpr char kPicked = 'Z';      // Z|team|0|PID,name,pos,r-s
+inline constexpr char kTaken = 'G';       // G|team|0|PID,name,pos
+inline constexpr char kChatRelay = 'C';   // C|from|0|text
+inline constexpr char kPrivateOut = 'P';  // P|from|to|text
+inline constexpr char kLeft = 'X';        // X|team|0|
+inline constexpr char kOnClock = 'N';     // N|0|team|seconds,r-s
+inline constexpr char kTimedOut = 'I';    // I|0|team|name failed to ...
+inline constexpr char kHalted = 'H';      // H|0|team
+inline constexpr char kDeleted = 'Y';     // Y|0|0|r-s
 
 // Codes each side receives (and so recognises as message starts).
 inline constexpr std::string_view kClientToServerCodes = "LVCPDT";
@@ -84,8 +84,8 @@ std::string CutChat(std::string_view text);
 std::string Login(int team, std::string_view version, int playerCount, std::string_view leagueName);
 std::string PickRequest(int team, int n);
 std::string Draft(int team, std::string_view pidText, std::string_view playerName, std::string_view position);
-std::string Chat(int team, std::string_view text);                   // text cut at "|"
-std::string PrivateLine(int team, int to, std::string_view text);    // text cut at "|"
+std::string Chat(int team, std::string_view text);                 // text cut at "|"
+std::string PrivateLine(int team, int to, std::string_view text);  // text cut at "|"
 std::string TimeUp(int team);
 
 // Server to client.
@@ -99,8 +99,8 @@ std::string Picked(int team, std::string_view draftBody, std::string_view roundS
 std::string Picked(int team, std::string_view pidText, std::string_view playerName, std::string_view position,
                    std::string_view roundSel);
 std::string Taken(int team, std::string_view draftBody);
-std::string ChatRelay(int from, std::string_view text);              // text cut at "|"
-std::string PrivateOut(int from, int to, std::string_view text);     // text cut at "|"
+std::string ChatRelay(int from, std::string_view text);           // text cut at "|"
+std::string PrivateOut(int from, int to, std::string_view text);  // text cut at "|"
 std::string Left(int team);
 std::string OnClock(int team, std::string_view secondsText, std::string_view roundSel);
 std::string TimedOut(int team, std::string_view teamName);
@@ -109,19 +109,19 @@ std::string Deleted(std::string_view roundSel);
 
 // --------------------------------------------------------------- reader ----
 struct Message {
-  char code = 0;          // field 1's first character (0 when empty)
-  std::string codeText;   // field 1 as text
-  int16_t from = 0;       // field 2: the team the message is from or about
-                          // (leading decimal number; none gives 0)
-  int16_t to = 0;         // field 3: the team it is addressed to, likewise
-  std::string body;       // field 4, up to the next "|" or the end
-  bool valid = false;     // false when field 1 is empty, or field 2 or 3 holds
-                          // a number that does not fit 16 bits, or a
-                          // structured field 4 was cut (see kMaxBody)
-  bool truncated = false; // field 4 was longer than kMaxBody and was cut there
-  bool hadControls = false; // field 4 held control characters (bytes 0-31 and
-                            // 127); each is a blank in `body`
-  std::string raw;        // the message text as received
+  char code = 0;             // field 1's first character (0 when empty)
+  std::string codeText;      // field 1 as text
+  int16_t from = 0;          // field 2: the team the message is from or about
+                             // (leading decimal number; none gives 0)
+  int16_t to = 0;            // field 3: the team it is addressed to, likewise
+  std::string body;          // field 4, up to the next "|" or the end
+  bool valid = false;        // false when field 1 is empty, or field 2 or 3 holds
+                             // a number that does not fit 16 bits, or a
+                             // structured field 4 was cut (see kMaxBody)
+  bool truncated = false;    // field 4 was longer than kMaxBody and was cut there
+  bool hadControls = false;  // field 4 held control characters (bytes 0-31 and
+                             // 127); each is a blank in `body`
+  std::string raw;           // the message text as received
 };
 
 // Reads fields 1..4 of one message text. Control characters in field 4 are

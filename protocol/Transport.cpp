@@ -19,8 +19,7 @@ int64_t SteadyMs() {
 
 // ------------------------------------------------------------ MessageSocket
 
-MessageSocket::MessageSocket(Receiver side, QObject* parent)
-    : QObject(parent), side_(side), splitter_(side) {
+MessageSocket::MessageSocket(Receiver side, QObject* parent) : QObject(parent), side_(side), splitter_(side) {
   pollTimer_.setSingleShot(true);
   connect(&pollTimer_, &QTimer::timeout, this, &MessageSocket::OnPoll);
 }
@@ -109,7 +108,8 @@ bool MessageSocket::Send(std::string_view text) {
     }
     return true;
   }
-  const bool written = socket_->write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+  const bool written =
+      socket_->write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
   if (socket_->bytesToWrite() > kMaxUnsentBytes) {
     DropAsLost();
     return false;
@@ -248,19 +248,19 @@ bool MessageListener::Listen(quint16 port, QString* reason, const QHostAddress& 
     QString what;
     switch (server_->serverError()) {
       case QAbstractSocket::AddressInUseError:
-        what = QStringLiteral("Another program is already using port %1. Close it (or stop its service) and "
-                              "start the server again.")
+        what = QStringLiteral(
+                   "Another program is already using port %1. Close it (or stop its service) and "
+                   "start the server again.")
                    .arg(port);
         break;
       case QAbstractSocket::SocketAccessError:
-        what = QStringLiteral("This system does not allow this program to open port %1 (ports below 1024 "
-                              "need administrator rights). Run the server with the rights to open the port, "
-                              "or allow it to bind low ports, and start it again.")
+        what = QStringLiteral(
+                   "This system does not allow this program to open port %1 (ports below 1024 "
+                   "need administrator rights). Run the server with the rights to open the port, "
+                   "or allow it to bind low ports, and start it again.")
                    .arg(port);
         break;
-      default:
-        what = QStringLiteral("Check the network settings of this computer and start the server again.");
-        break;
+      default: what = QStringLiteral("Check the network settings of this computer and start the server again."); break;
     }
     *reason = QStringLiteral("The server could not listen on port %1: %2.\r\n\r\n%3").arg(port).arg(why, what);
   }

@@ -11,11 +11,11 @@
 #include <QTest>
 
 #include "client/ui/Client.h"
+#include "client/ui/LeagueSelect.h"
+#include "league/FBPro.h"
+#include "league/Sample.h"
 #include "server/engine/DraftServer.h"
 #include "widgets/Widgets.h"
-#include "league/FBPro.h"
-#include "client/ui/LeagueSelect.h"
-#include "league/Sample.h"
 
 using namespace Qt::StringLiterals;
 
@@ -76,8 +76,8 @@ int main(int argc, char** argv) {
     if (!QTest::qWaitFor([&] { return owner.TimerRunning(); }, 5000)) return 1;
     const int index = pool.positionIndex[static_cast<std::size_t>(picks[i][0])][static_cast<std::size_t>(picks[i][1])];
     const auto& p = pool.draftees[static_cast<std::size_t>(index)].player;
-    std::string name = p.fname.substr(0, static_cast<std::size_t>(std::max(0, 19 - static_cast<int>(p.lname.size())))) +
-                       " " + p.lname;
+    std::string name =
+        p.fname.substr(0, static_cast<std::size_t>(std::max(0, 19 - static_cast<int>(p.lname.size())))) + " " + p.lname;
     owner.SendOwnPick(std::to_string(p.pid), name.substr(0, 20), pm::league::PositionCaption(picks[i][0]));
     if (!QTest::qWaitFor([&] { return s.PickCount() == i + 1; }, 5000)) return 1;
   }
@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
   for (QMdiSubWindow* sub : mdi->subWindowList()) {
     const QString name = sub->widget()->objectName();
     if (name == u"Draftees"_s) sub->setGeometry(0, 0, area.width() * 56 / 100, area.height());
-    if (name == u"DraftList"_s) sub->setGeometry(area.width() * 56 / 100, 0, area.width() * 44 / 100, area.height() / 2);
+    if (name == u"DraftList"_s)
+      sub->setGeometry(area.width() * 56 / 100, 0, area.width() * 44 / 100, area.height() / 2);
     if (name == u"PublicChat"_s)
       sub->setGeometry(area.width() * 56 / 100, area.height() / 2, area.width() * 44 / 100, area.height() / 2);
   }

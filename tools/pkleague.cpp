@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "common/Common.h"
+#include "common/Files.h"
 #include "common/Version.h"
 #include "league/FBPro.h"
-#include "common/Files.h"
-#include "merge/MergeCommand.h"
 #include "league/Sample.h"
+#include "merge/MergeCommand.h"
 
 namespace fb = pm::league;
 
@@ -121,8 +121,8 @@ void PrintJson(const fb::VersionInfo& v, int stage, const fb::TeamList& teams, c
     if (i > 1) o += ',';
     o += "{\"index\":" + std::to_string(i) + ",\"name\":" + JsonString(name) + "}";
   }
-  o += "],\"collegeCount\":" + std::to_string(pool.collegeCount) +
-       ",\"drafteeCount\":" + std::to_string(pool.Count()) + ",\"draftees\":[";
+  o += "],\"collegeCount\":" + std::to_string(pool.collegeCount) + ",\"drafteeCount\":" + std::to_string(pool.Count()) +
+       ",\"draftees\":[";
   for (int i = 1; i <= pool.Count(); ++i) {
     const fb::Draftee& d = pool.draftees[static_cast<std::size_t>(i)];
     const fb::Player& p = d.player;
@@ -178,16 +178,14 @@ void PrintText(const std::string& leaguePath, const fb::VersionInfo& v, int stag
          std::to_string(pool.positionIndex[pm::Index(p)].size());
   }
   o += "\n\n";
-  if (pool.Count() > 0)
-    o += "     #    PID  Name                         Pos  AC AG DI EN HA IN SP ST YR  Source\n";
+  if (pool.Count() > 0) o += "     #    PID  Name                         Pos  AC AG DI EN HA IN SP ST YR  Source\n";
   for (int i = 1; i <= pool.Count(); ++i) {
     const fb::Draftee& d = pool.draftees[static_cast<std::size_t>(i)];
     const fb::Player& p = d.player;
     std::string caption = fb::PositionCaption(p.position);
     if (caption.empty()) caption = "#" + std::to_string(p.position);
-    std::string line = pm::PadField(std::to_string(i), "R", 6) + pm::PadField(std::to_string(p.pid), "R", 7) +
-                       "  " + pm::PadField(p.fname + " " + p.lname, "L", 27) + "  " +
-                       pm::PadField(caption, "L", 3);
+    std::string line = pm::PadField(std::to_string(i), "R", 6) + pm::PadField(std::to_string(p.pid), "R", 7) + "  " +
+                       pm::PadField(p.fname + " " + p.lname, "L", 27) + "  " + pm::PadField(caption, "L", 3);
     for (int r : {p.AC, p.AG, p.DI, p.EN, p.HA, p.INN, p.SP, p.ST, p.YR})
       line += pm::PadField(std::to_string(r), "R", 3);
     line += d.source == 0 ? "  college" : "  free agent";
@@ -213,12 +211,18 @@ int RunShow(int argc, char** argv) {
   std::string file;
   for (int i = 2; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--free-agents") freeAgents = true;
-    else if (a == "--rosters") withRosters = true;
-    else if (a == "--json") json = true;
-    else if (a.rfind("--", 0) == 0) return Usage("unknown option " + a);
-    else if (file.empty()) file = a;
-    else return Usage("more than one league file given");
+    if (a == "--free-agents")
+      freeAgents = true;
+    else if (a == "--rosters")
+      withRosters = true;
+    else if (a == "--json")
+      json = true;
+    else if (a.rfind("--", 0) == 0)
+      return Usage("unknown option " + a);
+    else if (file.empty())
+      file = a;
+    else
+      return Usage("more than one league file given");
   }
   if (file.empty()) return Usage("no league file given");
 
@@ -240,8 +244,10 @@ int RunShow(int argc, char** argv) {
     if (pool.Count() == 0) std::cerr << "No players found in the league files.\n";
     std::vector<RosterPlaces> rosters;
     if (withRosters) rosters = ReadRosters(leaguePath);
-    if (json) PrintJson(v, stage, teams, pool, withRosters ? &rosters : nullptr);
-    else PrintText(leaguePath, v, stage, teams, pool, withRosters ? &rosters : nullptr);
+    if (json)
+      PrintJson(v, stage, teams, pool, withRosters ? &rosters : nullptr);
+    else
+      PrintText(leaguePath, v, stage, teams, pool, withRosters ? &rosters : nullptr);
   } catch (const fb::LeagueError& e) {
     return ReportFailure(e);
   }

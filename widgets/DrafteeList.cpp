@@ -154,7 +154,6 @@ void DrafteeList::SetPool(DrafteeTable table) {
   Option1_Click(0);
 }
 
-
 void DrafteeList::SetPicks(const draft::PickList* picks) { model_.SetPicks(picks); }
 
 void DrafteeList::Option1_Click(int index) {

@@ -80,8 +80,8 @@ class DrafteeList : public QWidget {
  private:
   void RatingClicked(int box, bool ticked);
   void NameClicked(bool ticked);
-  void ShowModel();     // lines and box states from the model
-  void ShowBoxes();     // box states only
+  void ShowModel();  // lines and box states from the model
+  void ShowBoxes();  // box states only
   void PlaceSortBoxes();
   int TextLeft() const;
   // Where a check box's caption starts within the box.

@@ -6,9 +6,9 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <QWidget>
 #include <algorithm>
 #include <cstdio>
-#include <QWidget>
 
 namespace pm::widgets {
 

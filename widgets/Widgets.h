@@ -20,7 +20,6 @@ QFont FixedFont();
 // that is closed (or was never opened) are dropped after asking this.
 bool IsFormShown(const QWidget* window);
 
-
 // Latin-1 texts of the programs to and from the window's texts.
 inline QString L1(const std::string& text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));

@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "server/engine/DraftServer.h"
-#include "protocol/Protocol.h"
 #include "league/Sample.h"
+#include "protocol/Protocol.h"
+#include "server/engine/DraftServer.h"
 
 namespace fs = std::filesystem;
 using namespace pm;

@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "server/engine/DraftServer.h"
-#include "protocol/Protocol.h"
 #include "league/Sample.h"
+#include "protocol/Protocol.h"
+#include "server/engine/DraftServer.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
@@ -145,10 +145,12 @@ BENCHMARK(BM_WholeDraft)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillis
 // 100,000 client messages of every kind, cut into 1400-byte reads, split
 // and dispatched on their code.
 void BM_Split100k(benchmark::State& state) {
-  std::vector<std::string> kinds = {
-      protocol::Draft(5, "1234", "John Smith", "QB"), protocol::Chat(5, "good pick, well done"),
-      protocol::PickRequest(5, 17), protocol::PrivateLine(5, 0, "psst"), protocol::TimeUp(5),
-      protocol::Login(5, "3.03", 450, "Big League")};
+  std::vector<std::string> kinds = {protocol::Draft(5, "1234", "John Smith", "QB"),
+                                    protocol::Chat(5, "good pick, well done"),
+                                    protocol::PickRequest(5, 17),
+                                    protocol::PrivateLine(5, 0, "psst"),
+                                    protocol::TimeUp(5),
+                                    protocol::Login(5, "3.03", 450, "Big League")};
   std::string stream;
   for (std::size_t i = 0; i < 100000; ++i) stream += kinds[i % kinds.size()];
   for (auto _ : state) {

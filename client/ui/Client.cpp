@@ -79,8 +79,7 @@ Client::~Client() {
 }
 
 DrafteesWindow* Client::Draftees() const {
-  return drafteesSub_ && drafteesSub_->isVisible() ? qobject_cast<DrafteesWindow*>(drafteesSub_->widget())
-                                                   : nullptr;
+  return drafteesSub_ && drafteesSub_->isVisible() ? qobject_cast<DrafteesWindow*>(drafteesSub_->widget()) : nullptr;
 }
 DraftListWindow* Client::DraftList() const {
   return draftListSub_ && draftListSub_->isVisible() ? qobject_cast<DraftListWindow*>(draftListSub_->widget())

@@ -6,9 +6,9 @@
 #include <QVBoxLayout>
 
 #include "client/ClientSession.h"
+#include "common/Prompt.h"
 #include "draft/Draftees.h"
 #include "widgets/DrafteeList.h"
-#include "common/Prompt.h"
 #include "widgets/Widgets.h"
 
 using namespace Qt::StringLiterals;

@@ -79,8 +79,7 @@ LeagueSelect::LeagueSelect(ClientSession* session, Prompter* prompter, QWidget* 
   auto* outer = new QVBoxLayout(this);
   outer->addWidget(frame);
 
-  for (QWidget* w : {static_cast<QWidget*>(teamList_), static_cast<QWidget*>(address_)})
-    w->installEventFilter(this);
+  for (QWidget* w : {static_cast<QWidget*>(teamList_), static_cast<QWidget*>(address_)}) w->installEventFilter(this);
 
   connect(browser_, &LeagueBrowser::helpText, this, [this](const QString& text) { Help(text); });
   connect(browser_, &LeagueBrowser::fileActivated, this, [this](const QString& path) { LoadLeagueFile(path); });

@@ -1,12 +1,12 @@
 // The file layer on POSIX systems (Linux, macOS).
 #include "common/platform/Platform.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 #ifndef O_CLOEXEC
 #define O_CLOEXEC 0

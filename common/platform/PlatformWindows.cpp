@@ -28,9 +28,9 @@ std::string Shown(const fs::path& path) {
 // The system's description of an error code, as UTF-8.
 std::string Describe(DWORD code) {
   wchar_t* wide = nullptr;
-  const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-      0, reinterpret_cast<wchar_t*>(&wide), 0, nullptr);
+  const DWORD length =
+      ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&wide), 0, nullptr);
   std::string text;
   if (length > 0 && wide != nullptr) {
     const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
@@ -102,8 +102,7 @@ std::string WriteFileAtomic(const fs::path& path, std::string_view bytes) {
   std::string err;
   if (!WriteAll(file, bytes) || !::FlushFileBuffers(file)) err = LastError();
   if (!::CloseHandle(file) && err.empty()) err = LastError();
-  if (err.empty() &&
-      !::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (err.empty() && !::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     err = LastError();
   if (!err.empty()) {
     ::DeleteFileW(temp.c_str());
@@ -114,8 +113,8 @@ std::string WriteFileAtomic(const fs::path& path, std::string_view bytes) {
 
 std::string AppendDurable(const fs::path& path, std::string_view bytes) {
   // Append-only access: every write lands at the end of the file.
-  HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "cannot open " + Shown(path) + ": " + LastError();
   const bool created = ::GetLastError() != ERROR_ALREADY_EXISTS;
   std::string err;
@@ -127,8 +126,8 @@ std::string AppendDurable(const fs::path& path, std::string_view bytes) {
 }
 
 WriteAtResult WriteAtDurable(const fs::path& path, std::uint64_t offset, std::string_view bytes) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD code = ::GetLastError();
     return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? WriteAtResult::NotFound

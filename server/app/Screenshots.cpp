@@ -14,13 +14,13 @@
 #include <QTest>
 #include <cstdio>
 
-#include "server/ui/DraftControl.h"
+#include "league/Sample.h"
 #include "server/engine/DraftServer.h"
-#include "widgets/DrafteeList.h"
+#include "server/ui/DraftControl.h"
 #include "server/ui/LeagueSelect.h"
 #include "server/ui/PublicChat.h"
-#include "league/Sample.h"
 #include "server/ui/ServerWindow.h"
+#include "widgets/DrafteeList.h"
 #include "widgets/Widgets.h"
 
 namespace {

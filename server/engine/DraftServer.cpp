@@ -7,9 +7,9 @@
 #include <filesystem>
 
 #include "common/Common.h"
+#include "common/Files.h"
 #include "draft/Draftees.h"
 #include "draft/PoolTable.h"
-#include "common/Files.h"
 #include "merge/Merge.h"
 
 namespace fs = std::filesystem;
@@ -52,8 +52,7 @@ void TimerTicker::Start(std::function<void()> tick) {
 
 void TimerTicker::Stop() { timer_.stop(); }
 
-DraftServer::DraftServer(QObject* parent)
-    : QObject(parent), fallbackPrompter_(std::make_unique<ScriptedPrompter>()) {
+DraftServer::DraftServer(QObject* parent) : QObject(parent), fallbackPrompter_(std::make_unique<ScriptedPrompter>()) {
   prompter_ = fallbackPrompter_.get();
   reporter_.programLabel = kServerLabel;
   caption_ = QString::fromLatin1(kCaptionDown);
@@ -361,16 +360,14 @@ void DraftServer::HandleDraft(int element, int team, const protocol::Message& m)
     // the Commish sees it in the chat. The clock goes on as it was.
     RefusePick(element, team,
                "The draft already holds " + Num(draft::kMaxPicks) +
-                   " picks, the most the server can record. Your selection of " + player->name +
-                   " was not recorded.");
-    AddPubChat(teamName + " tried to select " + player->position + " " + player->name +
-               ", but the draft is full (" + Num(draft::kMaxPicks) + " picks); the pick was not recorded.");
+                   " picks, the most the server can record. Your selection of " + player->name + " was not recorded.");
+    AddPubChat(teamName + " tried to select " + player->position + " " + player->name + ", but the draft is full (" +
+               Num(draft::kMaxPicks) + " picks); the pick was not recorded.");
     return;
   }
   const std::string label = roundSel_;
   if (!RecordPick(Pick{pid, teamName, player->name, player->position, label}, "Server_Socket1_Read")) {
-    RefusePick(element, team,
-               "The server could not write your selection to the draft file; it was not recorded.");
+    RefusePick(element, team, "The server could not write your selection to the draft file; it was not recorded.");
     return;
   }
   sessions_.SendSignedOn(protocol::Picked(team, body, label));
@@ -386,14 +383,12 @@ void DraftServer::HandleDraft(int element, int team, const protocol::Message& m)
 void DraftServer::Tick() {
   DraftClock::TickResult tick = clock_.Tick();
   switch (tick.kind) {
-    case DraftClock::TickResult::Kind::Idle:
-      return;
+    case DraftClock::TickResult::Kind::Idle: return;
     case DraftClock::TickResult::Kind::Warning:
-      sessions_.SendOut(protocol::ChatRelay(0, "Time remaining for " + tick.team + " to make a selection: " +
-                                                   Num(tick.seconds) + " seconds."));
+      sessions_.SendOut(protocol::ChatRelay(
+          0, "Time remaining for " + tick.team + " to make a selection: " + Num(tick.seconds) + " seconds."));
       break;
-    case DraftClock::TickResult::Kind::Counted:
-      break;
+    case DraftClock::TickResult::Kind::Counted: break;
     case DraftClock::TickResult::Kind::TimedOut: {
       StopTicking();
       const int d = TeamIndexOf(tick.team);
@@ -499,13 +494,11 @@ DraftServer::DeleteResult DraftServer::DeletePick(const std::string& round, cons
   // the file no longer holds it.
   std::string err;
   switch (log_.Delete(label, &err)) {
-    case DraftLog::DeleteStatus::NotFound:
-      return DeleteResult::NotFound;
+    case DraftLog::DeleteStatus::NotFound: return DeleteResult::NotFound;
     case DraftLog::DeleteStatus::WriteFailed:
       reporter_.Report("DraftControl_Command2_Click", kErrDeviceIO, ErrorDescription(kErrDeviceIO) + ": " + err);
       return DeleteResult::WriteFailed;
-    case DraftLog::DeleteStatus::Deleted:
-      break;
+    case DraftLog::DeleteStatus::Deleted: break;
   }
   sessions_.SendSignedOn(protocol::Deleted(label));
   emit picksChanged();

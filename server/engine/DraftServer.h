@@ -60,15 +60,15 @@ enum class LoadStep {
 // The result of loading a league, for the league window to show.
 struct LoadResult {
   enum class Status {
-    Loaded,           // league loaded and the server is listening
-    ListenFailed,     // league loaded, but the port could not be opened
-    NotRecognised,    // version not recognised (leaguePath): choose another
-    NoTeams,          // the league file has no teams
-    NoPlayers,        // the league files have no players
-    DraftFileRefused, // the draft file (draftFile) holds more than 1000 picks (records)
-    MergeNotRestored, // an interrupted merge could not be put back (message says why)
-    AlreadyLoaded,    // a league is loaded already (one per run)
-    Failed,           // a league-file failure went to ReportError
+    Loaded,            // league loaded and the server is listening
+    ListenFailed,      // league loaded, but the port could not be opened
+    NotRecognised,     // version not recognised (leaguePath): choose another
+    NoTeams,           // the league file has no teams
+    NoPlayers,         // the league files have no players
+    DraftFileRefused,  // the draft file (draftFile) holds more than 1000 picks (records)
+    MergeNotRestored,  // an interrupted merge could not be put back (message says why)
+    AlreadyLoaded,     // a league is loaded already (one per run)
+    Failed,            // a league-file failure went to ReportError
   };
   Status status = Status::Failed;
   // The details the window's messages name.
@@ -158,9 +158,8 @@ class DraftServer : public QObject {
   // on: asks "Draft Selection" / "Are you sure you want to select <name>?".
   // `pidText` and `name` as read back from the draftee line, `position` the
   // caption of the shown position; a PID that is no player of this draft is
-  // NotAllowed. On Picked the window removes the line. The box lets other events run: when the team on the clock, its signing
-  // on or the pick's label changed meanwhile, nothing is recorded and the
-  // Commish is told (Changed).
+  // NotAllowed. On Picked the window removes the line. The box lets other events run: when the team on the clock, its
+  // signing on or the pick's label changed meanwhile, nothing is recorded and the Commish is told (Changed).
   PickResult CommishPick(const std::string& pidText, const std::string& name, const std::string& position);
 
   // Takes the team on the clock off it (H). False when nobody is on it.
@@ -228,8 +227,8 @@ class DraftServer : public QObject {
   bool IncludeFreeAgents() const { return includeFreeAgents_; }
 
  signals:
-  void pubChatAdded(const QString& line);          // AddPubChat
-  void showChatWindow();                           // before a private line to the Commish
+  void pubChatAdded(const QString& line);  // AddPubChat
+  void showChatWindow();                   // before a private line to the Commish
   void teamSignedOn(int team, const QString& name);
   void teamSignedOff(int team, const QString& name);
   void mergeEnabledChanged(bool enabled);
@@ -237,10 +236,10 @@ class DraftServer : public QObject {
   void pickRecorded(const draft::Pick& pick, bool byCommish);
   // The pick list changed otherwise (loaded, a pick deleted, a merge).
   void picksChanged();
-  void clockChanged();                             // the team on the clock, its time
-  void nextPickChanged();                          // Text1 / Text2 / RoundSel
+  void clockChanged();     // the team on the clock, its time
+  void nextPickChanged();  // Text1 / Text2 / RoundSel
   void captionChanged(const QString& caption);
-  void loadProgress(LoadStep step);                // the league window's progress text
+  void loadProgress(LoadStep step);  // the league window's progress text
 
  private:
   void SendPick(int element, int team, int n);

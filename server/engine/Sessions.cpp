@@ -16,8 +16,7 @@ std::size_t Slot(int element) { return static_cast<std::size_t>(element); }
 
 }  // namespace
 
-Sessions::Sessions(QObject* parent)
-    : QObject(parent), listener_(std::make_unique<protocol::MessageListener>()) {
+Sessions::Sessions(QObject* parent) : QObject(parent), listener_(std::make_unique<protocol::MessageListener>()) {
   teams_.resize(1);
   connect(listener_.get(), &protocol::MessageListener::accepted, this, &Sessions::OnAccept);
   sweepTimer_.setInterval(1000);
@@ -199,10 +198,9 @@ void Sessions::OnMessage(int element, const protocol::Message& m) {
   if (m.code == protocol::kDraft && (!m.valid || t == 0 || m.from != t)) {
     // A selection that cannot be a pick is answered, so that no owner waits
     // on a pick that was never made.
-    std::string why = t == 0 ? "You are not signed on: sign on before you make a selection."
-                      : !m.valid
-                          ? "Your selection was not recorded: the message was cut short or malformed."
-                          : "Your selection was not recorded: you can only select for your own team.";
+    std::string why = t == 0     ? "You are not signed on: sign on before you make a selection."
+                      : !m.valid ? "Your selection was not recorded: the message was cut short or malformed."
+                                 : "Your selection was not recorded: you can only select for your own team.";
     SendTo(element, protocol::PrivateOut(0, t, why));
     return;
   }
@@ -233,11 +231,8 @@ void Sessions::OnMessage(int element, const protocol::Message& m) {
       }
       break;
     }
-    case protocol::kDraft:
-      emit draftReceived(element, t, m);
-      break;
-    default:
-      break;  // T and unknown codes change nothing
+    case protocol::kDraft: emit draftReceived(element, t, m); break;
+    default: break;  // T and unknown codes change nothing
   }
 }
 

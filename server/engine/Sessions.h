@@ -45,8 +45,8 @@ inline constexpr qint64 kMaxInputBeforeSignOn = 4096;
 
 // A team of the league, as the server holds it.
 struct TeamEntry {
-  std::string name;      // as read from the league file
-  int socket = 0;        // connection element 1..32 it signed on through, 0 none
+  std::string name;  // as read from the league file
+  int socket = 0;    // connection element 1..32 it signed on through, 0 none
   bool signedOn = false;
 };
 

@@ -11,11 +11,11 @@
 #include <algorithm>
 
 #include "common/Common.h"
-#include "server/engine/DraftServer.h"
-#include "widgets/DrafteeList.h"
-#include "server/ui/Guard.h"
 #include "draft/Pick.h"
 #include "draft/PoolTable.h"
+#include "server/engine/DraftServer.h"
+#include "server/ui/Guard.h"
+#include "widgets/DrafteeList.h"
 #include "widgets/Widgets.h"
 
 namespace pm::server {
@@ -38,8 +38,7 @@ bool HasNoNumber(const std::string& text) {
   return i >= t.size() || t[i] < '0' || t[i] > '9';
 }
 
-constexpr const char* kTimeRefused =
-    "The time allowed must be a whole number of seconds from 1 to 32767.";
+constexpr const char* kTimeRefused = "The time allowed must be a whole number of seconds from 1 to 32767.";
 
 }  // namespace
 
@@ -234,7 +233,8 @@ void DraftControl::OnTeamActivated() {
       prompter_.Inform("Information.", kTimeRefused);
       return;
     }
-    auto result = engine_.PutOnClock(ToL1(item->text()), seconds, ToL1(roundEdit_->text()), ToL1(selectionEdit_->text()));
+    auto result =
+        engine_.PutOnClock(ToL1(item->text()), seconds, ToL1(roundEdit_->text()), ToL1(selectionEdit_->text()));
     if (result == DraftServer::ClockResult::BadTime) prompter_.Inform("Information.", kTimeRefused);
   });
 }

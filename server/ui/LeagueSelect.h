@@ -47,7 +47,6 @@ struct LoadMessage {
 };
 LoadMessage LoadMessageOf(const LoadResult& result);
 
-
 class LeagueSelect : public QWidget {
   Q_OBJECT
  public:

@@ -28,8 +28,7 @@ struct BusyCursor {
 
 }  // namespace
 
-MergeWindow::MergeWindow(MergeContext context, QWidget* parent)
-    : QDialog(parent), ctx_(std::move(context)) {
+MergeWindow::MergeWindow(MergeContext context, QWidget* parent) : QDialog(parent), ctx_(std::move(context)) {
   setObjectName(QStringLiteral("Merge"));
   setWindowTitle(QStringLiteral("Merge"));
   setModal(true);
@@ -126,9 +125,7 @@ void MergeWindow::ShowStatus(const std::string& text) {
   progressBar_->repaint();
 }
 
-void MergeWindow::Update(const std::string& stg, int val1, int val2, int cl) {
-  progress_.Update(stg, val1, val2, cl);
-}
+void MergeWindow::Update(const std::string& stg, int val1, int val2, int cl) { progress_.Update(stg, val1, val2, cl); }
 
 void MergeWindow::RunMerge() {
   mergeButton_->setEnabled(false);

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/ErrorReport.h"
-#include "merge/Merge.h"
 #include "common/Prompt.h"
+#include "merge/Merge.h"
 
 class QButtonGroup;
 class QLabel;
@@ -24,10 +24,10 @@ namespace pm::server {
 // What the Merge window needs from the rest of the server. The pointers must
 // outlive the window; the callbacks may be empty.
 struct MergeContext {
-  std::string leaguePath;   // LeaguePath (no extension)
-  int16_t version = 0;      // LeagueVersionCode
-  std::string leagueName;   // LeagueName
-  std::string draftFile;    // DraftFile
+  std::string leaguePath;  // LeaguePath (no extension)
+  int16_t version = 0;     // LeagueVersionCode
+  std::string leagueName;  // LeagueName
+  std::string draftFile;   // DraftFile
   // The picks as they are when the Merge button is clicked (deleted ones
   // left out) and the league's team names in team number order.
   std::function<std::vector<draft::Pick>()> picks;

@@ -8,11 +8,11 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 
-#include "server/ui/DraftControl.h"
 #include "server/engine/DraftServer.h"
+#include "server/ui/DraftControl.h"
 #include "server/ui/LeagueSelect.h"
-#include "widgets/MdiArrange.h"
 #include "server/ui/PublicChat.h"
+#include "widgets/MdiArrange.h"
 #include "widgets/Widgets.h"
 
 namespace pm::server {

@@ -34,9 +34,9 @@ class ServerWindow : public QMainWindow {
   ~ServerWindow() override;
 
   // Menu commands.
-  void Start();         // Server > Start: the league window
-  void ShutDown();      // Server > Shut Down
-  void ShowChat();      // View > Chat
+  void Start();             // Server > Start: the league window
+  void ShutDown();          // Server > Shut Down
+  void ShowChat();          // View > Chat
   void ShowDraftControl();  // View > Draft Control
   // Closes and reopens the Draft Control window (after a merge).
   void ReopenDraftControl();
@@ -48,7 +48,6 @@ class ServerWindow : public QMainWindow {
   std::function<void()> mergeRequested;
   // Shows the Merge window over the loaded league and waits for it.
   void OpenMerge();
-  
 
   QMdiArea* MdiArea() const { return mdi_; }
   LeagueSelect* LeagueWindow() const { return leagueSelect_; }

@@ -16,17 +16,16 @@
 #include "client/ClientSession.h"
 #include "client/ClientView.h"
 #include "client/Sound.h"
-#include "tests/support/Wait.h"
 #include "common/Prompt.h"
 #include "draft/Pick.h"
 #include "league/FBPro.h"
 #include "league/Sample.h"
 #include "server/engine/DraftServer.h"
+#include "tests/support/Wait.h"
 
 namespace pm::test {
 
 using namespace pm::client;
-
 
 struct SampleLeague {
   QTemporaryDir dir;

@@ -9,9 +9,9 @@
 
 #include <fstream>
 
-#include "tests/client/ClientTestKit.h"
 #include "common/Common.h"
 #include "draft/Pick.h"
+#include "tests/client/ClientTestKit.h"
 
 using namespace Qt::StringLiterals;
 
@@ -79,8 +79,7 @@ TEST(ClientSession, RefusalsShowTheReasonAndEnd) {
   ASSERT_TRUE(WaitFor([&] { return wrongLeague.ended == 1; }));
   ASSERT_EQ(wrongLeague.prompter.asked.size(), 1u);
   EXPECT_EQ(wrongLeague.prompter.asked[0].title, "Connection disconnected.");
-  EXPECT_EQ(wrongLeague.LastPrompt(),
-            kLead + "You are not using the correct league. Contact the commish for details.");
+  EXPECT_EQ(wrongLeague.LastPrompt(), kLead + "You are not using the correct league. Contact the commish for details.");
 
   TestClient wrongCount(league, 1, server.Port());
   wrongCount.session.league.drafteeCount += 1;
@@ -161,12 +160,11 @@ TEST(ClientSession, CatchUpFromAServerThatRepeatsAPick) {
   ASSERT_TRUE(WaitFor([&] { return fake.hasPendingConnections(); }));
   QTcpSocket* peer = fake.nextPendingConnection();
   // Picks 1, (2 deleted), 3, 4 on the server.
-  const std::vector<std::pair<std::string, QByteArray>> script = {
-      {"", "V|0|3|201,Albany Admirals,One,QB,1-1"},
-      {"V|3|0|2", "V|0|3|203,Boston Bulldogs,Three,K,1-3"},
-      {"V|3|0|3", "V|0|3|203,Boston Bulldogs,Three,K,1-3"},
-      {"V|3|0|4", "V|0|3|204,Buffalo Bison,Four,P,1-4"},
-      {"V|3|0|5", ""}};
+  const std::vector<std::pair<std::string, QByteArray>> script = {{"", "V|0|3|201,Albany Admirals,One,QB,1-1"},
+                                                                  {"V|3|0|2", "V|0|3|203,Boston Bulldogs,Three,K,1-3"},
+                                                                  {"V|3|0|3", "V|0|3|203,Boston Bulldogs,Three,K,1-3"},
+                                                                  {"V|3|0|4", "V|0|3|204,Buffalo Bison,Four,P,1-4"},
+                                                                  {"V|3|0|5", ""}};
   QByteArray got;
   for (const auto& [request, answer] : script) {
     if (!request.empty()) {
@@ -196,7 +194,7 @@ TEST(ClientSession, CatchUpWithADeleteAtEveryPoint) {
       std::vector<std::optional<std::string>> onServer;
       for (int k = 1; k <= kPicks; ++k)
         onServer.emplace_back(std::to_string(200 + k) + ",Albany Admirals,P" + std::to_string(k) + ",QB,1-" +
-                           std::to_string(k));
+                              std::to_string(k));
       TestClient c(league, 3, 0);
       c.view.chatOpen = true;
       QTcpServer fake;
@@ -379,8 +377,8 @@ TEST(ClientSession, TimeoutAndHaltEndTheTurnWithTheBuzzer) {
 
 TEST(ClientSession, DeletedPickBlanksItAndRedrawsTheDraftList) {
   SampleLeague league;
-  WriteDraftFile(league, {"301|Albany Admirals|One|QB|1-1", "302|Austin Outlaws|Two|QB|1-2",
-                          "303|Boston Bulldogs|Three|QB|1-3"});
+  WriteDraftFile(
+      league, {"301|Albany Admirals|One|QB|1-1", "302|Austin Outlaws|Two|QB|1-2", "303|Boston Bulldogs|Three|QB|1-3"});
   TestServer server(league);
   TestClient a(league, 1, server.Port());
   ASSERT_TRUE(a.Connect());
@@ -424,8 +422,8 @@ TEST(ClientSession, ChatPublicAndPrivateBothWays) {
   ASSERT_TRUE(a.session.SendChat("All Members", "hello, all|Z|1|0|1,x,QB,1-1"));
   EXPECT_TRUE(a.Sent("C|1|0|hello, all"));
   EXPECT_TRUE(a.view.chat.empty());
-  ASSERT_TRUE(WaitFor([&] { return a.view.ChatHas("Albany Admirals: hello, all") &&
-                                   b.view.ChatHas("Albany Admirals: hello, all"); }));
+  ASSERT_TRUE(WaitFor(
+      [&] { return a.view.ChatHas("Albany Admirals: hello, all") && b.view.ChatHas("Albany Admirals: hello, all"); }));
   EXPECT_EQ(a.view.chat.size(), 1u);
   EXPECT_EQ(b.session.PickCount(), 0);
 
@@ -451,8 +449,8 @@ TEST(ClientSession, ChatPublicAndPrivateBothWays) {
   }));
   ASSERT_TRUE(server.engine.CommishChat("All Members", "welcome"));
   ASSERT_TRUE(server.engine.CommishChat("Austin Outlaws", "just you"));
-  ASSERT_TRUE(WaitFor([&] { return a.view.ChatHas("Commish: welcome") &&
-                                   b.view.ChatHas("Private from the Commish: just you"); }));
+  ASSERT_TRUE(WaitFor(
+      [&] { return a.view.ChatHas("Commish: welcome") && b.view.ChatHas("Private from the Commish: just you"); }));
 
   // Nothing is sent for an empty line or a recipient that names no team.
   const std::size_t sent = a.session.SentLog().size();
@@ -498,18 +496,18 @@ TEST(ClientSession, BadMessagesAreDropped) {
   TestClient a(league, 1, 0);
   a.view.chatOpen = true;
   const char* bad[] = {
-      "L|13|0|",                      // team beyond the league
-      "L|0|0|",                       // no team
+      "L|13|0|",  // team beyond the league
+      "L|0|0|",   // no team
       "X|99|0|",
-      "N|0|40000|30,1-1",             // does not fit 16 bits
-      "N|0|1|70000,1-1",              // seconds do not fit
+      "N|0|40000|30,1-1",  // does not fit 16 bits
+      "N|0|1|70000,1-1",   // seconds do not fit
       "N|0|13|30,1-1",
       "I|0|13|somebody failed",
       "H|0|-2",
       "Z|13|0|101,Joe,QB,1-1",
-      "Z|1|0|99999,Joe,QB,1-1",       // PID does not fit
+      "Z|1|0|99999,Joe,QB,1-1",  // PID does not fit
       "G|0|0|101,Joe,QB",
-      "W|0|1|2,13",                   // one listed team is outside the league
+      "W|0|1|2,13",  // one listed team is outside the league
       "W|0|1|2,99999999",
       "C|44|0|hi",
       "C|-1|0|hi",

@@ -25,9 +25,9 @@
 #include "client/ui/DrafteesWindow.h"
 #include "client/ui/LeagueSelect.h"
 #include "client/ui/PublicChat.h"
-#include "widgets/ChatInput.h"
 #include "common/Files.h"
 #include "tests/client/ClientTestKit.h"
+#include "widgets/ChatInput.h"
 #include "widgets/DrafteeList.h"
 #include "widgets/Widgets.h"
 
@@ -105,9 +105,8 @@ TEST(LeagueSelectWindow, LoadMessages) {
   w->LoadLeague();
   ASSERT_EQ(win.prompter.asked.size(), 1u);
   EXPECT_EQ(win.prompter.asked[0].title, "ERROR");
-  EXPECT_EQ(win.prompter.asked[0].text,
-            "Unable to determine version of the " + junk.filePath(u"BAD"_s).toStdString() +
-                " league file. Select another league.");
+  EXPECT_EQ(win.prompter.asked[0].text, "Unable to determine version of the " + junk.filePath(u"BAD"_s).toStdString() +
+                                            " league file. Select another league.");
   EXPECT_TRUE(w->IncludeFreeAgentsBox()->isEnabled());
   EXPECT_TRUE(w->HelpLabel()->text().isEmpty());
   EXPECT_EQ(w->TeamList()->count(), 0);
@@ -207,8 +206,8 @@ TEST(LeagueSelectWindow, FullLoadTeamChoiceAndAddressRules) {
   SelectFile(w, LeagueFileName(league));
   w->LoadLeague();
   EXPECT_TRUE(win.prompter.asked.empty());
-  EXPECT_EQ(win.S().league.drafteeCount, 300 + 150);  // college draftees and free agents together
-  EXPECT_FALSE(w->IncludeFreeAgentsBox()->isEnabled());             // fixed for the session
+  EXPECT_EQ(win.S().league.drafteeCount, 300 + 150);     // college draftees and free agents together
+  EXPECT_FALSE(w->IncludeFreeAgentsBox()->isEnabled());  // fixed for the session
   EXPECT_TRUE(w->TeamList()->isEnabled());
   EXPECT_EQ(w->TeamList()->count(), 12);
   EXPECT_EQ(w->TeamList()->currentText(), u""_s);
@@ -454,7 +453,8 @@ TEST(ChatWindow, RecipientsSendingAndTranscript) {
   server.engine.CommishChat("All Members", "lost line");
   server.engine.CommishChat(league.teams[0], "kept line");
   ASSERT_TRUE(WaitFor([&] { return win.client.Chat() != nullptr; }));
-  ASSERT_TRUE(WaitFor([&] { return win.client.Chat()->Transcript().contains(u"Private from the Commish: kept line"_s); }));
+  ASSERT_TRUE(
+      WaitFor([&] { return win.client.Chat()->Transcript().contains(u"Private from the Commish: kept line"_s); }));
   EXPECT_FALSE(win.client.Chat()->Transcript().contains(u"lost line"_s));
   EXPECT_EQ(win.client.Chat()->RecipientList()->count(), 2);  // rebuilt at load: nobody else is on
 }

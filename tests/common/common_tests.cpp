@@ -190,8 +190,7 @@ TEST(ErrorReporter, FilesTheLineShowsTheMessageAndEnds) {
             "An error, #62, Input past end of file, has occurred in program Server_Socket1_Read.\r\n\r\n"
             "Please make a note of what you were doing, zip up your files and send them to the author "
             "at email:\r\n\r\ncommish@example.org\r\n\r\nAlso, attach file " +
-                r.errorFilePath +
-                " to the email as well. This file will help determine the cause of the error.");
+                r.errorFilePath + " to the email as well. This file will help determine the cause of the error.");
   // The file grows across reports.
   ReportError(r, kClientLabel, "GetFA", 53, "File not found");
   EXPECT_EQ(*ReadWholeFile(dir / kErrorFileName),

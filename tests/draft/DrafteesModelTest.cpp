@@ -89,7 +89,7 @@ class ModelTest : public ::testing::Test {
     //              SP  AC  AG
     t.positions[0] = {P(101, "A", "smith", {10, 5, 0}), P(102, "B", "Adams", {0, 0, 0}),
                       P(103, "C", "Smith", {5, 10, 0}), P(104, "D", "baker", {20, 0, 0}),
-                      P(105, "E", "Zed", {0, 0, 0}), P(106, "F", "adams", {-5, 3, 0})};
+                      P(105, "E", "Zed", {0, 0, 0}),    P(106, "F", "adams", {-5, 3, 0})};
     t.positions[13] = {P(201, "K", "Kicker")};
     model.SetTable(std::move(t));
     model.SetPicks(&picks);

@@ -41,8 +41,9 @@ TEST(Pick, SelectionLineAndLabels) {
   EXPECT_EQ(line, "  3-12 John Smith               QB Bears               1234 ");
   EXPECT_EQ(ReadSelectionLine(line).round, "3");
   EXPECT_EQ(ReadSelectionLine(line).selection, "12");
-  EXPECT_EQ(DraftListFill(Pick{1, "A very long team name indeed", "A player with a long long name", "QB", "10-1"}).size(),
-            60u);
+  EXPECT_EQ(
+      DraftListFill(Pick{1, "A very long team name indeed", "A player with a long long name", "QB", "10-1"}).size(),
+      60u);
   EXPECT_EQ(NextLabel("1-12", 12), "2-1");
   EXPECT_EQ(NextLabel("1-0", 12), "1-1");
   EXPECT_EQ(NextLabel("3-7", 12), "3-8");

@@ -40,29 +40,29 @@
 #include <string>
 #include <vector>
 
-#include "client/ui/Client.h"
 #include "client/ClientSession.h"
-#include "common/Common.h"
-#include "server/ui/DraftControl.h"
-#include "client/ui/DraftListWindow.h"
-#include "server/engine/DraftServer.h"
-#include "draft/Draftees.h"
-#include "draft/Pick.h"
-#include "widgets/DrafteeList.h"
-#include "client/ui/DrafteesWindow.h"
-#include "league/FBPro.h"
-#include "common/Files.h"
-#include "merge/Merge.h"
-#include "common/Prompt.h"
-#include "league/Sample.h"
-#include "server/ui/ServerWindow.h"
 #include "client/Sound.h"
-#include "tests/support/Wait.h"
-#include "widgets/Widgets.h"
+#include "client/ui/Client.h"
+#include "client/ui/DraftListWindow.h"
+#include "client/ui/DrafteesWindow.h"
 #include "client/ui/LeagueSelect.h"
 #include "client/ui/PublicChat.h"
+#include "common/Common.h"
+#include "common/Files.h"
+#include "common/Prompt.h"
+#include "draft/Draftees.h"
+#include "draft/Pick.h"
+#include "league/FBPro.h"
+#include "league/Sample.h"
+#include "merge/Merge.h"
+#include "server/engine/DraftServer.h"
+#include "server/ui/DraftControl.h"
 #include "server/ui/LeagueSelect.h"
 #include "server/ui/PublicChat.h"
+#include "server/ui/ServerWindow.h"
+#include "tests/support/Wait.h"
+#include "widgets/DrafteeList.h"
+#include "widgets/Widgets.h"
 
 using namespace Qt::StringLiterals;
 
@@ -127,9 +127,7 @@ struct Owner {
   std::vector<std::string> DraftListLines() {
     return window->DraftList() ? Lines(window->DraftList()->List()) : std::vector<std::string>{};
   }
-  std::string Transcript() {
-    return window->Chat() ? ToL1(window->Chat()->Transcript()) : std::string();
-  }
+  std::string Transcript() { return window->Chat() ? ToL1(window->Chat()->Transcript()) : std::string(); }
   std::vector<std::string> Recipients() {
     std::vector<std::string> out;
     if (auto* chat = window->Chat())
@@ -378,7 +376,8 @@ class DraftEndToEnd : public ::testing::Test {
     EXPECT_EQ(engine.TeamLines(), teamLines);
     EXPECT_EQ(ToL1(dc->TeamOnClockLabel()->text()), engine.Clock().Team());
     EXPECT_EQ(ToL1(dc->TimeLeftLabel()->text()), engine.Clock().TimeLeft());
-    EXPECT_EQ(ToL1(dc->RoundEdit()->text()) + "-" + ToL1(dc->SelectionEdit()->text()), engine.Text1() + "-" + engine.Text2());
+    EXPECT_EQ(ToL1(dc->RoundEdit()->text()) + "-" + ToL1(dc->SelectionEdit()->text()),
+              engine.Text1() + "-" + engine.Text2());
     EXPECT_EQ(server->windowTitle(), u"Pickmill - Server - Server Up."_s);
     EXPECT_TRUE(DraftedIn(dc->Draftees()->RookieList()).empty());
     std::string fileText;
@@ -449,9 +448,9 @@ class DraftEndToEnd : public ::testing::Test {
   Owner* ownerB = nullptr;
   Owner* ownerC = nullptr;
   Owner* ownerD = nullptr;
-  Owner* ownerB2 = nullptr;            // team 2's owner after signing on again
-  draft::LineSelection firstPick;      // pick 1-1, taken again in round 3
-  std::string deletedPid;              // the pick the Commish deletes in round 2
+  Owner* ownerB2 = nullptr;        // team 2's owner after signing on again
+  draft::LineSelection firstPick;  // pick 1-1, taken again in round 3
+  std::string deletedPid;          // the pick the Commish deletes in round 2
 };
 
 std::string ServerChat(ServerWindow& w) { return ToL1(w.ChatWindow()->ChatText()->toPlainText()); }
@@ -496,8 +495,9 @@ void DraftEndToEnd::Logins() {
     o.college = 150;
     o.freeAgents = 30;
     const std::string otherPath = league::WriteSampleLeague(otherDir.path().toStdString(), o);
-    Owner& wrong = SignOn(5, otherDir.path(),
-                          QString::fromStdString(fs::path(league::LeagueFileName(otherPath, ".LGE")).filename().string()));
+    Owner& wrong =
+        SignOn(5, otherDir.path(),
+               QString::fromStdString(fs::path(league::LeagueFileName(otherPath, ".LGE")).filename().string()));
     ASSERT_TRUE(WaitFor([&] { return wrong.ended == 1; }));
     EXPECT_EQ(wrong.LastPrompt(), std::string(kDisconnectedLead) + "\r\n\r\n" +
                                       "You are not using the correct league. Contact the commish for details.");
@@ -561,8 +561,7 @@ void DraftEndToEnd::RoundOne() {
   EXPECT_TRUE(engine.Clock().Team().empty());
   EXPECT_TRUE(dc->TeamOnClockLabel()->text().isEmpty());
   const std::string timedOut = T(3) + " failed to make a selection while on the clock.";
-  for (Owner* o : Live())
-    EXPECT_TRUE(WaitFor([&] { return HasLine(o->Transcript(), timedOut); })) << o->name;
+  for (Owner* o : Live()) EXPECT_TRUE(WaitFor([&] { return HasLine(o->Transcript(), timedOut); })) << o->name;
   EXPECT_TRUE(WaitFor([&] { return c.sound.Count(kBuzzerFile) == 1; }));
   EXPECT_TRUE(ServerChat(*server).find(timedOut) != std::string::npos);
   EXPECT_EQ(engine.Log().Count(), 2);
@@ -623,8 +622,9 @@ void DraftEndToEnd::RoundTwo() {
   ASSERT_TRUE(WaitFor([&] { return !a.S().TimerRunning(); }));
   EXPECT_EQ(a.sound.Count(kBuzzerFile), 1);
   for (Owner* o : Live())
-    EXPECT_TRUE(WaitFor([&] { return HasLine(o->Transcript(), T(1) + " has been taken off the clock by the commish."); }))
-        << o->name;
+    EXPECT_TRUE(WaitFor([&] {
+      return HasLine(o->Transcript(), T(1) + " has been taken off the clock by the commish.");
+    })) << o->name;
   ASSERT_NO_FATAL_FAILURE(CheckWindows("2-1 halted"));
   PutOnClock(1);
   ASSERT_TRUE(WaitFor([&] { return a.S().TimerRunning(); }));
@@ -666,7 +666,8 @@ void DraftEndToEnd::RoundTwo() {
     dchat->RecipientList()->setCurrentIndex(1);  // Commish
     QTest::keyClicks(dchat->InputLine(), u"thanks"_s);
     QTest::keyClick(dchat->InputLine(), Qt::Key_Return);
-    EXPECT_TRUE(WaitFor([&] { return ServerChat(*server).find("Private from " + T(4) + ": thanks") != std::string::npos; }));
+    EXPECT_TRUE(
+        WaitFor([&] { return ServerChat(*server).find("Private from " + T(4) + ": thanks") != std::string::npos; }));
     // The next public line has passed everything sent before it: nobody else got the private lines.
     schat->RecipientBox()->setCurrentIndex(0);
     QTest::keyClicks(schat->ChatSend(), u"round 2 under way"_s);
@@ -759,8 +760,8 @@ void DraftEndToEnd::KickAndReturn() {
   QTest::mouseClick(dc->KickButton(), Qt::LeftButton);
   ASSERT_TRUE(WaitFor([&] { return c.ended == 1; }));
   EXPECT_EQ(c.prompter.asked.back().title, "Connection disconnected.");
-  EXPECT_EQ(c.LastPrompt(), std::string(kDisconnectedLead) + "\r\n\r\n" +
-                                "You have been kicked out of the draft by the commish.");
+  EXPECT_EQ(c.LastPrompt(),
+            std::string(kDisconnectedLead) + "\r\n\r\n" + "You have been kicked out of the draft by the commish.");
   ASSERT_TRUE(WaitFor([&] { return !engine.Team(3).signedOn; }));
   for (Owner* o : Live())
     EXPECT_TRUE(WaitFor([&] { return HasLine(o->Transcript(), "*** " + T(3) + " *** has left the draft."); }))
@@ -773,8 +774,7 @@ void DraftEndToEnd::KickAndReturn() {
   b.window->ConnectAction()->trigger();
   EXPECT_EQ(b.ended, 1);
   ASSERT_TRUE(WaitFor([&] { return !engine.Team(2).signedOn && engine.OpenConnections() == 2; }));
-  for (Owner* o : Live())
-    EXPECT_TRUE(WaitFor([&] { return !o->S().SignedOn(2); })) << o->name;
+  for (Owner* o : Live()) EXPECT_TRUE(WaitFor([&] { return !o->S().SignedOn(2); })) << o->name;
   // ... and on again with a new program, whose Draftees window opens the
   // moment it connects, before the catch-up has brought in any pick.
   owners.push_back(std::make_unique<Owner>());
@@ -783,9 +783,7 @@ void DraftEndToEnd::KickAndReturn() {
   b2.team = 2;
   b2.name = T(2);
   b2.S().SetPort(engine.Port());
-  QObject::connect(&b2.S(), &ClientSession::connectedToServer, b2.window.get(), [&b2] {
-    b2.window->OnDrafteesMenu();
-  });
+  QObject::connect(&b2.S(), &ClientSession::connectedToServer, b2.window.get(), [&b2] { b2.window->OnDrafteesMenu(); });
   b2.window->OnConnectMenu();
   {
     client::LeagueSelect* ls = b2.window->LeagueWindow();

@@ -94,8 +94,7 @@ void LoopbackProxy::Drain(Pipe& pipe) {
     case Mode::Join:
       // From the timer: wait the turns out unless enough reads are buffered
       // or the connection is closing.
-      if (pipe.timer->isActive() && ++pipe.turns < joinTurns && pipe.reads < joinCount && !pipe.closeWhenEmpty)
-        return;
+      if (pipe.timer->isActive() && ++pipe.turns < joinTurns && pipe.reads < joinCount && !pipe.closeWhenEmpty) return;
       pipe.timer->stop();
       if (!pipe.pending.isEmpty()) WriteOut(pipe, pipe.pending.constData(), pipe.pending.size());
       pipe.pending.clear();

@@ -10,12 +10,12 @@
 #include <fstream>
 #include <set>
 
-#include "tests/client/ClientTestKit.h"
-#include "tests/support/Wait.h"
 #include "common/Common.h"
 #include "common/Files.h"
 #include "protocol/Protocol.h"
 #include "protocol/Transport.h"
+#include "tests/client/ClientTestKit.h"
+#include "tests/support/Wait.h"
 
 namespace pm::test {
 namespace {
@@ -88,16 +88,18 @@ class Host {
   // clients turning meanwhile); returns the text after the prefix.
   std::string ReadLine(const std::string& prefix) {
     std::string found;
-    WaitFor([&] {
-      while (proc_.canReadLine()) {
-        std::string line = proc_.readLine().trimmed().toStdString();
-        if (line.rfind(prefix, 0) == 0) {
-          found = line.substr(prefix.size());
-          return true;
-        }
-      }
-      return proc_.state() == QProcess::NotRunning;
-    }, 10000);
+    WaitFor(
+        [&] {
+          while (proc_.canReadLine()) {
+            std::string line = proc_.readLine().trimmed().toStdString();
+            if (line.rfind(prefix, 0) == 0) {
+              found = line.substr(prefix.size());
+              return true;
+            }
+          }
+          return proc_.state() == QProcess::NotRunning;
+        },
+        10000);
     return found;
   }
   QProcess proc_;
@@ -144,7 +146,7 @@ TEST(ServerKilled, RestartResumesWithEveryPickAnyClientHadSeen) {
         ASSERT_TRUE(WaitFor([&] { return c.session.TimerRunning(); }));
         ASSERT_TRUE(c.session.SendOwnPick(p.pid, p.name, p.position));
       } else {
-        ASSERT_EQ(host.Ask("clock " + std::to_string(t) + " 60", "clock: "), "1");  // MustSelect
+        ASSERT_EQ(host.Ask("clock " + std::to_string(t) + " 60", "clock: "), "1");              // MustSelect
         ASSERT_EQ(host.Ask("pick " + p.pid + "|" + p.name + "|" + p.position, "pick: "), "0");  // Picked
       }
       ++made;
@@ -153,8 +155,7 @@ TEST(ServerKilled, RestartResumesWithEveryPickAnyClientHadSeen) {
     // The seventh pick: the server dies as soon as the first client has
     // seen it, whether or not the other has.
     ASSERT_EQ(host.Ask("clock 3 60", "clock: "), "1");
-    ASSERT_EQ(host.Ask("pick " + players[6].pid + "|" + players[6].name + "|" + players[6].position, "pick: "),
-              "0");
+    ASSERT_EQ(host.Ask("pick " + players[6].pid + "|" + players[6].name + "|" + players[6].position, "pick: "), "0");
     ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 7 || b.session.PickCount() == 7; }, 5000));
     host.Kill();
     EXPECT_EQ(host.ExitStatus(), QProcess::CrashExit);
@@ -196,7 +197,8 @@ TEST(ServerKilled, BetweenFilingAPickAndAnnouncingItThePickSurvives) {
   std::vector<Pick> players = AllPlayers(league);
   auto record = [&](int i, int team, const std::string& label) {
     const Pick& p = players[static_cast<std::size_t>(i)];
-    return p.pid + "|" + league.teams[static_cast<std::size_t>(team - 1)] + "|" + p.name + "|" + p.position + "|" + label;
+    return p.pid + "|" + league.teams[static_cast<std::size_t>(team - 1)] + "|" + p.name + "|" + p.position + "|" +
+           label;
   };
   {
     Host host(league.leagueFile);
@@ -247,7 +249,8 @@ class VanishingClient {
     QObject::connect(&sock_, &QTcpSocket::readyRead, [this] {
       if (gone) return;
       QByteArray b = sock_.readAll();
-      auto got = splitter_.Feed(std::string_view(b.constData(), static_cast<std::size_t>(b.size())), protocol::SteadyMs());
+      auto got =
+          splitter_.Feed(std::string_view(b.constData(), static_cast<std::size_t>(b.size())), protocol::SteadyMs());
       auto kept = splitter_.Poll(protocol::SteadyMs());
       got.insert(got.end(), kept.begin(), kept.end());
       for (const auto& m : got) {
@@ -291,8 +294,8 @@ TEST_P(ClientVanishes, DuringCatchUpOthersAndServerAreUnaffected) {
     std::ofstream f(league.DraftFile(), std::ios::binary);
     for (int i = 0; i < 40; ++i) {
       const Pick& p = players[static_cast<std::size_t>(i)];
-      f << p.pid << "|" << league.teams[static_cast<std::size_t>(i % 4)] << "|" << p.name << "|" << p.position
-        << "|" << i / 4 + 1 << "-" << i % 4 + 1 << "\r\n";
+      f << p.pid << "|" << league.teams[static_cast<std::size_t>(i % 4)] << "|" << p.name << "|" << p.position << "|"
+        << i / 4 + 1 << "-" << i % 4 + 1 << "\r\n";
     }
   }
   TestServer server(league);

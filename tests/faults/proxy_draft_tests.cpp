@@ -8,10 +8,10 @@
 
 #include <optional>
 
-#include "tests/client/ClientTestKit.h"
-#include "tests/support/Wait.h"
 #include "common/Files.h"
+#include "tests/client/ClientTestKit.h"
 #include "tests/faults/LoopbackProxy.h"
+#include "tests/support/Wait.h"
 
 namespace pm::test {
 namespace {
@@ -29,7 +29,7 @@ struct ClientOutcome {
 
 struct Outcome {
   bool completed = false;
-  std::string stoppedAt;  // the step that did not happen
+  std::string stoppedAt;                                // the step that did not happen
   std::vector<std::optional<draft::Pick>> serverPicks;  // the log's slots
   std::vector<std::string> selections;
   std::string draftFile;
@@ -75,10 +75,10 @@ std::string Diagnose(const std::vector<std::unique_ptr<TestClient>>& clients) {
 }
 
 // Ends the run, noting the script line that did not come true.
-#define STOP_HERE()                                        \
-  do {                                                     \
+#define STOP_HERE()                                                         \
+  do {                                                                      \
     out.stoppedAt = "line " + std::to_string(__LINE__) + Diagnose(clients); \
-    return out;                                            \
+    return out;                                                             \
   } while (0)
 
 // 4 teams, 2 rounds. Teams 1-3 are connected, team 4 is absent and picked for
@@ -137,8 +137,8 @@ Outcome RunDraft(std::optional<Mode> mode) {
         if (round == 2 && t == 2) {
           const Pick& taken = players[0];
           if (!c.session.SendOwnPick(taken.pid, taken.name, taken.position)) STOP_HERE();
-          const std::string attempted = league.teams[1] + " attempted to choose " + taken.position + " " +
-                                        taken.name + " who has already been selected.";
+          const std::string attempted = league.teams[1] + " attempted to choose " + taken.position + " " + taken.name +
+                                        " who has already been selected.";
           if (!all([&](TestClient& x) { return x.view.ChatHas(attempted); })) STOP_HERE();
         }
         if (!c.session.SendOwnPick(p.pid, p.name, p.position)) STOP_HERE();
@@ -159,8 +159,7 @@ Outcome RunDraft(std::optional<Mode> mode) {
   out.serverPicks = server.engine.Log().Slots();
   out.selections = server.engine.SelectionLines();
   out.draftFile = ReadWholeFile(league.DraftFile()).value_or("<missing>");
-  for (auto& c : clients)
-  {
+  for (auto& c : clients) {
     std::vector<std::string> picks;
     for (int i = 1; i <= c->session.PickCount(); ++i) picks.push_back(Record(c->session, i));
     out.clients.push_back({picks, c->view.chat, c->view.draftList, c->view.caption});
@@ -209,17 +208,11 @@ TEST_F(ProxyDraft, DirectRunIsWhatTheScriptMade) {
 
 // A read that ends inside the last field of a message (the league name of L,
 // the label of Z, chat text) must not release the message cut there.
-TEST_F(ProxyDraft, EveryWriteCutIntoSingleBytes) {
-  ExpectSame(*direct_, RunDraft(Mode::SplitBytes));
-}
+TEST_F(ProxyDraft, EveryWriteCutIntoSingleBytes) { ExpectSame(*direct_, RunDraft(Mode::SplitBytes)); }
 
-TEST_F(ProxyDraft, SingleBytesOnePerEventLoopTurn) {
-  ExpectSame(*direct_, RunDraft(Mode::SplitBytesPaced));
-}
+TEST_F(ProxyDraft, SingleBytesOnePerEventLoopTurn) { ExpectSame(*direct_, RunDraft(Mode::SplitBytesPaced)); }
 
-TEST_F(ProxyDraft, ConsecutiveWritesJoined) {
-  ExpectSame(*direct_, RunDraft(Mode::Join));
-}
+TEST_F(ProxyDraft, ConsecutiveWritesJoined) { ExpectSame(*direct_, RunDraft(Mode::Join)); }
 
 }  // namespace
 }  // namespace pm::test

@@ -23,8 +23,8 @@
 #include <thread>
 
 #include "common/Common.h"
-#include "server/engine/DraftServer.h"
 #include "common/Prompt.h"
+#include "server/engine/DraftServer.h"
 
 using pm::server::DraftServer;
 
@@ -87,8 +87,10 @@ int main(int argc, char** argv) {
   std::thread([&app, &engine] {
     std::string line;
     while (std::getline(std::cin, line))
-      QMetaObject::invokeMethod(&app, [&engine, line] { Command(engine, line); }, Qt::QueuedConnection);
-    QMetaObject::invokeMethod(&app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          &app, [&engine, line] { Command(engine, line); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
   }).detach();
   return app.exec();
 }

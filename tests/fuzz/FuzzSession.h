@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/fuzz/FuzzInput.h"
 #include "league/Sample.h"
+#include "tests/fuzz/FuzzInput.h"
 
 namespace pm::fuzz {
 
@@ -44,8 +44,7 @@ inline std::string StartWorld(const char* program, std::string& leaguePath) {
   namespace fs = std::filesystem;
   fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
   std::string dir =
-      (base / ("pickmill-" + std::string(program) + "-" + std::to_string(QCoreApplication::applicationPid())))
-          .string();
+      (base / ("pickmill-" + std::string(program) + "-" + std::to_string(QCoreApplication::applicationPid()))).string();
   fs::remove_all(dir);
   leaguePath = league::WriteSampleLeague(dir, LeagueOptions());
   return dir;

@@ -26,14 +26,14 @@
 
 #include "client/ClientSession.h"
 #include "client/ClientView.h"
+#include "client/Sound.h"
+#include "common/Prompt.h"
+#include "draft/PoolTable.h"
 #include "league/FBPro.h"
+#include "league/Sample.h"
+#include "protocol/Protocol.h"
 #include "tests/fuzz/FuzzInput.h"
 #include "tests/fuzz/FuzzSession.h"
-#include "draft/PoolTable.h"
-#include "common/Prompt.h"
-#include "protocol/Protocol.h"
-#include "league/Sample.h"
-#include "client/Sound.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
@@ -103,7 +103,9 @@ class Run {
     session_.SetSoundFolder(g->dir);
     session_.SetPort(g->listener->serverPort());
     session_.endProgram = [this] { ended_ = true; };
-    session_.reporter.showMessage = [](const std::string& m) { std::fprintf(stderr, "fuzz_client: report: %s\n", m.c_str()); };
+    session_.reporter.showMessage = [](const std::string& m) {
+      std::fprintf(stderr, "fuzz_client: report: %s\n", m.c_str());
+    };
     session_.reporter.endProgram = [] { Fail("the client reported a fatal error"); };
     session_.league.leaguePath = g->leaguePath;
     session_.league.versionCode = g->version;
@@ -177,8 +179,10 @@ class Run {
       }
       case 1: {
         int k = p[1] % (static_cast<int>(g->teams.size()) + 3);
-        std::string to = k == 0 ? "All Teams" : k <= static_cast<int>(g->teams.size()) ? g->teams[static_cast<std::size_t>(k - 1)]
-                                              : k == static_cast<int>(g->teams.size()) + 1 ? "Commish" : "Nobody";
+        std::string to = k == 0                                       ? "All Teams"
+                         : k <= static_cast<int>(g->teams.size())     ? g->teams[static_cast<std::size_t>(k - 1)]
+                         : k == static_cast<int>(g->teams.size()) + 1 ? "Commish"
+                                                                      : "Nobody";
         session_.SendChat(to, text);
         break;
       }

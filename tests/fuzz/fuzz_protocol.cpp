@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(!splitter.HasPending(), "Flush keeps nothing");
 
   Check(pieces.size() == whole.size(), "same number of messages whatever the reads");
-  for (std::size_t i = 0; i < whole.size(); ++i) Check(SameMessage(pieces[i], whole[i]), "same messages whatever the reads");
+  for (std::size_t i = 0; i < whole.size(); ++i)
+    Check(SameMessage(pieces[i], whole[i]), "same messages whatever the reads");
 
   std::size_t inMessages = 0;
   for (const Message& m : pieces) {

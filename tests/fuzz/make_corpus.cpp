@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "league/FBPro.h"
-#include "tests/fuzz/FuzzInput.h"
 #include "common/Files.h"
-#include "protocol/Protocol.h"
+#include "league/FBPro.h"
 #include "league/Sample.h"
+#include "protocol/Protocol.h"
+#include "tests/fuzz/FuzzInput.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
@@ -63,7 +63,9 @@ std::vector<Operation> Bytewise(int connection, const std::string& bytes) {
   return ops;
 }
 
-std::string Pid(const League& l, int i) { return std::to_string(l.pool.draftees[static_cast<std::size_t>(i)].player.pid); }
+std::string Pid(const League& l, int i) {
+  return std::to_string(l.pool.draftees[static_cast<std::size_t>(i)].player.pid);
+}
 std::string Name(const League& l, int i) {
   const auto& p = l.pool.draftees[static_cast<std::size_t>(i)].player;
   return p.fname + " " + p.lname;
@@ -77,7 +79,14 @@ void LeagueSeeds(const fs::path& out, const fs::path& work) {
   const std::string sep = "\n==PMFUZZ==\n";
   // Small leagues keep the fuzzer fast: the player file holds every rostered
   // player, so the 32-team league's is cut to its first records.
-  struct Variant { const char* file; int version; int teams; int college; int fa; std::size_t playerBytes; };
+  struct Variant {
+    const char* file;
+    int version;
+    int teams;
+    int college;
+    int fa;
+    std::size_t playerBytes;
+  };
   const Variant variants[] = {{"v98", 98, 1, 8, 3, std::string::npos},
                               {"v95", 95, 2, 4, 2, std::string::npos},
                               {"v9697", 9697, 1, 4, 2, std::string::npos},
@@ -94,7 +103,8 @@ void LeagueSeeds(const fs::path& out, const fs::path& work) {
     std::string lge = Read(league::LeagueFileName(path, ".LGE"));
     std::string pyr = Read(league::LeagueFileName(path, ".PYR")).substr(0, v.playerBytes);
     Put(out, std::string(v.file) + "-college", lge + sep + pyr + sep + Read(league::LeagueFileName(path, ".PYC")));
-    if (v.fa > 0) Put(out, std::string(v.file) + "-fa", lge + sep + pyr + sep + Read(league::LeagueFileName(path, ".PYF")));
+    if (v.fa > 0)
+      Put(out, std::string(v.file) + "-fa", lge + sep + pyr + sep + Read(league::LeagueFileName(path, ".PYF")));
   }
   Put(out, "empty-parts", sep + sep);
 }
@@ -105,17 +115,19 @@ void ProtocolSeeds(const fs::path& out, const League& l) {
     Put(out, name, std::string{static_cast<char>(toClient ? 1 : 0), '\x2a'} + stream);
   };
   put("server-login-picks", false,
-      protocol::Login(1, "3.02", l.pool.Count(), l.name) + protocol::PickRequest(1, 1) + protocol::Draft(1, Pid(l, 5), Name(l, 5), Pos(l, 5)) +
-          protocol::Chat(1, "hello, all") + protocol::PrivateLine(1, 0, "to the Commish") + protocol::TimeUp(1));
-  put("server-legacy-junk", false, "C|1|0|chat|with|bars" + protocol::PickRequest(2, 3) + "L|99999|0|x" + "V|1|-5|" + "D|1|0|1,2");
+      protocol::Login(1, "3.02", l.pool.Count(), l.name) + protocol::PickRequest(1, 1) +
+          protocol::Draft(1, Pid(l, 5), Name(l, 5), Pos(l, 5)) + protocol::Chat(1, "hello, all") +
+          protocol::PrivateLine(1, 0, "to the Commish") + protocol::TimeUp(1));
+  put("server-legacy-junk", false,
+      "C|1|0|chat|with|bars" + protocol::PickRequest(2, 3) + "L|99999|0|x" + "V|1|-5|" + "D|1|0|1,2");
   put("client-catch-up", true,
       protocol::SignedOn(1) + protocol::WhoElse(1, {2, 3}) +
           protocol::PickRecordMessage(1, Pid(l, 1) + "|" + l.teams[2] + "|" + Name(l, 1) + "|" + Pos(l, 1) + "|1-1") +
           protocol::OnClock(1, "60", "1-4") + protocol::Picked(1, Body(l, 7), "1-4"));
   put("client-other", true,
       protocol::Refused(1) + protocol::Taken(2, Body(l, 2)) + protocol::ChatRelay(0, "Time remaining: 15 seconds.") +
-          protocol::PrivateOut(2, 1, "hi") + protocol::Left(2) + protocol::TimedOut(3, l.teams[2]) + protocol::Halted(1) +
-          protocol::Deleted("1-2"));
+          protocol::PrivateOut(2, 1, "hi") + protocol::Left(2) + protocol::TimedOut(3, l.teams[2]) +
+          protocol::Halted(1) + protocol::Deleted("1-2"));
   put("client-cut-fields", true, "Z|1|0|123,Name" + std::string("W|0|1|") + "N|0|2|");
 }
 
@@ -130,29 +142,35 @@ void ServerSeeds(const fs::path& out, const League& l) {
                          On(1, protocol::Draft(2, Pid(l, 5), Name(l, 5), Pos(l, 5))),
                          On(1, protocol::Draft(2, Pid(l, 1), Name(l, 1), Pos(l, 1))),
                          On(1, protocol::Draft(2, Pid(l, 6), Name(l, 6), Pos(l, 6)))});
-  put("catch-up", {On(0, protocol::PickRequest(1, 1)), On(0, protocol::PickRequest(1, 2)), On(0, protocol::PickRequest(1, 3)),
-                   On(0, protocol::PickRequest(1, 4)), On(0, protocol::PickRequest(1, 0)), On(0, protocol::PickRequest(1, -1)),
-                   On(0, protocol::PickRequest(1, 32767)), On(1, "V|2|0|99999")});
-  put("logins", {On(2, protocol::Login(3, "3.03", count, "Other League")), On(2, protocol::Login(3, "3.02", count, l.name)),
-                 On(2, protocol::Login(3, "3.03", count + 1, l.name)), On(2, protocol::Login(1, "3.03", count, l.name)),
-                 On(2, protocol::Login(0, "3.03", count, l.name)), On(2, protocol::Login(40, "3.03", count, l.name)),
-                 On(2, protocol::Login(-3, "x.y", count, l.name)), On(2, protocol::Login(3, "3.03", count, l.name)),
-                 On(2, protocol::Login(4, "3.03", count, l.name)), On(2, protocol::Chat(3, "late joiner"))});
-  put("chat", {On(0, protocol::Chat(1, "hello")), On(0, protocol::PrivateLine(1, 2, "psst")), On(0, protocol::PrivateLine(1, 0, "Commish?")),
-               On(0, protocol::PrivateLine(1, 9, "nobody")), On(1, protocol::PrivateLine(2, 1, "back")), On(0, protocol::TimeUp(1)),
-               On(1, "C|1|0|spoofed"), On(2, "C|3|0|not signed on")});
+  put("catch-up",
+      {On(0, protocol::PickRequest(1, 1)), On(0, protocol::PickRequest(1, 2)), On(0, protocol::PickRequest(1, 3)),
+       On(0, protocol::PickRequest(1, 4)), On(0, protocol::PickRequest(1, 0)), On(0, protocol::PickRequest(1, -1)),
+       On(0, protocol::PickRequest(1, 32767)), On(1, "V|2|0|99999")});
+  put("logins",
+      {On(2, protocol::Login(3, "3.03", count, "Other League")), On(2, protocol::Login(3, "3.02", count, l.name)),
+       On(2, protocol::Login(3, "3.03", count + 1, l.name)), On(2, protocol::Login(1, "3.03", count, l.name)),
+       On(2, protocol::Login(0, "3.03", count, l.name)), On(2, protocol::Login(40, "3.03", count, l.name)),
+       On(2, protocol::Login(-3, "x.y", count, l.name)), On(2, protocol::Login(3, "3.03", count, l.name)),
+       On(2, protocol::Login(4, "3.03", count, l.name)), On(2, protocol::Chat(3, "late joiner"))});
+  put("chat", {On(0, protocol::Chat(1, "hello")), On(0, protocol::PrivateLine(1, 2, "psst")),
+               On(0, protocol::PrivateLine(1, 0, "Commish?")), On(0, protocol::PrivateLine(1, 9, "nobody")),
+               On(1, protocol::PrivateLine(2, 1, "back")), On(0, protocol::TimeUp(1)), On(1, "C|1|0|spoofed"),
+               On(2, "C|3|0|not signed on")});
   {
-    std::vector<Operation> ops = Bytewise(0, protocol::Draft(1, Pid(l, 9), Name(l, 9), Pos(l, 9)) + protocol::Chat(1, "split"));
-    ops.push_back(On(1, protocol::Chat(2, "a") + protocol::PickRequest(2, 1) + protocol::Draft(2, Pid(l, 10), Name(l, 10), Pos(l, 10))));
+    std::vector<Operation> ops =
+        Bytewise(0, protocol::Draft(1, Pid(l, 9), Name(l, 9), Pos(l, 9)) + protocol::Chat(1, "split"));
+    ops.push_back(On(1, protocol::Chat(2, "a") + protocol::PickRequest(2, 1) +
+                            protocol::Draft(2, Pid(l, 10), Name(l, 10), Pos(l, 10))));
     put("split-and-joined", ops);
   }
   put("clock", {Tick(45), Tick(14), Tick(1), Tick(1), Operate(0, 3, 30), Operate(2, 11, 0), Operate(0, 2, 5), Tick(5),
                 Operate(1, 0, 0), Operate(3, 1, 2), Operate(3, 1, 4), On(1, protocol::PickRequest(2, 2))});
-  put("reconnect", {Reconnect(0), On(0, protocol::Login(1, "3.03", count, l.name)), On(0, protocol::PickRequest(1, 1)),
-                    Reconnect(1), On(0, protocol::Chat(1, "still here")), Operate(4, 0, 0), Operate(5, 1, 0, "to all")});
-  put("junk", {On(0, "C|1|0|legacy|text|with|bars"), On(0, "D|1|99999|1"), On(0, "D|1|0|0,Nobody,QB"),
-               On(0, "D|1|0|-5,,"), On(0, "V|1|0|"), On(0, "X|1|0|"), On(0, "L|1|0|3.03"), On(2, "|||"),
-               On(1, std::string("P|2|1|\0\xff", 9))});
+  put("reconnect",
+      {Reconnect(0), On(0, protocol::Login(1, "3.03", count, l.name)), On(0, protocol::PickRequest(1, 1)), Reconnect(1),
+       On(0, protocol::Chat(1, "still here")), Operate(4, 0, 0), Operate(5, 1, 0, "to all")});
+  put("junk",
+      {On(0, "C|1|0|legacy|text|with|bars"), On(0, "D|1|99999|1"), On(0, "D|1|0|0,Nobody,QB"), On(0, "D|1|0|-5,,"),
+       On(0, "V|1|0|"), On(0, "X|1|0|"), On(0, "L|1|0|3.03"), On(2, "|||"), On(1, std::string("P|2|1|\0\xff", 9))});
 }
 
 void ClientSeeds(const fs::path& out, const League& l) {
@@ -162,26 +180,29 @@ void ClientSeeds(const fs::path& out, const League& l) {
     Put(out, name, fuzz::EncodeOperations(ops));
   };
   auto record = [&](int i, int team, const std::string& label) {
-    return Pid(l, i) + "|" + l.teams[static_cast<std::size_t>(team - 1)] + "|" + Name(l, i) + "|" + Pos(l, i) + "|" + label;
+    return Pid(l, i) + "|" + l.teams[static_cast<std::size_t>(team - 1)] + "|" + Name(l, i) + "|" + Pos(l, i) + "|" +
+           label;
   };
-  put("sign-on-catch-up", {On(0, protocol::WhoElse(1, {2, 3})),
-                           On(0, protocol::PickRecordMessage(1, record(1, 3, "1-1"))),
-                           On(0, protocol::PickRecordMessage(1, record(2, 4, "1-2"))),
-                           On(0, protocol::PickRecordMessage(1, record(3, 1, "1-3"))), On(0, protocol::SignedOn(4)),
-                           On(0, protocol::Picked(2, Body(l, 4), "1-4"))});
-  put("own-clock", {On(0, protocol::OnClock(1, "30", "1-1")), Tick(14), Tick(1),
-                    Operate(0, 5, 0), On(0, protocol::Picked(1, Body(l, 5), "1-1")), On(0, protocol::OnClock(1, "3", "2-1")),
-                    Tick(4), Operate(0, 6, 0), On(0, protocol::TimedOut(1, l.teams[0]))});
+  put("sign-on-catch-up",
+      {On(0, protocol::WhoElse(1, {2, 3})), On(0, protocol::PickRecordMessage(1, record(1, 3, "1-1"))),
+       On(0, protocol::PickRecordMessage(1, record(2, 4, "1-2"))),
+       On(0, protocol::PickRecordMessage(1, record(3, 1, "1-3"))), On(0, protocol::SignedOn(4)),
+       On(0, protocol::Picked(2, Body(l, 4), "1-4"))});
+  put("own-clock", {On(0, protocol::OnClock(1, "30", "1-1")), Tick(14), Tick(1), Operate(0, 5, 0),
+                    On(0, protocol::Picked(1, Body(l, 5), "1-1")), On(0, protocol::OnClock(1, "3", "2-1")), Tick(4),
+                    Operate(0, 6, 0), On(0, protocol::TimedOut(1, l.teams[0]))});
   put("refused", {On(0, protocol::Refused(1))});
   put("kicked", {On(0, protocol::Refused(4)), On(0, protocol::Chat(2, "after"))});
   put("refused-unknown", {On(0, "R|0|0|9")});
-  put("others", {On(0, protocol::ChatRelay(2, "hi all")), On(0, protocol::PrivateOut(2, 1, "hi you")),
-                 On(0, protocol::PrivateOut(0, 1, "from the Commish")), On(0, protocol::Left(2)),
-                 On(0, protocol::Taken(1, Body(l, 1))), On(0, protocol::OnClock(2, "60", "1-2")), On(0, protocol::Halted(2)),
-                 On(0, protocol::Picked(3, Body(l, 8), "1-3")), On(0, protocol::Deleted("1-3")), Operate(1, 0, 0, "all of you"),
-                 Operate(1, 2, 0, "private"), Operate(1, 9, 0, "nobody")});
+  put("others",
+      {On(0, protocol::ChatRelay(2, "hi all")), On(0, protocol::PrivateOut(2, 1, "hi you")),
+       On(0, protocol::PrivateOut(0, 1, "from the Commish")), On(0, protocol::Left(2)),
+       On(0, protocol::Taken(1, Body(l, 1))), On(0, protocol::OnClock(2, "60", "1-2")), On(0, protocol::Halted(2)),
+       On(0, protocol::Picked(3, Body(l, 8), "1-3")), On(0, protocol::Deleted("1-3")), Operate(1, 0, 0, "all of you"),
+       Operate(1, 2, 0, "private"), Operate(1, 9, 0, "nobody")});
   {
-    std::vector<Operation> ops = Bytewise(0, protocol::SignedOn(1) + protocol::WhoElse(1, {2}) + protocol::Picked(2, Body(l, 4), "1-1"));
+    std::vector<Operation> ops =
+        Bytewise(0, protocol::SignedOn(1) + protocol::WhoElse(1, {2}) + protocol::Picked(2, Body(l, 4), "1-1"));
     ops.push_back(On(0, protocol::ChatRelay(2, "x") + protocol::Left(2) + protocol::SignedOn(2)));
     put("split-and-joined", ops);
   }

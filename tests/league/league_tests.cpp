@@ -6,8 +6,8 @@
 #include <set>
 
 #include "league/FBPro.h"
-#include "tests/league/LeagueTestUtil.h"
 #include "league/Sample.h"
+#include "tests/league/LeagueTestUtil.h"
 
 namespace fs = std::filesystem;
 using namespace pm::league;
@@ -23,7 +23,15 @@ Player MakePlayer(int pid, const std::string& f, const std::string& l, int posit
   p.lname = l;
   p.position = position;
   p.genpos = GenposOf(position) < 0 ? 0 : GenposOf(position);
-  p.AC = 11; p.AG = 12; p.DI = 13; p.EN = 14; p.HA = 15; p.INN = 16; p.SP = 17; p.ST = 18; p.YR = 3;
+  p.AC = 11;
+  p.AG = 12;
+  p.DI = 13;
+  p.EN = 14;
+  p.HA = 15;
+  p.INN = 16;
+  p.SP = 17;
+  p.ST = 18;
+  p.YR = 3;
   p.extra = {1, 2, 3, 4, 5, 6, 7, 255};
   p.value23 = 0x1234;
   return p;
@@ -76,12 +84,12 @@ TEST(LeagueUtil, PathsAndCaptions) {
 
 TEST(LeagueChunks, FindChunkSkipsFalseStartsAndConsumedBytes) {
   EXPECT_EQ(FindChunk("xxT01:yy", 'T'), 6u);
-  EXPECT_EQ(FindChunk("T0", 'T'), std::nullopt);        // cut before the tag ends
+  EXPECT_EQ(FindChunk("T0", 'T'), std::nullopt);  // cut before the tag ends
   EXPECT_EQ(FindChunk("T0a", 'T'), std::nullopt);
-  EXPECT_EQ(FindChunk("T0ab T0c:", 'T'), 9u);           // fourth byte not ":"
-  EXPECT_EQ(FindChunk("TT0x:", 'T'), std::nullopt);     // second T consumed by the failed match
-  EXPECT_EQ(FindChunk("T0T0x:", 'T'), std::nullopt);    // "T0" then "T0" consumed as the two bytes
-  EXPECT_EQ(FindChunk("R01:abR02:", 'R', 4), 10u);      // scanning on from a position
+  EXPECT_EQ(FindChunk("T0ab T0c:", 'T'), 9u);         // fourth byte not ":"
+  EXPECT_EQ(FindChunk("TT0x:", 'T'), std::nullopt);   // second T consumed by the failed match
+  EXPECT_EQ(FindChunk("T0T0x:", 'T'), std::nullopt);  // "T0" then "T0" consumed as the two bytes
+  EXPECT_EQ(FindChunk("R01:abR02:", 'R', 4), 10u);    // scanning on from a position
   EXPECT_EQ(FindChunk("", 'L'), std::nullopt);
 }
 
@@ -314,12 +322,12 @@ TEST(IdLists, WriterFailureKeepsListAndOldFile) {
 
 TEST(DrafteePoolTest, FreeAgentsFollowEachPositionInIndexOrder) {
   TempDir dir;
-  std::vector<Player> players = {MakePlayer(100, "Q", "One", 0),  MakePlayer(101, "W", "Two", 4),
+  std::vector<Player> players = {MakePlayer(100, "Q", "One", 0),   MakePlayer(101, "W", "Two", 4),
                                  MakePlayer(102, "Q", "Three", 0), MakePlayer(103, "F", "Four", 4),
                                  MakePlayer(104, "F", "Five", 0),  MakePlayer(105, "F", "Six", 19),
                                  MakePlayer(106, "F", "Seven", 4)};
   WriteFile(dir / "LG.PYR", PlayerFileBytes(kVersion9697, players));
-  WriteFile(dir / "LG.PYC", IdFile(4, {102, 101, 0, 100}));   // a removed entry is left out
+  WriteFile(dir / "LG.PYC", IdFile(4, {102, 101, 0, 100}));         // a removed entry is left out
   WriteFile(dir / "LG.PYF", IdFile(5, {106, 105, 104, 103, 900}));  // 900 has no record
 
   DrafteePool college = GetCollege(dir / "LG", kVersion9697);
@@ -405,11 +413,11 @@ class RosterFileTest : public ::testing::Test {
     block = RosterBlock{};
     SetPlace(block, 1, 100, 12);
     SetPlace(block, 2, 101, 22);
-    SetPlace(block, 3, 50, 0);    // a PID below 100 is an empty place
-    SetPlace(block, 8, 102, 150);  // a jersey above 100
-    SetPlace(block, 37, 103, 3);   // group 1 with a hole in front
-    SetPlace(block, 47, 104, 55);  // group 2
-    SetPlace(block, 60, 40000, 9); // group 3, a PID beyond the player file
+    SetPlace(block, 3, 50, 0);      // a PID below 100 is an empty place
+    SetPlace(block, 8, 102, 150);   // a jersey above 100
+    SetPlace(block, 37, 103, 3);    // group 1 with a hole in front
+    SetPlace(block, 47, 104, 55);   // group 2
+    SetPlace(block, 60, 40000, 9);  // group 3, a PID beyond the player file
     other = RosterBlock{};
     SetPlace(other, 5, 104, 77);
     lge = LeagueChunk('3', "Lg") + TeamChunk(1, 1, "One") + TeamChunk(2, 2, "Two") + MakeRosterChunk(2, other) +
@@ -649,9 +657,18 @@ TEST(DamagedFiles, RandomBytesGiveResultsOrLeagueErrorsOnly) {
     for (int piece = 0; piece < 3; ++piece) bytes += seeds[rng() % 4];
     for (int hits = rng() % 8; hits > 0; --hits) bytes[rng() % bytes.size()] = static_cast<char>(rng());
     bytes.resize(rng() % (bytes.size() + 1));
-    try { DecodeVersion(bytes); } catch (const LeagueError&) {}
-    try { DecodeTeams(bytes); } catch (const LeagueError&) {}
-    try { ListRosterChunks(bytes, "x"); } catch (const LeagueError&) {}
+    try {
+      DecodeVersion(bytes);
+    } catch (const LeagueError&) {
+    }
+    try {
+      DecodeTeams(bytes);
+    } catch (const LeagueError&) {
+    }
+    try {
+      ListRosterChunks(bytes, "x");
+    } catch (const LeagueError&) {
+    }
     IdList list = DecodeIdList(bytes);
     ASSERT_FALSE(list.empty());
     ASSERT_EQ(list[0], static_cast<int>(list.size()) - 1);

@@ -73,7 +73,8 @@ TEST(PkleagueTool, AFolderWithAnAccentedNameIsTakenAndPrintedAsItIs) {
 
 TEST(PkleagueTool, SampleThenShowRoundTripsA32TeamLeague) {
   TempDir dir;
-  ToolRun made = RunTool("sample '" + dir.path() + "/lg' --teams 32 --college 400 --free-agents 200 --seed 9 "
+  ToolRun made = RunTool("sample '" + dir.path() +
+                         "/lg' --teams 32 --college 400 --free-agents 200 --seed 9 "
                          "--name 'Round Trip League' --version 98");
   ASSERT_EQ(made.exitCode, 0) << made.err;
   std::string lgeFile = made.out.substr(0, made.out.find('\n'));

@@ -12,11 +12,11 @@
 
 #include "common/Common.h"
 #include "common/ErrorReport.h"
-#include "league/FBPro.h"
 #include "common/Files.h"
+#include "league/FBPro.h"
+#include "league/Sample.h"
 #include "merge/Merge.h"
 #include "merge/MergeCommand.h"
-#include "league/Sample.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
@@ -79,11 +79,11 @@ TEST(MergeProgress, BarSetsClearsAndAdvancesByWholeSteps) {
 
 TEST(MergePickTeams, GroupsByTeamAndCarriesGenposOfUnknownPositions) {
   std::vector<draft::Pick> picks = draft::ParseDraftFile(
-      "101|Lions|A B|XX|1-1\r\n"   // unknown first: no genpos
+      "101|Lions|A B|XX|1-1\r\n"  // unknown first: no genpos
       "102|Bears|C D|QB|1-2\r\n"
       "103|Lions|E F|WR|2-1\r\n"
-      "104|Lions|G H|??|2-2\r\n"   // keeps WR's 16
-      "abc|Bears|bad|K|3-1\r\n"    // not a player id
+      "104|Lions|G H|??|2-2\r\n"  // keeps WR's 16
+      "abc|Bears|bad|K|3-1\r\n"   // not a player id
       "105|Bears|I J|K|3-2\r\n"
       "99|Ghost|too low|P|3-3\r\n");  // not a player id either
   std::vector<int> rejected;
@@ -371,13 +371,15 @@ TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
   std::size_t r = 1, f = 1;
   for (; round <= 4; ++round) {
     for (int t : teamsPicking) {
-      if (round == 4) add(fa[f++], t);
-      else add(rookies[r++], t);
+      if (round == 4)
+        add(fa[f++], t);
+      else
+        add(rookies[r++], t);
     }
   }
   records.push_back(Num(rookies[r]) + "|Nobody|X Y|QB|5-1");  // no such team
   const int ghost = rookies[r++];
-  records.push_back(L.Record(rookies[2], 3, "5-2"));          // team 2's player again
+  records.push_back(L.Record(rookies[2], 3, "5-2"));  // team 2's player again
 
   MergeInput in = L.Input(records, StageChoice::NoChange);
   MergeOptions opt;
@@ -413,7 +415,8 @@ TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
     auto read = league::GetTeamRoster(L.leaguePath, team, L.version.version);
     EXPECT_EQ(Occurrences(read.roster, o.pick.pid), 1) << draft::PickRecord(o.pick);
     int genpos = league::GenposOf(PositionOf(L, o.pick.pid));
-    EXPECT_TRUE(JerseyFits(genpos, o.placement.jersey)) << draft::PickRecord(o.pick) << " jersey " << o.placement.jersey;
+    EXPECT_TRUE(JerseyFits(genpos, o.placement.jersey))
+        << draft::PickRecord(o.pick) << " jersey " << o.placement.jersey;
     EXPECT_FALSE(listed.count(o.pick.pid));
     EXPECT_FALSE(kept.count(draft::PickRecord(o.pick)));
   }

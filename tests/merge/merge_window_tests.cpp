@@ -12,12 +12,12 @@
 
 #include "common/Common.h"
 #include "common/ErrorReport.h"
-#include "league/FBPro.h"
 #include "common/Files.h"
+#include "common/Prompt.h"
+#include "league/FBPro.h"
+#include "league/Sample.h"
 #include "server/ui/MergeWindow.h"
 #include "widgets/Widgets.h"
-#include "common/Prompt.h"
-#include "league/Sample.h"
 
 using namespace Qt::StringLiterals;
 
@@ -98,8 +98,8 @@ TEST(MergeWindow, ControlsAndPreselectionFromTheLeagueStage) {
     int stage;
     const char* option;
   };
-  for (Case c : {Case{0, "Option1_1"}, Case{2, "Option1_3"}, Case{3, "Option1_3"}, Case{5, "Option1_5"},
-                 Case{9, "Option1_0"}}) {
+  for (Case c :
+       {Case{0, "Option1_1"}, Case{2, "Option1_3"}, Case{3, "Option1_3"}, Case{5, "Option1_5"}, Case{9, "Option1_0"}}) {
     if (c.stage != 0) f.SetStage(c.stage);
     MergeWindow w(f.Context());
     EXPECT_EQ(w.objectName(), u"Merge"_s);
@@ -157,7 +157,9 @@ TEST(MergeWindow, MergeButtonMergesAndClosesWithTheClosingMessage) {
   EXPECT_EQ(f.enabledCalls, (std::vector<bool>{false, true}));
   EXPECT_EQ(league::GetLeagueStage(f.leaguePath), 7);
   // The status label tells where the backup is.
-  EXPECT_TRUE(Child<QLabel>(w, "Label1")->text().contains(u"Backup: "_s + QString::fromStdString(w.LastResult().backupFolder.string())));
+  EXPECT_TRUE(Child<QLabel>(w, "Label1")
+                  ->text()
+                  .contains(u"Backup: "_s + QString::fromStdString(w.LastResult().backupFolder.string())));
   EXPECT_TRUE(fs::exists(w.LastResult().backupFolder / "BACKUP.TXT"));
 }
 

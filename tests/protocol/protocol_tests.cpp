@@ -17,7 +17,7 @@ std::vector<std::string> ClientMessages() {
       Login(5, "3.03", 450, "Big, League"),
       PickRequest(5, 2),
       Draft(5, "1234", "John Smith", "QB"),
-      Chat(5, "hello, all LC"),   // ends in code letters
+      Chat(5, "hello, all LC"),  // ends in code letters
       Chat(5, ""),
       PrivateLine(5, 0, "to the Commish"),
       PrivateLine(5, 3, "D"),
@@ -245,9 +245,8 @@ TEST(ProtocolSplit, LastFieldOfASplitStreamIsNotCutShort) {
   // One byte per read: "1-1" is complete in form but "2" is still coming,
   // and a login's league name or a chat text may go on.
   for (Receiver side : {Receiver::Client, Receiver::Server}) {
-    const std::string stream = side == Receiver::Client
-                                   ? std::string("Z|3|0|1234,John Smith,QB,1-12C|2|0|hello there")
-                                   : std::string("L|3|0|3.03,450,Big LeagueC|3|0|hi all");
+    const std::string stream = side == Receiver::Client ? std::string("Z|3|0|1234,John Smith,QB,1-12C|2|0|hello there")
+                                                        : std::string("L|3|0|3.03,450,Big LeagueC|3|0|hi all");
     FrameSplitter s(side);
     std::vector<Message> got;
     int64_t t = 0;
@@ -303,7 +302,9 @@ TEST(ProtocolSplit, LongFieldFourIsCutAndTheRestSkipped) {
 // file as a second line: control characters read as blanks, and the message
 // says it had some (a pick that had any is refused by the server).
 TEST(ProtocolRead, ControlCharactersReadAsBlanks) {
-  const auto v = FrameSplitter::SplitAll(Receiver::Server, "C|3|0|hi\r\nCommish: fake\x7f" "D|3|0|662,Nate\r\nHall,CB");
+  const auto v = FrameSplitter::SplitAll(Receiver::Server,
+                                         "C|3|0|hi\r\nCommish: fake\x7f"
+                                         "D|3|0|662,Nate\r\nHall,CB");
   ASSERT_EQ(v.size(), 2u);
   EXPECT_EQ(v[0].body, "hi  Commish: fake ");
   EXPECT_TRUE(v[0].hadControls);

@@ -20,8 +20,7 @@ struct Pair {
   QTcpSocket peer;
 
   Pair() {
-    QObject::connect(&listener, &MessageListener::accepted, server.get(),
-                     [this](QTcpSocket* s) { server->Adopt(s); });
+    QObject::connect(&listener, &MessageListener::accepted, server.get(), [this](QTcpSocket* s) { server->Adopt(s); });
     QString reason;
     EXPECT_TRUE(listener.Listen(0, &reason, QHostAddress::LocalHost)) << reason.toStdString();
     peer.connectToHost(QHostAddress::LocalHost, listener.Port());

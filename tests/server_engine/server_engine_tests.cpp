@@ -76,7 +76,9 @@ class Client {
       if (m.code == code) out.push_back(m.raw);
     return out;
   }
-  bool WaitHas(const std::string& raw) { return WaitFor([&] { return Has(raw); }); }
+  bool WaitHas(const std::string& raw) {
+    return WaitFor([&] { return Has(raw); });
+  }
   void Close() { sock_.disconnectFromHost(); }
   bool Closed() const { return sock_.state() == QAbstractSocket::UnconnectedState; }
 
@@ -130,9 +132,8 @@ struct PoolPick {
 class ServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("pm-engine-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() / ("pm-engine-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     league::SampleOptions o;
     o.name = "Test League";
@@ -217,8 +218,8 @@ std::string Rec(int pid, const std::string& team, const std::string& player, con
 // The warning schedule on its own: 60 seconds allowed warn at 45, 30 and 15
 // (the first tick leaves 59), 75 at 60 too, 10 never.
 TEST(DraftClock, WarningsAndTimeOut) {
-  for (const auto& [allowed, want] : std::vector<std::pair<int16_t, std::vector<int>>>{
-           {75, {60, 45, 30, 15}}, {60, {45, 30, 15}}, {10, {}}}) {
+  for (const auto& [allowed, want] :
+       std::vector<std::pair<int16_t, std::vector<int>>>{{75, {60, 45, 30, 15}}, {60, {45, 30, 15}}, {10, {}}}) {
     DraftClock clock;
     clock.Start("Lions", allowed);
     EXPECT_EQ(clock.TimeLeft(), std::to_string(allowed));
@@ -534,7 +535,7 @@ TEST_F(ServerTest, ClockWarningsAndTimeout) {
   EXPECT_TRUE(ChatHas(Name(6) + " failed to make a selection while on the clock."));
   EXPECT_FALSE(server_->Clock().OnClock());
   EXPECT_EQ(server_->RoundSel(), "1-6");  // a timeout does not advance the pick
-  server_->Tick();                         // idle clock: nothing
+  server_->Tick();                        // idle clock: nothing
 
   EXPECT_EQ(server_->PutOnClock(Name(7), "0", "1", "6"), DraftServer::ClockResult::NotAllowed);
   EXPECT_EQ(server_->PutOnClock(Name(7), "40000", "1", "6"), DraftServer::ClockResult::BadTime);
@@ -610,9 +611,8 @@ TEST_F(ServerTest, DeleteRewritesTheFileAndBlanksTheSlot) {
   EXPECT_EQ(server_->DeletePickAtLine(lines[1]), DraftServer::DeleteResult::Deleted);
   EXPECT_EQ(prompter_.asked.back().text, "Are you sure you want to delete pick at round 1-2?");
   ASSERT_TRUE(watcher.WaitHas("Y|0|0|1-2"));
-  EXPECT_EQ(DraftFileText(), Rec(101, "T", "P One", "QB", "1-1") + "\r\n" +
-                                 Rec(103, "T", "P Three", "QB", "1-3") + "\r\n" +
-                                 Rec(104, "T", "P Four", "QB", "1-4") + "\r\n");
+  EXPECT_EQ(DraftFileText(), Rec(101, "T", "P One", "QB", "1-1") + "\r\n" + Rec(103, "T", "P Three", "QB", "1-3") +
+                                 "\r\n" + Rec(104, "T", "P Four", "QB", "1-4") + "\r\n");
   EXPECT_EQ(server_->Log().Count(), 4);
   EXPECT_EQ(server_->Log().Slot(2), nullptr);
   EXPECT_EQ(server_->SelectionLines().size(), 3u);

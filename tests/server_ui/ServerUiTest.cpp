@@ -23,15 +23,15 @@
 #include <fstream>
 #include <memory>
 
-#include "server/ui/DraftControl.h"
-#include "server/engine/DraftServer.h"
-#include "widgets/DrafteeList.h"
-#include "server/ui/LeagueSelect.h"
-#include "protocol/Protocol.h"
-#include "server/ui/PublicChat.h"
-#include "widgets/ChatInput.h"
 #include "league/Sample.h"
+#include "protocol/Protocol.h"
+#include "server/engine/DraftServer.h"
+#include "server/ui/DraftControl.h"
+#include "server/ui/LeagueSelect.h"
+#include "server/ui/PublicChat.h"
 #include "server/ui/ServerWindow.h"
+#include "widgets/ChatInput.h"
+#include "widgets/DrafteeList.h"
 #include "widgets/Widgets.h"
 
 using namespace Qt::StringLiterals;
@@ -430,9 +430,10 @@ TEST_F(ServerUiTest, RefusedDraftFileMessage) {
   r.records = 1001;
   const LoadMessage m = LoadMessageOf(r);
   EXPECT_EQ(m.title, "ERROR");
-  EXPECT_EQ(m.text, "The draft file /l/Big-DRAFT.TXT holds 1001 picks, but the server can keep no more than 1000. "
-                    "The league was not loaded. Move that file to another folder (or remove the extra lines with a "
-                    "text editor) and load the league again.");
+  EXPECT_EQ(m.text,
+            "The draft file /l/Big-DRAFT.TXT holds 1001 picks, but the server can keep no more than 1000. "
+            "The league was not loaded. Move that file to another folder (or remove the extra lines with a "
+            "text editor) and load the league again.");
   r.status = LoadResult::Status::Failed;  // reported already: no box
   EXPECT_TRUE(LoadMessageOf(r).text.empty());
 }

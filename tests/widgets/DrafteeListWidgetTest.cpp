@@ -43,8 +43,7 @@ class DrafteeListTest : public ::testing::Test {
   }
   QStringList Pids() const {
     QStringList out;
-    for (int i = 0; i < list.RookieList()->count(); ++i)
-      out << list.RookieList()->item(i)->text().left(5).trimmed();
+    for (int i = 0; i < list.RookieList()->count(); ++i) out << list.RookieList()->item(i)->text().left(5).trimmed();
     return out;
   }
   void Click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(4, b->height() / 2)); }

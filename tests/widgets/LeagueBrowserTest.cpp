@@ -32,7 +32,8 @@ class LeagueBrowserTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    for (const QString& name : {u"small.lge"_s, u"BIG.LGE"_s, u"x.lgex"_s, u"notes.txt"_s, u"Mixed.Lge"_s}) Touch(dir.filePath(name));
+    for (const QString& name : {u"small.lge"_s, u"BIG.LGE"_s, u"x.lgex"_s, u"notes.txt"_s, u"Mixed.Lge"_s})
+      Touch(dir.filePath(name));
     ASSERT_TRUE(QDir(dir.path()).mkpath(u"folder.lge/inner"_s));
     Touch(dir.filePath(u"folder.lge/inner/deep.lge"_s));
     browser = std::make_unique<LeagueBrowser>(dir.path());
