@@ -71,6 +71,21 @@ std::string LeagueFileName(const std::string& leaguePath, std::string_view exten
   return WithExtension(fs::path(leaguePath), extension).string();
 }
 
+std::vector<JerseyRange> JerseyRanges(int genpos) {
+  switch (genpos) {
+    case 0:
+    case 13:
+    case 14: return {{1, 19}};
+    case 10: return {{50, 59}, {90, 99}};
+    case 15:
+    case 19: return {{20, 49}};
+    case 16: return {{80, 89}, {11, 19}};
+    case 17: return {{60, 79}, {50, 59}};
+    case 18: return {{70, 79}, {90, 99}};
+    default: return {};
+  }
+}
+
 std::string PositionCaption(int code) {
   return code >= 0 && code < kShownPositions ? kPositionCaptions[Index(code)] : "";
 }

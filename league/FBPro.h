@@ -90,6 +90,14 @@ inline constexpr int kShownPositions = 15;
 inline constexpr std::array<const char*, kShownPositions> kPositionCaptions = {
     "QB", "FB", "HB", "TE", "WR", "C", "G", "T", "DE", "DT", "LB", "CB", "S", "K", "P"};
 
+// The jersey numbers a player of a general position is given, as ranges in
+// the order they are tried (no range for a general position without one).
+struct JerseyRange {
+  int first = 0;
+  int last = -1;
+};
+std::vector<JerseyRange> JerseyRanges(int genpos);
+
 // The caption of codes 0..14; empty text for any other code.
 std::string PositionCaption(int code);
 // The code of a caption (exact, upper case); -1 when unknown.

@@ -144,27 +144,8 @@ void PutLong(std::string& out, unsigned v) {
   PutWord(out, v >> 16);
 }
 
-struct JerseyRange {
-  int first, last;
-};
-
-std::vector<JerseyRange> JerseyRangesOf(int genpos) {
-  switch (genpos) {
-    case 0:
-    case 13:
-    case 14: return {{1, 19}};
-    case 10: return {{50, 59}, {90, 99}};
-    case 15:
-    case 19: return {{20, 49}};
-    case 16: return {{80, 89}, {11, 19}};
-    case 17: return {{60, 79}, {50, 59}};
-    case 18: return {{70, 79}, {90, 99}};
-    default: return {};
-  }
-}
-
 int ChooseJersey(Rng& rng, int genpos, std::array<bool, 101>& used) {
-  auto ranges = JerseyRangesOf(genpos);
+  auto ranges = JerseyRanges(genpos);
   ranges.push_back({1, 99});
   for (const auto& r : ranges) {
     std::vector<int> free;

@@ -53,21 +53,6 @@ Range SlotRange(const SlotRanges& xref, int genpos) {
   return r;
 }
 
-std::vector<Range> JerseyRanges(int genpos) {
-  switch (genpos) {
-    case 0:
-    case 13:
-    case 14: return {{1, 19}};
-    case 10: return {{50, 59}, {90, 99}};
-    case 15:
-    case 19: return {{20, 49}};
-    case 16: return {{80, 89}, {11, 19}};
-    case 17: return {{60, 79}, {50, 59}};
-    case 18: return {{70, 79}, {90, 99}};
-    default: return {};
-  }
-}
-
 // ---------------------------------------------------------------------------
 // Roster procedures.
 
@@ -149,7 +134,7 @@ int JerseyRange(const Jerseys& jerseys, int start, int ending) {
 
 int JerseyProc(int genpos, int pid, Jerseys& jerseys) {
   int number = 0;
-  for (const Range& r : JerseyRanges(genpos)) {
+  for (const league::JerseyRange& r : JerseyRanges(genpos)) {
     number = JerseyRange(jerseys, r.first, r.last);
     if (number != 0) break;
   }

@@ -68,7 +68,7 @@ Range ParseRange(std::string_view text);
 Range SlotRange(const SlotRanges& xref, int genpos);
 
 // Jersey ranges of a genpos, in the order they are tried (0, 1 or 2 ranges).
-std::vector<Range> JerseyRanges(int genpos);
+using league::JerseyRanges;
 
 // ---------------------------------------------------------------------------
 // Roster procedures (all on the in-memory TeamRoster).

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 3; ++i) {
     const int team = i % 2 == 0 ? 2 : 1;
     pm::client::ClientSession& owner = team == 1 ? s : other;
-    server.PutOnClock(names[static_cast<std::size_t>(team - 1)], "90", server.Text1(), server.Text2());
+    server.PutOnClock(names[static_cast<std::size_t>(team - 1)], "90", server.RoundText(), server.SelectionText());
     if (!QTest::qWaitFor([&] { return owner.TimerRunning(); }, 5000)) return 1;
     const int index = pool.positionIndex[static_cast<std::size_t>(picks[i][0])][static_cast<std::size_t>(picks[i][1])];
     const auto& p = pool.draftees[static_cast<std::size_t>(index)].player;
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
   }
   other.SendChat("All Members", "Good pick. I wanted him.");
   server.CommishChat("All Members", "Round 1 is going quickly - keep it up.");
-  server.PutOnClock(names[0], "120", server.Text1(), server.Text2());
+  server.PutOnClock(names[0], "120", server.RoundText(), server.SelectionText());
   if (!QTest::qWaitFor([&] { return s.TimerRunning(); }, 5000)) return 1;
   for (int i = 0; i < 17; ++i) s.Tick();
   QTest::qWait(200);

@@ -44,7 +44,7 @@ DrafteeList::DrafteeList(QWidget* parent, const QString& sortLabel) : QWidget(pa
     option1_[static_cast<std::size_t>(i)] = b;
   }
   option1_[0]->setChecked(true);
-  connect(positions_, &QButtonGroup::idClicked, this, [this](int id) { Option1_Click(id); });
+  connect(positions_, &QButtonGroup::idClicked, this, [this](int id) { SelectPosition(id); });
   layout->addWidget(positionFrame);
 
   // The sort boxes stand over the columns they sort by; their places are
@@ -53,9 +53,9 @@ DrafteeList::DrafteeList(QWidget* parent, const QString& sortLabel) : QWidget(pa
   sortArea_->setObjectName(QStringLiteral("SortArea"));
   sortLabel_ = new QLabel(sortLabel, sortArea_);
   sortLabel_->setObjectName(QStringLiteral("SortByLabel"));
-  check1_ = new QCheckBox(QString::fromLatin1(kNameCaption), sortArea_);
-  check1_->setObjectName(QStringLiteral("Check1"));
-  connect(check1_, &QCheckBox::clicked, this, [this](bool on) { NameClicked(on); });
+  nameSortBox_ = new QCheckBox(QString::fromLatin1(kNameCaption), sortArea_);
+  nameSortBox_->setObjectName(QStringLiteral("Check1"));
+  connect(nameSortBox_, &QCheckBox::clicked, this, [this](bool on) { NameClicked(on); });
   for (int m = 0; m < kRatingBoxes; ++m) {
     auto* box = new QCheckBox(QString::fromLatin1(kRatingCaptions[static_cast<std::size_t>(m)]), sortArea_);
     box->setObjectName(QStringLiteral("Rating_%1").arg(m));
@@ -91,7 +91,7 @@ DrafteeList::DrafteeList(QWidget* parent, const QString& sortLabel) : QWidget(pa
               rookieList_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
   rookieList_->setMinimumWidth(width);
   rookieList_->setMinimumHeight(fm.lineSpacing() * 12);
-  int boxHeight = check1_->sizeHint().height();
+  int boxHeight = nameSortBox_->sizeHint().height();
   sortArea_->setFixedHeight(2 * boxHeight);
   sortArea_->setMinimumWidth(width);
   PlaceSortBoxes();
@@ -117,7 +117,7 @@ void DrafteeList::PlaceSortBoxes() {
   // The list and the sort area share their left edge in the frame's layout.
   const int left = rookieList_->x() - sortArea_->x() + TextLeft();
   header_->setContentsMargins(rookieList_->x() - header_->x() + TextLeft(), 0, 0, 0);
-  const int h = check1_->sizeHint().height();
+  const int h = nameSortBox_->sizeHint().height();
   // Rating boxes alternate between two rows so that each has the width of
   // two columns for its caption; each stands over the first character of
   // its column.
@@ -130,8 +130,8 @@ void DrafteeList::PlaceSortBoxes() {
   }
   sortLabel_->resize(sortLabel_->sizeHint());
   sortLabel_->move(left, (h - sortLabel_->height()) / 2);
-  check1_->resize(check1_->sizeHint());
-  check1_->move(left + cw * (kNameColumn - 1) - CaptionOffset(check1_), h);
+  nameSortBox_->resize(nameSortBox_->sizeHint());
+  nameSortBox_->move(left + cw * (kNameColumn - 1) - CaptionOffset(nameSortBox_), h);
 }
 
 int DrafteeList::RatingCaptionX(int box) const {
@@ -151,12 +151,12 @@ void DrafteeList::showEvent(QShowEvent* event) {
 
 void DrafteeList::SetPool(DrafteeTable table) {
   model_.SetTable(std::move(table));
-  Option1_Click(0);
+  SelectPosition(0);
 }
 
 void DrafteeList::SetPicks(const draft::PickList* picks) { model_.SetPicks(picks); }
 
-void DrafteeList::Option1_Click(int index) {
+void DrafteeList::SelectPosition(int index) {
   if (index >= 0 && index < kShownPositions) {
     QSignalBlocker block(positions_);
     option1_[static_cast<std::size_t>(index)]->setChecked(true);
@@ -191,8 +191,8 @@ void DrafteeList::ShowBoxes() {
     QSignalBlocker block(rating_[static_cast<std::size_t>(m)]);
     rating_[static_cast<std::size_t>(m)]->setChecked(model_.RatingTicked(m));
   }
-  QSignalBlocker block(check1_);
-  check1_->setChecked(model_.NameTicked());
+  QSignalBlocker block(nameSortBox_);
+  nameSortBox_->setChecked(model_.NameTicked());
 }
 
 void DrafteeList::ShowModel() {

@@ -40,9 +40,9 @@ class DrafteeList : public QWidget {
 
   // Selects position `index` (0..14) and rebuilds its list in natural order
   // with every sort box unticked, as a click on that position button does.
-  void Option1_Click(int index);
+  void SelectPosition(int index);
   // Rebuilds the shown position (natural order, boxes unticked).
-  void Rebuild() { Option1_Click(CurrentPosition()); }
+  void Rebuild() { SelectPosition(CurrentPosition()); }
   // After a pick made elsewhere: rebuilds when `positionCaption` is the
   // caption of the shown position; returns whether it did.
   bool RebuildIfShown(const std::string& positionCaption);
@@ -62,14 +62,14 @@ class DrafteeList : public QWidget {
   QCheckBox* RatingBox(int box) const { return rating_[static_cast<std::size_t>(box)]; }
   // Where the caption of a rating box starts, in this widget's coordinates.
   int RatingCaptionX(int box) const;
-  QCheckBox* Check1() const { return check1_; }
+  QCheckBox* NameSortBox() const { return nameSortBox_; }
   QRadioButton* Option1(int index) const { return option1_[static_cast<std::size_t>(index)]; }
   QLabel* HeaderLabel() const { return header_; }
 
  signals:
   // A line was double-clicked or Enter was pressed on it.
   void lineActivated(const QString& line, int row);
-  // A position was selected (by a click or by Option1_Click).
+  // A position was selected (by a click or by SelectPosition).
   void positionSelected(int index);
 
  protected:
@@ -93,7 +93,7 @@ class DrafteeList : public QWidget {
   std::array<QRadioButton*, draft::kShownPositions> option1_{};
   QWidget* sortArea_ = nullptr;
   QLabel* sortLabel_ = nullptr;
-  QCheckBox* check1_ = nullptr;
+  QCheckBox* nameSortBox_ = nullptr;
   std::array<QCheckBox*, draft::kRatingBoxes> rating_{};
   QLabel* header_ = nullptr;
   QListWidget* rookieList_ = nullptr;

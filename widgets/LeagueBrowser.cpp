@@ -44,42 +44,45 @@ LeagueBrowser::LeagueBrowser(const QString& startFolder, QWidget* parent) : QWid
   grid_ = new QGridLayout(this);
   grid_->setContentsMargins(0, 0, 0, 0);
 
-  drive1_ = new QComboBox(this);
-  drive1_->setObjectName(QStringLiteral("Drive1"));
-  grid_->addWidget(drive1_, 0, 0);
+  driveList_ = new QComboBox(this);
+  driveList_->setObjectName(QStringLiteral("Drive1"));
+  grid_->addWidget(driveList_, 0, 0);
 
   dirModel_ = new QFileSystemModel(this);
   dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
   dirModel_->setRootPath(QString());
-  dir1_ = new QTreeView(this);
-  dir1_->setObjectName(QStringLiteral("Dir1"));
-  dir1_->setModel(dirModel_);
-  for (int c = 1; c < dirModel_->columnCount(); ++c) dir1_->hideColumn(c);
-  dir1_->header()->hide();
-  dir1_->setMinimumSize(240, 220);
-  grid_->addWidget(dir1_, 1, 0);
+  folderTree_ = new QTreeView(this);
+  folderTree_->setObjectName(QStringLiteral("Dir1"));
+  folderTree_->setModel(dirModel_);
+  for (int c = 1; c < dirModel_->columnCount(); ++c) folderTree_->hideColumn(c);
+  folderTree_->header()->hide();
+  folderTree_->setMinimumSize(240, 220);
+  grid_->addWidget(folderTree_, 1, 0);
 
-  file1_ = new QListWidget(this);
-  file1_->setObjectName(QStringLiteral("File1"));
-  file1_->setMinimumWidth(200);
-  grid_->addWidget(file1_, 0, 1, 2, 1);
+  fileList_ = new QListWidget(this);
+  fileList_->setObjectName(QStringLiteral("File1"));
+  fileList_->setMinimumWidth(200);
+  grid_->addWidget(fileList_, 0, 1, 2, 1);
 
-  for (QWidget* w : {static_cast<QWidget*>(drive1_), static_cast<QWidget*>(dir1_), static_cast<QWidget*>(file1_)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(driveList_), static_cast<QWidget*>(folderTree_), static_cast<QWidget*>(fileList_)})
     w->installEventFilter(this);
 
-  connect(drive1_, &QComboBox::activated, this, [this](int index) { SetDrive(drive1_->itemData(index).toString()); });
-  connect(dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
-    if (settingFolder_ || !current.isValid()) return;
-    const QString path = dirModel_->filePath(current);
-    if (path.isEmpty() || path == folder_) return;
-    folder_ = path;
-    following_ = false;  // the person leads the tree from here
-    dir1_->expand(current);
-    FillFiles();
-    emit folderChanged(folder_);
-  });
+  connect(driveList_, &QComboBox::activated, this,
+          [this](int index) { SetDrive(driveList_->itemData(index).toString()); });
+  connect(folderTree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (settingFolder_ || !current.isValid()) return;
+            const QString path = dirModel_->filePath(current);
+            if (path.isEmpty() || path == folder_) return;
+            folder_ = path;
+            following_ = false;  // the person leads the tree from here
+            folderTree_->expand(current);
+            FillFiles();
+            emit folderChanged(folder_);
+          });
   // Enter is handled in eventFilter; a double-click always has its item.
-  connect(file1_, &QListWidget::itemDoubleClicked, this,
+  connect(fileList_, &QListWidget::itemDoubleClicked, this,
           [this](QListWidgetItem* item) { emit fileActivated(PathOf(item->text())); });
   // The folder model reads folders in the background, so the folders leading
   // to the shown one may have no rows yet when it is set, and rows read later
@@ -98,10 +101,10 @@ LeagueBrowser::LeagueBrowser(const QString& startFolder, QWidget* parent) : QWid
 }
 
 void LeagueBrowser::FillDrives() {
-  drive1_->clear();
+  driveList_->clear();
   for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
     if (!volume.isValid() || !volume.isReady()) continue;
-    drive1_->addItem(DriveCaption(volume.rootPath(), volume.name()), volume.rootPath());
+    driveList_->addItem(DriveCaption(volume.rootPath(), volume.name()), volume.rootPath());
   }
 }
 
@@ -111,9 +114,9 @@ void LeagueBrowser::SetFolder(const QString& folder) {
   folder_ = QDir(folder).absolutePath();
   following_ = true;
   const QString root = VolumeRoot(folder_);
-  const int at = drive1_->findData(root);
-  if (at >= 0) drive1_->setCurrentIndex(at);
-  dir1_->setRootIndex(dirModel_->index(root));
+  const int at = driveList_->findData(root);
+  if (at >= 0) driveList_->setCurrentIndex(at);
+  folderTree_->setRootIndex(dirModel_->index(root));
   ShowFolderInTree();
   // The file list is read at once, whatever the tree has loaded so far.
   FillFiles();
@@ -124,56 +127,56 @@ void LeagueBrowser::ShowFolderInTree() {
   const QModelIndex index = dirModel_->index(folder_);
   if (!index.isValid()) return;
   settingFolder_ = true;
-  for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) dir1_->expand(up);
-  dir1_->setCurrentIndex(index);
-  dir1_->expand(index);
-  dir1_->scrollTo(index);
+  for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) folderTree_->expand(up);
+  folderTree_->setCurrentIndex(index);
+  folderTree_->expand(index);
+  folderTree_->scrollTo(index);
   settingFolder_ = false;
 }
 
 void LeagueBrowser::FillFiles() {
-  file1_->clear();
+  fileList_->clear();
   // League files in any letter case (BIG.LGE, big.lge), and nothing that
   // merely starts with it (x.lgex).
   const QStringList names =
       QDir(folder_).entryList(QDir::Files | QDir::Hidden | QDir::Readable, QDir::Name | QDir::IgnoreCase);
   for (const QString& name : names)
-    if (name.endsWith(QStringLiteral(".lge"), Qt::CaseInsensitive)) file1_->addItem(name);
+    if (name.endsWith(QStringLiteral(".lge"), Qt::CaseInsensitive)) fileList_->addItem(name);
 }
 
 QString LeagueBrowser::PathOf(const QString& name) const { return QDir(folder_).filePath(name); }
 
 bool LeagueBrowser::SelectFile(const QString& name) {
-  const auto found = file1_->findItems(name, Qt::MatchExactly);
+  const auto found = fileList_->findItems(name, Qt::MatchExactly);
   if (found.isEmpty()) return false;
-  file1_->setCurrentItem(found.front());
+  fileList_->setCurrentItem(found.front());
   return true;
 }
 
 QString LeagueBrowser::CurrentFile() const {
-  const QListWidgetItem* item = file1_->currentItem();
+  const QListWidgetItem* item = fileList_->currentItem();
   return item == nullptr ? QString() : PathOf(item->text());
 }
 
 QString LeagueBrowser::SelectedFile() const {
-  const QListWidgetItem* item = file1_->currentItem();
+  const QListWidgetItem* item = fileList_->currentItem();
   return item == nullptr || !item->isSelected() ? QString() : PathOf(item->text());
 }
 
 void LeagueBrowser::AddBelowFiles(QWidget* control) {
   ++belowFiles_;
   grid_->addWidget(control, 1 + belowFiles_, 1);
-  grid_->removeWidget(dir1_);
-  grid_->addWidget(dir1_, 1, 0, 1 + belowFiles_, 1);
+  grid_->removeWidget(folderTree_);
+  grid_->addWidget(folderTree_, 1, 0, 1 + belowFiles_, 1);
 }
 
 bool LeagueBrowser::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusIn) {
-    if (watched == drive1_) emit helpText(QString::fromLatin1(kHelpDrive));
-    if (watched == dir1_) emit helpText(QString::fromLatin1(kHelpDir));
-    if (watched == file1_) emit helpText(QString::fromLatin1(kHelpFile));
+    if (watched == driveList_) emit helpText(QString::fromLatin1(kHelpDrive));
+    if (watched == folderTree_) emit helpText(QString::fromLatin1(kHelpDir));
+    if (watched == fileList_) emit helpText(QString::fromLatin1(kHelpFile));
   }
-  if (watched == file1_ && event->type() == QEvent::KeyPress) {
+  if (watched == fileList_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
       // Enter acts on the selected file only, as a double-click does.

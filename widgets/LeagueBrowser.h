@@ -50,9 +50,9 @@ class LeagueBrowser : public QWidget {
   // file list and the ones placed before it; the folder tree grows beside.
   void AddBelowFiles(QWidget* control);
 
-  QComboBox* Drive1() const { return drive1_; }
-  QTreeView* Dir1() const { return dir1_; }
-  QListWidget* File1() const { return file1_; }
+  QComboBox* DriveList() const { return driveList_; }
+  QTreeView* FolderTree() const { return folderTree_; }
+  QListWidget* FileList() const { return fileList_; }
 
  signals:
   // The help text of the control that just got the focus.
@@ -74,10 +74,10 @@ class LeagueBrowser : public QWidget {
 
   QString folder_;
   QGridLayout* grid_;
-  QComboBox* drive1_;
+  QComboBox* driveList_;
   QFileSystemModel* dirModel_;
-  QTreeView* dir1_;
-  QListWidget* file1_;
+  QTreeView* folderTree_;
+  QListWidget* fileList_;
   int belowFiles_ = 0;
   // Set while the tree is moved to the folder by the code, so that the
   // move is not taken for a click.

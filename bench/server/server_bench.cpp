@@ -111,7 +111,7 @@ void BM_WholeDraft(benchmark::State& state) {
     int picks = kTeams * kRounds;
     for (int i = 0; i < picks; ++i) {
       int team = i % kTeams + 1;
-      server->PutOnClock(server->Team(team).name, "60", server->Text1(), server->Text2());
+      server->PutOnClock(server->Team(team).name, "60", server->RoundText(), server->SelectionText());
       auto start = std::chrono::steady_clock::now();
       std::string d = protocol::Draft(team, std::to_string(pids[static_cast<std::size_t>(i)]), "Some Player", "WR");
       clients[static_cast<std::size_t>(team - 1)]->sock.write(d.data(), static_cast<qint64>(d.size()));

@@ -123,7 +123,7 @@ void Client::OnDrafteesMenu() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   DrafteesWindow* window = OpenDraftees();
   drafteesSub_->showNormal();
-  window->List()->Option1_Click(0);
+  window->List()->SelectPosition(0);
   QApplication::restoreOverrideCursor();
   mdi_->setActiveSubWindow(drafteesSub_);
 }

@@ -38,7 +38,7 @@ DrafteesWindow::DrafteesWindow(ClientSession* session, Prompter* prompter, QWidg
 
   list_->SetPicks(&session_->Picks());
   list_->SetPool(session_->league.table);
-  list_->Option1_Click(0);
+  list_->SelectPosition(0);
   connect(list_, &DrafteeList::lineActivated, this, &DrafteesWindow::SelectLine);
 }
 

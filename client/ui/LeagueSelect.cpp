@@ -134,7 +134,7 @@ void LeagueSelect::LoadLeagueFile(const QString& path) {
         help_->clear();
         includeFreeAgents_->setEnabled(true);
         prompter_->Inform(load.title, load.message, PromptIcon::None, TextCoding::Utf8);
-        browser_->File1()->setFocus();
+        browser_->FileList()->setFocus();
         return;
       case LeagueLoad::Outcome::NoCollegeDraftees:
       case LeagueLoad::Outcome::NoPlayers:

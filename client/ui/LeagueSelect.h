@@ -47,7 +47,7 @@ class LeagueSelect : public QWidget {
   // A key pressed in the address box: returns true when the key was consumed.
   bool OnAddressKey(int key);
 
-  QListWidget* FileList() const { return browser_->File1(); }
+  QListWidget* FileList() const { return browser_->FileList(); }
   QCheckBox* IncludeFreeAgentsBox() const { return includeFreeAgents_; }
   QComboBox* TeamList() const { return teamList_; }
   QLineEdit* AddressBox() const { return address_; }

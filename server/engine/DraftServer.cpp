@@ -230,8 +230,8 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
       }
     }
     roundSel_ = draft::NextLabel(roundSel_, count);
-    text1_ = GetField(roundSel_, 1, "-");
-    text2_ = GetField(roundSel_, 2, "-");
+    roundText_ = GetField(roundSel_, 1, "-");
+    selectionText_ = GetField(roundSel_, 2, "-");
     leagueLoaded_ = true;
     sessions_.OpenLogins(leagueName_, pool_.Count());
   } catch (const league::LeagueError& e) {
@@ -311,9 +311,9 @@ void DraftServer::ResetClock() {
 }
 
 void DraftServer::AdvanceFromText() {
-  roundSel_ = draft::NextLabel(LeadingNumber(text1_), LeadingNumber(text2_), TeamCount());
-  text1_ = GetField(roundSel_, 1, "-");
-  text2_ = GetField(roundSel_, 2, "-");
+  roundSel_ = draft::NextLabel(LeadingNumber(roundText_), LeadingNumber(selectionText_), TeamCount());
+  roundText_ = GetField(roundSel_, 1, "-");
+  selectionText_ = GetField(roundSel_, 2, "-");
   emit nextPickChanged();
 }
 
@@ -404,8 +404,8 @@ void DraftServer::Tick() {
 // --------------------------------------------------------- Draft Control
 
 void DraftServer::SetNextPickText(const std::string& text1, const std::string& text2) {
-  text1_ = text1;
-  text2_ = text2;
+  roundText_ = text1;
+  selectionText_ = text2;
   emit nextPickChanged();
 }
 
@@ -419,8 +419,8 @@ DraftServer::ClockResult DraftServer::PutOnClock(const std::string& teamLine, co
   std::string name = ReplaceChar(teamLine, '*', "");
   int t = TeamIndexOf(name);
   if (t == 0) return ClockResult::UnknownTeam;
-  text1_ = text1;
-  text2_ = text2;
+  roundText_ = text1;
+  selectionText_ = text2;
   // The pick announced is the pick recorded, whoever makes it.
   roundSel_ = text1 + "-" + text2;
   emit nextPickChanged();
@@ -447,11 +447,11 @@ DraftServer::PickResult DraftServer::CommishPick(const std::string& pidText, con
   if (pid == 0 || !FindPlayer(pid)) return PickResult::NotAllowed;
   // The box runs events: the team and the label are taken before it and
   // must still hold after it.
-  const std::string label = text1_ + "-" + text2_;
+  const std::string label = roundText_ + "-" + selectionText_;
   if (!prompter_->Confirm("Draft Selection", "Are you sure you want to select " + name + "?", PromptIcon::Question,
                           PromptAnswer::No, true))
     return PickResult::NotConfirmed;
-  if (clock_.Team() != teamName || Team(t).signedOn || text1_ + "-" + text2_ != label) {
+  if (clock_.Team() != teamName || Team(t).signedOn || roundText_ + "-" + selectionText_ != label) {
     prompter_->Inform("Draft Selection", "The draft changed while you were deciding: " + teamName +
                                              " is no longer waiting for your selection at " + label + ". " + name +
                                              " was not recorded.");

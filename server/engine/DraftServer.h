@@ -214,8 +214,8 @@ class DraftServer : public QObject {
   // The team on the clock and its time.
   const DraftClock& Clock() const { return clock_; }
   const std::string& RoundSel() const { return roundSel_; }
-  const std::string& Text1() const { return text1_; }
-  const std::string& Text2() const { return text2_; }
+  const std::string& RoundText() const { return roundText_; }
+  const std::string& SelectionText() const { return selectionText_; }
   bool MergeEnabled() const { return mergeEnabled_; }
   QString Caption() const { return caption_; }
   const std::string& LeagueName() const { return leagueName_; }
@@ -285,8 +285,8 @@ class DraftServer : public QObject {
   bool includeFreeAgents_ = false;
 
   std::string roundSel_ = "1-1";
-  std::string text1_ = "1";
-  std::string text2_ = "1";
+  std::string roundText_ = "1";
+  std::string selectionText_ = "1";
   bool mergeEnabled_ = false;
   QString caption_;
 };

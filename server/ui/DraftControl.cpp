@@ -212,8 +212,8 @@ void DraftControl::ShowClock() {
 }
 
 void DraftControl::ShowNextPick() {
-  if (roundEdit_->text() != L1(engine_.Text1())) roundEdit_->setText(L1(engine_.Text1()));
-  if (selectionEdit_->text() != L1(engine_.Text2())) selectionEdit_->setText(L1(engine_.Text2()));
+  if (roundEdit_->text() != L1(engine_.RoundText())) roundEdit_->setText(L1(engine_.RoundText()));
+  if (selectionEdit_->text() != L1(engine_.SelectionText())) selectionEdit_->setText(L1(engine_.SelectionText()));
 }
 
 void DraftControl::UpdateDeleteButton() {

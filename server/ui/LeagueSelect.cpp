@@ -92,9 +92,9 @@ LeagueSelect::LeagueSelect(DraftServer& engine, Prompter& prompter, const QStrin
 void LeagueSelect::SetFolder(const QString& folder) { browser_->SetFolder(folder); }
 QString LeagueSelect::Folder() const { return browser_->Folder(); }
 bool LeagueSelect::SelectFile(const QString& name) { return browser_->SelectFile(name); }
-QComboBox* LeagueSelect::DriveList() const { return browser_->Drive1(); }
-QTreeView* LeagueSelect::FolderTree() const { return browser_->Dir1(); }
-QListWidget* LeagueSelect::FileList() const { return browser_->File1(); }
+QComboBox* LeagueSelect::DriveList() const { return browser_->DriveList(); }
+QTreeView* LeagueSelect::FolderTree() const { return browser_->FolderTree(); }
+QListWidget* LeagueSelect::FileList() const { return browser_->FileList(); }
 
 void LeagueSelect::ShowHelp(const QString& text) {
   helpLabel_->setText(text);
@@ -121,7 +121,7 @@ void LeagueSelect::LoadFile(const QString& path) {
   if (!result.Ok()) {
     const LoadMessage message = LoadMessageOf(result);
     if (!message.text.empty()) prompter_.Inform(message.title, message.text, PromptIcon::None, TextCoding::Utf8);
-    browser_->File1()->setFocus();
+    browser_->FileList()->setFocus();
     return;
   }
   emit leagueLoaded(result.status == LoadResult::Status::Loaded);

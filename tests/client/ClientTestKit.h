@@ -126,7 +126,8 @@ struct TestServer {
   quint16 Port() const { return engine.Port(); }
   // Puts a team on the clock with the announced label and time.
   server::DraftServer::ClockResult OnClock(int team, int seconds) {
-    return engine.PutOnClock(engine.Team(team).name, std::to_string(seconds), engine.Text1(), engine.Text2());
+    return engine.PutOnClock(engine.Team(team).name, std::to_string(seconds), engine.RoundText(),
+                             engine.SelectionText());
   }
 };
 

@@ -377,7 +377,7 @@ class DraftEndToEnd : public ::testing::Test {
     EXPECT_EQ(ToL1(dc->TeamOnClockLabel()->text()), engine.Clock().Team());
     EXPECT_EQ(ToL1(dc->TimeLeftLabel()->text()), engine.Clock().TimeLeft());
     EXPECT_EQ(ToL1(dc->RoundEdit()->text()) + "-" + ToL1(dc->SelectionEdit()->text()),
-              engine.Text1() + "-" + engine.Text2());
+              engine.RoundText() + "-" + engine.SelectionText());
     EXPECT_EQ(server->windowTitle(), u"Pickmill - Server - Server Up."_s);
     EXPECT_TRUE(DraftedIn(dc->Draftees()->RookieList()).empty());
     std::string fileText;
@@ -737,7 +737,7 @@ void DraftEndToEnd::RoundTwo() {
   // The Commish sets the next pick back to 2-5 and picks the second line.
   dc->SelectionEdit()->selectAll();
   QTest::keyClicks(dc->SelectionEdit(), u"5"_s);
-  EXPECT_EQ(engine.Text2(), "5");
+  EXPECT_EQ(engine.SelectionText(), "5");
   PutOnClock(5);
   rec = CommishPicks(8, 1);
   AllHold(12);

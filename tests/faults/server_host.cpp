@@ -40,7 +40,7 @@ void Command(DraftServer& engine, const std::string& line) {
     int team = static_cast<int>(pm::LeadingNumber(pm::GetField(line, 2, " ")));
     std::string seconds = pm::GetField(line, 3, " ");
     if (team < 1 || team > engine.TeamCount()) return Say("clock: -1");
-    auto r = engine.PutOnClock(engine.Team(team).name, seconds, engine.Text1(), engine.Text2());
+    auto r = engine.PutOnClock(engine.Team(team).name, seconds, engine.RoundText(), engine.SelectionText());
     Say("clock: " + std::to_string(static_cast<int>(r)));
   } else if (line.rfind("pick ", 0) == 0) {
     std::string body = line.substr(5);

@@ -93,7 +93,7 @@ class ServerRun {
     Send(0, protocol::Login(1, protocol::kServerVersion, w_.pool.Count(), w_.leagueName));
     Send(1, protocol::Login(2, protocol::kServerVersion, w_.pool.Count(), w_.leagueName));
     if (!server_.Team(1).signedOn || !server_.Team(2).signedOn) Fail("teams 1 and 2 did not sign on");
-    if (server_.PutOnClock(w_.teams[0], "60", server_.Text1(), server_.Text2()) !=
+    if (server_.PutOnClock(w_.teams[0], "60", server_.RoundText(), server_.SelectionText()) !=
         server::DraftServer::ClockResult::Started)
       Fail("team 1 not put on the clock");
     CheckInvariants();
@@ -153,8 +153,8 @@ class ServerRun {
     std::string text(reinterpret_cast<const char*>(p + 3), n - 3);
     switch (p[0] % 7) {
       case 0:
-        server_.PutOnClock(TeamName(p[1]), std::to_string(static_cast<int>(p[2]) - 8), server_.Text1(),
-                           server_.Text2());
+        server_.PutOnClock(TeamName(p[1]), std::to_string(static_cast<int>(p[2]) - 8), server_.RoundText(),
+                           server_.SelectionText());
         break;
       case 1: server_.Halt(); break;
       case 2: {

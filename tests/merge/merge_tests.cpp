@@ -341,7 +341,7 @@ int Occurrences(const TeamRoster& r, int pid) {
 
 bool JerseyFits(int genpos, int jersey) {
   if (jersey == 0) return true;
-  for (const Range& r : JerseyRanges(genpos))
+  for (const league::JerseyRange& r : JerseyRanges(genpos))
     if (jersey >= r.first && jersey <= r.last) return true;
   return false;
 }

@@ -475,8 +475,8 @@ TEST_F(ServerTest, LabelWrapsAfterTeamCount) {
   a.Send(DraftOf(4, Player(1)));
   ASSERT_TRUE(a.WaitHas(ZOf(4, Player(1), "3-12")));
   EXPECT_EQ(server_->RoundSel(), "4-1");
-  EXPECT_EQ(server_->Text1(), "4");
-  EXPECT_EQ(server_->Text2(), "1");
+  EXPECT_EQ(server_->RoundText(), "4");
+  EXPECT_EQ(server_->SelectionText(), "1");
 }
 
 TEST_F(ServerTest, ChatRelayAndPrivateLines) {

@@ -9,10 +9,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <optional>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -85,9 +85,16 @@ TEST_F(LeagueLoadTest, ClearingTheDraftIsNotTheDefaultAndKeepsTheOldFile) {
   EXPECT_EQ(ReadWholeFile(DraftFile()), "");
   EXPECT_EQ(server_.RoundSel(), "1-1");
   std::vector<fs::path> kept;
-  const std::regex name(R"(Test League-DRAFT-\d{8}-\d{6}\.TXT)");
+  // "Test League-DRAFT-YYYYMMDD-HHMMSS.TXT"
+  const auto isKeptName = [](const std::string& name) {
+    const std::string lead = "Test League-DRAFT-";
+    if (name.size() != lead.size() + 19 || name.rfind(lead, 0) != 0 || !name.ends_with(".TXT")) return false;
+    const std::string stamp = name.substr(lead.size(), 15);
+    return stamp[8] == '-' &&
+           std::count_if(stamp.begin(), stamp.end(), [](char c) { return c >= '0' && c <= '9'; }) == 14;
+  };
   for (const auto& entry : fs::directory_iterator(dir_))
-    if (std::regex_match(entry.path().filename().string(), name)) kept.push_back(entry.path());
+    if (isKeptName(entry.path().filename().string())) kept.push_back(entry.path());
   ASSERT_EQ(kept.size(), 1u);
   EXPECT_EQ(ReadWholeFile(kept[0]), text);
 }

@@ -96,11 +96,11 @@ TEST_F(DrafteeListTest, ClicksSortAndUntick) {
   Click(list.RatingBox(0));  // SP
   EXPECT_TRUE(list.RatingBox(0)->isChecked());
   EXPECT_EQ(Pids(), (QStringList{u"102"_s, u"103"_s, u"101"_s}));
-  Click(list.Check1());
+  Click(list.NameSortBox());
   EXPECT_EQ(Pids(), (QStringList{u"102"_s, u"103"_s, u"101"_s}));  // adams, Baker, Young
   EXPECT_TRUE(list.RatingBox(0)->isChecked());
   Click(list.RatingBox(1));  // SP + AC re-sorts and unticks the name box
-  EXPECT_FALSE(list.Check1()->isChecked());
+  EXPECT_FALSE(list.NameSortBox()->isChecked());
   EXPECT_EQ(Pids(), (QStringList{u"103"_s, u"102"_s, u"101"_s}));
   Click(list.RatingBox(0));
   Click(list.RatingBox(1));  // none left: natural order
@@ -116,9 +116,9 @@ TEST_F(DrafteeListTest, EmptyPositionShowsTickedBoxesAndNoLines) {
   Click(list.Option1(5));
   EXPECT_EQ(list.RookieList()->count(), 0);
   Click(list.RatingBox(3));
-  Click(list.Check1());
+  Click(list.NameSortBox());
   EXPECT_TRUE(list.RatingBox(3)->isChecked());
-  EXPECT_TRUE(list.Check1()->isChecked());
+  EXPECT_TRUE(list.NameSortBox()->isChecked());
   EXPECT_EQ(list.RookieList()->count(), 0);
 }
 

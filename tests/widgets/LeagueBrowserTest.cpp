@@ -43,7 +43,7 @@ class LeagueBrowserTest : public ::testing::Test {
   }
   QStringList Files() const {
     QStringList out;
-    for (int i = 0; i < browser->File1()->count(); ++i) out << browser->File1()->item(i)->text();
+    for (int i = 0; i < browser->FileList()->count(); ++i) out << browser->FileList()->item(i)->text();
     return out;
   }
 
@@ -52,14 +52,14 @@ class LeagueBrowserTest : public ::testing::Test {
 };
 
 TEST_F(LeagueBrowserTest, ListsLeagueFilesInAnyCaseOfTheStartFolder) {
-  EXPECT_EQ(browser->findChild<QComboBox*>(u"Drive1"_s), browser->Drive1());
-  EXPECT_EQ(browser->findChild<QTreeView*>(u"Dir1"_s), browser->Dir1());
-  EXPECT_EQ(browser->findChild<QListWidget*>(u"File1"_s), browser->File1());
+  EXPECT_EQ(browser->findChild<QComboBox*>(u"Drive1"_s), browser->DriveList());
+  EXPECT_EQ(browser->findChild<QTreeView*>(u"Dir1"_s), browser->FolderTree());
+  EXPECT_EQ(browser->findChild<QListWidget*>(u"File1"_s), browser->FileList());
   EXPECT_EQ(browser->Folder(), QDir(dir.path()).absolutePath());
   // Folders named like a league file and names that only start with the
   // extension are not leagues; the list is read at once, not in the background.
   EXPECT_EQ(Files(), (QStringList{u"BIG.LGE"_s, u"Mixed.Lge"_s, u"small.lge"_s}));
-  EXPECT_EQ(browser->Drive1()->currentText(), QStorageInfo(dir.path()).rootPath());
+  EXPECT_EQ(browser->DriveList()->currentText(), QStorageInfo(dir.path()).rootPath());
 
   // Another folder: its own list, and the window hears of the move.
   QSignalSpy moved(browser.get(), &LeagueBrowser::folderChanged);
@@ -83,7 +83,7 @@ TEST(DriveCaption, DriveLettersShowAsDrivesAndMountPointsAsPaths) {
 // True once the tree shows `folder` as its current folder, in view, with
 // every folder above it open.
 bool TreeShows(const LeagueBrowser& browser, const QString& folder) {
-  const QTreeView* tree = browser.Dir1();
+  const QTreeView* tree = browser.FolderTree();
   const auto* model = qobject_cast<const QFileSystemModel*>(tree->model());
   const QModelIndex current = tree->currentIndex();
   if (model == nullptr || model->filePath(current) != folder) return false;
@@ -113,7 +113,7 @@ TEST_F(LeagueBrowserTest, TreeFollowsTheFolderWhileTheModelLoadsAndClicksMoveIt)
   // one, would push it out of view.
   for (int i = 0; i < 80; ++i) ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("a%1").arg(i, 2, 10, QChar(u'0'))));
   const QString inner = dir.filePath(u"folder.lge/inner"_s);
-  auto* model = qobject_cast<QFileSystemModel*>(browser->Dir1()->model());
+  auto* model = qobject_cast<QFileSystemModel*>(browser->FolderTree()->model());
   ASSERT_NE(model, nullptr);
   QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
   browser->SetFolder(inner);
@@ -124,7 +124,7 @@ TEST_F(LeagueBrowserTest, TreeFollowsTheFolderWhileTheModelLoadsAndClicksMoveIt)
 
   // Choosing the folder above in the tree lists its files.
   QSignalSpy moved(browser.get(), &LeagueBrowser::folderChanged);
-  browser->Dir1()->setCurrentIndex(model->index(dir.path()));
+  browser->FolderTree()->setCurrentIndex(model->index(dir.path()));
   EXPECT_EQ(browser->Folder(), dir.path());
   EXPECT_EQ(Files(), (QStringList{u"BIG.LGE"_s, u"Mixed.Lge"_s, u"small.lge"_s}));
   EXPECT_EQ(moved.count(), 1);
@@ -134,7 +134,7 @@ TEST_F(LeagueBrowserTest, StartFolderOfAHiddenWindowIsInViewWhenShown) {
   for (int i = 0; i < 80; ++i) ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("b%1").arg(i, 2, 10, QChar(u'0'))));
   const QString inner = dir.filePath(u"folder.lge/inner"_s);
   LeagueBrowser hidden(inner);
-  QSignalSpy loaded(hidden.Dir1()->model(), SIGNAL(directoryLoaded(QString)));
+  QSignalSpy loaded(hidden.FolderTree()->model(), SIGNAL(directoryLoaded(QString)));
   hidden.resize(500, 300);
   hidden.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&hidden));
@@ -144,7 +144,7 @@ TEST_F(LeagueBrowserTest, StartFolderOfAHiddenWindowIsInViewWhenShown) {
 
 TEST_F(LeagueBrowserTest, DoubleClickAndEnterHandTheFileOver) {
   QSignalSpy activated(browser.get(), &LeagueBrowser::fileActivated);
-  QListWidget* files = browser->File1();
+  QListWidget* files = browser->FileList();
   ASSERT_TRUE(browser->SelectFile(u"small.lge"_s));
   EXPECT_FALSE(browser->SelectFile(u"x.lgex"_s));
   const QPoint at = files->visualItemRect(files->currentItem()).center();
@@ -176,7 +176,7 @@ TEST_F(LeagueBrowserTest, EachControlGivesItsHelpOnFocus) {
   browser->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(browser.get()));
   const std::pair<QWidget*, const char*> controls[] = {
-      {browser->Drive1(), kHelpDrive}, {browser->Dir1(), kHelpDir}, {browser->File1(), kHelpFile}};
+      {browser->DriveList(), kHelpDrive}, {browser->FolderTree(), kHelpDir}, {browser->FileList(), kHelpFile}};
   for (const auto& [control, text] : controls) {
     control->clearFocus();  // the first control may hold the focus already
     QApplication::processEvents();
