@@ -3,9 +3,15 @@
 
 #include "client/Sound.h"
 #include "client/ui/Client.h"
+#include "common/CommandLine.h"
 #include "widgets/Widgets.h"
 
 int main(int argc, char** argv) {
+  if (pm::AnswerInfoOption(argc, argv, "PKClient",
+                           "usage: PKClient [--help | --version]\n"
+                           "A team owner's draft program: choose Connection > Connect, load your league copy,\n"
+                           "choose your team and type the server's address.\n"))
+    return 0;
   QApplication app(argc, argv);
   pm::widgets::QtPrompter prompter;
   pm::client::QtSoundPlayer sound;

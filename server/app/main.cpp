@@ -1,11 +1,16 @@
 // PKServer: the Commish's draft server.
 #include <QApplication>
 
+#include "common/CommandLine.h"
 #include "server/engine/DraftServer.h"
 #include "server/ui/ServerWindow.h"
 #include "widgets/Widgets.h"
 
 int main(int argc, char** argv) {
+  if (pm::AnswerInfoOption(argc, argv, "PKServer",
+                           "usage: PKServer [--help | --version]\n"
+                           "The Commish's draft server: choose Server > Start and load the league.\n"))
+    return 0;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("PKServer"));
 

@@ -19,7 +19,7 @@ struct ProgramRun {
   QString err;
 };
 
-ProgramRun RunProgram(const QString& path) {
+ProgramRun RunProgram(const QString& path, const QStringList& arguments = {}) {
   QTemporaryDir dir;  // the programs may write files (error file) in their folder only
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -27,7 +27,7 @@ ProgramRun RunProgram(const QString& path) {
   env.insert(QStringLiteral("PICKMILL_SMOKE"), QStringLiteral("1"));
   p.setProcessEnvironment(env);
   p.setWorkingDirectory(dir.path());
-  p.start(path, {});
+  p.start(path, arguments);
   ProgramRun r;
   if (!p.waitForStarted(10000)) return r;
   r.finished = p.waitForFinished(20000);
@@ -56,6 +56,20 @@ TEST(Smoke, ClientShowsItsWindowNotConnectedAndExitsCleanly) {
   EXPECT_EQ(r.status, QProcess::NormalExit);
   EXPECT_EQ(r.code, 0) << r.err.toStdString();
   EXPECT_EQ(r.out.trimmed().toStdString(), "caption: Pickmill - Client - 3.03");
+}
+
+// Both programs answer --version and --help without opening a window.
+TEST(Smoke, ProgramsAnswerVersionAndHelp) {
+  for (const auto& [path, name] :
+       {std::pair{QStringLiteral(PKSERVER_PATH), "PKServer"}, std::pair{QStringLiteral(PKCLIENT_PATH), "PKClient"}}) {
+    ProgramRun version = RunProgram(path, {QStringLiteral("--version")});
+    ASSERT_TRUE(version.finished) << name;
+    EXPECT_EQ(version.code, 0) << name;
+    EXPECT_EQ(version.out.toStdString(), std::string(name) + " 3.03\n");
+    ProgramRun help = RunProgram(path, {QStringLiteral("--help")});
+    EXPECT_EQ(help.code, 0) << name;
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral("usage: ") + QLatin1StringView(name))) << name;
+  }
 }
 
 }  // namespace
