@@ -37,6 +37,7 @@
 
 namespace fs = std::filesystem;
 using namespace pm;
+using namespace pm::client;
 using fuzz::Fail;
 using fuzz::Pump;
 

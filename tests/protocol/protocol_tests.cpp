@@ -200,8 +200,8 @@ TEST(ProtocolSplit, IncompleteStructuredMessageWaitsAtMost250ms) {
   EXPECT_FALSE(s.HasPending());
 }
 
-TEST(ProtocolSplit, GarbageAndLegacyTextAreSkipped) {
-  // A legacy sender's chat with a "|": field 4 ends there, the rest is skipped
+TEST(ProtocolSplit, GarbageAndTextAfterASecondBarAreSkipped) {
+  // A chat line that holds a "|": field 4 ends there, the rest is skipped
   // up to the next message.
   auto v = FrameSplitter::SplitAll(Receiver::Server, "xx C|3|0|a|b and moreD|3|0|1,A B,QB");
   ASSERT_EQ(v.size(), 2u);
