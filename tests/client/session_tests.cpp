@@ -147,33 +147,49 @@ TEST(ClientSession, CatchUpAcrossADeletedPickStoresEachPickOnce) {
   EXPECT_EQ(c.view.draftList[1], "  1-3  Player Three             K  Boston Bulldogs     203  ");
 }
 
+// A server the test speaks for: the client connects to it on loopback, the
+// test writes its messages and waits for the client's.
+struct ScriptedServer {
+  QTcpServer listener;
+  QTcpSocket* peer = nullptr;
+  QByteArray got;
+
+  // Connects `c` to this server; false when that fails.
+  bool Accept(TestClient& c) {
+    if (!listener.listen(QHostAddress::LocalHost, 0)) return false;
+    c.session.SetPort(listener.serverPort());
+    if (!c.Connect() || !WaitFor([&] { return listener.hasPendingConnections(); })) return false;
+    peer = listener.nextPendingConnection();
+    return peer != nullptr;
+  }
+  // Waits until what the client has sent ends in `tail`.
+  bool WaitForTail(const QByteArray& tail) {
+    return WaitFor([&] {
+      got += peer->readAll();
+      return got.endsWith(tail);
+    });
+  }
+};
+
 // A server that answers a request with the first pick at or after that index
 // sends the pick after a deleted one twice; the client asks on with its own
 // index and stores that pick once.
 TEST(ClientSession, CatchUpFromAServerThatRepeatsAPick) {
   SampleLeague league;
   TestClient c(league, 3, 0);
-  QTcpServer fake;
-  ASSERT_TRUE(fake.listen(QHostAddress::LocalHost, 0));
-  c.session.SetPort(fake.serverPort());
-  ASSERT_TRUE(c.Connect());
-  ASSERT_TRUE(WaitFor([&] { return fake.hasPendingConnections(); }));
-  QTcpSocket* peer = fake.nextPendingConnection();
+  ScriptedServer server;
+  ASSERT_TRUE(server.Accept(c));
   // Picks 1, (2 deleted), 3, 4 on the server.
   const std::vector<std::pair<std::string, QByteArray>> script = {{"", "V|0|3|201,Albany Admirals,One,QB,1-1"},
                                                                   {"V|3|0|2", "V|0|3|203,Boston Bulldogs,Three,K,1-3"},
                                                                   {"V|3|0|3", "V|0|3|203,Boston Bulldogs,Three,K,1-3"},
                                                                   {"V|3|0|4", "V|0|3|204,Buffalo Bison,Four,P,1-4"},
                                                                   {"V|3|0|5", ""}};
-  QByteArray got;
   for (const auto& [request, answer] : script) {
     if (!request.empty()) {
-      ASSERT_TRUE(WaitFor([&] {
-        got += peer->readAll();
-        return got.endsWith(QByteArray::fromStdString(request));
-      })) << request;
+      ASSERT_TRUE(server.WaitForTail(QByteArray::fromStdString(request))) << request;
     }
-    if (!answer.isEmpty()) peer->write(answer);
+    if (!answer.isEmpty()) server.peer->write(answer);
   }
   EXPECT_EQ(c.session.PickCount(), 3);
   EXPECT_EQ(c.session.Picks().At(2)->pid, 203);
@@ -197,13 +213,9 @@ TEST(ClientSession, CatchUpWithADeleteAtEveryPoint) {
                               std::to_string(k));
       TestClient c(league, 3, 0);
       c.view.chatOpen = true;
-      QTcpServer fake;
-      ASSERT_TRUE(fake.listen(QHostAddress::LocalHost, 0));
-      c.session.SetPort(fake.serverPort());
-      ASSERT_TRUE(c.Connect());
-      ASSERT_TRUE(WaitFor([&] { return fake.hasPendingConnections(); }));
-      QTcpSocket* peer = fake.nextPendingConnection();
-      QByteArray got;
+      ScriptedServer server;
+      ASSERT_TRUE(server.Accept(c));
+      QTcpSocket* peer = server.peer;
       const auto deleteNow = [&] {
         onServer[static_cast<std::size_t>(which - 1)].reset();
         peer->write("Y|0|0|1-" + QByteArray::number(which));
@@ -216,11 +228,7 @@ TEST(ClientSession, CatchUpWithADeleteAtEveryPoint) {
         if (at >= onServer.size()) break;  // nothing from slot n on: no answer
         peer->write("V|0|3|" + QByteArray::fromStdString(*onServer[at]));
         ++answers;
-        const QByteArray request = "V|3|0|" + QByteArray::number(n + 1);
-        ASSERT_TRUE(WaitFor([&] {
-          got += peer->readAll();
-          return got.endsWith(request);
-        }));
+        ASSERT_TRUE(server.WaitForTail("V|3|0|" + QByteArray::number(n + 1)));
       }
       if (answers < when) deleteNow();
       peer->write("C|0|0|done");
