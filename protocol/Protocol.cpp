@@ -1,5 +1,7 @@
 #include "protocol/Protocol.h"
 
+#include <algorithm>
+
 #include "common/Common.h"
 
 namespace pm::protocol {
@@ -113,6 +115,23 @@ std::string PrivateLine(int team, int to, std::string_view text) { return WithBo
 
 std::string TimeUp(int team) { return WithBody(kTimeUp, team, 0, kTimeUpText); }
 
+std::vector<std::string> WishList(int team, const std::vector<int>& pids) {
+  const std::size_t count = std::min(pids.size(), static_cast<std::size_t>(kMaxWishList));
+  std::vector<std::string> messages;
+  std::size_t first = 0;
+  do {
+    const std::size_t end = std::min(count, first + static_cast<std::size_t>(kWishListPart));
+    std::string body;
+    for (std::size_t i = first; i < end; ++i) {
+      if (i > first) body += ',';
+      body += Num(pids[i]);
+    }
+    messages.push_back(WithBody(kWishList, team, static_cast<int>(first), body));
+    first = end;
+  } while (first < count);
+  return messages;
+}
+
 std::string SignedOn(int team) { return WithBody(kSignedOn, team, 0, ""); }
 
 std::string Refused(int reason) { return WithBody(kRefused, 0, 0, Num(reason)); }
@@ -197,6 +216,26 @@ Message ParseMessage(std::string_view text) {
   return m;
 }
 
+bool ParseWishListPart(std::string_view body, std::vector<int>* pids) {
+  pids->clear();
+  if (body.empty()) return true;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t comma = body.find(',', start);
+    const std::string_view field = body.substr(start, comma == std::string_view::npos ? body.npos : comma - start);
+    if (field.empty() || field.size() > 5) return false;
+    int pid = 0;
+    for (char c : field) {
+      if (!IsDigit(c)) return false;
+      pid = pid * 10 + (c - '0');
+    }
+    if (pid < 1 || pid > 65535 || static_cast<int>(pids->size()) == kWishListPart) return false;
+    pids->push_back(pid);
+    if (comma == std::string_view::npos) return true;
+    start = comma + 1;
+  }
+}
+
 std::string BlankControls(std::string_view text) {
   std::string out(text);
   for (char& c : out)
@@ -214,7 +253,7 @@ int BodyFieldCount(Receiver side, char code) {
       case kLogin: return 3;
       case kPickRequest: return 1;
       case kDraft: return 3;
-      default: return -1;  // C, P, T: free text
+      default: return -1;  // C, P, T: free text; K: a list of any length
     }
   }
   switch (code) {

@@ -24,6 +24,9 @@ inline constexpr char kDraft = 'D';        // D|team|0|PID,name,position
 inline constexpr char kChat = 'C';         // C|team|0|text
 inline constexpr char kPrivate = 'P';      // P|team|to|text
 inline constexpr char kTimeUp = 'T';       // T|team|0|failed to make ...
+// Beyond the document: the owner's wish list, sent in parts (see WishList).
+// A server that does not know the code skips it as bytes of no message.
+inline constexpr char kWishList = 'K';  // K|team|first|PID,PID,...
 // Server to client.
 inline constexpr char kSignedOn = 'L';    // L|team|0|
 inline constexpr char kRefused = 'R';     // R|0|0|reason
@@ -40,7 +43,7 @@ inline constexpr char kHalted = 'H';      // H|0|team
 inline constexpr char kDeleted = 'Y';     // Y|0|0|r-s
 
 // Codes each side receives (and so recognises as message starts).
-inline constexpr std::string_view kClientToServerCodes = "LVCPDT";
+inline constexpr std::string_view kClientToServerCodes = "LVCPDTK";
 inline constexpr std::string_view kServerToClientCodes = "LRWVZGCPXNIHY";
 
 // Login refusal reasons (field 4 of R).
@@ -78,6 +81,12 @@ int CompareVersions(std::string_view a, std::string_view b, bool* ok);
 // chat line can never carry a second message.
 std::string CutChat(std::string_view text);
 
+// The longest wish list a server keeps for a team, and the PIDs one K
+// message carries (100 five-digit PIDs keep field 4 under
+// FrameSplitter::kMaxBody).
+inline constexpr int kMaxWishList = 200;
+inline constexpr int kWishListPart = 100;
+
 // ------------------------------------------------------------- builders ----
 // Numbers are written in plain decimal; texts are taken as they are (Latin-1).
 // Client to server.
@@ -87,6 +96,11 @@ std::string Draft(int team, std::string_view pidText, std::string_view playerNam
 std::string Chat(int team, std::string_view text);                 // text cut at "|"
 std::string PrivateLine(int team, int to, std::string_view text);  // text cut at "|"
 std::string TimeUp(int team);
+// The K messages that send a whole wish list (at most kMaxWishList PIDs;
+// more are left off): field 3 is the list position (0-based) of the part's
+// first PID, so that "first 0" starts a new list and each further part
+// continues it. An empty list is one message with an empty field 4.
+std::vector<std::string> WishList(int team, const std::vector<int>& pids);
 
 // Server to client.
 std::string SignedOn(int team);
@@ -128,6 +142,11 @@ struct Message {
 // read as blanks, so that no text from the wire can break a line in a
 // transcript or a file.
 Message ParseMessage(std::string_view text);
+
+// The PIDs of a K message's field 4: decimal numbers 1..65535 separated by
+// ","; an empty field is an empty list. False when any entry is not such a
+// number or the part holds more than kWishListPart PIDs.
+bool ParseWishListPart(std::string_view body, std::vector<int>* pids);
 
 // The text with every control character (bytes 0-31 and 127) a blank.
 std::string BlankControls(std::string_view text);

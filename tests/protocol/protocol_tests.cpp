@@ -312,3 +312,31 @@ TEST(ProtocolRead, ControlCharactersReadAsBlanks) {
   EXPECT_TRUE(v[1].hadControls);
   EXPECT_FALSE(ParseMessage("C|3|0|plain \xE9t\xE9").hadControls);  // Latin-1 letters stay
 }
+
+// The wish list goes in parts small enough for the receiver's bound, and a
+// part that is not a plain list of PIDs is refused as a whole.
+TEST(ProtocolWishList, PartsRoundTripAndBadPartsAreRefused) {
+  EXPECT_EQ(WishList(3, {}), std::vector<std::string>{"K|3|0|"});
+  std::vector<int> pids;
+  for (int i = 0; i < 250; ++i) pids.push_back(65535 - i);
+  const std::vector<std::string> parts = WishList(3, pids);
+  ASSERT_EQ(parts.size(), 2u);  // 200 kept, in two parts
+  std::vector<int> back;
+  for (const std::string& text : parts) {
+    const std::vector<Message> split = FrameSplitter::SplitAll(Receiver::Server, text);
+    ASSERT_EQ(split.size(), 1u);
+    ASSERT_TRUE(split[0].valid && !split[0].truncated) << text.size();
+    EXPECT_EQ(split[0].to, static_cast<int>(back.size()));
+    std::vector<int> part;
+    ASSERT_TRUE(ParseWishListPart(split[0].body, &part));
+    back.insert(back.end(), part.begin(), part.end());
+  }
+  EXPECT_EQ(back, std::vector<int>(pids.begin(), pids.begin() + kMaxWishList));
+
+  std::vector<int> out;
+  for (const char* bad : {"1,,2", "0", "65536", "12a", "-4", "1,", " 5"})
+    EXPECT_FALSE(ParseWishListPart(bad, &out)) << bad;
+  std::string tooMany = "1";
+  for (int i = 0; i < kWishListPart; ++i) tooMany += ",1";
+  EXPECT_FALSE(ParseWishListPart(tooMany, &out));
+}
