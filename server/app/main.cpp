@@ -1,16 +1,22 @@
 // PKServer: the Commish's draft server.
 #include <QApplication>
 
+#include <string>
+
 #include "common/CommandLine.h"
 #include "server/engine/DraftServer.h"
+#include "server/headless/HeadlessServer.h"
 #include "server/ui/ServerWindow.h"
 #include "widgets/Widgets.h"
 
 int main(int argc, char** argv) {
-  if (pm::AnswerInfoOption(argc, argv, "PKServer",
-                           "usage: PKServer [--help | --version]\n"
-                           "The Commish's draft server: choose Server > Start and load the league.\n"))
-    return 0;
+  const std::string usage = std::string(
+                                "usage: PKServer [--help | --version]\n"
+                                "The Commish's draft server: choose Server > Start and load the league.\n\n") +
+                            pm::server::kHeadlessUsage;
+  if (pm::AnswerInfoOption(argc, argv, "PKServer", usage.c_str())) return 0;
+  // Without windows: no display is needed or opened.
+  if (pm::server::WantsHeadless(argc, argv)) return pm::server::RunHeadless(argc, argv);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("PKServer"));
 

@@ -1,0 +1,174 @@
+#include "server/headless/HeadlessServer.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QTimer>
+
+#include <iostream>
+
+#include "common/Common.h"
+#include "server/headless/StopSignals.h"
+
+namespace pm::server {
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// A message box's text on one line: its line breaks become blanks.
+std::string OneLine(std::string text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\r') continue;
+    out += c == '\n' ? ' ' : c;
+  }
+  return out;
+}
+
+std::string LocalStamp() { return QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s).toStdString(); }
+
+}  // namespace
+
+// Answers what the engine asks the Commish: the one Yes/No question of a
+// league load (whether to clear the draft in progress) from --resume or
+// --clear; every information box becomes a transcript line.
+class HeadlessServer::Answers : public Prompter {
+ public:
+  explicit Answers(HeadlessServer& server) : server_(server) {}
+
+  PromptAnswer Ask(const PromptRequest& request) override {
+    const std::string text = OneLine(request.coding == TextCoding::Utf8 ? request.text : Latin1ToUtf8(request.text));
+    if (request.buttons == PromptButtons::Ok) {
+      server_.WriteUtf8(text);
+      return PromptAnswer::Ok;
+    }
+    using Previous = HeadlessOptions::PreviousDraft;
+    if (previous == Previous::Unanswered) {
+      unanswered = text;
+      return PromptAnswer::No;  // keeps the draft file as it is
+    }
+    return previous == Previous::Clear ? PromptAnswer::Yes : PromptAnswer::No;
+  }
+
+  HeadlessOptions::PreviousDraft previous = HeadlessOptions::PreviousDraft::Unanswered;
+  std::string unanswered;  // the question that had no answer
+
+ private:
+  HeadlessServer& server_;
+};
+
+HeadlessServer::HeadlessServer(DraftServer& engine, std::ostream& out, std::ostream& err)
+    : engine_(engine), out_(out), err_(err), answers_(std::make_unique<Answers>(*this)) {
+  timestamp = LocalStamp;
+  engine_.SetPrompter(answers_.get());
+  ErrorReporter& reporter = engine_.Reporter();
+  reporter.programLabel = kServerLabel;
+  reporter.showMessage = [this](const std::string& message) { err_ << OneLine(message) << std::endl; };
+  reporter.endProgram = [this] {
+    if (engine_.LeagueLoaded()) Fail("the draft cannot go on");
+  };
+  connect(&engine_, &DraftServer::pubChatAdded, this,
+          [this](const QString& line) { Write(line.toLatin1().toStdString()); });
+  connect(&engine_, &DraftServer::teamSignedOn, this,
+          [this](int, const QString& name) { Write(name.toLatin1().toStdString() + " has signed on."); });
+  connect(&engine_, &DraftServer::clockChanged, this, &HeadlessServer::OnClockChanged);
+}
+
+HeadlessServer::~HeadlessServer() { engine_.SetPrompter(nullptr); }
+
+void HeadlessServer::Write(const std::string& latin1) { WriteUtf8(Latin1ToUtf8(latin1)); }
+
+void HeadlessServer::WriteUtf8(const std::string& utf8) { out_ << '[' << timestamp() << "] " << utf8 << std::endl; }
+
+void HeadlessServer::OnClockChanged() {
+  const DraftClock& clock = engine_.Clock();
+  if (clock.Team() == teamOnClock_) return;
+  teamOnClock_ = clock.Team();
+  if (clock.Running())
+    Write(teamOnClock_ + " is on the clock for pick " + engine_.RoundSel() + " (" + Num(clock.Seconds()) +
+          " seconds).");
+}
+
+int HeadlessServer::Start(const HeadlessOptions& options) {
+  answers_->previous = options.previous;
+  engine_.SetPort(options.port);
+  const LoadResult result = engine_.LoadLeague(options.leagueFile, options.freeAgents);
+  if (!answers_->unanswered.empty()) {
+    engine_.Unload();
+    err_ << answers_->unanswered << "\nAnswer with --resume (continue this draft) or --clear (start a new one)."
+         << std::endl;
+    return kHeadlessBadArguments;
+  }
+  if (!result.Ok()) return LoadFailure(result);
+  if (result.status == LoadResult::Status::ListenFailed) {
+    err_ << "PKServer cannot listen on port " << options.port << "." << std::endl;
+    return kHeadlessNoPort;
+  }
+  WriteUtf8("League " + Latin1ToUtf8(engine_.LeagueName()) + " loaded: " + Num(engine_.TeamCount()) + " teams, " +
+            Num(engine_.DrafteeCount()) + " draftees, " + Num(engine_.Log().Count()) +
+            " picks recorded; listening on port " + Num(engine_.Port()) + ".");
+  return kHeadlessDone;
+}
+
+int HeadlessServer::LoadFailure(const LoadResult& result) {
+  using Status = LoadResult::Status;
+  switch (result.status) {
+    case Status::NotRecognised:
+      err_ << "The league at " << result.leaguePath << " is not a league this server knows." << std::endl;
+      break;
+    case Status::NoTeams: err_ << "The league file has no teams." << std::endl; break;
+    case Status::NoPlayers: err_ << "The league files have no players to draft." << std::endl; break;
+    case Status::DraftFileRefused:
+      err_ << "The draft file " << result.draftFile << " holds " << result.records
+           << " picks, more than a draft can have." << std::endl;
+      break;
+    case Status::MergeNotRestored: err_ << result.message << std::endl; break;
+    default: err_ << "The league could not be loaded." << std::endl; break;  // the reason went to err already
+  }
+  return kHeadlessFailed;
+}
+
+void HeadlessServer::Stop(const std::string& why) {
+  if (ended_) return;
+  ended_ = true;
+  WriteUtf8(why);
+  engine_.Halt();
+  engine_.Unload();
+  emit finished(kHeadlessDone);
+}
+
+void HeadlessServer::Fail(const std::string& reason) {
+  if (ended_) return;
+  ended_ = true;
+  err_ << "PKServer stops: " << reason << "." << std::endl;
+  engine_.Unload();
+  emit finished(kHeadlessFailed);
+}
+
+int RunHeadless(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName(u"PKServer"_s);
+  HeadlessOptions options;
+  std::string error;
+  if (!ParseHeadlessOptions(QCoreApplication::arguments(), &options, &error)) {
+    std::cerr << "PKServer: " << error << "\n" << kHeadlessUsage;
+    return kHeadlessBadArguments;
+  }
+  TimerTicker ticker;
+  DraftServer engine;
+  engine.SetTicker(&ticker);
+  HeadlessServer server(engine, std::cout, std::cerr);
+  const int started = server.Start(options);
+  if (started != kHeadlessDone) return started;
+
+  WatchStopSignals();
+  QTimer stopWatch;
+  QObject::connect(&stopWatch, &QTimer::timeout, &server, [&server] {
+    if (StopRequested()) server.Stop("Stopped; every recorded pick is in the draft file.");
+  });
+  stopWatch.start(200);
+  QObject::connect(&server, &HeadlessServer::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
+  return QCoreApplication::exec();
+}
+
+}  // namespace pm::server
