@@ -1047,9 +1047,9 @@ TEST_F(ServerTest, WishListPartsAreCheckedAndKept) {
   ASSERT_EQ(server_->WishList(1).size(), 200u);
   EXPECT_EQ(server_->WishList(1)[199], 1199);
   EXPECT_EQ(refusal(a, "K|1|200|5"), "P|0|1|" + why + "a wish list holds at most 200 players.");
-  EXPECT_EQ(refusal(a, "K|1|100|5"),
-            "P|0|1|" + why +
-                "the part starting at position 100 does not continue the list received so far (200 players).");
+  EXPECT_EQ(
+      refusal(a, "K|1|100|5"),
+      "P|0|1|" + why + "the part starting at position 100 does not continue the list received so far (200 players).");
   EXPECT_EQ(server_->WishList(1).size(), 200u);
 
   // Position 0 starts a new list; it stays when the team leaves.
