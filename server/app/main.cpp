@@ -1,5 +1,6 @@
 // PKServer: the Commish's draft server.
 #include <QApplication>
+#include <QSettings>
 
 #include <string>
 
@@ -19,6 +20,9 @@ int main(int argc, char** argv) {
   if (pm::server::WantsHeadless(argc, argv)) return pm::server::RunHeadless(argc, argv);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("PKServer"));
+  QApplication::setOrganizationName(QStringLiteral("Pickmill"));
+  // The last league folder and the time allowed, remembered between runs.
+  QSettings settings;
 
   // The draft clock: a one-second timer the engine starts when a team goes
   // on the clock and stops when the clock stops.
@@ -32,7 +36,8 @@ int main(int argc, char** argv) {
   pm::ErrorReporter& reporter = engine.Reporter();
   reporter.programLabel = pm::kServerLabel;
 
-  pm::server::ServerWindow window(engine, prompter);
+  pm::server::ServerWindow window(engine, prompter, pm::server::ServerWindow::RememberedFolder(settings));
+  window.SetSettings(&settings);
   prompter.SetParent(&window);
   pm::widgets::ShowErrorsInMessageBox(reporter, &window, QStringLiteral("PKServer"));
   window.show();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <set>
 
 #include "common/Common.h"
 #include "common/Files.h"
@@ -81,6 +82,18 @@ void DraftServer::SetTicker(Ticker* ticker) {
   if (ticker_) ticker_->Stop();
   ticker_ = ticker;
   if (ticker_ && clock_.Running()) ticker_->Start([this] { Tick(); });
+}
+
+void DraftServer::SetPauseTicker(Ticker* ticker) {
+  pauseTicker_->Stop();
+  pauseTicker_ = ticker ? ticker : &ownPause_;
+  if (pausing_) SchedulePause();
+}
+
+void DraftServer::Unload() {
+  SetAutoRun(false);
+  sessions_.CloseAll();
+  sessions_.ClearWishLists();
 }
 
 void DraftServer::StopTicking() {
@@ -193,6 +206,7 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
 
     // Everything is read: the tables become the server's.
     sessions_.SetTeams(teams);
+    LoadOrder(file.parent_path().string());
     pool_ = std::move(pool);
     // The players a team may select: ids 1..32767 of a drafted position,
     // each named as the draftee list shows him (and so as the owners and the
@@ -305,12 +319,18 @@ bool DraftServer::RecordPick(const Pick& pick, const char* context) {
 }
 
 void DraftServer::ResetClock() {
+  heldForCommish_ = false;
   clock_.Stop();
   StopTicking();
   emit clockChanged();
 }
 
 void DraftServer::AdvanceFromText() {
+  // While the clock runs itself the next label is the order's.
+  if (const int k = autoRun_ ? NextOrderIndex() : -1; k >= 0) {
+    SetNextLabel(k);
+    return;
+  }
   roundSel_ = draft::NextLabel(LeadingNumber(roundText_), LeadingNumber(selectionText_), TeamCount());
   roundText_ = GetField(roundSel_, 1, "-");
   selectionText_ = GetField(roundSel_, 2, "-");
@@ -370,12 +390,18 @@ void DraftServer::HandleDraft(int element, int team, const protocol::Message& m)
     RefusePick(element, team, "The server could not write your selection to the draft file; it was not recorded.");
     return;
   }
-  sessions_.SendSignedOn(protocol::Picked(team, body, label));
-  emit pickRecorded(*log_.Slot(log_.Count()), false);
+  AnnouncePick(protocol::Picked(team, body, label), false,
+               teamName + " has selected " + player->position + " " + player->name + ".");
+}
+
+void DraftServer::AnnouncePick(const std::string& picked, bool byCommish, const std::string& chatLine) {
+  sessions_.SendSignedOn(picked);
+  emit pickRecorded(*log_.Slot(log_.Count()), byCommish);
   ResetClock();
   AdvanceFromText();
-  AddPubChat(teamName + " has selected " + player->position + " " + player->name + ".");
+  AddPubChat(chatLine);
   UpdateMerge();
+  if (autoRun_) ContinueRun(false);
 }
 
 // ------------------------------------------------------------------- clock
@@ -395,6 +421,7 @@ void DraftServer::Tick() {
       emit clockChanged();
       AddPubChat(tick.team + std::string(protocol::kTimedOutSuffix));
       sessions_.SendOut(protocol::TimedOut(d, tick.team));
+      if (autoRun_ && d > 0) PickForAbsent(d);
       return;
     }
   }
@@ -419,6 +446,8 @@ DraftServer::ClockResult DraftServer::PutOnClock(const std::string& teamLine, co
   std::string name = ReplaceChar(teamLine, '*', "");
   int t = TeamIndexOf(name);
   if (t == 0) return ClockResult::UnknownTeam;
+  // The Commish's hand ends the automatic run.
+  SetAutoRun(false);
   roundText_ = text1;
   selectionText_ = text2;
   // The pick announced is the pick recorded, whoever makes it.
@@ -442,7 +471,7 @@ DraftServer::PickResult DraftServer::CommishPick(const std::string& pidText, con
   if (!clock_.OnClock()) return PickResult::NotAllowed;
   const std::string teamName = clock_.Team();
   int t = TeamIndexOf(teamName);
-  if (t == 0 || Team(t).signedOn) return PickResult::NotAllowed;
+  if (t == 0 || (Team(t).signedOn && !heldForCommish_)) return PickResult::NotAllowed;
   const int pid = PlayerId(pidText);
   if (pid == 0 || !FindPlayer(pid)) return PickResult::NotAllowed;
   // The box runs events: the team and the label are taken before it and
@@ -451,7 +480,8 @@ DraftServer::PickResult DraftServer::CommishPick(const std::string& pidText, con
   if (!prompter_->Confirm("Draft Selection", "Are you sure you want to select " + name + "?", PromptIcon::Question,
                           PromptAnswer::No, true))
     return PickResult::NotConfirmed;
-  if (clock_.Team() != teamName || Team(t).signedOn || roundText_ + "-" + selectionText_ != label) {
+  if (clock_.Team() != teamName || (Team(t).signedOn && !heldForCommish_) ||
+      roundText_ + "-" + selectionText_ != label) {
     prompter_->Inform("Draft Selection", "The draft changed while you were deciding: " + teamName +
                                              " is no longer waiting for your selection at " + label + ". " + name +
                                              " was not recorded.");
@@ -461,16 +491,13 @@ DraftServer::PickResult DraftServer::CommishPick(const std::string& pidText, con
   if (log_.Full()) return PickResult::Full;
   if (!RecordPick(Pick{pid, teamName, name, position, label}, "DraftControl_RookieList_DblClick"))
     return PickResult::WriteFailed;
-  sessions_.SendSignedOn(protocol::Picked(t, pidText, name, position, label));
-  emit pickRecorded(*log_.Slot(log_.Count()), true);
-  ResetClock();
-  AdvanceFromText();
-  AddPubChat(Team(t).name + " has selected " + position + " " + name + ".");
-  UpdateMerge();
+  AnnouncePick(protocol::Picked(t, pidText, name, position, label), true,
+               Team(t).name + " has selected " + position + " " + name + ".");
   return PickResult::Picked;
 }
 
 bool DraftServer::Halt() {
+  SetAutoRun(false);
   if (!clock_.OnClock()) return false;
   int t = TeamIndexOf(clock_.Team());
   sessions_.SendSignedOn(protocol::Halted(t));
@@ -510,6 +537,213 @@ void DraftServer::ReplacePicks(std::vector<Pick> kept) {
   log_.Replace(std::move(kept));
   emit picksChanged();
   UpdateMerge();
+}
+
+}  // namespace pm::server
+
+// ------------------------------------------- the order and the automatic run
+
+namespace pm::server {
+
+namespace {
+
+std::vector<std::string> TeamNames(const DraftServer& s) {
+  std::vector<std::string> names;
+  for (int i = 1; i <= s.TeamCount(); ++i) names.push_back(s.Team(i).name);
+  return names;
+}
+
+std::string JoinNames(const std::vector<std::string>& names) {
+  std::string out;
+  for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
+  return out;
+}
+
+}  // namespace
+
+void DraftServer::LoadOrder(const std::string& folder) {
+  orderFile_ = draft::OrderFileIn(folder, leagueName_);
+  std::optional<draft::OrderRead> read = draft::ReadOrderFile(orderFile_, TeamNames(*this));
+  orderRead_ = read.value_or(draft::OrderRead{});
+  order_ = read && !read->order.teams.empty() ? read->order : draft::DraftOrder::Default(TeamCount());
+  if (read && (!read->unknown.empty() || !read->missing.empty())) {
+    std::string text = "The draft order in " + ShownPath(orderFile_) + " does not match the league's teams.";
+    if (!read->unknown.empty()) text += "\r\n\r\nNot teams of this league: " + Latin1ToUtf8(JoinNames(read->unknown));
+    if (!read->missing.empty()) text += "\r\n\r\nTeams not in the order: " + Latin1ToUtf8(JoinNames(read->missing));
+    if (read->order.teams.empty()) text += "\r\n\r\nThe teams in team order are used instead.";
+    prompter_->Inform("Draft Order", text, PromptIcon::Warning, TextCoding::Utf8);
+  }
+  emit orderChanged();
+}
+
+void DraftServer::SetOrder(const draft::DraftOrder& order) {
+  order_ = order;
+  std::erase_if(order_.teams, [this](int t) { return t < 1 || t > TeamCount(); });
+  order_.rounds = std::clamp(order_.rounds, 1, draft::kMaxRounds);
+  emit orderChanged();
+}
+
+bool DraftServer::SaveOrder() {
+  if (!leagueLoaded_ || orderFile_.empty()) return false;
+  const std::string err = draft::WriteOrderFile(orderFile_, order_, TeamNames(*this));
+  if (err.empty()) return true;
+  prompter_->Inform("Draft Order", "The draft order could not be saved in " + ShownPath(orderFile_) + ": " + err,
+                    PromptIcon::Critical, TextCoding::Utf8);
+  return false;
+}
+
+void DraftServer::SetTimeAllowed(int seconds) { timeAllowed_ = std::clamp(seconds, 1, 32767); }
+
+void DraftServer::SetAutoDraftRule(AutoDraftRule rule, std::array<bool, draft::kRatingBoxes> ratings) {
+  rule_ = rule;
+  ratings_ = ratings;
+}
+
+bool DraftServer::WaitingForCommish() const {
+  if (!clock_.OnClock() || clock_.Running()) return false;
+  const int t = TeamIndexOf(clock_.Team());
+  return t > 0 && (!Team(t).signedOn || heldForCommish_);
+}
+
+void DraftServer::SetAutoRun(bool on) {
+  if (!on) {
+    pausing_ = false;
+    pauseTicker_->Stop();
+  }
+  if (on == autoRun_) return;
+  autoRun_ = on;
+  emit autoRunChanged(on);
+}
+
+void DraftServer::SetRunAutomatically(bool on) {
+  if (on == autoRun_ || (on && !leagueLoaded_)) return;
+  autoCursor_ = 0;
+  SetAutoRun(on);
+  // With nobody on the clock the run starts at once; else after that pick.
+  if (on && !clock_.OnClock()) ContinueRun(true);
+}
+
+void DraftServer::Announce(const std::string& line) {
+  sessions_.SendOut(protocol::ChatRelay(0, line));
+  AddPubChat(line);
+}
+
+int DraftServer::NextOrderIndex() const {
+  std::set<std::string> recorded;
+  for (const Pick& p : log_.Picks()) recorded.insert(p.label);
+  for (int k = autoCursor_; k < order_.Labels(); ++k)
+    if (recorded.count(order_.Label(k)) == 0) return k;
+  return -1;
+}
+
+void DraftServer::SetNextLabel(int index) {
+  roundText_ = Num(order_.RoundOf(index));
+  selectionText_ = Num(order_.SelectionOf(index));
+  roundSel_ = roundText_ + "-" + selectionText_;
+  emit nextPickChanged();
+}
+
+void DraftServer::ContinueRun(bool now) {
+  if (NextOrderIndex() < 0) {
+    // Every label of the order holds a pick: the run ends here.
+    ResetClock();
+    SetAutoRun(false);
+    Announce("The draft is complete: every pick of the draft order has been made.");
+    emit draftComplete();
+    return;
+  }
+  if (now)
+    NextOnClock();
+  else
+    SchedulePause();
+}
+
+void DraftServer::SchedulePause() {
+  pausing_ = true;
+  pauseLeft_ = kAutoPauseSeconds;
+  pauseTicker_->Start([this] { PauseTick(); });
+}
+
+void DraftServer::PauseTick() {
+  if (--pauseLeft_ > 0) return;
+  pauseTicker_->Stop();
+  NextOnClock();
+}
+
+void DraftServer::NextOnClock() {
+  pausing_ = false;
+  if (!autoRun_ || clock_.OnClock()) return;
+  const int k = NextOrderIndex();
+  if (k < 0) return ContinueRun(true);
+  autoCursor_ = k;
+  SetNextLabel(k);
+  const int t = order_.TeamAt(order_.RoundOf(k), order_.SelectionOf(k));
+  Announce(Team(t).name + " is on the clock with pick " + roundSel_ + ".");
+  if (!ClockOn(t, timeAllowed_)) PickForAbsent(t);
+}
+
+bool DraftServer::ClockOn(int t, int seconds) {
+  const std::string name = Team(t).name;
+  clock_.Hold(name);
+  sessions_.SendSignedOn(protocol::OnClock(t, Num(seconds), roundSel_));
+  if (Team(t).signedOn) {
+    clock_.Start(name, static_cast<int16_t>(seconds));
+    if (ticker_) ticker_->Start([this] { Tick(); });
+  }
+  emit clockChanged();
+  return clock_.Running();
+}
+
+void DraftServer::PickForAbsent(int t) {
+  if (AutoPick(t)) return;
+  // Nothing to pick by: the team stays on the clock for the Commish.
+  clock_.Hold(Team(t).name);
+  heldForCommish_ = true;
+  emit clockChanged();
+  Announce("The Commish must select for " + Team(t).name + ".");
+}
+
+bool DraftServer::AutoPick(int t) {
+  int pid = 0;
+  std::string how;
+  for (int wish : sessions_.WishList(t)) {
+    if (FindPlayer(wish) && !log_.IsTaken(wish)) {
+      pid = wish;
+      how = "from its wish list";
+      break;
+    }
+  }
+  if (pid == 0 && rule_ == AutoDraftRule::BestAvailable) {
+    pid = BestAvailable();
+    how = "best available";
+  }
+  if (pid == 0 || log_.Full()) return false;
+  const PoolPlayer& player = *FindPlayer(pid);
+  const std::string teamName = Team(t).name;
+  const std::string label = roundSel_;
+  if (!RecordPick(Pick{pid, teamName, player.name, player.position, label}, "AutoDraft")) return false;
+  AnnouncePick(protocol::Picked(t, Num(pid), player.name, player.position, label), false,
+               teamName + " has selected " + player.position + " " + player.name + " automatically (" + how + ").");
+  return true;
+}
+
+int DraftServer::BestAvailable() const {
+  int best = 0;
+  long long bestSum = -1;
+  // The pool's order breaks ties, as the draftee list shows them.
+  for (int i = 1; i <= pool_.Count(); ++i) {
+    const league::Player& p = pool_.draftees[Index(i)].player;
+    if (!FindPlayer(p.pid) || log_.IsTaken(p.pid)) continue;
+    const draft::Player shown = draft::FromFbpro(p);
+    long long sum = 0;
+    for (int box = 0; box < draft::kRatingBoxes; ++box)
+      if (ratings_[Index(box)]) sum += shown.Rating(box);
+    if (sum > bestSum) {
+      bestSum = sum;
+      best = p.pid;
+    }
+  }
+  return best;
 }
 
 }  // namespace pm::server

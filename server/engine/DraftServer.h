@@ -7,7 +7,13 @@
 //  - DraftClock: the team on the clock and its seconds.
 // The engine itself loads the league, records picks (from a team's D or the
 // Commish), answers catch-up requests, keeps the round-selection label and
-// the next-pick numbers, and tells whether a merge may run. The windows show
+// the next-pick numbers, and tells whether a merge may run.
+//
+// It also keeps the draft order and can run the clock itself (off until the
+// Commish turns it on): after every pick and time-out the team owning the
+// next label of the order goes on the clock after a short pause; a team
+// that is not signed on, or whose time ran out, is picked for from its wish
+// list or by the Commish's rule, so the draft never stalls. The windows show
 // its state (through the accessors and signals below) and call its
 // operations; they never change a table themselves. Every operation runs to
 // its end without returning to the event loop.
@@ -23,6 +29,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -35,6 +42,8 @@
 #include "common/ErrorReport.h"
 #include "common/Prompt.h"
 #include "draft/DraftLog.h"
+#include "draft/DraftOrder.h"
+#include "draft/Draftees.h"
 #include "draft/Pick.h"
 #include "league/FBPro.h"
 #include "protocol/Protocol.h"
@@ -104,6 +113,17 @@ class TimerTicker : public Ticker {
   std::function<void()> tick_;
 };
 
+// The seconds between a pick (or a time-out) and the next team going on the
+// clock while the clock runs itself.
+inline constexpr int kAutoPauseSeconds = 5;
+
+// How the server picks for a team that is absent or out of time while the
+// clock runs itself and the team has no usable wish list.
+enum class AutoDraftRule {
+  WaitForCommish,  // nothing: the run waits for the Commish's pick or hand
+  BestAvailable,   // the player with the highest sum of the chosen ratings
+};
+
 class DraftServer : public QObject {
   Q_OBJECT
  public:
@@ -122,6 +142,10 @@ class DraftServer : public QObject {
   // What drives the clock (not owned; nullptr: nothing does, Tick() is
   // called from outside). Default none.
   void SetTicker(Ticker* ticker);
+  // What times the pause before the next team goes on the clock while the
+  // clock runs itself, one Start per pause, counted in its ticks (not owned;
+  // nullptr: the engine's own one-second timer). Tests inject their own.
+  void SetPauseTicker(Ticker* ticker);
   // Runs right after a pick is on disk and before any client hears of it
   // (tests: a server killed there must still hold the pick after a restart).
   std::function<void(const draft::Pick&)> pickFiled;
@@ -191,7 +215,39 @@ class DraftServer : public QObject {
   void Tick();
 
   // Closes the listener and every connection; nothing is sent (unload).
-  void Unload() { sessions_.CloseAll(); }
+  // The teams' wish lists are forgotten.
+  void Unload();
+
+  // ---- the draft order and the clock that runs itself ----------------
+  // The order the clock follows while it runs itself. Read at the league
+  // load from the order file beside the league (the default order when
+  // there is none); SetOrder changes it for this run, SaveOrder writes it.
+  void SetOrder(const draft::DraftOrder& order);
+  const draft::DraftOrder& Order() const { return order_; }
+  // Writes the order file (atomically). False after telling the Commish why.
+  bool SaveOrder();
+  const std::string& OrderFile() const { return orderFile_; }
+  // Unknown names and missing teams of the order file read at the load.
+  const draft::OrderRead& OrderFileRead() const { return orderRead_; }
+
+  // The seconds a team is given while the clock runs itself (1..32767;
+  // default 60).
+  void SetTimeAllowed(int seconds);
+  int TimeAllowed() const { return timeAllowed_; }
+  // Turns the automatic run on or off. Turned on with nobody on the clock,
+  // the team of the first label of the order without a pick goes on it at
+  // once. Halt and a team put on the clock by hand turn it off.
+  void SetRunAutomatically(bool on);
+  bool RunningAutomatically() const { return autoRun_; }
+  // The rule for absent and late teams without a wish list; `ratings` are
+  // the ticked rating boxes (SP..DI) whose sum ranks the players.
+  void SetAutoDraftRule(AutoDraftRule rule, std::array<bool, draft::kRatingBoxes> ratings = {});
+  AutoDraftRule Rule() const { return rule_; }
+  // True when the team on the clock waits for the Commish's pick (a team
+  // not signed on, or one whose time ran out while the clock ran itself).
+  bool WaitingForCommish() const;
+  // The wish list a team sent (PIDs, best first).
+  const std::vector<int>& WishList(int team) const { return sessions_.WishList(team); }
 
   // After a merge: the picks become those the merge kept, which it has
   // already written to the draft file.
@@ -240,6 +296,10 @@ class DraftServer : public QObject {
   void nextPickChanged();  // Text1 / Text2 / RoundSel
   void captionChanged(const QString& caption);
   void loadProgress(LoadStep step);  // the league window's progress text
+  void autoRunChanged(bool on);      // the clock runs itself, or no longer
+  void orderChanged();
+  // The last label of the order was recorded while the clock ran itself.
+  void draftComplete();
 
  private:
   void SendPick(int element, int team, int n);
@@ -265,6 +325,38 @@ class DraftServer : public QObject {
   // Files and stores a pick; false (after ReportError) when it could not be
   // written.
   bool RecordPick(const draft::Pick& pick, const char* context);
+  // After a pick is on disk: Z to every signed-on team, the windows told,
+  // the clock stopped, the next label set, the chat line; then the next
+  // team goes on the clock when the clock runs itself.
+  void AnnouncePick(const std::string& picked, bool byCommish, const std::string& chatLine);
+  // With every label of the order picked the run ends (draftComplete);
+  // else the next team goes on the clock, now or after the pause.
+  void ContinueRun(bool now);
+  // The team on the clock is absent or out of time: the server picks for
+  // it, or holds it on the clock for the Commish and says so.
+  void PickForAbsent(int t);
+  // Puts team `t` on the clock for label roundText_-selectionText_: running
+  // with `seconds` when signed on, else held for the Commish. True when
+  // running.
+  bool ClockOn(int t, int seconds);
+  // A public line from the server: C to every connected team and the chat.
+  void Announce(const std::string& line);
+  void SetAutoRun(bool on);
+  // Starts the pause before the next team of the order (automatic run).
+  void SchedulePause();
+  void PauseTick();
+  // The pause is over: the team of the next label goes on the clock, or the
+  // draft is complete.
+  void NextOnClock();
+  // Index of the first label of the order at or after the cursor without a
+  // pick; -1 when none.
+  int NextOrderIndex() const;
+  void SetNextLabel(int index);
+  // Picks for team `t` from its wish list or by the rule; false when
+  // there is nothing to pick by (or the pick could not be filed).
+  bool AutoPick(int t);
+  int BestAvailable() const;
+  void LoadOrder(const std::string& folder);
 
   Prompter* prompter_;
   std::unique_ptr<ScriptedPrompter> fallbackPrompter_;
@@ -289,6 +381,20 @@ class DraftServer : public QObject {
   std::string selectionText_ = "1";
   bool mergeEnabled_ = false;
   QString caption_;
+
+  draft::DraftOrder order_;
+  std::string orderFile_;
+  draft::OrderRead orderRead_;
+  int timeAllowed_ = 60;
+  bool autoRun_ = false;
+  int autoCursor_ = 0;           // label index the automatic run has reached
+  bool heldForCommish_ = false;  // a signed-on team's time ran out: the Commish selects
+  AutoDraftRule rule_ = AutoDraftRule::WaitForCommish;
+  std::array<bool, draft::kRatingBoxes> ratings_{};
+  TimerTicker ownPause_;
+  Ticker* pauseTicker_ = &ownPause_;
+  int pauseLeft_ = 0;
+  bool pausing_ = false;
 };
 
 }  // namespace pm::server

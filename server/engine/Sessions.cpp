@@ -18,6 +18,7 @@ std::size_t Slot(int element) { return static_cast<std::size_t>(element); }
 
 Sessions::Sessions(QObject* parent) : QObject(parent), listener_(std::make_unique<protocol::MessageListener>()) {
   teams_.resize(1);
+  wishLists_.resize(1);
   connect(listener_.get(), &protocol::MessageListener::accepted, this, &Sessions::OnAccept);
   sweepTimer_.setInterval(1000);
   connect(&sweepTimer_, &QTimer::timeout, this, &Sessions::DropSilent);
@@ -28,7 +29,15 @@ Sessions::~Sessions() { CloseAll(); }
 void Sessions::SetTeams(const std::vector<std::string>& names) {
   teams_.assign(names.size() + 1, TeamEntry{});
   for (std::size_t i = 0; i < names.size(); ++i) teams_[i + 1].name = names[i];
+  ClearWishLists();
 }
+
+const std::vector<int>& Sessions::WishList(int team) const {
+  static const std::vector<int> none;
+  return team >= 1 && team < static_cast<int>(wishLists_.size()) ? wishLists_[Index(team)] : none;
+}
+
+void Sessions::ClearWishLists() { wishLists_.assign(teams_.size(), {}); }
 
 void Sessions::OpenLogins(const std::string& leagueName, int drafteeCount) {
   leagueName_ = leagueName;
@@ -204,6 +213,10 @@ void Sessions::OnMessage(int element, const protocol::Message& m) {
     SendTo(element, protocol::PrivateOut(0, t, why));
     return;
   }
+  if (m.code == protocol::kWishList) {
+    HandleWishList(element, t, m);
+    return;
+  }
   if (!m.valid) return;  // numbers beyond 16 bits, or a structured field cut
   if (m.code == protocol::kLogin) {
     HandleLogin(element, m);
@@ -270,6 +283,27 @@ void Sessions::HandleLogin(int element, const protocol::Message& m) {
     if (Team(i).signedOn && i != t) others.push_back(i);
   if (!others.empty()) SendTo(element, protocol::WhoElse(t, others));
   emit loggedIn(element, t);
+}
+
+void Sessions::HandleWishList(int element, int t, const protocol::Message& m) {
+  auto refuse = [&](const std::string& why) {
+    SendTo(element, protocol::PrivateOut(0, t, "Your wish list was not stored: " + why));
+  };
+  std::vector<int> pids;
+  if (t == 0) return refuse("you are not signed on.");
+  if (!m.valid || m.truncated || m.hadControls || !protocol::ParseWishListPart(m.body, &pids))
+    return refuse("the message was cut short or malformed.");
+  if (m.from != t) return refuse("you can only send the wish list of your own team.");
+  std::vector<int>& list = wishLists_[Index(t)];
+  const int first = m.to;
+  if (first != 0 && first != static_cast<int>(list.size()))
+    return refuse("the part starting at position " + Num(first) + " does not continue the list received so far (" +
+                  Num(static_cast<long long>(list.size())) + " players).");
+  if (first + static_cast<int>(pids.size()) > protocol::kMaxWishList)
+    return refuse("a wish list holds at most " + Num(protocol::kMaxWishList) + " players.");
+  if (first == 0) list.clear();
+  list.insert(list.end(), pids.begin(), pids.end());
+  emit wishListChanged(t);
 }
 
 // --------------------------------------------------------- the Commish

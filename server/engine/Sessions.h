@@ -9,6 +9,13 @@
 // number, a malformed message) is answered here with a private line. The
 // Commish's chat and kick go out through here too.
 //
+// Each team's wish list (K, sent in parts) is kept here for the draft: only
+// a connection signed on for that team may send it, each part must continue
+// the list being received (position 0 starts a new list), and a list holds
+// at most protocol::kMaxWishList PIDs. A part that breaks a rule is answered
+// with a private line and stores nothing. The list stays when the team signs
+// off (an absent team's list still counts) and is never sent to anyone.
+//
 // What a connection can make the server hold is bounded: until it signs on it
 // may send 4 KiB and must sign on within 30 seconds, else it is closed; the
 // transport drops a peer that leaves 1 MiB unread.
@@ -87,6 +94,12 @@ class Sessions : public QObject {
   // The peer closes the connection.
   void PeerClose(int element);
 
+  // ---- wish lists ----------------------------------------------------
+  // The wish list team `team` sent, best first; empty when none.
+  const std::vector<int>& WishList(int team) const;
+  // Forgets every team's wish list (a league is unloaded or loaded).
+  void ClearWishLists();
+
   // ---- the team table ------------------------------------------------
   int TeamCount() const { return static_cast<int>(teams_.size()) - 1; }
   const TeamEntry& Team(int index) const { return teams_.at(static_cast<std::size_t>(index)); }  // 1..TeamCount
@@ -126,6 +139,8 @@ class Sessions : public QObject {
   void pickRequested(int element, int team, int n);
   // A signed-on team selects a player (D) for itself.
   void draftReceived(int element, int team, const protocol::Message& message);
+  // A part of team `team`'s wish list was stored.
+  void wishListChanged(int team);
 
  private:
   void OnAccept(QTcpSocket* socket);
@@ -135,6 +150,7 @@ class Sessions : public QObject {
   void OnMessage(int element, const protocol::Message& m);
   void OnDisconnect(int element);
   void HandleLogin(int element, const protocol::Message& m);
+  void HandleWishList(int element, int team, const protocol::Message& m);
   void WhoOn(int team, bool add);
   TeamEntry& At(int team) { return teams_[static_cast<std::size_t>(team)]; }
 
@@ -144,7 +160,8 @@ class Sessions : public QObject {
   std::array<int, kMaxConnections + 1> socketTeam_{};
   std::array<int64_t, kMaxConnections + 1> acceptedAt_{};
   QTimer sweepTimer_;
-  std::vector<TeamEntry> teams_;  // 0 unused
+  std::vector<TeamEntry> teams_;             // 0 unused
+  std::vector<std::vector<int>> wishLists_;  // by team, 0 unused
   bool loginsOpen_ = false;
   std::string leagueName_;
   int drafteeCount_ = 0;

@@ -1,5 +1,7 @@
 #include "server/ui/DraftControl.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -7,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -14,6 +17,7 @@
 #include "draft/Pick.h"
 #include "draft/PoolTable.h"
 #include "server/engine/DraftServer.h"
+#include "server/ui/DraftOrderWindow.h"
 #include "server/ui/Guard.h"
 #include "widgets/DrafteeList.h"
 #include "widgets/Widgets.h"
@@ -37,6 +41,8 @@ bool HasNoNumber(const std::string& text) {
   std::size_t i = (!t.empty() && (t[0] == '-' || t[0] == '+')) ? 1 : 0;
   return i >= t.size() || t[i] < '0' || t[i] > '9';
 }
+
+constexpr const char* kTimeAllowedKey = "draftControl/timeAllowed";
 
 constexpr const char* kTimeRefused = "The time allowed must be a whole number of seconds from 1 to 32767.";
 
@@ -115,6 +121,25 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
   opsLayout->addWidget(delete_, 1, 0);
   opsLayout->addWidget(merge_, 1, 1);
   left->addWidget(ops);
+
+  auto* automatic = new QGroupBox(QStringLiteral("Automatic"), this);
+  automatic->setObjectName(QStringLiteral("AutomaticFrame"));
+  auto* autoLayout = new QGridLayout(automatic);
+  runAuto_ = new QCheckBox(QStringLiteral("R&un automatically"), automatic);
+  runAuto_->setObjectName(QStringLiteral("RunAuto"));
+  order_ = new QPushButton(QStringLiteral("&Order..."), automatic);
+  order_->setObjectName(QStringLiteral("OrderButton"));
+  auto* ruleCaption = new QLabel(QStringLiteral("Absent or late &team:"), automatic);
+  rule_ = new QComboBox(automatic);
+  rule_->setObjectName(QStringLiteral("AutoDraftRule"));
+  rule_->addItem(QStringLiteral("Wait for the Commish"));
+  rule_->addItem(QStringLiteral("Best available by the ticked ratings"));
+  ruleCaption->setBuddy(rule_);
+  autoLayout->addWidget(runAuto_, 0, 0);
+  autoLayout->addWidget(order_, 0, 1);
+  autoLayout->addWidget(ruleCaption, 1, 0, 1, 2);
+  autoLayout->addWidget(rule_, 2, 0, 1, 2);
+  left->addWidget(automatic);
   grid->addLayout(left, 0, 0);
 
   draftees_ = new DrafteeList(this, QStringLiteral("Sort by:"));
@@ -142,6 +167,21 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
   connect(merge_, &QPushButton::clicked, this, [this] { OnMergeClicked(); });
   connect(selections_, &QListWidget::itemSelectionChanged, this, [this] { UpdateDeleteButton(); });
   connect(draftees_, &DrafteeList::lineActivated, this, [this] { OnDrafteeActivated(); });
+  connect(runAuto_, &QCheckBox::clicked, this, [this](bool on) {
+    engine_.SetRunAutomatically(on);
+    runAuto_->setChecked(engine_.RunningAutomatically());
+  });
+  connect(order_, &QPushButton::clicked, this, [this] { OnOrderClicked(); });
+  connect(rule_, &QComboBox::activated, this, [this] { SendRule(); });
+  // A rating box the Commish clicks changes the rule's ranking; the list's
+  // own rebuilds (which untick the boxes) do not.
+  for (int box = 0; box < draft::kRatingBoxes; ++box)
+    connect(draftees_->RatingBox(box), &QCheckBox::clicked, this, [this] { SendRule(); });
+  connect(timeAllowed_, &QLineEdit::textEdited, this, [this] { TimeAllowedEdited(); });
+  connect(&engine_, &DraftServer::autoRunChanged, this, [this](bool on) {
+    runAuto_->setChecked(on);
+    UpdateHaltButton();
+  });
   connect(roundEdit_, &QLineEdit::textEdited, this,
           [this] { engine_.SetNextPickText(ToL1(roundEdit_->text()), ToL1(selectionEdit_->text())); });
   connect(selectionEdit_, &QLineEdit::textEdited, this,
@@ -169,8 +209,28 @@ void DraftControl::Load() {
   FillSelections();
   ShowNextPick();
   ShowClock();
-  timeAllowed_->setText(QStringLiteral("60"));
+  timeAllowed_->setText(settings_ ? settings_->value(QLatin1String(kTimeAllowedKey), QStringLiteral("60")).toString()
+                                  : QStringLiteral("60"));
+  TimeAllowedEdited();
+  runAuto_->setChecked(engine_.RunningAutomatically());
+  rule_->setCurrentIndex(engine_.Rule() == AutoDraftRule::BestAvailable ? 1 : 0);
 }
+
+void DraftControl::TimeAllowedEdited() {
+  const long long seconds = LeadingNumber(ToL1(timeAllowed_->text()));
+  if (seconds < 1 || seconds > 32767) return;
+  engine_.SetTimeAllowed(static_cast<int>(seconds));
+  if (settings_) settings_->setValue(QLatin1String(kTimeAllowedKey), timeAllowed_->text());
+}
+
+void DraftControl::SendRule() {
+  std::array<bool, draft::kRatingBoxes> ratings{};
+  for (int box = 0; box < draft::kRatingBoxes; ++box) ratings[Index(box)] = draftees_->RatingBox(box)->isChecked();
+  engine_.SetAutoDraftRule(rule_->currentIndex() == 1 ? AutoDraftRule::BestAvailable : AutoDraftRule::WaitForCommish,
+                           ratings);
+}
+
+void DraftControl::OnOrderClicked() { OpenDraftOrder(engine_, prompter_, this); }
 
 void DraftControl::FillTeams() {
   QString chosen;
@@ -208,7 +268,12 @@ void DraftControl::PickRecorded(const draft::Pick& pick, bool byCommish) {
 void DraftControl::ShowClock() {
   teamOnClock_->setText(L1(engine_.Clock().Team()));
   timeLeft_->setText(L1(engine_.Clock().TimeLeft()));
-  halt_->setEnabled(engine_.Clock().OnClock());
+  UpdateHaltButton();
+}
+
+void DraftControl::UpdateHaltButton() {
+  // Halt also ends an automatic run during its pause.
+  halt_->setEnabled(engine_.Clock().OnClock() || engine_.RunningAutomatically());
 }
 
 void DraftControl::ShowNextPick() {
@@ -242,8 +307,7 @@ void DraftControl::OnTeamActivated() {
 void DraftControl::OnDrafteeActivated() {
   Guard(engine_.Reporter(), "DraftControl_RookieList_DblClick", [this] {
     if (!engine_.Clock().OnClock()) return;
-    int t = engine_.TeamIndexOf(engine_.Clock().Team());
-    if (t > 0 && engine_.Team(t).signedOn) return;  // a connected team picks for itself
+    if (!engine_.WaitingForCommish()) return;  // a connected team picks for itself
     const std::string line = draftees_->SelectedLine();
     if (line.empty()) return;
     draft::LineSelection sel = draft::ReadLine(line);

@@ -1,7 +1,9 @@
 // The Commish's Draft Control window: the teams with their "*" marks, the
 // team on the clock and its time, the time allowed, the next pick's round
 // and selection, Halt, Kick, the Selections list with Delete, Merge, and the
-// draftee list to pick for a team that is not connected.
+// draftee list to pick for a team that is not connected; the "Run
+// automatically" box, the rule for absent and late teams and the button that
+// opens the Draft Order window.
 //
 // The window shows the engine's state and forwards the Commish's actions to
 // the engine; it never changes a table itself.
@@ -10,7 +12,10 @@
 #include <QWidget>
 #include <functional>
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
+class QSettings;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -39,6 +44,9 @@ class DraftControl : public QWidget {
   // and "60" seconds allowed.
   void Load();
 
+  // Where the time allowed is remembered (not owned; nullptr: nowhere).
+  void SetSettings(QSettings* settings) { settings_ = settings; }
+
   // Called with the Merge button (the main window opens the Merge window).
   std::function<void()> mergeRequested;
 
@@ -49,6 +57,7 @@ class DraftControl : public QWidget {
   void OnKickClicked();
   void OnDeleteClicked();
   void OnMergeClicked();
+  void OnOrderClicked();  // opens the Draft Order window
 
   QListWidget* TeamsList() const { return teamsList_; }
   QLabel* TeamOnClockLabel() const { return teamOnClock_; }
@@ -62,6 +71,9 @@ class DraftControl : public QWidget {
   QPushButton* MergeButton() const { return merge_; }
   QPushButton* DeleteButton() const { return delete_; }
   widgets::DrafteeList* Draftees() const { return draftees_; }
+  QCheckBox* RunAutoBox() const { return runAuto_; }
+  QComboBox* AutoDraftRuleBox() const { return rule_; }
+  QPushButton* OrderButton() const { return order_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -73,6 +85,10 @@ class DraftControl : public QWidget {
   void ShowClock();
   void ShowNextPick();
   void UpdateDeleteButton();
+  void UpdateHaltButton();
+  void TimeAllowedEdited();
+  // The rule chosen and the rating boxes ticked, to the engine.
+  void SendRule();
 
   server::DraftServer& engine_;
   Prompter& prompter_;
@@ -88,6 +104,10 @@ class DraftControl : public QWidget {
   QPushButton* delete_;
   QPushButton* merge_;
   widgets::DrafteeList* draftees_;
+  QCheckBox* runAuto_;
+  QComboBox* rule_;
+  QPushButton* order_;
+  QSettings* settings_ = nullptr;
 };
 
 }  // namespace pm::server

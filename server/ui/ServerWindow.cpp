@@ -7,9 +7,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QSettings>
+#include <filesystem>
 
 #include "server/engine/DraftServer.h"
 #include "server/ui/DraftControl.h"
+#include "server/ui/DraftOrderWindow.h"
 #include "server/ui/LeagueSelect.h"
 #include "server/ui/PublicChat.h"
 #include "widgets/MdiArrange.h"
@@ -22,6 +25,8 @@ using namespace pm::widgets;
 using server::DraftServer;
 
 namespace {
+
+constexpr const char* kLeagueFolderKey = "server/leagueFolder";
 
 // A child window that is hidden, not destroyed, when the Commish closes it;
 // showing it again loads it afresh.
@@ -61,6 +66,8 @@ ServerWindow::ServerWindow(DraftServer& engine, Prompter& prompter, const QStrin
   view_->addAction(QStringLiteral("&Chat"), this, [this] { ShowChat(); })->setObjectName(QStringLiteral("Chat"));
   view_->addAction(QStringLiteral("&Draft Control"), this, [this] { ShowDraftControl(); })
       ->setObjectName(QStringLiteral("DraftControlMenu"));
+  view_->addAction(QStringLiteral("Draft &Order"), this, [this] { ShowDraftOrder(); })
+      ->setObjectName(QStringLiteral("DraftOrderMenu"));
 
   window_ = menuBar()->addMenu(QStringLiteral("&Window"));
   window_->setObjectName(QStringLiteral("WindowMenu"));
@@ -136,7 +143,23 @@ void ServerWindow::Start() {
   mdi_->setActiveSubWindow(leagueFrame_);
 }
 
+void ServerWindow::SetSettings(QSettings* settings) {
+  settings_ = settings;
+  if (draftControl_ != nullptr) draftControl_->SetSettings(settings);
+}
+
+QString ServerWindow::RememberedFolder(const QSettings& settings) {
+  return settings.value(QLatin1String(kLeagueFolderKey)).toString();
+}
+
+void ServerWindow::ShowDraftOrder() {
+  if (engine_.LeagueLoaded()) OpenDraftOrder(engine_, prompter_, this);
+}
+
 void ServerWindow::LeagueLoaded(bool listening) {
+  if (settings_ != nullptr)
+    settings_->setValue(QLatin1String(kLeagueFolderKey),
+                        ShownPath(std::filesystem::path(engine_.LeaguePath()).parent_path().string()));
   view_->setEnabled(true);
   window_->setEnabled(true);
   shutDown_->setEnabled(true);
@@ -164,6 +187,7 @@ void ServerWindow::ShowChat() {
 void ServerWindow::ShowDraftControl() {
   if (draftControl_ == nullptr) {
     draftControl_ = new DraftControl(engine_, prompter_);
+    draftControl_->SetSettings(settings_);
     draftControl_->mergeRequested = [this] {
       if (mergeRequested) mergeRequested();
     };

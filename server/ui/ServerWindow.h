@@ -10,6 +10,7 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QSettings;
 
 namespace pm {
 class Prompter;
@@ -38,6 +39,12 @@ class ServerWindow : public QMainWindow {
   void ShutDown();          // Server > Shut Down
   void ShowChat();          // View > Chat
   void ShowDraftControl();  // View > Draft Control
+  void ShowDraftOrder();    // View > Draft Order
+  // Where the last league folder and the time allowed are remembered (not
+  // owned; nullptr: nowhere, as in tests).
+  void SetSettings(QSettings* settings);
+  // The remembered league folder (empty when none).
+  static QString RememberedFolder(const QSettings& settings);
   // Closes and reopens the Draft Control window (after a merge).
   void ReopenDraftControl();
 
@@ -72,6 +79,7 @@ class ServerWindow : public QMainWindow {
   server::DraftServer& engine_;
   Prompter& prompter_;
   QString leagueFolder_;
+  QSettings* settings_ = nullptr;
   QMdiArea* mdi_;
   QAction* start_;
   QAction* shutDown_;

@@ -8,21 +8,27 @@
 // the clock (60 s); 1 is team 2, signed on; 2 is connected but not signed
 // on. The input's operations (FuzzInput.h) then hand bytes to a connection
 // (each operation's bytes arrive as one read), tick the clock (one second
-// of the sign-on deadline's clock each), drop and reconnect a connection, or
-// run one of the Commish's operations. Nothing depends on wall-clock time, so
-// an input always does the same.
+// of the sign-on deadline's clock each, and one second of the pause before
+// the next team while the clock runs itself), drop and reconnect a
+// connection, or run one of the Commish's operations -- among them turning
+// the automatic run on and off with a rule, and a wish list sent for team 1
+// or 2 (K, in parts, on either signed-on connection). Nothing depends on
+// wall-clock time, so an input always does the same.
 //
 // After every operation the invariants are checked: the draft file holds
 // exactly the picks the server holds, no player is recorded twice, and every
-// record has five sound fields. A broken invariant, or a call of the fatal
+// record has five sound fields, and no team's wish list is longer than the
+// bound or holds a PID outside 1..65535. A broken invariant, or a call of the fatal
 // error reporter, ends the process through fuzz::Fail.
 #pragma once
 
 #include <QCoreApplication>
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -63,6 +69,24 @@ struct ServerWorld {
   }
 };
 
+// The pause before the next team while the clock runs itself, one second
+// per Tick operation.
+class StepTicker : public server::Ticker {
+ public:
+  void Start(std::function<void()> tick) override {
+    tick_ = std::move(tick);
+    running_ = true;
+  }
+  void Stop() override { running_ = false; }
+  void Step() {
+    if (running_) tick_();
+  }
+
+ private:
+  std::function<void()> tick_;
+  bool running_ = false;
+};
+
 class ServerRun {
  public:
   explicit ServerRun(const ServerWorld& world) : w_(world) {
@@ -80,6 +104,7 @@ class ServerRun {
       QObject::connect(&server_, &server::DraftServer::pubChatAdded,
                        [](const QString& line) { std::fprintf(stderr, "chat: %s\n", line.toLatin1().constData()); });
     server_.SetPort(0);
+    server_.SetPauseTicker(&pause_);
     server_.Connections().clock = [this] { return now_; };
     server_.Reporter().showMessage = [](const std::string& m) {
       std::fprintf(stderr, "%s: report: %s\n", ProgramName().c_str(), m.c_str());
@@ -113,6 +138,7 @@ class ServerRun {
         for (int i = 0, ticks = n ? p[0] : 1; i < ticks; ++i) {
           now_ += 1000;
           server_.Tick();
+          pause_.Step();
           server_.Connections().DropSilent();
         }
         break;
@@ -151,7 +177,7 @@ class ServerRun {
   void Operate(const uint8_t* p, std::size_t n) {
     if (n < 3) return;
     std::string text(reinterpret_cast<const char*>(p + 3), n - 3);
-    switch (p[0] % 7) {
+    switch (p[0] % 9) {
       case 0:
         server_.PutOnClock(TeamName(p[1]), std::to_string(static_cast<int>(p[2]) - 8), server_.RoundText(),
                            server_.SelectionText());
@@ -166,6 +192,23 @@ class ServerRun {
       case 4: server_.Kick(TeamName(p[1])); break;
       case 5: server_.CommishChat(p[1] & 1 ? "All Teams" : TeamName(p[2]), text); break;
       case 6: server_.SetNextPickText(std::to_string(p[1] % 5), std::to_string(p[2] % 7)); break;
+      case 7: {
+        std::array<bool, draft::kRatingBoxes> ratings{};
+        for (int b = 0; b < draft::kRatingBoxes; ++b) ratings[static_cast<std::size_t>(b)] = (p[2] >> b) & 1;
+        server_.SetAutoDraftRule(
+            p[1] & 2 ? server::AutoDraftRule::BestAvailable : server::AutoDraftRule::WaitForCommish, ratings);
+        server_.SetTimeAllowed(1 + p[2] % 20);
+        server_.SetRunAutomatically(p[1] & 1);
+        break;
+      }
+      case 8: {
+        // Pairs of bytes are PIDs (the pool's ids lie low); p[1] picks the
+        // team and the connection, so a team may send another's list.
+        std::vector<int> pids;
+        for (std::size_t i = 3; i + 1 < n; i += 2) pids.push_back(p[i] << 8 | p[i + 1]);
+        for (const std::string& part : protocol::WishList(1 + (p[1] & 1), pids)) Send((p[1] >> 1) & 1, part);
+        break;
+      }
     }
   }
 
@@ -182,6 +225,13 @@ class ServerRun {
   }
 
   void CheckInvariants() const {
+    for (int t = 1; t <= server_.TeamCount(); ++t) {
+      const std::vector<int>& wishes = server_.WishList(t);
+      if (wishes.size() > static_cast<std::size_t>(protocol::kMaxWishList))
+        Fail("a wish list of " + std::to_string(wishes.size()) + " PIDs");
+      for (int pid : wishes)
+        if (pid < 1 || pid > 65535) Fail("a wish list holds PID " + std::to_string(pid));
+    }
     const std::vector<draft::Pick> picks = server_.Log().Picks();
     std::optional<std::vector<draft::Pick>> onDisk = draft::DraftLog::ReadFile(w_.draftFile);
     if (!onDisk) Fail("the draft file cannot be read");
@@ -204,6 +254,7 @@ class ServerRun {
   const ServerWorld& w_;
   int64_t now_ = 0;
   ScriptedPrompter prompter_;
+  StepTicker pause_;
   server::DraftServer server_;
   int connections_[3] = {0, 0, 0};
 };

@@ -168,6 +168,19 @@ void ServerSeeds(const fs::path& out, const League& l) {
   put("reconnect",
       {Reconnect(0), On(0, protocol::Login(1, "3.03", count, l.name)), On(0, protocol::PickRequest(1, 1)), Reconnect(1),
        On(0, protocol::Chat(1, "still here")), Operate(4, 0, 0), Operate(5, 1, 0, "to all")});
+  {
+    // A wish list in two parts and refused ones, then the clock runs itself
+    // with the rule for absent and late teams.
+    std::string list;
+    for (int i = 1; i <= 8; ++i) {
+      const int pid = std::stoi(Pid(l, i));
+      list += {static_cast<char>(pid >> 8), static_cast<char>(pid & 0xff)};
+    }
+    put("wish-list-auto-run",
+        {Operate(8, 0, 0, list), Operate(8, 3, 0, list), On(1, "K|2|7|1,2"), On(2, "K|1|0|1"), On(0, "K|1|0|x"),
+         Operate(7, 3, 9), Tick(5), Tick(25), Tick(30), On(1, protocol::Draft(2, Pid(l, 12), Name(l, 12), Pos(l, 12))),
+         Tick(40), Operate(7, 0, 0), Operate(7, 1, 0), Tick(12), Operate(1, 0, 0)});
+  }
   put("junk",
       {On(0, "C|1|0|legacy|text|with|bars"), On(0, "D|1|99999|1"), On(0, "D|1|0|0,Nobody,QB"), On(0, "D|1|0|-5,,"),
        On(0, "V|1|0|"), On(0, "X|1|0|"), On(0, "L|1|0|3.03"), On(2, "|||"), On(1, std::string("P|2|1|\0\xff", 9))});

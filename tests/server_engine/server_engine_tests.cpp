@@ -1014,3 +1014,126 @@ TEST_F(ServerTest, WriteFailureIsReportedAndNothingAnnounced) {
   EXPECT_EQ(server_->Log().Count(), 0);
   fs::remove(draftFile_);
 }
+
+// A wish list is taken only from the team's own connection, part by part in
+// order, at most 200 PIDs; a refused part is answered privately and stores
+// nothing. The list outlives the team's sign-off and goes to nobody else.
+TEST_F(ServerTest, WishListPartsAreCheckedAndKept) {
+  ASSERT_TRUE(Load().Ok());
+  Raw a(*server_), b(*server_), anon(*server_);
+  a.Send(LoginText(1));
+  b.Send(LoginText(2));
+  a.Take();
+  b.Take();
+  auto refusal = [&](Raw& c, const std::string& sent) {
+    c.Send(sent);
+    std::vector<std::string> got = c.TakeRaw();
+    EXPECT_TRUE(a.Take().empty() && b.Take().empty()) << sent;  // nothing for anyone else
+    return got.size() == 1 ? got[0] : "(" + std::to_string(got.size()) + " messages)";
+  };
+  const std::string why = "Your wish list was not stored: ";
+  EXPECT_EQ(refusal(anon, "K|1|0|101,102"), "P|0|0|" + why + "you are not signed on.");
+  EXPECT_EQ(refusal(b, "K|1|0|101,102"), "P|0|2|" + why + "you can only send the wish list of your own team.");
+  EXPECT_EQ(refusal(a, "K|1|0|101,x"), "P|0|1|" + why + "the message was cut short or malformed.");
+  EXPECT_EQ(refusal(a, "K|1|70000|101"), "P|0|1|" + why + "the message was cut short or malformed.");
+  EXPECT_EQ(refusal(a, "K|1|5|101"),
+            "P|0|1|" + why + "the part starting at position 5 does not continue the list received so far (0 players).");
+  EXPECT_TRUE(server_->WishList(1).empty());
+
+  std::vector<int> pids;
+  for (int i = 0; i < 250; ++i) pids.push_back(1000 + i);
+  for (const std::string& part : protocol::WishList(1, pids)) a.Send(part);  // the first 200, in two parts
+  EXPECT_TRUE(a.Take().empty());
+  ASSERT_EQ(server_->WishList(1).size(), 200u);
+  EXPECT_EQ(server_->WishList(1)[199], 1199);
+  EXPECT_EQ(refusal(a, "K|1|200|5"), "P|0|1|" + why + "a wish list holds at most 200 players.");
+  EXPECT_EQ(
+      refusal(a, "K|1|100|5"),
+      "P|0|1|" + why + "the part starting at position 100 does not continue the list received so far (200 players).");
+  EXPECT_EQ(server_->WishList(1).size(), 200u);
+
+  // Position 0 starts a new list; it stays when the team leaves.
+  for (const std::string& part : protocol::WishList(2, {7, 8})) b.Send(part);
+  a.Send("K|1|0|42");
+  a.Send("K|1|1|43");
+  server_->Connections().PeerClose(a.element);
+  EXPECT_FALSE(server_->Team(1).signedOn);
+  EXPECT_EQ(server_->WishList(1), (std::vector<int>{42, 43}));
+  EXPECT_EQ(server_->WishList(2), (std::vector<int>{7, 8}));
+  for (const Message& m : b.Take()) EXPECT_NE(m.code, 'K');
+  server_->Unload();
+  EXPECT_TRUE(server_->WishList(1).empty());
+}
+
+// The clock that runs itself: the order's teams go on the clock after the
+// pause; an absent team is picked for from its wish list or by the rule, or
+// the Commish is asked; Halt and a team put on the clock by hand end the run.
+TEST_F(ServerTest, TheClockRunsItselfUntilHaltOrAHandOnTheClock) {
+  ASSERT_TRUE(Load().Ok());
+  ManualTicker clock, pause;
+  server_->SetTicker(&clock);
+  server_->SetPauseTicker(&pause);
+  std::vector<bool> runs;
+  QObject::connect(server_.get(), &DraftServer::autoRunChanged, [&](bool on) { runs.push_back(on); });
+  Raw a(*server_), c(*server_);
+  a.Send(LoginText(1));
+  c.Send(LoginText(3));
+  server_->SetOrder(draft::DraftOrder{{3, 2, 1}, true, 2});
+  server_->SetTimeAllowed(20);
+  a.Send(protocol::WishList(1, {Player(1).pid, Player(4).pid})[0]);
+  c.Take();
+
+  server_->SetRunAutomatically(true);  // nobody on the clock: team 3 at once
+  EXPECT_EQ(server_->Clock().Team(), Name(3));
+  EXPECT_EQ(server_->RoundSel(), "1-1");
+  std::vector<std::string> got = c.TakeRaw();
+  EXPECT_NE(std::find(got.begin(), got.end(), "N|0|3|20,1-1"), got.end());
+  EXPECT_TRUE(ChatHas(Name(3) + " is on the clock with pick 1-1."));
+  c.Send(DraftOf(3, Player(1)));
+  EXPECT_EQ(server_->Log().Count(), 1);
+  EXPECT_FALSE(server_->Clock().OnClock());
+  pause.RunTo(4'999);
+  EXPECT_FALSE(server_->Clock().OnClock());  // the pause
+  // Team 2 is absent without a wish list: the Commish is to select.
+  pause.RunTo(5'000);
+  EXPECT_EQ(server_->Clock().Team(), Name(2));
+  EXPECT_TRUE(server_->WaitingForCommish());
+  EXPECT_TRUE(ChatHas("The Commish must select for " + Name(2) + "."));
+  EXPECT_EQ(server_->CommishPick(Player(2).Pid(), Player(2).name, Player(2).position),
+            DraftServer::PickResult::NotConfirmed);
+  prompter_.answers = {PromptAnswer::Yes};
+  EXPECT_EQ(server_->CommishPick(Player(2).Pid(), Player(2).name, Player(2).position), DraftServer::PickResult::Picked);
+  // Team 1 is signed on and times out: its wish list's first player is
+  // taken, so the second is picked; then the snake turns at round 2.
+  pause.RunTo(10'000);
+  EXPECT_EQ(server_->Clock().Team(), Name(1));
+  clock.RunTo(20'000);
+  ASSERT_EQ(server_->Log().Count(), 3);
+  EXPECT_EQ(server_->Log().Slot(3)->pid, Player(4).pid);
+  EXPECT_EQ(server_->Log().Slot(3)->label, "1-3");
+  EXPECT_TRUE(ChatHas(Name(1) + " has selected " + Player(4).position + " " + Player(4).name +
+                      " automatically (from its wish list)."));
+  EXPECT_EQ(server_->RoundSel(), "2-1");
+  pause.RunTo(15'000);
+  EXPECT_EQ(server_->Clock().Team(), Name(1));
+  EXPECT_TRUE(server_->Clock().Running());
+
+  // Halt ends the run; so does a team put on the clock by hand.
+  EXPECT_TRUE(server_->Halt());
+  EXPECT_FALSE(server_->RunningAutomatically());
+  server_->SetRunAutomatically(true);
+  EXPECT_EQ(server_->Clock().Team(), Name(1));
+  EXPECT_TRUE(server_->Halt());
+  server_->SetAutoDraftRule(AutoDraftRule::BestAvailable, {true});
+  server_->SetRunAutomatically(true);
+  c.Send(protocol::Draft(1, Player(5).Pid(), Player(5).name, Player(5).position));
+  a.Send(DraftOf(1, Player(5)));
+  EXPECT_EQ(server_->Log().Count(), 4);
+  EXPECT_EQ(server_->PutOnClock(Name(2), "60", "2", "2"), DraftServer::ClockResult::MustSelect);
+  EXPECT_FALSE(server_->RunningAutomatically());
+  pause.RunTo(30'000);
+  EXPECT_EQ(server_->Clock().Team(), Name(2));  // the pause ended with the run
+  EXPECT_EQ(runs, (std::vector<bool>{true, false, true, false, true, false}));
+  EXPECT_EQ(server_->Log().Count(), 4);
+  server_->SetTicker(nullptr);
+}

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
+#include <QSpinBox>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,6 +30,7 @@
 #include "protocol/Protocol.h"
 #include "server/engine/DraftServer.h"
 #include "server/ui/DraftControl.h"
+#include "server/ui/DraftOrderWindow.h"
 #include "server/ui/LeagueSelect.h"
 #include "server/ui/PublicChat.h"
 #include "server/ui/ServerWindow.h"
@@ -518,6 +522,68 @@ TEST_F(ServerUiTest, ChatLinesAndRecipients) {
   EXPECT_EQ(chat->ChatText()->blockCount(), 10000);
   EXPECT_EQ(chat->ChatText()->document()->firstBlock().text(), u"line 6"_s);
   EXPECT_EQ(chat->ChatText()->document()->lastBlock().text(), u"line 10005"_s);
+}
+
+}  // namespace
+}  // namespace pm
+
+namespace pm {
+namespace {
+
+// The Draft Order window rearranges, loads and saves the order; the Run
+// automatically box starts the run and Halt clears it; the league folder and
+// the time allowed are remembered in the settings given.
+TEST_F(ServerUiTest, DraftOrderWindowAndTheAutomaticRun) {
+  QSettings settings(dir.filePath(u"settings.ini"_s), QSettings::IniFormat);
+  window->SetSettings(&settings);
+  Load();
+  EXPECT_EQ(ServerWindow::RememberedFolder(settings), QDir(dir.path()).absolutePath());
+  dc->TimeAllowedEdit()->clear();
+  QTest::keyClicks(dc->TimeAllowedEdit(), u"45"_s);
+  EXPECT_EQ(engine.TimeAllowed(), 45);
+  EXPECT_EQ(settings.value(u"draftControl/timeAllowed"_s).toString(), u"45"_s);
+  auto name = [&](int t) { return L1(engine.Team(t).name); };
+
+  window->ViewMenu()->findChild<QAction*>(u"DraftOrderMenu"_s)->trigger();
+  auto* order = window->findChild<DraftOrderWindow*>(u"DraftOrder"_s);
+  ASSERT_NE(order, nullptr);
+  EXPECT_EQ(order->ShownOrder(), draft::DraftOrder::Default(4));
+  order->TeamList()->setCurrentRow(0);
+  QTest::keyClick(order->TeamList(), Qt::Key_Down, Qt::ControlModifier);
+  QTest::keyClick(order->TeamList(), Qt::Key_Down, Qt::ControlModifier);
+  QTest::mouseClick(order->findChild<QPushButton*>(u"OrderUp"_s), Qt::LeftButton);
+  EXPECT_EQ(order->ShownOrder().teams, (std::vector<int>{2, 1, 3, 4}));
+  // A file with a name that is no team, and teams left out: both shown.
+  const QString file = dir.filePath(u"mine.txt"_s);
+  {
+    std::ofstream f(file.toStdString(), std::ios::binary);
+    f << ToL1(name(4)) << "\nNobody FC\n" << ToL1(name(2)) << "\n";
+  }
+  order->chooseFile = [&] { return file; };
+  QTest::mouseClick(order->LoadButton(), Qt::LeftButton);
+  EXPECT_EQ(order->ShownOrder().teams, (std::vector<int>{4, 2}));
+  ASSERT_EQ(prompter.asked.size(), 1u);
+  EXPECT_NE(prompter.asked[0].text.find("Not teams of this league:\r\n    Nobody FC"), std::string::npos);
+  EXPECT_NE(prompter.asked[0].text.find(engine.Team(1).name), std::string::npos);
+  order->SnakeButton()->click();
+  order->RoundsBox()->setValue(2);
+  QTest::mouseClick(order->findChild<QPushButton*>(u"OrderOk"_s), Qt::LeftButton);
+  EXPECT_EQ(engine.Order(), (draft::DraftOrder{{4, 2}, true, 2}));
+  std::ifstream saved(dir.filePath(u"Sample League-ORDER.TXT"_s).toStdString(), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}),
+            "Rounds: 2\r\nOrder: Snake\r\n" + engine.Team(4).name + "\r\n" + engine.Team(2).name + "\r\n");
+
+  // The box starts the run: team 4 is absent and the rule is to wait.
+  QTest::mouseClick(dc->RunAutoBox(), Qt::LeftButton);
+  EXPECT_TRUE(engine.RunningAutomatically());
+  EXPECT_EQ(dc->TeamOnClockLabel()->text(), name(4));
+  EXPECT_TRUE(engine.WaitingForCommish());
+  QTest::mouseClick(dc->HaltButton(), Qt::LeftButton);
+  EXPECT_FALSE(dc->RunAutoBox()->isChecked());
+  EXPECT_FALSE(engine.RunningAutomatically());
+  dc->AutoDraftRuleBox()->setCurrentIndex(1);
+  emit dc->AutoDraftRuleBox()->activated(1);
+  EXPECT_EQ(engine.Rule(), AutoDraftRule::BestAvailable);
 }
 
 }  // namespace

@@ -1,0 +1,191 @@
+#include "server/ui/DraftOrderWindow.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "common/Common.h"
+#include "common/Prompt.h"
+#include "draft/Pick.h"
+#include "server/engine/DraftServer.h"
+#include "widgets/Widgets.h"
+
+namespace pm::server {
+
+using namespace pm::widgets;
+
+namespace {
+
+std::vector<std::string> TeamNames(const DraftServer& engine) {
+  std::vector<std::string> names;
+  for (int t = 1; t <= engine.TeamCount(); ++t) names.push_back(engine.Team(t).name);
+  return names;
+}
+
+std::string Listed(const std::vector<std::string>& names) {
+  std::string out;
+  for (const std::string& n : names) out += "\r\n    " + n;
+  return out;
+}
+
+}  // namespace
+
+DraftOrderWindow::DraftOrderWindow(DraftServer& engine, Prompter& prompter, QWidget* parent)
+    : QDialog(parent), engine_(engine), prompter_(prompter) {
+  setObjectName(QStringLiteral("DraftOrder"));
+  setWindowTitle(QStringLiteral("Draft Order"));
+  chooseFile = [this] {
+    return QFileDialog::getOpenFileName(this, QStringLiteral("Load Draft Order"), QString(),
+                                        QStringLiteral("Text files (*.txt *.TXT);;All files (*)"));
+  };
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel(QStringLiteral("Teams in first-round order:"), this));
+  auto* row = new QHBoxLayout;
+  list_ = new QListWidget(this);
+  list_->setObjectName(QStringLiteral("OrderList"));
+  list_->setFont(FixedFont());
+  list_->setDragDropMode(QAbstractItemView::InternalMove);
+  list_->setDefaultDropAction(Qt::MoveAction);
+  list_->installEventFilter(this);
+  row->addWidget(list_, 1);
+  auto* side = new QVBoxLayout;
+  auto* up = new QPushButton(QStringLiteral("&Up"), this);
+  up->setObjectName(QStringLiteral("OrderUp"));
+  auto* down = new QPushButton(QStringLiteral("Do&wn"), this);
+  down->setObjectName(QStringLiteral("OrderDown"));
+  load_ = new QPushButton(QStringLiteral("&Load..."), this);
+  load_->setObjectName(QStringLiteral("LoadOrder"));
+  side->addWidget(up);
+  side->addWidget(down);
+  side->addSpacing(12);
+  side->addWidget(load_);
+  side->addStretch(1);
+  row->addLayout(side);
+  layout->addLayout(row, 1);
+
+  auto* kind = new QGroupBox(QStringLiteral("Order"), this);
+  kind->setObjectName(QStringLiteral("OrderKind"));
+  auto* kindLayout = new QHBoxLayout(kind);
+  linear_ = new QRadioButton(QStringLiteral("L&inear"), kind);
+  linear_->setObjectName(QStringLiteral("Linear"));
+  snake_ = new QRadioButton(QStringLiteral("&Snake"), kind);
+  snake_->setObjectName(QStringLiteral("Snake"));
+  kindLayout->addWidget(linear_);
+  kindLayout->addWidget(snake_);
+  kindLayout->addSpacing(16);
+  kindLayout->addWidget(new QLabel(QStringLiteral("&Rounds:"), kind));
+  rounds_ = new QSpinBox(kind);
+  rounds_->setObjectName(QStringLiteral("Rounds"));
+  qobject_cast<QLabel*>(kindLayout->itemAt(kindLayout->count() - 1)->widget())->setBuddy(rounds_);
+  kindLayout->addWidget(rounds_);
+  kindLayout->addStretch(1);
+  layout->addWidget(kind);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->setObjectName(QStringLiteral("OrderButtons"));
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&OK / Save"));
+  buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OrderOk"));
+  layout->addWidget(buttons);
+
+  connect(up, &QPushButton::clicked, this, [this] { MoveSelected(-1); });
+  connect(down, &QPushButton::clicked, this, [this] { MoveSelected(1); });
+  connect(load_, &QPushButton::clicked, this, [this] { LoadFromFile(); });
+  connect(buttons, &QDialogButtonBox::accepted, this, &DraftOrderWindow::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &DraftOrderWindow::reject);
+
+  // Never more labels than the draft can record.
+  const int teams = std::max(1, engine_.TeamCount());
+  rounds_->setRange(1, std::clamp(draft::kMaxPicks / teams, 1, draft::kMaxRounds));
+  Show(engine_.Order());
+  resize(420, 520);
+}
+
+void DraftOrderWindow::Show(const draft::DraftOrder& order) {
+  list_->clear();
+  for (int t : order.teams) {
+    if (t < 1 || t > engine_.TeamCount()) continue;
+    auto* item = new QListWidgetItem(L1(engine_.Team(t).name), list_);
+    item->setData(Qt::UserRole, t);
+  }
+  if (list_->count() > 0) list_->setCurrentRow(0);
+  (order.snake ? snake_ : linear_)->setChecked(true);
+  rounds_->setValue(order.rounds);
+}
+
+draft::DraftOrder DraftOrderWindow::ShownOrder() const {
+  draft::DraftOrder order;
+  for (int i = 0; i < list_->count(); ++i) order.teams.push_back(list_->item(i)->data(Qt::UserRole).toInt());
+  order.snake = snake_->isChecked();
+  order.rounds = rounds_->value();
+  return order;
+}
+
+void DraftOrderWindow::MoveSelected(int step) {
+  const int row = list_->currentRow();
+  const int to = row + step;
+  if (row < 0 || to < 0 || to >= list_->count()) return;
+  list_->insertItem(to, list_->takeItem(row));
+  list_->setCurrentRow(to);
+}
+
+void DraftOrderWindow::LoadFromFile() {
+  const QString file = chooseFile ? chooseFile() : QString();
+  if (file.isEmpty()) return;
+  std::optional<draft::OrderRead> read = draft::ReadOrderFile(NativePath(file), TeamNames(engine_));
+  if (!read) {
+    prompter_.Inform("Draft Order", "The file " + file.toStdString() + " could not be read.", PromptIcon::Warning,
+                     TextCoding::Utf8);
+    return;
+  }
+  std::string problems;
+  if (!read->unknown.empty()) problems += "\r\n\r\nNot teams of this league:" + Listed(read->unknown);
+  if (!read->missing.empty())
+    problems += "\r\n\r\nTeams not in the file (left out of the order):" + Listed(read->missing);
+  if (read->order.teams.empty()) {
+    prompter_.Inform("Draft Order", "The file names no team of this league; the order was not changed." + problems,
+                     PromptIcon::Warning);
+    return;
+  }
+  Show(read->order);
+  if (!problems.empty())
+    prompter_.Inform("Draft Order", "The order was read, but the file does not match the league's teams." + problems,
+                     PromptIcon::Warning);
+}
+
+void DraftOrderWindow::accept() {
+  engine_.SetOrder(ShownOrder());
+  if (!engine_.SaveOrder()) return;
+  QDialog::accept();
+}
+
+bool DraftOrderWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_ && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & Qt::ControlModifier) {
+      if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
+        MoveSelected(key->key() == Qt::Key_Up ? -1 : 1);
+        return true;
+      }
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+DraftOrderWindow* OpenDraftOrder(DraftServer& engine, Prompter& prompter, QWidget* parent) {
+  auto* window = new DraftOrderWindow(engine, prompter, parent);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->open();
+  return window;
+}
+
+}  // namespace pm::server

@@ -1,0 +1,254 @@
+// A whole draft the clock runs itself: twelve teams, three rounds in a snake
+// order read from the order file beside the league, owners on loopback
+// sockets who select as soon as they are on the clock, one team that lets
+// its time run out every round, and two absent teams -- one left after
+// sending its wish list, one never came. After the Commish ticks the box
+// nothing more is done by hand: the server picks for the absent and late
+// teams and tells everyone when the draft is complete.
+//
+// The pause between picks runs on a zero-delay timer and the draft clock is
+// ticked by the test; the only waiting is for socket events.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/Common.h"
+#include "draft/DraftLog.h"
+#include "draft/DraftOrder.h"
+#include "draft/PoolTable.h"
+#include "league/FBPro.h"
+#include "league/Sample.h"
+#include "protocol/Protocol.h"
+#include "server/engine/DraftServer.h"
+#include "tests/support/Wait.h"
+
+namespace pm {
+namespace {
+
+namespace fs = std::filesystem;
+using protocol::Message;
+using server::DraftServer;
+
+constexpr int kTeams = 12;
+constexpr int kRounds = 3;
+constexpr int kLate = 4;      // signed on, never selects
+constexpr int kLeft = 7;      // sent a wish list, then left
+constexpr int kNeverOn = 10;  // never signed on, no wish list
+
+// A pause that ends at the next turn of the event loop.
+class InstantTicker : public server::Ticker {
+ public:
+  InstantTicker() {
+    timer_.setInterval(0);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (tick_) tick_();
+    });
+  }
+  void Start(std::function<void()> tick) override {
+    tick_ = std::move(tick);
+    timer_.start();
+  }
+  void Stop() override { timer_.stop(); }
+
+ private:
+  QTimer timer_;
+  std::function<void()> tick_;
+};
+
+// A team owner's program reduced to its socket: it selects the first player
+// of its preference list not yet taken as soon as it goes on the clock.
+class Owner {
+ public:
+  Owner(int team, quint16 port, std::vector<int> preference) : team_(team), preference_(std::move(preference)) {
+    QObject::connect(&sock_, &QTcpSocket::readyRead, [this] {
+      QByteArray b = sock_.readAll();
+      Take(splitter_.Feed(std::string_view(b.constData(), static_cast<std::size_t>(b.size())), protocol::SteadyMs()));
+      Take(splitter_.Poll(protocol::SteadyMs()));
+    });
+    poll_.setInterval(5);
+    QObject::connect(&poll_, &QTimer::timeout, [this] { Take(splitter_.Poll(protocol::SteadyMs())); });
+    poll_.start();
+    sock_.connectToHost(QHostAddress::LocalHost, port);
+    connected = test::WaitFor([this] { return sock_.state() == QAbstractSocket::ConnectedState; });
+  }
+  void Send(const std::string& s) {
+    sock_.write(s.data(), static_cast<qint64>(s.size()));
+    sock_.flush();
+  }
+  void Close() { sock_.disconnectFromHost(); }
+
+  bool connected = false;
+  bool selects = true;
+  std::vector<std::pair<int, std::string>> heard;  // Z: PID and label, in order
+  std::vector<std::string> chat;                   // C from the server
+
+ private:
+  void Take(const std::vector<Message>& got) {
+    for (const Message& m : got) {
+      if (m.code == protocol::kPicked)
+        heard.emplace_back(static_cast<int>(LeadingNumber(protocol::BodyField(m, 1))), protocol::BodyField(m, 4));
+      if (m.code == protocol::kChatRelay && m.from == 0) chat.push_back(m.body);
+      if (m.code == protocol::kOnClock && m.to == team_ && selects) Select();
+    }
+  }
+  void Select() {
+    for (int pid : preference_) {
+      if (std::none_of(heard.begin(), heard.end(), [pid](const auto& h) { return h.first == pid; })) {
+        Send(protocol::Draft(team_, std::to_string(pid), "x", "QB"));
+        return;
+      }
+    }
+  }
+
+  int team_;
+  std::vector<int> preference_;
+  QTcpSocket sock_;
+  QTimer poll_;
+  protocol::FrameSplitter splitter_{protocol::Receiver::Client};
+};
+
+template <class Pred>
+bool WaitFor(Pred pred) {
+  return test::WaitFor(pred, 10000);
+}
+
+TEST(AutoDraft, AWholeSnakeDraftRunsItselfWithAbsentAndLateTeams) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("pm-autodraft-" + std::to_string(QCoreApplication::applicationPid()));
+  fs::remove_all(dir);
+  league::SampleOptions o;
+  o.name = "Auto League";
+  o.teams = kTeams;
+  o.college = 150;
+  o.freeAgents = 0;
+  const std::string leaguePath = league::WriteSampleLeague(dir.string(), o);
+
+  // The order file, as a Commish would write it: names in a mixed order.
+  const league::TeamList teams = league::GetTeams(leaguePath);
+  std::vector<std::string> names(teams.names.begin() + 1, teams.names.begin() + 1 + kTeams);
+  {
+    std::ofstream f(dir / "auto league-order.txt", std::ios::binary);
+    f << "Order: Snake\r\nRounds: 3\r\n";
+    for (int t : {5, 10, 1, 12, 7, 3, 4, 8, 2, 11, 6, 9}) f << names[Index(t - 1)] << "\r\n";
+  }
+  DraftServer server;
+  ScriptedPrompter prompter;
+  InstantTicker pause;
+  server.SetPrompter(&prompter);
+  server.SetPort(0);
+  server.Reporter().showMessage = [](const std::string&) {};
+  server.SetPauseTicker(&pause);
+  ASSERT_EQ(server.LoadLeague(leaguePath + ".LGE", false).status, server::LoadResult::Status::Loaded);
+  ASSERT_TRUE(prompter.asked.empty());
+  ASSERT_EQ(server.Order().Labels(), kTeams * kRounds);
+  ASSERT_TRUE(server.Order().snake);
+
+  // The players the owners want, in the pool's order.
+  std::vector<int> pool;
+  for (int i = 1; i <= server.Pool().Count(); ++i) {
+    const league::Player& p = server.Pool().draftees[Index(i)].player;
+    if (p.position <= 14) pool.push_back(p.pid);
+  }
+  const std::vector<int> wishes = {pool[0], pool[60], pool[61], pool[62], pool[63]};
+
+  std::map<int, std::unique_ptr<Owner>> owners;
+  for (int t = 1; t <= kTeams; ++t) {
+    if (t == kNeverOn) continue;
+    owners[t] = std::make_unique<Owner>(t, server.Port(), pool);
+    ASSERT_TRUE(owners[t]->connected);
+    owners[t]->Send(protocol::Login(t, "3.03", server.DrafteeCount(), server.LeagueName()));
+  }
+  ASSERT_TRUE(WaitFor([&] { return server.SignedOnNames().size() == kTeams - 1; }));
+  owners[kLate]->selects = false;
+  for (const std::string& part : protocol::WishList(kLeft, wishes)) owners[kLeft]->Send(part);
+  ASSERT_TRUE(WaitFor([&] { return server.WishList(kLeft).size() == wishes.size(); }));
+  owners[kLeft]->Close();
+  ASSERT_TRUE(WaitFor([&] { return !server.Team(kLeft).signedOn; }));
+  owners.erase(kLeft);
+
+  // The Commish's only actions: the rule, the time, the box.
+  server.SetAutoDraftRule(server::AutoDraftRule::BestAvailable, {true, false, false, true});
+  server.SetTimeAllowed(30);
+  int completed = 0;
+  QObject::connect(&server, &DraftServer::draftComplete, [&] { ++completed; });
+  server.SetRunAutomatically(true);
+  int timeOuts = 0;
+  while (completed == 0) {
+    ASSERT_TRUE(WaitFor([&] {
+      return completed > 0 || (server.Clock().Running() && server.Clock().Team() == server.Team(kLate).name);
+    })) << server.Log().Count()
+        << " picks made";
+    if (completed > 0) break;
+    for (int s = 0; s < 30; ++s) server.Tick();
+    ++timeOuts;
+  }
+  EXPECT_EQ(completed, 1);
+  EXPECT_EQ(timeOuts, kRounds);
+  EXPECT_FALSE(server.RunningAutomatically());
+  EXPECT_FALSE(server.Clock().OnClock());
+  EXPECT_TRUE(prompter.asked.empty());
+
+  // Every pick on disk, each label's team as the snake order has it.
+  const std::vector<draft::Pick> picks = server.Log().Picks();
+  ASSERT_EQ(picks.size(), static_cast<std::size_t>(kTeams * kRounds));
+  EXPECT_EQ(draft::DraftLog::ReadFile(server.DraftFile()).value_or(std::vector<draft::Pick>{}), picks);
+  const draft::DraftOrder& order = server.Order();
+  for (int k = 0; k < order.Labels(); ++k) {
+    EXPECT_EQ(picks[Index(k)].label, order.Label(k));
+    EXPECT_EQ(picks[Index(k)].team, names[Index(order.TeamAt(order.RoundOf(k), order.SelectionOf(k)) - 1)]) << k;
+  }
+  // The absent and late teams' picks: the wish list's first player still
+  // there, else the best by SP + ST of those left.
+  std::set<int> taken;
+  for (const draft::Pick& p : picks) {
+    const int team = server.TeamIndexOf(p.team);
+    if (team == kLeft) {
+      auto wish = std::find_if(wishes.begin(), wishes.end(), [&](int pid) { return taken.count(pid) == 0; });
+      EXPECT_EQ(p.pid, *wish) << p.label;
+    } else if (team == kNeverOn || team == kLate) {
+      int best = 0, bestSum = -1;
+      for (int i = 1; i <= server.Pool().Count(); ++i) {
+        const league::Player& lp = server.Pool().draftees[Index(i)].player;
+        if (lp.position > 14 || taken.count(lp.pid)) continue;
+        const draft::Player shown = draft::FromFbpro(lp);
+        if (shown.Rating(0) + shown.Rating(3) > bestSum) {
+          bestSum = shown.Rating(0) + shown.Rating(3);
+          best = lp.pid;
+        }
+      }
+      EXPECT_EQ(p.pid, best) << p.label;
+    }
+    taken.insert(p.pid);
+  }
+  EXPECT_EQ(taken.size(), picks.size());
+
+  // Every connected owner heard every pick and the end of the draft.
+  for (auto& [team, owner] : owners) {
+    Owner& w = *owner;
+    ASSERT_TRUE(WaitFor([&] { return w.heard.size() >= picks.size() && !w.chat.empty(); })) << team;
+    for (std::size_t i = 0; i < picks.size(); ++i) {
+      EXPECT_EQ(w.heard[i].first, picks[i].pid) << team;
+      EXPECT_EQ(w.heard[i].second, picks[i].label) << team;
+    }
+    EXPECT_TRUE(WaitFor([&] {
+      return std::count(w.chat.begin(), w.chat.end(),
+                        "The draft is complete: every pick of the draft order has been made.") == 1;
+    })) << team;
+  }
+  owners.clear();
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace pm
