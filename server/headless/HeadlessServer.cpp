@@ -5,8 +5,11 @@
 #include <QTimer>
 
 #include <iostream>
+#include <optional>
+#include <vector>
 
 #include "common/Common.h"
+#include "draft/DraftOrder.h"
 #include "server/headless/StopSignals.h"
 
 namespace pm::server {
@@ -71,7 +74,8 @@ HeadlessServer::HeadlessServer(DraftServer& engine, std::ostream& out, std::ostr
           [this](const QString& line) { Write(line.toLatin1().toStdString()); });
   connect(&engine_, &DraftServer::teamSignedOn, this,
           [this](int, const QString& name) { Write(name.toLatin1().toStdString() + " has signed on."); });
-  connect(&engine_, &DraftServer::clockChanged, this, &HeadlessServer::OnClockChanged);
+  connect(&engine_, &DraftServer::draftComplete, this,
+          [this] { Stop("Every pick of the draft order is made; the server ends."); });
 }
 
 HeadlessServer::~HeadlessServer() { engine_.SetPrompter(nullptr); }
@@ -79,15 +83,6 @@ HeadlessServer::~HeadlessServer() { engine_.SetPrompter(nullptr); }
 void HeadlessServer::Write(const std::string& latin1) { WriteUtf8(Latin1ToUtf8(latin1)); }
 
 void HeadlessServer::WriteUtf8(const std::string& utf8) { out_ << '[' << timestamp() << "] " << utf8 << std::endl; }
-
-void HeadlessServer::OnClockChanged() {
-  const DraftClock& clock = engine_.Clock();
-  if (clock.Team() == teamOnClock_) return;
-  teamOnClock_ = clock.Team();
-  if (clock.Running())
-    Write(teamOnClock_ + " is on the clock for pick " + engine_.RoundSel() + " (" + Num(clock.Seconds()) +
-          " seconds).");
-}
 
 int HeadlessServer::Start(const HeadlessOptions& options) {
   answers_->previous = options.previous;
@@ -107,7 +102,51 @@ int HeadlessServer::Start(const HeadlessOptions& options) {
   WriteUtf8("League " + Latin1ToUtf8(engine_.LeagueName()) + " loaded: " + Num(engine_.TeamCount()) + " teams, " +
             Num(engine_.DrafteeCount()) + " draftees, " + Num(engine_.Log().Count()) +
             " picks recorded; listening on port " + Num(engine_.Port()) + ".");
+  if (!options.autoRun) {
+    WriteUtf8("Without --auto no team goes on the clock: the owners can sign on and chat.");
+    return kHeadlessDone;
+  }
+  if (!ApplyOrder(options)) {
+    engine_.Unload();
+    return kHeadlessBadArguments;
+  }
+  RunAutomatically(options);
   return kHeadlessDone;
+}
+
+bool HeadlessServer::ApplyOrder(const HeadlessOptions& options) {
+  draft::DraftOrder order = engine_.Order();
+  if (!options.orderFile.empty()) {
+    std::vector<std::string> names;
+    for (int t = 1; t <= engine_.TeamCount(); ++t) names.push_back(engine_.Team(t).name);
+    const std::optional<draft::OrderRead> read = draft::ReadOrderFile(options.orderFile, names);
+    if (!read) {
+      err_ << "The draft order " << options.orderFile << " cannot be read." << std::endl;
+      return false;
+    }
+    // Names are never guessed: a name that is no team, or a team left out,
+    // stops the start.
+    for (const std::string& name : read->unknown)
+      err_ << "The draft order names no team \"" << Latin1ToUtf8(name) << "\"." << std::endl;
+    for (const std::string& name : read->missing)
+      err_ << "The draft order leaves out " << Latin1ToUtf8(name) << "." << std::endl;
+    if (!read->unknown.empty() || !read->missing.empty()) return false;
+    order = read->order;
+  }
+  if (options.rounds > 0) order.rounds = options.rounds;
+  if (options.snake) order.snake = true;
+  engine_.SetOrder(order);
+  return true;
+}
+
+void HeadlessServer::RunAutomatically(const HeadlessOptions& options) {
+  const draft::DraftOrder& order = engine_.Order();
+  WriteUtf8("The clock runs by the draft order: " + Num(static_cast<int>(order.teams.size())) + " teams, " +
+            Num(order.rounds) + (order.rounds == 1 ? " round, " : " rounds, ") + (order.snake ? "snake" : "linear") +
+            ", " + Num(options.timeAllowed) + " seconds a pick.");
+  engine_.SetTimeAllowed(options.timeAllowed);
+  engine_.SetAutoDraftRule(AutoDraftRule::BestAvailable, options.ratings);
+  engine_.SetRunAutomatically(true);
 }
 
 int HeadlessServer::LoadFailure(const LoadResult& result) {
@@ -146,6 +185,9 @@ void HeadlessServer::Fail(const std::string& reason) {
 }
 
 int RunHeadless(int argc, char** argv) {
+  // From the start: a stop asked for during the league load ends the server
+  // as soon as its loop runs.
+  WatchStopSignals();
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(u"PKServer"_s);
   HeadlessOptions options;
@@ -158,16 +200,16 @@ int RunHeadless(int argc, char** argv) {
   DraftServer engine;
   engine.SetTicker(&ticker);
   HeadlessServer server(engine, std::cout, std::cerr);
+  // Queued: a draft that is complete at once ends the loop as soon as it runs.
+  QObject::connect(&server, &HeadlessServer::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
   const int started = server.Start(options);
   if (started != kHeadlessDone) return started;
 
-  WatchStopSignals();
   QTimer stopWatch;
   QObject::connect(&stopWatch, &QTimer::timeout, &server, [&server] {
     if (StopRequested()) server.Stop("Stopped; every recorded pick is in the draft file.");
   });
   stopWatch.start(200);
-  QObject::connect(&server, &HeadlessServer::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
   return QCoreApplication::exec();
 }
 

@@ -56,14 +56,17 @@ class HeadlessServer : public QObject {
   void Write(const std::string& latin1);
   void WriteUtf8(const std::string& utf8);
   void Fail(const std::string& reason);
-  void OnClockChanged();
   int LoadFailure(const LoadResult& result);
+  // The draft order of --order, --rounds and --snake (else the saved one)
+  // given to the engine. False with the reason written to `err`.
+  bool ApplyOrder(const HeadlessOptions& options);
+  // Runs the clock by the order, picking for absent and late teams.
+  void RunAutomatically(const HeadlessOptions& options);
 
   DraftServer& engine_;
   std::ostream& out_;
   std::ostream& err_;
   std::unique_ptr<Answers> answers_;
-  std::string teamOnClock_;
   bool ended_ = false;
 };
 

@@ -1,0 +1,225 @@
+// The server without windows, as a Commish on a machine without a desktop
+// runs it: the command line, the draft in progress that needs an answer
+// before anything starts, an order file that names no team, a whole
+// automatic draft to its end, and the statuses the program ends with.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTimer>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/Common.h"
+#include "common/Files.h"
+#include "draft/Pick.h"
+#include "league/FBPro.h"
+#include "league/Sample.h"
+#include "server/headless/HeadlessServer.h"
+#include "tests/support/Wait.h"
+
+namespace pm::server {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace Qt::StringLiterals;
+
+// A pause that ends at the next turn of the event loop.
+class InstantTicker : public Ticker {
+ public:
+  InstantTicker() {
+    timer_.setInterval(0);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (tick_) tick_();
+    });
+  }
+  void Start(std::function<void()> tick) override {
+    tick_ = std::move(tick);
+    timer_.start();
+  }
+  void Stop() override { timer_.stop(); }
+
+ private:
+  QTimer timer_;
+  std::function<void()> tick_;
+};
+
+QStringList Args(std::initializer_list<const char*> args) {
+  QStringList out{u"PKServer"_s};
+  for (const char* a : args) out << QString::fromUtf8(a);
+  return out;
+}
+
+TEST(HeadlessOptions, ReadsEveryOptionAndRefusesWrongOnesWithAReason) {
+  HeadlessOptions o;
+  std::string error;
+  ASSERT_TRUE(
+      ParseHeadlessOptions(Args({"--headless", "L.LGE", "--free-agents", "--clear", "--time", "90", "--auto", "--order",
+                                 "order.txt", "--rounds", "3", "--snake", "--ratings", "sp,di", "--port", "0"}),
+                           &o, &error))
+      << error;
+  EXPECT_EQ(o.leagueFile, "L.LGE");
+  EXPECT_TRUE(o.freeAgents && o.autoRun && o.snake);
+  EXPECT_EQ(o.previous, HeadlessOptions::PreviousDraft::Clear);
+  EXPECT_EQ(o.timeAllowed, 90);
+  EXPECT_EQ(o.orderFile, "order.txt");
+  EXPECT_EQ(o.rounds, 3);
+  EXPECT_EQ(o.ratings, (std::array<bool, draft::kRatingBoxes>{true, false, false, false, false, false, false, true}));
+  EXPECT_EQ(o.port, 0);
+
+  const std::vector<std::pair<QStringList, std::string>> wrong = {
+      {Args({"--headless"}), "league file"},
+      {Args({"--headless", "L.LGE", "--resume", "--clear"}), "exclude"},
+      {Args({"--headless", "L.LGE", "--time", "0"}), "--time"},
+      {Args({"--headless", "L.LGE", "--auto", "--ratings", "SP,XX"}), "XX"},
+      {Args({"--headless", "L.LGE", "--snake"}), "need --auto"},
+      {Args({"--headless", "L.LGE", "--bogus"}), "bogus"},
+  };
+  for (const auto& [args, reason] : wrong) {
+    EXPECT_FALSE(ParseHeadlessOptions(args, &o, &error)) << args.join(u' ').toStdString();
+    EXPECT_NE(error.find(reason), std::string::npos) << error;
+  }
+}
+
+class HeadlessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("pm-headless-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    league::SampleOptions o;
+    o.name = "Test League";
+    o.teams = 4;
+    o.college = 40;
+    leagueFile_ = league::LeagueFileName(league::WriteSampleLeague(dir_.string(), o), ".LGE");
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  HeadlessOptions Options(bool autoRun) const {
+    HeadlessOptions o;
+    o.leagueFile = leagueFile_;
+    o.port = 0;
+    o.autoRun = autoRun;
+    o.rounds = 2;
+    o.snake = true;
+    return o;
+  }
+  std::string DraftFileText() const { return ReadWholeFile((dir_ / "Test League-DRAFT.TXT").string()).value_or(""); }
+
+  // One server run: Start, then (when it started) until it finishes.
+  struct Run {
+    int started = -1;
+    int finished = -1;
+    std::ostringstream out, err;
+  };
+  void RunServer(const HeadlessOptions& options, Run& run) {
+    InstantTicker pause;
+    DraftServer engine;
+    engine.SetPauseTicker(&pause);
+    HeadlessServer server(engine, run.out, run.err);
+    server.timestamp = [] { return std::string("stamp"); };
+    QObject::connect(&server, &HeadlessServer::finished, [&run](int status) { run.finished = status; });
+    run.started = server.Start(options);
+    if (run.started == kHeadlessDone) {
+      ASSERT_TRUE(test::WaitFor([&run] { return run.finished >= 0; }, 20000));
+    }
+  }
+
+  fs::path dir_;
+  std::string leagueFile_;
+};
+
+// With nobody signed on, --auto picks for every team by the ratings and the
+// server ends by itself; the recorded draft then needs --resume or --clear
+// before anything starts, and a resumed complete draft ends at once.
+TEST_F(HeadlessTest, AnAutomaticDraftRunsToItsEndAndARecordedOneNeedsAnAnswer) {
+  Run whole;
+  RunServer(Options(true), whole);
+  ASSERT_EQ(whole.started, kHeadlessDone) << whole.err.str();
+  EXPECT_EQ(whole.finished, kHeadlessDone);
+  const std::vector<draft::Pick> picks = draft::ParseDraftFile(DraftFileText());
+  ASSERT_EQ(picks.size(), 8u);
+  const auto teams = league::GetTeams(league::LeaguePathOf(leagueFile_)).names;
+  for (std::size_t k = 0; k < picks.size(); ++k) {
+    const std::size_t team = k < 4 ? k + 1 : 8 - k;  // snake: 1 2 3 4 4 3 2 1
+    EXPECT_EQ(picks[k].team, teams[team]) << k;
+  }
+  std::istringstream lines(whole.out.str());
+  for (std::string line; std::getline(lines, line);) EXPECT_EQ(line.rfind("[stamp] ", 0), 0u) << line;
+  EXPECT_NE(whole.out.str().find("complete"), std::string::npos);
+
+  const std::string recorded = DraftFileText();
+  Run unanswered;
+  RunServer(Options(true), unanswered);
+  EXPECT_EQ(unanswered.started, kHeadlessBadArguments);
+  EXPECT_NE(unanswered.err.str().find("--resume"), std::string::npos) << unanswered.err.str();
+  EXPECT_EQ(DraftFileText(), recorded);
+
+  HeadlessOptions resume = Options(true);
+  resume.previous = HeadlessOptions::PreviousDraft::Resume;
+  Run resumed;
+  RunServer(resume, resumed);
+  EXPECT_EQ(resumed.started, kHeadlessDone) << resumed.err.str();
+  EXPECT_EQ(resumed.finished, kHeadlessDone);
+  EXPECT_EQ(DraftFileText(), recorded);
+}
+
+// An order file is taken as written: a name that is no team, or a team left
+// out, is reported and nothing starts.
+TEST_F(HeadlessTest, AnOrderFileThatNamesNoTeamStopsTheStart) {
+  const auto teams = league::GetTeams(league::LeaguePathOf(leagueFile_)).names;
+  const fs::path orderFile = dir_ / "order.txt";
+  std::ofstream(orderFile) << teams[2] << "\n" << teams[1] << "\nNo Such Team\n" << teams[4] << "\n";
+  HeadlessOptions o = Options(true);
+  o.orderFile = orderFile.string();
+  Run run;
+  RunServer(o, run);
+  EXPECT_EQ(run.started, kHeadlessBadArguments);
+  EXPECT_NE(run.err.str().find("\"No Such Team\""), std::string::npos) << run.err.str();
+  EXPECT_NE(run.err.str().find("leaves out " + teams[3]), std::string::npos) << run.err.str();
+  EXPECT_EQ(DraftFileText(), "");
+}
+
+// The program itself: a league that cannot be loaded ends with 2, a port
+// that cannot be opened with 3, and SIGTERM ends a running draft with 0.
+TEST_F(HeadlessTest, TheProgramEndsWithAStatusThatSaysWhy) {
+  auto status = [](const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(PKSERVER_PATH), args);
+    EXPECT_TRUE(p.waitForFinished(20000));
+    return p.exitCode();
+  };
+  EXPECT_EQ(status({u"--headless"_s, QString::fromStdString((dir_ / "NONE.LGE").string()), u"--port"_s, u"0"_s}),
+            kHeadlessFailed);
+  QTcpServer taken;
+  ASSERT_TRUE(taken.listen(QHostAddress::Any));
+  EXPECT_EQ(
+      status({u"--headless"_s, QString::fromStdString(leagueFile_), u"--port"_s, QString::number(taken.serverPort())}),
+      kHeadlessNoPort);
+
+  QProcess running;
+  running.start(QStringLiteral(PKSERVER_PATH),
+                {u"--headless"_s, QString::fromStdString(leagueFile_), u"--port"_s, u"0"_s});
+  QByteArray out;
+  ASSERT_TRUE(test::WaitFor(
+      [&] {
+        out += running.readAllStandardOutput();
+        return out.contains("listening on port");
+      },
+      20000));
+  running.terminate();  // SIGTERM
+  ASSERT_TRUE(running.waitForFinished(20000));
+  EXPECT_EQ(running.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(running.exitCode(), kHeadlessDone);
+  EXPECT_TRUE(running.readAllStandardOutput().contains("Stopped"));
+}
+
+}  // namespace
+}  // namespace pm::server
