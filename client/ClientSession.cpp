@@ -201,6 +201,7 @@ void ClientSession::OnConnected() {
   caption_ += " - Connected.";
   view_->SetCaption(caption_);
   Send(protocol::Login(ownTeamIndex_, kClientVersion, league.drafteeCount, league.leagueName));
+  LoadWishes();
   view_->ShowConnected();
   emit connectedToServer();
 }
@@ -246,7 +247,9 @@ void ClientSession::DoTick() {
     Send(protocol::TimeUp(ownTeamIndex_));
     SetTimer(false);
     view_->SetTimeLeft("");
+    return;
   }
+  AutoPickIfDue();
 }
 
 // ----------------------------------------------------------- messages ----
@@ -381,8 +384,10 @@ void ClientSession::OnPickRecord(const protocol::Message& m) {
   draft::Pick pick = draft::ParsePick(m.body, ",");
   if (!picks_.HasPid(pick.pid)) {
     const std::string line = draft::DraftListFill(pick);
+    const int pid = pick.pid;
     picks_.Append(std::move(pick));
     view_->DraftListAdd(line);
+    Drafted(pid);
   }
   Send(protocol::PickRequest(ownTeamIndex_, catchUpIndex_));
 }
@@ -420,9 +425,12 @@ void ClientSession::OnOnClock(const protocol::Message& m) {
       view_->SetTimeLeft(Num(clockSeconds_));
       SetTimer(true);
       Play(kRingFile);
+      view_->RequestAttention();
+      autoPickTried_ = false;
     }
   }
   Append(TeamName(m.to) + " is on the clock.");
+  if (Own(m.to)) AutoPickIfDue();
 }
 
 void ClientSession::OnTimedOut(const protocol::Message& m) {
@@ -447,6 +455,7 @@ void ClientSession::OnPicked(const protocol::Message& m) {
   const std::string chatLine =
       pick.team + " has selected " + pick.position + " " + pick.player + "  -  Round " + pick.label + ".";
   const std::string position = pick.position;
+  const int pid = pick.pid;
   // A pick beyond what the list holds is not stored, but still ends the
   // turn and is told in the chat.
   const std::string line = draft::DraftListFill(pick);
@@ -455,6 +464,7 @@ void ClientSession::OnPicked(const protocol::Message& m) {
   if (!shown.empty() && shown == position) view_->DrafteesRebuild();
   if (Own(m.from)) ClockReset();
   Append(chatLine);
+  Drafted(pid);
 }
 
 void ClientSession::OnTaken(const protocol::Message& m) {
@@ -463,6 +473,7 @@ void ClientSession::OnTaken(const protocol::Message& m) {
   // Resume from the value kept when the pick was sent.
   if (Own(m.from) && clockSeconds_ > 0) {
     pickSent_ = false;
+    autoPickTried_ = false;  // an automatic pick may try the next player listed
     SetTimer(true);
   }
 }
