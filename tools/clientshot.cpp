@@ -106,7 +106,8 @@ int main(int argc, char** argv) {
   if (!window.grab().save(QFile::decodeName(argv[1]))) return 1;
   if (argc < 4) return 0;
 
-  // My List with a few players of several positions, beside Draftees.
+  // My List with a few players of several positions, beside Draftees and
+  // above the Draft List.
   const int wanted[][2] = {{0, 2}, {4, 3}, {2, 1}, {11, 0}, {0, 4}, {13, 0}};
   for (const auto& [position, k] : wanted) {
     const auto& list = pool.positionIndex[static_cast<std::size_t>(position)];
@@ -121,7 +122,9 @@ int main(int argc, char** argv) {
     if (name == u"Draftees"_s) sub->setGeometry(0, 0, area.width() * 52 / 100, area.height());
     if (name == u"MyList"_s)
       sub->setGeometry(area.width() * 52 / 100, 0, area.width() * 48 / 100, area.height() * 3 / 5);
-    if (name == u"DraftList"_s || name == u"PublicChat"_s) sub->showMinimized();
+    if (name == u"DraftList"_s)
+      sub->setGeometry(area.width() * 52 / 100, area.height() * 3 / 5, area.width() * 48 / 100, area.height() * 2 / 5);
+    if (name == u"PublicChat"_s) sub->close();
   }
   QTest::qWait(200);
   return window.grab().save(QFile::decodeName(argv[3])) ? 0 : 1;
