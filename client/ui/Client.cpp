@@ -249,12 +249,7 @@ void Client::DrafteesRebuild() {
 }
 
 void Client::closeEvent(QCloseEvent* event) {
-  if (settings_) {
-    settings_->SetMainLayout(saveGeometry(), saveState());
-    for (QMdiSubWindow* sub : mdi_->subWindowList())
-      if (sub->isVisible() && !sub->isMinimized() && !sub->isMaximized())
-        settings_->SetChildGeometry(sub->objectName(), sub->geometry());
-  }
+  SaveLayout();
   // Closing the main window ends the program, the socket with it.
   if (leagueSelect_) leagueSelect_->close();
   event->accept();
@@ -285,6 +280,17 @@ void Client::UseSettings(ClientSettings* settings) {
   if (!settings_) return;
   restoreGeometry(settings_->MainGeometry());
   restoreState(settings_->MainState());
+  // The program mostly ends through the session (disconnect, kick, lost
+  // connection) rather than by closing this window.
+  connect(qApp, &QCoreApplication::aboutToQuit, this, &Client::SaveLayout, Qt::UniqueConnection);
+}
+
+void Client::SaveLayout() {
+  if (!settings_) return;
+  settings_->SetMainLayout(saveGeometry(), saveState());
+  for (QMdiSubWindow* sub : mdi_->subWindowList())
+    if (sub->isVisible() && !sub->isMinimized() && !sub->isMaximized())
+      settings_->SetChildGeometry(sub->objectName(), sub->geometry());
 }
 
 void Client::WishListChanged() {

@@ -62,6 +62,9 @@ class Client : public QMainWindow, public ClientView {
   // `settings`, and restores the main window's layout from it now. Null (the
   // default): nothing is remembered.
   void UseSettings(ClientSettings* settings);
+  // Keeps the window layout in the settings (also done when the program
+  // ends or this window closes).
+  void SaveLayout();
   void WishListChanged() override;
   void RequestAttention() override;
 

@@ -108,9 +108,9 @@ MyListWindow::MyListWindow(ClientSession* session, std::function<int()> selected
   inner->addWidget(atOnce_);
   auto* outer = new QVBoxLayout(this);
   outer->addWidget(frame);
-  const int width =
-      QFontMetrics(FixedFont()).horizontalAdvance(QString(static_cast<int>(WishHeader().size()) + 4, u'M'));
-  resize(width + 40, 360);
+  // Wide enough for whole lines beside the scroll bar.
+  list_->setMinimumWidth(QFontMetrics(FixedFont()).horizontalAdvance(QString(std::ssize(WishHeader()) + 6, u'M')));
+  resize(sizeHint().width(), 360);
   Refresh();
 }
 
