@@ -116,8 +116,9 @@ bool ClientSession::Connect(const std::string& address) {
 void ClientSession::Tick() { Post({Event::TickEvent, {}}); }
 
 bool ClientSession::SendOwnPick(const std::string& pid, const std::string& name, const std::string& position) {
-  // The time may have run out while the owner was deciding.
-  if (ended_ || clockSeconds_ <= 0) return false;
+  // The time may have run out while the owner was deciding, or a pick (an
+  // automatic one) may have gone out meanwhile.
+  if (ended_ || clockSeconds_ <= 0 || pickSent_) return false;
   SetTimer(false);
   pickSent_ = true;
   Send(protocol::Draft(ownTeamIndex_, pid, name, position));

@@ -121,7 +121,8 @@ class ClientSession : public QObject {
   // One second of the clock timer. Does nothing while the timer is off.
   void Tick();
   // The owner confirmed a draftee: checks the clock again (no pick once the
-  // time ran out), stops the timer and sends D. True when D was sent.
+  // time ran out, nor while a pick sent earlier waits for its answer), stops
+  // the timer and sends D. True when D was sent.
   bool SendOwnPick(const std::string& pid, const std::string& name, const std::string& position);
   // A typed chat line to the recipient shown in the recipient list. Public
   // when the recipient begins with "ALL" (any case); else private to the

@@ -822,6 +822,7 @@ TEST(ClientWishList, AutomaticPicksFollowTheClock) {
   EXPECT_EQ(s.SentLog().back(), firstD);
   EXPECT_TRUE(client.view.ChatHas("Automatic pick from your list: " + ListName(first) + ", QB."));
   s.Tick();
+  EXPECT_FALSE(s.SendOwnPick("77", "By Hand", "QB"));  // confirmed in a box left open meanwhile
   EXPECT_EQ(DraftsSent(client), 1);
   s.HandleMessage("Z|3|0|" + std::to_string(first.pid) + "," + ListName(first) + ",QB,1-3");
 
