@@ -116,8 +116,9 @@ bool ClientSession::Connect(const std::string& address) {
 void ClientSession::Tick() { Post({Event::TickEvent, {}}); }
 
 bool ClientSession::SendOwnPick(const std::string& pid, const std::string& name, const std::string& position) {
-  // The time may have run out while the owner was deciding.
-  if (ended_ || clockSeconds_ <= 0) return false;
+  // The time may have run out while the owner was deciding, or a pick (an
+  // automatic one) may have gone out meanwhile.
+  if (ended_ || clockSeconds_ <= 0 || pickSent_) return false;
   SetTimer(false);
   pickSent_ = true;
   Send(protocol::Draft(ownTeamIndex_, pid, name, position));
@@ -201,6 +202,7 @@ void ClientSession::OnConnected() {
   caption_ += " - Connected.";
   view_->SetCaption(caption_);
   Send(protocol::Login(ownTeamIndex_, kClientVersion, league.drafteeCount, league.leagueName));
+  LoadWishes();
   view_->ShowConnected();
   emit connectedToServer();
 }
@@ -246,7 +248,9 @@ void ClientSession::DoTick() {
     Send(protocol::TimeUp(ownTeamIndex_));
     SetTimer(false);
     view_->SetTimeLeft("");
+    return;
   }
+  AutoPickIfDue();
 }
 
 // ----------------------------------------------------------- messages ----
@@ -381,8 +385,10 @@ void ClientSession::OnPickRecord(const protocol::Message& m) {
   draft::Pick pick = draft::ParsePick(m.body, ",");
   if (!picks_.HasPid(pick.pid)) {
     const std::string line = draft::DraftListFill(pick);
+    const int pid = pick.pid;
     picks_.Append(std::move(pick));
     view_->DraftListAdd(line);
+    Drafted(pid);
   }
   Send(protocol::PickRequest(ownTeamIndex_, catchUpIndex_));
 }
@@ -420,9 +426,12 @@ void ClientSession::OnOnClock(const protocol::Message& m) {
       view_->SetTimeLeft(Num(clockSeconds_));
       SetTimer(true);
       Play(kRingFile);
+      view_->RequestAttention();
+      autoPickTried_ = false;
     }
   }
   Append(TeamName(m.to) + " is on the clock.");
+  if (Own(m.to)) AutoPickIfDue();
 }
 
 void ClientSession::OnTimedOut(const protocol::Message& m) {
@@ -447,6 +456,7 @@ void ClientSession::OnPicked(const protocol::Message& m) {
   const std::string chatLine =
       pick.team + " has selected " + pick.position + " " + pick.player + "  -  Round " + pick.label + ".";
   const std::string position = pick.position;
+  const int pid = pick.pid;
   // A pick beyond what the list holds is not stored, but still ends the
   // turn and is told in the chat.
   const std::string line = draft::DraftListFill(pick);
@@ -455,6 +465,7 @@ void ClientSession::OnPicked(const protocol::Message& m) {
   if (!shown.empty() && shown == position) view_->DrafteesRebuild();
   if (Own(m.from)) ClockReset();
   Append(chatLine);
+  Drafted(pid);
 }
 
 void ClientSession::OnTaken(const protocol::Message& m) {
@@ -463,6 +474,7 @@ void ClientSession::OnTaken(const protocol::Message& m) {
   // Resume from the value kept when the pick was sent.
   if (Own(m.from) && clockSeconds_ > 0) {
     pickSent_ = false;
+    autoPickTried_ = false;  // an automatic pick may try the next player listed
     SetTimer(true);
   }
 }

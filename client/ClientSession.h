@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "client/ClientLeague.h"
+#include "client/WishList.h"
 #include "common/ErrorReport.h"
 #include "common/Prompt.h"
 #include "draft/PickList.h"
@@ -120,7 +121,8 @@ class ClientSession : public QObject {
   // One second of the clock timer. Does nothing while the timer is off.
   void Tick();
   // The owner confirmed a draftee: checks the clock again (no pick once the
-  // time ran out), stops the timer and sends D. True when D was sent.
+  // time ran out, nor while a pick sent earlier waits for its answer), stops
+  // the timer and sends D. True when D was sent.
   bool SendOwnPick(const std::string& pid, const std::string& name, const std::string& position);
   // A typed chat line to the recipient shown in the recipient list. Public
   // when the recipient begins with "ALL" (any case); else private to the
@@ -139,6 +141,27 @@ class ClientSession : public QObject {
   const std::deque<std::string>& SentLog() const { return sent_; }
   // Messages dropped as malformed (tests).
   int DroppedCount() const { return dropped_; }
+
+  // ---- the owner's wish list ("My List") and automatic picks ----
+  // (ClientSessionWishes.cpp) The list is read when the client signs on,
+  // saved after every change and sent to the server (K) then and after each
+  // change. A player drafted by anyone leaves it.
+  static constexpr int16_t kAutoPickLateSeconds = 10;
+  // Folder of the list files; WishList::DefaultFolder() when empty.
+  void SetWishListFolder(const QString& folder) { wishFolder_ = folder; }
+  const WishList& Wishes() const { return wishes_; }
+  // The owner's changes, once signed on. AddWish takes only a player of the
+  // pool who is not drafted nor listed. False when nothing changed.
+  bool AddWish(int pid);
+  bool RemoveWish(int pid);
+  bool MoveWish(int pid, int by);
+  // Automatic picks from the list, both off at start: when the own clock
+  // reaches kAutoPickLateSeconds, or as soon as the own team is on the
+  // clock. Once per turn; again after the server answers G.
+  void SetAutoPickLate(bool on) { autoPickLate_ = on; }
+  void SetAutoPickAtOnce(bool on) { autoPickAtOnce_ = on; }
+  bool AutoPickLate() const { return autoPickLate_; }
+  bool AutoPickAtOnce() const { return autoPickAtOnce_; }
 
  signals:
   void connectedToServer();
@@ -181,6 +204,14 @@ class ClientSession : public QObject {
   void Play(const char* file);
   void RedrawDraftList();
 
+  // Wish list and automatic picks (ClientSessionWishes.cpp).
+  void LoadWishes();
+  void WishesChanged();
+  void SendWishes();
+  void Drafted(int pid);
+  void AutoPickIfDue();
+  void AutoPick();
+
   ClientView* view_ = nullptr;
   std::unique_ptr<ClientView> defaultView_;
   Prompter* prompter_ = nullptr;
@@ -213,6 +244,13 @@ class ClientSession : public QObject {
   std::deque<std::unique_ptr<Event>> queue_;
   std::deque<std::string> sent_;
   int dropped_ = 0;
+
+  WishList wishes_;
+  QString wishFolder_;
+  QString wishPath_;  // set when signed on
+  bool autoPickLate_ = false;
+  bool autoPickAtOnce_ = false;
+  bool autoPickTried_ = false;  // this turn
 };
 
 }  // namespace pm::client

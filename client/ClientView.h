@@ -44,6 +44,12 @@ class ClientView {
   virtual std::string DrafteesShownPosition() const { return {}; }
   // Rebuilds the Draftees list for its shown position in natural order.
   virtual void DrafteesRebuild() {}
+
+  // The owner's wish list changed: My List, when open, shows it again.
+  virtual void WishListChanged() {}
+  // The own team went on the clock: the window asks the desktop for the
+  // owner's attention when it is not the active window.
+  virtual void RequestAttention() {}
 };
 
 }  // namespace pm::client

@@ -1,6 +1,7 @@
 // PKClient: a team owner's program for the draft.
 #include <QApplication>
 
+#include "client/ClientSettings.h"
 #include "client/Sound.h"
 #include "client/ui/Client.h"
 #include "common/CommandLine.h"
@@ -13,6 +14,10 @@ int main(int argc, char** argv) {
                            "choose your team and type the server's address.\n"))
     return 0;
   QApplication app(argc, argv);
+  // Where the remembered choices, the layout and the wish lists are kept.
+  QCoreApplication::setOrganizationName(QStringLiteral("Pickmill"));
+  QCoreApplication::setApplicationName(QStringLiteral("PKClient"));
+  pm::client::ClientSettings settings;
   pm::widgets::QtPrompter prompter;
   pm::client::QtSoundPlayer sound;
   pm::client::Client window(&prompter);
@@ -25,6 +30,7 @@ int main(int argc, char** argv) {
   session.endProgram = [] { QCoreApplication::exit(0); };
   pm::widgets::ShowErrorsInMessageBox(session.reporter, &window, QString::fromLatin1(pm::kClientLabel));
 
+  window.UseSettings(&settings);
   window.show();
   pm::widgets::ArmSmokeTest(&window);
   return app.exec();

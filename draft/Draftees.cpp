@@ -33,6 +33,13 @@ std::size_t DrafteeTable::Size() const {
   return n;
 }
 
+DrafteeTable::Found DrafteeTable::Find(int pid) const {
+  for (int position = 0; position < kPositionCodes; ++position)
+    for (const Player& p : Of(position))
+      if (p.pid == pid) return {&p, position};
+  return {};
+}
+
 namespace {
 
 // Writes `value` in plain decimal into line[at, at + width), left- or

@@ -60,6 +60,13 @@ struct DrafteeTable {
 
   const std::vector<Player>& Of(int position) const;
   std::size_t Size() const;
+
+  // The player with this PID and his position code; null when none has it.
+  struct Found {
+    const Player* player = nullptr;
+    int position = -1;
+  };
+  Found Find(int pid) const;
 };
 
 // The 54-column line of a player:

@@ -1,10 +1,13 @@
 // Draws the client's main window, mid-draft, into a PNG file (for the
 // documentation): a sample league, a draft server on a loopback port, the
-// owner of team 1 connected with Draftees, Draft List and Chat open.
-// Usage: clientshot <output.png>
+// owner of team 1 connected with Draftees, Draft List and Chat open; then,
+// when asked for, My List beside the Draftees window.
+// Usage: clientshot MAIN.png [LEAGUE-WINDOW.png [MY-LIST.png]]
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
@@ -12,6 +15,7 @@
 
 #include "client/ui/Client.h"
 #include "client/ui/LeagueSelect.h"
+#include "client/ui/MyListWindow.h"
 #include "league/FBPro.h"
 #include "league/Sample.h"
 #include "server/engine/DraftServer.h"
@@ -21,7 +25,6 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  // clientshot MAIN.png [LEAGUE-WINDOW.png]
   if (argc < 2) return 2;
   QTemporaryDir dir;
   const std::string path = pm::league::WriteSampleLeague(pm::widgets::NativePath(dir.path()), {});
@@ -52,6 +55,7 @@ int main(int argc, char** argv) {
   const pm::league::DrafteePool pool = pm::league::LoadPool(path, static_cast<int16_t>(load.league.versionCode), false);
   s.ChooseTeam(names[0]);
   s.SetPort(server.Port());
+  s.SetWishListFolder(dir.filePath(u"MyList"_s));  // never the user's own lists
   window.resize(1280, 860);
   window.show();
   s.Connect("127.0.0.1");
@@ -99,5 +103,29 @@ int main(int argc, char** argv) {
       sub->setGeometry(area.width() * 56 / 100, area.height() / 2, area.width() * 44 / 100, area.height() / 2);
   }
   QTest::qWait(200);
-  return window.grab().save(QFile::decodeName(argv[1])) ? 0 : 1;
+  if (!window.grab().save(QFile::decodeName(argv[1]))) return 1;
+  if (argc < 4) return 0;
+
+  // My List with a few players of several positions, beside Draftees and
+  // above the Draft List.
+  const int wanted[][2] = {{0, 2}, {4, 3}, {2, 1}, {11, 0}, {0, 4}, {13, 0}};
+  for (const auto& [position, k] : wanted) {
+    const auto& list = pool.positionIndex[static_cast<std::size_t>(position)];
+    const int index = list[static_cast<std::size_t>(k)];
+    s.AddWish(pool.draftees[static_cast<std::size_t>(index)].player.pid);
+  }
+  window.OnMyListMenu();
+  window.MyList()->AutoPickLateBox()->setChecked(true);
+  window.MyList()->List()->setCurrentRow(1);
+  for (QMdiSubWindow* sub : mdi->subWindowList()) {
+    const QString name = sub->widget()->objectName();
+    if (name == u"Draftees"_s) sub->setGeometry(0, 0, area.width() * 52 / 100, area.height());
+    if (name == u"MyList"_s)
+      sub->setGeometry(area.width() * 52 / 100, 0, area.width() * 48 / 100, area.height() * 3 / 5);
+    if (name == u"DraftList"_s)
+      sub->setGeometry(area.width() * 52 / 100, area.height() * 3 / 5, area.width() * 48 / 100, area.height() * 2 / 5);
+    if (name == u"PublicChat"_s) sub->close();
+  }
+  QTest::qWait(200);
+  return window.grab().save(QFile::decodeName(argv[3])) ? 0 : 1;
 }

@@ -7,10 +7,13 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 
+#include "client/ClientSettings.h"
 #include "client/ui/DraftListWindow.h"
 #include "client/ui/DrafteesWindow.h"
 #include "client/ui/LeagueSelect.h"
+#include "client/ui/MyListWindow.h"
 #include "client/ui/PublicChat.h"
+#include "common/Common.h"
 #include "widgets/DrafteeList.h"
 #include "widgets/MdiArrange.h"
 #include "widgets/Widgets.h"
@@ -49,6 +52,9 @@ Client::Client(Prompter* prompter, QWidget* parent) : QMainWindow(parent), promp
   QAction* avail = viewMenu_->addAction(u"&Draftees"_s);
   avail->setObjectName("AvailMenu");
   connect(avail, &QAction::triggered, this, &Client::OnDrafteesMenu);
+  QAction* myList = viewMenu_->addAction(u"&My List"_s);
+  myList->setObjectName("MyListMenu");
+  connect(myList, &QAction::triggered, this, &Client::OnMyListMenu);
 
   windowMenu_ = menuBar()->addMenu(u"&Window"_s);
   windowMenu_->setObjectName("WindowMenu");
@@ -103,6 +109,7 @@ void Client::OnConnectMenu() {
     if (!leagueSelect_) {
       leagueSelect_ = new LeagueSelect(session_, prompter_);
       leagueSelect_->setAttribute(Qt::WA_DeleteOnClose);
+      leagueSelect_->UseSettings(settings_);
     }
     leagueSelect_->show();
     leagueSelect_->raise();
@@ -145,6 +152,10 @@ QMdiSubWindow* Client::AddChild(QWidget* widget) {
   sub->setAttribute(Qt::WA_DeleteOnClose);  // closing a child unloads it
   sub->setObjectName(widget->objectName() + u"Window"_s);
   sub->setWindowTitle(widget->windowTitle());
+  if (settings_) {
+    const QRect kept = settings_->ChildGeometry(sub->objectName());
+    if (!kept.isNull()) sub->setGeometry(kept);
+  }
   sub->show();
   return sub;
 }
@@ -163,7 +174,11 @@ DraftListWindow* Client::OpenDraftList() {
 
 DrafteesWindow* Client::OpenDraftees() {
   Reload(drafteesSub_);
-  if (!drafteesSub_) drafteesSub_ = AddChild(new DrafteesWindow(session_, prompter_));
+  if (!drafteesSub_) {
+    auto* window = new DrafteesWindow(session_, prompter_);
+    InstallAddKey(window->List()->RookieList(), [this] { session_->AddWish(SelectedDraftee()); });
+    drafteesSub_ = AddChild(window);
+  }
   return Draftees();
 }
 
@@ -234,10 +249,58 @@ void Client::DrafteesRebuild() {
 }
 
 void Client::closeEvent(QCloseEvent* event) {
+  SaveLayout();
   // Closing the main window ends the program, the socket with it.
   if (leagueSelect_) leagueSelect_->close();
   event->accept();
   session_->Disconnect();
+}
+
+// ---------------------------------- My List, notice, remembered layout ----
+
+void Client::OnMyListMenu() {
+  Reload(myListSub_);
+  if (!myListSub_) myListSub_ = AddChild(new MyListWindow(session_, [this] { return SelectedDraftee(); }));
+  myListSub_->showNormal();
+  mdi_->setActiveSubWindow(myListSub_);
+}
+
+MyListWindow* Client::MyList() const {
+  return myListSub_ && myListSub_->isVisible() ? qobject_cast<MyListWindow*>(myListSub_->widget()) : nullptr;
+}
+
+int Client::SelectedDraftee() const {
+  const DrafteesWindow* window = Draftees();
+  if (!window) return 0;
+  return static_cast<int>(LeadingNumber(draft::ReadLine(window->List()->SelectedLine()).pidText));
+}
+
+void Client::UseSettings(ClientSettings* settings) {
+  settings_ = settings;
+  if (!settings_) return;
+  restoreGeometry(settings_->MainGeometry());
+  restoreState(settings_->MainState());
+  // The program mostly ends through the session (disconnect, kick, lost
+  // connection) rather than by closing this window.
+  connect(qApp, &QCoreApplication::aboutToQuit, this, &Client::SaveLayout, Qt::UniqueConnection);
+}
+
+void Client::SaveLayout() {
+  if (!settings_) return;
+  settings_->SetMainLayout(saveGeometry(), saveState());
+  for (QMdiSubWindow* sub : mdi_->subWindowList())
+    if (sub->isVisible() && !sub->isMinimized() && !sub->isMaximized())
+      settings_->SetChildGeometry(sub->objectName(), sub->geometry());
+}
+
+void Client::WishListChanged() {
+  if (MyListWindow* window = MyList()) window->Refresh();
+}
+
+// The taskbar entry flashes (or the dock icon bounces) until the owner
+// comes back to the program.
+void Client::RequestAttention() {
+  if (!isActiveWindow()) QApplication::alert(this);
 }
 
 }  // namespace pm::client

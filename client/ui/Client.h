@@ -18,9 +18,11 @@ class QMenu;
 
 namespace pm::client {
 
+class ClientSettings;
 class DraftListWindow;
 class DrafteesWindow;
 class LeagueSelect;
+class MyListWindow;
 class PublicChat;
 
 class Client : public QMainWindow, public ClientView {
@@ -48,6 +50,23 @@ class Client : public QMainWindow, public ClientView {
   QAction* ConnectAction() const { return connectAction_; }
   QMenu* ViewMenu() const { return viewMenu_; }
   QMenu* WindowMenu() const { return windowMenu_; }
+
+  // ---- My List, the desktop notice and what is remembered ----
+  // View > My List.
+  void OnMyListMenu();
+  // My List; null while closed.
+  MyListWindow* MyList() const;
+  // The PID of the player selected in the Draftees window; 0 when none is.
+  int SelectedDraftee() const;
+  // Remembers the window layout and the league window's last connection in
+  // `settings`, and restores the main window's layout from it now. Null (the
+  // default): nothing is remembered.
+  void UseSettings(ClientSettings* settings);
+  // Keeps the window layout in the settings (also done when the program
+  // ends or this window closes).
+  void SaveLayout();
+  void WishListChanged() override;
+  void RequestAttention() override;
 
   // ClientView
   void SetCaption(const std::string& caption) override;
@@ -83,6 +102,8 @@ class Client : public QMainWindow, public ClientView {
   bool connectedState_ = false;
   QPointer<LeagueSelect> leagueSelect_;
   QPointer<QMdiSubWindow> chatSub_, draftListSub_, drafteesSub_;
+  QPointer<QMdiSubWindow> myListSub_;
+  ClientSettings* settings_ = nullptr;
 };
 
 }  // namespace pm::client

@@ -16,6 +16,7 @@
 #include <exception>
 
 #include "client/ClientSession.h"
+#include "client/ClientSettings.h"
 #include "common/Prompt.h"
 #include "widgets/Widgets.h"
 
@@ -121,11 +122,14 @@ void LeagueSelect::LoadLeagueFile(const QString& path) {
         session_->LoadLeague(NativePath(path), includeFreeAgents, [this](const char* step) { Help(step); });
     switch (load.outcome) {
       case LeagueLoad::Outcome::Loaded:
+        loadedFile_ = path;
         for (const std::string& name : load.teams) teamList_->addItem(L1(name));
         teamList_->setCurrentIndex(-1);  // no team chosen yet
         teamList_->setEnabled(true);
         teamList_->setFocus();
         Help(kHelpTeams);
+        busy.Release();
+        ChooseRememberedTeam();
         return;
       case LeagueLoad::Outcome::NotRecognised:
       case LeagueLoad::Outcome::NoTeams:
@@ -180,7 +184,35 @@ bool LeagueSelect::OnAddressKey(int key) {
   const bool started = session_->Connect(ToL1(address_->text()));
   busy.Release();
   if (!started) prompter_->Inform(kUnableToConnectTitle, kUnableToConnectText);
+  if (started && settings_) {
+    const QFileInfo league(loadedFile_);
+    settings_->SetLastConnection(
+        {league.absolutePath(), league.fileName(), teamList_->currentText(), address_->text()});
+  }
   return true;
+}
+
+// ----------------------------------------------------- remembered choice ----
+
+void LeagueSelect::UseSettings(ClientSettings* settings) {
+  settings_ = settings;
+  if (!settings_) return;
+  const ClientSettings::Connection last = settings_->LastConnection();
+  if (!last.folder.isEmpty() && QDir(last.folder).exists()) {
+    SetFolder(last.folder);
+    browser_->SelectFile(last.leagueFile);
+  }
+  address_->setText(last.address);
+}
+
+// After a league load: the team of the last connection when this league
+// has it, as if chosen in the list.
+void LeagueSelect::ChooseRememberedTeam() {
+  if (!settings_) return;
+  const int at = teamList_->findText(settings_->LastConnection().team);
+  if (at < 0) return;
+  teamList_->setCurrentIndex(at);
+  OnTeamChosen();
 }
 
 bool LeagueSelect::eventFilter(QObject* watched, QEvent* event) {

@@ -22,6 +22,7 @@ class Prompter;
 namespace pm::client {
 
 class ClientSession;
+class ClientSettings;
 
 // The drive, folder and file help texts are the league file chooser's
 // (kHelpDrive, kHelpDir, kHelpFile in LeagueBrowser.h).
@@ -39,6 +40,11 @@ class LeagueSelect : public QWidget {
 
   // Moves the folder list to `folder`, as a click in the folder tree does.
   void SetFolder(const QString& folder);
+
+  // Starts from the last connection kept in `settings` (its folder, league
+  // file and address; its team once that league is loaded) and keeps each
+  // connection started here. Null: nothing is remembered.
+  void UseSettings(ClientSettings* settings);
 
   // Double-click on the file list: loads the league of its current file.
   void LoadLeague();
@@ -62,6 +68,7 @@ class LeagueSelect : public QWidget {
   void ClearTeams();
   void Help(const char* text);
   void Help(const QString& text);
+  void ChooseRememberedTeam();
 
   ClientSession* session_;
   Prompter* prompter_;
@@ -70,6 +77,8 @@ class LeagueSelect : public QWidget {
   QComboBox* teamList_;
   QLineEdit* address_;
   QLabel* help_;
+  ClientSettings* settings_ = nullptr;
+  QString loadedFile_;  // the league file loaded last (full path)
 };
 
 }  // namespace pm::client

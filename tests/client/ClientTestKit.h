@@ -69,6 +69,8 @@ struct RecordingView : ClientView {
   std::vector<std::string> timeLeftHistory;
   std::string shownPosition;
   int rebuilds = 0;
+  int wishListChanges = 0;
+  int attentionRequests = 0;
 
   void SetCaption(const std::string& c) override { caption = c; }
   void ShowConnected() override { connected = true; }
@@ -96,6 +98,8 @@ struct RecordingView : ClientView {
   }
   std::string DrafteesShownPosition() const override { return shownPosition; }
   void DrafteesRebuild() override { ++rebuilds; }
+  void WishListChanged() override { ++wishListChanges; }
+  void RequestAttention() override { ++attentionRequests; }
   bool ChatHas(const std::string& line) const {
     for (const auto& l : chat)
       if (l == line) return true;
@@ -145,6 +149,8 @@ struct TestClient {
     session.SetSoundPlayer(&sound);
     session.SetSoundFolder("/sounds");
     session.SetPort(port);
+    // The wish lists of one sample league's clients, apart from its files.
+    session.SetWishListFolder(QString::fromStdString(league.Folder()) + QStringLiteral("/MyList"));
     session.endProgram = [this] { ++ended; };
     session.reporter.showMessage = [](const std::string&) {};
     session.reporter.endProgram = [] {};

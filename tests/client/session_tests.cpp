@@ -1,14 +1,18 @@
 // The client session against a real draft server engine over loopback.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <fstream>
 
+#include "client/WishList.h"
 #include "common/Common.h"
 #include "draft/Pick.h"
 #include "tests/client/ClientTestKit.h"
@@ -699,6 +703,158 @@ TEST(ClientSound, GeneratedWavesAndSilentFailures) {
   player.PlaySound(dir.filePath(u"missing.wav"_s).toStdString());
   player.PlaySound(dir.filePath(u"junk.wav"_s).toStdString());
   EXPECT_LT(timer.elapsed(), 500);
+}
+
+// ------------------------------------------------- the owner's wish list ----
+
+TEST(WishList, OrderMovesRemovalAndFileRoundTrip) {
+  WishList w;
+  for (int pid : {5, 7, 9, 7, 0, 65536}) w.Add(pid);  // repeats and non-PIDs are skipped
+  EXPECT_EQ(w.Pids(), (std::vector<int>{5, 7, 9}));
+  EXPECT_TRUE(w.Move(9, -2));
+  EXPECT_FALSE(w.Move(9, -1));  // at the top already
+  EXPECT_TRUE(w.Move(9, 5));    // stops at the bottom
+  EXPECT_TRUE(w.Move(5, 1));
+  EXPECT_EQ(w.Pids(), (std::vector<int>{7, 5, 9}));
+  EXPECT_FALSE(w.Remove(8));
+  draft::PickList picks(10);
+  picks.Append({5, "Team", "Five", "QB", "1-1"});
+  EXPECT_EQ(w.Available(picks, 5), (std::vector<int>{7, 9}));
+  EXPECT_EQ(w.Available(picks, 1), (std::vector<int>{7}));
+  EXPECT_TRUE(w.RemoveDrafted(picks));
+  EXPECT_EQ(w.Pids(), (std::vector<int>{7, 9}));
+
+  QTemporaryDir dir;
+  const QString folder = dir.filePath(u"deep/MyList"_s);
+  const QString path = WishList::FilePath(folder, "A+B", "C/D");
+  EXPECT_NE(path, WishList::FilePath(folder, "A", "B+C/D"));
+  EXPECT_EQ(QFileInfo(path).absolutePath(), QDir(folder).absolutePath());  // no "/" of a name makes a folder
+  EXPECT_EQ(w.Save(path), QString());
+  WishList back;
+  back.Add(1);
+  ASSERT_TRUE(back.Load(path));
+  EXPECT_EQ(back.Pids(), w.Pids());
+  std::ofstream(path.toStdString(), std::ios::app) << "junk\n\n9\n  11 \n";
+  ASSERT_TRUE(back.Load(path));
+  EXPECT_EQ(back.Pids(), (std::vector<int>{7, 9, 11}));
+  ASSERT_TRUE(back.Load(dir.filePath(u"none.txt"_s)));  // no file yet: an empty list
+  EXPECT_TRUE(back.Empty());
+}
+
+// The list is read at sign-on and sent after the login; each change is saved
+// and sent; a drafted player leaves it (Z and a caught-up V) and a deleted
+// pick does not bring him back; the next sign-on reads what was saved.
+TEST(ClientWishList, SentAtSignOnAndAfterEachChangeDraftedPlayersLeave) {
+  SampleLeague league;
+  const auto pidOf = [&](int position, int k) { return PlayerAt(league, position, k).pid; };
+  const int a = pidOf(0, 0), b = pidOf(0, 1), c = pidOf(1, 0), d = pidOf(1, 1);
+  const auto num = [](int pid) { return std::to_string(pid); };
+  const QString folder = QString::fromStdString(league.Folder()) + u"/MyList"_s;
+  const QString path = WishList::FilePath(folder, league.name, league.teams[2]);
+  WishList kept;
+  for (int pid : {a, 65000, b, c}) kept.Add(pid);  // 65000 is no player of this league
+  ASSERT_EQ(kept.Save(path), QString());
+
+  TestClient client(league, 3, 0);
+  ScriptedServer server;
+  ASSERT_TRUE(server.Accept(client));
+  ASSERT_TRUE(
+      server.WaitForTail(QByteArray::fromStdString(",Sample League"
+                                                   "K|3|0|" +
+                                                   num(a) + "," + num(b) + "," + num(c))));
+  server.peer->write(QByteArray::fromStdString("V|0|3|" + num(b) + ",Albany Admirals,Bee,QB,1-1"));
+  ASSERT_TRUE(server.WaitForTail(QByteArray::fromStdString("K|3|0|" + num(a) + "," + num(c) + "V|3|0|2")));
+  client.session.HandleMessage("Z|2|0|" + num(a) + ",Aye,QB,1-2");
+  EXPECT_TRUE(client.Sent("K|3|0|" + num(c)));
+  client.session.HandleMessage("Y|0|0|1-2");  // A is available again, but not listed again
+  EXPECT_EQ(client.session.Wishes().Pids(), std::vector<int>{c});
+
+  EXPECT_FALSE(client.session.AddWish(b));      // drafted
+  EXPECT_FALSE(client.session.AddWish(65000));  // not in the pool
+  EXPECT_FALSE(client.session.AddWish(c));      // listed
+  const int changes = client.view.wishListChanges;
+  ASSERT_TRUE(client.session.AddWish(d));
+  ASSERT_TRUE(client.session.MoveWish(d, -1));
+  EXPECT_TRUE(client.Sent("K|3|0|" + num(c) + "," + num(d)));
+  EXPECT_EQ(client.session.SentLog().back(), "K|3|0|" + num(d) + "," + num(c));
+  EXPECT_EQ(client.view.wishListChanges, changes + 2);
+  WishList saved;
+  ASSERT_TRUE(saved.Load(path));
+  EXPECT_EQ(saved.Pids(), (std::vector<int>{d, c}));
+  ASSERT_TRUE(client.session.RemoveWish(c));
+  client.session.Disconnect();
+
+  TestClient again(league, 3, 0);
+  ScriptedServer second;
+  ASSERT_TRUE(second.Accept(again));
+  ASSERT_TRUE(second.WaitForTail(QByteArray::fromStdString("K|3|0|" + num(d))));
+  EXPECT_EQ(again.session.Wishes().Pids(), std::vector<int>{d});
+}
+
+int DraftsSent(const TestClient& c) {
+  int n = 0;
+  for (const auto& m : c.session.SentLog()) n += m.rfind("D|", 0) == 0 ? 1 : 0;
+  return n;
+}
+
+// Automatic picks from the list: at exactly ten seconds left, or at once on
+// N; nothing from an empty list (the owner is told once); never after a pick
+// made by hand, but again after the server answers G.
+TEST(ClientWishList, AutomaticPicksFollowTheClock) {
+  SampleLeague league;
+  TestClient client(league, 3, 0);
+  ScriptedServer server;
+  ASSERT_TRUE(server.Accept(client));
+  ClientSession& s = client.session;
+  const league::Player& first = PlayerAt(league, 0, 0);
+  const league::Player& second = PlayerAt(league, 13, 0);
+  const league::Player& third = PlayerAt(league, 1, 0);
+  for (const league::Player* p : {&first, &second}) ASSERT_TRUE(s.AddWish(p->pid));
+  const std::string firstD = "D|3|0|" + std::to_string(first.pid) + "," + ListName(first) + ",QB";
+
+  s.SetAutoPickLate(true);
+  s.HandleMessage("N|0|3|13,1-3");
+  EXPECT_EQ(client.view.attentionRequests, 1);
+  for (int i = 0; i < 2; ++i) s.Tick();
+  EXPECT_EQ(s.ClockSeconds(), 11);
+  EXPECT_EQ(DraftsSent(client), 0);
+  s.Tick();
+  EXPECT_EQ(s.SentLog().back(), firstD);
+  EXPECT_TRUE(client.view.ChatHas("Automatic pick from your list: " + ListName(first) + ", QB."));
+  s.Tick();
+  EXPECT_FALSE(s.SendOwnPick("77", "By Hand", "QB"));  // confirmed in a box left open meanwhile
+  EXPECT_EQ(DraftsSent(client), 1);
+  s.HandleMessage("Z|3|0|" + std::to_string(first.pid) + "," + ListName(first) + ",QB,1-3");
+
+  s.SetAutoPickLate(false);
+  s.SetAutoPickAtOnce(true);
+  s.HandleMessage("N|0|3|60,2-3");
+  EXPECT_EQ(s.SentLog().back(), "D|3|0|" + std::to_string(second.pid) + "," + ListName(second) + ",K");
+  s.HandleMessage("Z|3|0|" + std::to_string(second.pid) + "," + ListName(second) + ",K,2-3");
+  EXPECT_TRUE(s.Wishes().Empty());
+
+  // Nobody left: nothing is sent, and the owner hears of it once.
+  const std::string nobody = "No automatic pick: nobody on your list is still available. Pick by hand.";
+  s.HandleMessage("N|0|3|30,3-3");
+  for (int i = 0; i < 3; ++i) s.Tick();
+  EXPECT_EQ(DraftsSent(client), 2);
+  EXPECT_EQ(std::count(client.view.chat.begin(), client.view.chat.end(), nobody), 1);
+  s.HandleMessage("H|0|3");
+
+  // A pick by hand is not followed by an automatic one; after its G the
+  // list's player goes out at ten seconds.
+  s.SetAutoPickAtOnce(false);
+  s.SetAutoPickLate(true);
+  ASSERT_TRUE(s.AddWish(third.pid));
+  s.HandleMessage("N|0|3|12,4-3");
+  ASSERT_TRUE(s.SendOwnPick("77", "By Hand", "QB"));
+  for (int i = 0; i < 3; ++i) s.Tick();
+  EXPECT_EQ(DraftsSent(client), 3);
+  s.HandleMessage("G|3|0|77,By Hand,QB");
+  s.Tick();
+  EXPECT_EQ(DraftsSent(client), 3);  // 11 seconds left
+  s.Tick();
+  EXPECT_EQ(s.SentLog().back(), "D|3|0|" + std::to_string(third.pid) + "," + ListName(third) + ",FB");
 }
 
 }  // namespace

@@ -16,14 +16,17 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 #include <filesystem>
 #include <fstream>
 
+#include "client/ClientSettings.h"
 #include "client/ui/Client.h"
 #include "client/ui/DraftListWindow.h"
 #include "client/ui/DrafteesWindow.h"
 #include "client/ui/LeagueSelect.h"
+#include "client/ui/MyListWindow.h"
 #include "client/ui/PublicChat.h"
 #include "common/Files.h"
 #include "tests/client/ClientTestKit.h"
@@ -457,6 +460,83 @@ TEST(ChatWindow, RecipientsSendingAndTranscript) {
       WaitFor([&] { return win.client.Chat()->Transcript().contains(u"Private from the Commish: kept line"_s); }));
   EXPECT_FALSE(win.client.Chat()->Transcript().contains(u"lost line"_s));
   EXPECT_EQ(win.client.Chat()->RecipientList()->count(), 2);  // rebuilt at load: nobody else is on
+}
+
+// My List: Insert in Draftees and "Add to My List" add the selected player,
+// Ctrl+Up and Delete change the list, a pick takes the player off it, and
+// the boxes turn the automatic picks on.
+TEST(MyListWindowTest, AddMoveRemoveAndAutoPickBoxes) {
+  SampleLeague league;
+  TestServer server(league);
+  ConnectedWindow win(league, server.Port());
+  QTemporaryDir config;
+  win.S().SetWishListFolder(config.path());
+  ASSERT_TRUE(win.Connect());
+  win.client.OnDrafteesMenu();
+  QListWidget* draftees = win.client.Draftees()->List()->RookieList();
+  win.client.findChild<QAction*>(u"MyListMenu"_s)->trigger();
+  client::MyListWindow* my = win.client.MyList();
+  ASSERT_NE(my, nullptr);
+  EXPECT_EQ(my->objectName(), u"MyList"_s);
+  QListWidget* lines = my->List();
+
+  draftees->setCurrentRow(0);
+  QTest::keyClick(draftees, Qt::Key_Insert);
+  draftees->setCurrentRow(1);
+  my->findChild<QPushButton*>(u"AddToMyList"_s)->click();
+  ASSERT_EQ(lines->count(), 2);
+  EXPECT_EQ(lines->item(0)->text(), u"QB  "_s + draftees->item(0)->text());
+  EXPECT_EQ(lines->currentRow(), 1);  // the player just added
+  QTest::keyClick(lines, Qt::Key_Up, Qt::ControlModifier);
+  EXPECT_EQ(lines->item(0)->text(), u"QB  "_s + draftees->item(1)->text());
+  EXPECT_EQ(lines->currentRow(), 0);
+  QTest::keyClick(lines, Qt::Key_Delete);
+  ASSERT_EQ(lines->count(), 1);
+  const draft::LineSelection left = draft::ReadLine(draftees->item(0)->text().toLatin1().toStdString());
+  EXPECT_EQ(win.S().Wishes().Pids(), std::vector<int>{std::stoi(left.pidText)});
+
+  win.S().HandleMessage("Z|2|0|" + left.pidText + "," + left.name + ",QB,1-1");
+  EXPECT_EQ(lines->count(), 0);
+
+  EXPECT_FALSE(my->AutoPickLateBox()->isChecked());
+  EXPECT_FALSE(my->AutoPickAtOnceBox()->isChecked());
+  my->AutoPickLateBox()->click();
+  my->AutoPickAtOnceBox()->click();
+  EXPECT_TRUE(win.S().AutoPickLate());
+  EXPECT_TRUE(win.S().AutoPickAtOnce());
+}
+
+// The league window starts from the last connection (folder, league file,
+// team once loaded, address) and the main window's size comes back.
+TEST(ClientSettingsTest, LastConnectionAndLayoutComeBack) {
+  SampleLeague league;
+  TestServer server(league);
+  QTemporaryDir dir;
+  client::ClientSettings settings(dir.filePath(u"PKClient.ini"_s));
+  {
+    TestWindow win;
+    win.S().SetPort(server.Port());
+    win.S().SetWishListFolder(dir.path());
+    win.client.UseSettings(&settings);
+    LeagueSelect* w = win.OpenLeagueWindow();
+    LoadAndChoose(w, league, 3);
+    QTest::keyClicks(w->AddressBox(), u"127.0.0.1"_s);
+    QTest::keyClick(w->AddressBox(), Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return win.S().Connected(); }));
+    win.client.resize(720, 480);
+    win.client.close();
+  }
+  TestWindow again;
+  again.client.UseSettings(&settings);
+  EXPECT_EQ(again.client.size(), QSize(720, 480));
+  LeagueSelect* w = again.OpenLeagueWindow();
+  EXPECT_EQ(w->AddressBox()->text(), u"127.0.0.1"_s);
+  ASSERT_NE(w->FileList()->currentItem(), nullptr);
+  EXPECT_EQ(w->FileList()->currentItem()->text(), LeagueFileName(league));
+  w->LoadLeague();
+  EXPECT_EQ(w->TeamList()->currentText(), u"Boston Bulldogs"_s);
+  EXPECT_EQ(again.S().OwnTeamIndex(), 3);
+  EXPECT_TRUE(w->AddressBox()->isEnabled());
 }
 
 }  // namespace

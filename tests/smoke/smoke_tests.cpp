@@ -25,6 +25,8 @@ ProgramRun RunProgram(const QString& path, const QStringList& arguments = {}) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   env.insert(QStringLiteral("PICKMILL_SMOKE"), QStringLiteral("1"));
+  // What PKClient remembers goes to the run's folder, never the user's.
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
   p.setProcessEnvironment(env);
   p.setWorkingDirectory(dir.path());
   p.start(path, arguments);
