@@ -352,6 +352,9 @@ class DraftServer : public QObject {
   // pick; -1 when none.
   int NextOrderIndex() const;
   void SetNextLabel(int index);
+  // A pick was recorded at `label`: the run goes on after it, even when a
+  // label before it is vacant again.
+  void PassLabel(const std::string& label);
   // Picks for team `t` from its wish list or by the rule; false when
   // there is nothing to pick by (or the pick could not be filed).
   bool AutoPick(int t);
