@@ -1,6 +1,6 @@
 // Saves pictures of the server's windows on a sample league for the
 // documentation: the main window with Draft Control and Chat open, and the
-// league window. Usage: PKServerShots <output folder>. Runs on any display
+// league window, and the Draft Order window. Usage: PKServerShots <output folder>. Runs on any display
 // (the screenshots script uses a virtual one).
 #include <QApplication>
 #include <QCheckBox>
@@ -10,6 +10,8 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -17,6 +19,7 @@
 #include "league/Sample.h"
 #include "server/engine/DraftServer.h"
 #include "server/ui/DraftControl.h"
+#include "server/ui/DraftOrderWindow.h"
 #include "server/ui/LeagueSelect.h"
 #include "server/ui/PublicChat.h"
 #include "server/ui/ServerWindow.h"
@@ -88,5 +91,14 @@ int main(int argc, char** argv) {
   dc->Draftees()->RatingBox(0)->click();
   Save(&window, out + QStringLiteral("/server-main.png"));
   Save(dc, out + QStringLiteral("/server-draft-control.png"));
+
+  // The Draft Order window with a snake order of three rounds, one team moved up.
+  pm::server::DraftOrderWindow* order = pm::server::OpenDraftOrder(engine, prompter, &window);
+  order->SnakeButton()->setChecked(true);
+  order->RoundsBox()->setValue(3);
+  order->TeamList()->setCurrentRow(3);
+  order->MoveSelected(-1);
+  if (!QTest::qWaitForWindowExposed(order)) return 1;
+  Save(order, out + QStringLiteral("/server-draft-order.png"));
   return 0;
 }

@@ -73,6 +73,9 @@ DraftServer::DraftServer(QObject* parent) : QObject(parent), fallbackPrompter_(s
 DraftServer::~DraftServer() {
   // Closing the connections must not call back into a half-destroyed engine.
   disconnect(&sessions_, nullptr, this, nullptr);
+  // Injected tickers may be gone already.
+  ticker_ = nullptr;
+  pauseTicker_ = &ownPause_;
   Unload();
 }
 
@@ -397,6 +400,7 @@ void DraftServer::HandleDraft(int element, int team, const protocol::Message& m)
 void DraftServer::AnnouncePick(const std::string& picked, bool byCommish, const std::string& chatLine) {
   sessions_.SendSignedOn(picked);
   emit pickRecorded(*log_.Slot(log_.Count()), byCommish);
+  if (autoRun_) PassLabel(log_.Slot(log_.Count())->label);
   ResetClock();
   AdvanceFromText();
   AddPubChat(chatLine);
@@ -606,7 +610,7 @@ bool DraftServer::WaitingForCommish() const {
 }
 
 void DraftServer::SetAutoRun(bool on) {
-  if (!on) {
+  if (!on && pausing_) {
     pausing_ = false;
     pauseTicker_->Stop();
   }
@@ -634,6 +638,15 @@ int DraftServer::NextOrderIndex() const {
   for (int k = autoCursor_; k < order_.Labels(); ++k)
     if (recorded.count(order_.Label(k)) == 0) return k;
   return -1;
+}
+
+void DraftServer::PassLabel(const std::string& label) {
+  for (int k = autoCursor_; k < order_.Labels(); ++k) {
+    if (order_.Label(k) == label) {
+      autoCursor_ = k + 1;
+      return;
+    }
+  }
 }
 
 void DraftServer::SetNextLabel(int index) {

@@ -174,19 +174,21 @@ class DraftServer : public QObject {
   // text1 "-" text2 (as typed). Preconditions: no clock running, no team on
   // the clock, a time of 1..32767 seconds. A team that is not signed on gets
   // no clock: "You will have to select for <name>." is shown (MustSelect).
+  // A team put on the clock by hand ends the automatic run.
   ClockResult PutOnClock(const std::string& teamLine, const std::string& timeAllowed, const std::string& text1,
                          const std::string& text2);
 
   enum class PickResult { Picked, NotConfirmed, NotAllowed, Taken, Full, WriteFailed, Changed };
-  // The Commish picks for the team on the clock, which must not be signed
-  // on: asks "Draft Selection" / "Are you sure you want to select <name>?".
+  // The Commish picks for the team on the clock, which must wait for him
+  // (WaitingForCommish): asks "Draft Selection" / "Are you sure you want to select <name>?".
   // `pidText` and `name` as read back from the draftee line, `position` the
   // caption of the shown position; a PID that is no player of this draft is
   // NotAllowed. On Picked the window removes the line. The box lets other events run: when the team on the clock, its
   // signing on or the pick's label changed meanwhile, nothing is recorded and the Commish is told (Changed).
   PickResult CommishPick(const std::string& pidText, const std::string& name, const std::string& position);
 
-  // Takes the team on the clock off it (H). False when nobody is on it.
+  // Takes the team on the clock off it (H) and ends the automatic run.
+  // False when nobody is on the clock.
   bool Halt();
   // Sends the kick (R reason 4) to the team named by a teams-list line.
   // False when the team is unknown or not connected.
@@ -352,6 +354,9 @@ class DraftServer : public QObject {
   // pick; -1 when none.
   int NextOrderIndex() const;
   void SetNextLabel(int index);
+  // A pick was recorded at `label`: the run goes on after it, even when a
+  // label before it is vacant again.
+  void PassLabel(const std::string& label);
   // Picks for team `t` from its wish list or by the rule; false when
   // there is nothing to pick by (or the pick could not be filed).
   bool AutoPick(int t);

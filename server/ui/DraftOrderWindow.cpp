@@ -83,10 +83,11 @@ DraftOrderWindow::DraftOrderWindow(DraftServer& engine, Prompter& prompter, QWid
   kindLayout->addWidget(linear_);
   kindLayout->addWidget(snake_);
   kindLayout->addSpacing(16);
-  kindLayout->addWidget(new QLabel(QStringLiteral("&Rounds:"), kind));
+  auto* roundsCaption = new QLabel(QStringLiteral("&Rounds:"), kind);
   rounds_ = new QSpinBox(kind);
   rounds_->setObjectName(QStringLiteral("Rounds"));
-  qobject_cast<QLabel*>(kindLayout->itemAt(kindLayout->count() - 1)->widget())->setBuddy(rounds_);
+  roundsCaption->setBuddy(rounds_);
+  kindLayout->addWidget(roundsCaption);
   kindLayout->addWidget(rounds_);
   kindLayout->addStretch(1);
   layout->addWidget(kind);

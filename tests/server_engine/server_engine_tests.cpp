@@ -1103,9 +1103,13 @@ TEST_F(ServerTest, TheClockRunsItselfUntilHaltOrAHandOnTheClock) {
             DraftServer::PickResult::NotConfirmed);
   prompter_.answers = {PromptAnswer::Yes};
   EXPECT_EQ(server_->CommishPick(Player(2).Pid(), Player(2).name, Player(2).position), DraftServer::PickResult::Picked);
+  // A pick deleted during the pause stays vacant: the run goes on.
+  prompter_.answers = {PromptAnswer::Yes};
+  ASSERT_EQ(server_->DeletePick("1", "2"), DraftServer::DeleteResult::Deleted);
   // Team 1 is signed on and times out: its wish list's first player is
   // taken, so the second is picked; then the snake turns at round 2.
   pause.RunTo(10'000);
+  EXPECT_EQ(server_->RoundSel(), "1-3");
   EXPECT_EQ(server_->Clock().Team(), Name(1));
   clock.RunTo(20'000);
   ASSERT_EQ(server_->Log().Count(), 3);
@@ -1118,22 +1122,27 @@ TEST_F(ServerTest, TheClockRunsItselfUntilHaltOrAHandOnTheClock) {
   EXPECT_EQ(server_->Clock().Team(), Name(1));
   EXPECT_TRUE(server_->Clock().Running());
 
-  // Halt ends the run; so does a team put on the clock by hand.
+  // Halt ends the run. Ticked again, it starts at the first label without
+  // a pick, the deleted one, where absent team 2 now gets the best by SP.
   EXPECT_TRUE(server_->Halt());
   EXPECT_FALSE(server_->RunningAutomatically());
-  server_->SetRunAutomatically(true);
-  EXPECT_EQ(server_->Clock().Team(), Name(1));
-  EXPECT_TRUE(server_->Halt());
   server_->SetAutoDraftRule(AutoDraftRule::BestAvailable, {true});
   server_->SetRunAutomatically(true);
+  ASSERT_EQ(server_->Log().Count(), 4);
+  EXPECT_EQ(server_->Log().Slot(4)->label, "1-2");
+  EXPECT_EQ(server_->Log().Slot(4)->team, Name(2));
+  pause.RunTo(20'000);
+  EXPECT_EQ(server_->Clock().Team(), Name(1));
+  EXPECT_EQ(server_->RoundSel(), "2-1");
+  // A team put on the clock by hand ends the run too, and its pause.
   c.Send(protocol::Draft(1, Player(5).Pid(), Player(5).name, Player(5).position));
   a.Send(DraftOf(1, Player(5)));
-  EXPECT_EQ(server_->Log().Count(), 4);
+  EXPECT_EQ(server_->Log().Count(), 5);
   EXPECT_EQ(server_->PutOnClock(Name(2), "60", "2", "2"), DraftServer::ClockResult::MustSelect);
   EXPECT_FALSE(server_->RunningAutomatically());
   pause.RunTo(30'000);
-  EXPECT_EQ(server_->Clock().Team(), Name(2));  // the pause ended with the run
-  EXPECT_EQ(runs, (std::vector<bool>{true, false, true, false, true, false}));
-  EXPECT_EQ(server_->Log().Count(), 4);
+  EXPECT_EQ(server_->Clock().Team(), Name(2));
+  EXPECT_EQ(runs, (std::vector<bool>{true, false, true, false}));
+  EXPECT_EQ(server_->Log().Count(), 5);
   server_->SetTicker(nullptr);
 }
