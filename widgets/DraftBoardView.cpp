@@ -22,7 +22,9 @@ DraftBoardView::DraftBoardView(Prompter* prompter, QWidget* parent) : QWidget(pa
   grid_->setSelectionMode(QAbstractItemView::SingleSelection);
   grid_->setWordWrap(false);
   const QFontMetrics fm(grid_->font());
-  grid_->horizontalHeader()->setDefaultSectionSize(fm.horizontalAdvance(QString(22, QLatin1Char('n'))));
+  // Columns fit their names (Refresh), but never narrower than a short one.
+  grid_->horizontalHeader()->setMinimumSectionSize(fm.averageCharWidth() * 12);
+  grid_->horizontalHeader()->setDefaultSectionSize(fm.averageCharWidth() * 18);
   grid_->verticalHeader()->setDefaultSectionSize(fm.lineSpacing() * 2 + 8);
   grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 
@@ -40,7 +42,12 @@ DraftBoardView::DraftBoardView(Prompter* prompter, QWidget* parent) : QWidget(pa
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(grid_, 1);
   layout->addLayout(buttons);
-  resize(fm.horizontalAdvance(QString(22 * 6, QLatin1Char('n'))), fm.lineSpacing() * 24);
+}
+
+QSize DraftBoardView::sizeHint() const {
+  // Room for about six selections of four rounds.
+  const QFontMetrics fm(grid_->font());
+  return {fm.averageCharWidth() * 18 * 6 + 80, fm.lineSpacing() * 16};
 }
 
 void DraftBoardView::SetSource(const draft::PickList* picks, int teamCount, std::string ownTeam) {
@@ -70,6 +77,9 @@ void DraftBoardView::Refresh() {
       grid_->setItem(r - 1, s - 1, item);
     }
   }
+  grid_->resizeColumnsToContents();
+  const int padding = grid_->fontMetrics().averageCharWidth() * 2;
+  for (int c = 0; c < grid_->columnCount(); ++c) grid_->setColumnWidth(c, grid_->columnWidth(c) + padding);
   grid_->setUpdatesEnabled(true);
 }
 

@@ -46,6 +46,8 @@ class DraftBoardView : public QWidget {
   // a test replaces it.
   std::function<QString()> askPath;
 
+  QSize sizeHint() const override;
+
   const draft::DraftBoard& Board() const { return board_; }
   QTableWidget* Grid() const { return grid_; }
   QPushButton* SaveButton() const { return save_; }

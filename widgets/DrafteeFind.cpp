@@ -19,6 +19,7 @@ constexpr int kShownResults = 6;  // lines the result list has room for
 
 DrafteeFind::DrafteeFind(DrafteeList* list, QWidget* parent) : QWidget(parent), list_(list) {
   setObjectName(QStringLiteral("DrafteeFind"));
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);  // the draftee list below takes the height
   auto* label = new QLabel(QStringLiteral("&Find"), this);
   label->setObjectName(QStringLiteral("FindLabel"));
   box_ = new QLineEdit(this);

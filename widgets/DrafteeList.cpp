@@ -29,7 +29,7 @@ DrafteeList::DrafteeList(QWidget* parent, const QString& sortLabel) : QWidget(pa
   outer->addWidget(find_);
   frame_ = new QGroupBox(QStringLiteral("Draftees"), this);
   frame_->setObjectName(QStringLiteral("DrafteesFrame"));
-  outer->addWidget(frame_);
+  outer->addWidget(frame_, 1);
   auto* layout = new QVBoxLayout(frame_);
 
   auto* positionFrame = new QGroupBox(QStringLiteral("Position"), frame_);
