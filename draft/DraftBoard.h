@@ -20,6 +20,8 @@ namespace pm::draft {
 struct BoardCell {
   Pick pick;
   bool own = false;  // a pick of the team the board is shown to
+
+  bool operator==(const BoardCell&) const = default;
 };
 
 class DraftBoard {

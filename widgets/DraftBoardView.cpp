@@ -58,29 +58,57 @@ void DraftBoardView::SetSource(const draft::PickList* picks, int teamCount, std:
 }
 
 void DraftBoardView::Refresh() {
-  board_ = picks_ ? draft::DraftBoard(*picks_, teamCount_, ownTeam_) : draft::DraftBoard();
+  draft::DraftBoard next = picks_ ? draft::DraftBoard(*picks_, teamCount_, ownTeam_) : draft::DraftBoard();
+  // Only the cells that changed are set again, and only their columns are
+  // fitted anew, so a pick costs little even on a full board (a catch-up
+  // refreshes once per pick). A grid that shrinks is made afresh.
+  if (next.Rounds() < board_.Rounds() || next.Selections() < board_.Selections()) {
+    grid_->clearContents();
+    board_ = draft::DraftBoard();
+  }
   grid_->setUpdatesEnabled(false);
-  grid_->clearContents();
-  grid_->setRowCount(board_.Rounds());
-  grid_->setColumnCount(board_.Selections());
-  QStringList rounds, selections;
-  for (int r = 1; r <= board_.Rounds(); ++r) rounds << QStringLiteral("Round %1").arg(r);
-  for (int s = 1; s <= board_.Selections(); ++s) selections << QString::number(s);
-  grid_->setVerticalHeaderLabels(rounds);
-  grid_->setHorizontalHeaderLabels(selections);
-  for (int r = 1; r <= board_.Rounds(); ++r) {
-    for (int s = 1; s <= board_.Selections(); ++s) {
-      const draft::BoardCell* cell = board_.At(r, s);
-      if (cell == nullptr) continue;
-      auto* item = new QTableWidgetItem(L1(draft::DraftBoard::CellText(cell->pick)));
-      if (cell->own) item->setBackground(OwnColour());
+  ShowSize(next);
+  for (int s = 1; s <= next.Selections(); ++s) {
+    bool columnChanged = false;
+    for (int r = 1; r <= next.Rounds(); ++r) {
+      const draft::BoardCell* now = next.At(r, s);
+      const draft::BoardCell* was = board_.At(r, s);
+      if (now == was || (now != nullptr && was != nullptr && *now == *was)) continue;
+      columnChanged = true;
+      if (now == nullptr) {
+        delete grid_->takeItem(r - 1, s - 1);
+        continue;
+      }
+      auto* item = new QTableWidgetItem(L1(draft::DraftBoard::CellText(now->pick)));
+      if (now->own) item->setBackground(OwnColour());
       grid_->setItem(r - 1, s - 1, item);
     }
+    if (columnChanged) FitColumn(s - 1);
   }
-  grid_->resizeColumnsToContents();
-  const int padding = grid_->fontMetrics().averageCharWidth() * 2;
-  for (int c = 0; c < grid_->columnCount(); ++c) grid_->setColumnWidth(c, grid_->columnWidth(c) + padding);
+  board_ = std::move(next);
   grid_->setUpdatesEnabled(true);
+}
+
+void DraftBoardView::ShowSize(const draft::DraftBoard& next) {
+  if (grid_->rowCount() != next.Rounds()) {
+    grid_->setRowCount(next.Rounds());
+    QStringList rounds;
+    for (int r = 1; r <= next.Rounds(); ++r) rounds << QStringLiteral("Round %1").arg(r);
+    grid_->setVerticalHeaderLabels(rounds);
+  }
+  if (grid_->columnCount() != next.Selections()) {
+    const int before = grid_->columnCount();
+    grid_->setColumnCount(next.Selections());
+    QStringList selections;
+    for (int s = 1; s <= next.Selections(); ++s) selections << QString::number(s);
+    grid_->setHorizontalHeaderLabels(selections);
+    for (int c = before; c < next.Selections(); ++c) FitColumn(c);
+  }
+}
+
+void DraftBoardView::FitColumn(int column) {
+  grid_->resizeColumnToContents(column);
+  grid_->setColumnWidth(column, grid_->columnWidth(column) + grid_->fontMetrics().averageCharWidth() * 2);
 }
 
 void DraftBoardView::SaveCsv() {

@@ -34,7 +34,7 @@ class DraftBoardView : public QWidget {
   // or be replaced), the number of teams and the own team's name (empty:
   // no pick is marked). Shows them.
   void SetSource(const draft::PickList* picks, int teamCount, std::string ownTeam = {});
-  // Makes the grid again from the picks.
+  // Makes the grid again from the picks (setting the cells that changed).
   void Refresh();
 
   // The "Save as CSV..." button: asks for the path (askPath) and writes the
@@ -55,6 +55,11 @@ class DraftBoardView : public QWidget {
   static QColor OwnColour() { return QColor(255, 236, 160); }
 
  private:
+  // The grid's rows and columns (with their titles) for `next`.
+  void ShowSize(const draft::DraftBoard& next);
+  // Fits a column to its cells, with a margin.
+  void FitColumn(int column);
+
   Prompter* prompter_;
   const draft::PickList* picks_ = nullptr;
   int teamCount_ = 0;

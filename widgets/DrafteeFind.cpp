@@ -50,6 +50,13 @@ DrafteeFind::DrafteeFind(DrafteeList* list, QWidget* parent) : QWidget(parent), 
 }
 
 void DrafteeFind::Refresh() {
+  const bool blank = box_->text().trimmed().isEmpty();
+  results_->setVisible(!blank);
+  if (blank) {  // nothing to find: the list works as without the box
+    found_.clear();
+    results_->clear();
+    return;
+  }
   const draft::DrafteeListModel& model = list_->Model();
   const int chosen = results_->currentRow();
   const int chosenPid =
@@ -63,7 +70,6 @@ void DrafteeFind::Refresh() {
   auto again =
       std::find_if(found_.begin(), found_.end(), [chosenPid](const draft::Found& f) { return f.pid == chosenPid; });
   if (again != found_.end()) results_->setCurrentRow(static_cast<int>(again - found_.begin()));
-  results_->setVisible(!box_->text().trimmed().isEmpty());
 }
 
 void DrafteeFind::Choose(int row) {

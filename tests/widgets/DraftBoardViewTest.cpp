@@ -37,6 +37,12 @@ TEST(DraftBoardView, GridFollowsThePicksAndSavesItsCsv) {
   EXPECT_EQ(grid->rowCount(), 2);
   EXPECT_EQ(grid->item(0, 0), nullptr);
   EXPECT_EQ(grid->item(1, 0)->text(), u"Ed Brown  CB\nBears"_s);
+  // Fewer picks than before (a merge kept some): the grid is made afresh.
+  const draft::PickList none(draft::kMaxPicks);
+  view.SetSource(&none, 2);
+  EXPECT_EQ(grid->rowCount(), 1);
+  EXPECT_EQ(grid->item(0, 1), nullptr);
+  view.SetSource(&picks, 2);
 
   // The button asks for the path; no path, nothing written.
   QTemporaryDir dir;
