@@ -389,6 +389,7 @@ void ClientSession::OnPickRecord(const protocol::Message& m) {
     picks_.Append(std::move(pick));
     view_->DraftListAdd(line);
     Drafted(pid);
+    view_->PicksChanged();
   }
   Send(protocol::PickRequest(ownTeamIndex_, catchUpIndex_));
 }
@@ -460,7 +461,10 @@ void ClientSession::OnPicked(const protocol::Message& m) {
   // A pick beyond what the list holds is not stored, but still ends the
   // turn and is told in the chat.
   const std::string line = draft::DraftListFill(pick);
-  if (picks_.Append(std::move(pick))) view_->DraftListAdd(line);
+  if (picks_.Append(std::move(pick))) {
+    view_->DraftListAdd(line);
+    view_->PicksChanged();
+  }
   const std::string shown = view_->DrafteesShownPosition();
   if (!shown.empty() && shown == position) view_->DrafteesRebuild();
   if (Own(m.from)) ClockReset();
@@ -484,6 +488,7 @@ void ClientSession::OnTaken(const protocol::Message& m) {
 void ClientSession::OnDeleted(const protocol::Message& m) {
   picks_.BlankLabel(m.body);
   RedrawDraftList();
+  view_->PicksChanged();
 }
 
 }  // namespace pm::client

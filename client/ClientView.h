@@ -36,6 +36,9 @@ class ClientView {
   virtual void DraftListAdd(const std::string& line) { (void)line; }
   // Removes every line of the draft list; opens the window when closed.
   virtual void DraftListClear() {}
+  // The picks changed (one arrived, caught up or deleted): the windows that
+  // show them (draft board, Find results) read them again.
+  virtual void PicksChanged() {}
 
   // The Draftees window's time label; opens that window when it is closed.
   virtual void SetTimeLeft(const std::string& text) { (void)text; }

@@ -121,6 +121,7 @@ class DrafteeListModel {
   void SetTable(DrafteeTable table);
   const DrafteeTable& Table() const { return table_; }
   void SetPicks(const PickList* picks) { picks_ = picks; }
+  const PickList* Picks() const { return picks_; }
 
   // A position button was chosen (or the list must be refilled after a pick):
   // natural order, all boxes unticked. A code outside 0..19 empties the list.

@@ -1,12 +1,15 @@
 // Draws the client's main window, mid-draft, into a PNG file (for the
 // documentation): a sample league, a draft server on a loopback port, the
 // owner of team 1 connected with Draftees, Draft List and Chat open; then,
-// when asked for, My List beside the Draftees window.
-// Usage: clientshot MAIN.png [LEAGUE-WINDOW.png [MY-LIST.png]]
+// when asked for, My List beside the Draftees window, the Draftees window
+// with a name in its Find box, and the Draft Board after a round and a half
+// of picks.
+// Usage: clientshot MAIN.png [LEAGUE-WINDOW.png [MY-LIST.png [FIND.png BOARD.png]]]
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -14,11 +17,15 @@
 #include <QTest>
 
 #include "client/ui/Client.h"
+#include "client/ui/DrafteesWindow.h"
 #include "client/ui/LeagueSelect.h"
 #include "client/ui/MyListWindow.h"
 #include "league/FBPro.h"
 #include "league/Sample.h"
 #include "server/engine/DraftServer.h"
+#include "widgets/DraftBoardView.h"
+#include "widgets/DrafteeFind.h"
+#include "widgets/DrafteeList.h"
 #include "widgets/Widgets.h"
 
 using namespace Qt::StringLiterals;
@@ -72,19 +79,31 @@ int main(int argc, char** argv) {
   if (!QTest::qWaitFor([&] { return server.Team(2).signedOn; }, 5000)) return 1;
   window.OnChatMenu();
   window.OnDrafteesMenu();
-  const int picks[][2] = {{2, 0}, {4, 0}, {0, 1}};
-  for (int i = 0; i < 3; ++i) {
-    const int team = i % 2 == 0 ? 2 : 1;
-    pm::client::ClientSession& owner = team == 1 ? s : other;
-    server.PutOnClock(names[static_cast<std::size_t>(team - 1)], "90", server.RoundText(), server.SelectionText());
-    if (!QTest::qWaitFor([&] { return owner.TimerRunning(); }, 5000)) return 1;
-    const int index = pool.positionIndex[static_cast<std::size_t>(picks[i][0])][static_cast<std::size_t>(picks[i][1])];
-    const auto& p = pool.draftees[static_cast<std::size_t>(index)].player;
+  // Team `team` picks the player at `slot` of `position`: an owner who is
+  // connected picks for himself, the Commish for every other team.
+  serverPrompts.answerer = [](const pm::PromptRequest&) { return pm::PromptAnswer::Yes; };
+  const auto pick = [&](int team, int position, int slot) {
+    const auto& players = pool.positionIndex[static_cast<std::size_t>(position)];
+    if (static_cast<std::size_t>(slot) >= players.size()) return true;
+    const auto& p = pool.draftees[static_cast<std::size_t>(players[static_cast<std::size_t>(slot)])].player;
     std::string name =
         p.fname.substr(0, static_cast<std::size_t>(std::max(0, 19 - static_cast<int>(p.lname.size())))) + " " + p.lname;
-    owner.SendOwnPick(std::to_string(p.pid), name.substr(0, 20), pm::league::PositionCaption(picks[i][0]));
-    if (!QTest::qWaitFor([&] { return s.PickCount() == i + 1; }, 5000)) return 1;
-  }
+    name = name.substr(0, 20);
+    const std::string caption = pm::league::PositionCaption(position);
+    const int before = s.PickCount();
+    server.PutOnClock(names[static_cast<std::size_t>(team - 1)], "90", server.RoundText(), server.SelectionText());
+    if (team <= 2) {
+      pm::client::ClientSession& owner = team == 1 ? s : other;
+      if (!QTest::qWaitFor([&] { return owner.TimerRunning(); }, 5000)) return false;
+      owner.SendOwnPick(std::to_string(p.pid), name, caption);
+    } else {
+      server.CommishPick(std::to_string(p.pid), name, caption);
+    }
+    return QTest::qWaitFor([&] { return s.PickCount() == before + 1; }, 5000);
+  };
+  const int picks[][2] = {{2, 0}, {4, 0}, {0, 1}};
+  for (int i = 0; i < 3; ++i)
+    if (!pick(i % 2 == 0 ? 2 : 1, picks[i][0], picks[i][1])) return 1;
   other.SendChat("All Members", "Good pick. I wanted him.");
   server.CommishChat("All Members", "Round 1 is going quickly - keep it up.");
   server.PutOnClock(names[0], "120", server.RoundText(), server.SelectionText());
@@ -127,5 +146,27 @@ int main(int argc, char** argv) {
     if (name == u"PublicChat"_s) sub->close();
   }
   QTest::qWait(200);
-  return window.grab().save(QFile::decodeName(argv[3])) ? 0 : 1;
+  if (!window.grab().save(QFile::decodeName(argv[3]))) return 1;
+  if (argc < 6) return 0;
+
+  // The Find box: a name typed in any letter case and without its accent.
+  pm::client::DrafteesWindow* draftees = window.Draftees();
+  pm::widgets::DrafteeFind* find = draftees->List()->Find();
+  find->Box()->setText(u"muller"_s);
+  find->Results()->setCurrentRow(std::min(1, find->Results()->count() - 1));
+  find->Choose(find->Results()->currentRow());
+  find->Box()->setFocus();
+  QTest::qWait(200);
+  if (!draftees->parentWidget()->grab().save(QFile::decodeName(argv[4]))) return 1;
+
+  // The Draft Board after a round and a half, the own team's picks marked.
+  server.Halt();
+  for (int n = 3; n < static_cast<int>(names.size()) * 3 / 2; ++n)
+    if (!pick(n % static_cast<int>(names.size()) + 1, n % pm::league::kShownPositions, 2 + n / 15)) return 1;
+  window.resize(1580, 860);
+  window.OnDraftBoardMenu();
+  QWidget* board = window.DraftBoard()->parentWidget();
+  board->setGeometry(0, 0, mdi->viewport()->width(), mdi->viewport()->height() / 2);
+  QTest::qWait(200);
+  return board->grab().save(QFile::decodeName(argv[5])) ? 0 : 1;
 }

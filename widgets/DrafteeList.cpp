@@ -14,6 +14,7 @@
 #include <QStyleOptionButton>
 #include <QVBoxLayout>
 
+#include "widgets/DrafteeFind.h"
 #include "widgets/Widgets.h"
 
 namespace pm::widgets {
@@ -24,9 +25,11 @@ DrafteeList::DrafteeList(QWidget* parent, const QString& sortLabel) : QWidget(pa
   setObjectName(QStringLiteral("DrafteeList"));
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(0, 0, 0, 0);
+  find_ = new DrafteeFind(this, this);
+  outer->addWidget(find_);
   frame_ = new QGroupBox(QStringLiteral("Draftees"), this);
   frame_->setObjectName(QStringLiteral("DrafteesFrame"));
-  outer->addWidget(frame_);
+  outer->addWidget(frame_, 1);
   auto* layout = new QVBoxLayout(frame_);
 
   auto* positionFrame = new QGroupBox(QStringLiteral("Position"), frame_);
@@ -163,11 +166,15 @@ void DrafteeList::SelectPosition(int index) {
   }
   model_.SelectPosition(index);
   ShowModel();
+  RefreshFind();
   emit positionSelected(index);
 }
 
 bool DrafteeList::RebuildIfShown(const std::string& positionCaption) {
-  if (positionCaption != PositionCaption()) return false;
+  if (positionCaption != PositionCaption()) {
+    RefreshFind();
+    return false;
+  }
   Rebuild();
   return true;
 }
@@ -221,7 +228,25 @@ void DrafteeList::RemoveLine(int row) {
   if (row < 0 || row >= rookieList_->count()) return;
   model_.RemoveLine(row);
   delete rookieList_->takeItem(row);
+  RefreshFind();
 }
+
+bool DrafteeList::ShowPlayer(int index, int pid) {
+  SelectPosition(index);
+  const auto& players = model_.Table().Of(index);
+  const auto& rows = model_.Rows();
+  for (std::size_t line = 0; line < rows.size(); ++line) {
+    if (players[static_cast<std::size_t>(rows[line])].pid != pid) continue;
+    QListWidgetItem* item = rookieList_->item(static_cast<int>(line));
+    rookieList_->setCurrentItem(item);
+    rookieList_->scrollToItem(item, QAbstractItemView::PositionAtCenter);
+    rookieList_->setFocus();
+    return true;
+  }
+  return false;
+}
+
+void DrafteeList::RefreshFind() { find_->Refresh(); }
 
 bool DrafteeList::eventFilter(QObject* watched, QEvent* event) {
   if (watched == rookieList_ && event->type() == QEvent::KeyPress) {

@@ -1,5 +1,5 @@
-// The draftee list as a widget: the "Draftees" frame with the "Position"
-// buttons, the rating and name sort boxes above their columns, the column
+// The draftee list as a widget: the Find box (DrafteeFind) over the
+// "Draftees" frame with the "Position" buttons, the rating and name sort boxes above their columns, the column
 // titles and the list of 54-column lines. The server's Draft Control window
 // and the client's Draftees window each carry one.
 //
@@ -24,6 +24,8 @@ class QListWidget;
 class QRadioButton;
 
 namespace pm::widgets {
+
+class DrafteeFind;
 
 class DrafteeList : public QWidget {
   Q_OBJECT
@@ -57,6 +59,14 @@ class DrafteeList : public QWidget {
   // Removes a line after a pick was made from it.
   void RemoveLine(int row);
 
+  // Shows the player `pid` of position `index` as the Find box does: that
+  // position's list (as its button would), his line selected, scrolled to
+  // and focused. False when he is not in that list.
+  bool ShowPlayer(int index, int pid);
+  // The picks changed while the list may be showing another position: the
+  // Find box's results are made again (every rebuild does so too).
+  void RefreshFind();
+
   const draft::DrafteeListModel& Model() const { return model_; }
   QListWidget* RookieList() const { return rookieList_; }
   QCheckBox* RatingBox(int box) const { return rating_[static_cast<std::size_t>(box)]; }
@@ -65,6 +75,7 @@ class DrafteeList : public QWidget {
   QCheckBox* NameSortBox() const { return nameSortBox_; }
   QRadioButton* Option1(int index) const { return option1_[static_cast<std::size_t>(index)]; }
   QLabel* HeaderLabel() const { return header_; }
+  DrafteeFind* Find() const { return find_; }
 
  signals:
   // A line was double-clicked or Enter was pressed on it.
@@ -88,6 +99,7 @@ class DrafteeList : public QWidget {
   static int CaptionOffset(const QCheckBox* box);
 
   draft::DrafteeListModel model_;
+  DrafteeFind* find_ = nullptr;
   QGroupBox* frame_ = nullptr;
   QButtonGroup* positions_ = nullptr;
   std::array<QRadioButton*, draft::kShownPositions> option1_{};

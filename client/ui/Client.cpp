@@ -14,6 +14,7 @@
 #include "client/ui/MyListWindow.h"
 #include "client/ui/PublicChat.h"
 #include "common/Common.h"
+#include "widgets/DraftBoardView.h"
 #include "widgets/DrafteeList.h"
 #include "widgets/MdiArrange.h"
 #include "widgets/Widgets.h"
@@ -55,6 +56,9 @@ Client::Client(Prompter* prompter, QWidget* parent) : QMainWindow(parent), promp
   QAction* myList = viewMenu_->addAction(u"&My List"_s);
   myList->setObjectName("MyListMenu");
   connect(myList, &QAction::triggered, this, &Client::OnMyListMenu);
+  QAction* board = viewMenu_->addAction(u"Draft &Board"_s);
+  board->setObjectName("DraftBoardMenu");
+  connect(board, &QAction::triggered, this, &Client::OnDraftBoardMenu);
 
   windowMenu_ = menuBar()->addMenu(u"&Window"_s);
   windowMenu_->setObjectName("WindowMenu");
@@ -97,6 +101,9 @@ LeagueSelect* Client::LeagueWindow() const {
 PublicChat* Client::Chat() const {
   return chatSub_ && chatSub_->isVisible() ? qobject_cast<PublicChat*>(chatSub_->widget()) : nullptr;
 }
+DraftBoardView* Client::DraftBoard() const {
+  return boardSub_ && boardSub_->isVisible() ? qobject_cast<DraftBoardView*>(boardSub_->widget()) : nullptr;
+}
 
 // --------------------------------------------------------------- menus ----
 
@@ -133,6 +140,17 @@ void Client::OnDrafteesMenu() {
   window->List()->SelectPosition(0);
   QApplication::restoreOverrideCursor();
   mdi_->setActiveSubWindow(drafteesSub_);
+}
+
+void Client::OnDraftBoardMenu() {
+  Reload(boardSub_);
+  if (!boardSub_) {
+    auto* view = new DraftBoardView(prompter_);
+    view->SetSource(&session_->Picks(), session_->TeamCount(), session_->OwnTeamName());
+    boardSub_ = AddChild(view);
+  }
+  boardSub_->showNormal();
+  mdi_->setActiveSubWindow(boardSub_);
 }
 
 // ------------------------------------------------------- child windows ----
@@ -246,6 +264,11 @@ std::string Client::DrafteesShownPosition() const {
 
 void Client::DrafteesRebuild() {
   if (DrafteesWindow* window = Draftees()) window->List()->Rebuild();
+}
+
+void Client::PicksChanged() {
+  if (DraftBoardView* board = DraftBoard()) board->Refresh();
+  if (DrafteesWindow* window = Draftees()) window->List()->RefreshFind();
 }
 
 void Client::closeEvent(QCloseEvent* event) {

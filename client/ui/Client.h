@@ -16,6 +16,10 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 
+namespace pm::widgets {
+class DraftBoardView;
+}  // namespace pm::widgets
+
 namespace pm::client {
 
 class ClientSettings;
@@ -35,16 +39,19 @@ class Client : public QMainWindow, public ClientView {
   ClientSession& Session() { return *session_; }
 
   // Menu commands: Connection > Connect (the league window while not
-  // connected, else the disconnect question), View > Chat, View > Draftees.
+  // connected, else the disconnect question), View > Chat, View > Draftees,
+  // View > Draft Board.
   void OnConnectMenu();
   void OnChatMenu();
   void OnDrafteesMenu();
+  void OnDraftBoardMenu();
 
   // The child windows; null while closed.
   LeagueSelect* LeagueWindow() const;
   DrafteesWindow* Draftees() const;
   DraftListWindow* DraftList() const;
   PublicChat* Chat() const;
+  widgets::DraftBoardView* DraftBoard() const;
   QMdiArea* MdiArea() const { return mdi_; }
 
   QAction* ConnectAction() const { return connectAction_; }
@@ -80,6 +87,7 @@ class Client : public QMainWindow, public ClientView {
   void SetTimeLeft(const std::string& text) override;
   std::string DrafteesShownPosition() const override;
   void DrafteesRebuild() override;
+  void PicksChanged() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -101,7 +109,7 @@ class Client : public QMainWindow, public ClientView {
   QMenu* windowMenu_;
   bool connectedState_ = false;
   QPointer<LeagueSelect> leagueSelect_;
-  QPointer<QMdiSubWindow> chatSub_, draftListSub_, drafteesSub_;
+  QPointer<QMdiSubWindow> chatSub_, draftListSub_, drafteesSub_, boardSub_;
   QPointer<QMdiSubWindow> myListSub_;
   ClientSettings* settings_ = nullptr;
 };

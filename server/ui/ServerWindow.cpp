@@ -15,6 +15,7 @@
 #include "server/ui/DraftOrderWindow.h"
 #include "server/ui/LeagueSelect.h"
 #include "server/ui/PublicChat.h"
+#include "widgets/DraftBoardView.h"
 #include "widgets/MdiArrange.h"
 #include "widgets/Widgets.h"
 
@@ -68,6 +69,8 @@ ServerWindow::ServerWindow(DraftServer& engine, Prompter& prompter, const QStrin
       ->setObjectName(QStringLiteral("DraftControlMenu"));
   view_->addAction(QStringLiteral("Draft &Order"), this, [this] { ShowDraftOrder(); })
       ->setObjectName(QStringLiteral("DraftOrderMenu"));
+  view_->addAction(QStringLiteral("Draft &Board"), this, [this] { ShowDraftBoard(); })
+      ->setObjectName(QStringLiteral("DraftBoardMenu"));
 
   window_ = menuBar()->addMenu(QStringLiteral("&Window"));
   window_->setObjectName(QStringLiteral("WindowMenu"));
@@ -111,6 +114,12 @@ ServerWindow::ServerWindow(DraftServer& engine, Prompter& prompter, const QStrin
   connect(&engine_, &DraftServer::teamSignedOff, this, [this](int, const QString& name) {
     if (ChatShown()) chat_->RemoveRecipient(name);
   });
+  // The board follows every pick and delete while it is open.
+  const auto refreshBoard = [this] {
+    if (board_ != nullptr && IsFormShown(boardFrame_)) board_->Refresh();
+  };
+  connect(&engine_, &DraftServer::pickRecorded, this, refreshBoard);
+  connect(&engine_, &DraftServer::picksChanged, this, refreshBoard);
   resize(1280, 900);
 }
 
@@ -198,6 +207,16 @@ void ServerWindow::ShowDraftControl() {
   }
   draftControlFrame_->showNormal();
   mdi_->setActiveSubWindow(draftControlFrame_);
+}
+
+void ServerWindow::ShowDraftBoard() {
+  if (board_ == nullptr) {
+    board_ = new DraftBoardView(&prompter_);
+    boardFrame_ = AddChild(board_);
+  }
+  board_->SetSource(&engine_.Log().List(), engine_.TeamCount());  // a closed window loads afresh
+  boardFrame_->showNormal();
+  mdi_->setActiveSubWindow(boardFrame_);
 }
 
 void ServerWindow::OpenMerge() {

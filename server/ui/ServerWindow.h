@@ -1,6 +1,7 @@
 // The server's main window `Server`: a multiple-document window with the
 // caption that tells whether the server is up, the menus Server, View and
-// Window, and the child windows League Selection, Draft Control and Chat.
+// Window, and the child windows League Selection, Draft Control, Chat and
+// Draft Board.
 #pragma once
 
 #include <QMainWindow>
@@ -19,6 +20,9 @@ class Prompter;
 namespace pm::server {
 class DraftServer;
 }
+namespace pm::widgets {
+class DraftBoardView;
+}  // namespace pm::widgets
 
 namespace pm::server {
 
@@ -45,6 +49,7 @@ class ServerWindow : public QMainWindow {
   void SetSettings(QSettings* settings);
   // The remembered league folder (empty when none).
   static QString RememberedFolder(const QSettings& settings);
+  void ShowDraftBoard();  // View > Draft Board
   // Closes and reopens the Draft Control window (after a merge).
   void ReopenDraftControl();
 
@@ -60,6 +65,7 @@ class ServerWindow : public QMainWindow {
   LeagueSelect* LeagueWindow() const { return leagueSelect_; }
   DraftControl* DraftControlWindow() const { return draftControl_; }
   PublicChat* ChatWindow() const { return chat_; }
+  widgets::DraftBoardView* DraftBoardWindow() const { return board_; }
   // The child windows' frames (nullptr until first shown).
   QMdiSubWindow* DraftControlFrame() const { return draftControlFrame_; }
   QMdiSubWindow* ChatFrame() const { return chatFrame_; }
@@ -91,6 +97,8 @@ class ServerWindow : public QMainWindow {
   QMdiSubWindow* draftControlFrame_ = nullptr;
   PublicChat* chat_ = nullptr;
   QMdiSubWindow* chatFrame_ = nullptr;
+  widgets::DraftBoardView* board_ = nullptr;
+  QMdiSubWindow* boardFrame_ = nullptr;
 };
 
 }  // namespace pm::server

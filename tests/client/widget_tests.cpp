@@ -17,6 +17,9 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
+
+#include <algorithm>
 
 #include <filesystem>
 #include <fstream>
@@ -31,6 +34,8 @@
 #include "common/Files.h"
 #include "tests/client/ClientTestKit.h"
 #include "widgets/ChatInput.h"
+#include "widgets/DraftBoardView.h"
+#include "widgets/DrafteeFind.h"
 #include "widgets/DrafteeList.h"
 #include "widgets/Widgets.h"
 
@@ -537,6 +542,42 @@ TEST(ClientSettingsTest, LastConnectionAndLayoutComeBack) {
   EXPECT_EQ(w->TeamList()->currentText(), u"Boston Bulldogs"_s);
   EXPECT_EQ(again.S().OwnTeamIndex(), 3);
   EXPECT_TRUE(w->AddressBox()->isEnabled());
+}
+
+TEST(DraftBoardWindowTest, BoardAndFindFollowPicksAndDeletesOfEveryPosition) {
+  SampleLeague league;
+  TestServer server(league);
+  ConnectedWindow win(league, server.Port());
+  ASSERT_TRUE(win.Connect());
+  win.client.findChild<QAction*>(u"DraftBoardMenu"_s)->trigger();
+  widgets::DraftBoardView* board = win.client.DraftBoard();
+  ASSERT_NE(board, nullptr);
+  EXPECT_EQ(board->parentWidget()->objectName(), u"DraftBoardWindow"_s);  // an MDI child
+  QTableWidget* grid = board->Grid();
+  EXPECT_EQ(grid->columnCount(), win.S().TeamCount());
+
+  // The Draftees window shows QB; the kicker found there leaves the results
+  // when he is picked and comes back when his pick is deleted.
+  win.client.OnDrafteesMenu();
+  widgets::DrafteeFind* find = win.client.Draftees()->List()->Find();
+  ASSERT_FALSE(win.S().league.table.Of(13).empty());
+  const draft::Player& k = win.S().league.table.Of(13)[0];
+  find->Box()->setText(widgets::L1(k.fname + " " + k.lname));
+  const auto count = [&] {
+    return std::count_if(find->Matches().begin(), find->Matches().end(),
+                         [&](const draft::Found& f) { return f.pid == k.pid; });
+  };
+  ASSERT_EQ(count(), 1);
+  win.S().HandleMessage("Z|1|0|" + std::to_string(k.pid) + "," + k.fname + " " + k.lname + ",K,1-1");
+  win.S().HandleMessage("Z|2|0|9999,Al Jones,QB,1-2");
+  EXPECT_EQ(count(), 0);
+  ASSERT_NE(grid->item(0, 0), nullptr);
+  EXPECT_EQ(grid->item(0, 0)->text(), widgets::L1(k.fname + " " + k.lname + "  K\n" + win.S().OwnTeamName()));
+  EXPECT_EQ(grid->item(0, 0)->background().color(), widgets::DraftBoardView::OwnColour());
+  EXPECT_NE(grid->item(0, 1)->background().color(), widgets::DraftBoardView::OwnColour());
+  win.S().HandleMessage("Y|0|0|1-1");
+  EXPECT_EQ(grid->item(0, 0), nullptr);
+  EXPECT_EQ(count(), 1);
 }
 
 }  // namespace

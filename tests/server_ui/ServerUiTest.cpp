@@ -18,10 +18,12 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -35,6 +37,8 @@
 #include "server/ui/PublicChat.h"
 #include "server/ui/ServerWindow.h"
 #include "widgets/ChatInput.h"
+#include "widgets/DraftBoardView.h"
+#include "widgets/DrafteeFind.h"
 #include "widgets/DrafteeList.h"
 #include "widgets/Widgets.h"
 
@@ -522,6 +526,43 @@ TEST_F(ServerUiTest, ChatLinesAndRecipients) {
   EXPECT_EQ(chat->ChatText()->blockCount(), 10000);
   EXPECT_EQ(chat->ChatText()->document()->firstBlock().text(), u"line 6"_s);
   EXPECT_EQ(chat->ChatText()->document()->lastBlock().text(), u"line 10005"_s);
+}
+
+TEST_F(ServerUiTest, DraftBoardAndFindFollowTheCommishsPickAndItsDelete) {
+  Load();
+  window->findChild<QAction*>(u"DraftBoardMenu"_s)->trigger();
+  DraftBoardView* board = window->DraftBoardWindow();
+  ASSERT_NE(board, nullptr);
+  EXPECT_TRUE(board->isVisible());
+  EXPECT_EQ(board->Grid()->columnCount(), 4);
+  PutOnClock(2);
+
+  // The Commish finds a WR by name and picks him from the WR list.
+  const draft::Player wr = dc->Draftees()->Model().Table().Of(4)[0];
+  DrafteeFind* find = dc->Draftees()->Find();
+  find->Box()->setText(L1(wr.fname + " " + wr.lname));
+  const auto& found = find->Matches();
+  const auto at = std::find_if(found.begin(), found.end(), [&](const draft::Found& f) { return f.pid == wr.pid; });
+  ASSERT_NE(at, found.end());
+  find->Results()->setCurrentRow(static_cast<int>(at - found.begin()));
+  QTest::keyClick(find->Results(), Qt::Key_Return);
+  EXPECT_EQ(dc->Draftees()->PositionCaption(), "WR");
+  prompter.answers = {PromptAnswer::Yes};
+  QTest::keyClick(dc->Draftees()->RookieList(), Qt::Key_Return);
+  ASSERT_EQ(engine.Log().Count(), 1);
+  ASSERT_NE(board->Grid()->item(0, 0), nullptr);
+  EXPECT_TRUE(board->Grid()->item(0, 0)->text().contains(L1(wr.lname)));
+  EXPECT_EQ(std::count_if(find->Matches().begin(), find->Matches().end(),
+                          [&](const draft::Found& f) { return f.pid == wr.pid; }),
+            0);
+
+  dc->SelectionsList()->setCurrentRow(0);
+  prompter.answers = {PromptAnswer::Yes};
+  dc->OnDeleteClicked();
+  EXPECT_EQ(board->Grid()->item(0, 0), nullptr);
+  EXPECT_EQ(std::count_if(find->Matches().begin(), find->Matches().end(),
+                          [&](const draft::Found& f) { return f.pid == wr.pid; }),
+            1);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -155,6 +156,49 @@ TEST_F(DrafteeListTest, PickOfTheShownPositionRebuildsInNaturalOrder) {
   list.RemoveLine(list.SelectedRow());
   EXPECT_EQ(Pids(), (QStringList{u"103"_s}));
   EXPECT_EQ(list.Model().Lines().size(), 1u);
+}
+
+TEST_F(DrafteeListTest, FindShowsTheChosenPlayerSelectedInHisPositionsList) {
+  auto* box = list.findChild<QLineEdit*>(u"FindBox"_s);
+  auto* results = list.findChild<QListWidget*>(u"FindResults"_s);
+  ASSERT_NE(box, nullptr);
+  ASSERT_NE(results, nullptr);
+  EXPECT_FALSE(results->isVisible());
+  EXPECT_EQ(results->font(), FixedFont());
+
+  // Enter in the box takes the first result: the WR list, his line selected.
+  QTest::keyClicks(box, u"WI"_s);
+  ASSERT_TRUE(results->isVisible());
+  ASSERT_EQ(results->count(), 1);
+  EXPECT_TRUE(results->item(0)->text().startsWith(u"WR 201"_s));
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_EQ(list.CurrentPosition(), 4);
+  EXPECT_TRUE(list.Option1(4)->isChecked());
+  EXPECT_EQ(draft::ReadLine(list.SelectedLine()).pidText, "201");
+  EXPECT_TRUE(list.RookieList()->hasFocus());
+  // From there the usual pick applies.
+  QSignalSpy spy(&list, &DrafteeList::lineActivated);
+  QTest::keyClick(list.RookieList(), Qt::Key_Return);
+  EXPECT_EQ(spy.count(), 1);
+
+  // A double-click on a result; a sorted list goes back to natural order.
+  box->clear();
+  EXPECT_FALSE(results->isVisible());
+  list.SelectPosition(0);
+  Click(list.RatingBox(1));
+  box->setText(u"a"_s);
+  ASSERT_EQ(results->count(), 2);  // adams, Baker
+  const QRect r = results->visualItemRect(results->item(1));
+  QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, r.center());
+  QTest::mouseDClick(results->viewport(), Qt::LeftButton, {}, r.center());
+  EXPECT_EQ(Pids(), (QStringList{u"101"_s, u"102"_s, u"103"_s}));
+  EXPECT_EQ(draft::ReadLine(list.SelectedLine()).pidText, "103");
+
+  // A pick of any position takes its player out of the results.
+  picks.Append(draft::ParsePick("102|T|F adams|QB|1-1"));
+  list.RefreshFind();
+  ASSERT_EQ(results->count(), 1);
+  EXPECT_TRUE(results->item(0)->text().startsWith(u"QB 103"_s));
 }
 
 }  // namespace

@@ -1,0 +1,102 @@
+#include "widgets/DrafteeFind.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "widgets/DrafteeList.h"
+#include "widgets/Widgets.h"
+
+namespace pm::widgets {
+
+namespace {
+constexpr int kShownResults = 6;  // lines the result list has room for
+}  // namespace
+
+DrafteeFind::DrafteeFind(DrafteeList* list, QWidget* parent) : QWidget(parent), list_(list) {
+  setObjectName(QStringLiteral("DrafteeFind"));
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);  // the draftee list below takes the height
+  auto* label = new QLabel(QStringLiteral("&Find"), this);
+  label->setObjectName(QStringLiteral("FindLabel"));
+  box_ = new QLineEdit(this);
+  box_->setObjectName(QStringLiteral("FindBox"));
+  box_->setClearButtonEnabled(true);
+  label->setBuddy(box_);
+  box_->installEventFilter(this);
+  connect(box_, &QLineEdit::textChanged, this, [this] { Refresh(); });
+
+  results_ = new QListWidget(this);
+  results_->setObjectName(QStringLiteral("FindResults"));
+  results_->setFont(FixedFont());
+  results_->setUniformItemSizes(true);
+  results_->setSelectionMode(QAbstractItemView::SingleSelection);
+  results_->setFixedHeight(QFontMetrics(FixedFont()).lineSpacing() * kShownResults + 2 * results_->frameWidth() + 4);
+  results_->installEventFilter(this);
+  results_->hide();
+  connect(results_, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { Choose(results_->row(item)); });
+
+  auto* row = new QHBoxLayout;
+  row->addWidget(label);
+  row->addWidget(box_, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addLayout(row);
+  layout->addWidget(results_);
+}
+
+void DrafteeFind::Refresh() {
+  const bool blank = box_->text().trimmed().isEmpty();
+  results_->setVisible(!blank);
+  if (blank) {  // nothing to find: the list works as without the box
+    found_.clear();
+    results_->clear();
+    return;
+  }
+  const draft::DrafteeListModel& model = list_->Model();
+  const int chosen = results_->currentRow();
+  const int chosenPid =
+      chosen >= 0 && chosen < static_cast<int>(found_.size()) ? found_[static_cast<std::size_t>(chosen)].pid : -1;
+  const draft::DraftedSet drafted = model.Picks() ? draft::DraftedSet(*model.Picks()) : draft::DraftedSet();
+  found_ = draft::FindDraftees(model.Table(), drafted, ToL1(box_->text()));
+  QStringList lines;
+  for (const draft::Found& f : found_) lines << L1(draft::FoundLine(model.Table(), f));
+  results_->clear();
+  results_->addItems(lines);
+  auto again =
+      std::find_if(found_.begin(), found_.end(), [chosenPid](const draft::Found& f) { return f.pid == chosenPid; });
+  if (again != found_.end()) results_->setCurrentRow(static_cast<int>(again - found_.begin()));
+}
+
+void DrafteeFind::Choose(int row) {
+  if (row < 0 || row >= static_cast<int>(found_.size())) return;
+  const draft::Found chosen = found_[static_cast<std::size_t>(row)];
+  list_->ShowPlayer(chosen.position, chosen.pid);
+}
+
+bool DrafteeFind::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+  if (watched == box_ && enter) {
+    // Enter in the box takes the chosen result, else the first.
+    Choose(std::max(results_->currentRow(), 0));
+    return true;
+  }
+  if (watched == box_ && key == Qt::Key_Down && results_->count() > 0) {
+    results_->setFocus();
+    if (results_->currentRow() < 0) results_->setCurrentRow(0);
+    return true;
+  }
+  if (watched == results_ && enter) {
+    Choose(results_->currentRow());
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace pm::widgets
