@@ -212,7 +212,11 @@ void ClientSession::OnConnected() {
   connected_ = true;
   connectTimer_.stop();
   if (reconnecting_) {
-    // Signed on again, the picks are asked for afresh from pick 1.
+    // The same login again; the picks are asked for afresh from pick 1. The
+    // server acknowledges a login only by not refusing it: the first message
+    // that is no refusal confirms it.
+    reconnecting_ = false;
+    rejoinPending_ = true;
     SetCaptionStatus("Connected.");
     StartCatchUp();
     SendLogin();
@@ -265,12 +269,14 @@ void ClientSession::OnDisconnected() {
 void ClientSession::StartReconnecting() {
   connected_ = false;
   if (socket_) socket_->Close();
-  if (!reconnecting_) {  // a connection lost before the sign-on keeps counting
-    reconnecting_ = true;
+  const bool again = reconnecting_ || rejoinPending_;  // lost before the sign-on was confirmed
+  rejoinPending_ = false;
+  if (!again) {
     reconnectSince_ = clock();
     attempt_ = 0;
     Append(kConnectionLostLine);
   }
+  reconnecting_ = true;
   pickSent_ = false;
   SetTimer(false);
   if (clockSeconds_ != 0) view_->SetTimeLeft("");
@@ -323,6 +329,7 @@ void ClientSession::EndProgram() {
   if (ended_) return;
   ended_ = true;
   reconnecting_ = false;
+  rejoinPending_ = false;
   queue_.clear();
   SetTimer(false);
   connectTimer_.stop();
@@ -432,6 +439,10 @@ void ClientSession::Dispatch(const protocol::Message& m) {
     ++dropped_;
     return;
   }
+  if (rejoinPending_ && m.code != protocol::kRefused) {
+    rejoinPending_ = false;
+    Append(kReconnectedLine);
+  }
   switch (m.code) {
     case protocol::kRefused: OnRefused(m); break;
     case protocol::kWhoElse: OnWhoElse(m); break;
@@ -452,8 +463,10 @@ void ClientSession::Dispatch(const protocol::Message& m) {
 
 void ClientSession::OnRefused(const protocol::Message& m) {
   // The server has not yet seen the old connection go: try again later.
-  if (reconnecting_ &&
+  if (rejoinPending_ &&
       protocol::RefusalText(std::string_view(m.body)) == protocol::RefusalText(protocol::kRefuseSignedOn)) {
+    rejoinPending_ = false;
+    reconnecting_ = true;
     AttemptFailed();
     return;
   }
@@ -471,13 +484,7 @@ void ClientSession::OnWhoElse(const protocol::Message& m) {
   }
 }
 
-void ClientSession::OnSignedOn(const protocol::Message& m) {
-  MarkSignedOn(m.from);
-  if (reconnecting_ && Own(m.from)) {
-    reconnecting_ = false;
-    Append(kReconnectedLine);
-  }
-}
+void ClientSession::OnSignedOn(const protocol::Message& m) { MarkSignedOn(m.from); }
 
 // ----------------------------------------------------------- catch-up ----
 //

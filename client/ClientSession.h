@@ -123,7 +123,7 @@ class ClientSession : public QObject {
   // A connection is being made (Connect was called and has not ended yet).
   bool Connecting() const { return connecting_; }
   bool Ended() const { return ended_; }
-  // The connection was lost and the session has not signed on again yet.
+  // The connection was lost and the session has not connected again yet.
   bool Reconnecting() const { return reconnecting_; }
 
   // Catch-up requests ("V n") kept in flight: the server answers each on its
@@ -251,6 +251,8 @@ class ClientSession : public QObject {
   std::string host_;
   bool reconnect_ = false;
   bool reconnecting_ = false;
+  // Connected again and the login sent; no answer has confirmed it yet.
+  bool rejoinPending_ = false;
   int64_t reconnectSince_ = 0;
   int attempt_ = 0;
   PauseTimer* pauseTimer_ = nullptr;

@@ -11,11 +11,13 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-// winsock2.h before windows.h, which would bring the older winsock.h.
+// The socket headers in this order: winsock2.h first, the others need it.
+#include <winsock2.h>
+
+#include <ws2tcpip.h>
+
 #include <mstcpip.h>
 #include <windows.h>
-#include <winsock2.h>
-#include <ws2tcpip.h>
 
 #include <algorithm>
 

@@ -32,6 +32,19 @@ void LoopbackProxy::DropAll() {
   pairs_.clear();
 }
 
+void LoopbackProxy::Vanish() {
+  for (auto& p : pairs_) {
+    p->toServer.timer->stop();
+    p->toClient.timer->stop();
+    if (p->up) p->up->disconnect(this);
+    if (QTcpSocket* down = p->down.data()) {
+      down->disconnect(this);
+      down->abort();
+      delete down;
+    }
+  }
+}
+
 bool LoopbackProxy::SetListening(bool on) {
   if (!on) {
     server_.close();

@@ -49,6 +49,9 @@ class LoopbackProxy : public QObject {
 
   // Cuts the path: every connection is reset on both sides at once.
   void DropAll();
+  // The path dies without a close reaching the server: the clients' side is
+  // reset, the server's side stays open and silent until DropAll.
+  void Vanish();
   // Stops accepting (connection attempts are refused) or starts again on
   // the same port.
   bool SetListening(bool on);
