@@ -498,13 +498,14 @@ void ClientSession::OnSignedOn(const protocol::Message& m) { MarkSignedOn(m.from
 // for the same pick again after a gap.
 
 // A fresh catch-up after signing on again: the list is rebuilt from the
-// answers, so picks deleted meanwhile are gone and none is held twice.
+// answers, so picks deleted meanwhile are gone and none is held twice. As
+// in the first catch-up, the Draftees list is left as it is (a pick of a
+// player taken meanwhile is answered by the server as taken).
 void ClientSession::StartCatchUp() {
   catchUpNext_ = 1;
   firstUnreached_ = 0;
   picks_ = draft::PickList(draft::kMaxPicks);
   view_->DraftListClear();
-  if (!view_->DrafteesShownPosition().empty()) view_->DrafteesRebuild();
 }
 
 void ClientSession::OnPickRecord(const protocol::Message& m) {
@@ -535,7 +536,6 @@ void ClientSession::StoreCaughtUp(draft::Pick pick) {
     }
     return;
   }
-  const std::string position = pick.position;
   if (firstUnreached_ > 0) {
     if (picks_.Insert(firstUnreached_, std::move(pick))) {
       ++firstUnreached_;
@@ -545,12 +545,6 @@ void ClientSession::StoreCaughtUp(draft::Pick pick) {
     const std::string line = draft::DraftListFill(pick);
     if (picks_.Append(std::move(pick))) view_->DraftListAdd(line);
   }
-  RebuildDrafteesFor(position);
-}
-
-void ClientSession::RebuildDrafteesFor(const std::string& position) {
-  const std::string shown = view_->DrafteesShownPosition();
-  if (!shown.empty() && shown == position) view_->DrafteesRebuild();
 }
 
 void ClientSession::OnLeft(const protocol::Message& m) {
@@ -620,7 +614,8 @@ void ClientSession::OnPicked(const protocol::Message& m) {
     view_->DraftListAdd(line);
     if (firstUnreached_ == 0) firstUnreached_ = picks_.Count();
   }
-  RebuildDrafteesFor(position);
+  const std::string shown = view_->DrafteesShownPosition();
+  if (!shown.empty() && shown == position) view_->DrafteesRebuild();
   if (Own(m.from)) ClockReset();
   Append(chatLine);
 }

@@ -187,7 +187,6 @@ class ClientSession : public QObject {
   void StartCatchUp();
   void RequestMorePicks();
   void StoreCaughtUp(draft::Pick pick);
-  void RebuildDrafteesFor(const std::string& position);
 
   // Messages from the server: Dispatch checks a message and hands it to the
   // handler of its code.
