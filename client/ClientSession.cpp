@@ -23,7 +23,7 @@ constexpr std::size_t kSentLogSize = 200;
 }  // namespace
 
 struct ClientSession::Event {
-  enum Kind { Connected, Disconnected, ConnectError, TickEvent, Message } kind;
+  enum Kind { Connected, Disconnected, ConnectError, TickEvent, Message, Retry } kind;
   protocol::Message message;
 };
 
@@ -35,6 +35,9 @@ ClientSession::ClientSession(QObject* parent) : QObject(parent) {
   defaultPrompter_ = std::make_unique<ScriptedPrompter>();
   prompter_ = defaultPrompter_.get();
   endProgram = [] { QCoreApplication::exit(0); };
+  clock = protocol::SteadyMs;
+  defaultPauseTimer_ = std::make_unique<QtPauseTimer>();
+  pauseTimer_ = defaultPauseTimer_.get();
   clockTimer_.setInterval(1000);
   connect(&clockTimer_, &QTimer::timeout, this, [this] { Tick(); });
   connectTimer_.setSingleShot(true);
@@ -43,9 +46,17 @@ ClientSession::ClientSession(QObject* parent) : QObject(parent) {
   });
 }
 
-ClientSession::~ClientSession() { ended_ = true; }
+ClientSession::~ClientSession() {
+  ended_ = true;
+  pauseTimer_->Stop();
+}
 
 void ClientSession::SetView(ClientView* view) { view_ = view ? view : defaultView_.get(); }
+
+void ClientSession::SetPauseTimer(PauseTimer* timer) {
+  pauseTimer_->Stop();
+  pauseTimer_ = timer ? timer : defaultPauseTimer_.get();
+}
 
 // ------------------------------------------------------------- league ----
 
@@ -106,6 +117,7 @@ bool ClientSession::Connect(const std::string& address) {
     connect(socket_, &protocol::MessageSocket::connectFailed, this, [this] { Post({Event::ConnectError, {}}); });
   }
   if (!socket_->ConnectTo(QString::fromLatin1(host.data(), static_cast<qsizetype>(host.size())), port_)) return false;
+  host_ = host;
   connecting_ = true;
   caption_ = std::string(kClientCaption) + " - " + ownTeamName_;
   view_->SetCaption(caption_);
@@ -126,7 +138,7 @@ bool ClientSession::SendOwnPick(const std::string& pid, const std::string& name,
 }
 
 bool ClientSession::SendChat(const std::string& recipient, const std::string& text) {
-  if (ended_) return false;
+  if (ended_ || reconnecting_) return false;
   const std::string line = protocol::CutChat(text);
   if (line.empty()) return false;
   if (UpperLatin1(recipient.substr(0, 3)) == "ALL") {
@@ -191,6 +203,7 @@ void ClientSession::Handle(const Event& e) {
     case Event::ConnectError: OnConnectError(); break;
     case Event::TickEvent: DoTick(); break;
     case Event::Message: Dispatch(e.message); break;
+    case Event::Retry: Attempt(); break;
   }
 }
 
@@ -199,16 +212,37 @@ void ClientSession::OnConnected() {
   connecting_ = false;
   connected_ = true;
   connectTimer_.stop();
+  if (reconnecting_) {
+    // The same login again; the picks are asked for afresh from pick 1. The
+    // server acknowledges a login only by not refusing it: the first message
+    // that is no refusal confirms it.
+    reconnecting_ = false;
+    rejoinPending_ = true;
+    SetCaptionStatus("Connected.");
+    StartCatchUp();
+    SendLogin();
+    // A server started again has lost the list.
+    if (!wishes_.Empty()) SendWishes();
+    return;
+  }
   caption_ += " - Connected.";
   view_->SetCaption(caption_);
-  Send(protocol::Login(ownTeamIndex_, kClientVersion, league.drafteeCount, league.leagueName));
+  SendLogin();
   LoadWishes();
   view_->ShowConnected();
   emit connectedToServer();
 }
 
+void ClientSession::SendLogin() {
+  Send(protocol::Login(ownTeamIndex_, kClientVersion, league.drafteeCount, league.leagueName));
+}
+
 void ClientSession::OnConnectError() {
   if (connected_ || !connecting_) return;  // a lost connection is a disconnect
+  if (reconnecting_) {
+    AttemptFailed();
+    return;
+  }
   connecting_ = false;
   connectTimer_.stop();
   if (socket_) socket_->Close();
@@ -223,16 +257,87 @@ void ClientSession::OnDisconnected() {
     OnConnectError();
     return;
   }
+  if (reconnect_) {
+    StartReconnecting();
+    return;
+  }
   prompter_->Inform("", kConnectionLostText);
   EndProgram();
+}
+
+// ------------------------------------------------------- reconnecting ----
+
+// The windows stay as they are; the clock stops (no pick can be sent until
+// the team is signed on again: the server puts it on the clock again or the
+// Commish picks), and nobody counts as signed on until the server says so.
+void ClientSession::StartReconnecting() {
+  connected_ = false;
+  if (socket_) socket_->Close();
+  const bool again = reconnecting_ || rejoinPending_;  // lost before the sign-on was confirmed
+  rejoinPending_ = false;
+  if (!again) {
+    reconnectSince_ = clock();
+    attempt_ = 0;
+    Append(kConnectionLostLine);
+  }
+  reconnecting_ = true;
+  pickSent_ = false;
+  SetTimer(false);
+  if (clockSeconds_ != 0) view_->SetTimeLeft("");
+  clockSeconds_ = 0;
+  SignOffAll();
+  SetCaptionStatus(kReconnectingStatus);
+  ScheduleAttempt();
+}
+
+void ClientSession::SignOffAll() {
+  for (TeamEntry& team : teams_) {
+    if (!team.signedOn) continue;
+    team.signedOn = false;
+    if (view_->ChatOpen()) view_->ChatRemoveRecipient(team.name);
+  }
+}
+
+void ClientSession::ScheduleAttempt() {
+  pauseTimer_->Start(ReconnectPauseMs(attempt_++), [this] { Post({Event::Retry, {}}); });
+}
+
+void ClientSession::Attempt() {
+  if (!reconnecting_ || connecting_ || connected_) return;
+  if (!socket_->ConnectTo(QString::fromLatin1(host_.data(), static_cast<qsizetype>(host_.size())), port_)) {
+    AttemptFailed();
+    return;
+  }
+  connecting_ = true;
+  connectTimer_.start(connectTimeoutMs_);
+}
+
+// An attempt did not connect, or the server refused the sign-on because it
+// still holds the old connection: the next attempt follows a pause, until
+// the time for reconnecting is up.
+void ClientSession::AttemptFailed() {
+  connecting_ = false;
+  connected_ = false;
+  connectTimer_.stop();
+  socket_->Close();
+  if (clock() - reconnectSince_ >= kReconnectForMs) {
+    prompter_->Inform("", kConnectionLostText);
+    EndProgram();
+    return;
+  }
+  SetCaptionStatus(kReconnectingStatus);
+  ScheduleAttempt();
 }
 
 void ClientSession::EndProgram() {
   if (ended_) return;
   ended_ = true;
+  reconnecting_ = false;
+  rejoinPending_ = false;
   queue_.clear();
   SetTimer(false);
   connectTimer_.stop();
+  pauseTimer_->Stop();
   if (socket_) socket_->Close();
   connected_ = false;
   if (endProgram) endProgram();
@@ -340,6 +445,10 @@ void ClientSession::Dispatch(const protocol::Message& m) {
     ++dropped_;
     return;
   }
+  if (rejoinPending_ && m.code != protocol::kRefused) {
+    rejoinPending_ = false;
+    Append(kReconnectedLine);
+  }
   switch (m.code) {
     case protocol::kRefused: OnRefused(m); break;
     case protocol::kWhoElse: OnWhoElse(m); break;
@@ -359,6 +468,14 @@ void ClientSession::Dispatch(const protocol::Message& m) {
 }
 
 void ClientSession::OnRefused(const protocol::Message& m) {
+  // The server has not yet seen the old connection go: try again later.
+  if (rejoinPending_ &&
+      protocol::RefusalText(std::string_view(m.body)) == protocol::RefusalText(protocol::kRefuseSignedOn)) {
+    rejoinPending_ = false;
+    reconnecting_ = true;
+    AttemptFailed();
+    return;
+  }
   prompter_->Inform(kDisconnectedTitle,
                     std::string(kDisconnectedLead) + "\r\n\r\n" + protocol::RefusalText(std::string_view(m.body)));
   EndProgram();
@@ -375,23 +492,69 @@ void ClientSession::OnWhoElse(const protocol::Message& m) {
 
 void ClientSession::OnSignedOn(const protocol::Message& m) { MarkSignedOn(m.from); }
 
-// A recorded pick while catching up: stored unless its player is already
-// held, then the next one is asked for.
+// ----------------------------------------------------------- catch-up ----
+//
+// The server sends pick 1 after the login and answers every "V n" on its
+// own, in order: with slot n of its list, or with the first pick after it
+// when slot n is blank (a deleted pick; that pick then comes twice), or not
+// at all past its last pick. The first answer asks for picks 2 to
+// 1 + kCatchUpWindow at once, and every further answer for one more, so the
+// catch-up ends with kCatchUpWindow requests that get no answer. The requests
+// count on with the session's own index: counting the picks held would ask
+// for the same pick again after a gap.
+
+// A fresh catch-up after signing on again: the list is rebuilt from the
+// answers, so picks deleted meanwhile are gone and none is held twice. As
+// in the first catch-up, the Draftees list is left as it is (a pick of a
+// player taken meanwhile is answered by the server as taken).
+void ClientSession::StartCatchUp() {
+  catchUpNext_ = 1;
+  firstUnreached_ = 0;
+  picks_ = draft::PickList(draft::kMaxPicks);
+  view_->DraftListClear();
+  view_->PicksChanged();
+}
+
 void ClientSession::OnPickRecord(const protocol::Message& m) {
   if (m.body.empty()) return;  // nothing more to catch up on
-  // Our own request index: the server skips deleted picks, so counting what
-  // we hold would ask for the same pick again after a gap.
-  ++catchUpIndex_;
-  draft::Pick pick = draft::ParsePick(m.body, ",");
-  if (!picks_.HasPid(pick.pid)) {
-    const std::string line = draft::DraftListFill(pick);
-    const int pid = pick.pid;
-    picks_.Append(std::move(pick));
-    view_->DraftListAdd(line);
-    Drafted(pid);
-    view_->PicksChanged();
+  RequestMorePicks();
+  StoreCaughtUp(draft::ParsePick(m.body, ","));
+}
+
+void ClientSession::RequestMorePicks() {
+  const int last = catchUpNext_ == 1 ? 1 + kCatchUpWindow : catchUpNext_;
+  if (catchUpNext_ == 1) catchUpNext_ = 2;
+  while (catchUpNext_ <= last) Send(protocol::PickRequest(ownTeamIndex_, catchUpNext_++));
+}
+
+// An answer is stored unless its player is held already (the pick after a
+// blank slot comes twice; a pick seen made as Z comes again). A pick made
+// during the catch-up reaches the client as Z before any answer carrying it,
+// and every answer that is not held is older than it, so it goes in before
+// the picks the catch-up has not reached yet.
+void ClientSession::StoreCaughtUp(draft::Pick pick) {
+  if (picks_.HasPid(pick.pid)) {
+    for (int k = firstUnreached_; firstUnreached_ > 0 && k <= picks_.Count(); ++k) {
+      const draft::Pick* held = picks_.At(k);
+      if (held && held->pid == pick.pid) {
+        firstUnreached_ = k < picks_.Count() ? k + 1 : 0;  // reached
+        break;
+      }
+    }
+    return;
   }
-  Send(protocol::PickRequest(ownTeamIndex_, catchUpIndex_));
+  const int pid = pick.pid;
+  if (firstUnreached_ > 0) {
+    if (!picks_.Insert(firstUnreached_, std::move(pick))) return;
+    ++firstUnreached_;
+    RedrawDraftList();
+  } else {
+    const std::string line = draft::DraftListFill(pick);
+    if (!picks_.Append(std::move(pick))) return;
+    view_->DraftListAdd(line);
+  }
+  Drafted(pid);
+  view_->PicksChanged();
 }
 
 void ClientSession::OnLeft(const protocol::Message& m) {
@@ -463,6 +626,7 @@ void ClientSession::OnPicked(const protocol::Message& m) {
   const std::string line = draft::DraftListFill(pick);
   if (picks_.Append(std::move(pick))) {
     view_->DraftListAdd(line);
+    if (firstUnreached_ == 0) firstUnreached_ = picks_.Count();
     view_->PicksChanged();
   }
   const std::string shown = view_->DrafteesShownPosition();

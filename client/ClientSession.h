@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "client/ClientLeague.h"
+#include "client/Reconnect.h"
 #include "client/WishList.h"
 #include "common/ErrorReport.h"
 #include "common/Prompt.h"
@@ -48,6 +49,11 @@ inline constexpr const char* kDisconnectedLead = "You have been disconnected fro
 inline constexpr const char* kConnectionLostText = "Either your internet connection was lost or the server went down.";
 inline constexpr const char* kUnableToConnectText = "Unable to connect to server.";
 inline constexpr const char* kUnableToConnectTitle = "PK Info.";
+// While the session reconnects after a lost connection (caption status and
+// chat lines).
+inline constexpr const char* kReconnectingStatus = "Reconnecting...";
+inline constexpr const char* kConnectionLostLine = "Connection lost; reconnecting...";
+inline constexpr const char* kReconnectedLine = "Reconnected.";
 
 // One team of the league as the client knows it.
 struct TeamEntry {
@@ -75,6 +81,16 @@ class ClientSession : public QObject {
   // The program drives the clock from a real 1000 ms timer; tests leave this
   // off and call Tick() themselves.
   void UseRealTimer(bool on) { realTimer_ = on; }
+  // After a lost connection (not a refusal, a kick or the owner's own
+  // Disconnect) the session keeps its windows and signs on again with the
+  // same login, pausing between attempts (see ReconnectPauseMs), for up to
+  // kReconnectForMs; then it tells the owner the connection was lost and
+  // ends. Off (the default), a lost connection ends the program at once.
+  void SetReconnect(bool on) { reconnect_ = on; }
+  // The pauses between reconnect attempts (a QtPauseTimer by default).
+  void SetPauseTimer(PauseTimer* timer);
+  // Milliseconds of a steady clock, for how long reconnecting has lasted.
+  std::function<int64_t()> clock;
 
   ErrorReporter reporter;
 
@@ -108,6 +124,12 @@ class ClientSession : public QObject {
   // A connection is being made (Connect was called and has not ended yet).
   bool Connecting() const { return connecting_; }
   bool Ended() const { return ended_; }
+  // The connection was lost and the session has not connected again yet.
+  bool Reconnecting() const { return reconnecting_; }
+
+  // Catch-up requests ("V n") kept in flight: the server answers each on its
+  // own and in order, so the picks come back without one round trip each.
+  static constexpr int kCatchUpWindow = 32;
 
   // The first four " - " parts of the caption (program, "Client", version,
   // team; a team name with a hyphen is cut there), then the status text.
@@ -175,6 +197,19 @@ class ClientSession : public QObject {
   void OnDisconnected();
   void OnConnectError();
   void DoTick();
+  void SendLogin();
+
+  // Reconnecting.
+  void StartReconnecting();
+  void ScheduleAttempt();
+  void Attempt();
+  void AttemptFailed();
+  void SignOffAll();
+
+  // Catching up.
+  void StartCatchUp();
+  void RequestMorePicks();
+  void StoreCaughtUp(draft::Pick pick);
 
   // Messages from the server: Dispatch checks a message and hands it to the
   // handler of its code.
@@ -229,7 +264,12 @@ class ClientSession : public QObject {
   draft::PickList picks_{draft::kMaxPicks};  // as many as the server records
   int16_t clockSeconds_ = 0;
   bool timerEnabled_ = false;
-  int catchUpIndex_ = 1;
+  // The next "V n" to send; 1 until the first answer.
+  int catchUpNext_ = 1;
+  // Slot of the first pick appended from a Z that no catch-up answer has
+  // reached yet (0: none). Older picks the catch-up still brings go in
+  // before it, so the list keeps the server's order.
+  int firstUnreached_ = 0;
   // A pick was sent and its answer (Z, G or the server's refusal) has not come.
   bool pickSent_ = false;
   std::string caption_;
@@ -238,6 +278,15 @@ class ClientSession : public QObject {
   QTimer clockTimer_;
   QTimer connectTimer_;
   bool connecting_ = false;
+  std::string host_;
+  bool reconnect_ = false;
+  bool reconnecting_ = false;
+  // Connected again and the login sent; no answer has confirmed it yet.
+  bool rejoinPending_ = false;
+  int64_t reconnectSince_ = 0;
+  int attempt_ = 0;
+  PauseTimer* pauseTimer_ = nullptr;
+  std::unique_ptr<PauseTimer> defaultPauseTimer_;
   bool connected_ = false;
   bool ended_ = false;
   bool busy_ = false;

@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
   session.SetSoundPlayer(&sound);
   session.SetSoundFolder(pm::widgets::NativePath(QCoreApplication::applicationDirPath()));
   session.UseRealTimer(true);
+  session.SetReconnect(true);
   session.endProgram = [] { QCoreApplication::exit(0); };
   pm::widgets::ShowErrorsInMessageBox(session.reporter, &window, QString::fromLatin1(pm::kClientLabel));
 

@@ -29,6 +29,12 @@ bool PickList::Append(Pick pick) {
   return true;
 }
 
+bool PickList::Insert(int n, Pick pick) {
+  if (Full() || n < 1 || n > Count() + 1) return false;
+  slots_.emplace(slots_.begin() + (n - 1), std::move(pick));
+  return true;
+}
+
 bool PickList::BlankLabel(std::string_view label) {
   for (std::optional<Pick>& slot : slots_) {
     if (slot && slot->label == label) {

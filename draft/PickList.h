@@ -32,6 +32,9 @@ class PickList {
 
   // Records a pick in the next slot. False, recording nothing, when full.
   bool Append(Pick pick);
+  // Records a pick in slot n (1..Count() + 1); the slots from n on move one
+  // place up. False, recording nothing, when full or n is out of range.
+  bool Insert(int n, Pick pick);
   // Holds `picks` (as many as there is room for) and no blank slot.
   void Assign(std::vector<Pick> picks);
   // Blanks the first pick whose round-selection label is `label`. False when

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "common/Common.h"
+#include "common/platform/Platform.h"
 
 namespace pm::protocol {
 
@@ -18,6 +19,18 @@ int64_t SteadyMs() {
 }
 
 // ------------------------------------------------------------ MessageSocket
+
+namespace {
+
+// Both sides notice a peer that vanished without closing within a minute
+// (20 s idle, then 5 probes 5 s apart), so the server lets a team whose
+// connection died sign on again, and a client starts reconnecting.
+void KeepAliveOn(QTcpSocket* socket) {
+  socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+  if (socket->socketDescriptor() != -1) SetTcpKeepAlive(socket->socketDescriptor(), KeepAlive{});
+}
+
+}  // namespace
 
 MessageSocket::MessageSocket(Receiver side, QObject* parent) : QObject(parent), side_(side), splitter_(side) {
   pollTimer_.setSingleShot(true);
@@ -38,7 +51,10 @@ void MessageSocket::Attach(QTcpSocket* socket) {
   socket_->setReadBufferSize(inputLimit_);
   socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
   connect(socket_, &QTcpSocket::readyRead, this, &MessageSocket::OnReadyRead);
-  connect(socket_, &QTcpSocket::connected, this, &MessageSocket::connected);
+  connect(socket_, &QTcpSocket::connected, this, [this] {
+    KeepAliveOn(socket_);
+    emit connected();
+  });
   connect(socket_, &QTcpSocket::disconnected, this, [this, gen = generation_] {
     if (gen != generation_) return;
     // Bytes that came with the close are still handled, then the rest kept.
@@ -83,6 +99,7 @@ void MessageSocket::Detach() {
 
 void MessageSocket::Adopt(QTcpSocket* socket) {
   Attach(socket);
+  if (socket_) KeepAliveOn(socket_);
   if (socket_ && socket_->bytesAvailable() > 0) OnReadyRead();
 }
 

@@ -1,6 +1,6 @@
 // The one place that calls the operating system's file functions: reading a
 // whole file, durable appends, atomic replacement, writes in place and folder
-// syncs, plus the local clock. PlatformPosix.cpp and PlatformWindows.cpp
+// syncs, plus the local clock and the TCP keep-alive settings of a socket. PlatformPosix.cpp and PlatformWindows.cpp
 // implement it; the build picks one. Paths are std::filesystem::path, so the
 // Windows side opens them by their wide-character names. The reasons returned
 // name the paths as UTF-8 text.
@@ -47,5 +47,22 @@ void ObserveFolderSyncs(std::function<void(const std::filesystem::path& folder)>
 
 // `t` as local calendar time.
 std::tm LocalTime(std::time_t t);
+
+// TCP keep-alive of a connected socket: after `idleSeconds` without traffic
+// the system sends a probe every `intervalSeconds` and drops the connection
+// after `probes` unanswered ones, so a peer that vanished without closing
+// (a laptop lid shut, a router reset) is noticed.
+struct KeepAlive {
+  int idleSeconds = 20;
+  int intervalSeconds = 5;
+  int probes = 5;
+  bool operator==(const KeepAlive&) const = default;
+};
+// Switches keep-alive on for the socket with the native handle `socket` and
+// sets its timing. False when the system refused any part of it.
+bool SetTcpKeepAlive(std::intptr_t socket, const KeepAlive& settings);
+// The socket's keep-alive timing as the system holds it; nothing when
+// keep-alive is off or the settings cannot be read.
+std::optional<KeepAlive> TcpKeepAlive(std::intptr_t socket);
 
 }  // namespace pm

@@ -2,6 +2,9 @@
 #include "common/platform/Platform.h"
 
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -141,6 +144,46 @@ std::tm LocalTime(std::time_t t) {
   std::tm local{};
   ::localtime_r(&t, &local);
   return local;
+}
+
+namespace {
+
+bool SetIntOption(int fd, int level, int name, int value) {
+  return ::setsockopt(fd, level, name, &value, sizeof value) == 0;
+}
+
+std::optional<int> IntOption(int fd, int level, int name) {
+  int value = 0;
+  socklen_t size = sizeof value;
+  if (::getsockopt(fd, level, name, &value, &size) != 0) return std::nullopt;
+  return value;
+}
+
+// The option that sets the idle time before the first probe.
+#ifdef TCP_KEEPIDLE
+constexpr int kIdleOption = TCP_KEEPIDLE;
+#else
+constexpr int kIdleOption = TCP_KEEPALIVE;  // macOS
+#endif
+
+}  // namespace
+
+bool SetTcpKeepAlive(std::intptr_t socket, const KeepAlive& settings) {
+  const int fd = static_cast<int>(socket);
+  return SetIntOption(fd, SOL_SOCKET, SO_KEEPALIVE, 1) &&
+         SetIntOption(fd, IPPROTO_TCP, kIdleOption, settings.idleSeconds) &&
+         SetIntOption(fd, IPPROTO_TCP, TCP_KEEPINTVL, settings.intervalSeconds) &&
+         SetIntOption(fd, IPPROTO_TCP, TCP_KEEPCNT, settings.probes);
+}
+
+std::optional<KeepAlive> TcpKeepAlive(std::intptr_t socket) {
+  const int fd = static_cast<int>(socket);
+  const std::optional<int> on = IntOption(fd, SOL_SOCKET, SO_KEEPALIVE);
+  const std::optional<int> idle = IntOption(fd, IPPROTO_TCP, kIdleOption);
+  const std::optional<int> interval = IntOption(fd, IPPROTO_TCP, TCP_KEEPINTVL);
+  const std::optional<int> probes = IntOption(fd, IPPROTO_TCP, TCP_KEEPCNT);
+  if (!on || *on == 0 || !idle || !interval || !probes) return std::nullopt;
+  return KeepAlive{*idle, *interval, *probes};
 }
 
 }  // namespace pm

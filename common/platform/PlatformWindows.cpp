@@ -1,6 +1,8 @@
 // The file layer on Windows: wide-character paths, FlushFileBuffers for
 // syncing and MoveFileExW with write-through for atomic replacement. NTFS
-// makes a rename durable with the file, so folders need no sync.
+// makes a rename durable with the file, so folders need no sync. Keep-alive
+// timing goes through the TCP socket options of Windows 10 1709 and later,
+// or SIO_KEEPALIVE_VALS where they are missing.
 #include "common/platform/Platform.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -9,6 +11,12 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// The socket headers in this order: winsock2.h first, the others need it.
+#include <winsock2.h>
+
+#include <ws2tcpip.h>
+
+#include <mstcpip.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -151,6 +159,52 @@ std::tm LocalTime(std::time_t t) {
   std::tm local{};
   ::localtime_s(&local, &t);
   return local;
+}
+
+namespace {
+
+bool SetIntOption(SOCKET s, int level, int name, int value) {
+  return ::setsockopt(s, level, name, reinterpret_cast<const char*>(&value), sizeof value) == 0;
+}
+
+std::optional<int> IntOption(SOCKET s, int level, int name) {
+  DWORD value = 0;
+  int size = sizeof value;
+  if (::getsockopt(s, level, name, reinterpret_cast<char*>(&value), &size) != 0) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+}  // namespace
+
+bool SetTcpKeepAlive(std::intptr_t socket, const KeepAlive& settings) {
+  const SOCKET s = static_cast<SOCKET>(socket);
+  if (!SetIntOption(s, SOL_SOCKET, SO_KEEPALIVE, 1)) return false;
+#if defined(TCP_KEEPIDLE) && defined(TCP_KEEPINTVL) && defined(TCP_KEEPCNT)
+  if (SetIntOption(s, IPPROTO_TCP, TCP_KEEPIDLE, settings.idleSeconds) &&
+      SetIntOption(s, IPPROTO_TCP, TCP_KEEPINTVL, settings.intervalSeconds) &&
+      SetIntOption(s, IPPROTO_TCP, TCP_KEEPCNT, settings.probes))
+    return true;
+#endif
+  // Older systems: idle time and interval only (the system sends 10 probes).
+  tcp_keepalive values{};
+  values.onoff = 1;
+  values.keepalivetime = static_cast<ULONG>(settings.idleSeconds) * 1000;
+  values.keepaliveinterval = static_cast<ULONG>(settings.intervalSeconds) * 1000;
+  DWORD returned = 0;
+  return ::WSAIoctl(s, SIO_KEEPALIVE_VALS, &values, sizeof values, nullptr, 0, &returned, nullptr, nullptr) == 0;
+}
+
+std::optional<KeepAlive> TcpKeepAlive(std::intptr_t socket) {
+  const SOCKET s = static_cast<SOCKET>(socket);
+  const std::optional<int> on = IntOption(s, SOL_SOCKET, SO_KEEPALIVE);
+  if (!on || *on == 0) return std::nullopt;
+#if defined(TCP_KEEPIDLE) && defined(TCP_KEEPINTVL) && defined(TCP_KEEPCNT)
+  const std::optional<int> idle = IntOption(s, IPPROTO_TCP, TCP_KEEPIDLE);
+  const std::optional<int> interval = IntOption(s, IPPROTO_TCP, TCP_KEEPINTVL);
+  const std::optional<int> probes = IntOption(s, IPPROTO_TCP, TCP_KEEPCNT);
+  if (idle && interval && probes) return KeepAlive{*idle, *interval, *probes};
+#endif
+  return std::nullopt;
 }
 
 }  // namespace pm

@@ -173,76 +173,82 @@ struct ScriptedServer {
       return got.endsWith(tail);
     });
   }
+  // The n of every "V|team|0|n" the client has sent so far, in order.
+  std::vector<int> Requests(int team) {
+    got += peer->readAll();
+    const QByteArray start = "V|" + QByteArray::number(team) + "|0|";
+    std::vector<int> out;
+    for (qsizetype at = got.indexOf(start); at >= 0; at = got.indexOf(start, at + 1))
+      out.push_back(static_cast<int>(LeadingNumber(got.mid(at + start.size()).toStdString())));
+    return out;
+  }
 };
 
-// A server that answers a request with the first pick at or after that index
-// sends the pick after a deleted one twice; the client asks on with its own
-// index and stores that pick once.
-TEST(ClientSession, CatchUpFromAServerThatRepeatsAPick) {
+// The draft server's answers to a pipelined catch-up, played by the test:
+// "V n" gets slot n of the pick list, or the first pick after it when slot n
+// is blank, or nothing past the last pick. At one point of the catch-up the
+// Commish deletes a pick (Y) and a new pick is made (Z). Whenever that
+// happens, the client ends with exactly the server's picks, in its order:
+// none skipped, none twice; and it keeps 32 requests in flight.
+TEST(ClientSession, PipelinedCatchUpWithADeleteAndANewPickAtAnyPoint) {
   SampleLeague league;
-  TestClient c(league, 3, 0);
-  ScriptedServer server;
-  ASSERT_TRUE(server.Accept(c));
-  // Picks 1, (2 deleted), 3, 4 on the server.
-  const std::vector<std::pair<std::string, QByteArray>> script = {{"", "V|0|3|201,Albany Admirals,One,QB,1-1"},
-                                                                  {"V|3|0|2", "V|0|3|203,Boston Bulldogs,Three,K,1-3"},
-                                                                  {"V|3|0|3", "V|0|3|203,Boston Bulldogs,Three,K,1-3"},
-                                                                  {"V|3|0|4", "V|0|3|204,Buffalo Bison,Four,P,1-4"},
-                                                                  {"V|3|0|5", ""}};
-  for (const auto& [request, answer] : script) {
-    if (!request.empty()) {
-      ASSERT_TRUE(server.WaitForTail(QByteArray::fromStdString(request))) << request;
-    }
-    if (!answer.isEmpty()) server.peer->write(answer);
-  }
-  EXPECT_EQ(c.session.PickCount(), 3);
-  EXPECT_EQ(c.session.Picks().At(2)->pid, 203);
-  EXPECT_EQ(c.session.Picks().At(3)->pid, 204);
-  EXPECT_EQ(c.view.draftList.size(), 3u);
-}
-
-// The server answers "V n" with slot n of its pick list, or with the first
-// pick after it when slot n is blank. Whichever pick the Commish deletes at
-// whatever point of the catch-up, the client ends with exactly the picks the
-// server still holds: none skipped, none twice.
-TEST(ClientSession, CatchUpWithADeleteAtEveryPoint) {
-  SampleLeague league;
-  constexpr int kPicks = 5;
-  for (int when = 0; when <= kPicks; ++when) {
-    for (int which = 1; which <= kPicks; ++which) {
-      SCOPED_TRACE("pick " + std::to_string(which) + " deleted after " + std::to_string(when) + " answers");
+  constexpr int kPicks = 40;
+  const auto record = [](int k) {
+    return std::to_string(200 + k) + ",Albany Admirals,P" + std::to_string(k) + ",QB,1-" + std::to_string(k);
+  };
+  for (int when : {0, 1, 20, 39, 70}) {
+    for (int which : {1, 2, 33, kPicks}) {
+      SCOPED_TRACE("pick " + std::to_string(which) + " deleted after " + std::to_string(when) + " requests");
       std::vector<std::optional<std::string>> onServer;
-      for (int k = 1; k <= kPicks; ++k)
-        onServer.emplace_back(std::to_string(200 + k) + ",Albany Admirals,P" + std::to_string(k) + ",QB,1-" +
-                              std::to_string(k));
+      for (int k = 1; k <= kPicks; ++k) onServer.emplace_back(record(k));
       TestClient c(league, 3, 0);
       c.view.chatOpen = true;
       ScriptedServer server;
       ASSERT_TRUE(server.Accept(c));
       QTcpSocket* peer = server.peer;
-      const auto deleteNow = [&] {
-        onServer[static_cast<std::size_t>(which - 1)].reset();
-        peer->write("Y|0|0|1-" + QByteArray::number(which));
-      };
-      int answers = 0;
-      for (int n = 1;; ++n) {
-        if (answers == when) deleteNow();
+      const auto answer = [&](int n) {
         std::size_t at = static_cast<std::size_t>(n - 1);
         while (at < onServer.size() && !onServer[at]) ++at;
-        if (at >= onServer.size()) break;  // nothing from slot n on: no answer
+        if (at >= onServer.size()) return false;
         peer->write("V|0|3|" + QByteArray::fromStdString(*onServer[at]));
-        ++answers;
-        ASSERT_TRUE(server.WaitForTail("V|3|0|" + QByteArray::number(n + 1)));
+        return true;
+      };
+      const auto deleteAndPick = [&] {
+        onServer[static_cast<std::size_t>(which - 1)].reset();
+        peer->write("Y|0|0|1-" + QByteArray::number(which));
+        const int k = static_cast<int>(onServer.size()) + 1;
+        onServer.emplace_back(std::to_string(200 + k) + ",Austin Outlaws,P" + std::to_string(k) + ",WR,2-1");
+        peer->write("Z|2|0|" + QByteArray::number(200 + k) + ",P" + QByteArray::number(k) + ",WR,2-1");
+      };
+      // Pick 1 follows the login; the client then asks for 2..33 at once.
+      ASSERT_TRUE(answer(1));
+      ASSERT_TRUE(server.WaitForTail("V|3|0|33"));
+      std::vector<int> inFlight;
+      for (int n = 2; n <= 33; ++n) inFlight.push_back(n);
+      EXPECT_EQ(server.Requests(3), inFlight);
+      // Every further answer brings one more request, asking on in order.
+      std::size_t handled = 0;
+      for (int answers = 1; handled < static_cast<std::size_t>(answers) + 31; ++handled) {
+        std::vector<int> requests;
+        ASSERT_TRUE(WaitFor([&] { return (requests = server.Requests(3)).size() > handled; })) << handled;
+        ASSERT_EQ(requests[handled], static_cast<int>(handled) + 2);
+        if (handled == static_cast<std::size_t>(when)) deleteAndPick();
+        if (answer(requests[handled])) ++answers;
       }
-      if (answers < when) deleteNow();
+      if (handled <= static_cast<std::size_t>(when)) deleteAndPick();
       peer->write("C|0|0|done");
       ASSERT_TRUE(WaitFor([&] { return c.view.ChatHas("Commish: done"); }));
       std::vector<int> held, expected;
+      std::vector<std::string> lines;
       for (const auto& pick : c.session.Picks().Slots())
-        if (pick) held.push_back(pick->pid);
+        if (pick) {
+          held.push_back(pick->pid);
+          lines.push_back(draft::DraftListFill(*pick));
+        }
       for (const auto& slot : onServer)
         if (slot) expected.push_back(draft::ParsePick(*slot, ",").pid);
       EXPECT_EQ(held, expected);
+      EXPECT_EQ(c.view.draftList, lines);
     }
   }
 }
@@ -763,7 +769,8 @@ TEST(ClientWishList, SentAtSignOnAndAfterEachChangeDraftedPlayersLeave) {
                                                    "K|3|0|" +
                                                    num(a) + "," + num(b) + "," + num(c))));
   server.peer->write(QByteArray::fromStdString("V|0|3|" + num(b) + ",Albany Admirals,Bee,QB,1-1"));
-  ASSERT_TRUE(server.WaitForTail(QByteArray::fromStdString("K|3|0|" + num(a) + "," + num(c) + "V|3|0|2")));
+  // The next requests go out first, then the list without the player taken.
+  ASSERT_TRUE(server.WaitForTail(QByteArray::fromStdString("V|3|0|33K|3|0|" + num(a) + "," + num(c))));
   client.session.HandleMessage("Z|2|0|" + num(a) + ",Aye,QB,1-2");
   EXPECT_TRUE(client.Sent("K|3|0|" + num(c)));
   client.session.HandleMessage("Y|0|0|1-2");  // A is available again, but not listed again

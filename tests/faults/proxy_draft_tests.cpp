@@ -10,7 +10,7 @@
 
 #include "common/Files.h"
 #include "tests/client/ClientTestKit.h"
-#include "tests/faults/LoopbackProxy.h"
+#include "tests/support/LoopbackProxy.h"
 #include "tests/support/Wait.h"
 
 namespace pm::test {

@@ -8,7 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "common/platform/Platform.h"
 #include "protocol/Transport.h"
+#include "tests/support/Wait.h"
 
 namespace pm::protocol {
 namespace {
@@ -27,6 +29,21 @@ struct Pair {
     EXPECT_TRUE(QTest::qWaitFor([this] { return server->IsConnected(); }, 5000));
   }
 };
+
+// Both ends of the draft's connections probe a silent peer: the server's
+// accepted socket and the client's, read back from the system.
+TEST(MessageSocket, KeepAliveWithShortIntervalsOnBothSides) {
+  MessageListener listener;
+  MessageSocket accepted(Receiver::Server);
+  QObject::connect(&listener, &MessageListener::accepted, &accepted, [&](QTcpSocket* s) { accepted.Adopt(s); });
+  ASSERT_TRUE(listener.Listen(0, nullptr, QHostAddress::LocalHost));
+  MessageSocket client(Receiver::Client);
+  ASSERT_TRUE(client.ConnectTo(QStringLiteral("127.0.0.1"), listener.Port()));
+  ASSERT_TRUE(pm::test::WaitFor([&] { return client.IsConnected() && accepted.IsConnected(); }));
+  const KeepAlive expected{20, 5, 5};
+  EXPECT_EQ(TcpKeepAlive(accepted.socket()->socketDescriptor()), expected);
+  EXPECT_EQ(TcpKeepAlive(client.socket()->socketDescriptor()), expected);
+}
 
 // A peer that stops reading cannot make the sender hold more than 1 MiB:
 // the connection is dropped as lost, and the owner hears it once, later.

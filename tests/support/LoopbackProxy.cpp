@@ -1,4 +1,4 @@
-#include "tests/faults/LoopbackProxy.h"
+#include "tests/support/LoopbackProxy.h"
 
 #include <QHostAddress>
 
@@ -8,17 +8,49 @@ LoopbackProxy::LoopbackProxy(quint16 targetPort, Mode mode, QObject* parent)
     : QObject(parent), target_(targetPort), mode_(mode) {
   connect(&server_, &QTcpServer::newConnection, this, [this] { Accept(); });
   server_.listen(QHostAddress::LocalHost, 0);
+  port_ = server_.serverPort();
+  elapsed_.start();
 }
 
 LoopbackProxy::~LoopbackProxy() {
-  for (auto& p : pairs_) {
-    p->toServer.timer.reset();
-    p->toClient.timer.reset();
-    if (p->down) p->down->disconnect(this);
-    if (p->up) p->up->disconnect(this);
-    delete p->down.data();
-    delete p->up.data();
+  for (auto& p : pairs_) Release(*p);
+}
+
+void LoopbackProxy::Release(Pair& p) {
+  p.toServer.timer.reset();
+  p.toClient.timer.reset();
+  for (QTcpSocket* s : {p.down.data(), p.up.data()}) {
+    if (!s) continue;
+    s->disconnect(this);
+    s->abort();
+    delete s;
   }
+}
+
+void LoopbackProxy::DropAll() {
+  for (auto& p : pairs_) Release(*p);
+  pairs_.clear();
+}
+
+void LoopbackProxy::Vanish() {
+  for (auto& p : pairs_) {
+    p->toServer.timer->stop();
+    p->toClient.timer->stop();
+    if (p->up) p->up->disconnect(this);
+    if (QTcpSocket* down = p->down.data()) {
+      down->disconnect(this);
+      down->abort();
+      delete down;
+    }
+  }
+}
+
+bool LoopbackProxy::SetListening(bool on) {
+  if (!on) {
+    server_.close();
+    return true;
+  }
+  return server_.isListening() || server_.listen(QHostAddress::LocalHost, port_);
 }
 
 void LoopbackProxy::Accept() {
@@ -51,6 +83,11 @@ void LoopbackProxy::Accept() {
 void LoopbackProxy::Forward(Pipe& pipe, QTcpSocket* from) {
   QByteArray bytes = from->readAll();
   if (bytes.isEmpty()) return;
+  if (mode_ == Mode::Delay) {
+    pipe.delayed.emplace_back(elapsed_.elapsed() + delayMs, std::move(bytes));
+    if (!pipe.timer->isActive()) pipe.timer->start(delayMs);
+    return;
+  }
   pipe.pending += bytes;
   ++pipe.reads;
   if (mode_ == Mode::Join && pipe.reads < joinCount) {
@@ -72,7 +109,10 @@ void LoopbackProxy::WriteOut(Pipe& pipe, const char* data, qint64 n) {
 
 void LoopbackProxy::Drain(Pipe& pipe) {
   if (!pipe.to || pipe.to->state() != QAbstractSocket::ConnectedState) {
-    if (pipe.to && pipe.to->state() == QAbstractSocket::UnconnectedState) pipe.pending.clear();
+    if (pipe.to && pipe.to->state() == QAbstractSocket::UnconnectedState) {
+      pipe.pending.clear();
+      pipe.delayed.clear();
+    }
     return;
   }
   switch (mode_) {
@@ -100,8 +140,22 @@ void LoopbackProxy::Drain(Pipe& pipe) {
       pipe.pending.clear();
       pipe.reads = 0;
       break;
+    case Mode::Delay: DrainDelayed(pipe); break;
   }
-  if (pipe.pending.isEmpty() && pipe.closeWhenEmpty && pipe.to) pipe.to->disconnectFromHost();
+  if (pipe.pending.isEmpty() && pipe.delayed.empty() && pipe.closeWhenEmpty && pipe.to) pipe.to->disconnectFromHost();
+}
+
+void LoopbackProxy::DrainDelayed(Pipe& pipe) {
+  const qint64 now = elapsed_.elapsed();
+  while (!pipe.delayed.empty() && pipe.delayed.front().first <= now) {
+    const QByteArray& bytes = pipe.delayed.front().second;
+    WriteOut(pipe, bytes.constData(), bytes.size());
+    pipe.delayed.pop_front();
+  }
+  if (pipe.delayed.empty())
+    pipe.timer->stop();
+  else
+    pipe.timer->start(static_cast<int>(pipe.delayed.front().first - now));
 }
 
 void LoopbackProxy::CloseOther(Pipe& pipe) {
@@ -111,6 +165,7 @@ void LoopbackProxy::CloseOther(Pipe& pipe) {
     return;
   }
   if (mode_ == Mode::SplitBytesPaced && !pipe.pending.isEmpty()) return;  // the timer drains, then closes
+  if (mode_ == Mode::Delay && !pipe.delayed.empty()) return;
   if (mode_ == Mode::Join) pipe.timer->stop();
   Drain(pipe);
 }

@@ -1,6 +1,7 @@
-// A loopback TCP proxy for fault tests: it sits between the draft server and
-// its clients and changes how the byte stream is cut into writes, never the
-// bytes themselves.
+// A loopback TCP proxy for fault tests and benchmarks: it sits between the
+// draft server and its clients and changes how the byte stream is cut into
+// writes or when it is delivered, never the bytes themselves; it can also cut
+// the network path (every connection dropped, new ones refused).
 //
 //   SplitBytes       every read is forwarded as single-byte writes, each
 //                    flushed at once (one burst per read);
@@ -8,24 +9,29 @@
 //                    receiver sees (nearly) every byte in a read of its own;
 //   Join             reads are buffered and forwarded in one write once
 //                    `joinCount` reads are buffered or after `joinTurns`
-//                    event-loop turns.
+//                    event-loop turns;
+//   Delay            every read is forwarded `delayMs` after it arrived, in
+//                    each direction (a long round trip).
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <deque>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace pm::test {
 
 class LoopbackProxy : public QObject {
  public:
-  enum class Mode { SplitBytes, SplitBytesPaced, Join };
+  enum class Mode { SplitBytes, SplitBytesPaced, Join, Delay };
 
   LoopbackProxy(quint16 targetPort, Mode mode, QObject* parent = nullptr);
   ~LoopbackProxy() override;
@@ -39,12 +45,23 @@ class LoopbackProxy : public QObject {
 
   int joinCount = 4;
   int joinTurns = 3;
+  int delayMs = 50;
+
+  // Cuts the path: every connection is reset on both sides at once.
+  void DropAll();
+  // The path dies without a close reaching the server: the clients' side is
+  // reset, the server's side stays open and silent until DropAll.
+  void Vanish();
+  // Stops accepting (connection attempts are refused) or starts again on
+  // the same port.
+  bool SetListening(bool on);
 
  private:
   // One direction of one connection.
   struct Pipe {
     QPointer<QTcpSocket> to;
     QByteArray pending;
+    std::deque<std::pair<qint64, QByteArray>> delayed;  // Delay: due time, bytes
     int reads = 0;
     int turns = 0;
     bool closeWhenEmpty = false;
@@ -61,10 +78,14 @@ class LoopbackProxy : public QObject {
   void Drain(Pipe& pipe);
   void WriteOut(Pipe& pipe, const char* data, qint64 n);
   void CloseOther(Pipe& pipe);
+  void DrainDelayed(Pipe& pipe);
+  void Release(Pair& pair);
 
   quint16 target_;
   Mode mode_;
   QTcpServer server_;
+  quint16 port_ = 0;
+  QElapsedTimer elapsed_;
   std::vector<std::unique_ptr<Pair>> pairs_;
   long long writes_ = 0;
   long long bytes_ = 0;
