@@ -107,11 +107,3 @@ void BM_ServerResidentMemory(benchmark::State& state) {
 BENCHMARK(BM_ServerResidentMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -180,11 +180,3 @@ void BM_Split100k(benchmark::State& state) {
 BENCHMARK(BM_Split100k)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

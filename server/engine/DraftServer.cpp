@@ -103,6 +103,12 @@ void DraftServer::StopTicking() {
   if (ticker_) ticker_->Stop();
 }
 
+std::vector<std::string> DraftServer::TeamNames() const {
+  std::vector<std::string> names;
+  for (int t = 1; t <= TeamCount(); ++t) names.push_back(Team(t).name);
+  return names;
+}
+
 std::vector<std::string> DraftServer::SelectionLines() const {
   std::vector<std::string> out;
   for (const Pick& p : log_.Picks()) out.push_back(draft::DraftListFill(p));
@@ -551,12 +557,6 @@ namespace pm::server {
 
 namespace {
 
-std::vector<std::string> TeamNames(const DraftServer& s) {
-  std::vector<std::string> names;
-  for (int i = 1; i <= s.TeamCount(); ++i) names.push_back(s.Team(i).name);
-  return names;
-}
-
 std::string JoinNames(const std::vector<std::string>& names) {
   std::string out;
   for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
@@ -567,7 +567,7 @@ std::string JoinNames(const std::vector<std::string>& names) {
 
 void DraftServer::LoadOrder(const std::string& folder) {
   orderFile_ = draft::OrderFileIn(folder, leagueName_);
-  std::optional<draft::OrderRead> read = draft::ReadOrderFile(orderFile_, TeamNames(*this));
+  std::optional<draft::OrderRead> read = draft::ReadOrderFile(orderFile_, TeamNames());
   orderRead_ = read.value_or(draft::OrderRead{});
   order_ = read && !read->order.teams.empty() ? read->order : draft::DraftOrder::Default(TeamCount());
   if (read && (!read->unknown.empty() || !read->missing.empty())) {
@@ -589,7 +589,7 @@ void DraftServer::SetOrder(const draft::DraftOrder& order) {
 
 bool DraftServer::SaveOrder() {
   if (!leagueLoaded_ || orderFile_.empty()) return false;
-  const std::string err = draft::WriteOrderFile(orderFile_, order_, TeamNames(*this));
+  const std::string err = draft::WriteOrderFile(orderFile_, order_, TeamNames());
   if (err.empty()) return true;
   prompter_->Inform("Draft Order", "The draft order could not be saved in " + ShownPath(orderFile_) + ": " + err,
                     PromptIcon::Critical, TextCoding::Utf8);

@@ -264,6 +264,8 @@ class DraftServer : public QObject {
   std::vector<std::string> TeamLines() const { return sessions_.TeamLines(); }
   // Names of the signed-on teams, in team order (chat recipients).
   std::vector<std::string> SignedOnNames() const { return sessions_.SignedOnNames(); }
+  // Every team's name, team 1 first.
+  std::vector<std::string> TeamNames() const;
   int OpenConnections() const { return sessions_.OpenConnections(); }
   // The picks made (blank slots for deleted ones) and the draft file.
   const draft::DraftLog& Log() const { return log_; }

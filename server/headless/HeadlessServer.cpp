@@ -117,9 +117,7 @@ int HeadlessServer::Start(const HeadlessOptions& options) {
 bool HeadlessServer::ApplyOrder(const HeadlessOptions& options) {
   draft::DraftOrder order = engine_.Order();
   if (!options.orderFile.empty()) {
-    std::vector<std::string> names;
-    for (int t = 1; t <= engine_.TeamCount(); ++t) names.push_back(engine_.Team(t).name);
-    const std::optional<draft::OrderRead> read = draft::ReadOrderFile(options.orderFile, names);
+    const std::optional<draft::OrderRead> read = draft::ReadOrderFile(options.orderFile, engine_.TeamNames());
     if (!read) {
       err_ << "The draft order " << options.orderFile << " cannot be read." << std::endl;
       return false;

@@ -25,12 +25,6 @@ using namespace pm::widgets;
 
 namespace {
 
-std::vector<std::string> TeamNames(const DraftServer& engine) {
-  std::vector<std::string> names;
-  for (int t = 1; t <= engine.TeamCount(); ++t) names.push_back(engine.Team(t).name);
-  return names;
-}
-
 std::string Listed(const std::vector<std::string>& names) {
   std::string out;
   for (const std::string& n : names) out += "\r\n    " + n;
@@ -142,7 +136,7 @@ void DraftOrderWindow::MoveSelected(int step) {
 void DraftOrderWindow::LoadFromFile() {
   const QString file = chooseFile ? chooseFile() : QString();
   if (file.isEmpty()) return;
-  std::optional<draft::OrderRead> read = draft::ReadOrderFile(NativePath(file), TeamNames(engine_));
+  std::optional<draft::OrderRead> read = draft::ReadOrderFile(NativePath(file), engine_.TeamNames());
   if (!read) {
     prompter_.Inform("Draft Order", "The file " + file.toStdString() + " could not be read.", PromptIcon::Warning,
                      TextCoding::Utf8);

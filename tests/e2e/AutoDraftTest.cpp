@@ -31,6 +31,7 @@
 #include "league/Sample.h"
 #include "protocol/Protocol.h"
 #include "server/engine/DraftServer.h"
+#include "tests/support/InstantTicker.h"
 #include "tests/support/Wait.h"
 
 namespace pm {
@@ -46,25 +47,7 @@ constexpr int kLate = 4;      // signed on, never selects
 constexpr int kLeft = 7;      // sent a wish list, then left
 constexpr int kNeverOn = 10;  // never signed on, no wish list
 
-// A pause that ends at the next turn of the event loop.
-class InstantTicker : public server::Ticker {
- public:
-  InstantTicker() {
-    timer_.setInterval(0);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      if (tick_) tick_();
-    });
-  }
-  void Start(std::function<void()> tick) override {
-    tick_ = std::move(tick);
-    timer_.start();
-  }
-  void Stop() override { timer_.stop(); }
-
- private:
-  QTimer timer_;
-  std::function<void()> tick_;
-};
+using test::InstantTicker;
 
 // A team owner's program reduced to its socket: it selects the first player
 // of its preference list not yet taken as soon as it goes on the clock.

@@ -23,6 +23,7 @@
 #include "league/FBPro.h"
 #include "league/Sample.h"
 #include "server/headless/HeadlessServer.h"
+#include "tests/support/InstantTicker.h"
 #include "tests/support/Wait.h"
 
 namespace pm::server {
@@ -31,25 +32,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace Qt::StringLiterals;
 
-// A pause that ends at the next turn of the event loop.
-class InstantTicker : public Ticker {
- public:
-  InstantTicker() {
-    timer_.setInterval(0);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      if (tick_) tick_();
-    });
-  }
-  void Start(std::function<void()> tick) override {
-    tick_ = std::move(tick);
-    timer_.start();
-  }
-  void Stop() override { timer_.stop(); }
-
- private:
-  QTimer timer_;
-  std::function<void()> tick_;
-};
+using test::InstantTicker;
 
 QStringList Args(std::initializer_list<const char*> args) {
   QStringList out{u"PKServer"_s};
