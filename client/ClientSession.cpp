@@ -46,10 +46,9 @@ ClientSession::ClientSession(QObject* parent) : QObject(parent) {
   });
 }
 
-ClientSession::~ClientSession() {
-  ended_ = true;
-  pauseTimer_->Stop();
-}
+// An injected pause timer may be gone already; the session's own one stops
+// with it.
+ClientSession::~ClientSession() { ended_ = true; }
 
 void ClientSession::SetView(ClientView* view) { view_ = view ? view : defaultView_.get(); }
 
