@@ -65,6 +65,7 @@ DraftServer::DraftServer(QObject* parent) : QObject(parent), fallbackPrompter_(s
   // After an accepted login the team gets the first pick; it asks for the rest.
   connect(&sessions_, &Sessions::loggedIn, this, [this](int element, int team) {
     if (log_.Count() > 0) SendPick(element, team, 1);
+    ClockForLateArrival(team);
   });
   connect(&sessions_, &Sessions::pickRequested, this, &DraftServer::SendPick);
   connect(&sessions_, &Sessions::draftReceived, this, &DraftServer::HandleDraft);
@@ -329,6 +330,7 @@ bool DraftServer::RecordPick(const Pick& pick, const char* context) {
 
 void DraftServer::ResetClock() {
   heldForCommish_ = false;
+  heldAbsent_ = false;
   clock_.Stop();
   StopTicking();
   emit clockChanged();
@@ -712,8 +714,17 @@ void DraftServer::PickForAbsent(int t) {
   // Nothing to pick by: the team stays on the clock for the Commish.
   clock_.Hold(Team(t).name);
   heldForCommish_ = true;
+  heldAbsent_ = !Team(t).signedOn;
   emit clockChanged();
   Announce("The Commish must select for " + Team(t).name + ".");
+}
+
+void DraftServer::ClockForLateArrival(int t) {
+  if (!autoRun_ || !heldAbsent_ || TeamIndexOf(clock_.Team()) != t) return;
+  heldForCommish_ = false;
+  heldAbsent_ = false;
+  Announce(Team(t).name + " has signed on and is on the clock with pick " + roundSel_ + ".");
+  ClockOn(t, timeAllowed_);
 }
 
 bool DraftServer::AutoPick(int t) {

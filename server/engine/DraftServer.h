@@ -339,6 +339,9 @@ class DraftServer : public QObject {
   // The team on the clock is absent or out of time: the server picks for
   // it, or holds it on the clock for the Commish and says so.
   void PickForAbsent(int t);
+  // A team signed on: when the automatic run holds it on the clock because
+  // it was absent, its clock starts now.
+  void ClockForLateArrival(int t);
   // Puts team `t` on the clock for label roundText_-selectionText_: running
   // with `seconds` when signed on, else held for the Commish. True when
   // running.
@@ -396,6 +399,9 @@ class DraftServer : public QObject {
   bool autoRun_ = false;
   int autoCursor_ = 0;           // label index the automatic run has reached
   bool heldForCommish_ = false;  // a signed-on team's time ran out: the Commish selects
+  // The team on the clock was held there because it was not signed on: when
+  // it signs on during the automatic run it gets its clock.
+  bool heldAbsent_ = false;
   AutoDraftRule rule_ = AutoDraftRule::WaitForCommish;
   std::array<bool, draft::kRatingBoxes> ratings_{};
   TimerTicker ownPause_;

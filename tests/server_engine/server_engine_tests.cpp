@@ -1146,3 +1146,25 @@ TEST_F(ServerTest, TheClockRunsItselfUntilHaltOrAHandOnTheClock) {
   EXPECT_EQ(server_->Log().Count(), 5);
   server_->SetTicker(nullptr);
 }
+
+// A team held on the clock for the Commish because it was absent gets its
+// clock as soon as its owner signs on, and its own pick is taken.
+TEST_F(ServerTest, AnAbsentTeamThatSignsOnDuringTheAutomaticRunGetsItsClock) {
+  ASSERT_TRUE(Load().Ok());
+  ManualTicker clock, pause;
+  server_->SetTicker(&clock);
+  server_->SetPauseTicker(&pause);
+  server_->SetOrder(draft::DraftOrder{{2, 1}, false, 1});
+  server_->SetTimeAllowed(20);
+  server_->SetRunAutomatically(true);
+  EXPECT_TRUE(server_->WaitingForCommish());
+  Raw b(*server_);
+  b.Send(LoginText(2));
+  EXPECT_FALSE(server_->WaitingForCommish());
+  EXPECT_TRUE(server_->Clock().Running());
+  EXPECT_EQ(server_->Clock().Seconds(), 20);
+  EXPECT_TRUE(ChatHas(Name(2) + " has signed on and is on the clock with pick 1-1."));
+  b.Send(DraftOf(2, Player(1)));
+  EXPECT_EQ(server_->Log().Count(), 1);
+  server_->SetTicker(nullptr);
+}
