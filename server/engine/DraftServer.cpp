@@ -586,6 +586,17 @@ void DraftServer::SetOrder(const draft::DraftOrder& order) {
   order_ = order;
   std::erase_if(order_.teams, [this](int t) { return t < 1 || t > TeamCount(); });
   order_.rounds = std::clamp(order_.rounds, 1, draft::kMaxRounds);
+  // A draft records at most kMaxPicks picks: an order with more labels would
+  // stall at the last one, so it is cut to the whole rounds that fit.
+  const int teams = static_cast<int>(order_.teams.size());
+  if (teams > 0 && order_.Labels() > draft::kMaxPicks) {
+    const int fit = std::max(1, draft::kMaxPicks / teams);
+    prompter_->Inform("Draft Order",
+                      "A draft records at most " + Num(draft::kMaxPicks) + " picks: the order runs " + Num(fit) +
+                          " rounds, not " + Num(order_.rounds) + ".",
+                      PromptIcon::Warning);
+    order_.rounds = fit;
+  }
   emit orderChanged();
 }
 

@@ -223,7 +223,8 @@ class DraftServer : public QObject {
   // ---- the draft order and the clock that runs itself ----------------
   // The order the clock follows while it runs itself. Read at the league
   // load from the order file beside the league (the default order when
-  // there is none); SetOrder changes it for this run, SaveOrder writes it.
+  // there is none); SetOrder changes it for this run (cut to the rounds a
+  // draft of kMaxPicks picks holds, telling the Commish), SaveOrder writes it.
   void SetOrder(const draft::DraftOrder& order);
   const draft::DraftOrder& Order() const { return order_; }
   // Writes the order file (atomically). False after telling the Commish why.

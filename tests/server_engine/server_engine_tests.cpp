@@ -1147,6 +1147,18 @@ TEST_F(ServerTest, TheClockRunsItselfUntilHaltOrAHandOnTheClock) {
   server_->SetTicker(nullptr);
 }
 
+// An order with more labels than a draft records is cut to whole rounds,
+// and the Commish is told.
+TEST_F(ServerTest, AnOrderLongerThanADraftIsCutToWholeRounds) {
+  ASSERT_TRUE(Load().Ok());
+  std::vector<int> teams;
+  for (int k = 0; k < 33; ++k) teams.push_back(k % 3 + 1);  // a team may select more than once a round
+  server_->SetOrder(draft::DraftOrder{teams, false, 99});
+  EXPECT_EQ(server_->Order().rounds, 30);  // 33 x 30 = 990 picks
+  ASSERT_FALSE(prompter_.asked.empty());
+  EXPECT_NE(prompter_.asked.back().text.find("at most 1000 picks"), std::string::npos);
+}
+
 // A team held on the clock for the Commish because it was absent gets its
 // clock as soon as its owner signs on, and its own pick is taken.
 TEST_F(ServerTest, AnAbsentTeamThatSignsOnDuringTheAutomaticRunGetsItsClock) {
