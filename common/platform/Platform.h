@@ -1,9 +1,10 @@
 // The one place that calls the operating system's file functions: reading a
 // whole file, durable appends, atomic replacement, writes in place and folder
-// syncs, plus the local clock and the TCP keep-alive settings of a socket. PlatformPosix.cpp and PlatformWindows.cpp
-// implement it; the build picks one. Paths are std::filesystem::path, so the
-// Windows side opens them by their wide-character names. The reasons returned
-// name the paths as UTF-8 text.
+// syncs, plus the local clock and the TCP keep-alive settings of a socket.
+// PlatformPosix.cpp and PlatformWindows.cpp implement it; the build picks
+// one. Paths are std::filesystem::path, so the Windows side opens them by
+// their wide-character names. The reasons returned name the paths as UTF-8
+// text.
 #pragma once
 
 #include <cstdint>
