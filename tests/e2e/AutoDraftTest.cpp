@@ -11,8 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QTcpSocket>
-#include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
@@ -32,6 +30,7 @@
 #include "protocol/Protocol.h"
 #include "server/engine/DraftServer.h"
 #include "tests/support/InstantTicker.h"
+#include "tests/support/RawClient.h"
 #include "tests/support/Wait.h"
 
 namespace pm {
@@ -53,23 +52,13 @@ using test::InstantTicker;
 // of its preference list not yet taken as soon as it goes on the clock.
 class Owner {
  public:
-  Owner(int team, quint16 port, std::vector<int> preference) : team_(team), preference_(std::move(preference)) {
-    QObject::connect(&sock_, &QTcpSocket::readyRead, [this] {
-      QByteArray b = sock_.readAll();
-      Take(splitter_.Feed(std::string_view(b.constData(), static_cast<std::size_t>(b.size())), protocol::SteadyMs()));
-      Take(splitter_.Poll(protocol::SteadyMs()));
-    });
-    poll_.setInterval(5);
-    QObject::connect(&poll_, &QTimer::timeout, [this] { Take(splitter_.Poll(protocol::SteadyMs())); });
-    poll_.start();
-    sock_.connectToHost(QHostAddress::LocalHost, port);
-    connected = test::WaitFor([this] { return sock_.state() == QAbstractSocket::ConnectedState; });
+  Owner(int team, quint16 port, std::vector<int> preference)
+      : team_(team), preference_(std::move(preference)), client_(port) {
+    client_.onMessage = [this](const Message& m) { Take(m); };
+    connected = client_.connected;
   }
-  void Send(const std::string& s) {
-    sock_.write(s.data(), static_cast<qint64>(s.size()));
-    sock_.flush();
-  }
-  void Close() { sock_.disconnectFromHost(); }
+  void Send(const std::string& s) { client_.Send(s); }
+  void Close() { client_.Close(); }
 
   bool connected = false;
   bool selects = true;
@@ -77,13 +66,11 @@ class Owner {
   std::vector<std::string> chat;                   // C from the server
 
  private:
-  void Take(const std::vector<Message>& got) {
-    for (const Message& m : got) {
-      if (m.code == protocol::kPicked)
-        heard.emplace_back(static_cast<int>(LeadingNumber(protocol::BodyField(m, 1))), protocol::BodyField(m, 4));
-      if (m.code == protocol::kChatRelay && m.from == 0) chat.push_back(m.body);
-      if (m.code == protocol::kOnClock && m.to == team_ && selects) Select();
-    }
+  void Take(const Message& m) {
+    if (m.code == protocol::kPicked)
+      heard.emplace_back(static_cast<int>(LeadingNumber(protocol::BodyField(m, 1))), protocol::BodyField(m, 4));
+    if (m.code == protocol::kChatRelay && m.from == 0) chat.push_back(m.body);
+    if (m.code == protocol::kOnClock && m.to == team_ && selects) Select();
   }
   void Select() {
     for (int pid : preference_) {
@@ -96,9 +83,7 @@ class Owner {
 
   int team_;
   std::vector<int> preference_;
-  QTcpSocket sock_;
-  QTimer poll_;
-  protocol::FrameSplitter splitter_{protocol::Receiver::Client};
+  test::RawClient client_;
 };
 
 template <class Pred>

@@ -22,6 +22,7 @@
 #include "protocol/Protocol.h"
 #include "protocol/Transport.h"
 #include "server/engine/DraftServer.h"
+#include "tests/support/RawClient.h"
 #include "tests/support/Wait.h"
 
 namespace fs = std::filesystem;
@@ -33,71 +34,8 @@ namespace {
 
 using test::WaitFor;
 
-// A scripted client: a raw socket and the messages it received.
-class Client {
- public:
-  explicit Client(quint16 port) {
-    QObject::connect(&sock_, &QTcpSocket::readyRead, [this] {
-      QByteArray b = sock_.readAll();
-      Take(splitter_.Feed(std::string_view(b.constData(), static_cast<std::size_t>(b.size())), protocol::SteadyMs()));
-      Take(splitter_.Poll(protocol::SteadyMs()));
-    });
-    // A kept message may wait for a quiet spell before it is released.
-    poll_.setInterval(5);
-    QObject::connect(&poll_, &QTimer::timeout, [this] { Take(splitter_.Poll(protocol::SteadyMs())); });
-    poll_.start();
-    sock_.connectToHost(QHostAddress::LocalHost, port);
-    connected = WaitFor([this] { return sock_.state() == QAbstractSocket::ConnectedState; });
-  }
-  void Send(const std::string& s) {
-    sock_.write(s.data(), static_cast<qint64>(s.size()));
-    sock_.flush();
-  }
-  // Sends a chat line and waits for its relay: everything sent to this
-  // client before has then arrived.
-  bool Sync(int team) {
-    std::string tag = "sync" + std::to_string(++syncs_);
-    Send(protocol::Chat(team, tag));
-    return WaitFor([&] { return Has("C|" + std::to_string(team) + "|0|" + tag); });
-  }
-  bool Has(const std::string& raw) const {
-    for (auto& m : got)
-      if (m.raw == raw) return true;
-    return false;
-  }
-  int Count(char code) const {
-    int n = 0;
-    for (auto& m : got) n += m.code == code;
-    return n;
-  }
-  std::vector<std::string> Codes(char code) const {
-    std::vector<std::string> out;
-    for (auto& m : got)
-      if (m.code == code) out.push_back(m.raw);
-    return out;
-  }
-  bool WaitHas(const std::string& raw) {
-    return WaitFor([&] { return Has(raw); });
-  }
-  void Close() { sock_.disconnectFromHost(); }
-  bool Closed() const { return sock_.state() == QAbstractSocket::UnconnectedState; }
-
-  std::vector<Message> got;
-  std::function<void(const Message&)> onMessage;
-  bool connected = false;
-
- private:
-  void Take(const std::vector<Message>& v) {
-    for (auto& m : v) {
-      if (onMessage) onMessage(m);
-      got.push_back(m);
-    }
-  }
-  QTimer poll_;
-  QTcpSocket sock_;
-  protocol::FrameSplitter splitter_{protocol::Receiver::Client};
-  int syncs_ = 0;
-};
+// A scripted client on a raw loopback socket.
+using Client = test::RawClient;
 
 // A connection without a socket: the engine handles what it sends at once,
 // and what the engine sent it is read at once.
