@@ -615,9 +615,10 @@ void ClientSession::OnHalted(const protocol::Message& m) {
 
 void ClientSession::OnPicked(const protocol::Message& m) {
   draft::Pick pick{*ToInt16(protocol::BodyField(m, 1)), TeamName(m.from), protocol::BodyField(m, 2),
-                   protocol::BodyField(m, 3), protocol::BodyField(m, 4)};
+                   protocol::BodyField(m, 3),
+                   draft::PickLabel::Parse(protocol::BodyField(m, 4)).value_or(draft::PickLabel{})};
   const std::string chatLine =
-      pick.team + " has selected " + pick.position + " " + pick.player + "  -  Round " + pick.label + ".";
+      pick.team + " has selected " + pick.position + " " + pick.player + "  -  Round " + pick.label.Text() + ".";
   const std::string position = pick.position;
   const int pid = pick.pid;
   // A pick beyond what the list holds is not stored, but still ends the
@@ -649,7 +650,7 @@ void ClientSession::OnTaken(const protocol::Message& m) {
 // The first pick with the label is blanked (none: nothing changes) and the
 // draft list is drawn again from the picks.
 void ClientSession::OnDeleted(const protocol::Message& m) {
-  picks_.BlankLabel(m.body);
+  if (auto label = draft::PickLabel::Parse(m.body)) picks_.BlankLabel(*label);
   RedrawDraftList();
   view_->PicksChanged();
 }

@@ -6,29 +6,15 @@
 
 namespace pm::draft {
 
-namespace {
-
-// Round and selection of a label "r-s"; {0, 0} when it has no dash.
-std::pair<long long, long long> ReadLabel(std::string_view label) {
-  const std::size_t dash = label.find('-');
-  if (dash == std::string_view::npos) return {0, 0};
-  return {LeadingNumber(label.substr(0, dash)), LeadingNumber(label.substr(dash + 1))};
-}
-
-bool OnBoard(long long n) { return n >= 1 && n <= kMaxPicks; }
-
-}  // namespace
-
 DraftBoard::DraftBoard(const PickList& picks, int teamCount, std::string_view ownTeam)
     : selections_(std::clamp(teamCount, 0, kMaxPicks)) {
   for (const std::optional<Pick>& pick : picks.Slots()) {
     if (!pick) continue;
-    const auto [round, selection] = ReadLabel(pick->label);
-    if (!OnBoard(round) || !OnBoard(selection)) continue;
-    const int r = static_cast<int>(round);
-    const int s = static_cast<int>(selection);
+    // A label no pick of this draft can have (a hand-edited draft file)
+    // would stretch the grid: it is left off.
+    if (!pick->label.Fits(selections_)) continue;
+    const auto [r, s] = pick->label;
     rounds_ = std::max(rounds_, r);
-    selections_ = std::max(selections_, s);
     cells_[{r, s}] = BoardCell{*pick, !ownTeam.empty() && pick->team == ownTeam};
   }
 }

@@ -1,9 +1,9 @@
 // The draft board: the picks laid out as a grid of a row per round and a
 // column per selection, and that grid as CSV text.
 //
-// A pick goes to the cell of its label "r-s". The grid has at least one
-// round and a column for every team; a label past them extends it (labels
-// outside 1..kMaxPicks are left off). Blank (deleted) slots leave their cell
+// A pick goes to the cell of its label. The grid has at least one round and
+// a column for every team; a label that does not fit the draft (a selection
+// past the teams, a pick past kMaxPicks) is left off. Blank (deleted) slots leave their cell
 // empty; when two picks carry the same label, the later one is shown.
 // Texts are Latin-1, except the CSV text, which is UTF-8.
 #pragma once

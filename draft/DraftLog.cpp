@@ -90,7 +90,7 @@ std::string DraftLog::Append(const Pick& pick) {
   return {};
 }
 
-DraftLog::DeleteStatus DraftLog::Delete(std::string_view label, std::string* error) {
+DraftLog::DeleteStatus DraftLog::Delete(PickLabel label, std::string* error) {
   std::vector<Pick> rest = Picks();
   auto found = std::find_if(rest.begin(), rest.end(), [&](const Pick& p) { return p.label == label; });
   if (found == rest.end()) return DeleteStatus::NotFound;

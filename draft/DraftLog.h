@@ -85,7 +85,7 @@ class DraftLog {
   // Deletes the first pick of round-selection `label`: the file is rewritten
   // without it, then its slot is blanked. On WriteFailed `error` holds the
   // reason and nothing changed.
-  DeleteStatus Delete(std::string_view label, std::string* error = nullptr);
+  DeleteStatus Delete(PickLabel label, std::string* error = nullptr);
 
   // After a merge, which has written the file itself: the log holds `picks`
   // (at most kMaxPicks of them) and no blank slot.

@@ -1,9 +1,11 @@
 // A recorded pick and its texts: the draft-file line
-// (PID|team name|player name|position|round-selection), the 60-column line of
-// the server's Selections list and the client's draft list, reading such a
-// line back, and the label of the next pick.
+// (PID|team name|player name|position|round-selection) and the 60-column line
+// of the server's Selections list and the client's draft list; the label of a
+// pick as round and selection numbers.
 #pragma once
 
+#include <compare>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,12 +15,38 @@ namespace pm::draft {
 // The most picks a draft holds (the server's and the client's pick lists).
 inline constexpr int kMaxPicks = 1000;
 
+// Where a pick lies in the draft: round and selection within the round, both
+// from 1. Written "r-s" in plain decimal wherever it is shown, sent or filed.
+struct PickLabel {
+  int round = 0;
+  int selection = 0;
+
+  // "r-s" with blanks around either number allowed and leading zeros read
+  // as the number ("01-1" is 1-1); each number 1..kMaxPicks. Anything else
+  // (a sign, a missing part, other characters) is no label.
+  static std::optional<PickLabel> Parse(std::string_view text);
+  // The label of pick number `overall` (1 = 1-1) with `teams` selections a round.
+  static PickLabel FromOverall(int overall, int teams);
+
+  std::string Text() const;
+  bool Valid() const { return round >= 1 && selection >= 1; }
+  // Pick number in the draft (1 = 1-1) with `teams` selections a round.
+  int Overall(int teams) const { return (round - 1) * teams + selection; }
+  // A label of a draft of `teams` teams: its selection is one of them and the
+  // draft can record it (its number is at most kMaxPicks).
+  bool Fits(int teams) const { return Valid() && selection <= teams && Overall(teams) <= kMaxPicks; }
+  // The next label: the next selection, after `teams` selection 1 of the next round.
+  PickLabel Next(int teams) const;
+
+  auto operator<=>(const PickLabel&) const = default;
+};
+
 struct Pick {
   int pid = 0;
   std::string team;      // the team's name as in the league file
   std::string player;    // "First Last"
   std::string position;  // position caption ("QB", ...)
-  std::string label;     // round-selection, "r-s"
+  PickLabel label;       // invalid ({0, 0}) when the text held none
 
   bool operator==(const Pick&) const = default;
 };
@@ -41,17 +69,5 @@ std::string DraftFileText(const std::vector<Pick>& picks);
 // and cut at its width.
 std::string DraftListFill(const Pick& pick);
 
-// Round and selection read back from such a line (columns 1-3 and 5-7, trimmed).
-struct LineLabel {
-  std::string round;
-  std::string selection;
-};
-LineLabel ReadSelectionLine(std::string_view line);
-
-// The label after round `round`, selection `selection`: selection + 1, and
-// after `teamCount` selection 1 of the next round, as "r-s".
-std::string NextLabel(long long round, long long selection, int teamCount);
-// The same from a label text "r-s" (numbers read as leading numbers).
-std::string NextLabel(std::string_view roundSel, int teamCount);
 
 }  // namespace pm::draft

@@ -35,7 +35,7 @@ bool PickList::Insert(int n, Pick pick) {
   return true;
 }
 
-bool PickList::BlankLabel(std::string_view label) {
+bool PickList::BlankLabel(PickLabel label) {
   for (std::optional<Pick>& slot : slots_) {
     if (slot && slot->label == label) {
       slot.reset();

@@ -39,7 +39,7 @@ class PickList {
   void Assign(std::vector<Pick> picks);
   // Blanks the first pick whose round-selection label is `label`. False when
   // no pick has it.
-  bool BlankLabel(std::string_view label);
+  bool BlankLabel(PickLabel label);
   // True when a pick that is not blank has this PID.
   bool HasPid(int pid) const;
 

@@ -26,7 +26,7 @@ std::string Lines(const std::string& text) {
 
 std::string Describe(const PickOutcome& o) {
   const draft::Pick& p = o.pick;
-  std::string line = p.label + " " + p.team + ": " + Num(p.pid) + " " + p.player + " (" + p.position + ") - ";
+  std::string line = p.label.Text() + " " + p.team + ": " + Num(p.pid) + " " + p.player + " (" + p.position + ") - ";
   if (o.placement.placed) {
     line += o.placement.group == 0
                 ? "placed in lineup slot " + Num(o.placement.slot)

@@ -58,7 +58,7 @@ std::string MakeLeague(const fs::path& dir) {
     const int n = static_cast<int>(picks.size());
     const std::string team = teams.names[static_cast<std::size_t>(n % teams.teamCount + 1)];
     picks.push_back({p.pid, team, p.fname + " " + p.lname, league::PositionCaption(p.position),
-                     std::to_string(n / teams.teamCount + 1) + "-" + std::to_string(n % teams.teamCount + 1)});
+                     draft::PickLabel::FromOverall(n + 1, teams.teamCount)});
   }
   if (static_cast<int>(picks.size()) < kPicks) return {};
   std::ofstream(dir / (o.name + "-DRAFT.TXT"), std::ios::binary) << draft::DraftFileText(picks);

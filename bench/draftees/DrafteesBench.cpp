@@ -25,8 +25,8 @@ struct Setup {
     }
     model.SetTable(std::move(t));
     // Picks of this position and of others, with a few deleted.
-    for (int k = 0; k < 1000; ++k) picks.Append(Pick{100 + k * 5, "Team", "A B", "QB", "1-" + std::to_string(k)});
-    for (int k = 0; k < 1000; k += 50) picks.BlankLabel("1-" + std::to_string(k));
+    for (int k = 0; k < 1000; ++k) picks.Append(Pick{100 + k * 5, "Team", "A B", "QB", {1 + k / 12, 1 + k % 12}});
+    for (int k = 0; k < 1000; k += 50) picks.BlankLabel({1 + k / 12, 1 + k % 12});
     model.SetPicks(&picks);
   }
 };

@@ -228,7 +228,7 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
       if (p.pid < 1 || p.pid > 32767 || position.empty()) continue;
       players_.emplace(p.pid, PoolPlayer{draft::ReadLine(draft::FormatLine(draft::FromFbpro(p))).name, position});
     }
-    roundSel_ = log_.Count() > 0 ? log_.Slot(log_.Count())->label : "1-0";
+    roundSel_ = log_.Count() > 0 ? log_.Slot(log_.Count())->label.Text() : "1-0";
 
     if (log_.Count() > 0) {
       // UTF-8: the question names the draft file's path.
@@ -253,7 +253,7 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
         roundSel_ = "1-0";
       }
     }
-    roundSel_ = draft::NextLabel(roundSel_, count);
+    roundSel_ = draft::PickLabel::Parse(roundSel_).value_or(draft::PickLabel{1, 0}).Next(count).Text();
     roundText_ = GetField(roundSel_, 1, "-");
     selectionText_ = GetField(roundSel_, 2, "-");
     leagueLoaded_ = true;
@@ -342,7 +342,7 @@ void DraftServer::AdvanceFromText() {
     SetNextLabel(k);
     return;
   }
-  roundSel_ = draft::NextLabel(LeadingNumber(roundText_), LeadingNumber(selectionText_), TeamCount());
+  roundSel_ = draft::PickLabel{static_cast<int>(LeadingNumber(roundText_)), static_cast<int>(LeadingNumber(selectionText_))}.Next(TeamCount()).Text();
   roundText_ = GetField(roundSel_, 1, "-");
   selectionText_ = GetField(roundSel_, 2, "-");
   emit nextPickChanged();
@@ -397,7 +397,7 @@ void DraftServer::HandleDraft(int element, int team, const protocol::Message& m)
     return;
   }
   const std::string label = roundSel_;
-  if (!RecordPick(Pick{pid, teamName, player->name, player->position, label}, "Server_Socket1_Read")) {
+  if (!RecordPick(Pick{pid, teamName, player->name, player->position, draft::PickLabel::Parse(label).value_or(draft::PickLabel{})}, "Server_Socket1_Read")) {
     RefusePick(element, team, "The server could not write your selection to the draft file; it was not recorded.");
     return;
   }
@@ -408,7 +408,7 @@ void DraftServer::HandleDraft(int element, int team, const protocol::Message& m)
 void DraftServer::AnnouncePick(const std::string& picked, bool byCommish, const std::string& chatLine) {
   sessions_.SendSignedOn(picked);
   emit pickRecorded(*log_.Slot(log_.Count()), byCommish);
-  if (autoRun_) PassLabel(log_.Slot(log_.Count())->label);
+  if (autoRun_) PassLabel(log_.Slot(log_.Count())->label.Text());
   ResetClock();
   AdvanceFromText();
   AddPubChat(chatLine);
@@ -501,7 +501,7 @@ DraftServer::PickResult DraftServer::CommishPick(const std::string& pidText, con
   }
   if (log_.IsTaken(pid)) return PickResult::Taken;
   if (log_.Full()) return PickResult::Full;
-  if (!RecordPick(Pick{pid, teamName, name, position, label}, "DraftControl_RookieList_DblClick"))
+  if (!RecordPick(Pick{pid, teamName, name, position, draft::PickLabel::Parse(label).value_or(draft::PickLabel{})}, "DraftControl_RookieList_DblClick"))
     return PickResult::WriteFailed;
   AnnouncePick(protocol::Picked(t, pidText, name, position, label), true,
                Team(t).name + " has selected " + position + " " + name + ".");
@@ -518,8 +518,10 @@ bool DraftServer::Halt() {
 }
 
 DraftServer::DeleteResult DraftServer::DeletePickAtLine(const std::string& selectionLine) {
-  draft::LineLabel l = draft::ReadSelectionLine(selectionLine);
-  return DeletePick(l.round, l.selection);
+  auto cols = [&](std::size_t from, std::size_t width) {
+    return from < selectionLine.size() ? Trim(std::string_view(selectionLine).substr(from, width)) : std::string();
+  };
+  return DeletePick(cols(0, 3), cols(4, 3));
 }
 
 DraftServer::DeleteResult DraftServer::DeletePick(const std::string& round, const std::string& selection) {
@@ -532,7 +534,7 @@ DraftServer::DeleteResult DraftServer::DeletePick(const std::string& round, cons
   // The file is rewritten first; the pick is blanked and announced only when
   // the file no longer holds it.
   std::string err;
-  switch (log_.Delete(label, &err)) {
+  switch (log_.Delete(draft::PickLabel::Parse(label).value_or(draft::PickLabel{}), &err)) {
     case DraftLog::DeleteStatus::NotFound: return DeleteResult::NotFound;
     case DraftLog::DeleteStatus::WriteFailed:
       reporter_.Report("DraftControl_Command2_Click", kErrDeviceIO, ErrorDescription(kErrDeviceIO) + ": " + err);
@@ -647,7 +649,7 @@ void DraftServer::Announce(const std::string& line) {
 
 int DraftServer::NextOrderIndex() const {
   std::set<std::string> recorded;
-  for (const Pick& p : log_.Picks()) recorded.insert(p.label);
+  for (const Pick& p : log_.Picks()) recorded.insert(p.label.Text());
   for (int k = autoCursor_; k < order_.Labels(); ++k)
     if (recorded.count(order_.Label(k)) == 0) return k;
   return -1;
@@ -756,7 +758,7 @@ bool DraftServer::AutoPick(int t) {
   const PoolPlayer& player = *FindPlayer(pid);
   const std::string teamName = Team(t).name;
   const std::string label = roundSel_;
-  if (!RecordPick(Pick{pid, teamName, player.name, player.position, label}, "AutoDraft")) return false;
+  if (!RecordPick(Pick{pid, teamName, player.name, player.position, draft::PickLabel::Parse(label).value_or(draft::PickLabel{})}, "AutoDraft")) return false;
   AnnouncePick(protocol::Picked(t, Num(pid), player.name, player.position, label), false,
                teamName + " has selected " + player.position + " " + player.name + " automatically (" + how + ").");
   return true;

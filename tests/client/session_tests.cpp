@@ -724,7 +724,7 @@ TEST(WishList, OrderMovesRemovalAndFileRoundTrip) {
   EXPECT_EQ(w.Pids(), (std::vector<int>{7, 5, 9}));
   EXPECT_FALSE(w.Remove(8));
   draft::PickList picks(10);
-  picks.Append({5, "Team", "Five", "QB", "1-1"});
+  picks.Append({5, "Team", "Five", "QB", {1, 1}});
   EXPECT_EQ(w.Available(picks, 5), (std::vector<int>{7, 9}));
   EXPECT_EQ(w.Available(picks, 1), (std::vector<int>{7}));
   EXPECT_TRUE(w.RemoveDrafted(picks));

@@ -42,7 +42,7 @@ TEST(DrafteeFind, MatchesNamePartsOfEveryPositionIgnoringCaseAndAccents) {
   EXPECT_TRUE(FindDraftees(t, none, "shown").empty());
   EXPECT_EQ(FindDraftees(t, none, "smithers")[0], (Found{14, 1, 5}));
 
-  picks.Append(Pick{3, "Bears", "Eric Muller", "T", "1-1"});
+  picks.Append(Pick{3, "Bears", "Eric Muller", "T", {1, 1}});
   EXPECT_EQ(Pids(FindDraftees(t, DraftedSet(picks), "muller")), (std::vector<int>{1}));
 
   EXPECT_EQ(FoldForFind("\xC6sir \xDF\xDE\xD7"), "aesir ssth\xD7");
@@ -56,9 +56,9 @@ PickList Picks(std::initializer_list<Pick> picks) {
 }
 
 TEST(DraftBoard, CellsFollowLabelsDeletesAndGrowTheGrid) {
-  PickList picks = Picks({{11, "Bears", "Joe Smith", "QB", "1-1"},
-                          {12, "Lions", "Al Jones", "WR", "1-2"},
-                          {13, "Bears", "Ed Brown", "CB", "2-1"}});
+  PickList picks = Picks({{11, "Bears", "Joe Smith", "QB", {1, 1}},
+                          {12, "Lions", "Al Jones", "WR", {1, 2}},
+                          {13, "Bears", "Ed Brown", "CB", {2, 1}}});
   DraftBoard empty(PickList(kMaxPicks), 3);
   EXPECT_EQ(empty.Rounds(), 1);
   EXPECT_EQ(empty.Selections(), 3);
@@ -73,20 +73,22 @@ TEST(DraftBoard, CellsFollowLabelsDeletesAndGrowTheGrid) {
   EXPECT_EQ(board.At(1, 3), nullptr);
   EXPECT_EQ(DraftBoard::CellText(board.At(1, 1)->pick), "Joe Smith  QB\nBears");
 
-  picks.BlankLabel("1-2");
-  picks.Append({14, "Colts", "Bo Lee", "K", "5-4"});  // past the grid: it grows
-  picks.Append({15, "Colts", "No Label", "K", "x"});
-  picks.Append({16, "Colts", "Too Far", "K", "1001-1"});
+  picks.BlankLabel({1, 2});
+  picks.Append({14, "Colts", "Bo Lee", "K", {5, 3}});  // a later round: the grid grows
+  // Labels no pick of this draft can have are left off, never stretching the grid.
+  picks.Append({15, "Colts", "No Label", "K", {}});
+  picks.Append({16, "Colts", "No Such Pick", "K", {5, 4}});
+  picks.Append({17, "Colts", "Too Far", "K", {400, 1}});
   DraftBoard after(picks, 3);
   EXPECT_EQ(after.At(1, 2), nullptr);
   EXPECT_FALSE(after.At(2, 1)->own);
   EXPECT_EQ(after.Rounds(), 5);
-  EXPECT_EQ(after.Selections(), 4);
-  EXPECT_EQ(after.At(5, 4)->pick.pid, 14);
+  EXPECT_EQ(after.Selections(), 3);
+  EXPECT_EQ(after.At(5, 3)->pick.pid, 14);
 
   // A later pick with the label of a deleted one takes its cell.
-  picks.Append({17, "Lions", "New Guy", "TE", "1-2"});
-  EXPECT_EQ(DraftBoard(picks, 3).At(1, 2)->pick.pid, 17);
+  picks.Append({18, "Lions", "New Guy", "TE", {1, 2}});
+  EXPECT_EQ(DraftBoard(picks, 3).At(1, 2)->pick.pid, 18);
 }
 
 TEST(DraftBoard, CsvQuotesFieldsAndWritesUtf8) {
@@ -94,7 +96,7 @@ TEST(DraftBoard, CsvQuotesFieldsAndWritesUtf8) {
   EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
   EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
   EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
-  PickList picks = Picks({{1, "Bears", "Hans M\xFCller", "QB", "1-2"}, {2, "The \"Aces\"", "Al Jones", "K", "2-1"}});
+  PickList picks = Picks({{1, "Bears", "Hans M\xFCller", "QB", {1, 2}}, {2, "The \"Aces\"", "Al Jones", "K", {2, 1}}});
   EXPECT_EQ(DraftBoard(picks, 2).Csv(),
             "Round,1,2\r\n"
             "1,,\"Hans M\xC3\xBCller, QB, Bears\"\r\n"

@@ -36,9 +36,9 @@ class DraftLogTest : public ::testing::Test {
   std::string file_;
 };
 
-const Pick kA{101, "Lions", "Al Adams", "QB", "1-1"};
-const Pick kB{102, "Bears", "Bo Brown", "HB", "1-2"};
-const Pick kC{103, "Lions", "Cy Cole", "K", "1-3"};
+const Pick kA{101, "Lions", "Al Adams", "QB", {1, 1}};
+const Pick kB{102, "Bears", "Bo Brown", "HB", {1, 2}};
+const Pick kC{103, "Lions", "Cy Cole", "K", {1, 3}};
 
 TEST_F(DraftLogTest, AppendsReachTheFileAndLoadBackAsTheyWereStored) {
   DraftLog log;
@@ -51,8 +51,8 @@ TEST_F(DraftLogTest, AppendsReachTheFileAndLoadBackAsTheyWereStored) {
   EXPECT_FALSE(log.IsTaken(104));
 
   // A field holding the file's separator is stored as the file reads back.
-  ASSERT_EQ(log.Append(Pick{104, "Owls", "Di|Dee", "WR", "1-4"}), "");
-  EXPECT_EQ(*log.Slot(4), (Pick{104, "Owls", "Di", "Dee", "WR"}));
+  ASSERT_EQ(log.Append(Pick{104, "Owls", "Di|Dee", "WR", {1, 4}}), "");
+  EXPECT_EQ(*log.Slot(4), (Pick{104, "Owls", "Di", "Dee", {}}));
 
   DraftLog again;
   DraftLog::LoadResult r = again.Load(file_);
@@ -66,9 +66,9 @@ TEST_F(DraftLogTest, DeleteRewritesTheFileFirstAndKeepsTheSlotBlank) {
   Write("101|Lions|Al Adams|QB|1-1\r\n\r\n  \r\n102|Bears|Bo Brown|HB|1-2\n103|Lions|Cy Cole|K|1-3\r\n");
   DraftLog log;
   ASSERT_EQ(log.Load(file_).records, 3u);
-  EXPECT_EQ(log.Delete("7-7"), DraftLog::DeleteStatus::NotFound);
+  EXPECT_EQ(log.Delete({7, 7}), DraftLog::DeleteStatus::NotFound);
 
-  ASSERT_EQ(log.Delete("1-2"), DraftLog::DeleteStatus::Deleted);
+  ASSERT_EQ(log.Delete({1, 2}), DraftLog::DeleteStatus::Deleted);
   EXPECT_EQ(FileText(), "101|Lions|Al Adams|QB|1-1\r\n103|Lions|Cy Cole|K|1-3\r\n");
   // The count stays and no pick moves; a blank slot reads as the next pick.
   EXPECT_EQ(log.Count(), 3);
@@ -93,7 +93,7 @@ TEST_F(DraftLogTest, FailedWritesChangeNothing) {
 
   EXPECT_NE(log.Append(kC), "");
   std::string error;
-  EXPECT_EQ(log.Delete("1-1", &error), DraftLog::DeleteStatus::WriteFailed);
+  EXPECT_EQ(log.Delete({1, 1}, &error), DraftLog::DeleteStatus::WriteFailed);
   EXPECT_FALSE(error.empty());
   EXPECT_NE(log.Clear(), "");
   EXPECT_EQ(log.Count(), 2);
@@ -107,7 +107,7 @@ TEST_F(DraftLogTest, ARefusedFileLeavesTheLogAndTheFileAlone) {
 
   const std::string other = (dir_ / "Other-DRAFT.TXT").string();
   std::string text;
-  for (int i = 0; i <= kMaxPicks; ++i) text += PickRecord(Pick{100 + i, "T", "P", "QB", "1-1"}) + "\r\n";
+  for (int i = 0; i <= kMaxPicks; ++i) text += PickRecord(Pick{100 + i, "T", "P", "QB", {1, 1}}) + "\r\n";
   std::ofstream(other, std::ios::binary) << text;
   DraftLog::LoadResult r = log.Load(other);
   EXPECT_EQ(r.status, DraftLog::LoadStatus::TooMany);
@@ -122,7 +122,7 @@ TEST_F(DraftLogTest, ARefusedFileLeavesTheLogAndTheFileAlone) {
 
   // Exactly the capacity loads; the log is then full.
   text.clear();
-  for (int i = 0; i < kMaxPicks; ++i) text += PickRecord(Pick{100 + i, "T", "P", "QB", "1-1"}) + "\r\n";
+  for (int i = 0; i < kMaxPicks; ++i) text += PickRecord(Pick{100 + i, "T", "P", "QB", {1, 1}}) + "\r\n";
   std::ofstream(other, std::ios::binary | std::ios::trunc) << text;
   ASSERT_EQ(log.Load(other).status, DraftLog::LoadStatus::Loaded);
   EXPECT_TRUE(log.Full());
@@ -134,7 +134,7 @@ TEST_F(DraftLogTest, ClearAndReplace) {
   Write("101|Lions|Al Adams|QB|1-1\r\n102|Bears|Bo Brown|HB|1-2\r\n");
   DraftLog log;
   ASSERT_EQ(log.Load(file_).records, 2u);
-  ASSERT_EQ(log.Delete("1-1"), DraftLog::DeleteStatus::Deleted);
+  ASSERT_EQ(log.Delete({1, 1}), DraftLog::DeleteStatus::Deleted);
 
   // A merge has written the file; the log takes what it kept, no blanks.
   log.Replace({kC});

@@ -72,7 +72,7 @@ TEST(DraftedSet, PidsOfThePicksThatAreNotBlank) {
   picks.Append(ParsePick("100|Bears|A B|QB|1-1"));
   picks.Append(ParsePick("70000|Bears|C D|QB|1-2"));
   picks.Append(ParsePick("205|Lions|E F|QB|1-3"));
-  picks.BlankLabel("1-3");  // deleted
+  picks.BlankLabel({1, 3});  // deleted
   DraftedSet set(picks);
   EXPECT_TRUE(set.Contains(100));
   EXPECT_TRUE(set.Contains(70000));
@@ -109,7 +109,7 @@ TEST_F(ModelTest, NaturalOrderLeavesOutDraftedAndBringsBackDeletedPicks) {
   Picked({"103|T|C Smith|QB|1-1", "201|T|K Kicker|K|1-2"});
   model.Rebuild();
   EXPECT_EQ(Pids(model), (std::vector<std::string>{"101", "102", "104", "105", "106"}));
-  picks.BlankLabel("1-1");  // the pick was deleted
+  picks.BlankLabel({1, 1});  // the pick was deleted
   model.Rebuild();
   EXPECT_EQ(Pids(model).size(), 6u);
   model.SelectPosition(13);

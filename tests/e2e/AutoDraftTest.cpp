@@ -173,7 +173,7 @@ TEST(AutoDraft, AWholeSnakeDraftRunsItselfWithAbsentAndLateTeams) {
   EXPECT_EQ(draft::DraftLog::ReadFile(server.DraftFile()).value_or(std::vector<draft::Pick>{}), picks);
   const draft::DraftOrder& order = server.Order();
   for (int k = 0; k < order.Labels(); ++k) {
-    EXPECT_EQ(picks[Index(k)].label, order.Label(k));
+    EXPECT_EQ(picks[Index(k)].label.Text(), order.Label(k));
     EXPECT_EQ(picks[Index(k)].team, names[Index(order.TeamAt(order.RoundOf(k), order.SelectionOf(k)) - 1)]) << k;
   }
   // The absent and late teams' picks: the wish list's first player still
@@ -183,7 +183,7 @@ TEST(AutoDraft, AWholeSnakeDraftRunsItselfWithAbsentAndLateTeams) {
     const int team = server.TeamIndexOf(p.team);
     if (team == kLeft) {
       auto wish = std::find_if(wishes.begin(), wishes.end(), [&](int pid) { return taken.count(pid) == 0; });
-      EXPECT_EQ(p.pid, *wish) << p.label;
+      EXPECT_EQ(p.pid, *wish) << p.label.Text();
     } else if (team == kNeverOn || team == kLate) {
       int best = 0, bestSum = -1;
       for (int i = 1; i <= server.Pool().Count(); ++i) {
@@ -195,7 +195,7 @@ TEST(AutoDraft, AWholeSnakeDraftRunsItselfWithAbsentAndLateTeams) {
           best = lp.pid;
         }
       }
-      EXPECT_EQ(p.pid, best) << p.label;
+      EXPECT_EQ(p.pid, best) << p.label.Text();
     }
     taken.insert(p.pid);
   }
@@ -207,7 +207,7 @@ TEST(AutoDraft, AWholeSnakeDraftRunsItselfWithAbsentAndLateTeams) {
     ASSERT_TRUE(WaitFor([&] { return w.heard.size() >= picks.size() && !w.chat.empty(); })) << team;
     for (std::size_t i = 0; i < picks.size(); ++i) {
       EXPECT_EQ(w.heard[i].first, picks[i].pid) << team;
-      EXPECT_EQ(w.heard[i].second, picks[i].label) << team;
+      EXPECT_EQ(w.heard[i].second, picks[i].label.Text()) << team;
     }
     EXPECT_TRUE(WaitFor([&] {
       return std::count(w.chat.begin(), w.chat.end(),

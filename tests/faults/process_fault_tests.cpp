@@ -185,7 +185,7 @@ TEST(ServerKilled, RestartResumesWithEveryPickAnyClientHadSeen) {
   ASSERT_TRUE(WaitFor([&] { return c.session.TimerRunning(); }));
   ASSERT_TRUE(c.session.SendOwnPick(players[7].pid, players[7].name, players[7].position));
   ASSERT_TRUE(WaitFor([&] { return c.session.PickCount() == 8; }));
-  EXPECT_EQ(c.session.Picks().At(8)->label, "2-4");
+  EXPECT_EQ(c.session.Picks().At(8)->label.Text(), "2-4");
   EXPECT_EQ(again.Ask("count", "picks: "), "8 next: 3-1");
 }
 
@@ -334,7 +334,7 @@ TEST_P(ClientVanishes, DuringCatchUpOthersAndServerAreUnaffected) {
   ASSERT_TRUE(WaitFor([&] { return a.session.TimerRunning(); }));
   ASSERT_TRUE(a.session.SendOwnPick(players[40].pid, players[40].name, players[40].position));
   ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 41 && b.session.PickCount() == 41; }));
-  EXPECT_EQ(a.session.Picks().At(41)->label, "11-1");
+  EXPECT_EQ(a.session.Picks().At(41)->label.Text(), "11-1");
   EXPECT_EQ(server.engine.Log().Count(), 41);
   std::string file = ReadWholeFile(league.DraftFile()).value_or("");
   EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 41);

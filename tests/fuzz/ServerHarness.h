@@ -220,9 +220,6 @@ class ServerRun {
       if (static_cast<unsigned char>(ch) < 32 || ch == 127 || ch == '|' || ch == ',') return false;
     return true;
   }
-  static bool Digits(const std::string& s) {
-    return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
-  }
 
   void CheckInvariants() const {
     for (int t = 1; t <= server_.TeamCount(); ++t) {
@@ -244,9 +241,8 @@ class ServerRun {
       if (!pids.insert(p.pid).second) Fail("player recorded twice: " + record);
       bool teamKnown = false;
       for (const std::string& t : w_.teams) teamKnown = teamKnown || t == p.team;
-      const std::string round = GetField(p.label, 1, "-"), selection = GetField(p.label, 2, "-");
       if (p.pid < 1 || p.pid > 32767 || !teamKnown || !SoundText(p.player) || league::PositionCode(p.position) < 0 ||
-          p.label != round + "-" + selection || !Digits(round) || !Digits(selection))
+          !p.label.Fits(static_cast<int>(w_.teams.size())))
         Fail("unsound record: " + record);
     }
   }

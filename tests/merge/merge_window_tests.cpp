@@ -139,7 +139,7 @@ TEST(MergeWindow, MergeButtonMergesAndClosesWithTheClosingMessage) {
   f.picks = {draft::Pick{
       rookies[1], f.teams.names[2], "A B",
       league::PositionCaption(league::PlayerFile(f.leaguePath, f.version.version, "t").Read(rookies[1])->position),
-      "1-1"}};
+      {1, 1}}};
   MergeWindow w(f.Context());
   w.SelectStage(StageChoice::TrainingCamp);
   w.show();
@@ -166,7 +166,7 @@ TEST(MergeWindow, MergeButtonMergesAndClosesWithTheClosingMessage) {
 TEST(MergeWindow, FailedWriteIsReportedAndTheLeagueRestored) {
   Fixture f("fail");
   auto rookies = league::ReadCollegeList(f.leaguePath);
-  f.picks = {draft::Pick{rookies[1], f.teams.names[2], "A B", "QB", "1-1"}};
+  f.picks = {draft::Pick{rookies[1], f.teams.names[2], "A B", "QB", {1, 1}}};
   const auto lge = ReadWholeFile(league::LeagueFileName(f.leaguePath, ".LGE"));
   MergeContext c = f.Context();
   c.options.beforeWrite = [](int, const std::string& what) {
@@ -198,8 +198,8 @@ TEST(MergeWindow, PathsBeyondAsciiAndAnInterruptedMergeFoundOnOpening) {
   auto rookies = league::ReadCollegeList(f.leaguePath);
   const std::string position =
       league::PositionCaption(league::PlayerFile(f.leaguePath, f.version.version, "t").Read(rookies[1])->position);
-  f.picks = {draft::Pick{rookies[1], f.teams.names[2], "A B", position, "1-1"},
-             draft::Pick{rookies[2], "Nobody", "C D", position, "1-2"}};
+  f.picks = {draft::Pick{rookies[1], f.teams.names[2], "A B", position, {1, 1}},
+             draft::Pick{rookies[2], "Nobody", "C D", position, {1, 2}}};
   ASSERT_EQ(WriteFileAtomic(f.DraftFile(), draft::DraftFileText(f.picks)), "");
   const auto lge = ReadWholeFile(league::LeagueFileName(f.leaguePath, ".LGE"));
   const auto pyc = ReadWholeFile(league::LeagueFileName(f.leaguePath, ".PYC"));

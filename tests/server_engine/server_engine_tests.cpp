@@ -359,7 +359,7 @@ TEST_F(ServerTest, ATeamOnTheClockPicksAndATakenPlayerIsAnsweredWithG) {
   EXPECT_FALSE(server_->Clock().OnClock());
   EXPECT_FALSE(server_->Clock().Running());
   ASSERT_EQ(recorded.size(), 1u);
-  EXPECT_EQ(recorded[0].first, (draft::Pick{p.pid, Name(1), p.name, p.position, "1-1"}));
+  EXPECT_EQ(recorded[0].first, (draft::Pick{p.pid, Name(1), p.name, p.position, {1, 1}}));
   EXPECT_FALSE(recorded[0].second);
   EXPECT_TRUE(ChatHas(Name(1) + " has selected " + p.position + " " + p.name + "."));
 
@@ -512,7 +512,7 @@ TEST_F(ServerTest, HaltCommishPickAndKick) {
   EXPECT_EQ(server_->RoundSel(), "1-2");
   EXPECT_EQ(DraftFileText(), Rec(p.pid, Name(3), p.name, p.position, "1-1") + "\r\n");
   ASSERT_EQ(recorded.size(), 1u);
-  EXPECT_EQ(recorded[0].first, (draft::Pick{p.pid, Name(3), p.name, p.position, "1-1"}));
+  EXPECT_EQ(recorded[0].first, (draft::Pick{p.pid, Name(3), p.name, p.position, {1, 1}}));
   EXPECT_TRUE(recorded[0].second);
 
   // A connected team on the clock picks for itself.
@@ -566,7 +566,7 @@ TEST_F(ServerTest, DeleteRewritesTheFileAndBlanksTheSlot) {
 // order.
 TEST_F(ServerTest, CatchUpMissesNoPickWhateverIsDeletedMeanwhile) {
   std::vector<draft::Pick> five;
-  for (int i = 1; i <= 5; ++i) five.push_back({100 + i, "T", "P" + std::to_string(i), "QB", "1-" + std::to_string(i)});
+  for (int i = 1; i <= 5; ++i) five.push_back({100 + i, "T", "P" + std::to_string(i), "QB", {1, i}});
   const std::string file = draft::DraftFileText(five);
   for (int doomed = 1; doomed <= 5; ++doomed) {
     // The delete comes at point `at`: before or after a request (the login
@@ -599,7 +599,7 @@ TEST_F(ServerTest, CatchUpMissesNoPickWhateverIsDeletedMeanwhile) {
         answered = false;
         for (const Message& m : c.Take()) {
           if (m.code == 'Y') {
-            auto it = std::find_if(held.begin(), held.end(), [&](const draft::Pick& p) { return p.label == m.body; });
+            auto it = std::find_if(held.begin(), held.end(), [&](const draft::Pick& p) { return p.label.Text() == m.body; });
             if (it != held.end()) held.erase(it);
           } else if (m.code == 'V') {
             answered = true;
@@ -805,7 +805,7 @@ TEST_F(ServerTest, CommishPickChecksTheDraftAgainAfterTheBox) {
   ASSERT_EQ(server_->PutOnClock(Name(2), "60", "1", "2"), DraftServer::ClockResult::MustSelect);
   meanwhile = [&] { a.Send(DraftOf(1, p)); };
   EXPECT_EQ(server_->CommishPick(p.Pid(), p.name, p.position), DraftServer::PickResult::Picked);
-  EXPECT_EQ(server_->Log().Picks(), (std::vector<draft::Pick>{{p.pid, Name(2), p.name, p.position, "1-2"}}));
+  EXPECT_EQ(server_->Log().Picks(), (std::vector<draft::Pick>{{p.pid, Name(2), p.name, p.position, {1, 2}}}));
   std::vector<std::string> got = a.TakeRaw();
   EXPECT_EQ(got.back(), ZOf(2, p, "1-2"));
 }
@@ -1052,7 +1052,7 @@ TEST_F(ServerTest, TheClockRunsItselfUntilHaltOrAHandOnTheClock) {
   clock.RunTo(20'000);
   ASSERT_EQ(server_->Log().Count(), 3);
   EXPECT_EQ(server_->Log().Slot(3)->pid, Player(4).pid);
-  EXPECT_EQ(server_->Log().Slot(3)->label, "1-3");
+  EXPECT_EQ(server_->Log().Slot(3)->label.Text(), "1-3");
   EXPECT_TRUE(ChatHas(Name(1) + " has selected " + Player(4).position + " " + Player(4).name +
                       " automatically (from its wish list)."));
   EXPECT_EQ(server_->RoundSel(), "2-1");
@@ -1067,7 +1067,7 @@ TEST_F(ServerTest, TheClockRunsItselfUntilHaltOrAHandOnTheClock) {
   server_->SetAutoDraftRule(AutoDraftRule::BestAvailable, {true});
   server_->SetRunAutomatically(true);
   ASSERT_EQ(server_->Log().Count(), 4);
-  EXPECT_EQ(server_->Log().Slot(4)->label, "1-2");
+  EXPECT_EQ(server_->Log().Slot(4)->label.Text(), "1-2");
   EXPECT_EQ(server_->Log().Slot(4)->team, Name(2));
   pause.RunTo(20'000);
   EXPECT_EQ(server_->Clock().Team(), Name(1));

@@ -18,8 +18,8 @@ namespace {
 
 TEST(DraftBoardView, GridFollowsThePicksAndSavesItsCsv) {
   draft::PickList picks(draft::kMaxPicks);
-  picks.Append({1, "Bears", "Joe M\xFCller", "QB", "1-1"});
-  picks.Append({2, "Lions", "Al Jones", "WR", "1-2"});
+  picks.Append({1, "Bears", "Joe M\xFCller", "QB", {1, 1}});
+  picks.Append({2, "Lions", "Al Jones", "WR", {1, 2}});
   ScriptedPrompter prompter;
   DraftBoardView view(&prompter);
   view.SetSource(&picks, 2, "Lions");
@@ -31,8 +31,8 @@ TEST(DraftBoardView, GridFollowsThePicksAndSavesItsCsv) {
   EXPECT_EQ(grid->item(0, 1)->background().color(), DraftBoardView::OwnColour());
   EXPECT_NE(grid->item(0, 0)->background().color(), DraftBoardView::OwnColour());
 
-  picks.BlankLabel("1-1");
-  picks.Append({3, "Bears", "Ed Brown", "CB", "2-1"});
+  picks.BlankLabel({1, 1});
+  picks.Append({3, "Bears", "Ed Brown", "CB", {2, 1}});
   view.Refresh();
   EXPECT_EQ(grid->rowCount(), 2);
   EXPECT_EQ(grid->item(0, 0), nullptr);
