@@ -342,7 +342,10 @@ void DraftServer::AdvanceFromText() {
     SetNextLabel(k);
     return;
   }
-  roundSel_ = draft::PickLabel{static_cast<int>(LeadingNumber(roundText_)), static_cast<int>(LeadingNumber(selectionText_))}.Next(TeamCount()).Text();
+  roundSel_ =
+      draft::PickLabel{static_cast<int>(LeadingNumber(roundText_)), static_cast<int>(LeadingNumber(selectionText_))}
+          .Next(TeamCount())
+          .Text();
   roundText_ = GetField(roundSel_, 1, "-");
   selectionText_ = GetField(roundSel_, 2, "-");
   emit nextPickChanged();
@@ -397,7 +400,9 @@ void DraftServer::HandleDraft(int element, int team, const protocol::Message& m)
     return;
   }
   const std::string label = roundSel_;
-  if (!RecordPick(Pick{pid, teamName, player->name, player->position, draft::PickLabel::Parse(label).value_or(draft::PickLabel{})}, "Server_Socket1_Read")) {
+  if (!RecordPick(Pick{pid, teamName, player->name, player->position,
+                       draft::PickLabel::Parse(label).value_or(draft::PickLabel{})},
+                  "Server_Socket1_Read")) {
     RefusePick(element, team, "The server could not write your selection to the draft file; it was not recorded.");
     return;
   }
@@ -501,7 +506,8 @@ DraftServer::PickResult DraftServer::CommishPick(const std::string& pidText, con
   }
   if (log_.IsTaken(pid)) return PickResult::Taken;
   if (log_.Full()) return PickResult::Full;
-  if (!RecordPick(Pick{pid, teamName, name, position, draft::PickLabel::Parse(label).value_or(draft::PickLabel{})}, "DraftControl_RookieList_DblClick"))
+  if (!RecordPick(Pick{pid, teamName, name, position, draft::PickLabel::Parse(label).value_or(draft::PickLabel{})},
+                  "DraftControl_RookieList_DblClick"))
     return PickResult::WriteFailed;
   AnnouncePick(protocol::Picked(t, pidText, name, position, label), true,
                Team(t).name + " has selected " + position + " " + name + ".");
@@ -758,7 +764,10 @@ bool DraftServer::AutoPick(int t) {
   const PoolPlayer& player = *FindPlayer(pid);
   const std::string teamName = Team(t).name;
   const std::string label = roundSel_;
-  if (!RecordPick(Pick{pid, teamName, player.name, player.position, draft::PickLabel::Parse(label).value_or(draft::PickLabel{})}, "AutoDraft")) return false;
+  if (!RecordPick(Pick{pid, teamName, player.name, player.position,
+                       draft::PickLabel::Parse(label).value_or(draft::PickLabel{})},
+                  "AutoDraft"))
+    return false;
   AnnouncePick(protocol::Picked(t, Num(pid), player.name, player.position, label), false,
                teamName + " has selected " + player.position + " " + player.name + " automatically (" + how + ").");
   return true;

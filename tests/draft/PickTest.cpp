@@ -57,8 +57,8 @@ TEST(PickLabel, ReadOneWayWrittenOneWay) {
   EXPECT_EQ(PickLabel::FromOverall(13, 12), (PickLabel{2, 1}));
   EXPECT_EQ((PickLabel{2, 1}).Overall(12), 13);
   EXPECT_TRUE((PickLabel{84, 4}).Fits(12));
-  EXPECT_FALSE((PickLabel{1, 13}).Fits(12));    // no such selection
-  EXPECT_FALSE((PickLabel{84, 5}).Fits(12));   // past the picks a draft records
+  EXPECT_FALSE((PickLabel{1, 13}).Fits(12));  // no such selection
+  EXPECT_FALSE((PickLabel{84, 5}).Fits(12));  // past the picks a draft records
   EXPECT_LT((PickLabel{1, 12}), (PickLabel{2, 1}));
 }
 

@@ -599,7 +599,8 @@ TEST_F(ServerTest, CatchUpMissesNoPickWhateverIsDeletedMeanwhile) {
         answered = false;
         for (const Message& m : c.Take()) {
           if (m.code == 'Y') {
-            auto it = std::find_if(held.begin(), held.end(), [&](const draft::Pick& p) { return p.label.Text() == m.body; });
+            auto it =
+                std::find_if(held.begin(), held.end(), [&](const draft::Pick& p) { return p.label.Text() == m.body; });
             if (it != held.end()) held.erase(it);
           } else if (m.code == 'V') {
             answered = true;
