@@ -69,5 +69,4 @@ std::string DraftFileText(const std::vector<Pick>& picks);
 // and cut at its width.
 std::string DraftListFill(const Pick& pick);
 
-
 }  // namespace pm::draft

@@ -137,7 +137,9 @@ TEST(MergeWindow, MergeButtonMergesAndClosesWithTheClosingMessage) {
   Fixture f("run");
   auto rookies = league::ReadCollegeList(f.leaguePath);
   f.picks = {draft::Pick{
-      rookies[1], f.teams.names[2], "A B",
+      rookies[1],
+      f.teams.names[2],
+      "A B",
       league::PositionCaption(league::PlayerFile(f.leaguePath, f.version.version, "t").Read(rookies[1])->position),
       {1, 1}}};
   MergeWindow w(f.Context());
