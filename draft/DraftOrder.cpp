@@ -1,7 +1,9 @@
 #include "draft/DraftOrder.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "common/Common.h"
@@ -14,17 +16,147 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kRoundsKey = "ROUNDS:";
-constexpr std::string_view kOrderKey = "ORDER:";
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-// The text after `key` when the line (in capitals) starts with it.
-std::optional<std::string> Setting(const std::string& upper, std::string_view key) {
-  if (upper.rfind(key, 0) != 0) return std::nullopt;
-  return Trim(std::string_view(upper).substr(key.size()));
+// The parts of `text` between the `separator`s (empty parts too).
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+  std::vector<std::string_view> parts;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find(separator, start);
+    parts.push_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    if (end == std::string_view::npos) return parts;
+    start = end + 1;
+  }
 }
 
-bool AllDigits(const std::string& t) {
-  return !t.empty() && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+bool SameWords(std::string_view a, std::string_view b) { return UpperLatin1(a) == UpperLatin1(b); }
+
+// A whole number of plain digits from `low` to `high`.
+std::optional<int> WholeNumber(std::string_view text, int low, int high) {
+  unsigned value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || stop != end || value < static_cast<unsigned>(low) || value > static_cast<unsigned>(high))
+    return std::nullopt;
+  return static_cast<int>(value);
+}
+
+// `value` as one of two words: false for `no`, true for `yes`.
+std::optional<bool> Choice(std::string_view value, std::string_view no, std::string_view yes) {
+  if (SameWords(value, no)) return false;
+  if (SameWords(value, yes)) return true;
+  return std::nullopt;
+}
+
+// Stores a read value; false when there is none.
+template <class T, class V>
+bool Take(const std::optional<V>& read, T& into) {
+  if (read) into = *read;
+  return read.has_value();
+}
+
+// One setting line of the order file.
+struct SettingKey {
+  std::string name;  // as written, before ": "
+  std::string rule;  // what its value must be
+  bool alwaysWritten = false;
+  std::string (*write)(const DraftOrder&);
+  // Takes a value (trimmed); false when it is not allowed.
+  bool (*read)(std::string_view value, OrderRead&);
+};
+
+std::string Seconds(int low, int high) { return "a whole number of seconds from " + Num(low) + " to " + Num(high); }
+
+const std::vector<SettingKey>& SettingKeys() {
+  static const std::vector<SettingKey> keys = {
+      {"Rounds", "Rounds must be a whole number from 1 to " + Num(kMaxRounds), true,
+       [](const DraftOrder& o) { return Num(o.rounds); },
+       [](std::string_view v, OrderRead& r) {
+         const bool taken = Take(WholeNumber(v, 1, kMaxRounds), r.order.rounds);
+         r.roundsSet = r.roundsSet || taken;
+         return taken;
+       }},
+      {"Order", "Order must be Linear or Snake", true,
+       [](const DraftOrder& o) { return std::string(o.snake ? "Snake" : "Linear"); },
+       [](std::string_view v, OrderRead& r) {
+         const bool taken = Take(Choice(v, "Linear", "Snake"), r.order.snake);
+         r.kindSet = r.kindSet || taken;
+         return taken;
+       }},
+      {"Rule", "Rule must be Best available or Wait for the Commish", false,
+       [](const DraftOrder& o) {
+         return std::string(o.settings.rule == AutoPickRule::BestAvailable ? "Best available" : "Wait for the Commish");
+       },
+       [](std::string_view v, OrderRead& r) {
+         const std::optional<bool> best = Choice(v, "Wait for the Commish", "Best available");
+         if (best) r.order.settings.rule = *best ? AutoPickRule::BestAvailable : AutoPickRule::WaitForCommish;
+         return best.has_value();
+       }},
+      {"Ratings", "Ratings must name one or more of " + RatingsText(kAllRatings), false,
+       [](const DraftOrder& o) { return RatingsText(o.settings.ratings); },
+       [](std::string_view v, OrderRead& r) { return Take(ReadRatings(v), r.order.settings.ratings); }},
+      {"Pause", "Pause must be " + Seconds(0, kMaxPauseSeconds), false,
+       [](const DraftOrder& o) { return Num(o.settings.pauseSeconds); },
+       [](std::string_view v, OrderRead& r) {
+         return Take(WholeNumber(v, 0, kMaxPauseSeconds), r.order.settings.pauseSeconds);
+       }},
+      {"Absent time", "Absent time must be " + Seconds(1, kMaxPickSeconds), false,
+       [](const DraftOrder& o) { return o.settings.absentSeconds ? Num(*o.settings.absentSeconds) : std::string(); },
+       [](std::string_view v, OrderRead& r) {
+         return Take(WholeNumber(v, 1, kMaxPickSeconds), r.order.settings.absentSeconds);
+       }},
+      {"Time", "Time must be " + Seconds(1, kMaxPickSeconds), false,
+       [](const DraftOrder& o) { return Num(o.settings.timeAllowed); },
+       [](std::string_view v, OrderRead& r) {
+         return Take(WholeNumber(v, 1, kMaxPickSeconds), r.order.settings.timeAllowed);
+       }},
+      {"Automatic", "Automatic must be Yes or No", false,
+       [](const DraftOrder& o) { return std::string(o.settings.automatic ? "Yes" : "No"); },
+       [](std::string_view v, OrderRead& r) { return Take(Choice(v, "No", "Yes"), r.order.settings.automatic); }},
+  };
+  return keys;
+}
+
+// The setting `line` is a line of, with its value (trimmed); nothing when
+// its text before the first ':' is no setting's key.
+const SettingKey* KeyOf(std::string_view line, std::string* value) {
+  const std::size_t colon = line.find(':');
+  if (colon == std::string_view::npos) return nullptr;
+  const std::string key = Trim(line.substr(0, colon));
+  for (const SettingKey& k : SettingKeys()) {
+    if (!SameWords(key, k.name)) continue;
+    *value = Trim(line.substr(colon + 1));
+    return &k;
+  }
+  return nullptr;
+}
+
+std::string RatingName(std::size_t box) { return ReplaceChar(kRatingCaptions[box], '&', ""); }
+
+// The file's bytes when it holds at most kMaxOrderFileBytes; never reads
+// more than one byte beyond that.
+std::optional<std::string> ReadSmallFile(const std::string& file, OrderFileStatus* status) {
+  std::error_code ec;
+  const bool exists = !file.empty() && fs::exists(file, ec);
+  if (!exists && !ec) {
+    *status = OrderFileStatus::Missing;
+    return std::nullopt;
+  }
+  if (ec || !fs::is_regular_file(file, ec)) {
+    *status = OrderFileStatus::Unreadable;
+    return std::nullopt;
+  }
+  std::ifstream in(fs::path(file), std::ios::binary);
+  std::string bytes(kMaxOrderFileBytes + 1, '\0');
+  if (in) in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!in && !in.eof()) {
+    *status = OrderFileStatus::Unreadable;
+    return std::nullopt;
+  }
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  *status = bytes.size() > kMaxOrderFileBytes ? OrderFileStatus::TooLarge : OrderFileStatus::Read;
+  if (*status != OrderFileStatus::Read) return std::nullopt;
+  return bytes;
 }
 
 }  // namespace
@@ -49,27 +181,29 @@ DraftOrder DraftOrder::Default(int teamCount) {
   return o;
 }
 
+bool OrderRead::Flawed() const {
+  return !unknown.empty() || !duplicates.empty() || !badSettings.empty() || !missing.empty();
+}
+
 OrderRead ReadOrderText(std::string_view text, const std::vector<std::string>& teamNames) {
   OrderRead r;
   r.order.rounds = kDefaultRounds;
   std::vector<std::string> upperNames;
   for (const std::string& n : teamNames) upperNames.push_back(UpperLatin1(Trim(n)));
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string line = Trim(ReplaceChar(text.substr(start, end - start), '\r', ""));
-    start = end + 1;
+  if (text.starts_with(kUtf8Mark)) text.remove_prefix(kUtf8Mark.size());
+  for (std::string_view raw : Split(text, '\n')) {
+    const std::string line = Trim(ReplaceChar(raw, '\r', ""));
     if (line.empty()) continue;
-    const std::string upper = UpperLatin1(line);
-    auto team = std::find(upperNames.begin(), upperNames.end(), upper);
+    const auto team = std::find(upperNames.begin(), upperNames.end(), UpperLatin1(line));
+    std::string value;
     if (team != upperNames.end()) {
-      r.order.teams.push_back(static_cast<int>(team - upperNames.begin()) + 1);
-    } else if (auto rounds = Setting(upper, kRoundsKey);
-               rounds && AllDigits(*rounds) && LeadingNumber(*rounds) >= 1 && LeadingNumber(*rounds) <= kMaxRounds) {
-      r.order.rounds = static_cast<int>(LeadingNumber(*rounds));
-    } else if (auto kind = Setting(upper, kOrderKey); kind && (*kind == "SNAKE" || *kind == "LINEAR")) {
-      r.order.snake = *kind == "SNAKE";
+      const int t = static_cast<int>(team - upperNames.begin()) + 1;
+      if (std::find(r.order.teams.begin(), r.order.teams.end(), t) != r.order.teams.end())
+        r.duplicates.push_back(line);
+      else
+        r.order.teams.push_back(t);
+    } else if (const SettingKey* key = KeyOf(line, &value)) {
+      if (!key->read(value, r)) r.badSettings.push_back(line);
     } else {
       r.unknown.push_back(line);
     }
@@ -83,22 +217,80 @@ OrderRead ReadOrderText(std::string_view text, const std::vector<std::string>& t
 }
 
 std::string OrderText(const DraftOrder& order, const std::vector<std::string>& teamNames) {
-  std::string out = "Rounds: " + Num(order.rounds) + "\r\nOrder: " + (order.snake ? "Snake" : "Linear") + "\r\n";
+  static const DraftOrder defaults;
+  std::string out;
+  for (const SettingKey& key : SettingKeys()) {
+    const std::string value = key.write(order);
+    if (key.alwaysWritten || value != key.write(defaults)) out += key.name + ": " + value + "\r\n";
+  }
   for (int t : order.teams)
     if (t >= 1 && t <= static_cast<int>(teamNames.size())) out += teamNames[Index(t - 1)] + "\r\n";
   return out;
+}
+
+std::string SettingRule(std::string_view line) {
+  std::string value;
+  const SettingKey* key = KeyOf(line, &value);
+  return key ? key->rule : std::string();
+}
+
+std::optional<Ratings> ReadRatings(std::string_view text, std::string* error) {
+  Ratings ratings{};
+  for (std::string_view part : Split(text, ',')) {
+    const std::string name = Trim(part);
+    if (name.empty()) continue;
+    std::size_t box = 0;
+    while (box < ratings.size() && !SameWords(name, RatingName(box))) ++box;
+    if (box == ratings.size()) {
+      if (error)
+        *error = "unknown rating \"" + name + "\" (known: " + ReplaceChar(RatingsText(kAllRatings), ',', " ") + ")";
+      return std::nullopt;
+    }
+    ratings[box] = true;
+  }
+  if (std::find(ratings.begin(), ratings.end(), true) != ratings.end()) return ratings;
+  if (error) *error = "name at least one rating";
+  return std::nullopt;
+}
+
+std::string RatingsText(const Ratings& ratings) {
+  std::string out;
+  for (std::size_t box = 0; box < ratings.size(); ++box)
+    if (ratings[box]) out += (out.empty() ? "" : ",") + RatingName(box);
+  return out;
+}
+
+ShownList ShownNames(const std::vector<std::string>& names) {
+  ShownList shown;
+  const std::size_t count = std::min(names.size(), kShownNames);
+  for (std::size_t i = 0; i < count; ++i)
+    shown.names.push_back(names[i].size() > kShownLength ? names[i].substr(0, kShownLength) + "..." : names[i]);
+  shown.more = static_cast<int>(names.size() - count);
+  return shown;
 }
 
 std::string OrderFileIn(const std::string& folder, const std::string& leagueName) {
   return FindCaseInsensitive(fs::path(folder), leagueName + kOrderFileSuffix).string();
 }
 
-std::optional<OrderRead> ReadOrderFile(const std::string& file, const std::vector<std::string>& teamNames) {
-  std::error_code ec;
-  if (file.empty() || !fs::exists(file, ec)) return std::nullopt;
-  std::optional<std::string> bytes = ReadWholeFile(file);
+std::optional<OrderRead> ReadOrderFile(const std::string& file, const std::vector<std::string>& teamNames,
+                                       OrderFileStatus* status) {
+  OrderFileStatus own = OrderFileStatus::Read;
+  std::optional<std::string> bytes = ReadSmallFile(file, status ? status : &own);
   if (!bytes) return std::nullopt;
   return ReadOrderText(*bytes, teamNames);
+}
+
+std::string OrderFileProblem(OrderFileStatus status) {
+  switch (status) {
+    case OrderFileStatus::Read: return "was read";
+    case OrderFileStatus::Missing: return "does not exist";
+    case OrderFileStatus::Unreadable: return "cannot be read";
+    case OrderFileStatus::TooLarge:
+      return "is larger than " + Num(static_cast<long long>(kMaxOrderFileBytes / 1024)) +
+             " KB, too large for a draft order";
+  }
+  return "cannot be read";
 }
 
 std::string WriteOrderFile(const std::string& file, const DraftOrder& order,

@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <cstring>
+#include <optional>
 
 #include "protocol/Protocol.h"
 
@@ -20,31 +21,6 @@ bool ReadNumber(const QString& text, int low, int high, int* value) {
   if (!ok || v < low || v > high) return false;
   *value = v;
   return true;
-}
-
-// "SP,AC,..." as the rating boxes ticked; letter case ignored.
-bool ReadRatings(const QString& text, std::array<bool, draft::kRatingBoxes>* ratings, std::string* error) {
-  ratings->fill(false);
-  for (const QString& part : text.split(u',', Qt::SkipEmptyParts)) {
-    const QString name = part.trimmed().toUpper();
-    bool known = false;
-    for (int box = 0; box < draft::kRatingBoxes; ++box) {
-      QString caption = QString::fromLatin1(draft::kRatingCaptions[static_cast<std::size_t>(box)]);
-      caption.remove(u'&');
-      if (caption == name) {
-        (*ratings)[static_cast<std::size_t>(box)] = true;
-        known = true;
-      }
-    }
-    if (!known) {
-      *error = "--ratings: unknown rating \"" + part.toStdString() + "\" (known: SP AC AG ST HA EN IN DI)";
-      return false;
-    }
-  }
-  for (bool ticked : *ratings)
-    if (ticked) return true;
-  *error = "--ratings: name at least one rating";
-  return false;
 }
 
 }  // namespace
@@ -64,11 +40,13 @@ bool ParseHeadlessOptions(const QStringList& arguments, HeadlessOptions* options
   const QCommandLineOption time(u"time"_s, QString(), u"SECONDS"_s);
   const QCommandLineOption autoRun(u"auto"_s);
   const QCommandLineOption order(u"order"_s, QString(), u"FILE"_s);
+  const QCommandLineOption allowMissing(u"allow-missing"_s);
   const QCommandLineOption rounds(u"rounds"_s, QString(), u"N"_s);
   const QCommandLineOption snake(u"snake"_s);
   const QCommandLineOption ratings(u"ratings"_s, QString(), u"LIST"_s);
   const QCommandLineOption port(u"port"_s, QString(), u"N"_s);
-  parser.addOptions({headless, freeAgents, resume, clear, time, autoRun, order, rounds, snake, ratings, port});
+  parser.addOptions(
+      {headless, freeAgents, resume, clear, time, autoRun, order, allowMissing, rounds, snake, ratings, port});
   parser.addPositionalArgument(u"league"_s, QString());
   if (!parser.parse(arguments)) {
     *error = parser.errorText().toStdString();
@@ -94,12 +72,25 @@ bool ParseHeadlessOptions(const QStringList& arguments, HeadlessOptions* options
   }
   o.autoRun = parser.isSet(autoRun);
   if (parser.isSet(order)) o.orderFile = QFile::encodeName(parser.value(order)).toStdString();
+  o.allowMissing = parser.isSet(allowMissing);
+  if (o.allowMissing && !parser.isSet(order)) {
+    *error = "--allow-missing needs --order";
+    return false;
+  }
   if (parser.isSet(rounds) && !ReadNumber(parser.value(rounds), 1, 1000, &o.rounds)) {
     *error = "--rounds: a whole number from 1 to 1000";
     return false;
   }
   o.snake = parser.isSet(snake);
-  if (parser.isSet(ratings) && !ReadRatings(parser.value(ratings), &o.ratings, error)) return false;
+  if (parser.isSet(ratings)) {
+    std::string why;
+    const std::optional<draft::Ratings> read = draft::ReadRatings(parser.value(ratings).toStdString(), &why);
+    if (!read) {
+      *error = "--ratings: " + why;
+      return false;
+    }
+    o.ratings = *read;
+  }
   int portNumber = protocol::kDraftPort;
   if (parser.isSet(port) && !ReadNumber(parser.value(port), 0, 65535, &portNumber)) {
     *error = "--port: a number from 0 to 65535";

@@ -4,11 +4,10 @@
 
 #include <QStringList>
 
-#include <array>
 #include <cstdint>
 #include <string>
 
-#include "draft/Draftees.h"
+#include "draft/DraftOrder.h"
 
 namespace pm::server {
 
@@ -23,6 +22,7 @@ inline constexpr const char* kHeadlessUsage =
     "  --auto            run the clock by the draft order and pick for absent or late teams\n"
     "  --order FILE      the draft order, one team name per line (default: the saved\n"
     "                    order, else the teams in league order)\n"
+    "  --allow-missing   the --order file may leave teams out; they do not pick\n"
     "  --rounds N        the number of rounds (default: the saved order's)\n"
     "  --snake           even rounds run in reverse order\n"
     "  --ratings SP,AC   the ratings summed to choose the best available player\n"
@@ -37,10 +37,11 @@ struct HeadlessOptions {
   PreviousDraft previous = PreviousDraft::Unanswered;
   int timeAllowed = 60;
   bool autoRun = false;
-  std::string orderFile;  // in the file-name encoding; empty: the saved order
-  int rounds = 0;         // 0: the order's own
+  std::string orderFile;      // in the file-name encoding; empty: the saved order
+  bool allowMissing = false;  // the order file may leave teams out
+  int rounds = 0;             // 0: the order's own
   bool snake = false;
-  std::array<bool, draft::kRatingBoxes> ratings{true, true, true, true, true, true, true, true};
+  draft::Ratings ratings = draft::kAllRatings;
   uint16_t port = 7;
 };
 

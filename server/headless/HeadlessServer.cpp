@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QTimer>
 
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <vector>
@@ -26,6 +27,34 @@ std::string OneLine(std::string text) {
     out += c == '\n' ? ' ' : c;
   }
   return out;
+}
+
+// One line of `err` for each shown line (as UTF-8) put in its `sentence`,
+// then how many more there are.
+void Report(std::ostream& err, const std::vector<std::string>& lines,
+            const std::function<std::string(const std::string&)>& sentence) {
+  const draft::ShownList shown = draft::ShownNames(lines);
+  for (const std::string& line : shown.names) err << sentence(Latin1ToUtf8(line)) << std::endl;
+  if (shown.more > 0) err << "... and " << shown.more << " more." << std::endl;
+}
+
+// True when the order file read may be used; else every reason goes to
+// `err`. Names are never guessed: every line not used stops the start, and
+// so does a team left out unless `allowMissing`.
+bool OrderFileAccepted(const draft::OrderRead& read, bool allowMissing, std::ostream& err) {
+  Report(err, read.unknown, [](const std::string& line) { return "The draft order names no team \"" + line + "\"."; });
+  Report(err, read.duplicates,
+         [](const std::string& line) { return "The draft order names a team again: \"" + line + "\"."; });
+  Report(err, read.badSettings, [](const std::string& line) {
+    return "The draft order's line \"" + line + "\" is refused: " + draft::SettingRule(line) + ".";
+  });
+  if (!allowMissing)
+    Report(err, read.missing, [](const std::string& name) {
+      return "The draft order leaves out " + name + " (--allow-missing lets it pass).";
+    });
+  if (read.order.teams.empty()) err << "The draft order names no team of the league." << std::endl;
+  return read.unknown.empty() && read.duplicates.empty() && read.badSettings.empty() &&
+         (allowMissing || read.missing.empty()) && !read.order.teams.empty();
 }
 
 std::string LocalStamp() { return QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s).toStdString(); }
@@ -117,18 +146,13 @@ int HeadlessServer::Start(const HeadlessOptions& options) {
 bool HeadlessServer::ApplyOrder(const HeadlessOptions& options) {
   draft::DraftOrder order = engine_.Order();
   if (!options.orderFile.empty()) {
-    const std::optional<draft::OrderRead> read = draft::ReadOrderFile(options.orderFile, engine_.TeamNames());
+    draft::OrderFileStatus status = draft::OrderFileStatus::Read;
+    const std::optional<draft::OrderRead> read = draft::ReadOrderFile(options.orderFile, engine_.TeamNames(), &status);
     if (!read) {
-      err_ << "The draft order " << options.orderFile << " cannot be read." << std::endl;
+      err_ << "The draft order " << options.orderFile << " " << draft::OrderFileProblem(status) << "." << std::endl;
       return false;
     }
-    // Names are never guessed: a name that is no team, or a team left out,
-    // stops the start.
-    for (const std::string& name : read->unknown)
-      err_ << "The draft order names no team \"" << Latin1ToUtf8(name) << "\"." << std::endl;
-    for (const std::string& name : read->missing)
-      err_ << "The draft order leaves out " << Latin1ToUtf8(name) << "." << std::endl;
-    if (!read->unknown.empty() || !read->missing.empty()) return false;
+    if (!OrderFileAccepted(*read, options.allowMissing, err_)) return false;
     order = read->order;
   }
   if (options.rounds > 0) order.rounds = options.rounds;

@@ -25,10 +25,27 @@ using namespace pm::widgets;
 
 namespace {
 
-std::string Listed(const std::vector<std::string>& names) {
+// One indented line for each of the first names (each setting line with
+// what its value must be), then how many more there are.
+std::string Listed(const std::vector<std::string>& names, bool settingLines = false) {
+  const draft::ShownList shown = draft::ShownNames(names);
   std::string out;
-  for (const std::string& n : names) out += "\r\n    " + n;
+  for (const std::string& n : shown.names)
+    out += "\r\n    " + n + (settingLines ? " (" + draft::SettingRule(n) + ")" : "");
+  if (shown.more > 0) out += "\r\n    and " + Num(shown.more) + " more";
   return out;
+}
+
+std::string Section(const std::string& title, const std::vector<std::string>& names, bool settingLines = false) {
+  return names.empty() ? std::string() : "\r\n\r\n" + title + Listed(names, settingLines);
+}
+
+// Every line of a read file not used, and every team it leaves out.
+std::string Problems(const draft::OrderRead& read) {
+  return Section("Not teams of this league:", read.unknown) +
+         Section("Teams named more than once (named again on these lines, which are left out):", read.duplicates) +
+         Section("Setting lines with a value that is not allowed (left out):", read.badSettings, true) +
+         Section("Teams not in the file (left out of the order):", read.missing);
 }
 
 }  // namespace
@@ -106,6 +123,7 @@ DraftOrderWindow::DraftOrderWindow(DraftServer& engine, Prompter& prompter, QWid
 }
 
 void DraftOrderWindow::Show(const draft::DraftOrder& order) {
+  settings_ = order.settings;
   list_->clear();
   for (int t : order.teams) {
     if (t < 1 || t > engine_.TeamCount()) continue;
@@ -122,6 +140,7 @@ draft::DraftOrder DraftOrderWindow::ShownOrder() const {
   for (int i = 0; i < list_->count(); ++i) order.teams.push_back(list_->item(i)->data(Qt::UserRole).toInt());
   order.snake = snake_->isChecked();
   order.rounds = rounds_->value();
+  order.settings = settings_;
   return order;
 }
 
@@ -136,29 +155,47 @@ void DraftOrderWindow::MoveSelected(int step) {
 void DraftOrderWindow::LoadFromFile() {
   const QString file = chooseFile ? chooseFile() : QString();
   if (file.isEmpty()) return;
-  std::optional<draft::OrderRead> read = draft::ReadOrderFile(NativePath(file), engine_.TeamNames());
+  draft::OrderFileStatus status = draft::OrderFileStatus::Read;
+  std::optional<draft::OrderRead> read = draft::ReadOrderFile(NativePath(file), engine_.TeamNames(), &status);
   if (!read) {
-    prompter_.Inform("Draft Order", "The file " + file.toStdString() + " could not be read.", PromptIcon::Warning,
-                     TextCoding::Utf8);
+    prompter_.Inform("Draft Order", "The file " + file.toStdString() + " " + draft::OrderFileProblem(status) + ".",
+                     PromptIcon::Warning, TextCoding::Utf8);
     return;
   }
-  std::string problems;
-  if (!read->unknown.empty()) problems += "\r\n\r\nNot teams of this league:" + Listed(read->unknown);
-  if (!read->missing.empty())
-    problems += "\r\n\r\nTeams not in the file (left out of the order):" + Listed(read->missing);
+  const std::string problems = Problems(*read);
   if (read->order.teams.empty()) {
     prompter_.Inform("Draft Order", "The file names no team of this league; the order was not changed." + problems,
                      PromptIcon::Warning);
     return;
   }
-  Show(read->order);
-  if (!problems.empty())
+  draft::DraftOrder shown = ShownOrder();
+  shown.teams = read->order.teams;
+  if (read->roundsSet) shown.rounds = read->order.rounds;
+  if (read->kindSet) shown.snake = read->order.snake;
+  Show(shown);
+  loadedFlawed_ = read->Flawed();
+  if (loadedFlawed_)
     prompter_.Inform("Draft Order", "The order was read, but the file does not match the league's teams." + problems,
                      PromptIcon::Warning);
 }
 
+bool DraftOrderWindow::ConfirmIncomplete(const draft::DraftOrder& order) {
+  const std::vector<std::string> names = engine_.TeamNames();
+  std::vector<std::string> left;
+  for (std::size_t i = 0; i < names.size(); ++i)
+    if (std::find(order.teams.begin(), order.teams.end(), static_cast<int>(i) + 1) == order.teams.end())
+      left.push_back(names[i]);
+  if (left.empty() && !loadedFlawed_) return true;
+  std::string text;
+  if (!left.empty()) text = "These teams are not in the order and would not pick:" + Listed(left) + "\r\n\r\n";
+  if (loadedFlawed_) text += "The file loaded had lines that are not in this order.\r\n\r\n";
+  return prompter_.Confirm("Draft Order", text + "Save this order anyway?", PromptIcon::Warning, PromptAnswer::No);
+}
+
 void DraftOrderWindow::accept() {
-  engine_.SetOrder(ShownOrder());
+  const draft::DraftOrder order = ShownOrder();
+  if (!ConfirmIncomplete(order)) return;
+  engine_.SetOrder(order);
   if (!engine_.SaveOrder()) return;
   QDialog::accept();
 }

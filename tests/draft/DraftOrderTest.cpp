@@ -38,20 +38,62 @@ TEST(DraftOrder, LinearAndSnakeLabels) {
 }
 
 // Names are matched case-blind; nothing else is guessed: a line that is
-// neither a team nor a setting, and every team not named, are reported.
-TEST(DraftOrder, ReaderReportsUnknownAndMissingNames) {
-  OrderRead r =
-      ReadOrderText("  rams \r\n\r\nLIONS\nOrder: snake\nLoins\nRounds: 3\nRounds: many\nOrder: zigzag", kTeams);
+// neither a team nor a setting, a team named again, a setting with a value
+// not allowed, and every team not named, are reported.
+TEST(DraftOrder, ReaderReportsEveryLineNotUsedAndEveryTeamLeftOut) {
+  OrderRead r = ReadOrderText(
+      "\xEF\xBB\xBF  rams \r\n\r\nLIONS\nOrder: snake\nLoins\nRounds: 3\nRounds: 0\nOrder: zigzag\nrams\n"
+      " pause : 61\nRatings: SP,XX\nSize: 3",
+      kTeams);
   EXPECT_EQ(r.order.teams, (std::vector<int>{3, 1}));
-  EXPECT_TRUE(r.order.snake);
-  EXPECT_EQ(r.order.rounds, 3);
-  EXPECT_EQ(r.unknown, (std::vector<std::string>{"Loins", "Rounds: many", "Order: zigzag"}));
+  EXPECT_TRUE(r.order.snake && r.kindSet && r.roundsSet);
+  EXPECT_EQ(r.order.rounds, 3);  // a bad line after a good one changes nothing
+  EXPECT_EQ(r.order.settings, AutoDraftSettings{});
+  EXPECT_EQ(r.unknown, (std::vector<std::string>{"Loins", "Size: 3"}));
+  EXPECT_EQ(r.duplicates, std::vector<std::string>{"rams"});
+  EXPECT_EQ(r.badSettings, (std::vector<std::string>{"Rounds: 0", "Order: zigzag", "pause : 61", "Ratings: SP,XX"}));
+  EXPECT_EQ(SettingRule("Rounds: 0"), "Rounds must be a whole number from 1 to 99");
   EXPECT_EQ(r.missing, (std::vector<std::string>{"Bears", "Jets"}));
+  EXPECT_TRUE(r.Flawed());
   // A plain list of names is a whole order; a team called like a setting is a team.
   OrderRead plain = ReadOrderText("Jets\nBears\nRams\nLions\n", kTeams);
   EXPECT_EQ(plain.order, (DraftOrder{{4, 2, 3, 1}, false, kDefaultRounds}));
-  EXPECT_TRUE(plain.unknown.empty() && plain.missing.empty());
+  EXPECT_FALSE(plain.Flawed() || plain.roundsSet || plain.kindSet);
   EXPECT_EQ(ReadOrderText("Rounds: 2\n", {"Rounds: 2"}).order.teams, std::vector<int>{1});
+}
+
+// Every setting survives a write and a read; at their defaults only Rounds
+// and Order are written, so a file from before the settings reads and
+// writes back byte for byte.
+TEST(DraftOrder, SettingsRoundTripAndDefaultsLeaveTheFileAsItWas) {
+  const std::string before = "Rounds: 5\r\nOrder: Snake\r\nBears\r\nJets\r\nLions\r\nRams\r\n";
+  const OrderRead old = ReadOrderText(before, kTeams);
+  EXPECT_EQ(OrderText(old.order, kTeams), before);
+
+  DraftOrder o{{2, 1}, false, 3};
+  o.settings = {AutoPickRule::BestAvailable, {true, false, false, false, false, false, false, true}, 0, 45, 90, true};
+  const std::string text = OrderText(o, kTeams);
+  EXPECT_EQ(text,
+            "Rounds: 3\r\nOrder: Linear\r\nRule: Best available\r\nRatings: SP,DI\r\nPause: 0\r\n"
+            "Absent time: 45\r\nTime: 90\r\nAutomatic: Yes\r\nBears\r\nLions\r\n");
+  EXPECT_EQ(ReadOrderText(text, kTeams).order, o);
+  const OrderRead blind = ReadOrderText("  AUTOMATIC :yes\nrule: wait for the commish\nabsent TIME: 7\n", kTeams);
+  EXPECT_TRUE(blind.order.settings.automatic);
+  EXPECT_EQ(blind.order.settings.absentSeconds, 7);
+  EXPECT_TRUE(blind.badSettings.empty());
+  for (const char* bad : {"Time: 0", "Time: 32768", "Absent time: -1", "Pause: 5s", "Automatic: maybe", "Ratings: ,",
+                          "Time: 99999999999999999999"})
+    EXPECT_EQ(ReadOrderText(bad, kTeams).badSettings, std::vector<std::string>{bad}) << bad;
+  EXPECT_EQ(ReadRatings(" di , Sp,,"), (Ratings{true, false, false, false, false, false, false, true}));
+}
+
+// A message shows at most kShownNames lines of a list, each cut short.
+TEST(DraftOrder, ShownNamesAreBounded) {
+  std::vector<std::string> many(25, std::string(500, 'x'));
+  const ShownList shown = ShownNames(many);
+  EXPECT_EQ(shown.names.size(), kShownNames);
+  EXPECT_EQ(shown.more, 15);
+  EXPECT_EQ(shown.names.front(), std::string(kShownLength, 'x') + "...");
 }
 
 TEST(DraftOrder, FileRoundTripFoundWhateverTheCase) {
@@ -59,17 +101,41 @@ TEST(DraftOrder, FileRoundTripFoundWhateverTheCase) {
   fs::remove_all(dir);
   fs::create_directories(dir);
   EXPECT_EQ(OrderFileIn(dir.string(), "Big League"), (dir / "Big League-ORDER.TXT").string());
-  EXPECT_FALSE(ReadOrderFile(OrderFileIn(dir.string(), "Big League"), kTeams));
+  OrderFileStatus status = OrderFileStatus::Read;
+  EXPECT_FALSE(ReadOrderFile(OrderFileIn(dir.string(), "Big League"), kTeams, &status));
+  EXPECT_EQ(status, OrderFileStatus::Missing);
   const DraftOrder o{{2, 4, 1, 3}, true, 5};
   ASSERT_EQ(WriteOrderFile((dir / "big league-order.txt").string(), o, kTeams), "");
   EXPECT_EQ(ReadWholeFile(dir / "big league-order.txt").value_or(""),
             "Rounds: 5\r\nOrder: Snake\r\nBears\r\nJets\r\nLions\r\nRams\r\n");
   const std::string found = OrderFileIn(dir.string(), "Big League");
   EXPECT_TRUE(fs::equivalent(found, dir / "big league-order.txt"));  // the same file on any file system
-  auto back = ReadOrderFile(found, kTeams);
+  auto back = ReadOrderFile(found, kTeams, &status);
   ASSERT_TRUE(back);
+  EXPECT_EQ(status, OrderFileStatus::Read);
   EXPECT_EQ(back->order, o);
-  EXPECT_TRUE(back->unknown.empty() && back->missing.empty());
+  EXPECT_FALSE(back->Flawed());
+  fs::remove_all(dir);
+}
+
+// A file larger than kMaxOrderFileBytes is refused, not read; a folder
+// cannot be read.
+TEST(DraftOrder, FileTooLargeOrUnreadableIsRefusedWithItsReason) {
+  const fs::path dir = fs::temp_directory_path() / "pm-order-large";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const fs::path file = dir / "order.txt";
+  std::string text = "Jets\n";
+  text.resize(kMaxOrderFileBytes, ' ');
+  ASSERT_EQ(WriteFileAtomic(file, text), "");
+  OrderFileStatus status = OrderFileStatus::Missing;
+  EXPECT_TRUE(ReadOrderFile(file.string(), kTeams, &status));  // exactly the limit
+  ASSERT_EQ(WriteFileAtomic(file, text + "\n"), "");
+  EXPECT_FALSE(ReadOrderFile(file.string(), kTeams, &status));
+  EXPECT_EQ(status, OrderFileStatus::TooLarge);
+  EXPECT_NE(OrderFileProblem(status).find("64 KB"), std::string::npos);
+  EXPECT_FALSE(ReadOrderFile(dir.string(), kTeams, &status));
+  EXPECT_EQ(status, OrderFileStatus::Unreadable);
   fs::remove_all(dir);
 }
 

@@ -1,6 +1,6 @@
 // The server without windows, as a Commish on a machine without a desktop
 // runs it: the command line, the draft in progress that needs an answer
-// before anything starts, an order file that names no team, a whole
+// before anything starts, an order file that does not match the league, a whole
 // automatic draft to its end, and the statuses the program ends with.
 #include <gtest/gtest.h>
 
@@ -19,6 +19,7 @@
 
 #include "common/Common.h"
 #include "common/Files.h"
+#include "draft/DraftOrder.h"
 #include "draft/Pick.h"
 #include "league/FBPro.h"
 #include "league/Sample.h"
@@ -43,13 +44,13 @@ QStringList Args(std::initializer_list<const char*> args) {
 TEST(HeadlessOptions, ReadsEveryOptionAndRefusesWrongOnesWithAReason) {
   HeadlessOptions o;
   std::string error;
-  ASSERT_TRUE(
-      ParseHeadlessOptions(Args({"--headless", "L.LGE", "--free-agents", "--clear", "--time", "90", "--auto", "--order",
-                                 "order.txt", "--rounds", "3", "--snake", "--ratings", "sp,di", "--port", "0"}),
-                           &o, &error))
+  ASSERT_TRUE(ParseHeadlessOptions(
+      Args({"--headless", "L.LGE", "--free-agents", "--clear", "--time", "90", "--auto", "--order", "order.txt",
+            "--allow-missing", "--rounds", "3", "--snake", "--ratings", "sp,di", "--port", "0"}),
+      &o, &error))
       << error;
   EXPECT_EQ(o.leagueFile, "L.LGE");
-  EXPECT_TRUE(o.freeAgents && o.autoRun && o.snake);
+  EXPECT_TRUE(o.freeAgents && o.autoRun && o.snake && o.allowMissing);
   EXPECT_EQ(o.previous, HeadlessOptions::PreviousDraft::Clear);
   EXPECT_EQ(o.timeAllowed, 90);
   EXPECT_EQ(o.orderFile, "order.txt");
@@ -63,6 +64,7 @@ TEST(HeadlessOptions, ReadsEveryOptionAndRefusesWrongOnesWithAReason) {
       {Args({"--headless", "L.LGE", "--time", "0"}), "--time"},
       {Args({"--headless", "L.LGE", "--auto", "--ratings", "SP,XX"}), "XX"},
       {Args({"--headless", "L.LGE", "--snake"}), "need --auto"},
+      {Args({"--headless", "L.LGE", "--auto", "--allow-missing"}), "needs --order"},
       {Args({"--headless", "L.LGE", "--bogus"}), "bogus"},
   };
   for (const auto& [args, reason] : wrong) {
@@ -154,20 +156,44 @@ TEST_F(HeadlessTest, AnAutomaticDraftRunsToItsEndAndARecordedOneNeedsAnAnswer) {
   EXPECT_EQ(DraftFileText(), recorded);
 }
 
-// An order file is taken as written: a name that is no team, or a team left
-// out, is reported and nothing starts.
-TEST_F(HeadlessTest, AnOrderFileThatNamesNoTeamStopsTheStart) {
+// An order file is taken as written: a name that is no team, a team named
+// again, a bad setting line or a team left out is reported (a long list cut
+// short) and nothing starts; --allow-missing lets only the teams left out pass.
+TEST_F(HeadlessTest, AnOrderFileIsTakenAsWrittenOrNothingStarts) {
   const auto teams = league::GetTeams(league::LeaguePathOf(leagueFile_)).names;
   const fs::path orderFile = dir_ / "order.txt";
-  std::ofstream(orderFile) << teams[2] << "\n" << teams[1] << "\nNo Such Team\n" << teams[4] << "\n";
+  {
+    std::ofstream f(orderFile);
+    f << teams[2] << "\n" << teams[1] << "\n" << teams[2] << "\nRounds: 0\n" << teams[4] << "\n";
+    for (int i = 0; i <= static_cast<int>(draft::kShownNames); ++i) f << "No Such Team " << i << "\n";
+  }
   HeadlessOptions o = Options(true);
   o.orderFile = orderFile.string();
-  Run run;
-  RunServer(o, run);
-  EXPECT_EQ(run.started, kHeadlessBadArguments);
-  EXPECT_NE(run.err.str().find("\"No Such Team\""), std::string::npos) << run.err.str();
-  EXPECT_NE(run.err.str().find("leaves out " + teams[3]), std::string::npos) << run.err.str();
+  o.allowMissing = true;
+  Run flawed;
+  RunServer(o, flawed);
+  EXPECT_EQ(flawed.started, kHeadlessBadArguments);
+  for (const std::string& said :
+       std::vector<std::string>{"\"No Such Team 0\"", "... and 1 more.", "again: \"" + teams[2] + "\"",
+                                "\"Rounds: 0\" is refused: Rounds must be"})
+    EXPECT_NE(flawed.err.str().find(said), std::string::npos) << flawed.err.str();
+  EXPECT_EQ(flawed.err.str().find("No Such Team 10"), std::string::npos);
+
+  std::ofstream(orderFile) << teams[2] << "\n" << teams[1] << "\n" << teams[4] << "\n";
+  o.allowMissing = false;
+  Run missing;
+  RunServer(o, missing);
+  EXPECT_EQ(missing.started, kHeadlessBadArguments);
+  EXPECT_NE(missing.err.str().find("leaves out " + teams[3]), std::string::npos) << missing.err.str();
   EXPECT_EQ(DraftFileText(), "");
+
+  o.allowMissing = true;
+  Run allowed;
+  RunServer(o, allowed);
+  ASSERT_EQ(allowed.started, kHeadlessDone) << allowed.err.str();
+  const std::vector<draft::Pick> picks = draft::ParseDraftFile(DraftFileText());
+  ASSERT_EQ(picks.size(), 6u);  // three teams, two rounds
+  for (const draft::Pick& pick : picks) EXPECT_NE(pick.team, teams[3]);
 }
 
 // The program itself: a league that cannot be loaded ends with 2, a port

@@ -585,34 +585,51 @@ TEST_F(ServerUiTest, DraftOrderWindowAndTheAutomaticRun) {
   EXPECT_EQ(settings.value(u"draftControl/timeAllowed"_s).toString(), u"45"_s);
   auto name = [&](int t) { return L1(engine.Team(t).name); };
 
+  // The window edits teams, direction and rounds; the other settings pass through.
+  draft::DraftOrder held = draft::DraftOrder::Default(4);
+  held.settings.rule = draft::AutoPickRule::BestAvailable;
+  engine.SetOrder(held);
   window->ViewMenu()->findChild<QAction*>(u"DraftOrderMenu"_s)->trigger();
   auto* order = window->findChild<DraftOrderWindow*>(u"DraftOrder"_s);
   ASSERT_NE(order, nullptr);
-  EXPECT_EQ(order->ShownOrder(), draft::DraftOrder::Default(4));
+  EXPECT_EQ(order->ShownOrder(), held);
   order->TeamList()->setCurrentRow(0);
   QTest::keyClick(order->TeamList(), Qt::Key_Down, Qt::ControlModifier);
   QTest::keyClick(order->TeamList(), Qt::Key_Down, Qt::ControlModifier);
   QTest::mouseClick(order->findChild<QPushButton*>(u"OrderUp"_s), Qt::LeftButton);
   EXPECT_EQ(order->ShownOrder().teams, (std::vector<int>{2, 1, 3, 4}));
-  // A file with a name that is no team, and teams left out: both shown.
+  // A file sets the direction and rounds only with its own lines.
   const QString file = dir.filePath(u"mine.txt"_s);
-  {
-    std::ofstream f(file.toStdString(), std::ios::binary);
-    f << ToL1(name(4)) << "\nNobody FC\n" << ToL1(name(2)) << "\n";
-  }
+  auto write = [&](const std::string& text) { std::ofstream(file.toStdString(), std::ios::binary) << text; };
+  write("Order: snake\nRounds: 3\n" + ToL1(name(3)) + "\n" + ToL1(name(4)) + "\n" + ToL1(name(1)) + "\n" +
+        ToL1(name(2)));
   order->chooseFile = [&] { return file; };
   QTest::mouseClick(order->LoadButton(), Qt::LeftButton);
-  EXPECT_EQ(order->ShownOrder().teams, (std::vector<int>{4, 2}));
-  ASSERT_EQ(prompter.asked.size(), 1u);
-  EXPECT_NE(prompter.asked[0].text.find("Not teams of this league:\r\n    Nobody FC"), std::string::npos);
-  EXPECT_NE(prompter.asked[0].text.find(engine.Team(1).name), std::string::npos);
-  order->SnakeButton()->click();
+  EXPECT_EQ(order->ShownOrder(), (draft::DraftOrder{{3, 4, 1, 2}, true, 3, held.settings}));
   order->RoundsBox()->setValue(2);
+  // Every line not used and every team left out is shown; the order is
+  // saved only when the Commish says Yes.
+  write(ToL1(name(4)) + "\nNobody FC\nRounds: 0\n" + ToL1(name(2)) + "\n" + ToL1(name(4)) + "\n");
+  QTest::mouseClick(order->LoadButton(), Qt::LeftButton);
+  EXPECT_EQ(order->ShownOrder(), (draft::DraftOrder{{4, 2}, true, 2, held.settings}));
+  ASSERT_EQ(prompter.asked.size(), 1u);
+  for (const std::string& shown :
+       std::vector<std::string>{"Not teams of this league:\r\n    Nobody FC", "Rounds: 0 (Rounds must be",
+                                "more than once", engine.Team(1).name})
+    EXPECT_NE(prompter.asked[0].text.find(shown), std::string::npos) << shown;
+  const QString saved = dir.filePath(u"Sample League-ORDER.TXT"_s);
   QTest::mouseClick(order->findChild<QPushButton*>(u"OrderOk"_s), Qt::LeftButton);
-  EXPECT_EQ(engine.Order(), (draft::DraftOrder{{4, 2}, true, 2}));
-  std::ifstream saved(dir.filePath(u"Sample League-ORDER.TXT"_s).toStdString(), std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}),
-            "Rounds: 2\r\nOrder: Snake\r\n" + engine.Team(4).name + "\r\n" + engine.Team(2).name + "\r\n");
+  ASSERT_EQ(prompter.asked.size(), 2u);
+  EXPECT_EQ(prompter.asked[1].defaultButton, PromptAnswer::No);
+  EXPECT_TRUE(order->isVisible());
+  EXPECT_FALSE(QFile::exists(saved));
+  prompter.answers = {PromptAnswer::Yes};
+  QTest::mouseClick(order->findChild<QPushButton*>(u"OrderOk"_s), Qt::LeftButton);
+  EXPECT_EQ(engine.Order(), (draft::DraftOrder{{4, 2}, true, 2, held.settings}));
+  std::ifstream savedFile(saved.toStdString(), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(savedFile), {}),
+            "Rounds: 2\r\nOrder: Snake\r\nRule: Best available\r\n" + engine.Team(4).name + "\r\n" +
+                engine.Team(2).name + "\r\n");
 
   // The box starts the run: team 4 is absent and the rule is to wait.
   QTest::mouseClick(dc->RunAutoBox(), Qt::LeftButton);
