@@ -3,14 +3,17 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <utility>
+#include <variant>
 
 #include "client/ClientView.h"
 #include "client/Sound.h"
 #include "common/Common.h"
 #include "draft/Pick.h"
+#include "protocol/Messages.h"
 #include "protocol/Protocol.h"
 #include "protocol/Transport.h"
 
@@ -126,7 +129,7 @@ bool ClientSession::Connect(const std::string& address) {
 
 void ClientSession::Tick() { Post({Event::TickEvent, {}}); }
 
-bool ClientSession::SendOwnPick(const std::string& pid, const std::string& name, const std::string& position) {
+bool ClientSession::SendOwnPick(int pid, const std::string& name, const std::string& position) {
   // The time may have run out while the owner was deciding, or a pick (an
   // automatic one) may have gone out meanwhile.
   if (ended_ || clockSeconds_ <= 0 || pickSent_) return false;
@@ -136,29 +139,17 @@ bool ClientSession::SendOwnPick(const std::string& pid, const std::string& name,
   return true;
 }
 
-bool ClientSession::SendChat(const std::string& recipient, const std::string& text) {
+bool ClientSession::SendChat(int to, const std::string& text) {
   if (ended_ || reconnecting_) return false;
   const std::string line = protocol::CutChat(text);
   if (line.empty()) return false;
-  if (UpperLatin1(recipient.substr(0, 3)) == "ALL") {
+  if (to == kChatToEveryone) {
     // Not shown here: the server's relay brings it back to every client.
     Send(protocol::Chat(ownTeamIndex_, line));
     return true;
   }
-  int to = -1;
-  if (recipient == "Commish") {
-    to = 0;
-  } else {
-    const std::string wanted = UpperLatin1(recipient);
-    for (int i = 1; i <= TeamCount(); ++i) {
-      if (UpperLatin1(TeamName(i)) == wanted) {
-        to = i;
-        break;
-      }
-    }
-  }
-  if (to < 0) return false;  // names no team: never sent
-  Append("Private to " + recipient + ": " + line);
+  if (to < 0 || to > TeamCount()) return false;  // names no team: never sent
+  Append("Private to " + (to == 0 ? std::string("Commish") : TeamName(to)) + ": " + line);
   Send(protocol::PrivateLine(ownTeamIndex_, to, line));
   return true;
 }
@@ -206,24 +197,23 @@ void ClientSession::Handle(const Event& e) {
   }
 }
 
+// The login goes out; nothing is settled until the server answers it (a
+// refusal, or anything else). A reconnect keeps showing what it had until
+// then.
 void ClientSession::OnConnected() {
   if (!connecting_) return;
   connecting_ = false;
   connected_ = true;
   connectTimer_.stop();
+  signOnPending_ = true;
+  features_ = {};
   if (reconnecting_) {
-    // The same login again; the picks are asked for afresh from pick 1. The
-    // server acknowledges a login only by not refusing it: the first message
-    // that is no refusal confirms it.
     reconnecting_ = false;
-    rejoinPending_ = true;
-    SetCaptionStatus("Connected.");
-    StartCatchUp();
+    rejoining_ = true;
     SendLogin();
-    // A server started again has lost the list.
-    if (!wishes_.Empty()) SendWishes();
     return;
   }
+  rejoining_ = false;
   caption_ += " - Connected.";
   view_->SetCaption(caption_);
   SendLogin();
@@ -232,8 +222,12 @@ void ClientSession::OnConnected() {
   emit connectedToServer();
 }
 
+// The features go in a field a server of the plain protocol never reads, so
+// the line feed after them is safe to send before the server has answered.
 void ClientSession::SendLogin() {
-  Send(protocol::Login(ownTeamIndex_, kClientVersion, league.drafteeCount, league.leagueName));
+  const std::string login =
+      protocol::Login(ownTeamIndex_, kClientVersion, league.drafteeCount, league.leagueName, protocol::Features::All());
+  if (socket_ && socket_->SendLine(login)) LogSent(login);
 }
 
 void ClientSession::OnConnectError() {
@@ -256,6 +250,12 @@ void ClientSession::OnDisconnected() {
     OnConnectError();
     return;
   }
+  if (draftOver_) {
+    // The server closed after a complete draft: nothing to come back to.
+    prompter_->Inform("", kDraftOverClosedText);
+    EndProgram();
+    return;
+  }
   if (reconnect_) {
     StartReconnecting();
     return;
@@ -272,8 +272,8 @@ void ClientSession::OnDisconnected() {
 void ClientSession::StartReconnecting() {
   connected_ = false;
   if (socket_) socket_->Close();
-  const bool again = reconnecting_ || rejoinPending_;  // lost before the sign-on was confirmed
-  rejoinPending_ = false;
+  const bool again = reconnecting_ || (rejoining_ && signOnPending_);  // lost before the sign-on was confirmed
+  signOnPending_ = false;
   if (!again) {
     reconnectSince_ = clock();
     attempt_ = 0;
@@ -290,10 +290,11 @@ void ClientSession::StartReconnecting() {
 }
 
 void ClientSession::SignOffAll() {
-  for (TeamEntry& team : teams_) {
+  for (int k = 1; k <= TeamCount(); ++k) {
+    TeamEntry& team = teams_[Index(k - 1)];
     if (!team.signedOn) continue;
     team.signedOn = false;
-    if (view_->ChatOpen()) view_->ChatRemoveRecipient(team.name);
+    if (view_->ChatOpen()) view_->ChatRemoveRecipient(k);
   }
 }
 
@@ -332,7 +333,7 @@ void ClientSession::EndProgram() {
   if (ended_) return;
   ended_ = true;
   reconnecting_ = false;
-  rejoinPending_ = false;
+  signOnPending_ = false;
   queue_.clear();
   SetTimer(false);
   connectTimer_.stop();
@@ -360,7 +361,10 @@ void ClientSession::DoTick() {
 // ----------------------------------------------------------- messages ----
 
 void ClientSession::Send(const std::string& message) {
-  if (!socket_ || !socket_->Send(message)) return;
+  if (socket_ && socket_->Send(message)) LogSent(message);
+}
+
+void ClientSession::LogSent(const std::string& message) {
   sent_.push_back(message);
   if (sent_.size() > kSentLogSize) sent_.pop_front();
 }
@@ -369,7 +373,7 @@ void ClientSession::Append(const std::string& line) { view_->ChatAppend(line); }
 
 void ClientSession::MarkSignedOn(int k) {
   teams_[static_cast<std::size_t>(k - 1)].signedOn = true;
-  if (view_->ChatOpen()) view_->ChatAddRecipient(TeamName(k));
+  if (view_->ChatOpen()) view_->ChatAddRecipient(k);
 }
 
 bool ClientSession::Own(int k) const { return TeamName(k) == ownTeamName_; }
@@ -405,125 +409,106 @@ void ClientSession::RedrawDraftList() {
     if (pick) view_->DraftListAdd(draft::DraftListFill(*pick));
 }
 
-// Whether a message may be handled: its numbers fit 16 bits, the teams it
-// names are in the league, and a pick it carries has room in the list.
-bool ClientSession::Acceptable(const protocol::Message& m) const {
+// Whether a decoded message may be handled: the teams it names are teams of
+// the league, and a caught-up pick has room in the list.
+bool ClientSession::Acceptable(const protocol::in::FromServer& message) const {
+  namespace in = protocol::in;
   const auto team = [this](int k) { return k >= 1 && k <= TeamCount(); };
-  const auto fits = [](const std::string& text) { return ToInt16(text).has_value(); };
-  const auto firstFits = [&] { return fits(protocol::BodyField(m, 1)); };
-  switch (m.code) {
-    case protocol::kSignedOn:
-    case protocol::kLeft: return team(m.from);
-    case protocol::kChatRelay:
-    case protocol::kPrivateOut: return m.from == 0 || team(m.from);
-    case protocol::kTimedOut:
-    case protocol::kHalted: return team(m.to);
-    case protocol::kOnClock: return team(m.to) && firstFits();
-    case protocol::kTaken: return team(m.from) && firstFits();
-    case protocol::kPicked: return team(m.from) && firstFits();
-    case protocol::kPickRecord: return m.body.empty() || (firstFits() && !picks_.Full());
-    case protocol::kWhoElse:
-      for (int i = 1; i <= TeamCount(); ++i) {
-        const std::string listed = protocol::BodyField(m, i);
-        if (listed.empty()) break;
-        const auto k = ToInt16(listed);
-        if (!k || !team(*k)) return false;
-      }
-      return true;
-    default: return true;
-  }
+  const auto teamOrCommish = [&](int k) { return k == 0 || team(k); };
+  return std::visit(Overloaded{
+                        [&](const in::WhoElse& w) { return std::all_of(w.teams.begin(), w.teams.end(), team); },
+                        [&](const in::SignedOn& m) { return team(m.team); },
+                        [&](const in::Left& m) { return team(m.team); },
+                        [&](const in::Chat& m) { return teamOrCommish(m.from); },
+                        [&](const in::Private& m) { return teamOrCommish(m.from); },
+                        [&](const in::OnClock& m) { return team(m.team); },
+                        [&](const in::TimedOut& m) { return team(m.team); },
+                        [&](const in::Halted& m) { return team(m.team); },
+                        [&](const in::Picked& m) { return team(m.team); },
+                        [&](const in::Taken& m) { return team(m.team); },
+                        [&](const in::PickRecord& m) { return !m.pick || !picks_.Full(); },
+                        [](const auto&) { return true; },
+                    },
+                    message);
 }
 
 void ClientSession::Dispatch(const protocol::Message& m) {
-  if (!m.valid) {
+  if (protocol::in::UnknownToClient(m)) return;  // not a message the client knows: ignored
+  const std::optional<protocol::in::FromServer> message = protocol::in::DecodeFromServer(m);
+  if (!message || !Acceptable(*message)) {
     ++dropped_;
     return;
   }
-  if (m.codeText.size() != 1) return;  // field 1 is no code: ignored, as an unknown code is
-  if (!Acceptable(m)) {
-    ++dropped_;
-    return;
-  }
-  if (rejoinPending_ && m.code != protocol::kRefused) {
-    rejoinPending_ = false;
+  if (signOnPending_ && !std::holds_alternative<protocol::in::Refused>(*message)) SignOnConfirmed();
+  std::visit([this](const auto& decoded) { On(decoded); }, *message);
+}
+
+// The server took the login (its first answer that is no refusal): a
+// reconnect starts its catch-up afresh now, and a server that takes wish
+// lists gets the owner's list, whatever it holds.
+void ClientSession::SignOnConfirmed() {
+  signOnPending_ = false;
+  if (rejoining_) {
+    rejoining_ = false;
+    SetCaptionStatus("Connected.");
     Append(kReconnectedLine);
-  }
-  switch (m.code) {
-    case protocol::kRefused: OnRefused(m); break;
-    case protocol::kWhoElse: OnWhoElse(m); break;
-    case protocol::kSignedOn: OnSignedOn(m); break;
-    case protocol::kPickRecord: OnPickRecord(m); break;
-    case protocol::kLeft: OnLeft(m); break;
-    case protocol::kChatRelay: OnChat(m); break;
-    case protocol::kPrivateOut: OnPrivate(m); break;
-    case protocol::kOnClock: OnOnClock(m); break;
-    case protocol::kTimedOut: OnTimedOut(m); break;
-    case protocol::kHalted: OnHalted(m); break;
-    case protocol::kPicked: OnPicked(m); break;
-    case protocol::kTaken: OnTaken(m); break;
-    case protocol::kDeleted: OnDeleted(m); break;
-    default: break;  // not a message the client knows: ignored
+    StartCatchUp();
   }
 }
 
-void ClientSession::OnRefused(const protocol::Message& m) {
+void ClientSession::On(const protocol::in::Accepted& m) {
+  features_ = m.features;
+  if (features_.Has(protocol::Feature::Lines)) socket_->SetFraming(protocol::Framing::Lines);
+  if (features_.Has(protocol::Feature::WishList)) SendWishes();
+}
+
+void ClientSession::On(const protocol::in::Refused& m) {
   // The server has not yet seen the old connection go: try again later.
-  if (rejoinPending_ &&
-      protocol::RefusalText(std::string_view(m.body)) == protocol::RefusalText(protocol::kRefuseSignedOn)) {
-    rejoinPending_ = false;
+  if (rejoining_ && signOnPending_ &&
+      protocol::RefusalText(std::string_view(m.reason)) == protocol::RefusalText(protocol::kRefuseSignedOn)) {
+    signOnPending_ = false;
+    rejoining_ = false;
     reconnecting_ = true;
     AttemptFailed();
     return;
   }
   prompter_->Inform(kDisconnectedTitle,
-                    std::string(kDisconnectedLead) + "\r\n\r\n" + protocol::RefusalText(std::string_view(m.body)));
+                    std::string(kDisconnectedLead) + "\r\n\r\n" + protocol::RefusalText(std::string_view(m.reason)));
   EndProgram();
 }
 
-// Every listed team is signed on; the list ends at its first empty field.
-void ClientSession::OnWhoElse(const protocol::Message& m) {
-  for (int i = 1; i <= TeamCount(); ++i) {
-    const std::string listed = protocol::BodyField(m, i);
-    if (listed.empty()) break;
-    MarkSignedOn(static_cast<int>(LeadingNumber(listed)));
-  }
+void ClientSession::On(const protocol::in::WhoElse& m) {
+  for (int k : m.teams) MarkSignedOn(k);
 }
 
-void ClientSession::OnSignedOn(const protocol::Message& m) { MarkSignedOn(m.from); }
+void ClientSession::On(const protocol::in::SignedOn& m) { MarkSignedOn(m.team); }
 
 // ----------------------------------------------------------- catch-up ----
 //
-// The server sends pick 1 after the login and answers every "V n" on its
-// own, in order: with slot n of its list, or with the first pick after it
-// when slot n is blank (a deleted pick; that pick then comes twice), or not
-// at all past its last pick. The first answer asks for picks 2 to
-// 1 + kCatchUpWindow at once, and every further answer for one more, so the
-// catch-up ends with kCatchUpWindow requests that get no answer. The requests
-// count on with the session's own index: counting the picks held would ask
-// for the same pick again after a gap.
+// A server that agreed to the whole catch-up sends every recorded pick right
+// after the login, then an empty V. Any other server sends pick 1 after the
+// login and answers each "V n" with slot n of its list, or with the first
+// pick after it when slot n is blank (a deleted pick; that pick then comes
+// twice), or not at all past its last pick: the client asks for one pick
+// after each answer, counting on with its own index (counting the picks held
+// would ask for the same pick again after a gap).
 
 // A fresh catch-up after signing on again: the list is rebuilt from the
 // answers, so picks deleted meanwhile are gone and none is held twice. As
 // in the first catch-up, the Draftees list is left as it is (a pick of a
 // player taken meanwhile is answered by the server as taken).
 void ClientSession::StartCatchUp() {
-  catchUpNext_ = 1;
+  catchUpNext_ = 2;
   firstUnreached_ = 0;
   picks_ = draft::PickList(draft::kMaxPicks);
   view_->DraftListClear();
   view_->PicksChanged();
 }
 
-void ClientSession::OnPickRecord(const protocol::Message& m) {
-  if (m.body.empty()) return;  // nothing more to catch up on
-  RequestMorePicks();
-  StoreCaughtUp(draft::ParsePick(m.body, ","));
-}
-
-void ClientSession::RequestMorePicks() {
-  const int last = catchUpNext_ == 1 ? 1 + kCatchUpWindow : catchUpNext_;
-  if (catchUpNext_ == 1) catchUpNext_ = 2;
-  while (catchUpNext_ <= last) Send(protocol::PickRequest(ownTeamIndex_, catchUpNext_++));
+void ClientSession::On(const protocol::in::PickRecord& m) {
+  if (!m.pick) return;  // the end of a whole catch-up
+  if (!features_.Has(protocol::Feature::WholeCatchUp)) Send(protocol::PickRequest(ownTeamIndex_, catchUpNext_++));
+  StoreCaughtUp(*m.pick);
 }
 
 // An answer is stored unless its player is held already (the pick after a
@@ -556,21 +541,21 @@ void ClientSession::StoreCaughtUp(draft::Pick pick) {
   view_->PicksChanged();
 }
 
-void ClientSession::OnLeft(const protocol::Message& m) {
-  teams_[static_cast<std::size_t>(m.from - 1)].signedOn = false;
-  const std::string& name = TeamName(m.from);
-  if (view_->ChatOpen()) view_->ChatRemoveRecipient(name);
+void ClientSession::On(const protocol::in::Left& m) {
+  teams_[static_cast<std::size_t>(m.team - 1)].signedOn = false;
+  const std::string& name = TeamName(m.team);
+  if (view_->ChatOpen()) view_->ChatRemoveRecipient(m.team);
   Append("*** " + name + " *** has left the draft.");
 }
 
 // Public lines are shown only while the chat window is open.
-void ClientSession::OnChat(const protocol::Message& m) {
+void ClientSession::On(const protocol::in::Chat& m) {
   if (!view_->ChatOpen()) return;
-  Append((m.from == 0 ? std::string("Commish") : TeamName(m.from)) + ": " + m.body);
+  Append((m.from == 0 ? std::string("Commish") : TeamName(m.from)) + ": " + m.text);
 }
 
-void ClientSession::OnPrivate(const protocol::Message& m) {
-  Append("Private from " + (m.from == 0 ? std::string("the Commish") : TeamName(m.from)) + ": " + m.body);
+void ClientSession::On(const protocol::in::Private& m) {
+  Append("Private from " + (m.from == 0 ? std::string("the Commish") : TeamName(m.from)) + ": " + m.text);
   // The server answers a pick it did not record with a line of its own: the
   // clock goes on from the value kept when the pick was sent.
   if (m.from == 0 && pickSent_ && clockSeconds_ > 0) {
@@ -579,12 +564,12 @@ void ClientSession::OnPrivate(const protocol::Message& m) {
   }
 }
 
-void ClientSession::OnOnClock(const protocol::Message& m) {
-  if (Own(m.to)) {
-    const int16_t seconds = *ToInt16(protocol::BodyField(m, 1));
+void ClientSession::On(const protocol::in::OnClock& m) {
+  draftOver_ = false;
+  if (Own(m.team)) {
     // The clock only starts from positive seconds; it stops at exactly 0.
-    if (seconds > 0) {
-      clockSeconds_ = seconds;
+    if (m.seconds > 0) {
+      clockSeconds_ = static_cast<int16_t>(m.seconds);
       SetCaptionStatus("On the clock.");
       view_->SetTimeLeft(Num(clockSeconds_));
       SetTimer(true);
@@ -593,30 +578,29 @@ void ClientSession::OnOnClock(const protocol::Message& m) {
       autoPickTried_ = false;
     }
   }
-  Append(TeamName(m.to) + " is on the clock.");
-  if (Own(m.to)) AutoPickIfDue();
+  Append(TeamName(m.team) + " is on the clock.");
+  if (Own(m.team)) AutoPickIfDue();
 }
 
-void ClientSession::OnTimedOut(const protocol::Message& m) {
-  if (Own(m.to)) {
+void ClientSession::On(const protocol::in::TimedOut& m) {
+  if (Own(m.team)) {
     Play(kBuzzerFile);
     ClockReset();
   }
-  Append(m.body);
+  Append(m.text);
 }
 
-void ClientSession::OnHalted(const protocol::Message& m) {
-  if (Own(m.to)) {
+void ClientSession::On(const protocol::in::Halted& m) {
+  if (Own(m.team)) {
     Play(kBuzzerFile);
     ClockReset();
   }
-  Append(TeamName(m.to) + " has been taken off the clock by the commish.");
+  Append(TeamName(m.team) + " has been taken off the clock by the commish.");
 }
 
-void ClientSession::OnPicked(const protocol::Message& m) {
-  draft::Pick pick{*ToInt16(protocol::BodyField(m, 1)), TeamName(m.from), protocol::BodyField(m, 2),
-                   protocol::BodyField(m, 3),
-                   draft::PickLabel::Parse(protocol::BodyField(m, 4)).value_or(draft::PickLabel{})};
+void ClientSession::On(const protocol::in::Picked& m) {
+  draft::Pick pick = m.pick;
+  pick.team = TeamName(m.team);
   const std::string chatLine =
       pick.team + " has selected " + pick.position + " " + pick.player + "  -  Round " + pick.label.Text() + ".";
   const std::string position = pick.position;
@@ -631,16 +615,15 @@ void ClientSession::OnPicked(const protocol::Message& m) {
   }
   const std::string shown = view_->DrafteesShownPosition();
   if (!shown.empty() && shown == position) view_->DrafteesRebuild();
-  if (Own(m.from)) ClockReset();
+  if (Own(m.team)) ClockReset();
   Append(chatLine);
   Drafted(pid);
 }
 
-void ClientSession::OnTaken(const protocol::Message& m) {
-  Append(TeamName(m.from) + " attempted to choose " + protocol::BodyField(m, 3) + " " + protocol::BodyField(m, 2) +
-         " who has already been selected.");
+void ClientSession::On(const protocol::in::Taken& m) {
+  Append(TeamName(m.team) + " attempted to choose " + m.position + " " + m.player + " who has already been selected.");
   // Resume from the value kept when the pick was sent.
-  if (Own(m.from) && clockSeconds_ > 0) {
+  if (Own(m.team) && clockSeconds_ > 0) {
     pickSent_ = false;
     autoPickTried_ = false;  // an automatic pick may try the next player listed
     SetTimer(true);
@@ -649,10 +632,15 @@ void ClientSession::OnTaken(const protocol::Message& m) {
 
 // The first pick with the label is blanked (none: nothing changes) and the
 // draft list is drawn again from the picks.
-void ClientSession::OnDeleted(const protocol::Message& m) {
-  if (auto label = draft::PickLabel::Parse(m.body)) picks_.BlankLabel(*label);
+void ClientSession::On(const protocol::in::Deleted& m) {
+  if (m.label) picks_.BlankLabel(*m.label);
   RedrawDraftList();
   view_->PicksChanged();
+}
+
+void ClientSession::On(const protocol::in::DraftOver&) {
+  draftOver_ = true;
+  Append(kDraftOverLine);
 }
 
 }  // namespace pm::client

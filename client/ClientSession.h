@@ -28,6 +28,7 @@
 #include "common/ErrorReport.h"
 #include "common/Prompt.h"
 #include "draft/PickList.h"
+#include "protocol/Messages.h"
 #include "protocol/Protocol.h"
 
 namespace pm::protocol {
@@ -54,6 +55,10 @@ inline constexpr const char* kUnableToConnectTitle = "PK Info.";
 inline constexpr const char* kReconnectingStatus = "Reconnecting...";
 inline constexpr const char* kConnectionLostLine = "Connection lost; reconnecting...";
 inline constexpr const char* kReconnectedLine = "Reconnected.";
+// The server said the draft is over (and then closed).
+inline constexpr const char* kDraftOverLine = "The draft is over: every pick of the draft order has been made.";
+inline constexpr const char* kDraftOverClosedText =
+    "The draft is over and the server has closed the draft. Thank you for drafting.";
 
 // One team of the league as the client knows it.
 struct TeamEntry {
@@ -126,10 +131,12 @@ class ClientSession : public QObject {
   bool Ended() const { return ended_; }
   // The connection was lost and the session has not connected again yet.
   bool Reconnecting() const { return reconnecting_; }
-
-  // Catch-up requests ("V n") kept in flight: the server answers each on its
-  // own and in order, so the picks come back without one round trip each.
-  static constexpr int kCatchUpWindow = 32;
+  // What the server and this client agreed to beyond the plain protocol
+  // (nothing until the server's answer, and against a server that knows
+  // only the plain protocol).
+  protocol::Features Features() const { return features_; }
+  // The server said the draft is over.
+  bool DraftOver() const { return draftOver_; }
 
   // The first four " - " parts of the caption (program, "Client", version,
   // team; a team name with a hyphen is cut there), then the status text.
@@ -145,13 +152,13 @@ class ClientSession : public QObject {
   // The owner confirmed a draftee: checks the clock again (no pick once the
   // time ran out, nor while a pick sent earlier waits for its answer), stops
   // the timer and sends D. True when D was sent.
-  bool SendOwnPick(const std::string& pid, const std::string& name, const std::string& position);
-  // A typed chat line to the recipient shown in the recipient list. Public
-  // when the recipient begins with "ALL" (any case); else private to the
-  // Commish or to the team with that name (any case), shown locally as
-  // "Private to ...". The text is cut at its first "|". False when nothing
-  // was sent (empty text, or a recipient that names no team).
-  bool SendChat(const std::string& recipient, const std::string& text);
+  bool SendOwnPick(int pid, const std::string& name, const std::string& position);
+  // A typed chat line: to everyone (kChatToEveryone), privately to the
+  // Commish (0) or to team `to`, shown locally as "Private to ...". The text
+  // is cut at its first "|". False when nothing was sent (empty text, or a
+  // recipient that is no team).
+  static constexpr int kChatToEveryone = -1;
+  bool SendChat(int to, const std::string& text);
   // The owner confirmed the disconnect: closes the socket and ends.
   void Disconnect();
 
@@ -165,9 +172,11 @@ class ClientSession : public QObject {
   int DroppedCount() const { return dropped_; }
 
   // ---- the owner's wish list ("My List") and automatic picks ----
-  // (ClientSessionWishes.cpp) The list is read when the client signs on,
-  // saved after every change and sent to the server (K) then and after each
-  // change. A player drafted by anyone leaves it.
+  // (ClientSessionWishes.cpp) The list is read when the client signs on and
+  // saved after every change. A server that takes wish lists is sent the
+  // whole list (K) at every sign-on, empty or not, and again after each
+  // change the owner makes; a player drafted by anyone leaves it (the server
+  // skips drafted players itself, so that is not sent).
   static constexpr int16_t kAutoPickLateSeconds = 10;
   // Folder of the list files; WishList::DefaultFolder() when empty.
   void SetWishListFolder(const QString& folder) { wishFolder_ = folder; }
@@ -208,28 +217,32 @@ class ClientSession : public QObject {
 
   // Catching up.
   void StartCatchUp();
-  void RequestMorePicks();
   void StoreCaughtUp(draft::Pick pick);
 
-  // Messages from the server: Dispatch checks a message and hands it to the
-  // handler of its code.
+  // Messages from the server: Dispatch decodes a message, checks the teams
+  // it names and hands it to the handler of its kind.
   void Dispatch(const protocol::Message& m);
-  bool Acceptable(const protocol::Message& m) const;
-  void OnRefused(const protocol::Message& m);     // R
-  void OnWhoElse(const protocol::Message& m);     // W
-  void OnSignedOn(const protocol::Message& m);    // L
-  void OnPickRecord(const protocol::Message& m);  // V
-  void OnLeft(const protocol::Message& m);        // X
-  void OnChat(const protocol::Message& m);        // C
-  void OnPrivate(const protocol::Message& m);     // P
-  void OnOnClock(const protocol::Message& m);     // N
-  void OnTimedOut(const protocol::Message& m);    // I
-  void OnHalted(const protocol::Message& m);      // H
-  void OnPicked(const protocol::Message& m);      // Z
-  void OnTaken(const protocol::Message& m);       // G
-  void OnDeleted(const protocol::Message& m);     // Y
+  bool Acceptable(const protocol::in::FromServer& message) const;
+  // The server answered the login with something other than a refusal.
+  void SignOnConfirmed();
+  void On(const protocol::in::Refused& m);
+  void On(const protocol::in::Accepted& m);
+  void On(const protocol::in::WhoElse& m);
+  void On(const protocol::in::SignedOn& m);
+  void On(const protocol::in::PickRecord& m);
+  void On(const protocol::in::Left& m);
+  void On(const protocol::in::Chat& m);
+  void On(const protocol::in::Private& m);
+  void On(const protocol::in::OnClock& m);
+  void On(const protocol::in::TimedOut& m);
+  void On(const protocol::in::Halted& m);
+  void On(const protocol::in::Picked& m);
+  void On(const protocol::in::Taken& m);
+  void On(const protocol::in::Deleted& m);
+  void On(const protocol::in::DraftOver& m);
 
   void Send(const std::string& message);
+  void LogSent(const std::string& message);
   void EndProgram();
   void Append(const std::string& line);
   void MarkSignedOn(int k);
@@ -242,6 +255,7 @@ class ClientSession : public QObject {
   // Wish list and automatic picks (ClientSessionWishes.cpp).
   void LoadWishes();
   void WishesChanged();
+  void SaveWishes();
   void SendWishes();
   void Drafted(int pid);
   void AutoPickIfDue();
@@ -264,8 +278,8 @@ class ClientSession : public QObject {
   draft::PickList picks_{draft::kMaxPicks};  // as many as the server records
   int16_t clockSeconds_ = 0;
   bool timerEnabled_ = false;
-  // The next "V n" to send; 1 until the first answer.
-  int catchUpNext_ = 1;
+  // The next "V n" to send to a server that answers one request at a time.
+  int catchUpNext_ = 2;
   // Slot of the first pick appended from a Z that no catch-up answer has
   // reached yet (0: none). Older picks the catch-up still brings go in
   // before it, so the list keeps the server's order.
@@ -281,8 +295,11 @@ class ClientSession : public QObject {
   std::string host_;
   bool reconnect_ = false;
   bool reconnecting_ = false;
-  // Connected again and the login sent; no answer has confirmed it yet.
-  bool rejoinPending_ = false;
+  // Connected and the login sent; no answer has confirmed it yet.
+  bool signOnPending_ = false;
+  bool rejoining_ = false;  // that login is a reconnect
+  protocol::Features features_;
+  bool draftOver_ = false;
   int64_t reconnectSince_ = 0;
   int attempt_ = 0;
   PauseTimer* pauseTimer_ = nullptr;

@@ -18,16 +18,15 @@ constexpr const char* kAutoPickNobody = "No automatic pick: nobody on your list 
 
 }  // namespace
 
-// At sign-on: the list of this league and team, without players this copy
-// of the league lacks or the picks already hold. An owner without a list
-// sends nothing: the server has none for his team.
+// At the first sign-on: the list of this league and team, without players
+// this copy of the league lacks or the picks already hold. It goes to the
+// server once the server has said it takes wish lists.
 void ClientSession::LoadWishes() {
   const QString folder = wishFolder_.isEmpty() ? WishList::DefaultFolder() : wishFolder_;
   wishPath_ = WishList::FilePath(folder, league.leagueName, ownTeamName_);
   if (!wishes_.Load(wishPath_)) Append("Your list could not be read from " + wishPath_.toLatin1().toStdString() + ".");
   wishes_.KeepOnly(league.table);
   wishes_.RemoveDrafted(picks_);
-  if (!wishes_.Empty()) SendWishes();
   view_->WishListChanged();
 }
 
@@ -51,25 +50,34 @@ bool ClientSession::MoveWish(int pid, int by) {
 }
 
 void ClientSession::WishesChanged() {
-  if (!wishPath_.isEmpty()) {
-    const QString error = wishes_.Save(wishPath_);
-    if (!error.isEmpty()) Append("Your list could not be saved: " + error.toLatin1().toStdString());
-  }
+  SaveWishes();
   SendWishes();
   view_->WishListChanged();
 }
 
-// Only players still available, as many as the server keeps.
+void ClientSession::SaveWishes() {
+  if (wishPath_.isEmpty()) return;
+  const QString error = wishes_.Save(wishPath_);
+  if (!error.isEmpty()) Append("Your list could not be saved: " + error.toLatin1().toStdString());
+}
+
+// Only players still available, as many as the server keeps; only to a
+// server that said it takes them, and only while signed on (a change made
+// meanwhile goes with the whole list at the next sign-on).
 void ClientSession::SendWishes() {
+  if (!features_.Has(protocol::Feature::WishList) || signOnPending_ || !Connected()) return;
   for (const std::string& part :
        protocol::WishList(ownTeamIndex_, wishes_.Available(picks_, static_cast<std::size_t>(protocol::kMaxWishList))))
     Send(part);
 }
 
 // A pick (Z) or a caught-up pick (V) took a player: he leaves the list. A
-// deleted pick does not put him back.
+// deleted pick does not put him back. The server skips drafted players
+// itself, so the list is not sent again for it.
 void ClientSession::Drafted(int pid) {
-  if (wishes_.Remove(pid)) WishesChanged();
+  if (!wishes_.Remove(pid)) return;
+  SaveWishes();
+  view_->WishListChanged();
 }
 
 void ClientSession::AutoPickIfDue() {
@@ -84,9 +92,9 @@ void ClientSession::AutoPick() {
   for (int pid : wishes_.Available(picks_, wishes_.Pids().size())) {
     const draft::DrafteeTable::Found found = league.table.Find(pid);
     if (!found.player) continue;
-    const std::string name = draft::ReadLine(draft::FormatLine(*found.player)).name;
+    const std::string name = draft::ShownName(*found.player);
     const std::string position = draft::PositionCaption(found.position);
-    if (SendOwnPick(Num(pid), name, position)) Append(kAutoPickLead + name + ", " + position + ".");
+    if (SendOwnPick(pid, name, position)) Append(kAutoPickLead + name + ", " + position + ".");
     return;
   }
   Append(kAutoPickNobody);

@@ -28,8 +28,8 @@ class ClientView {
   // opens the chat window first when it is not open.
   virtual void ChatAppend(const std::string& line) { (void)line; }
   // Recipient list upkeep; called only while the chat window is open.
-  virtual void ChatAddRecipient(const std::string& name) { (void)name; }
-  virtual void ChatRemoveRecipient(const std::string& name) { (void)name; }
+  virtual void ChatAddRecipient(int team) { (void)team; }
+  virtual void ChatRemoveRecipient(int team) { (void)team; }
 
   // Appends a 60-column line to the draft list; opens the window (empty)
   // when it is closed.

@@ -57,6 +57,12 @@ constexpr std::size_t Index(Int i) {
   return static_cast<std::size_t>(i);
 }
 
+// A set of lambdas as one callable, for std::visit.
+template <class... Handlers>
+struct Overloaded : Handlers... {
+  using Handlers::operator()...;
+};
+
 // Latin-1 text as UTF-8 (for terminals and JSON).
 std::string Latin1ToUtf8(std::string_view latin1);
 

@@ -159,6 +159,20 @@ std::optional<std::string> ReadSmallFile(const std::string& file, OrderFileStatu
   return bytes;
 }
 
+// One indented line for each of the first names (each setting line with
+// what its value must be), then how many more there are.
+std::string Listed(const std::vector<std::string>& names, bool settingLines) {
+  const draft::ShownList shown = ShownNames(names);
+  std::string out;
+  for (const std::string& n : shown.names) out += "\r\n    " + n + (settingLines ? " (" + SettingRule(n) + ")" : "");
+  if (shown.more > 0) out += "\r\n    and " + Num(shown.more) + " more";
+  return out;
+}
+
+std::string Section(const std::string& title, const std::vector<std::string>& names, bool settingLines = false) {
+  return names.empty() ? std::string() : "\r\n\r\n" + title + Listed(names, settingLines);
+}
+
 }  // namespace
 
 int DraftOrder::Labels() const { return Empty() ? 0 : static_cast<int>(teams.size()) * rounds; }
@@ -296,6 +310,15 @@ std::string OrderFileProblem(OrderFileStatus status) {
 std::string WriteOrderFile(const std::string& file, const DraftOrder& order,
                            const std::vector<std::string>& teamNames) {
   return WriteFileAtomic(file, OrderText(order, teamNames));
+}
+
+std::string ListedNames(const std::vector<std::string>& names) { return Listed(names, false); }
+
+std::string OrderProblems(const OrderRead& read) {
+  return Section("Not teams of this league:", read.unknown) +
+         Section("Teams named more than once (named again on these lines, which are left out):", read.duplicates) +
+         Section("Setting lines with a value that is not allowed (left out):", read.badSettings, true) +
+         Section("Teams not in the file (left out of the order):", read.missing);
 }
 
 }  // namespace pm::draft

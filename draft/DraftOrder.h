@@ -132,6 +132,13 @@ struct ShownList {
   int more = 0;
 };
 ShownList ShownNames(const std::vector<std::string>& names);
+// Those names for a message: each on an indented line of its own, then how
+// many more there are.
+std::string ListedNames(const std::vector<std::string>& names);
+// What a read left out, for a message: a section for each kind of problem
+// (unknown names, teams named twice, bad setting lines, missing teams), each
+// on lines of its own and bounded as ShownNames; empty when nothing.
+std::string OrderProblems(const OrderRead& read);
 
 // The order file of league `leagueName` in `folder`, found whatever the
 // letter case of its name; the exact name when there is none yet.

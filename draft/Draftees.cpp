@@ -60,18 +60,21 @@ void PutNumber(std::string& line, std::size_t at, int width, int value, bool rig
 
 }  // namespace
 
+std::string ShownName(const Player& player) {
+  // The first name gives way to the last name: the two with one blank
+  // between them fit the 20 name columns whenever the last name allows.
+  const std::size_t room = player.lname.size() < 19 ? 19 - player.lname.size() : 0;
+  const std::size_t first = std::min(room, player.fname.size());
+  std::string name = player.fname.substr(0, first) + ' ';
+  name += player.lname.substr(0, std::min<std::size_t>(player.lname.size(), 20 - name.size()));
+  return TrimRight(name);
+}
+
 std::string FormatLine(const Player& player) {
   std::string line(kLineWidth, ' ');
   PutNumber(line, 0, 5, player.pid, false);
-  // The first name gives way to the last name: the two with one blank
-  // between them fit the 20 name columns whenever the last name allows.
-  std::size_t room = player.lname.size() < 19 ? 19 - player.lname.size() : 0;
-  std::size_t first = std::min(room, player.fname.size());
-  std::size_t at = 5;
-  line.replace(at, first, player.fname, 0, first);
-  at += first + 1;  // the blank
-  std::size_t last = std::min<std::size_t>(player.lname.size(), 25 - at);
-  line.replace(at, last, player.lname, 0, last);
+  const std::string name = ShownName(player);
+  line.replace(5, name.size(), name);
   PutNumber(line, 26, 3, player.yr, true);
   for (int box = 0; box < kRatingBoxes; ++box)
     PutNumber(line, static_cast<std::size_t>(RatingColumn(box) - 1), 3, player.Rating(box), false);
@@ -155,6 +158,11 @@ bool DrafteeListModel::SetName(bool ticked) {
   rows_.clear();
   Fill(NameOrder());
   return true;
+}
+
+int DrafteeListModel::PidAt(int row) const {
+  if (row < 0 || row >= static_cast<int>(rows_.size())) return 0;
+  return table_.Of(currentPosition_)[Index(rows_[Index(row)])].pid;
 }
 
 void DrafteeListModel::RemoveLine(int row) {

@@ -74,6 +74,9 @@ struct DrafteeTable {
 //   blank, last name, left and cut at 20; 26 blank; 27-29 YR right; 30 blank;
 //   31-54 SP AC AG ST HA EN IN DI, each left in 3 columns.
 std::string FormatLine(const Player& player);
+// The player's name as his line shows it (columns 6-25, trailing blanks
+// trimmed): the name the programs send, record and show for his picks.
+std::string ShownName(const Player& player);
 // The column titles over the lines (PID, Name, EXP, SP .. DI at their columns).
 std::string HeaderLine();
 
@@ -140,6 +143,8 @@ class DrafteeListModel {
   // The lines and, for each, the player's index within its position.
   const std::vector<std::string>& Lines() const { return lines_; }
   const std::vector<int>& Rows() const { return rows_; }
+  // The PID of the player on line `row` (0 when there is no such line).
+  int PidAt(int row) const;
   // The window removed a line after making a pick from it.
   void RemoveLine(int row);
 

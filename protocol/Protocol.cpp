@@ -24,28 +24,38 @@ std::string WithBody(char code, int a, int b, std::string_view body) {
   return s;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Parses "[-]digits[.digits]" after trimming; false when it is anything else.
-bool SplitDecimal(std::string_view text, std::string& whole, std::string& fraction) {
-  std::string t = Trim(text);
-  std::size_t i = 0;
-  while (i < t.size() && IsDigit(t[i])) ++i;
-  if (i == 0) return false;
-  whole = t.substr(0, i);
+// The leading decimal number of a version text: whole digits and fraction
+// digits, leading zeros of the whole and trailing zeros of the fraction
+// dropped, so that equal numbers give equal texts. Leading blanks are
+// skipped; what follows the number is not read.
+void LeadingDecimal(std::string_view text, std::string& whole, std::string& fraction) {
+  std::size_t i = text.find_first_not_of(" \t");
+  if (i == std::string_view::npos) i = text.size();
+  const auto digits = [&] {
+    const std::size_t from = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return std::string(text.substr(from, i - from));
+  };
+  whole = digits();
   fraction.clear();
-  if (i < t.size()) {
-    if (t[i] != '.') return false;
-    std::size_t j = i + 1;
-    while (j < t.size() && IsDigit(t[j])) ++j;
-    if (j != t.size()) return false;
-    fraction = t.substr(i + 1);
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    fraction = digits();
   }
-  std::size_t lead = whole.find_first_not_of('0');
-  whole = lead == std::string::npos ? "" : whole.substr(lead);
+  whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
   while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-  return true;
 }
+
+struct FeatureName {
+  Feature feature;
+  std::string_view word;
+};
+constexpr FeatureName kFeatureNames[] = {
+    {Feature::Lines, "lines"},
+    {Feature::WholeCatchUp, "all"},
+    {Feature::WishList, "wish"},
+    {Feature::DraftOver, "over"},
+};
 
 }  // namespace
 
@@ -68,18 +78,57 @@ std::string RefusalText(std::string_view reasonField) {
   return number <= kRefuseKicked ? RefusalText(static_cast<int>(number)) : std::string();
 }
 
-int CompareVersions(std::string_view a, std::string_view b, bool* ok) {
+int CompareVersions(std::string_view a, std::string_view b) {
   std::string aw, af, bw, bf;
-  bool good = SplitDecimal(a, aw, af) && SplitDecimal(b, bw, bf);
-  if (ok) *ok = good;
-  if (!good) return 0;
+  LeadingDecimal(a, aw, af);
+  LeadingDecimal(b, bw, bf);
   if (aw.size() != bw.size()) return aw.size() < bw.size() ? -1 : 1;
   if (aw != bw) return aw < bw ? -1 : 1;
-  std::size_t n = std::max(af.size(), bf.size());
+  const std::size_t n = std::max(af.size(), bf.size());
   af.resize(n, '0');
   bf.resize(n, '0');
   if (af == bf) return 0;
   return af < bf ? -1 : 1;
+}
+
+Features::Features(std::initializer_list<Feature> features) {
+  for (Feature f : features) bits_ |= static_cast<unsigned>(f);
+}
+
+Features Features::All() {
+  Features all;
+  for (const FeatureName& f : kFeatureNames) all.bits_ |= static_cast<unsigned>(f.feature);
+  return all;
+}
+
+Features Features::Parse(std::string_view text) {
+  Features out;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t plus = text.find('+', start);
+    if (plus == std::string_view::npos) plus = text.size();
+    const std::string word = Trim(text.substr(start, plus - start));
+    for (const FeatureName& f : kFeatureNames)
+      if (word == f.word) out.bits_ |= static_cast<unsigned>(f.feature);
+    start = plus + 1;
+  }
+  return out;
+}
+
+Features Features::SharedWith(Features other) const {
+  Features out;
+  out.bits_ = bits_ & other.bits_;
+  return out;
+}
+
+std::string Features::Text() const {
+  std::string out;
+  for (const FeatureName& f : kFeatureNames) {
+    if (!Has(f.feature)) continue;
+    if (!out.empty()) out += '+';
+    out += f.word;
+  }
+  return out;
 }
 
 std::string CutChat(std::string_view text) {
@@ -89,19 +138,20 @@ std::string CutChat(std::string_view text) {
 
 // ------------------------------------------------------------- builders ----
 
-std::string Login(int team, std::string_view version, int playerCount, std::string_view leagueName) {
+std::string Login(int team, std::string_view version, int playerCount, std::string_view leagueName, Features features) {
   std::string body(version);
   body += ',';
   body += Num(playerCount);
   body += ',';
   body.append(leagueName);
+  if (!features.Empty()) body += "," + features.Text();
   return WithBody(kLogin, team, 0, body);
 }
 
 std::string PickRequest(int team, int n) { return WithBody(kPickRequest, team, 0, Num(n)); }
 
-std::string Draft(int team, std::string_view pidText, std::string_view playerName, std::string_view position) {
-  std::string body(pidText);
+std::string Draft(int team, int pid, std::string_view playerName, std::string_view position) {
+  std::string body = Num(pid);
   body += ',';
   body.append(playerName);
   body += ',';
@@ -145,33 +195,27 @@ std::string WhoElse(int team, const std::vector<int>& others) {
   return WithBody(kWhoElse, 0, team, list);
 }
 
-std::string PickRecordMessage(int team, std::string_view pickRecord) {
-  std::string body;
-  for (int f = 1; f <= 5; ++f) {
-    if (f > 1) body += ',';
-    body += GetField(pickRecord, f, "|");
-  }
-  return WithBody(kPickRecord, 0, team, body);
+std::string Accepted(int team, Features shared) { return WithBody(kAccepted, 0, team, shared.Text()); }
+
+std::string PickRecordMessage(int team, const draft::Pick& pick) {
+  return WithBody(kPickRecord, 0, team,
+                  Num(pick.pid) + "," + pick.team + "," + pick.player + "," + pick.position + "," + pick.label.Text());
 }
 
-std::string Picked(int team, std::string_view draftBody, std::string_view roundSel) {
-  std::string body(draftBody);
-  body += ',';
-  body.append(roundSel);
-  return WithBody(kPicked, team, 0, body);
+std::string CatchUpEnd(int team) { return WithBody(kPickRecord, 0, team, ""); }
+
+std::string Picked(int team, const draft::Pick& pick) {
+  return WithBody(kPicked, team, 0, Num(pick.pid) + "," + pick.player + "," + pick.position + "," + pick.label.Text());
 }
 
-std::string Picked(int team, std::string_view pidText, std::string_view playerName, std::string_view position,
-                   std::string_view roundSel) {
-  std::string body(pidText);
+std::string Taken(int team, int pid, std::string_view playerName, std::string_view position) {
+  std::string body = Num(pid);
   body += ',';
   body.append(playerName);
   body += ',';
   body.append(position);
-  return Picked(team, body, roundSel);
+  return WithBody(kTaken, team, 0, body);
 }
-
-std::string Taken(int team, std::string_view draftBody) { return WithBody(kTaken, team, 0, draftBody); }
 
 std::string ChatRelay(int from, std::string_view text) { return WithBody(kChatRelay, from, 0, CutChat(text)); }
 
@@ -181,11 +225,8 @@ std::string PrivateOut(int from, int to, std::string_view text) {
 
 std::string Left(int team) { return WithBody(kLeft, team, 0, ""); }
 
-std::string OnClock(int team, std::string_view secondsText, std::string_view roundSel) {
-  std::string body(secondsText);
-  body += ',';
-  body.append(roundSel);
-  return WithBody(kOnClock, 0, team, body);
+std::string OnClock(int team, int seconds, draft::PickLabel label) {
+  return WithBody(kOnClock, 0, team, Num(seconds) + "," + label.Text());
 }
 
 std::string TimedOut(int team, std::string_view teamName) {
@@ -196,7 +237,9 @@ std::string TimedOut(int team, std::string_view teamName) {
 
 std::string Halted(int team) { return Head(kHalted, 0, team); }
 
-std::string Deleted(std::string_view roundSel) { return WithBody(kDeleted, 0, 0, roundSel); }
+std::string Deleted(draft::PickLabel label) { return WithBody(kDeleted, 0, 0, label.Text()); }
+
+std::string DraftOver() { return WithBody(kDraftOver, 0, 0, ""); }
 
 // --------------------------------------------------------------- reader ----
 
@@ -226,7 +269,7 @@ bool ParseWishListPart(std::string_view body, std::vector<int>* pids) {
     if (field.empty() || field.size() > 5) return false;
     int pid = 0;
     for (char c : field) {
-      if (!IsDigit(c)) return false;
+      if (c < '0' || c > '9') return false;
       pid = pid * 10 + (c - '0');
     }
     if (pid < 1 || pid > 65535 || static_cast<int>(pids->size()) == kWishListPart) return false;
@@ -244,210 +287,5 @@ std::string BlankControls(std::string_view text) {
 }
 
 std::string BodyField(const Message& m, int n) { return GetField(m.body, n, ","); }
-
-// ------------------------------------------------------------- framing ----
-
-int BodyFieldCount(Receiver side, char code) {
-  if (side == Receiver::Server) {
-    switch (code) {
-      case kLogin: return 3;
-      case kPickRequest: return 1;
-      case kDraft: return 3;
-      default: return -1;  // C, P, T: free text; K: a list of any length
-    }
-  }
-  switch (code) {
-    case kRefused: return 1;
-    case kWhoElse: return 1;
-    case kPickRecord: return 5;
-    case kPicked: return 4;
-    case kTaken: return 3;
-    case kOnClock: return 2;
-    case kHalted: return 0;
-    case kDeleted: return 1;
-    default: return -1;  // L, X (empty text), C, P, I: free text
-  }
-}
-
-FrameSplitter::FrameSplitter(Receiver side)
-    : side_(side), codes_(side == Receiver::Server ? kClientToServerCodes : kServerToClientCodes) {}
-
-bool FrameSplitter::IsCode(char c) const { return codes_.find(c) != std::string_view::npos; }
-
-// Is there a message start at `pos`: code "|" number "|" number? On Yes,
-// *field3End is the index after field 3's digits (which may be the end of the
-// buffer, where more digits could still come).
-FrameSplitter::Start FrameSplitter::StartAt(std::string_view buf, std::size_t pos, std::size_t* field3End) const {
-  std::size_t n = buf.size();
-  std::size_t i = pos;
-  if (i >= n) return Start::NeedMore;
-  if (!IsCode(buf[i])) return Start::No;
-  ++i;
-  for (int field = 0; field < 2; ++field) {
-    if (i >= n) return Start::NeedMore;
-    if (buf[i] != '|') return Start::No;
-    ++i;
-    if (i < n && buf[i] == '-') ++i;
-    std::size_t digits = i;
-    while (i < n && IsDigit(buf[i])) ++i;
-    if (i == digits) return i >= n ? Start::NeedMore : Start::No;
-    if (field == 0 && i >= n) return Start::NeedMore;
-  }
-  *field3End = i;
-  return Start::Yes;
-}
-
-bool FrameSplitter::CompleteInForm(std::string_view text) const {
-  std::size_t e = 0;
-  if (StartAt(text, 0, &e) != Start::Yes) return false;
-  int want = BodyFieldCount(side_, text[0]);
-  if (want == 0) return e == text.size();                // H: nothing after field 3
-  if (e >= text.size() || text[e] != '|') return false;  // field 4 not begun yet
-  std::string_view body = text.substr(e + 1);
-  // A second "|" means the next message may be starting: not one message.
-  if (body.find('|') != std::string_view::npos) return false;
-  if (want < 0) return true;  // free text
-  std::size_t commas = 0;
-  for (char c : body)
-    if (c == ',') ++commas;
-  if (static_cast<int>(commas) + 1 < want) return false;
-  // The last field must have begun.
-  return !body.empty() && body.back() != ',';
-}
-
-void FrameSplitter::Emit(std::vector<Message>& out, std::string_view text) {
-  ++released_;
-  std::size_t e = 0;
-  const bool started = StartAt(text, 0, &e) == Start::Yes;
-  const bool tooLong = started && text.size() > e + 1 + kMaxBody;
-  if (tooLong) text = text.substr(0, e + 1 + kMaxBody);
-  Message m = ParseMessage(text);
-  if (!started) m.valid = false;  // cut short before field 3
-  if (tooLong) {
-    m.truncated = true;
-    if (BodyFieldCount(side_, m.code) >= 0) m.valid = false;
-  }
-  if (!m.valid) ++invalid_;
-  out.push_back(std::move(m));
-}
-
-void FrameSplitter::Split(std::vector<Message>& out, bool final) {
-  std::string_view buf = buffer_;
-  std::size_t pos = 0;
-  const std::size_t n = buf.size();
-  while (pos < n) {
-    std::size_t e = 0;
-    Start s = StartAt(buf, pos, &e);
-    if (s == Start::No) {
-      // Skip to the next position that may start a message.
-      std::size_t next = pos + 1;
-      while (next < n) {
-        std::size_t e2 = 0;
-        if (IsCode(buf[next]) && StartAt(buf, next, &e2) != Start::No) break;
-        ++next;
-      }
-      skipped_ += next - pos;
-      pos = next;
-      continue;
-    }
-    if (s == Start::NeedMore) {
-      if (!final) break;
-      Emit(out, buf.substr(pos));  // cut short: released invalid
-      pos = n;
-      break;
-    }
-    // A message starts at pos; field 3 ends at e.
-    if (e >= n) {
-      if (!final) break;  // more digits may come
-      Emit(out, buf.substr(pos));
-      pos = n;
-      break;
-    }
-    if (buf[e] != '|') {
-      // No field 4; what follows is the next message (or bytes to skip).
-      Emit(out, buf.substr(pos, e - pos));
-      pos = e;
-      continue;
-    }
-    std::size_t q = buf.find('|', e + 1);
-    if (q == std::string_view::npos && n - (e + 1) > kMaxBody) {
-      // Field 4 runs past its bound: release what fits, skip the rest.
-      Emit(out, buf.substr(pos, e + 2 + kMaxBody - pos));
-      pos = e + 1 + kMaxBody;
-      continue;
-    }
-    if (q == std::string_view::npos) {
-      if (!final) break;  // field 4 may go on
-      Emit(out, buf.substr(pos));
-      pos = n;
-      break;
-    }
-    if (q > e + 1) {
-      std::size_t e2 = 0;
-      Start next = StartAt(buf, q - 1, &e2);
-      if (next == Start::NeedMore && !final) break;
-      if (next != Start::No) {
-        Emit(out, buf.substr(pos, q - 1 - pos));
-        pos = q - 1;
-        continue;
-      }
-    }
-    // Field 4 ends at the "|"; what follows up to the next start is skipped.
-    Emit(out, buf.substr(pos, q - pos));
-    pos = q;
-  }
-  if (pos > 0) buffer_.erase(0, pos);
-}
-
-std::vector<Message> FrameSplitter::Feed(std::string_view bytes, int64_t nowMs) {
-  std::vector<Message> out;
-  bool hadPending = !buffer_.empty();
-  if (hadPending && !bytes.empty()) {
-    // Does this read begin a message of its own, or go on with the kept one?
-    std::size_t e = 0;
-    if (StartAt(bytes, 0, &e) == Start::No) fragmented_ = true;
-  }
-  buffer_.append(bytes);
-  lastBytesAt_ = nowMs;
-  std::size_t total = buffer_.size();
-  Split(out, false);
-  if (!buffer_.empty() && !PendingComplete()) fragmented_ = true;
-  // The kept message's time starts when it is first kept: a tail that is
-  // still the message kept before (nothing was cut off) keeps its time.
-  bool sameTail = hadPending && buffer_.size() == total;
-  if (!buffer_.empty() && !sameTail) pendingSince_ = nowMs;
-  return out;
-}
-
-bool FrameSplitter::PendingComplete() const { return !buffer_.empty() && CompleteInForm(buffer_); }
-
-std::vector<Message> FrameSplitter::Poll(int64_t nowMs) {
-  std::vector<Message> out;
-  if (buffer_.empty()) return out;
-  if (nowMs >= PendingReleaseAt()) Split(out, true);
-  return out;
-}
-
-int64_t FrameSplitter::PendingReleaseAt() const {
-  // Until a connection has shown that its reads hold whole messages, the
-  // first message may be cut anywhere, so it too waits for a quiet spell.
-  if (PendingComplete())
-    return (fragmented_ || released_ == 0) ? std::min(lastBytesAt_ + kQuietMs, PendingDeadline()) : 0;
-  return PendingDeadline();
-}
-
-std::vector<Message> FrameSplitter::Flush() {
-  std::vector<Message> out;
-  Split(out, true);
-  return out;
-}
-
-std::vector<Message> FrameSplitter::SplitAll(Receiver side, std::string_view text) {
-  FrameSplitter s(side);
-  s.buffer_.assign(text);
-  std::vector<Message> out;
-  s.Split(out, true);
-  return out;
-}
 
 }  // namespace pm::protocol

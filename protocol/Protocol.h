@@ -1,18 +1,21 @@
-// The draft's wire protocol: message codes, builders for every message in
-// both directions, the field reader, and the splitter that cuts a TCP byte
-// stream into messages.
+// The draft's wire protocol: message codes, the features two programs may
+// agree on beyond the plain protocol, builders for every message in both
+// directions and the field reader.
 //
 // A message is plain Latin-1 text: code "|" number "|" number ["|" text].
-// There is no terminator and no length prefix; the stream is split at known
-// message starts (see FrameSplitter). Plain C++, no Qt.
+// The plain protocol has no terminator and no length prefix: each message
+// goes out in a send of its own (see Framing.h for how a receiver finds the
+// ends). Plain C++, no Qt.
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/Version.h"
+#include "draft/Pick.h"
 
 namespace pm::protocol {
 
@@ -41,10 +44,46 @@ inline constexpr char kOnClock = 'N';     // N|0|team|seconds,r-s
 inline constexpr char kTimedOut = 'I';    // I|0|team|name failed to ...
 inline constexpr char kHalted = 'H';      // H|0|team
 inline constexpr char kDeleted = 'Y';     // Y|0|0|r-s
+// Only to a client that announced features (see Feature).
+inline constexpr char kAccepted = 'A';   // A|0|team|features shared
+inline constexpr char kDraftOver = 'E';  // E|0|0|
 
 // Codes each side receives (and so recognises as message starts).
 inline constexpr std::string_view kClientToServerCodes = "LVCPDTK";
-inline constexpr std::string_view kServerToClientCodes = "LRWVZGCPXNIHY";
+inline constexpr std::string_view kServerToClientCodes = "LRWVZGCPXNIHYAE";
+
+// ------------------------------------------------------------- features ----
+// What a program understands beyond the plain protocol. A client announces
+// its features in a fourth ","-field of L ("3.03,450,League,lines+all+wish"),
+// which a server that knows only the plain protocol never reads; a server
+// that knows features answers at once with A, naming those both understand.
+// Each side uses a feature only after that exchange, so a peer that knows
+// only the plain protocol never sees anything new.
+enum class Feature : unsigned {
+  Lines = 1u << 0,         // every message ends with a line feed
+  WholeCatchUp = 1u << 1,  // after sign-on every recorded pick comes at once, then an empty V
+  WishList = 1u << 2,      // K: the owner's wish list
+  DraftOver = 1u << 3,     // E: the draft is complete, the server will close
+};
+
+class Features {
+ public:
+  Features() = default;
+  Features(std::initializer_list<Feature> features);
+  // Every feature this build understands.
+  static Features All();
+  // The words of a text ("lines+all"); words not known are left out.
+  static Features Parse(std::string_view text);
+
+  bool Has(Feature feature) const { return (bits_ & static_cast<unsigned>(feature)) != 0; }
+  bool Empty() const { return bits_ == 0; }
+  Features SharedWith(Features other) const;
+  std::string Text() const;
+  bool operator==(const Features&) const = default;
+
+ private:
+  unsigned bits_ = 0;
+};
 
 // Login refusal reasons (field 4 of R).
 inline constexpr int kRefuseLeague = 0;
@@ -71,28 +110,30 @@ inline constexpr std::string_view kTimeUpText = "failed to make a selection with
 // The text that follows the team name in I.
 inline constexpr std::string_view kTimedOutSuffix = " failed to make a selection while on the clock.";
 
-// Compares two version texts as decimal numbers ("3.02" < "3.03" < "3.10",
-// "3.1" == "3.10"). Blanks around the text are ignored. Returns false in `ok`
-// when either text is not a decimal number (digits, optionally "." digits).
+// Compares two version texts as the decimal numbers they begin with
+// ("3.02" < "3.03" < "3.10", "3.1" == "3.10", "3.03abc" == "3.03"); leading
+// blanks are skipped and a text that begins with no number is 0.
 // Result: -1, 0 or 1.
-int CompareVersions(std::string_view a, std::string_view b, bool* ok);
+int CompareVersions(std::string_view a, std::string_view b);
 
 // Typed chat text as it may go on the wire: cut at its first "|", so that a
 // chat line can never carry a second message.
 std::string CutChat(std::string_view text);
 
 // The longest wish list a server keeps for a team, and the PIDs one K
-// message carries (100 five-digit PIDs keep field 4 under
-// FrameSplitter::kMaxBody).
+// message carries (100 five-digit PIDs keep field 4 under the receiver's
+// bound, FrameSplitter::kMaxBody).
 inline constexpr int kMaxWishList = 200;
 inline constexpr int kWishListPart = 100;
 
 // ------------------------------------------------------------- builders ----
 // Numbers are written in plain decimal; texts are taken as they are (Latin-1).
 // Client to server.
-std::string Login(int team, std::string_view version, int playerCount, std::string_view leagueName);
+// `features` (when any) go in a fourth ","-field.
+std::string Login(int team, std::string_view version, int playerCount, std::string_view leagueName,
+                  Features features = {});
 std::string PickRequest(int team, int n);
-std::string Draft(int team, std::string_view pidText, std::string_view playerName, std::string_view position);
+std::string Draft(int team, int pid, std::string_view playerName, std::string_view position);
 std::string Chat(int team, std::string_view text);                 // text cut at "|"
 std::string PrivateLine(int team, int to, std::string_view text);  // text cut at "|"
 std::string TimeUp(int team);
@@ -106,20 +147,22 @@ std::vector<std::string> WishList(int team, const std::vector<int>& pids);
 std::string SignedOn(int team);
 std::string Refused(int reason);
 std::string WhoElse(int team, const std::vector<int>& others);  // others must not be empty
-// `pickRecord` is a draft-file line: PID|team name|player name|position|r-s.
-std::string PickRecordMessage(int team, std::string_view pickRecord);
-// `draftBody` is field 4 of the D that made the pick: PID,name,position.
-std::string Picked(int team, std::string_view draftBody, std::string_view roundSel);
-std::string Picked(int team, std::string_view pidText, std::string_view playerName, std::string_view position,
-                   std::string_view roundSel);
-std::string Taken(int team, std::string_view draftBody);
+std::string Accepted(int team, Features shared);
+// V: one recorded pick sent to team `team`.
+std::string PickRecordMessage(int team, const draft::Pick& pick);
+// The empty V that ends a whole catch-up.
+std::string CatchUpEnd(int team);
+// Z: team `team` picked (the pick's team name is not sent).
+std::string Picked(int team, const draft::Pick& pick);
+std::string Taken(int team, int pid, std::string_view playerName, std::string_view position);
 std::string ChatRelay(int from, std::string_view text);           // text cut at "|"
 std::string PrivateOut(int from, int to, std::string_view text);  // text cut at "|"
 std::string Left(int team);
-std::string OnClock(int team, std::string_view secondsText, std::string_view roundSel);
+std::string OnClock(int team, int seconds, draft::PickLabel label);
 std::string TimedOut(int team, std::string_view teamName);
 std::string Halted(int team);
-std::string Deleted(std::string_view roundSel);
+std::string Deleted(draft::PickLabel label);
+std::string DraftOver();
 
 // --------------------------------------------------------------- reader ----
 struct Message {
@@ -135,6 +178,7 @@ struct Message {
   bool truncated = false;    // field 4 was longer than kMaxBody and was cut there
   bool hadControls = false;  // field 4 held control characters (bytes 0-31 and
                              // 127); each is a blank in `body`
+  bool terminated = false;   // a line feed ended it (not part of `raw`)
   std::string raw;           // the message text as received
 };
 
@@ -153,102 +197,5 @@ std::string BlankControls(std::string_view text);
 
 // Field n (1-based) of field 4, separator ",".
 std::string BodyField(const Message& m, int n);
-
-// ------------------------------------------------------------- framing ----
-enum class Receiver {
-  Server,  // recognises the client-to-server codes
-  Client,  // recognises the server-to-client codes
-};
-
-// How many ","-fields field 4 of a message has when complete, for the side
-// that receives it: 0 for a message that has no field 4 (H), -1 for free
-// text (C, P, I, T, and the empty field 4 of L/X to a client), k >= 1 for a
-// structured message (W counts 1: its list has at least one entry).
-int BodyFieldCount(Receiver side, char code);
-
-// Splits a byte stream into messages.
-//
-// A message starts at a code letter of the receiving side followed by "|",
-// a number, "|", a number (a number: an optional "-" and at least one
-// digit). Field 4, when the next character is "|", runs to the next "|" -- or,
-// when the letter right before that "|" starts another message, up to that
-// letter. Bytes that belong to no message (text a peer sent after the "|"
-// that ends field 4) are skipped up to the next message start and counted.
-//
-// The last message of what has arrived may be incomplete. It is kept:
-//  - when it is complete in form (all of its ","-fields are there, or it is
-//    free text), Poll releases it at once; Feed never does, because the next
-//    read may still extend its last field;
-//  - when it is not complete in form, Poll releases it (as it stands) only
-//    250 ms after it was first kept; a later Feed that completes it releases
-//    it as soon as the message after it starts.
-// A peer's send normally arrives in one read, so a message complete in form
-// at the end of a read is whole. Once a connection has shown that it splits
-// messages (a read ended inside a message, or a read continued the kept
-// message), a message complete in form may still have its last field cut, so
-// it is released only after 30 ms without new bytes, or as soon as the next
-// message starts. The first message of a connection waits the same way, since
-// nothing is known of the connection's reads before it.
-// Times are injected as milliseconds of any steady clock.
-class FrameSplitter {
- public:
-  explicit FrameSplitter(Receiver side);
-
-  // Adds the bytes of one read; returns the messages that are now complete.
-  std::vector<Message> Feed(std::string_view bytes, int64_t nowMs);
-  // Releases the kept message when its time has come (see above).
-  std::vector<Message> Poll(int64_t nowMs);
-  // Releases whatever is kept, as it stands (end of stream, tests).
-  std::vector<Message> Flush();
-
-  bool HasPending() const { return !buffer_.empty(); }
-  // Bytes of the kept (not yet released) message.
-  std::size_t KeptBytes() const { return buffer_.size(); }
-  // True when the kept message is complete in form.
-  bool PendingComplete() const;
-  // The time at which Poll will release the kept message whatever its form.
-  int64_t PendingDeadline() const { return pendingSince_ + kHoldMs; }
-  // The time at which Poll releases the kept message (for the caller's timer).
-  int64_t PendingReleaseAt() const;
-  // True once the stream has split a message across reads.
-  bool Fragmented() const { return fragmented_; }
-  // Bytes skipped because they belonged to no message.
-  std::size_t SkippedBytes() const { return skipped_; }
-  // Messages released invalid (a number not fitting 16 bits, or cut short
-  // before its third field) -- they are still returned, with valid = false.
-  std::size_t InvalidMessages() const { return invalid_; }
-
-  // The longest field 4 a peer can make its receiver hold. A longer free
-  // text (chat) is cut there and its rest skipped; a longer structured field
-  // is cut too and the message released invalid.
-  static constexpr std::size_t kMaxBody = 1024;
-
-  static constexpr int64_t kHoldMs = 250;
-  static constexpr int64_t kQuietMs = 30;
-
-  // Appends the messages of a complete read (no message is kept) -- the
-  // splitting rule on its own, for callers that have a whole text.
-  static std::vector<Message> SplitAll(Receiver side, std::string_view text);
-
- private:
-  enum class Start { Yes, No, NeedMore };
-  Start StartAt(std::string_view buf, std::size_t pos, std::size_t* field3End) const;
-  bool IsCode(char c) const;
-  // Cuts complete messages off the front of buffer_. With `final` set the
-  // end of the buffer ends the last message too.
-  void Split(std::vector<Message>& out, bool final);
-  void Emit(std::vector<Message>& out, std::string_view text);
-  bool CompleteInForm(std::string_view text) const;
-
-  Receiver side_;
-  std::string_view codes_;
-  std::string buffer_;
-  int64_t pendingSince_ = 0;
-  int64_t lastBytesAt_ = 0;
-  bool fragmented_ = false;
-  std::size_t released_ = 0;
-  std::size_t skipped_ = 0;
-  std::size_t invalid_ = 0;
-};
 
 }  // namespace pm::protocol

@@ -43,6 +43,7 @@ void MessageSocket::Attach(QTcpSocket* socket) {
   Detach();
   ++generation_;
   splitter_ = FrameSplitter(side_);
+  framing_ = Framing::Guessed;
   detachedOutput_.clear();
   inputSeen_ = 0;
   socket_ = socket;
@@ -115,22 +116,35 @@ bool MessageSocket::IsConnected() const {
   return socket_ && socket_->state() == QAbstractSocket::ConnectedState;
 }
 
-bool MessageSocket::Send(std::string_view text) {
+bool MessageSocket::Send(std::string_view text) { return Write(text, framing_ == Framing::Lines); }
+
+bool MessageSocket::SendLine(std::string_view text) { return Write(text, true); }
+
+void MessageSocket::SetFraming(Framing framing) {
+  framing_ = framing;
+  splitter_.SetFraming(framing);
+}
+
+bool MessageSocket::Write(std::string_view text, bool lineFeed) {
   if (!IsConnected()) return false;
   if (detached_) {
     detachedOutput_.append(text);
+    if (lineFeed) detachedOutput_ += '\n';
     if (static_cast<qint64>(detachedOutput_.size()) > kMaxUnsentBytes) {
       DropAsLost();
       return false;
     }
     return true;
   }
-  const bool written =
-      socket_->write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+  const auto size = static_cast<qint64>(text.size());
+  bool written = socket_->write(text.data(), size) == size;
+  if (lineFeed) written = socket_->write("\n", 1) == 1 && written;
   if (socket_->bytesToWrite() > kMaxUnsentBytes) {
     DropAsLost();
     return false;
   }
+  // Out now, in a segment of its own (the socket has no delay).
+  socket_->flush();
   return written;
 }
 

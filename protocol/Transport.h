@@ -1,7 +1,10 @@
 // A thin message transport over QTcpServer / QTcpSocket, used by both
-// programs. Bytes go out exactly as given (Latin-1, nothing added); bytes that
-// come in are cut into messages by a FrameSplitter and emitted one message at
-// a time, in arrival order, on the program's event loop.
+// programs. Each message goes out in a write of its own, flushed at once
+// (Latin-1; a line feed added once the peer has agreed to Lines framing), so
+// that a peer which takes one read as one message gets them apart wherever
+// the network lets it; bytes that come in are cut into messages by a
+// FrameSplitter and emitted one message at a time, in arrival order, on the
+// program's event loop.
 #pragma once
 
 #include <QHostAddress>
@@ -14,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/Framing.h"
 #include "protocol/Protocol.h"
 
 class QTcpServer;
@@ -42,11 +46,18 @@ class MessageSocket : public QObject {
   bool ConnectTo(const QString& host, quint16 port);
 
   bool IsConnected() const;
-  // Writes the text as it is. Returns false when there is no connection. A
-  // peer that stops reading cannot make this side hold more than
-  // kMaxUnsentBytes: past that the connection is dropped as lost (the socket
-  // closes at once and disconnected() follows from the event loop).
+  // Writes one message and flushes it. Returns false when there is no
+  // connection. A peer that stops reading cannot make this side hold more
+  // than kMaxUnsentBytes: past that the connection is dropped as lost (the
+  // socket closes at once and disconnected() follows from the event loop).
   bool Send(std::string_view text);
+  // The same, always ended by a line feed (a login that announces features:
+  // the line feed lies in a field a plain peer never reads).
+  bool SendLine(std::string_view text);
+  // How messages are ended, both ways, from now on (Lines once the peer has
+  // agreed to it).
+  void SetFraming(Framing framing);
+  Framing CurrentFraming() const { return framing_; }
   static constexpr qint64 kMaxUnsentBytes = qint64{1} << 20;
   // Closes the connection (pending outgoing bytes are still written). No
   // onDisconnected follows a Close.
@@ -91,6 +102,7 @@ class MessageSocket : public QObject {
 
  private:
   void Attach(QTcpSocket* socket);
+  bool Write(std::string_view text, bool lineFeed);
   // Unhooks the socket from this object and hands it back (nullptr if none).
   QTcpSocket* Release();
   void Detach();
@@ -107,6 +119,7 @@ class MessageSocket : public QObject {
   Receiver side_;
   QTcpSocket* socket_ = nullptr;
   FrameSplitter splitter_;
+  Framing framing_ = Framing::Guessed;
   QTimer pollTimer_;
   uint64_t generation_ = 0;
   qint64 inputLimit_ = 0;

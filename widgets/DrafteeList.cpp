@@ -82,10 +82,8 @@ DrafteeList::DrafteeList(QWidget* parent, const QString& sortLabel) : QWidget(pa
   rookieList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   rookieList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   rookieList_->installEventFilter(this);
-  connect(rookieList_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    int row = rookieList_->row(item);
-    if (row >= 0) emit lineActivated(item->text(), row);
-  });
+  connect(rookieList_, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { emit playerActivated(item->data(Qt::UserRole).toInt()); });
   layout->addWidget(rookieList_, 1);
 
   // Wide enough for a whole line beside the scroll bar.
@@ -204,18 +202,20 @@ void DrafteeList::ShowBoxes() {
 
 void DrafteeList::ShowModel() {
   ShowBoxes();
-  QStringList lines;
-  lines.reserve(static_cast<qsizetype>(model_.Lines().size()));
-  for (const std::string& line : model_.Lines()) lines.push_back(L1(line));
   rookieList_->setUpdatesEnabled(false);
   rookieList_->clear();
-  rookieList_->addItems(lines);
+  const std::vector<std::string>& lines = model_.Lines();
+  for (std::size_t row = 0; row < lines.size(); ++row) {
+    auto* item = new QListWidgetItem(L1(lines[row]));
+    item->setData(Qt::UserRole, model_.PidAt(static_cast<int>(row)));
+    rookieList_->addItem(item);
+  }
   rookieList_->setUpdatesEnabled(true);
 }
 
-std::string DrafteeList::SelectedLine() const {
-  int row = SelectedRow();
-  return row < 0 ? std::string() : ToL1(rookieList_->item(row)->text());
+int DrafteeList::SelectedPid() const {
+  const int row = SelectedRow();
+  return row < 0 ? 0 : rookieList_->item(row)->data(Qt::UserRole).toInt();
 }
 
 int DrafteeList::SelectedRow() const {
@@ -224,11 +224,15 @@ int DrafteeList::SelectedRow() const {
   return rookieList_->row(item);
 }
 
-void DrafteeList::RemoveLine(int row) {
-  if (row < 0 || row >= rookieList_->count()) return;
-  model_.RemoveLine(row);
-  delete rookieList_->takeItem(row);
-  RefreshFind();
+bool DrafteeList::RemovePlayer(int pid) {
+  for (int row = 0; row < rookieList_->count(); ++row) {
+    if (rookieList_->item(row)->data(Qt::UserRole).toInt() != pid) continue;
+    model_.RemoveLine(row);
+    delete rookieList_->takeItem(row);
+    RefreshFind();
+    return true;
+  }
+  return false;
 }
 
 bool DrafteeList::ShowPlayer(int index, int pid) {
@@ -252,8 +256,7 @@ bool DrafteeList::eventFilter(QObject* watched, QEvent* event) {
   if (watched == rookieList_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-      int row = SelectedRow();
-      if (row >= 0) emit lineActivated(rookieList_->item(row)->text(), row);
+      if (const int pid = SelectedPid()) emit playerActivated(pid);
       return true;
     }
   }

@@ -53,11 +53,11 @@ class DrafteeList : public QWidget {
   // Caption of the selected position button ("QB" ...).
   std::string PositionCaption() const { return model_.CurrentCaption(); }
 
-  // The selected line (Latin-1), empty when none; its row, -1 when none.
-  std::string SelectedLine() const;
-  int SelectedRow() const;
-  // Removes a line after a pick was made from it.
-  void RemoveLine(int row);
+  // The player of the selected line; 0 when none is selected.
+  int SelectedPid() const;
+  // Takes player `pid`'s line out after a pick was made from it (wherever
+  // a rebuild meanwhile has put it). False when he is not listed.
+  bool RemovePlayer(int pid);
 
   // Shows the player `pid` of position `index` as the Find box does: that
   // position's list (as its button would), his line selected, scrolled to
@@ -78,8 +78,8 @@ class DrafteeList : public QWidget {
   DrafteeFind* Find() const { return find_; }
 
  signals:
-  // A line was double-clicked or Enter was pressed on it.
-  void lineActivated(const QString& line, int row);
+  // A player's line was double-clicked or Enter was pressed on it.
+  void playerActivated(int pid);
   // A position was selected (by a click or by SelectPosition).
   void positionSelected(int index);
 
@@ -93,6 +93,7 @@ class DrafteeList : public QWidget {
   void NameClicked(bool ticked);
   void ShowModel();  // lines and box states from the model
   void ShowBoxes();  // box states only
+  int SelectedRow() const;
   void PlaceSortBoxes();
   int TextLeft() const;
   // Where a check box's caption starts within the box.

@@ -104,16 +104,20 @@ void BM_WholeDraft(benchmark::State& state) {
       std::string login = protocol::Login(t, "3.03", server->DrafteeCount(), server->LeagueName());
       clients[static_cast<std::size_t>(t - 1)]->sock.write(login.data(), static_cast<qint64>(login.size()));
     }
-    Pump([&] { return static_cast<int>(server->SignedOnNames().size()) == kTeams; });
+    Pump([&] {
+      for (int t = 1; t <= kTeams; ++t)
+        if (!server->Team(t).signedOn) return false;
+      return true;
+    });
     QCoreApplication::processEvents();
     state.ResumeTiming();
 
     int picks = kTeams * kRounds;
     for (int i = 0; i < picks; ++i) {
       int team = i % kTeams + 1;
-      server->PutOnClock(server->Team(team).name, "60", server->RoundText(), server->SelectionText());
+      server->PutOnClock(team, 60, server->NextLabel());
       auto start = std::chrono::steady_clock::now();
-      std::string d = protocol::Draft(team, std::to_string(pids[static_cast<std::size_t>(i)]), "Some Player", "WR");
+      std::string d = protocol::Draft(team, pids[static_cast<std::size_t>(i)], "Some Player", "WR");
       clients[static_cast<std::size_t>(team - 1)]->sock.write(d.data(), static_cast<qint64>(d.size()));
       bool ok = Pump([&] {
         for (auto& c : clients)
@@ -145,7 +149,7 @@ BENCHMARK(BM_WholeDraft)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillis
 // 100,000 client messages of every kind, cut into 1400-byte reads, split
 // and dispatched on their code.
 void BM_Split100k(benchmark::State& state) {
-  std::vector<std::string> kinds = {protocol::Draft(5, "1234", "John Smith", "QB"),
+  std::vector<std::string> kinds = {protocol::Draft(5, 1234, "John Smith", "QB"),
                                     protocol::Chat(5, "good pick, well done"),
                                     protocol::PickRequest(5, 17),
                                     protocol::PrivateLine(5, 0, "psst"),

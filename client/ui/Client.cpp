@@ -242,12 +242,12 @@ bool Client::ChatOpen() const { return IsFormShown(Chat()); }
 
 void Client::ChatAppend(const std::string& line) { OpenChat()->Append(line); }
 
-void Client::ChatAddRecipient(const std::string& name) {
-  if (PublicChat* chat = Chat()) chat->AddRecipient(name);
+void Client::ChatAddRecipient(int team) {
+  if (PublicChat* chat = Chat()) chat->AddRecipient(team);
 }
 
-void Client::ChatRemoveRecipient(const std::string& name) {
-  if (PublicChat* chat = Chat()) chat->RemoveRecipient(name);
+void Client::ChatRemoveRecipient(int team) {
+  if (PublicChat* chat = Chat()) chat->RemoveRecipient(team);
 }
 
 void Client::DraftListAdd(const std::string& line) { OpenDraftList()->AddLine(line); }
@@ -295,7 +295,7 @@ MyListWindow* Client::MyList() const {
 int Client::SelectedDraftee() const {
   const DrafteesWindow* window = Draftees();
   if (!window) return 0;
-  return static_cast<int>(LeadingNumber(draft::ReadLine(window->List()->SelectedLine()).pidText));
+  return window->List()->SelectedPid();
 }
 
 void Client::UseSettings(ClientSettings* settings) {

@@ -80,8 +80,8 @@ class Client : public QMainWindow, public ClientView {
   void ShowConnected() override;
   bool ChatOpen() const override;
   void ChatAppend(const std::string& line) override;
-  void ChatAddRecipient(const std::string& name) override;
-  void ChatRemoveRecipient(const std::string& name) override;
+  void ChatAddRecipient(int team) override;
+  void ChatRemoveRecipient(int team) override;
   void DraftListAdd(const std::string& line) override;
   void DraftListClear() override;
   void SetTimeLeft(const std::string& text) override;

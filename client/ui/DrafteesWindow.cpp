@@ -39,35 +39,26 @@ DrafteesWindow::DrafteesWindow(ClientSession* session, Prompter* prompter, QWidg
   list_->SetPicks(&session_->Picks());
   list_->SetPool(session_->league.table);
   list_->SelectPosition(0);
-  connect(list_, &DrafteeList::lineActivated, this, &DrafteesWindow::SelectLine);
+  connect(list_, &DrafteeList::playerActivated, this, &DrafteesWindow::SelectPlayer);
 }
 
 void DrafteesWindow::SetTimeLeft(const std::string& text) { timeLeft_->setText(L1(text)); }
 
-void DrafteesWindow::SelectLine(const QString& line, int row) {
+void DrafteesWindow::SelectPlayer(int pid) {
   // Only a team on the clock with time left may pick.
   if (session_->ClockSeconds() == 0) return;
-  const draft::LineSelection chosen = draft::ReadLine(ToL1(line));
-  const std::string position = list_->PositionCaption();
-  if (!prompter_->Confirm("Draft Selection", "Are you sure you want to select " + chosen.name + "?",
-                          PromptIcon::Question, PromptAnswer::No, true))
+  const draft::DrafteeTable::Found found = session_->league.table.Find(pid);
+  if (!found.player) return;
+  const std::string name = draft::ShownName(*found.player);
+  if (!prompter_->Confirm("Draft Selection", "Are you sure you want to select " + name + "?", PromptIcon::Question,
+                          PromptAnswer::No, true))
     return;
   // The session looks at the clock again: time may have run out while the
   // box was open, and then nothing is sent.
-  if (!session_->SendOwnPick(chosen.pidText, chosen.name, position)) return;
-  // Events handled while the box was open may have rebuilt the list: take
-  // the line out wherever it is now.
-  QListWidget* rookies = list_->RookieList();
-  int at = -1;
-  if (row >= 0 && row < rookies->count() && rookies->item(row)->text() == line)
-    at = row;
-  else
-    for (int i = 0; i < rookies->count(); ++i)
-      if (rookies->item(i)->text() == line) {
-        at = i;
-        break;
-      }
-  if (at >= 0) list_->RemoveLine(at);
+  if (!session_->SendOwnPick(pid, name, draft::PositionCaption(found.position))) return;
+  // Events handled while the box was open may have rebuilt the list: the
+  // line goes wherever it is now.
+  list_->RemovePlayer(pid);
 }
 
 }  // namespace pm::client

@@ -30,8 +30,8 @@ class DrafteesWindow : public QWidget {
   widgets::DrafteeList* List() const { return list_; }
   QLabel* TimeLeftLabel() const { return timeLeft_; }
 
-  // The own selection for the line at `row` (double-click or Enter).
-  void SelectLine(const QString& line, int row);
+  // The own selection of player `pid` (a double-click or Enter on his line).
+  void SelectPlayer(int pid);
 
  private:
   ClientSession* session_;

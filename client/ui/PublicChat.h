@@ -10,16 +10,14 @@ class QLineEdit;
 class QPlainTextEdit;
 
 namespace pm::widgets {
-class ChatInput;
+class ChatPanel;
 }  // namespace pm::widgets
 
 namespace pm::client {
 
 class ClientSession;
 
-// In its own namespace: the server has a window of the same name (see
-// LeagueSelect.h).
-
+// In its own namespace: the server has a window of the same name.
 class PublicChat : public QWidget {
   Q_OBJECT
  public:
@@ -28,21 +26,18 @@ class PublicChat : public QWidget {
 
   // Appends one line and shows the last line.
   void Append(const std::string& line);
-  void AddRecipient(const std::string& name);
-  // Removes the first recipient equal to `name`.
-  void RemoveRecipient(const std::string& name);
+  void AddRecipient(int team);
+  void RemoveRecipient(int team);
 
-  QPlainTextEdit* TranscriptBox() const { return transcriptBox_; }
+  QPlainTextEdit* TranscriptBox() const;
   QLineEdit* InputLine() const;
   QComboBox* RecipientList() const;
-  // The transcript as stored: every line ends with CR LF.
   // The lines shown, each ended by CR LF.
   QString Transcript() const;
 
  private:
   ClientSession* session_;
-  QPlainTextEdit* transcriptBox_;
-  widgets::ChatInput* input_;
+  widgets::ChatPanel* panel_;
 };
 
 }  // namespace pm::client

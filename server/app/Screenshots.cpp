@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     dc->TeamsList()->setCurrentRow(pick);
     dc->OnTeamActivated();
     dc->Draftees()->RookieList()->setCurrentRow(pick % 3);
-    dc->OnDrafteeActivated();
+    dc->OnPlayerActivated(dc->Draftees()->SelectedPid());
   }
   dc->TeamsList()->setCurrentRow(5);
   dc->OnTeamActivated();  // on the clock, waiting for the Commish

@@ -1,32 +1,35 @@
 #include "server/engine/DraftClock.h"
 
-#include "common/Common.h"
-
 namespace pm::server {
 
-void DraftClock::Start(const std::string& team, int16_t seconds) {
+void DraftClock::Start(int team, draft::PickLabel label, int seconds) {
+  state_ = State::Running;
   team_ = team;
-  timeLeft_ = Num(seconds);
+  label_ = label;
   seconds_ = seconds;
-  running_ = true;
 }
 
-void DraftClock::Hold(const std::string& team) { team_ = team; }
+void DraftClock::WaitForCommish(int team, draft::PickLabel label, int seconds) {
+  state_ = State::WaitingForCommish;
+  team_ = team;
+  label_ = label;
+  seconds_ = seconds;
+}
 
 void DraftClock::Stop() {
-  running_ = false;
-  timeLeft_.clear();
-  team_.clear();
+  state_ = State::Idle;
+  team_ = 0;
+  label_ = {};
   seconds_ = 0;
 }
 
 DraftClock::TickResult DraftClock::Tick() {
   TickResult r;
-  if (!running_) return r;
-  seconds_ = static_cast<int16_t>(seconds_ - 1);
-  timeLeft_ = Num(seconds_);
+  if (!Running()) return r;
+  --seconds_;
   r.seconds = seconds_;
   r.team = team_;
+  r.label = label_;
   if (seconds_ <= 0) {
     Stop();
     r.kind = TickResult::Kind::TimedOut;

@@ -1,23 +1,31 @@
-// The draft clock: which team is on the clock and how many seconds it has
-// left.
+// The draft clock: which team is on the clock, for which pick, in which
+// state, and how many seconds it has left. It alone decides whether a team
+// may pick now, and whether the Commish may pick for it.
 //
-// Three states: idle (nobody on the clock), running (a team that is signed on
-// counts down, one Tick per second) and waiting (a team that is not signed on
-// is on the clock, the Commish is to pick for it, nothing counts). Tick
-// reports the warnings with 60, 45, 30 and 15 seconds left and the time-out,
-// which leaves the clock idle; what is sent and shown for them is the
-// engine's business. A pick or a halt stops the clock without a time-out.
+// States:
+//  - Idle: nobody is on the clock;
+//  - Running: the team's clock counts down, one Tick per second; its owner
+//    may pick (when signed on), and the Commish may pick for it while it is
+//    not signed on;
+//  - WaitingForCommish: the team is on the clock without a clock of its own
+//    (a team not signed on that the Commish put on the clock, or one the
+//    automatic run found nothing to pick for); only the Commish picks. It
+//    keeps the seconds the team would have had, for an owner who signs on.
+// Tick reports the warnings with 60, 45, 30 and 15 seconds left and the
+// time-out, which leaves the clock idle; what is sent and shown for them is
+// the engine's business. A pick or a halt stops the clock without a time-out.
 //
-// Plain C++; the team is held by its name (Latin-1).
+// Plain C++.
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include "draft/Pick.h"
 
 namespace pm::server {
 
 class DraftClock {
  public:
+  enum class State { Idle, Running, WaitingForCommish };
+
   // What one Tick did.
   struct TickResult {
     enum class Kind {
@@ -27,32 +35,45 @@ class DraftClock {
       TimedOut,  // the time is up: the clock is idle again
     };
     Kind kind = Kind::Idle;
-    int seconds = 0;   // seconds left after the tick
-    std::string team;  // the team that was on the clock
+    int seconds = 0;         // seconds left after the tick
+    int team = 0;            // the team that was on the clock
+    draft::PickLabel label;  // and its pick
   };
 
-  // Puts `team` on the clock with `seconds` (1..32767) to run.
-  void Start(const std::string& team, int16_t seconds);
-  // Puts `team` on the clock without running it (a team not signed on).
-  void Hold(const std::string& team);
-  // Takes whoever is on the clock off it (a pick, a halt, a new league).
+  // Team `team` is on the clock for `label` with `seconds` (at least 1) to run.
+  void Start(int team, draft::PickLabel label, int seconds);
+  // Team `team` is on the clock for `label`, and the Commish is to pick;
+  // `seconds` are what the team would have had.
+  void WaitForCommish(int team, draft::PickLabel label, int seconds);
+  // Nobody is on the clock (a pick, a halt, a new league).
   void Stop();
-  // One second.
   TickResult Tick();
 
-  // The name of the team on the clock, empty when none.
-  const std::string& Team() const { return team_; }
-  bool OnClock() const { return !team_.empty(); }
-  bool Running() const { return running_; }
-  int16_t Seconds() const { return seconds_; }
-  // The seconds left as shown ("" when the clock does not run).
-  const std::string& TimeLeft() const { return timeLeft_; }
+  State CurrentState() const { return state_; }
+  bool OnClock() const { return state_ != State::Idle; }
+  bool Running() const { return state_ == State::Running; }
+  // The team on the clock (0: none) and the pick it is on the clock for.
+  int Team() const { return team_; }
+  draft::PickLabel Label() const { return label_; }
+  // Seconds left while running, else 0.
+  int Seconds() const { return Running() ? seconds_ : 0; }
+  // While waiting for the Commish: the seconds the team would have had.
+  int SecondsGiven() const { return seconds_; }
+
+  // The owner of team `team` may pick now.
+  bool OwnerMayPick(int team) const { return Running() && team_ == team; }
+  // The Commish may pick for the team on the clock; `teamSignedOn` tells
+  // whether its owner is signed on (then he picks himself, unless the clock
+  // waits for the Commish).
+  bool CommishMayPick(bool teamSignedOn) const {
+    return state_ == State::WaitingForCommish || (Running() && !teamSignedOn);
+  }
 
  private:
-  std::string team_;
-  std::string timeLeft_;
-  int16_t seconds_ = 0;
-  bool running_ = false;
+  State state_ = State::Idle;
+  int team_ = 0;
+  draft::PickLabel label_;
+  int seconds_ = 0;
 };
 
 }  // namespace pm::server

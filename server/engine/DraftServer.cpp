@@ -1,11 +1,11 @@
 #include "server/engine/DraftServer.h"
 
+#include <QDateTime>
 #include <QStringList>
 
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <set>
 
 #include "common/Common.h"
 #include "common/Files.h"
@@ -20,15 +20,19 @@ namespace pm::server {
 
 using draft::DraftLog;
 using draft::Pick;
+using draft::PickLabel;
 
 namespace {
 
 QString L1(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 
-// A player id of a D or of the Commish's pick: 1..32767, 0 when out of range.
+// The largest player id a pick can name (the pool's ids are 16-bit).
+constexpr int kMaxPid = 32767;
+
+// A player id of a D: 1..kMaxPid, 0 when out of range.
 int PlayerId(const std::string& pidText) {
-  long long pid = LeadingNumber(pidText);
-  return pid >= 1 && pid <= 32767 ? static_cast<int>(pid) : 0;
+  const long long pid = LeadingNumber(pidText);
+  return pid >= 1 && pid <= kMaxPid ? static_cast<int>(pid) : 0;
 }
 
 // A PID text as a refusal names it: trimmed, and never long.
@@ -39,22 +43,9 @@ std::string ShownPid(const std::string& pidText) {
 
 }  // namespace
 
-TimerTicker::TimerTicker() {
-  timer_.setInterval(1000);
-  QObject::connect(&timer_, &QTimer::timeout, [this] {
-    if (tick_) tick_();
-  });
-}
-
-void TimerTicker::Start(std::function<void()> tick) {
-  tick_ = std::move(tick);
-  timer_.start();  // restarts: the first tick is a full second away
-}
-
-void TimerTicker::Stop() { timer_.stop(); }
-
 DraftServer::DraftServer(QObject* parent) : QObject(parent), fallbackPrompter_(std::make_unique<ScriptedPrompter>()) {
   prompter_ = fallbackPrompter_.get();
+  wallClock = [] { return QDateTime::currentMSecsSinceEpoch(); };
   reporter_.programLabel = kServerLabel;
   caption_ = QString::fromLatin1(kCaptionDown);
   connect(&sessions_, &Sessions::chatLine, this, &DraftServer::AddPubChat);
@@ -62,13 +53,10 @@ DraftServer::DraftServer(QObject* parent) : QObject(parent), fallbackPrompter_(s
   connect(&sessions_, &Sessions::teamSignedOn, this, &DraftServer::teamSignedOn);
   connect(&sessions_, &Sessions::teamSignedOff, this, &DraftServer::teamSignedOff);
   connect(&sessions_, &Sessions::connectionsChanged, this, &DraftServer::UpdateMerge);
-  // After an accepted login the team gets the first pick; it asks for the rest.
-  connect(&sessions_, &Sessions::loggedIn, this, [this](int element, int team) {
-    if (log_.Count() > 0) SendPick(element, team, 1);
-    ClockForLateArrival(team);
-  });
-  connect(&sessions_, &Sessions::pickRequested, this, &DraftServer::SendPick);
+  connect(&sessions_, &Sessions::loggedIn, this, &DraftServer::OnLoggedIn);
+  connect(&sessions_, &Sessions::pickRequested, this, &DraftServer::SendPicks);
   connect(&sessions_, &Sessions::draftReceived, this, &DraftServer::HandleDraft);
+  connect(&sessions_, &Sessions::wishListReceived, this, &DraftServer::HandleWishList);
 }
 
 DraftServer::~DraftServer() {
@@ -85,23 +73,33 @@ void DraftServer::SetPrompter(Prompter* prompter) { prompter_ = prompter ? promp
 void DraftServer::SetTicker(Ticker* ticker) {
   if (ticker_) ticker_->Stop();
   ticker_ = ticker;
-  if (ticker_ && clock_.Running()) ticker_->Start([this] { Tick(); });
+  if (clock_.Running()) StartTicking();
 }
 
 void DraftServer::SetPauseTicker(Ticker* ticker) {
   pauseTicker_->Stop();
   pauseTicker_ = ticker ? ticker : &ownPause_;
-  if (pausing_) SchedulePause();
+  if (runWaiting_) pauseTicker_->Start([this] { RunTick(); });
 }
 
 void DraftServer::Unload() {
-  SetAutoRun(false);
+  if (run_.On()) {
+    run_.SetOn(false);
+    emit autoRunChanged(false);
+  }
+  runWaiting_ = false;
+  pauseTicker_->Stop();
   sessions_.CloseAll();
-  sessions_.ClearWishLists();
 }
 
-void DraftServer::StopTicking() {
+void DraftServer::StartTicking() {
+  if (ticker_) ticker_->Start([this] { Tick(); });
+}
+
+void DraftServer::StopClock() {
+  clock_.Stop();
   if (ticker_) ticker_->Stop();
+  emit clockChanged();
 }
 
 std::vector<std::string> DraftServer::TeamNames() const {
@@ -110,13 +108,12 @@ std::vector<std::string> DraftServer::TeamNames() const {
   return names;
 }
 
-std::vector<std::string> DraftServer::SelectionLines() const {
-  std::vector<std::string> out;
-  for (const Pick& p : log_.Picks()) out.push_back(draft::DraftListFill(p));
-  return out;
-}
-
 void DraftServer::AddPubChat(const std::string& line) { emit pubChatAdded(L1(line)); }
+
+void DraftServer::Announce(const std::string& line) {
+  sessions_.SendOut(protocol::ChatRelay(0, line));
+  AddPubChat(line);
+}
 
 // ------------------------------------------------------------ league load
 
@@ -132,11 +129,7 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
   }
   fs::path file(leagueFile);
   reporter_.errorFilePath = (file.parent_path() / kErrorFileName).string();
-  if (clock_.OnClock()) {
-    clock_.Stop();
-    StopTicking();
-    emit clockChanged();
-  }
+  if (clock_.OnClock()) StopClock();
   includeFreeAgents_ = includeFreeAgents;
   leaguePath_ = league::LeaguePathOf(leagueFile);
 
@@ -216,6 +209,7 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
 
     // Everything is read: the tables become the server's.
     sessions_.SetTeams(teams);
+    run_.Reset();
     LoadOrder(file.parent_path().string());
     pool_ = std::move(pool);
     // The players a team may select: ids 1..32767 of a drafted position,
@@ -226,9 +220,10 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
       const league::Player& p = pool_.draftees[Index(i)].player;
       const std::string position = league::PositionCaption(p.position);
       if (p.pid < 1 || p.pid > 32767 || position.empty()) continue;
-      players_.emplace(p.pid, PoolPlayer{draft::ReadLine(draft::FormatLine(draft::FromFbpro(p))).name, position});
+      players_.emplace(p.pid, PoolPlayer{draft::ShownName(draft::FromFbpro(p)), position});
     }
-    roundSel_ = log_.Count() > 0 ? log_.Slot(log_.Count())->label.Text() : "1-0";
+    const draft::Pick* last = log_.Count() > 0 ? log_.Slot(log_.Count()) : nullptr;
+    next_ = last && last->label.Valid() ? last->label.Next(count) : draft::PickLabel{1, 1};
 
     if (log_.Count() > 0) {
       // UTF-8: the question names the draft file's path.
@@ -250,13 +245,13 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
           r.status = LoadResult::Status::Failed;
           return r;
         }
-        roundSel_ = "1-0";
+        next_ = {1, 1};
       }
     }
-    roundSel_ = draft::PickLabel::Parse(roundSel_).value_or(draft::PickLabel{1, 0}).Next(count).Text();
-    roundText_ = GetField(roundSel_, 1, "-");
-    selectionText_ = GetField(roundSel_, 2, "-");
     leagueLoaded_ = true;
+    loadedAt_ = wallClock();
+    resumedDraft_ = log_.Count() > 0;
+    wishLists_.Reset(count);
     sessions_.OpenLogins(leagueName_, pool_.Count());
   } catch (const league::LeagueError& e) {
     emit loadProgress(LoadStep::Idle);
@@ -298,57 +293,55 @@ void DraftServer::UpdateMerge() {
   }
 }
 
-// ------------------------------------------------------------------- picks
+// --------------------------------------------------------------- sign-on
 
-void DraftServer::SendPick(int element, int team, int n) {
+// A team signed on: it catches up on the picks, is told who is on the clock
+// with the seconds left (its own clock, when it is its turn), and when it is
+// on the clock waiting for the Commish because it was away, its own clock
+// starts now: its owner is there to pick.
+void DraftServer::OnLoggedIn(int element, int team, protocol::Features features) {
+  if (features.Has(protocol::Feature::WholeCatchUp))
+    SendWholeCatchUp(element, team);
+  else if (log_.Count() > 0)
+    SendPicks(element, team, 1);
+  if (run_.On()) run_.OwnerBack(team);
+  if (clock_.Running()) {
+    sessions_.SendTo(element, protocol::OnClock(clock_.Team(), clock_.Seconds(), clock_.Label()));
+  } else if (clock_.CurrentState() == DraftClock::State::WaitingForCommish && clock_.Team() == team) {
+    const PickLabel label = clock_.Label();
+    Announce(Team(team).name + " has signed on and is on the clock with pick " + label.Text() + ".");
+    ClockOn(team, label, run_.On() ? run_.SecondsFor(true) : clock_.SecondsGiven());
+  }
+}
+
+void DraftServer::SendPicks(int element, int team, int n) {
   // "V n" is answered with slot n of the pick list, or, when slot n is blank
   // (a deleted pick), with the next recorded pick after it. Slots never move,
   // so a client that asks for slot n + 1 after the answer to n never misses a
   // pick whatever is deleted meanwhile; after blank slots it is sent the same
   // pick again, which it already holds and skips.
   if (n < 1) return;
-  if (const Pick* p = log_.SlotFrom(n))
-    sessions_.SendTo(element, protocol::PickRecordMessage(team, draft::PickRecord(*p)));
+  if (const Pick* p = log_.SlotFrom(n)) sessions_.SendTo(element, protocol::PickRecordMessage(team, *p));
 }
+
+// Every recorded pick at once, in slot order, then the empty V that says
+// there are no more: one round trip however long the draft.
+void DraftServer::SendWholeCatchUp(int element, int team) {
+  for (const std::optional<Pick>& slot : log_.Slots())
+    if (slot) sessions_.SendTo(element, protocol::PickRecordMessage(team, *slot));
+  sessions_.SendTo(element, protocol::CatchUpEnd(team));
+}
+
+void DraftServer::HandleWishList(int element, int team, int first, const std::vector<int>& pids) {
+  const std::string why = wishLists_.Receive(team, first, pids);
+  if (!why.empty()) sessions_.SendTo(element, protocol::PrivateOut(0, team, "Your wish list was not stored: " + why));
+}
+
+// ------------------------------------------------------------------- picks
 
 const DraftServer::PoolPlayer* DraftServer::FindPlayer(int pid) const {
   auto it = players_.find(pid);
   return it == players_.end() ? nullptr : &it->second;
-}
-
-bool DraftServer::RecordPick(const Pick& pick, const char* context) {
-  if (log_.Full()) return false;
-  // On disk first: no client hears of a pick the file does not hold.
-  std::string err = log_.Append(pick);
-  if (!err.empty()) {
-    reporter_.Report(context, kErrDeviceIO, ErrorDescription(kErrDeviceIO) + ": " + err);
-    return false;
-  }
-  if (pickFiled) pickFiled(*log_.Slot(log_.Count()));
-  return true;
-}
-
-void DraftServer::ResetClock() {
-  heldForCommish_ = false;
-  heldAbsent_ = false;
-  clock_.Stop();
-  StopTicking();
-  emit clockChanged();
-}
-
-void DraftServer::AdvanceFromText() {
-  // While the clock runs itself the next label is the order's.
-  if (const int k = autoRun_ ? NextOrderIndex() : -1; k >= 0) {
-    SetNextLabel(k);
-    return;
-  }
-  roundSel_ =
-      draft::PickLabel{static_cast<int>(LeadingNumber(roundText_)), static_cast<int>(LeadingNumber(selectionText_))}
-          .Next(TeamCount())
-          .Text();
-  roundText_ = GetField(roundSel_, 1, "-");
-  selectionText_ = GetField(roundSel_, 2, "-");
-  emit nextPickChanged();
 }
 
 void DraftServer::RefusePick(int element, int team, const std::string& why) {
@@ -357,9 +350,9 @@ void DraftServer::RefusePick(int element, int team, const std::string& why) {
 
 std::string DraftServer::OutOfTurn(int team) const {
   if (!clock_.OnClock()) return "It is not your turn: no team is on the clock.";
-  if (TeamIndexOf(clock_.Team()) != team) return "It is not your turn: " + clock_.Team() + " is on the clock.";
-  // On the clock, but put there before it signed on: the Commish selects.
-  if (!clock_.Running()) return "It is not your turn: the Commish is to select for " + clock_.Team() + ".";
+  const std::string& onClock = Team(clock_.Team()).name;
+  if (clock_.Team() != team) return "It is not your turn: " + onClock + " is on the clock.";
+  if (!clock_.OwnerMayPick(team)) return "It is not your turn: the Commish is to select for " + onClock + ".";
   return {};
 }
 
@@ -382,13 +375,12 @@ void DraftServer::HandleDraft(int element, int team, const protocol::Message& m)
     RefusePick(element, team, "Player " + ShownPid(pidText) + " is not in this draft.");
     return;
   }
-  const std::string body = Num(pid) + "," + player->name + "," + player->position;
   if (log_.IsTaken(pid)) {
-    sessions_.SendSignedOn(protocol::Taken(team, body));
+    sessions_.SendSignedOn(protocol::Taken(team, pid, player->name, player->position));
     AddPubChat(player->position + " " + player->name + " already selected.");
     return;
   }
-  const std::string teamName = Team(team).name;
+  const std::string& teamName = Team(team).name;
   if (log_.Full()) {
     // The draft is full: nothing is stored; the sender is told privately and
     // the Commish sees it in the chat. The clock goes on as it was.
@@ -399,46 +391,73 @@ void DraftServer::HandleDraft(int element, int team, const protocol::Message& m)
                Num(draft::kMaxPicks) + " picks); the pick was not recorded.");
     return;
   }
-  const std::string label = roundSel_;
-  if (!RecordPick(Pick{pid, teamName, player->name, player->position,
-                       draft::PickLabel::Parse(label).value_or(draft::PickLabel{})},
-                  "Server_Socket1_Read")) {
+  if (!RecordPick(Pick{pid, teamName, player->name, player->position, clock_.Label()}, team, false,
+                  "Server_Socket1_Read"))
     RefusePick(element, team, "The server could not write your selection to the draft file; it was not recorded.");
-    return;
-  }
-  AnnouncePick(protocol::Picked(team, body, label), false,
-               teamName + " has selected " + player->position + " " + player->name + ".");
 }
 
-void DraftServer::AnnouncePick(const std::string& picked, bool byCommish, const std::string& chatLine) {
-  sessions_.SendSignedOn(picked);
-  emit pickRecorded(*log_.Slot(log_.Count()), byCommish);
-  if (autoRun_) PassLabel(log_.Slot(log_.Count())->label.Text());
-  ResetClock();
-  AdvanceFromText();
-  AddPubChat(chatLine);
+bool DraftServer::RecordPick(const Pick& pick, int team, bool byCommish, const char* context, const std::string& how) {
+  if (log_.Full()) return false;
+  // On disk first: no client hears of a pick the file does not hold.
+  const std::string err = log_.Append(pick);
+  if (!err.empty()) {
+    reporter_.Report(context, kErrDeviceIO, ErrorDescription(kErrDeviceIO) + ": " + err);
+    return false;
+  }
+  if (pickFiled) pickFiled(*log_.Slot(log_.Count()));
+  AnnouncePick(*log_.Slot(log_.Count()), team, byCommish, how);
+  return true;
+}
+
+void DraftServer::AnnouncePick(const Pick& pick, int team, bool byCommish, const std::string& how) {
+  sessions_.SendSignedOn(protocol::Picked(team, pick));
+  emit pickRecorded(pick, byCommish);
+  if (run_.On()) run_.Reached(pick.label);
+  StopClock();
+  // The next pick: the label after this one, or the order's next while the
+  // clock runs itself.
+  SetNext(pick.label.Next(TeamCount()));
+  if (run_.On())
+    if (const std::optional<PickLabel> next = run_.NextLabel(log_.List())) SetNext(*next);
+  const std::string line = pick.team + " has selected " + pick.position + " " + pick.player;
+  // A pick the server made is told to the owners too: it was not their own.
+  if (how.empty())
+    AddPubChat(line + ".");
+  else
+    Announce(line + " automatically (" + how + ").");
   UpdateMerge();
-  if (autoRun_) ContinueRun(false);
+  if (run_.On()) ContinueRun(false);
+}
+
+void DraftServer::SetNext(PickLabel label) {
+  if (label == next_) return;
+  next_ = label;
+  emit nextPickChanged();
 }
 
 // ------------------------------------------------------------------- clock
 
 void DraftServer::Tick() {
-  DraftClock::TickResult tick = clock_.Tick();
+  const DraftClock::TickResult tick = clock_.Tick();
   switch (tick.kind) {
     case DraftClock::TickResult::Kind::Idle: return;
     case DraftClock::TickResult::Kind::Warning:
-      sessions_.SendOut(protocol::ChatRelay(
-          0, "Time remaining for " + tick.team + " to make a selection: " + Num(tick.seconds) + " seconds."));
+      sessions_.SendOut(protocol::ChatRelay(0, "Time remaining for " + Team(tick.team).name +
+                                                   " to make a selection: " + Num(tick.seconds) + " seconds."));
       break;
     case DraftClock::TickResult::Kind::Counted: break;
     case DraftClock::TickResult::Kind::TimedOut: {
-      StopTicking();
-      const int d = TeamIndexOf(tick.team);
+      if (ticker_) ticker_->Stop();
       emit clockChanged();
-      AddPubChat(tick.team + std::string(protocol::kTimedOutSuffix));
-      sessions_.SendOut(protocol::TimedOut(d, tick.team));
-      if (autoRun_ && d > 0) PickForAbsent(d);
+      const std::string& name = Team(tick.team).name;
+      AddPubChat(name + std::string(protocol::kTimedOutSuffix));
+      sessions_.SendOut(protocol::TimedOut(tick.team, name));
+      if (run_.On()) {
+        // An owner who was away for his whole turn is picked for at once
+        // from now on, until he signs on.
+        if (!Team(tick.team).signedOn) run_.OwnerAway(tick.team);
+        PickForAbsent(tick.team, tick.label);
+      }
       return;
     }
   }
@@ -447,100 +466,68 @@ void DraftServer::Tick() {
 
 // --------------------------------------------------------- Draft Control
 
-void DraftServer::SetNextPickText(const std::string& text1, const std::string& text2) {
-  roundText_ = text1;
-  selectionText_ = text2;
-  emit nextPickChanged();
+bool DraftServer::SetNextLabel(PickLabel label) {
+  if (!label.Fits(TeamCount())) return false;
+  SetNext(label);
+  return true;
 }
 
-DraftServer::ClockResult DraftServer::PutOnClock(const std::string& teamLine, const std::string& timeAllowed,
-                                                 const std::string& text1, const std::string& text2) {
-  if (!leagueLoaded_) return ClockResult::NotAllowed;
-  if (clock_.Seconds() >= 1 || clock_.OnClock()) return ClockResult::NotAllowed;
-  long long seconds = LeadingNumber(timeAllowed);
-  if (seconds == 0) return ClockResult::NotAllowed;
-  if (seconds < 1 || seconds > 32767) return ClockResult::BadTime;
-  std::string name = ReplaceChar(teamLine, '*', "");
-  int t = TeamIndexOf(name);
-  if (t == 0) return ClockResult::UnknownTeam;
+DraftServer::ClockResult DraftServer::PutOnClock(int team, int seconds, PickLabel label) {
+  if (!leagueLoaded_ || clock_.OnClock()) return ClockResult::NotAllowed;
+  if (seconds < 1 || seconds > kMaxClockSeconds) return ClockResult::BadTime;
+  if (team < 1 || team > TeamCount()) return ClockResult::UnknownTeam;
+  if (!label.Fits(TeamCount())) return ClockResult::BadLabel;
   // The Commish's hand ends the automatic run.
-  SetAutoRun(false);
-  roundText_ = text1;
-  selectionText_ = text2;
+  SetRunAutomatically(false);
   // The pick announced is the pick recorded, whoever makes it.
-  roundSel_ = text1 + "-" + text2;
-  emit nextPickChanged();
-  clock_.Hold(name);
-  sessions_.SendSignedOn(protocol::OnClock(t, timeAllowed, text1 + "-" + text2));
-  if (!Team(t).signedOn) {
+  SetNext(label);
+  sessions_.SendSignedOn(protocol::OnClock(team, seconds, label));
+  if (!Team(team).signedOn) {
+    clock_.WaitForCommish(team, label, seconds);
     emit clockChanged();
-    prompter_->Inform("Information.", "You will have to select for " + name + ".");
     return ClockResult::MustSelect;
   }
-  clock_.Start(name, static_cast<int16_t>(seconds));
-  if (ticker_) ticker_->Start([this] { Tick(); });
+  clock_.Start(team, label, seconds);
+  StartTicking();
   emit clockChanged();
   return ClockResult::Started;
 }
 
-DraftServer::PickResult DraftServer::CommishPick(const std::string& pidText, const std::string& name,
-                                                 const std::string& position) {
-  if (!clock_.OnClock()) return PickResult::NotAllowed;
-  const std::string teamName = clock_.Team();
-  int t = TeamIndexOf(teamName);
-  if (t == 0 || (Team(t).signedOn && !heldForCommish_)) return PickResult::NotAllowed;
-  const int pid = PlayerId(pidText);
-  if (pid == 0 || !FindPlayer(pid)) return PickResult::NotAllowed;
-  // The box runs events: the team and the label are taken before it and
-  // must still hold after it.
-  const std::string label = roundText_ + "-" + selectionText_;
-  if (!prompter_->Confirm("Draft Selection", "Are you sure you want to select " + name + "?", PromptIcon::Question,
-                          PromptAnswer::No, true))
-    return PickResult::NotConfirmed;
-  if (clock_.Team() != teamName || (Team(t).signedOn && !heldForCommish_) ||
-      roundText_ + "-" + selectionText_ != label) {
-    prompter_->Inform("Draft Selection", "The draft changed while you were deciding: " + teamName +
-                                             " is no longer waiting for your selection at " + label + ". " + name +
-                                             " was not recorded.");
-    return PickResult::Changed;
-  }
+bool DraftServer::CommishMayPick() const {
+  return clock_.OnClock() && clock_.CommishMayPick(Team(clock_.Team()).signedOn);
+}
+
+DraftServer::PickResult DraftServer::CommishPick(int pid, int team, PickLabel label) {
+  if (!leagueLoaded_ || !FindPlayer(pid)) return PickResult::NotAllowed;
+  // The Commish chose while the draft went on: what he saw must still hold.
+  if (clock_.Team() != team || clock_.Label() != label || !CommishMayPick()) return PickResult::Changed;
   if (log_.IsTaken(pid)) return PickResult::Taken;
   if (log_.Full()) return PickResult::Full;
-  if (!RecordPick(Pick{pid, teamName, name, position, draft::PickLabel::Parse(label).value_or(draft::PickLabel{})},
+  const PoolPlayer& player = *FindPlayer(pid);
+  if (!RecordPick(Pick{pid, Team(team).name, player.name, player.position, label}, team, true,
                   "DraftControl_RookieList_DblClick"))
     return PickResult::WriteFailed;
-  AnnouncePick(protocol::Picked(t, pidText, name, position, label), true,
-               Team(t).name + " has selected " + position + " " + name + ".");
   return PickResult::Picked;
 }
 
 bool DraftServer::Halt() {
-  SetAutoRun(false);
+  SetRunAutomatically(false);
   if (!clock_.OnClock()) return false;
-  int t = TeamIndexOf(clock_.Team());
-  sessions_.SendSignedOn(protocol::Halted(t));
-  ResetClock();
+  sessions_.SendSignedOn(protocol::Halted(clock_.Team()));
+  StopClock();
   return true;
 }
 
-DraftServer::DeleteResult DraftServer::DeletePickAtLine(const std::string& selectionLine) {
-  auto cols = [&](std::size_t from, std::size_t width) {
-    return from < selectionLine.size() ? Trim(std::string_view(selectionLine).substr(from, width)) : std::string();
-  };
-  return DeletePick(cols(0, 3), cols(4, 3));
-}
-
-DraftServer::DeleteResult DraftServer::DeletePick(const std::string& round, const std::string& selection) {
+DraftServer::DeleteResult DraftServer::DeletePick(PickLabel label) {
   if (clock_.OnClock() || !leagueLoaded_) return DeleteResult::NotAllowed;
-  if (!prompter_->Confirm("Draft Selection",
-                          "Are you sure you want to delete pick at round " + round + "-" + selection + "?",
-                          PromptIcon::Question, PromptAnswer::No, true))
-    return DeleteResult::NotConfirmed;
-  const std::string label = round + "-" + selection;
+  const auto picks = log_.Picks();
+  const auto doomed = std::find_if(picks.begin(), picks.end(), [&](const Pick& p) { return p.label == label; });
+  if (doomed == picks.end()) return DeleteResult::NotFound;
+  const Pick pick = *doomed;
   // The file is rewritten first; the pick is blanked and announced only when
   // the file no longer holds it.
   std::string err;
-  switch (log_.Delete(draft::PickLabel::Parse(label).value_or(draft::PickLabel{}), &err)) {
+  switch (log_.Delete(label, &err)) {
     case DraftLog::DeleteStatus::NotFound: return DeleteResult::NotFound;
     case DraftLog::DeleteStatus::WriteFailed:
       reporter_.Report("DraftControl_Command2_Click", kErrDeviceIO, ErrorDescription(kErrDeviceIO) + ": " + err);
@@ -548,6 +535,8 @@ DraftServer::DeleteResult DraftServer::DeletePick(const std::string& round, cons
     case DraftLog::DeleteStatus::Deleted: break;
   }
   sessions_.SendSignedOn(protocol::Deleted(label));
+  Announce("The Commish deleted pick " + label.Text() + ": " + pick.position + " " + pick.player + " (" + pick.team +
+           ") is available again.");
   emit picksChanged();
   UpdateMerge();
   return DeleteResult::Deleted;
@@ -565,215 +554,244 @@ void DraftServer::ReplacePicks(std::vector<Pick> kept) {
 
 namespace pm::server {
 
-namespace {
-
-std::string JoinNames(const std::vector<std::string>& names) {
-  std::string out;
-  for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
-  return out;
-}
-
-}  // namespace
-
 void DraftServer::LoadOrder(const std::string& folder) {
   orderFile_ = draft::OrderFileIn(folder, leagueName_);
-  std::optional<draft::OrderRead> read = draft::ReadOrderFile(orderFile_, TeamNames());
+  draft::OrderFileStatus status = draft::OrderFileStatus::Missing;
+  std::optional<draft::OrderRead> read = draft::ReadOrderFile(orderFile_, TeamNames(), &status);
   orderRead_ = read.value_or(draft::OrderRead{});
-  order_ = read && !read->order.teams.empty() ? read->order : draft::DraftOrder::Default(TeamCount());
-  if (read && (!read->unknown.empty() || !read->missing.empty())) {
-    std::string text = "The draft order in " + ShownPath(orderFile_) + " does not match the league's teams.";
-    if (!read->unknown.empty()) text += "\r\n\r\nNot teams of this league: " + Latin1ToUtf8(JoinNames(read->unknown));
-    if (!read->missing.empty()) text += "\r\n\r\nTeams not in the order: " + Latin1ToUtf8(JoinNames(read->missing));
-    if (read->order.teams.empty()) text += "\r\n\r\nThe teams in team order are used instead.";
+  draft::DraftOrder order = draft::DraftOrder::Default(TeamCount());
+  if (read) {
+    // The file's settings count even when it names no team.
+    order.settings = read->order.settings;
+    if (!read->order.teams.empty()) order = read->order;
+  }
+  std::string text;
+  if (!read && status != draft::OrderFileStatus::Missing)
+    text = "The draft order " + ShownPath(orderFile_) + " " + draft::OrderFileProblem(status) + ".";
+  else if (read && read->Flawed())
+    text = "The draft order in " + ShownPath(orderFile_) + " does not match the league's teams." +
+           Latin1ToUtf8(draft::OrderProblems(*read));
+  if (!text.empty()) {
+    if (!read || read->order.teams.empty()) text += "\r\n\r\nThe teams in team order are used instead.";
     prompter_->Inform("Draft Order", text, PromptIcon::Warning, TextCoding::Utf8);
   }
-  emit orderChanged();
+  SetOrder(order);
 }
 
 void DraftServer::SetOrder(const draft::DraftOrder& order) {
-  order_ = order;
-  std::erase_if(order_.teams, [this](int t) { return t < 1 || t > TeamCount(); });
-  order_.rounds = std::clamp(order_.rounds, 1, draft::kMaxRounds);
+  draft::DraftOrder o = order;
+  std::erase_if(o.teams, [this](int t) { return t < 1 || t > TeamCount(); });
+  o.rounds = std::clamp(o.rounds, 1, draft::kMaxRounds);
   // A draft records at most kMaxPicks picks: an order with more labels would
   // stall at the last one, so it is cut to the whole rounds that fit.
-  const int teams = static_cast<int>(order_.teams.size());
-  if (teams > 0 && order_.Labels() > draft::kMaxPicks) {
+  const auto teams = static_cast<int>(o.teams.size());
+  if (teams > 0 && o.Labels() > draft::kMaxPicks) {
     const int fit = std::max(1, draft::kMaxPicks / teams);
     prompter_->Inform("Draft Order",
                       "A draft records at most " + Num(draft::kMaxPicks) + " picks: the order runs " + Num(fit) +
-                          " rounds, not " + Num(order_.rounds) + ".",
+                          " rounds, not " + Num(o.rounds) + ".",
                       PromptIcon::Warning);
-    order_.rounds = fit;
+    o.rounds = fit;
   }
+  draft::AutoDraftSettings& s = o.settings;
+  s.timeAllowed = std::clamp(s.timeAllowed, 1, kMaxClockSeconds);
+  s.pauseSeconds = std::clamp(s.pauseSeconds, 0, draft::kMaxPauseSeconds);
+  if (s.absentSeconds) s.absentSeconds = std::clamp(*s.absentSeconds, 1, kMaxClockSeconds);
+  run_.SetOrder(o);
   emit orderChanged();
 }
 
 bool DraftServer::SaveOrder() {
   if (!leagueLoaded_ || orderFile_.empty()) return false;
-  const std::string err = draft::WriteOrderFile(orderFile_, order_, TeamNames());
+  const std::string err = draft::WriteOrderFile(orderFile_, Order(), TeamNames());
   if (err.empty()) return true;
   prompter_->Inform("Draft Order", "The draft order could not be saved in " + ShownPath(orderFile_) + ": " + err,
                     PromptIcon::Critical, TextCoding::Utf8);
   return false;
 }
 
-void DraftServer::SetTimeAllowed(int seconds) { timeAllowed_ = std::clamp(seconds, 1, 32767); }
-
-void DraftServer::SetAutoDraftRule(AutoDraftRule rule, std::array<bool, draft::kRatingBoxes> ratings) {
-  rule_ = rule;
-  ratings_ = ratings;
+void DraftServer::SetTimeAllowed(int seconds) {
+  run_.Settings().timeAllowed = std::clamp(seconds, 1, kMaxClockSeconds);
 }
 
-bool DraftServer::WaitingForCommish() const {
-  if (!clock_.OnClock() || clock_.Running()) return false;
-  const int t = TeamIndexOf(clock_.Team());
-  return t > 0 && (!Team(t).signedOn || heldForCommish_);
+void DraftServer::SetAbsentTime(std::optional<int> seconds) {
+  if (seconds) seconds = std::clamp(*seconds, 1, kMaxClockSeconds);
+  run_.Settings().absentSeconds = seconds;
 }
 
-void DraftServer::SetAutoRun(bool on) {
-  if (!on && pausing_) {
-    pausing_ = false;
-    pauseTicker_->Stop();
-  }
-  if (on == autoRun_) return;
-  autoRun_ = on;
-  emit autoRunChanged(on);
+void DraftServer::SetPauseSeconds(int seconds) {
+  run_.Settings().pauseSeconds = std::clamp(seconds, 0, draft::kMaxPauseSeconds);
+}
+
+void DraftServer::SetAutoDraftRule(AutoDraftRule rule, draft::Ratings ratings) {
+  run_.Settings().rule = rule;
+  run_.Settings().ratings = ratings;
 }
 
 void DraftServer::SetRunAutomatically(bool on) {
-  if (on == autoRun_ || (on && !leagueLoaded_)) return;
-  autoCursor_ = 0;
-  SetAutoRun(on);
+  if (on == run_.On() || (on && !leagueLoaded_)) return;
+  run_.SetOn(on);
+  run_.Settings().automatic = on;
+  if (!on) {
+    runWaiting_ = false;
+    pauseTicker_->Stop();
+    SetRunStatus("");
+  }
+  emit autoRunChanged(on);
   // With nobody on the clock the run starts at once; else after that pick.
   if (on && !clock_.OnClock()) ContinueRun(true);
 }
 
-void DraftServer::Announce(const std::string& line) {
-  sessions_.SendOut(protocol::ChatRelay(0, line));
-  AddPubChat(line);
+void DraftServer::SetStartTime(std::optional<int64_t> atMs) {
+  run_.SetStart(atMs);
+  if (run_.On() && !clock_.OnClock()) ContinueRun(true);
 }
 
-int DraftServer::NextOrderIndex() const {
-  std::set<std::string> recorded;
-  for (const Pick& p : log_.Picks()) recorded.insert(p.label.Text());
-  for (int k = autoCursor_; k < order_.Labels(); ++k)
-    if (recorded.count(order_.Label(k)) == 0) return k;
-  return -1;
-}
+std::string DraftServer::RunStatus() const { return runStatus_; }
 
-void DraftServer::PassLabel(const std::string& label) {
-  for (int k = autoCursor_; k < order_.Labels(); ++k) {
-    if (order_.Label(k) == label) {
-      autoCursor_ = k + 1;
-      return;
-    }
-  }
-}
-
-void DraftServer::SetNextLabel(int index) {
-  roundText_ = Num(order_.RoundOf(index));
-  selectionText_ = Num(order_.SelectionOf(index));
-  roundSel_ = roundText_ + "-" + selectionText_;
-  emit nextPickChanged();
+void DraftServer::SetRunStatus(const std::string& status) {
+  if (status == runStatus_) return;
+  runStatus_ = status;
+  emit runStatusChanged();
 }
 
 void DraftServer::ContinueRun(bool now) {
-  if (NextOrderIndex() < 0) {
-    // Every label of the order holds a pick: the run ends here.
-    ResetClock();
-    SetAutoRun(false);
-    Announce("The draft is complete: every pick of the draft order has been made.");
-    emit draftComplete();
+  if (!run_.NextLabel(log_.List())) {
+    EndDraft(run_.PassedCount() == 0 ? "The draft is complete: every pick of the draft order has been made."
+                                     : "The draft is over: every pick of the draft order has been made or passed (" +
+                                           Num(run_.PassedCount()) + " passed: no player was left).");
     return;
   }
-  if (now)
+  // A draft resumed at the load waits for its owners to come back.
+  std::optional<int64_t> start = run_.Start();
+  if (resumedDraft_ && log_.Count() > 0) {
+    const int64_t grace = loadedAt_ + kResumeGraceMs;
+    if (!start || *start < grace) start = grace;
+  }
+  const int64_t nowMs = wallClock();
+  if (start && nowMs < *start) {
+    if (!run_.Start() || *run_.Start() != *start) {
+      run_.SetStart(start);
+      Announce(StartLine(*start, nowMs));
+    }
+    SetRunStatus("Waiting for the start at " +
+                 QDateTime::fromMSecsSinceEpoch(*start).toString(u"yyyy-MM-dd HH:mm:ss"_s).toStdString() + ".");
+    ScheduleRunWait(1);
+    return;
+  }
+  const int pause = run_.Settings().pauseSeconds;
+  if (now) {
     NextOnClock();
-  else
-    SchedulePause();
+  } else if (pause == 0) {
+    // From the event loop, so that teams picked for at once do not nest.
+    runWaiting_ = true;
+    QTimer::singleShot(0, this, [this, generation = ++runWaitGeneration_] {
+      if (runWaiting_ && generation == runWaitGeneration_) NextOnClock();
+    });
+  } else {
+    SetRunStatus("Pause before the next pick.");
+    ScheduleRunWait(pause);
+  }
 }
 
-void DraftServer::SchedulePause() {
-  pausing_ = true;
-  pauseLeft_ = kAutoPauseSeconds;
-  pauseTicker_->Start([this] { PauseTick(); });
+std::string DraftServer::StartLine(int64_t startMs, int64_t nowMs) const {
+  const int64_t seconds = (startMs - nowMs + 999) / 1000;
+  if (resumedDraft_ && startMs == loadedAt_ + kResumeGraceMs)
+    return "The draft goes on in " + Num(seconds) + " seconds, once the owners are back.";
+  const std::string at = QDateTime::fromMSecsSinceEpoch(startMs).toString(u"yyyy-MM-dd HH:mm"_s).toStdString();
+  const int64_t minutes = (seconds + 59) / 60;
+  return "The draft starts at " + at + ", in " + Num(minutes) + (minutes == 1 ? " minute." : " minutes.");
 }
 
-void DraftServer::PauseTick() {
+void DraftServer::ScheduleRunWait(int ticks) {
+  runWaiting_ = true;
+  pauseLeft_ = ticks;
+  ++runWaitGeneration_;
+  pauseTicker_->Start([this] { RunTick(); });
+}
+
+void DraftServer::RunTick() {
+  if (!runWaiting_) return;
+  const int64_t nowMs = wallClock();
+  if (run_.Waiting(nowMs)) {
+    const std::string line = run_.CountdownLine(nowMs);
+    if (!line.empty()) Announce(line);
+    return;  // every tick looks at the clock until the start
+  }
   if (--pauseLeft_ > 0) return;
+  runWaiting_ = false;
   pauseTicker_->Stop();
   NextOnClock();
 }
 
 void DraftServer::NextOnClock() {
-  pausing_ = false;
-  if (!autoRun_ || clock_.OnClock()) return;
-  const int k = NextOrderIndex();
-  if (k < 0) return ContinueRun(true);
-  autoCursor_ = k;
-  SetNextLabel(k);
-  const int t = order_.TeamAt(order_.RoundOf(k), order_.SelectionOf(k));
-  Announce(Team(t).name + " is on the clock with pick " + roundSel_ + ".");
-  if (!ClockOn(t, timeAllowed_)) PickForAbsent(t);
-}
-
-bool DraftServer::ClockOn(int t, int seconds) {
-  const std::string name = Team(t).name;
-  clock_.Hold(name);
-  sessions_.SendSignedOn(protocol::OnClock(t, Num(seconds), roundSel_));
-  if (Team(t).signedOn) {
-    clock_.Start(name, static_cast<int16_t>(seconds));
-    if (ticker_) ticker_->Start([this] { Tick(); });
+  runWaiting_ = false;
+  if (!run_.On() || clock_.OnClock()) return;
+  const std::optional<PickLabel> label = run_.NextLabel(log_.List());
+  if (!label) return ContinueRun(true);
+  SetNext(*label);
+  const int t = run_.TeamOf(*label);
+  if (!Team(t).signedOn && run_.PicksAtOnce(t)) {
+    Announce(Team(t).name + " is on the clock with pick " + label->Text() +
+             "; its owner is away, so the pick is made for it at once.");
+    PickForAbsent(t, *label);
+    return;
   }
-  emit clockChanged();
-  return clock_.Running();
+  Announce(Team(t).name + " is on the clock with pick " + label->Text() + ".");
+  ClockOn(t, *label, run_.SecondsFor(Team(t).signedOn));
 }
 
-void DraftServer::PickForAbsent(int t) {
-  if (AutoPick(t)) return;
-  // Nothing to pick by: the team stays on the clock for the Commish.
-  clock_.Hold(Team(t).name);
-  heldForCommish_ = true;
-  heldAbsent_ = !Team(t).signedOn;
+void DraftServer::ClockOn(int t, PickLabel label, int seconds) {
+  SetRunStatus("");
+  clock_.Start(t, label, seconds);
+  sessions_.SendSignedOn(protocol::OnClock(t, seconds, label));
+  StartTicking();
   emit clockChanged();
+}
+
+void DraftServer::PickForAbsent(int t, PickLabel label) {
+  std::string how;
+  const int pid = AutoChoice(t, &how);
+  if (pid != 0 && !log_.Full()) {
+    const PoolPlayer& player = *FindPlayer(pid);
+    RecordPick(Pick{pid, Team(t).name, player.name, player.position, label}, t, false, "AutoDraft", how);
+    return;
+  }
+  if (nobodyToPick_ == NobodyToPick::Pass) {
+    if (!AnyoneLeft()) {
+      StopClock();
+      EndDraft("No player is left to draft: the draft is over after " +
+               Num(static_cast<long long>(log_.Picks().size())) + " picks.");
+      return;
+    }
+    StopClock();
+    run_.Pass(label);
+    Announce("No player is left for " + Team(t).name + " at pick " + label.Text() + ": the pick is passed.");
+    ContinueRun(false);
+    return;
+  }
+  // Nothing to pick by: the team stays on the clock for the Commish.
+  clock_.WaitForCommish(t, label, run_.SecondsFor(true));
+  if (ticker_) ticker_->Stop();
+  emit clockChanged();
+  SetRunStatus("Waiting for the Commish to select for " + Team(t).name + " at pick " + label.Text() + ".");
   Announce("The Commish must select for " + Team(t).name + ".");
 }
 
-void DraftServer::ClockForLateArrival(int t) {
-  if (!autoRun_ || !heldAbsent_ || TeamIndexOf(clock_.Team()) != t) return;
-  heldForCommish_ = false;
-  heldAbsent_ = false;
-  Announce(Team(t).name + " has signed on and is on the clock with pick " + roundSel_ + ".");
-  ClockOn(t, timeAllowed_);
-}
-
-bool DraftServer::AutoPick(int t) {
-  int pid = 0;
-  std::string how;
-  for (int wish : sessions_.WishList(t)) {
+int DraftServer::AutoChoice(int t, std::string* how) const {
+  for (int wish : wishLists_.Of(t)) {
     if (FindPlayer(wish) && !log_.IsTaken(wish)) {
-      pid = wish;
-      how = "from its wish list";
-      break;
+      *how = "from its wish list";
+      return wish;
     }
   }
-  if (pid == 0 && rule_ == AutoDraftRule::BestAvailable) {
-    pid = BestAvailable();
-    how = "best available";
-  }
-  if (pid == 0 || log_.Full()) return false;
-  const PoolPlayer& player = *FindPlayer(pid);
-  const std::string teamName = Team(t).name;
-  const std::string label = roundSel_;
-  if (!RecordPick(Pick{pid, teamName, player.name, player.position,
-                       draft::PickLabel::Parse(label).value_or(draft::PickLabel{})},
-                  "AutoDraft"))
-    return false;
-  AnnouncePick(protocol::Picked(t, Num(pid), player.name, player.position, label), false,
-               teamName + " has selected " + player.position + " " + player.name + " automatically (" + how + ").");
-  return true;
+  if (Rule() != AutoDraftRule::BestAvailable) return 0;
+  *how = "best available";
+  return BestAvailable();
 }
 
 int DraftServer::BestAvailable() const {
+  const draft::Ratings& ratings = Order().settings.ratings;
   int best = 0;
   long long bestSum = -1;
   // The pool's order breaks ties, as the draftee list shows them.
@@ -783,13 +801,27 @@ int DraftServer::BestAvailable() const {
     const draft::Player shown = draft::FromFbpro(p);
     long long sum = 0;
     for (int box = 0; box < draft::kRatingBoxes; ++box)
-      if (ratings_[Index(box)]) sum += shown.Rating(box);
+      if (ratings[Index(box)]) sum += shown.Rating(box);
     if (sum > bestSum) {
       bestSum = sum;
       best = p.pid;
     }
   }
   return best;
+}
+
+bool DraftServer::AnyoneLeft() const {
+  return std::any_of(players_.begin(), players_.end(), [this](const auto& p) { return !log_.IsTaken(p.first); });
+}
+
+void DraftServer::EndDraft(const std::string& line) {
+  StopClock();
+  SetRunAutomatically(false);
+  Announce(line);
+  // Owners whose client understands it hear that the draft is over, so they
+  // do not wait for the server to come back when it closes.
+  sessions_.SendSignedOnWith(protocol::Feature::DraftOver, protocol::DraftOver());
+  emit draftOver(L1(line));
 }
 
 }  // namespace pm::server

@@ -1,22 +1,25 @@
 // The draft server's engine: everything PKServer does that needs no window.
 //
-// DraftServer wires three parts and adds the Commish's operations:
+// DraftServer wires its parts and adds the Commish's operations:
 //  - Sessions: the listener, the connections, the team table, the login
 //    check, the broadcasts and the dispatch of what signed-on teams send;
 //  - draft::DraftLog: the picks made and the draft file;
-//  - DraftClock: the team on the clock and its seconds.
-// The engine itself loads the league, records picks (from a team's D or the
-// Commish), answers catch-up requests, keeps the round-selection label and
-// the next-pick numbers, and tells whether a merge may run.
+//  - DraftClock: the team on the clock, its pick, its state and its seconds;
+//  - WishLists: the lists the owners sent, kept with the draft;
+//  - AutoRun: the draft order and the automatic run's progress.
+// The engine itself loads the league, records picks (from a team's D, the
+// Commish or the automatic run), answers catch-up requests, keeps the label
+// of the next pick, and tells whether a merge may run.
 //
-// It also keeps the draft order and can run the clock itself (off until the
-// Commish turns it on): after every pick and time-out the team owning the
-// next label of the order goes on the clock after a short pause; a team
-// that is not signed on, or whose time ran out, is picked for from its wish
-// list or by the Commish's rule, so the draft never stalls. The windows show
-// its state (through the accessors and signals below) and call its
-// operations; they never change a table themselves. Every operation runs to
-// its end without returning to the event loop.
+// The clock can run itself (off until the Commish turns it on): the team
+// owning the next label of the order goes on the clock after a short pause,
+// with the time allowed, or the absent time when its owner is not signed on;
+// when its time runs out it is picked for from its wish list or by the
+// Commish's rule, so the draft never stalls, and an owner who is there is
+// never picked for before his time is up. The windows show the engine's state
+// (through the accessors and signals below) and call its operations, each of
+// which checks its own preconditions; they never change a table themselves.
+// Every operation runs to its end without returning to the event loop.
 //
 // Texts are std::string holding Latin-1 bytes; the signals carry QString
 // (converted with QString::fromLatin1) for the windows. Paths are
@@ -47,8 +50,11 @@
 #include "draft/Pick.h"
 #include "league/FBPro.h"
 #include "protocol/Protocol.h"
+#include "server/engine/AutoRun.h"
 #include "server/engine/DraftClock.h"
 #include "server/engine/Sessions.h"
+#include "server/engine/Ticker.h"
+#include "server/engine/WishLists.h"
 
 namespace pm::server {
 
@@ -88,40 +94,14 @@ struct LoadResult {
   bool Ok() const { return status == Status::Loaded || status == Status::ListenFailed; }
 };
 
-// What drives the draft clock: a one-second tick that starts when a team
-// goes on the clock (so the first tick comes exactly one second later) and
-// stops when the clock stops. The program uses TimerTicker; tests use one of
-// their own on an injected clock, or none and call Tick() themselves.
-class Ticker {
- public:
-  virtual ~Ticker() = default;
-  // (Re)starts ticking: `tick` runs one second from now and every second on.
-  virtual void Start(std::function<void()> tick) = 0;
-  virtual void Stop() = 0;
-};
+// How the automatic run picks for a team that is absent or out of time and
+// has no usable wish list.
+using AutoDraftRule = draft::AutoPickRule;
 
-// A Ticker on a QTimer of 1000 ms.
-class TimerTicker : public Ticker {
- public:
-  TimerTicker();
-  void Start(std::function<void()> tick) override;
-  void Stop() override;
-  bool Running() const { return timer_.isActive(); }
-
- private:
-  QTimer timer_;
-  std::function<void()> tick_;
-};
-
-// The seconds between a pick (or a time-out) and the next team going on the
-// clock while the clock runs itself.
-inline constexpr int kAutoPauseSeconds = 5;
-
-// How the server picks for a team that is absent or out of time while the
-// clock runs itself and the team has no usable wish list.
-enum class AutoDraftRule {
-  WaitForCommish,  // nothing: the run waits for the Commish's pick or hand
-  BestAvailable,   // the player with the highest sum of the chosen ratings
+// What the automatic run does when it finds no player to pick for a team.
+enum class NobodyToPick {
+  WaitForCommish,  // the team stays on the clock for the Commish (windows)
+  Pass,            // the pick is passed with a chat line (no Commish at hand)
 };
 
 class DraftServer : public QObject {
@@ -131,9 +111,8 @@ class DraftServer : public QObject {
   ~DraftServer() override;
 
   // ---- injection -----------------------------------------------------
-  // The prompter answers every question and shows every message box the
-  // engine raises itself (resume question, confirmations, listen failure,
-  // "You will have to select for ..."). Not owned; must outlive the engine.
+  // The prompter answers the questions of a league load (resume or clear)
+  // and shows its messages. Not owned; must outlive the engine.
   void SetPrompter(Prompter* prompter);
   // The port to listen on (default 7; 0 picks a free port, see Port()).
   void SetPort(quint16 port) { port_ = port; }
@@ -142,10 +121,12 @@ class DraftServer : public QObject {
   // What drives the clock (not owned; nullptr: nothing does, Tick() is
   // called from outside). Default none.
   void SetTicker(Ticker* ticker);
-  // What times the pause before the next team goes on the clock while the
-  // clock runs itself, one Start per pause, counted in its ticks (not owned;
-  // nullptr: the engine's own one-second timer). Tests inject their own.
+  // What times the automatic run's waits (the pause between picks, counted
+  // in its ticks, and the wait for the start time), not owned; nullptr: the
+  // engine's own one-second timer. Tests inject their own.
   void SetPauseTicker(Ticker* ticker);
+  // Milliseconds since the epoch, for the start time (tests inject one).
+  std::function<int64_t()> wallClock;
   // Runs right after a pick is on disk and before any client hears of it
   // (tests: a server killed there must still hold the pick after a restart).
   std::function<void(const draft::Pick&)> pickFiled;
@@ -168,89 +149,93 @@ class DraftServer : public QObject {
   bool LeagueLoaded() const { return leagueLoaded_; }
 
   // ---- Draft Control operations --------------------------------------
-  enum class ClockResult { Started, MustSelect, NotAllowed, BadTime, UnknownTeam };
-  // Puts the team named by a teams-list line ("*" marks removed) on the
-  // clock with `timeAllowed` seconds (text as typed), announcing the pick
-  // text1 "-" text2 (as typed). Preconditions: no clock running, no team on
-  // the clock, a time of 1..32767 seconds. A team that is not signed on gets
-  // no clock: "You will have to select for <name>." is shown (MustSelect).
-  // A team put on the clock by hand ends the automatic run.
-  ClockResult PutOnClock(const std::string& teamLine, const std::string& timeAllowed, const std::string& text1,
-                         const std::string& text2);
+  // Each checks its own preconditions; the windows ask the Commish first.
+  enum class ClockResult { Started, MustSelect, NotAllowed, BadTime, UnknownTeam, BadLabel };
+  // Puts team `team` on the clock with `seconds` for pick `label`: N to
+  // every signed-on team; its clock runs when it is signed on, else the
+  // Commish is to select for it (MustSelect). Only with nobody on the clock,
+  // 1..kMaxClockSeconds seconds, and a label of this draft. Ends the
+  // automatic run.
+  ClockResult PutOnClock(int team, int seconds, draft::PickLabel label);
 
-  enum class PickResult { Picked, NotConfirmed, NotAllowed, Taken, Full, WriteFailed, Changed };
-  // The Commish picks for the team on the clock, which must wait for him
-  // (WaitingForCommish): asks "Draft Selection" / "Are you sure you want to select <name>?".
-  // `pidText` and `name` as read back from the draftee line, `position` the
-  // caption of the shown position; a PID that is no player of this draft is
-  // NotAllowed. On Picked the window removes the line. The box lets other events run: when the team on the clock, its
-  // signing on or the pick's label changed meanwhile, nothing is recorded and the Commish is told (Changed).
-  PickResult CommishPick(const std::string& pidText, const std::string& name, const std::string& position);
+  enum class PickResult { Picked, NotAllowed, Taken, Full, WriteFailed, Changed };
+  // The Commish picks player `pid` for team `team` at `label`, as he saw
+  // them when he chose (Changed, nothing recorded, when that is no longer
+  // who is on the clock for which pick, or the owner picks himself now). A
+  // PID that is no player of this draft is NotAllowed.
+  PickResult CommishPick(int pid, int team, draft::PickLabel label);
+  // The team on the clock waits for (or may be picked for by) the Commish.
+  bool CommishMayPick() const;
 
   // Takes the team on the clock off it (H) and ends the automatic run.
   // False when nobody is on the clock.
   bool Halt();
-  // Sends the kick (R reason 4) to the team named by a teams-list line.
-  // False when the team is unknown or not connected.
-  bool Kick(const std::string& teamLine) { return sessions_.Kick(teamLine); }
+  // Sends the kick (R reason 4) to team `team`. False when it is not connected.
+  bool Kick(int team) { return sessions_.Kick(team); }
 
-  enum class DeleteResult { Deleted, NotConfirmed, NotAllowed, NotFound, WriteFailed };
-  // Deletes the pick of a Selections line / of round-selection: asks
-  // "Draft Selection" / "Are you sure you want to delete pick at round r-s?",
-  // rewrites the draft file (atomically; on failure ReportError and nothing
-  // changes), then blanks the pick and sends Y. Only with nobody on the clock.
-  DeleteResult DeletePickAtLine(const std::string& selectionLine);
-  DeleteResult DeletePick(const std::string& round, const std::string& selection);
+  enum class DeleteResult { Deleted, NotAllowed, NotFound, WriteFailed };
+  // Deletes the pick at `label`: rewrites the draft file (atomically; on
+  // failure ReportError and nothing changes), then blanks the pick, sends Y
+  // and tells the owners. Only with nobody on the clock.
+  DeleteResult DeletePick(draft::PickLabel label);
 
-  // The Commish's chat: recipient "All ..." (any letter case) is public (C to
-  // every connected team), else a private line to the team of that name.
-  // The text is cut at its first "|". False when nothing was sent (empty
-  // text, unknown or disconnected recipient).
-  bool CommishChat(const std::string& recipient, const std::string& text) {
-    return sessions_.CommishChat(recipient, text);
-  }
+  // The Commish's chat: to 0 is public (C to every connected team), else a
+  // private line to that team. The text is cut at its first "|". False when
+  // nothing was sent (empty text, a team not connected).
+  bool CommishChat(int to, const std::string& text) { return sessions_.CommishChat(to, text); }
 
-  // The window's edit of the next-pick numbers (Text1, Text2).
-  void SetNextPickText(const std::string& text1, const std::string& text2);
+  // The next pick's label as the Commish edits it; false (nothing changed)
+  // for a label this draft cannot have.
+  bool SetNextLabel(draft::PickLabel label);
 
   // One clock second (the ticker calls it; tests may call it).
   void Tick();
 
   // Closes the listener and every connection; nothing is sent (unload).
-  // The teams' wish lists are forgotten.
   void Unload();
 
   // ---- the draft order and the clock that runs itself ----------------
-  // The order the clock follows while it runs itself. Read at the league
-  // load from the order file beside the league (the default order when
-  // there is none); SetOrder changes it for this run (cut to the rounds a
-  // draft of kMaxPicks picks holds, telling the Commish), SaveOrder writes it.
+  // The order the clock follows while it runs itself, with the automatic
+  // run's settings. Read at the league load from the order file beside the
+  // league (the default order when there is none); SetOrder changes it for
+  // this run (cut to the rounds a draft of kMaxPicks picks holds, telling
+  // the Commish), SaveOrder writes it.
   void SetOrder(const draft::DraftOrder& order);
-  const draft::DraftOrder& Order() const { return order_; }
+  const draft::DraftOrder& Order() const { return run_.Order(); }
   // Writes the order file (atomically). False after telling the Commish why.
   bool SaveOrder();
   const std::string& OrderFile() const { return orderFile_; }
   // Unknown names and missing teams of the order file read at the load.
   const draft::OrderRead& OrderFileRead() const { return orderRead_; }
 
-  // The seconds a team is given while the clock runs itself (1..32767;
-  // default 60).
+  // The automatic run's settings (kept in the order file): the seconds a
+  // team is given (1..kMaxClockSeconds; default 60), the seconds an absent
+  // team is given (nothing: the time allowed), the pause between picks
+  // (0..kMaxPauseSeconds; default 5) and the rule for absent and late teams
+  // without a wish list, with the ratings it sums.
   void SetTimeAllowed(int seconds);
-  int TimeAllowed() const { return timeAllowed_; }
+  int TimeAllowed() const { return Order().settings.timeAllowed; }
+  void SetAbsentTime(std::optional<int> seconds);
+  void SetPauseSeconds(int seconds);
+  void SetAutoDraftRule(AutoDraftRule rule, draft::Ratings ratings = draft::kAllRatings);
+  AutoDraftRule Rule() const { return Order().settings.rule; }
+  // What the run does when there is nobody to pick (default: wait for the Commish).
+  void SetNobodyToPick(NobodyToPick action) { nobodyToPick_ = action; }
   // Turns the automatic run on or off. Turned on with nobody on the clock,
-  // the team of the first label of the order without a pick goes on it at
-  // once. Halt and a team put on the clock by hand turn it off.
+  // the team of the first label of the order without a pick goes on it (at
+  // the start time, if one is set; a draft resumed at the load waits
+  // kResumeGraceMs after the load, so that owners reconnect first). Halt and
+  // a team put on the clock by hand turn it off.
   void SetRunAutomatically(bool on);
-  bool RunningAutomatically() const { return autoRun_; }
-  // The rule for absent and late teams without a wish list; `ratings` are
-  // the ticked rating boxes (SP..DI) whose sum ranks the players.
-  void SetAutoDraftRule(AutoDraftRule rule, std::array<bool, draft::kRatingBoxes> ratings = {});
-  AutoDraftRule Rule() const { return rule_; }
-  // True when the team on the clock waits for the Commish's pick (a team
-  // not signed on, or one whose time ran out while the clock ran itself).
-  bool WaitingForCommish() const;
-  // The wish list a team sent (PIDs, best first).
-  const std::vector<int>& WishList(int team) const { return sessions_.WishList(team); }
+  bool RunningAutomatically() const { return run_.On(); }
+  // The first clock of the automatic run comes no earlier than `atMs`
+  // (milliseconds since the epoch); nothing: at once.
+  void SetStartTime(std::optional<int64_t> atMs);
+  std::optional<int64_t> StartTime() const { return run_.Start(); }
+  // What the automatic run is doing, for Draft Control ("" when off).
+  std::string RunStatus() const;
+  // The wish list team `team` sent (PIDs, best first).
+  const std::vector<int>& WishList(int team) const { return wishLists_.Of(team); }
 
   // After a merge: the picks become those the merge kept, which it has
   // already written to the draft file.
@@ -261,22 +246,15 @@ class DraftServer : public QObject {
   const TeamEntry& Team(int index) const { return sessions_.Team(index); }  // 1..TeamCount
   // 1-based index of the first team of that exact name; 0 when none.
   int TeamIndexOf(std::string_view name) const { return sessions_.TeamIndexOf(name); }
-  // Teams-list lines: each name, "*" appended when signed on.
-  std::vector<std::string> TeamLines() const { return sessions_.TeamLines(); }
-  // Names of the signed-on teams, in team order (chat recipients).
-  std::vector<std::string> SignedOnNames() const { return sessions_.SignedOnNames(); }
   // Every team's name, team 1 first.
   std::vector<std::string> TeamNames() const;
   int OpenConnections() const { return sessions_.OpenConnections(); }
   // The picks made (blank slots for deleted ones) and the draft file.
   const draft::DraftLog& Log() const { return log_; }
-  // DraftListFill of every pick that is not blank, in order (the Selections list).
-  std::vector<std::string> SelectionLines() const;
-  // The team on the clock and its time.
+  // The team on the clock, its pick and its time.
   const DraftClock& Clock() const { return clock_; }
-  const std::string& RoundSel() const { return roundSel_; }
-  const std::string& RoundText() const { return roundText_; }
-  const std::string& SelectionText() const { return selectionText_; }
+  // The label of the next pick.
+  draft::PickLabel NextLabel() const { return next_; }
   bool MergeEnabled() const { return mergeEnabled_; }
   QString Caption() const { return caption_; }
   const std::string& LeagueName() const { return leagueName_; }
@@ -286,6 +264,13 @@ class DraftServer : public QObject {
   const league::DrafteePool& Pool() const { return pool_; }
   int DrafteeCount() const { return pool_.Count(); }
   bool IncludeFreeAgents() const { return includeFreeAgents_; }
+  // The pool's player of that id as the draftee lists show him; nullptr
+  // when the id is no player of this draft.
+  struct PoolPlayer {
+    std::string name;
+    std::string position;
+  };
+  const PoolPlayer* FindPlayer(int pid) const;
 
  signals:
   void pubChatAdded(const QString& line);  // AddPubChat
@@ -298,75 +283,68 @@ class DraftServer : public QObject {
   // The pick list changed otherwise (loaded, a pick deleted, a merge).
   void picksChanged();
   void clockChanged();     // the team on the clock, its time
-  void nextPickChanged();  // Text1 / Text2 / RoundSel
+  void nextPickChanged();  // NextLabel
   void captionChanged(const QString& caption);
   void loadProgress(LoadStep step);  // the league window's progress text
   void autoRunChanged(bool on);      // the clock runs itself, or no longer
+  void runStatusChanged();           // RunStatus
   void orderChanged();
-  // The last label of the order was recorded while the clock ran itself.
-  void draftComplete();
+  // The automatic run has ended the draft (`line` says how); the owners
+  // that understand it have been told the draft is over.
+  void draftOver(const QString& line);
 
  private:
-  void SendPick(int element, int team, int n);
+  void SendPicks(int element, int team, int n);
+  void SendWholeCatchUp(int element, int team);
+  void OnLoggedIn(int element, int team, protocol::Features features);
   void HandleDraft(int element, int team, const protocol::Message& m);
+  void HandleWishList(int element, int team, int first, const std::vector<int>& pids);
   // Why team `team` may not pick now; empty when it may.
   std::string OutOfTurn(int team) const;
   // A private line from the Commish to the sender of a selection that was
   // not recorded, saying why.
   void RefusePick(int element, int team, const std::string& why);
-  // The pool's player of that id as the draftee list shows him (name as
-  // read back from his line, position caption); nullptr when the id is not
-  // a player of this draft.
-  struct PoolPlayer {
-    std::string name;
-    std::string position;
-  };
-  const PoolPlayer* FindPlayer(int pid) const;
-  void StopTicking();
   void AddPubChat(const std::string& line);
+  // A public line from the server: C to every connected team and the chat.
+  void Announce(const std::string& line);
   void UpdateMerge();
-  void ResetClock();
-  void AdvanceFromText();
-  // Files and stores a pick; false (after ReportError) when it could not be
-  // written.
-  bool RecordPick(const draft::Pick& pick, const char* context);
+  void StopClock();
+  void StartTicking();
+  // Files a pick and tells everyone; false (after ReportError, or when the
+  // draft is full) when it could not be recorded.
+  // `how` says how the server chose a pick it made itself (empty: the
+  // team's own or the Commish's).
+  bool RecordPick(const draft::Pick& pick, int team, bool byCommish, const char* context, const std::string& how = {});
   // After a pick is on disk: Z to every signed-on team, the windows told,
   // the clock stopped, the next label set, the chat line; then the next
   // team goes on the clock when the clock runs itself.
-  void AnnouncePick(const std::string& picked, bool byCommish, const std::string& chatLine);
-  // With every label of the order picked the run ends (draftComplete);
-  // else the next team goes on the clock, now or after the pause.
+  void AnnouncePick(const draft::Pick& pick, int team, bool byCommish, const std::string& how);
+  void SetNext(draft::PickLabel label);
+
+  // The automatic run.
+  // With every label of the order done the run ends (draftOver); else the
+  // next team goes on the clock after the pause (now: without it).
   void ContinueRun(bool now);
-  // The team on the clock is absent or out of time: the server picks for
-  // it, or holds it on the clock for the Commish and says so.
-  void PickForAbsent(int t);
-  // A team signed on: when the automatic run holds it on the clock because
-  // it was absent, its clock starts now.
-  void ClockForLateArrival(int t);
-  // Puts team `t` on the clock for label roundText_-selectionText_: running
-  // with `seconds` when signed on, else held for the Commish. True when
-  // running.
-  bool ClockOn(int t, int seconds);
-  // A public line from the server: C to every connected team and the chat.
-  void Announce(const std::string& line);
-  void SetAutoRun(bool on);
-  // Starts the pause before the next team of the order (automatic run).
-  void SchedulePause();
-  void PauseTick();
-  // The pause is over: the team of the next label goes on the clock, or the
-  // draft is complete.
+  void ScheduleRunWait(int ticks);
+  // The line that says when the run's first clock comes.
+  std::string StartLine(int64_t startMs, int64_t nowMs) const;
+  void RunTick();
+  // The wait is over: the team of the next label goes on the clock, is
+  // picked for at once, or the draft is over.
   void NextOnClock();
-  // Index of the first label of the order at or after the cursor without a
-  // pick; -1 when none.
-  int NextOrderIndex() const;
-  void SetNextLabel(int index);
-  // A pick was recorded at `label`: the run goes on after it, even when a
-  // label before it is vacant again.
-  void PassLabel(const std::string& label);
-  // Picks for team `t` from its wish list or by the rule; false when
-  // there is nothing to pick by (or the pick could not be filed).
-  bool AutoPick(int t);
+  // Puts team `t` on the clock for `label` with `seconds` running: N to
+  // every signed-on team.
+  void ClockOn(int t, draft::PickLabel label, int seconds);
+  // The team on the clock has run out of time (or is picked for at once):
+  // the server picks for it, holds it for the Commish, or passes the pick.
+  void PickForAbsent(int t, draft::PickLabel label);
+  // The player the run picks for team `t` and how it chose him ("from its
+  // wish list", "best available"); 0 when there is nobody to pick.
+  int AutoChoice(int t, std::string* how) const;
   int BestAvailable() const;
+  bool AnyoneLeft() const;
+  void EndDraft(const std::string& line);
+  void SetRunStatus(const std::string& status);
   void LoadOrder(const std::string& folder);
 
   Prompter* prompter_;
@@ -377,8 +355,12 @@ class DraftServer : public QObject {
   Sessions sessions_;
   draft::DraftLog log_;
   DraftClock clock_;
+  WishLists wishLists_;
+  AutoRun run_;
 
   bool leagueLoaded_ = false;
+  int64_t loadedAt_ = 0;       // wallClock() when the league was loaded
+  bool resumedDraft_ = false;  // the league was loaded with picks recorded
   std::string leaguePath_;
   std::string leagueName_;
   int16_t leagueVersion_ = 0;
@@ -387,28 +369,25 @@ class DraftServer : public QObject {
   Ticker* ticker_ = nullptr;
   bool includeFreeAgents_ = false;
 
-  std::string roundSel_ = "1-1";
-  std::string roundText_ = "1";
-  std::string selectionText_ = "1";
+  draft::PickLabel next_{1, 1};
   bool mergeEnabled_ = false;
   QString caption_;
 
-  draft::DraftOrder order_;
   std::string orderFile_;
   draft::OrderRead orderRead_;
-  int timeAllowed_ = 60;
-  bool autoRun_ = false;
-  int autoCursor_ = 0;           // label index the automatic run has reached
-  bool heldForCommish_ = false;  // a signed-on team's time ran out: the Commish selects
-  // The team on the clock was held there because it was not signed on: when
-  // it signs on during the automatic run it gets its clock.
-  bool heldAbsent_ = false;
-  AutoDraftRule rule_ = AutoDraftRule::WaitForCommish;
-  std::array<bool, draft::kRatingBoxes> ratings_{};
+  NobodyToPick nobodyToPick_ = NobodyToPick::WaitForCommish;
+  std::string runStatus_;
   TimerTicker ownPause_;
   Ticker* pauseTicker_ = &ownPause_;
   int pauseLeft_ = 0;
-  bool pausing_ = false;
+  bool runWaiting_ = false;  // the run waits (the pause, or the start time)
+  uint64_t runWaitGeneration_ = 0;
 };
+
+// The longest time a team may be given, in seconds.
+inline constexpr int kMaxClockSeconds = draft::kMaxPickSeconds;
+// A draft resumed at the load runs its first clock no earlier than this
+// after the load, so that owners who were signed on are back first.
+inline constexpr int64_t kResumeGraceMs = 30'000;
 
 }  // namespace pm::server

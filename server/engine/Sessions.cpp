@@ -18,7 +18,6 @@ std::size_t Slot(int element) { return static_cast<std::size_t>(element); }
 
 Sessions::Sessions(QObject* parent) : QObject(parent), listener_(std::make_unique<protocol::MessageListener>()) {
   teams_.resize(1);
-  wishLists_.resize(1);
   connect(listener_.get(), &protocol::MessageListener::accepted, this, &Sessions::OnAccept);
   sweepTimer_.setInterval(1000);
   connect(&sweepTimer_, &QTimer::timeout, this, &Sessions::DropSilent);
@@ -29,15 +28,7 @@ Sessions::~Sessions() { CloseAll(); }
 void Sessions::SetTeams(const std::vector<std::string>& names) {
   teams_.assign(names.size() + 1, TeamEntry{});
   for (std::size_t i = 0; i < names.size(); ++i) teams_[i + 1].name = names[i];
-  ClearWishLists();
 }
-
-const std::vector<int>& Sessions::WishList(int team) const {
-  static const std::vector<int> none;
-  return team >= 1 && team < static_cast<int>(wishLists_.size()) ? wishLists_[Index(team)] : none;
-}
-
-void Sessions::ClearWishLists() { wishLists_.assign(teams_.size(), {}); }
 
 void Sessions::OpenLogins(const std::string& leagueName, int drafteeCount) {
   leagueName_ = leagueName;
@@ -72,17 +63,8 @@ int Sessions::TeamIndexOf(std::string_view name) const {
   return 0;
 }
 
-std::vector<std::string> Sessions::TeamLines() const {
-  std::vector<std::string> out;
-  for (int i = 1; i <= TeamCount(); ++i) out.push_back(Team(i).name + (Team(i).signedOn ? "*" : ""));
-  return out;
-}
-
-std::vector<std::string> Sessions::SignedOnNames() const {
-  std::vector<std::string> out;
-  for (int i = 1; i <= TeamCount(); ++i)
-    if (Team(i).signedOn) out.push_back(Team(i).name);
-  return out;
+protocol::Features Sessions::FeaturesOf(int element) const {
+  return element >= 1 && element <= kMaxConnections ? features_[Slot(element)] : protocol::Features{};
 }
 
 int Sessions::OpenConnections() const {
@@ -113,6 +95,8 @@ int Sessions::TakeElement() {
   }
   socketTeam_[Slot(free)] = 0;
   acceptedAt_[Slot(free)] = clock();
+  features_[Slot(free)] = {};
+  chatRate_[Slot(free)] = ChatRate{kChatBurst * 1000, clock(), 0};
   // Until it signs on, a connection may send only a little.
   elements_[Slot(free)]->SetInputLimit(kMaxInputBeforeSignOn);
   return free;
@@ -191,6 +175,11 @@ void Sessions::SendSignedOn(const std::string& text) {
     if (Team(i).signedOn && Team(i).socket > 0) SendTo(Team(i).socket, text);
 }
 
+void Sessions::SendSignedOnWith(protocol::Feature feature, const std::string& text) {
+  for (int i = 1; i <= TeamCount(); ++i)
+    if (Team(i).signedOn && Team(i).socket > 0 && FeaturesOf(Team(i).socket).Has(feature)) SendTo(Team(i).socket, text);
+}
+
 void Sessions::WhoOn(int team, bool add) {
   At(team).signedOn = add;
   if (add)
@@ -231,10 +220,12 @@ void Sessions::OnMessage(int element, const protocol::Message& m) {
       break;
     }
     case protocol::kChat:
+      if (!ChatAllowed(element)) break;
       emit chatLine(Team(t).name + ": " + m.body);
       SendOut(protocol::ChatRelay(t, m.body));
       break;
     case protocol::kPrivate: {
+      if (!ChatAllowed(element)) break;
       int u = m.to;
       if (u == 0) {
         emit showChatWindow();
@@ -249,6 +240,27 @@ void Sessions::OnMessage(int element, const protocol::Message& m) {
   }
 }
 
+bool Sessions::ChatAllowed(int element) {
+  // A bucket of kChatBurst lines, filled at kChatPerSecond, counted in
+  // thousandths of a line so that whole milliseconds add up exactly.
+  ChatRate& rate = chatRate_[Slot(element)];
+  const int64_t now = clock();
+  rate.tokens = std::min<int64_t>(kChatBurst * 1000, rate.tokens + (now - rate.at) * kChatPerSecond);
+  rate.at = now;
+  if (rate.tokens >= 1000) {
+    rate.tokens -= 1000;
+    rate.dropped = 0;
+    return true;
+  }
+  if (rate.dropped++ == 0) SendTo(element, protocol::PrivateOut(0, socketTeam_[Slot(element)], kChatTooFast));
+  if (rate.dropped >= kFloodLimit) {
+    const int team = socketTeam_[Slot(element)];
+    emit chatLine("*** " + Team(team).name + " was disconnected for flooding the chat. ***");
+    OnDisconnect(element);
+  }
+  return false;
+}
+
 void Sessions::HandleLogin(int element, const protocol::Message& m) {
   if (!loginsOpen_) return;
   if (socketTeam_[Slot(element)] != 0) {
@@ -260,11 +272,9 @@ void Sessions::HandleLogin(int element, const protocol::Message& m) {
   const std::string& body = m.body;
   int status = -1;
   if (GetField(body, 3, ",") != leagueName_) status = protocol::kRefuseLeague;
-  if (status < 0) {
-    bool numeric = false;
-    int cmp = protocol::CompareVersions(protocol::kServerVersion, GetField(body, 1, ","), &numeric);
-    if (!numeric || cmp > 0) status = protocol::kRefuseVersion;
-  }
+  // The version as its leading number: "3.03abc" is 3.03, "x" is 0.
+  if (status < 0 && protocol::CompareVersions(protocol::kServerVersion, GetField(body, 1, ",")) > 0)
+    status = protocol::kRefuseVersion;
   if (status < 0 && LeadingNumber(GetField(body, 2, ",")) != drafteeCount_) status = protocol::kRefusePlayerCount;
   // A team outside the league cannot be recorded.
   if (status < 0 && (t < 1 || t > TeamCount())) status = protocol::kRefusePlayerCount;
@@ -273,16 +283,26 @@ void Sessions::HandleLogin(int element, const protocol::Message& m) {
     SendTo(element, protocol::Refused(status));
     return;
   }
-  elements_[Slot(element)]->SetInputLimit(0);
+  protocol::MessageSocket& connection = *elements_[Slot(element)];
+  connection.SetInputLimit(0);
   SendOut(protocol::SignedOn(t));
   At(t).socket = element;
   socketTeam_[Slot(element)] = t;
+  // Features only for a client that announced some: the answer comes first,
+  // and from it on the connection speaks as agreed.
+  const protocol::Features shared =
+      protocol::Features::Parse(GetField(body, 4, ",")).SharedWith(protocol::Features::All());
+  features_[Slot(element)] = shared;
+  if (!shared.Empty()) {
+    if (shared.Has(protocol::Feature::Lines)) connection.SetFraming(protocol::Framing::Lines);
+    SendTo(element, protocol::Accepted(t, shared));
+  }
   WhoOn(t, true);
   std::vector<int> others;
   for (int i = 1; i <= TeamCount(); ++i)
     if (Team(i).signedOn && i != t) others.push_back(i);
   if (!others.empty()) SendTo(element, protocol::WhoElse(t, others));
-  emit loggedIn(element, t);
+  emit loggedIn(element, t, shared);
 }
 
 void Sessions::HandleWishList(int element, int t, const protocol::Message& m) {
@@ -294,43 +314,28 @@ void Sessions::HandleWishList(int element, int t, const protocol::Message& m) {
   if (!m.valid || m.truncated || m.hadControls || !protocol::ParseWishListPart(m.body, &pids))
     return refuse("the message was cut short or malformed.");
   if (m.from != t) return refuse("you can only send the wish list of your own team.");
-  std::vector<int>& list = wishLists_[Index(t)];
-  const int first = m.to;
-  if (first != 0 && first != static_cast<int>(list.size()))
-    return refuse("the part starting at position " + Num(first) + " does not continue the list received so far (" +
-                  Num(static_cast<long long>(list.size())) + " players).");
-  if (first + static_cast<int>(pids.size()) > protocol::kMaxWishList)
-    return refuse("a wish list holds at most " + Num(protocol::kMaxWishList) + " players.");
-  if (first == 0) list.clear();
-  list.insert(list.end(), pids.begin(), pids.end());
-  emit wishListChanged(t);
+  emit wishListReceived(element, t, m.to, pids);
 }
 
 // --------------------------------------------------------- the Commish
 
-bool Sessions::Kick(const std::string& teamLine) {
-  int t = TeamIndexOf(ReplaceChar(teamLine, '*', ""));
-  if (t == 0 || Team(t).socket == 0) return false;
-  SendTo(Team(t).socket, protocol::Refused(protocol::kRefuseKicked));
+bool Sessions::Kick(int team) {
+  if (team < 1 || team > TeamCount() || Team(team).socket == 0) return false;
+  SendTo(Team(team).socket, protocol::Refused(protocol::kRefuseKicked));
   return true;
 }
 
-bool Sessions::CommishChat(const std::string& recipient, const std::string& typed) {
-  if (typed.empty()) return false;
-  std::string text = protocol::CutChat(typed);
-  if (UpperLatin1(recipient.substr(0, std::min<std::size_t>(3, recipient.size()))) == "ALL") {
-    std::string msg = protocol::ChatRelay(0, text);
-    for (int i = 1; i <= TeamCount(); ++i)
-      if (Team(i).socket > 0) SendTo(Team(i).socket, msg);
+bool Sessions::CommishChat(int to, const std::string& typed) {
+  const std::string text = protocol::CutChat(typed);
+  if (text.empty()) return false;
+  if (to == 0) {
+    SendOut(protocol::ChatRelay(0, text));
     emit chatLine("Commish: " + text);
     return true;
   }
-  int r = 0;
-  for (int i = 1; i <= TeamCount() && r == 0; ++i)
-    if (UpperLatin1(Team(i).name) == UpperLatin1(recipient)) r = i;
-  if (r == 0 || Team(r).socket == 0) return false;
-  SendTo(Team(r).socket, protocol::PrivateOut(0, r, text));
-  emit chatLine("Private to " + recipient + ": " + text);
+  if (to < 1 || to > TeamCount() || Team(to).socket == 0) return false;
+  SendTo(Team(to).socket, protocol::PrivateOut(0, to, text));
+  emit chatLine("Private to " + Team(to).name + ": " + text);
   return true;
 }
 

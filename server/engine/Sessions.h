@@ -4,21 +4,25 @@
 // reused once closed), the team table with each team's connection and
 // signed-on mark, the login check, the broadcasts, and the dispatch of what
 // signed-on teams send: chat and private lines are handled here; pick
-// requests (V) and selections (D) are handed to the engine through signals.
-// A selection that cannot be a team's own (not signed on, another team's
-// number, a malformed message) is answered here with a private line. The
-// Commish's chat and kick go out through here too.
+// requests (V), selections (D) and wish-list parts (K) are handed to the
+// engine through signals. A selection or a wish-list part that cannot be a
+// team's own (not signed on, another team's number, a malformed message) is
+// answered here with a private line. The Commish's chat and kick go out
+// through here too.
 //
-// Each team's wish list (K, sent in parts) is kept here for the draft: only
-// a connection signed on for that team may send it, each part must continue
-// the list being received (position 0 starts a new list), and a list holds
-// at most protocol::kMaxWishList PIDs. A part that breaks a rule is answered
-// with a private line and stores nothing. The list stays when the team signs
-// off (an absent team's list still counts) and is never sent to anyone.
+// A client may announce features in its login (protocol::Feature); the
+// login is then answered with A, the features both understand, before
+// anything else, and the connection uses them from there on (Lines framing
+// both ways). A client that announced none is spoken to in the plain
+// protocol only.
 //
-// What a connection can make the server hold is bounded: until it signs on it
-// may send 4 KiB and must sign on within 30 seconds, else it is closed; the
-// transport drops a peer that leaves 1 MiB unread.
+// What a connection can make the server hold or send is bounded: until it
+// signs on it may send 4 KiB and must sign on within 30 seconds, else it is
+// closed; the transport drops a peer that leaves 1 MiB unread; chat and
+// private lines are relayed at most kChatPerSecond a second with bursts of
+// kChatBurst, the lines beyond that are dropped with one private notice, and
+// a connection that goes on flooding (kFloodLimit lines dropped in a row) is
+// closed, so that one owner cannot delay what the others are sent.
 //
 // Texts are std::string holding Latin-1 bytes.
 #pragma once
@@ -49,6 +53,13 @@ inline constexpr int64_t kSignOnDeadlineMs = 30'000;
 // What a connection that has not signed on may send before it is closed:
 // an honest client's login is a few dozen bytes.
 inline constexpr qint64 kMaxInputBeforeSignOn = 4096;
+// The chat a connection may have relayed: a rate and a burst, and the lines
+// dropped in a row after which it counts as flooding and is closed.
+inline constexpr int kChatPerSecond = 5;
+inline constexpr int kChatBurst = 20;
+inline constexpr int kFloodLimit = 200;
+inline constexpr const char* kChatTooFast =
+    "You are sending chat faster than the server relays it: lines are dropped until you slow down.";
 
 // A team of the league, as the server holds it.
 struct TeamEntry {
@@ -94,35 +105,27 @@ class Sessions : public QObject {
   // The peer closes the connection.
   void PeerClose(int element);
 
-  // ---- wish lists ----------------------------------------------------
-  // The wish list team `team` sent, best first; empty when none.
-  const std::vector<int>& WishList(int team) const;
-  // Forgets every team's wish list (a league is unloaded or loaded).
-  void ClearWishLists();
-
   // ---- the team table ------------------------------------------------
   int TeamCount() const { return static_cast<int>(teams_.size()) - 1; }
   const TeamEntry& Team(int index) const { return teams_.at(static_cast<std::size_t>(index)); }  // 1..TeamCount
   // 1-based index of the first team of that exact name; 0 when none.
   int TeamIndexOf(std::string_view name) const;
-  // Teams-list lines: each name, "*" appended when signed on.
-  std::vector<std::string> TeamLines() const;
-  // Names of the signed-on teams, in team order (chat recipients).
-  std::vector<std::string> SignedOnNames() const;
   int OpenConnections() const;
+  // The features the connection of element `element` agreed to.
+  protocol::Features FeaturesOf(int element) const;
 
   // ---- sending -------------------------------------------------------
   void SendTo(int element, const std::string& text);
   void SendOut(const std::string& text);       // every team with a connection
   void SendSignedOn(const std::string& text);  // every signed-on team
+  // Every signed-on team whose connection agreed to `feature`.
+  void SendSignedOnWith(protocol::Feature feature, const std::string& text);
 
-  // The kick (R reason 4) to the team of a teams-list line ("*" ignored).
-  // False when the team is unknown or not connected.
-  bool Kick(const std::string& teamLine);
-  // The Commish's chat: recipient "All ..." (any letter case) is public,
-  // else a private line to the team of that name (letter case ignored). The
-  // text is cut at its first "|". False when nothing was sent.
-  bool CommishChat(const std::string& recipient, const std::string& text);
+  // The kick (R reason 4) to team `team`. False when it is not connected.
+  bool Kick(int team);
+  // The Commish's chat: to 0 is public, else a private line to that team.
+  // The text is cut at its first "|". False when nothing was sent.
+  bool CommishChat(int to, const std::string& text);
 
  signals:
   // A line for the server's chat transcript.
@@ -133,14 +136,14 @@ class Sessions : public QObject {
   void teamSignedOff(int team, const QString& name);
   // A connection was accepted or closed.
   void connectionsChanged();
-  // A login was accepted and answered (L to all, W to the team).
-  void loggedIn(int element, int team);
+  // A login was accepted and answered (L to all, A and W to the team).
+  void loggedIn(int element, int team, protocol::Features features);
   // A signed-on team asks for pick n (V).
   void pickRequested(int element, int team, int n);
   // A signed-on team selects a player (D) for itself.
   void draftReceived(int element, int team, const protocol::Message& message);
-  // A part of team `team`'s wish list was stored.
-  void wishListChanged(int team);
+  // A signed-on team sends a well-formed part of its wish list (K).
+  void wishListReceived(int element, int team, int first, const std::vector<int>& pids);
 
  private:
   void OnAccept(QTcpSocket* socket);
@@ -151,6 +154,9 @@ class Sessions : public QObject {
   void OnDisconnect(int element);
   void HandleLogin(int element, const protocol::Message& m);
   void HandleWishList(int element, int team, const protocol::Message& m);
+  // Whether a chat or private line of element `element` may be relayed now
+  // (the rate); drops and warns, or closes a flooding connection.
+  bool ChatAllowed(int element);
   void WhoOn(int team, bool add);
   TeamEntry& At(int team) { return teams_[static_cast<std::size_t>(team)]; }
 
@@ -159,9 +165,17 @@ class Sessions : public QObject {
   int elementCount_ = 0;
   std::array<int, kMaxConnections + 1> socketTeam_{};
   std::array<int64_t, kMaxConnections + 1> acceptedAt_{};
+  std::array<protocol::Features, kMaxConnections + 1> features_{};
+  // The chat rate of each element: tokens (in thousandths of a line), when
+  // they were last counted, and the lines dropped in a row.
+  struct ChatRate {
+    int64_t tokens = 0;
+    int64_t at = 0;
+    int dropped = 0;
+  };
+  std::array<ChatRate, kMaxConnections + 1> chatRate_{};
   QTimer sweepTimer_;
-  std::vector<TeamEntry> teams_;             // 0 unused
-  std::vector<std::vector<int>> wishLists_;  // by team, 0 unused
+  std::vector<TeamEntry> teams_;  // 0 unused
   bool loginsOpen_ = false;
   std::string leagueName_;
   int drafteeCount_ = 0;

@@ -1,6 +1,7 @@
 #include "server/headless/HeadlessOptions.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QFile>
 
 #include <cstring>
@@ -23,7 +24,33 @@ bool ReadNumber(const QString& text, int low, int high, int* value) {
   return true;
 }
 
+// An optional number of seconds from `low` to `high`.
+bool ReadSeconds(const QCommandLineParser& parser, const QCommandLineOption& option, int low, int high,
+                 std::optional<int>* value, std::string* error) {
+  if (!parser.isSet(option)) return true;
+  int seconds = 0;
+  if (!ReadNumber(parser.value(option), low, high, &seconds)) {
+    *error = "--" + option.names().front().toStdString() + ": a whole number of seconds from " + std::to_string(low) +
+             " to " + std::to_string(high);
+    return false;
+  }
+  *value = seconds;
+  return true;
+}
+
 }  // namespace
+
+std::optional<int64_t> StartTime(const QString& text, int64_t nowMs) {
+  const QString t = text.trimmed();
+  const QDateTime full = QDateTime::fromString(t, u"yyyy-MM-dd HH:mm"_s);
+  if (full.isValid()) return full.toMSecsSinceEpoch();
+  const QTime time = QTime::fromString(t, u"HH:mm"_s);
+  if (!time.isValid()) return std::nullopt;
+  const QDateTime now = QDateTime::fromMSecsSinceEpoch(nowMs);
+  QDateTime at(now.date(), time);
+  if (at.toMSecsSinceEpoch() <= nowMs) at = QDateTime(now.date().addDays(1), time);
+  return at.toMSecsSinceEpoch();
+}
 
 bool WantsHeadless(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
@@ -45,8 +72,11 @@ bool ParseHeadlessOptions(const QStringList& arguments, HeadlessOptions* options
   const QCommandLineOption snake(u"snake"_s);
   const QCommandLineOption ratings(u"ratings"_s, QString(), u"LIST"_s);
   const QCommandLineOption port(u"port"_s, QString(), u"N"_s);
-  parser.addOptions(
-      {headless, freeAgents, resume, clear, time, autoRun, order, allowMissing, rounds, snake, ratings, port});
+  const QCommandLineOption absentTime(u"absent-time"_s, QString(), u"SECONDS"_s);
+  const QCommandLineOption pause(u"pause"_s, QString(), u"SECONDS"_s);
+  const QCommandLineOption start(u"start"_s, QString(), u"TIME"_s);
+  parser.addOptions({headless, freeAgents, resume, clear, time, autoRun, order, allowMissing, rounds, snake, ratings,
+                     port, absentTime, pause, start});
   parser.addPositionalArgument(u"league"_s, QString());
   if (!parser.parse(arguments)) {
     *error = parser.errorText().toStdString();
@@ -66,17 +96,21 @@ bool ParseHeadlessOptions(const QStringList& arguments, HeadlessOptions* options
   }
   if (parser.isSet(resume)) o.previous = HeadlessOptions::PreviousDraft::Resume;
   if (parser.isSet(clear)) o.previous = HeadlessOptions::PreviousDraft::Clear;
-  if (parser.isSet(time) && !ReadNumber(parser.value(time), 1, 32767, &o.timeAllowed)) {
-    *error = "--time: a whole number of seconds from 1 to 32767";
+  if (!ReadSeconds(parser, time, 1, draft::kMaxPickSeconds, &o.timeAllowed, error) ||
+      !ReadSeconds(parser, absentTime, 1, draft::kMaxPickSeconds, &o.absentTime, error) ||
+      !ReadSeconds(parser, pause, 0, draft::kMaxPauseSeconds, &o.pause, error))
     return false;
+  if (parser.isSet(start)) {
+    o.start = parser.value(start);
+    if (!StartTime(o.start, 0)) {
+      *error = "--start: a time HH:MM or a date and time YYYY-MM-DD HH:MM";
+      return false;
+    }
   }
   o.autoRun = parser.isSet(autoRun);
   if (parser.isSet(order)) o.orderFile = QFile::encodeName(parser.value(order)).toStdString();
   o.allowMissing = parser.isSet(allowMissing);
-  if (o.allowMissing && !parser.isSet(order)) {
-    *error = "--allow-missing needs --order";
-    return false;
-  }
+
   if (parser.isSet(rounds) && !ReadNumber(parser.value(rounds), 1, 1000, &o.rounds)) {
     *error = "--rounds: a whole number from 1 to 1000";
     return false;
@@ -97,8 +131,10 @@ bool ParseHeadlessOptions(const QStringList& arguments, HeadlessOptions* options
     return false;
   }
   o.port = static_cast<uint16_t>(portNumber);
-  if (!o.autoRun && (parser.isSet(order) || parser.isSet(rounds) || parser.isSet(snake) || parser.isSet(ratings))) {
-    *error = "--order, --rounds, --snake and --ratings need --auto";
+  const bool runOptions = parser.isSet(order) || parser.isSet(rounds) || parser.isSet(snake) || parser.isSet(ratings) ||
+                          parser.isSet(absentTime) || parser.isSet(pause) || parser.isSet(start) || o.allowMissing;
+  if (!o.autoRun && o.previous != HeadlessOptions::PreviousDraft::Resume && runOptions) {
+    *error = "--order, --rounds, --snake, --ratings, --absent-time, --pause, --start and --allow-missing need --auto";
     return false;
   }
   *options = o;

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "draft/DraftOrder.h"
@@ -18,16 +19,27 @@ inline constexpr const char* kHeadlessUsage =
     "  --resume          continue the draft recorded in the league's draft file\n"
     "  --clear           start a new draft (the recorded one is kept under a dated name);\n"
     "                    one of the two is required when a draft is recorded\n"
-    "  --time SECONDS    the time allowed for each pick (default 60)\n"
-    "  --auto            run the clock by the draft order and pick for absent or late teams\n"
+    "  --time SECONDS    the time allowed for each pick (default: the saved order's, else 60)\n"
+    "  --auto            run the clock by the draft order; a team whose owner is not signed\n"
+    "                    on gets its clock too, and is picked for when its time runs out\n"
+    "                    (--resume also does this when the saved order runs automatically)\n"
+    "  --absent-time SECONDS  the time a team gets while its owner is not signed on\n"
+    "                    (default: the time allowed)\n"
+    "  --pause SECONDS   the pause between picks, 0 to 60 (default: the saved order's, else 5)\n"
+    "  --start TIME      no team goes on the clock before TIME: HH:MM (today, or tomorrow\n"
+    "                    when it has passed) or YYYY-MM-DD HH:MM; the owners can sign on\n"
+    "                    and chat meanwhile\n"
     "  --order FILE      the draft order, one team name per line (default: the saved\n"
     "                    order, else the teams in league order)\n"
-    "  --allow-missing   the --order file may leave teams out; they do not pick\n"
+    "  --allow-missing   the draft order may leave teams out; they do not pick\n"
     "  --rounds N        the number of rounds (default: the saved order's)\n"
     "  --snake           even rounds run in reverse order\n"
     "  --ratings SP,AC   the ratings summed to choose the best available player\n"
-    "                    (SP AC AG ST HA EN IN DI; default all)\n"
-    "  --port N          the port to listen on (default 7, the port clients use)\n";
+    "                    (SP AC AG ST HA EN IN DI; default: the saved order's, else all)\n"
+    "  --port N          the port to listen on (default 7, the port clients use)\n"
+    "Exit status: 0 the draft is complete or the server was stopped, 1 wrong arguments or\n"
+    "draft order, 2 the league cannot be loaded or a file written, 3 the port cannot be\n"
+    "opened, 4 another server runs this league's draft.\n";
 
 struct HeadlessOptions {
   enum class PreviousDraft { Unanswered, Resume, Clear };
@@ -35,19 +47,27 @@ struct HeadlessOptions {
   std::string leagueFile;  // in the file-name encoding
   bool freeAgents = false;
   PreviousDraft previous = PreviousDraft::Unanswered;
-  int timeAllowed = 60;
+  std::optional<int> timeAllowed;  // nothing: the saved order's
   bool autoRun = false;
-  std::string orderFile;      // in the file-name encoding; empty: the saved order
-  bool allowMissing = false;  // the order file may leave teams out
-  int rounds = 0;             // 0: the order's own
+  std::optional<int> absentTime;  // nothing: the saved order's
+  std::optional<int> pause;       // nothing: the saved order's
+  QString start;                  // empty: at once; see StartTime
+  std::string orderFile;          // in the file-name encoding; empty: the saved order
+  bool allowMissing = false;      // the order file may leave teams out
+  int rounds = 0;                 // 0: the order's own
   bool snake = false;
-  draft::Ratings ratings = draft::kAllRatings;
+  std::optional<draft::Ratings> ratings;  // nothing: the saved order's
   uint16_t port = 7;
 };
 
 // Reads the arguments (the program name first, as QCoreApplication::arguments
 // gives them). False with a one-line reason in `error` when they are wrong.
 bool ParseHeadlessOptions(const QStringList& arguments, HeadlessOptions* options, std::string* error);
+
+// The moment `--start` names, in milliseconds since the epoch, seen from
+// `nowMs`: "HH:MM" is today, or tomorrow when that time has passed;
+// "YYYY-MM-DD HH:MM" is that moment. Nothing when the text is neither.
+std::optional<int64_t> StartTime(const QString& text, int64_t nowMs);
 
 // True when the arguments ask for the server without windows.
 bool WantsHeadless(int argc, char** argv);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/Common.h"
+#include "common/Files.h"
 #include "draft/DraftOrder.h"
 #include "server/headless/StopSignals.h"
 
@@ -103,8 +104,9 @@ HeadlessServer::HeadlessServer(DraftServer& engine, std::ostream& out, std::ostr
           [this](const QString& line) { Write(line.toLatin1().toStdString()); });
   connect(&engine_, &DraftServer::teamSignedOn, this,
           [this](int, const QString& name) { Write(name.toLatin1().toStdString() + " has signed on."); });
-  connect(&engine_, &DraftServer::draftComplete, this,
-          [this] { Stop("Every pick of the draft order is made; the server ends."); });
+  connect(&engine_, &DraftServer::draftOver, this, [this] { Stop("The draft is over; the server ends."); });
+  // Nobody is there to pick for a team the run found no player for.
+  engine_.SetNobodyToPick(NobodyToPick::Pass);
 }
 
 HeadlessServer::~HeadlessServer() { engine_.SetPrompter(nullptr); }
@@ -131,7 +133,9 @@ int HeadlessServer::Start(const HeadlessOptions& options) {
   WriteUtf8("League " + Latin1ToUtf8(engine_.LeagueName()) + " loaded: " + Num(engine_.TeamCount()) + " teams, " +
             Num(engine_.DrafteeCount()) + " draftees, " + Num(engine_.Log().Count()) +
             " picks recorded; listening on port " + Num(engine_.Port()) + ".");
-  if (!options.autoRun) {
+  // A resumed draft whose saved order ran automatically runs so again.
+  const bool resumed = options.previous == HeadlessOptions::PreviousDraft::Resume;
+  if (!options.autoRun && !(resumed && engine_.Order().settings.automatic)) {
     WriteUtf8("Without --auto no team goes on the clock: the owners can sign on and chat.");
     return kHeadlessDone;
   }
@@ -154,6 +158,10 @@ bool HeadlessServer::ApplyOrder(const HeadlessOptions& options) {
     }
     if (!OrderFileAccepted(*read, options.allowMissing, err_)) return false;
     order = read->order;
+  } else if (engine_.OrderFileRead().Flawed() &&
+             !OrderFileAccepted(engine_.OrderFileRead(), options.allowMissing, err_)) {
+    err_ << "(the saved order " << ShownPath(engine_.OrderFile()) << ")" << std::endl;
+    return false;
   }
   if (options.rounds > 0) order.rounds = options.rounds;
   if (options.snake) order.snake = true;
@@ -162,12 +170,20 @@ bool HeadlessServer::ApplyOrder(const HeadlessOptions& options) {
 }
 
 void HeadlessServer::RunAutomatically(const HeadlessOptions& options) {
+  // The command line over the saved order's settings; the rule is always the
+  // best available, as there is no Commish to wait for.
+  const draft::AutoDraftSettings saved = engine_.Order().settings;
+  engine_.SetTimeAllowed(options.timeAllowed.value_or(saved.timeAllowed));
+  engine_.SetAbsentTime(options.absentTime ? options.absentTime : saved.absentSeconds);
+  engine_.SetPauseSeconds(options.pause.value_or(saved.pauseSeconds));
+  engine_.SetAutoDraftRule(AutoDraftRule::BestAvailable, options.ratings.value_or(saved.ratings));
   const draft::DraftOrder& order = engine_.Order();
+  const draft::AutoDraftSettings& s = order.settings;
   WriteUtf8("The clock runs by the draft order: " + Num(static_cast<int>(order.teams.size())) + " teams, " +
             Num(order.rounds) + (order.rounds == 1 ? " round, " : " rounds, ") + (order.snake ? "snake" : "linear") +
-            ", " + Num(options.timeAllowed) + " seconds a pick.");
-  engine_.SetTimeAllowed(options.timeAllowed);
-  engine_.SetAutoDraftRule(AutoDraftRule::BestAvailable, options.ratings);
+            ", " + Num(s.timeAllowed) + " seconds a pick (" + Num(s.absentSeconds.value_or(s.timeAllowed)) +
+            " for a team whose owner is not signed on), " + Num(s.pauseSeconds) + " seconds between picks.");
+  if (!options.start.isEmpty()) engine_.SetStartTime(StartTime(options.start, engine_.wallClock()));
   engine_.SetRunAutomatically(true);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -10,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -122,24 +124,7 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
   opsLayout->addWidget(merge_, 1, 1);
   left->addWidget(ops);
 
-  auto* automatic = new QGroupBox(QStringLiteral("Automatic"), this);
-  automatic->setObjectName(QStringLiteral("AutomaticFrame"));
-  auto* autoLayout = new QGridLayout(automatic);
-  runAuto_ = new QCheckBox(QStringLiteral("R&un automatically"), automatic);
-  runAuto_->setObjectName(QStringLiteral("RunAuto"));
-  order_ = new QPushButton(QStringLiteral("&Order..."), automatic);
-  order_->setObjectName(QStringLiteral("OrderButton"));
-  auto* ruleCaption = new QLabel(QStringLiteral("Absent or late &team:"), automatic);
-  rule_ = new QComboBox(automatic);
-  rule_->setObjectName(QStringLiteral("AutoDraftRule"));
-  rule_->addItem(QStringLiteral("Wait for the Commish"));
-  rule_->addItem(QStringLiteral("Best available by the ticked ratings"));
-  ruleCaption->setBuddy(rule_);
-  autoLayout->addWidget(runAuto_, 0, 0);
-  autoLayout->addWidget(order_, 0, 1);
-  autoLayout->addWidget(ruleCaption, 1, 0, 1, 2);
-  autoLayout->addWidget(rule_, 2, 0, 1, 2);
-  left->addWidget(automatic);
+  left->addWidget(BuildAutomatic());
   grid->addLayout(left, 0, 0);
 
   draftees_ = new DrafteeList(this, QStringLiteral("Sort by:"));
@@ -152,6 +137,7 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
   selections_->setObjectName(QStringLiteral("List1"));
   selections_->setFont(fixed);
   selections_->setMinimumHeight(fm.lineSpacing() * 7);
+  selections_->installEventFilter(this);
   selLayout->addWidget(selections_);
   grid->addWidget(selections, 1, 0, 1, 2);
   grid->setRowStretch(0, 3);
@@ -166,26 +152,10 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
   connect(delete_, &QPushButton::clicked, this, [this] { OnDeleteClicked(); });
   connect(merge_, &QPushButton::clicked, this, [this] { OnMergeClicked(); });
   connect(selections_, &QListWidget::itemSelectionChanged, this, [this] { UpdateDeleteButton(); });
-  connect(draftees_, &DrafteeList::lineActivated, this, [this] { OnDrafteeActivated(); });
-  connect(runAuto_, &QCheckBox::clicked, this, [this](bool on) {
-    engine_.SetRunAutomatically(on);
-    runAuto_->setChecked(engine_.RunningAutomatically());
-  });
-  connect(order_, &QPushButton::clicked, this, [this] { OnOrderClicked(); });
-  connect(rule_, &QComboBox::activated, this, [this] { SendRule(); });
-  // A rating box the Commish clicks changes the rule's ranking; the list's
-  // own rebuilds (which untick the boxes) do not.
-  for (int box = 0; box < draft::kRatingBoxes; ++box)
-    connect(draftees_->RatingBox(box), &QCheckBox::clicked, this, [this] { SendRule(); });
+  connect(draftees_, &DrafteeList::playerActivated, this, [this](int pid) { OnPlayerActivated(pid); });
   connect(timeAllowed_, &QLineEdit::textEdited, this, [this] { TimeAllowedEdited(); });
-  connect(&engine_, &DraftServer::autoRunChanged, this, [this](bool on) {
-    runAuto_->setChecked(on);
-    UpdateHaltButton();
-  });
-  connect(roundEdit_, &QLineEdit::textEdited, this,
-          [this] { engine_.SetNextPickText(ToL1(roundEdit_->text()), ToL1(selectionEdit_->text())); });
-  connect(selectionEdit_, &QLineEdit::textEdited, this,
-          [this] { engine_.SetNextPickText(ToL1(roundEdit_->text()), ToL1(selectionEdit_->text())); });
+  connect(roundEdit_, &QLineEdit::textEdited, this, [this] { NextPickEdited(); });
+  connect(selectionEdit_, &QLineEdit::textEdited, this, [this] { NextPickEdited(); });
 
   connect(&engine_, &DraftServer::teamSignedOn, this, [this] { FillTeams(); });
   connect(&engine_, &DraftServer::teamSignedOff, this, [this] { FillTeams(); });
@@ -197,8 +167,98 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
   });
   connect(&engine_, &DraftServer::clockChanged, this, [this] { ShowClock(); });
   connect(&engine_, &DraftServer::nextPickChanged, this, [this] { ShowNextPick(); });
+  connect(&engine_, &DraftServer::autoRunChanged, this, [this](bool on) {
+    runAuto_->setChecked(on);
+    UpdateHaltButton();
+  });
+  connect(&engine_, &DraftServer::runStatusChanged, this, [this] { runStatus_->setText(L1(engine_.RunStatus())); });
+  connect(&engine_, &DraftServer::orderChanged, this, [this] { ShowRunSettings(); });
 
   draftees_->SetPicks(&engine_.Log().List());
+}
+
+// The automatic run: Run automatically and the order; the rule for absent
+// and late teams with the ratings it sums (boxes of their own, so that
+// sorting the list never changes the rule); the pause between picks; the
+// time a team gets while its owner is away; the start time; and a line that
+// says what the run is doing.
+QWidget* DraftControl::BuildAutomatic() {
+  auto* automatic = new QGroupBox(QStringLiteral("Automatic"), this);
+  automatic->setObjectName(QStringLiteral("AutomaticFrame"));
+  auto* grid = new QGridLayout(automatic);
+  runAuto_ = new QCheckBox(QStringLiteral("R&un automatically"), automatic);
+  runAuto_->setObjectName(QStringLiteral("RunAuto"));
+  order_ = new QPushButton(QStringLiteral("&Order..."), automatic);
+  order_->setObjectName(QStringLiteral("OrderButton"));
+  grid->addWidget(runAuto_, 0, 0);
+  grid->addWidget(order_, 0, 1);
+
+  auto* ruleCaption = new QLabel(QStringLiteral("Absent or late &team:"), automatic);
+  rule_ = new QComboBox(automatic);
+  rule_->setObjectName(QStringLiteral("AutoDraftRule"));
+  rule_->addItem(QStringLiteral("Wait for the Commish"));
+  rule_->addItem(QStringLiteral("Best available by the ratings"));
+  ruleCaption->setBuddy(rule_);
+  grid->addWidget(ruleCaption, 1, 0, 1, 2);
+  grid->addWidget(rule_, 2, 0, 1, 2);
+  auto* ratings = new QHBoxLayout;
+  ratings->setSpacing(2);
+  for (int box = 0; box < draft::kRatingBoxes; ++box) {
+    QString caption = QString::fromLatin1(draft::kRatingCaptions[Index(box)]);
+    caption.remove(u'&');
+    auto* check = new QCheckBox(caption, automatic);
+    check->setObjectName(QStringLiteral("RuleRating%1").arg(box));
+    ruleRatings_[Index(box)] = check;
+    ratings->addWidget(check);
+    connect(check, &QCheckBox::clicked, this, [this] { SendRunSettings(); });
+  }
+  grid->addLayout(ratings, 3, 0, 1, 2);
+
+  auto* pauseCaption = new QLabel(QStringLiteral("&Pause between picks:"), automatic);
+  pause_ = new QSpinBox(automatic);
+  pause_->setObjectName(QStringLiteral("PauseSeconds"));
+  pause_->setRange(0, draft::kMaxPauseSeconds);
+  pause_->setSuffix(QStringLiteral(" s"));
+  pauseCaption->setBuddy(pause_);
+  grid->addWidget(pauseCaption, 4, 0);
+  grid->addWidget(pause_, 4, 1);
+
+  auto* absentCaption = new QLabel(QStringLiteral("Absent team's ti&me:"), automatic);
+  absentTime_ = new QSpinBox(automatic);
+  absentTime_->setObjectName(QStringLiteral("AbsentTime"));
+  absentTime_->setRange(0, kMaxClockSeconds);
+  absentTime_->setSuffix(QStringLiteral(" s"));
+  absentTime_->setSpecialValueText(QStringLiteral("the time allowed"));
+  absentCaption->setBuddy(absentTime_);
+  grid->addWidget(absentCaption, 5, 0);
+  grid->addWidget(absentTime_, 5, 1);
+
+  startAtBox_ = new QCheckBox(QStringLiteral("&Start at:"), automatic);
+  startAtBox_->setObjectName(QStringLiteral("StartAtBox"));
+  startAt_ = new QDateTimeEdit(QDateTime::currentDateTime().addSecs(3600), automatic);
+  startAt_->setObjectName(QStringLiteral("StartAt"));
+  startAt_->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm"));
+  startAt_->setEnabled(false);
+  grid->addWidget(startAtBox_, 6, 0);
+  grid->addWidget(startAt_, 6, 1);
+
+  runStatus_ = new QLabel(automatic);
+  runStatus_->setObjectName(QStringLiteral("RunStatus"));
+  runStatus_->setWordWrap(true);
+  grid->addWidget(runStatus_, 7, 0, 1, 2);
+
+  connect(runAuto_, &QCheckBox::clicked, this, [this](bool on) {
+    engine_.SetRunAutomatically(on);
+    runAuto_->setChecked(engine_.RunningAutomatically());
+    engine_.SaveOrder();
+  });
+  connect(order_, &QPushButton::clicked, this, [this] { OnOrderClicked(); });
+  connect(rule_, &QComboBox::activated, this, [this] { SendRunSettings(); });
+  connect(pause_, &QSpinBox::editingFinished, this, [this] { SendRunSettings(); });
+  connect(absentTime_, &QSpinBox::editingFinished, this, [this] { SendRunSettings(); });
+  connect(startAtBox_, &QCheckBox::toggled, this, [this] { SendStartTime(); });
+  connect(startAt_, &QDateTimeEdit::editingFinished, this, [this] { SendStartTime(); });
+  return automatic;
 }
 
 void DraftControl::Load() {
@@ -213,61 +273,94 @@ void DraftControl::Load() {
                                   : QStringLiteral("60"));
   TimeAllowedEdited();
   runAuto_->setChecked(engine_.RunningAutomatically());
-  rule_->setCurrentIndex(engine_.Rule() == AutoDraftRule::BestAvailable ? 1 : 0);
+  runStatus_->setText(L1(engine_.RunStatus()));
+  ShowRunSettings();
 }
 
 void DraftControl::TimeAllowedEdited() {
   const long long seconds = LeadingNumber(ToL1(timeAllowed_->text()));
-  if (seconds < 1 || seconds > 32767) return;
+  if (seconds < 1 || seconds > kMaxClockSeconds) return;
   engine_.SetTimeAllowed(static_cast<int>(seconds));
   if (settings_) settings_->setValue(QLatin1String(kTimeAllowedKey), timeAllowed_->text());
 }
 
-void DraftControl::SendRule() {
-  std::array<bool, draft::kRatingBoxes> ratings{};
-  for (int box = 0; box < draft::kRatingBoxes; ++box) ratings[Index(box)] = draftees_->RatingBox(box)->isChecked();
+void DraftControl::ShowRunSettings() {
+  const draft::AutoDraftSettings& s = engine_.Order().settings;
+  rule_->setCurrentIndex(s.rule == AutoDraftRule::BestAvailable ? 1 : 0);
+  for (int box = 0; box < draft::kRatingBoxes; ++box) ruleRatings_[Index(box)]->setChecked(s.ratings[Index(box)]);
+  pause_->setValue(s.pauseSeconds);
+  absentTime_->setValue(s.absentSeconds.value_or(0));
+}
+
+void DraftControl::SendRunSettings() {
+  draft::Ratings ratings{};
+  for (int box = 0; box < draft::kRatingBoxes; ++box) ratings[Index(box)] = ruleRatings_[Index(box)]->isChecked();
   engine_.SetAutoDraftRule(rule_->currentIndex() == 1 ? AutoDraftRule::BestAvailable : AutoDraftRule::WaitForCommish,
                            ratings);
+  engine_.SetPauseSeconds(pause_->value());
+  engine_.SetAbsentTime(absentTime_->value() > 0 ? std::optional<int>(absentTime_->value()) : std::nullopt);
+  // Kept with the order, so that a restart runs by the same settings.
+  engine_.SaveOrder();
+}
+
+void DraftControl::SendStartTime() {
+  startAt_->setEnabled(startAtBox_->isChecked());
+  engine_.SetStartTime(startAtBox_->isChecked() ? std::optional<int64_t>(startAt_->dateTime().toMSecsSinceEpoch())
+                                                : std::nullopt);
 }
 
 void DraftControl::OnOrderClicked() { OpenDraftOrder(engine_, prompter_, this); }
 
+// A sorted list, letter case ignored; each item carries its team.
 void DraftControl::FillTeams() {
-  QString chosen;
-  if (QListWidgetItem* item = teamsList_->currentItem()) chosen = item->text().remove(QLatin1Char('*'));
-  // A sorted list, letter case ignored.
-  QStringList lines;
-  for (const std::string& line : engine_.TeamLines()) lines << L1(line);
-  std::stable_sort(lines.begin(), lines.end(),
-                   [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+  const int chosen = teamsList_->currentItem() ? teamsList_->currentItem()->data(Qt::UserRole).toInt() : 0;
+  std::vector<int> teams;
+  for (int t = 1; t <= engine_.TeamCount(); ++t) teams.push_back(t);
+  std::stable_sort(teams.begin(), teams.end(), [this](int a, int b) {
+    return L1(engine_.Team(a).name).compare(L1(engine_.Team(b).name), Qt::CaseInsensitive) < 0;
+  });
   teamsList_->clear();
-  teamsList_->addItems(lines);
-  if (!chosen.isEmpty()) {
-    for (int i = 0; i < teamsList_->count(); ++i) {
-      if (teamsList_->item(i)->text().remove(QLatin1Char('*')) == chosen) {
-        teamsList_->setCurrentRow(i);
-        break;
-      }
-    }
+  for (int t : teams) {
+    auto* item = new QListWidgetItem(L1(engine_.Team(t).name + (engine_.Team(t).signedOn ? "*" : "")));
+    item->setData(Qt::UserRole, t);
+    teamsList_->addItem(item);
+    if (t == chosen) teamsList_->setCurrentItem(item);
   }
+}
+
+draft::PickLabel DraftControl::LabelOf(const QListWidgetItem* item) {
+  return {item->data(Qt::UserRole).toInt(), item->data(Qt::UserRole + 1).toInt()};
 }
 
 void DraftControl::FillSelections() {
   selections_->clear();
-  for (const std::string& line : engine_.SelectionLines()) selections_->addItem(L1(line));
+  for (const draft::Pick& pick : engine_.Log().Picks()) AddSelection(pick);
   UpdateDeleteButton();
 }
 
+// In label order (a pick made again at a deleted label goes back to its
+// place), the newest in view.
+void DraftControl::AddSelection(const draft::Pick& pick) {
+  int row = selections_->count();
+  while (row > 0 && pick.label < LabelOf(selections_->item(row - 1))) --row;
+  auto* item = new QListWidgetItem(L1(draft::DraftListFill(pick)));
+  item->setData(Qt::UserRole, pick.label.round);
+  item->setData(Qt::UserRole + 1, pick.label.selection);
+  selections_->insertItem(row, item);
+  selections_->scrollToItem(item);
+}
+
 void DraftControl::PickRecorded(const draft::Pick& pick, bool byCommish) {
-  selections_->addItem(L1(draft::DraftListFill(pick)));
+  AddSelection(pick);
   // A team's pick of the position shown takes the player out of the list;
   // the Commish's own pick removes its line itself and keeps the order.
   if (!byCommish) draftees_->RebuildIfShown(pick.position);
 }
 
 void DraftControl::ShowClock() {
-  teamOnClock_->setText(L1(engine_.Clock().Team()));
-  timeLeft_->setText(L1(engine_.Clock().TimeLeft()));
+  const DraftClock& clock = engine_.Clock();
+  teamOnClock_->setText(clock.OnClock() ? L1(engine_.Team(clock.Team()).name) : QString());
+  timeLeft_->setText(clock.Running() ? QString::number(clock.Seconds()) : QString());
   UpdateHaltButton();
 }
 
@@ -276,9 +369,18 @@ void DraftControl::UpdateHaltButton() {
   halt_->setEnabled(engine_.Clock().OnClock() || engine_.RunningAutomatically());
 }
 
+// The edits are left alone while they hold the label already, so that
+// typing "01" is not rewritten under the Commish's hands.
 void DraftControl::ShowNextPick() {
-  if (roundEdit_->text() != L1(engine_.RoundText())) roundEdit_->setText(L1(engine_.RoundText()));
-  if (selectionEdit_->text() != L1(engine_.SelectionText())) selectionEdit_->setText(L1(engine_.SelectionText()));
+  const draft::PickLabel next = engine_.NextLabel();
+  if (LeadingNumber(ToL1(roundEdit_->text())) != next.round) roundEdit_->setText(QString::number(next.round));
+  if (LeadingNumber(ToL1(selectionEdit_->text())) != next.selection)
+    selectionEdit_->setText(QString::number(next.selection));
+}
+
+void DraftControl::NextPickEdited() {
+  engine_.SetNextLabel({static_cast<int>(LeadingNumber(ToL1(roundEdit_->text()))),
+                        static_cast<int>(LeadingNumber(ToL1(selectionEdit_->text())))});
 }
 
 void DraftControl::UpdateDeleteButton() {
@@ -289,7 +391,7 @@ void DraftControl::UpdateDeleteButton() {
 void DraftControl::OnTeamActivated() {
   Guard(engine_.Reporter(), "DraftControl_TeamsList_DblClick", [this] {
     QListWidgetItem* item = teamsList_->currentItem();
-    if (engine_.Clock().Seconds() >= 1 || engine_.Clock().OnClock()) return;
+    if (engine_.Clock().OnClock()) return;
     if (item == nullptr || !item->isSelected()) return;
     const std::string seconds = ToL1(timeAllowed_->text());
     // A time that is not a number, or does not fit the clock, is refused
@@ -298,36 +400,60 @@ void DraftControl::OnTeamActivated() {
       prompter_.Inform("Information.", kTimeRefused);
       return;
     }
-    auto result =
-        engine_.PutOnClock(ToL1(item->text()), seconds, ToL1(roundEdit_->text()), ToL1(selectionEdit_->text()));
-    if (result == DraftServer::ClockResult::BadTime) prompter_.Inform("Information.", kTimeRefused);
+    const long long time = LeadingNumber(seconds);
+    if (time == 0) return;
+    if (time < 1 || time > kMaxClockSeconds) {
+      prompter_.Inform("Information.", kTimeRefused);
+      return;
+    }
+    const int team = item->data(Qt::UserRole).toInt();
+    const draft::PickLabel label{static_cast<int>(LeadingNumber(ToL1(roundEdit_->text()))),
+                                 static_cast<int>(LeadingNumber(ToL1(selectionEdit_->text())))};
+    switch (engine_.PutOnClock(team, static_cast<int>(time), label)) {
+      case DraftServer::ClockResult::MustSelect:
+        prompter_.Inform("Information.", "You will have to select for " + engine_.Team(team).name + ".");
+        break;
+      case DraftServer::ClockResult::BadTime: prompter_.Inform("Information.", kTimeRefused); break;
+      case DraftServer::ClockResult::BadLabel:
+        prompter_.Inform("Information.", "Round - Sel. is not a pick of this draft: the selection runs from 1 to " +
+                                             Num(engine_.TeamCount()) + ", and a draft holds at most " +
+                                             Num(draft::kMaxPicks) + " picks.");
+        break;
+      default: break;
+    }
   });
 }
 
-void DraftControl::OnDrafteeActivated() {
-  Guard(engine_.Reporter(), "DraftControl_RookieList_DblClick", [this] {
-    if (!engine_.Clock().OnClock()) return;
-    if (!engine_.WaitingForCommish()) return;  // a connected team picks for itself
-    const std::string line = draftees_->SelectedLine();
-    if (line.empty()) return;
-    draft::LineSelection sel = draft::ReadLine(line);
-    const std::string position = draftees_->PositionCaption();
-    auto result = engine_.CommishPick(sel.pidText, sel.name, position);
-    if (result == DraftServer::PickResult::Picked) {
-      // The confirmation box lets other events run, and a rebuild may have
-      // moved the lines meanwhile: the line is found again by its PID.
-      const auto& lines = draftees_->Model().Lines();
-      for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (draft::ReadLine(lines[i]).pidText == sel.pidText) {
-          draftees_->RemoveLine(static_cast<int>(i));
-          break;
-        }
-      }
-    } else if (result == DraftServer::PickResult::Taken) {
-      prompter_.Inform("Information.", position + " " + sel.name + " already selected.");
-      draftees_->Rebuild();
-    } else if (result == DraftServer::PickResult::Full) {
-      prompter_.Inform("Information.", "The draft holds 1000 picks; no more picks can be recorded.");
+void DraftControl::OnPlayerActivated(int pid) {
+  Guard(engine_.Reporter(), "DraftControl_RookieList_DblClick", [this, pid] {
+    // A connected team picks for itself.
+    if (!engine_.CommishMayPick()) return;
+    const DraftServer::PoolPlayer* player = engine_.FindPlayer(pid);
+    if (!player) return;
+    // What the Commish sees when he decides; the engine checks it still holds.
+    const int team = engine_.Clock().Team();
+    const draft::PickLabel label = engine_.Clock().Label();
+    const std::string name = player->name;
+    const std::string position = player->position;
+    if (!prompter_.Confirm("Draft Selection", "Are you sure you want to select " + name + "?", PromptIcon::Question,
+                           PromptAnswer::No, true))
+      return;
+    switch (engine_.CommishPick(pid, team, label)) {
+      case DraftServer::PickResult::Picked: draftees_->RemovePlayer(pid); break;
+      case DraftServer::PickResult::Taken:
+        prompter_.Inform("Information.", position + " " + name + " already selected.");
+        draftees_->Rebuild();
+        break;
+      case DraftServer::PickResult::Full:
+        prompter_.Inform("Information.",
+                         "The draft holds " + Num(draft::kMaxPicks) + " picks; no more picks can be recorded.");
+        break;
+      case DraftServer::PickResult::Changed:
+        prompter_.Inform("Draft Selection", "The draft changed while you were deciding: " + engine_.Team(team).name +
+                                                " is no longer waiting for your selection at " + label.Text() + ". " +
+                                                name + " was not recorded.");
+        break;
+      default: break;
     }
   });
 }
@@ -338,7 +464,12 @@ void DraftControl::OnKickClicked() {
   Guard(engine_.Reporter(), "DraftControl_Kick_Click", [this] {
     QListWidgetItem* item = teamsList_->currentItem();
     if (item == nullptr || !item->isSelected()) return;
-    engine_.Kick(ToL1(item->text()));
+    const int team = item->data(Qt::UserRole).toInt();
+    if (!prompter_.Confirm("Draft Selection",
+                           "Are you sure you want to kick " + engine_.Team(team).name + " out of the draft?",
+                           PromptIcon::Question, PromptAnswer::No, true))
+      return;
+    engine_.Kick(team);
   });
 }
 
@@ -346,7 +477,11 @@ void DraftControl::OnDeleteClicked() {
   QListWidgetItem* item = selections_->currentItem();
   if (item == nullptr || !item->isSelected()) return;
   if (engine_.Clock().OnClock()) return;
-  engine_.DeletePickAtLine(ToL1(item->text()));
+  const draft::PickLabel label = LabelOf(item);
+  if (!prompter_.Confirm("Draft Selection", "Are you sure you want to delete pick at round " + label.Text() + "?",
+                         PromptIcon::Question, PromptAnswer::No, true))
+    return;
+  engine_.DeletePick(label);
 }
 
 void DraftControl::OnMergeClicked() {
@@ -355,10 +490,14 @@ void DraftControl::OnMergeClicked() {
 }
 
 bool DraftControl::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == teamsList_ && event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (watched == teamsList_ && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
       OnTeamActivated();
+      return true;
+    }
+    if (watched == selections_ && key == Qt::Key_Delete) {
+      OnDeleteClicked();
       return true;
     }
   }

@@ -1,31 +1,38 @@
 // The Commish's Draft Control window: the teams with their "*" marks, the
 // team on the clock and its time, the time allowed, the next pick's round
 // and selection, Halt, Kick, the Selections list with Delete, Merge, and the
-// draftee list to pick for a team that is not connected; the "Run
-// automatically" box, the rule for absent and late teams and the button that
-// opens the Draft Order window.
+// draftee list to pick for a team that is not connected; the automatic run
+// (Run automatically, the Draft Order window, the rule for absent and late
+// teams with its ratings, the pause between picks, the time absent teams
+// get, the start time) and what the run is doing.
 //
 // The window shows the engine's state and forwards the Commish's actions to
-// the engine; it never changes a table itself.
+// the engine: list items carry the team, player or pick they show, the
+// window asks the Commish what is to be asked, and the engine's operation
+// checks its own preconditions. It never changes a table itself.
 #pragma once
 
 #include <QWidget>
+#include <array>
 #include <functional>
+
+#include "draft/Draftees.h"
+#include "draft/Pick.h"
 
 class QCheckBox;
 class QComboBox;
+class QDateTimeEdit;
 class QLabel;
 class QSettings;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
+class QSpinBox;
 
 namespace pm {
 class Prompter;
 }  // namespace pm
-namespace pm::draft {
-struct Pick;
-}  // namespace pm::draft
 namespace pm::widgets {
 class DrafteeList;
 }  // namespace pm::widgets
@@ -40,8 +47,9 @@ class DraftControl : public QWidget {
   DraftControl(server::DraftServer& engine, Prompter& prompter, QWidget* parent = nullptr);
 
   // The window's load: position 0 of the draftee list, the teams list, the
-  // Merge button, the Selections list, the next pick, the team on the clock
-  // and "60" seconds allowed.
+  // Merge button, the Selections list, the next pick, the team on the clock,
+  // the time allowed (remembered, 60 at first) and the automatic run's
+  // settings from the engine.
   void Load();
 
   // Where the time allowed is remembered (not owned; nullptr: nowhere).
@@ -51,8 +59,8 @@ class DraftControl : public QWidget {
   std::function<void()> mergeRequested;
 
   // Handlers, also called by tests.
-  void OnTeamActivated();     // a double-click or Enter on a team: on the clock
-  void OnDrafteeActivated();  // a double-click or Enter on a draftee: the Commish's pick
+  void OnTeamActivated();           // a double-click or Enter on a team: on the clock
+  void OnPlayerActivated(int pid);  // a double-click or Enter on a draftee: the Commish's pick
   void OnHaltClicked();
   void OnKickClicked();
   void OnDeleteClicked();
@@ -73,22 +81,34 @@ class DraftControl : public QWidget {
   widgets::DrafteeList* Draftees() const { return draftees_; }
   QCheckBox* RunAutoBox() const { return runAuto_; }
   QComboBox* AutoDraftRuleBox() const { return rule_; }
+  QCheckBox* RuleRatingBox(int box) const { return ruleRatings_[static_cast<std::size_t>(box)]; }
+  QSpinBox* PauseBox() const { return pause_; }
+  QSpinBox* AbsentTimeBox() const { return absentTime_; }
+  QCheckBox* StartAtBox() const { return startAtBox_; }
+  QDateTimeEdit* StartAtEdit() const { return startAt_; }
+  QLabel* RunStatusLabel() const { return runStatus_; }
   QPushButton* OrderButton() const { return order_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  QWidget* BuildAutomatic();
   void FillTeams();
   void FillSelections();
+  void AddSelection(const draft::Pick& pick);
   void PickRecorded(const draft::Pick& pick, bool byCommish);
   void ShowClock();
   void ShowNextPick();
+  void ShowRunSettings();
   void UpdateDeleteButton();
   void UpdateHaltButton();
   void TimeAllowedEdited();
-  // The rule chosen and the rating boxes ticked, to the engine.
-  void SendRule();
+  void NextPickEdited();
+  // The automatic run's settings as shown, to the engine and the order file.
+  void SendRunSettings();
+  void SendStartTime();
+  static draft::PickLabel LabelOf(const QListWidgetItem* item);
 
   server::DraftServer& engine_;
   Prompter& prompter_;
@@ -104,9 +124,15 @@ class DraftControl : public QWidget {
   QPushButton* delete_;
   QPushButton* merge_;
   widgets::DrafteeList* draftees_;
-  QCheckBox* runAuto_;
-  QComboBox* rule_;
-  QPushButton* order_;
+  QCheckBox* runAuto_ = nullptr;
+  QComboBox* rule_ = nullptr;
+  std::array<QCheckBox*, draft::kRatingBoxes> ruleRatings_{};
+  QSpinBox* pause_ = nullptr;
+  QSpinBox* absentTime_ = nullptr;
+  QCheckBox* startAtBox_ = nullptr;
+  QDateTimeEdit* startAt_ = nullptr;
+  QLabel* runStatus_ = nullptr;
+  QPushButton* order_ = nullptr;
   QSettings* settings_ = nullptr;
 };
 

@@ -23,32 +23,7 @@ namespace pm::server {
 
 using namespace pm::widgets;
 
-namespace {
-
-// One indented line for each of the first names (each setting line with
-// what its value must be), then how many more there are.
-std::string Listed(const std::vector<std::string>& names, bool settingLines = false) {
-  const draft::ShownList shown = draft::ShownNames(names);
-  std::string out;
-  for (const std::string& n : shown.names)
-    out += "\r\n    " + n + (settingLines ? " (" + draft::SettingRule(n) + ")" : "");
-  if (shown.more > 0) out += "\r\n    and " + Num(shown.more) + " more";
-  return out;
-}
-
-std::string Section(const std::string& title, const std::vector<std::string>& names, bool settingLines = false) {
-  return names.empty() ? std::string() : "\r\n\r\n" + title + Listed(names, settingLines);
-}
-
-// Every line of a read file not used, and every team it leaves out.
-std::string Problems(const draft::OrderRead& read) {
-  return Section("Not teams of this league:", read.unknown) +
-         Section("Teams named more than once (named again on these lines, which are left out):", read.duplicates) +
-         Section("Setting lines with a value that is not allowed (left out):", read.badSettings, true) +
-         Section("Teams not in the file (left out of the order):", read.missing);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 DraftOrderWindow::DraftOrderWindow(DraftServer& engine, Prompter& prompter, QWidget* parent)
     : QDialog(parent), engine_(engine), prompter_(prompter) {
@@ -162,7 +137,7 @@ void DraftOrderWindow::LoadFromFile() {
                      PromptIcon::Warning, TextCoding::Utf8);
     return;
   }
-  const std::string problems = Problems(*read);
+  const std::string problems = draft::OrderProblems(*read);
   if (read->order.teams.empty()) {
     prompter_.Inform("Draft Order", "The file names no team of this league; the order was not changed." + problems,
                      PromptIcon::Warning);
@@ -187,7 +162,8 @@ bool DraftOrderWindow::ConfirmIncomplete(const draft::DraftOrder& order) {
       left.push_back(names[i]);
   if (left.empty() && !loadedFlawed_) return true;
   std::string text;
-  if (!left.empty()) text = "These teams are not in the order and would not pick:" + Listed(left) + "\r\n\r\n";
+  if (!left.empty())
+    text = "These teams are not in the order and would not pick:" + draft::ListedNames(left) + "\r\n\r\n";
   if (loadedFlawed_) text += "The file loaded had lines that are not in this order.\r\n\r\n";
   return prompter_.Confirm("Draft Order", text + "Save this order anyway?", PromptIcon::Warning, PromptAnswer::No);
 }

@@ -1,5 +1,6 @@
 // The server's chat window: the transcript of the draft's conversation and
-// of the server's announcements, and the Commish's input with its recipient.
+// of the server's announcements, and the Commish's input with its recipient
+// ("All Members" for everyone, or one signed-on team).
 #pragma once
 
 #include <QWidget>
@@ -12,7 +13,7 @@ namespace pm::server {
 class DraftServer;
 }
 namespace pm::widgets {
-class ChatInput;
+class ChatPanel;
 }
 
 namespace pm::server {
@@ -20,9 +21,6 @@ namespace pm::server {
 class PublicChat : public QWidget {
   Q_OBJECT
  public:
-  // The transcript keeps this many of the last lines; older ones go, so a
-  // long or flooded draft cannot make the window hold ever more.
-
   explicit PublicChat(server::DraftServer& engine, QWidget* parent = nullptr);
 
   // The window's load: recipients "All Members" and every signed-on team in
@@ -31,17 +29,16 @@ class PublicChat : public QWidget {
   // Appends a line (the caller has checked that the window is shown).
   void AddPubChat(const QString& line);
   // Recipient list upkeep on sign-on and sign-off.
-  void AddRecipient(const QString& name);
-  void RemoveRecipient(const QString& name);
+  void AddRecipient(int team);
+  void RemoveRecipient(int team);
 
-  QPlainTextEdit* ChatText() const { return chatText_; }
+  QPlainTextEdit* ChatText() const;
   QLineEdit* ChatSend() const;
   QComboBox* RecipientBox() const;
 
  private:
   server::DraftServer& engine_;
-  QPlainTextEdit* chatText_;
-  widgets::ChatInput* input_;
+  widgets::ChatPanel* panel_;
 };
 
 }  // namespace pm::server

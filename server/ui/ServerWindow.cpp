@@ -108,11 +108,11 @@ ServerWindow::ServerWindow(DraftServer& engine, Prompter& prompter, const QStrin
     // Lines for a closed chat window are dropped.
     if (ChatShown()) chat_->AddPubChat(line);
   });
-  connect(&engine_, &DraftServer::teamSignedOn, this, [this](int, const QString& name) {
-    if (ChatShown()) chat_->AddRecipient(name);
+  connect(&engine_, &DraftServer::teamSignedOn, this, [this](int team) {
+    if (ChatShown()) chat_->AddRecipient(team);
   });
-  connect(&engine_, &DraftServer::teamSignedOff, this, [this](int, const QString& name) {
-    if (ChatShown()) chat_->RemoveRecipient(name);
+  connect(&engine_, &DraftServer::teamSignedOff, this, [this](int team) {
+    if (ChatShown()) chat_->RemoveRecipient(team);
   });
   // The board follows every pick and delete while it is open.
   const auto refreshBoard = [this] {

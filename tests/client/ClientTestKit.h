@@ -62,7 +62,7 @@ struct RecordingView : ClientView {
   bool connected = false;
   bool chatOpen = false;
   std::vector<std::string> chat;
-  std::vector<std::string> recipients;
+  std::vector<int> recipients;  // team numbers
   std::vector<std::string> draftList;
   int draftListClears = 0;
   std::string timeLeft;
@@ -79,14 +79,8 @@ struct RecordingView : ClientView {
     chatOpen = true;
     chat.push_back(line);
   }
-  void ChatAddRecipient(const std::string& n) override { recipients.push_back(n); }
-  void ChatRemoveRecipient(const std::string& n) override {
-    for (auto it = recipients.begin(); it != recipients.end(); ++it)
-      if (*it == n) {
-        recipients.erase(it);
-        break;
-      }
-  }
+  void ChatAddRecipient(int team) override { recipients.push_back(team); }
+  void ChatRemoveRecipient(int team) override { std::erase(recipients, team); }
   void DraftListAdd(const std::string& line) override { draftList.push_back(line); }
   void DraftListClear() override {
     draftList.clear();
@@ -130,8 +124,7 @@ struct TestServer {
   quint16 Port() const { return engine.Port(); }
   // Puts a team on the clock with the announced label and time.
   server::DraftServer::ClockResult OnClock(int team, int seconds) {
-    return engine.PutOnClock(engine.Team(team).name, std::to_string(seconds), engine.RoundText(),
-                             engine.SelectionText());
+    return engine.PutOnClock(team, seconds, engine.NextLabel());
   }
 };
 

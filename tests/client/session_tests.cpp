@@ -49,7 +49,7 @@ TEST(ClientSession, LoginPresenceAndLeaving) {
   ASSERT_TRUE(a.Connect());
   EXPECT_EQ(a.view.caption, "Pickmill - Client - 3.03 - Albany Admirals - Connected.");
   EXPECT_TRUE(a.view.connected);
-  EXPECT_TRUE(a.Sent("L|1|0|3.03," + std::to_string(league.pool.Count()) + ",Sample League"));
+  EXPECT_TRUE(a.Sent("L|1|0|3.03," + std::to_string(league.pool.Count()) + ",Sample League,lines+all+wish+over"));
   ASSERT_TRUE(WaitFor([&] { return server.engine.Team(1).signedOn; }));
 
   a.view.chatOpen = true;
@@ -59,7 +59,7 @@ TEST(ClientSession, LoginPresenceAndLeaving) {
   ASSERT_TRUE(WaitFor([&] { return b.session.SignedOn(1) && a.session.SignedOn(2); }));
   EXPECT_EQ(a.session.Team(2).name, "Austin Outlaws");
   EXPECT_FALSE(b.session.SignedOn(2));  // the newcomer does not get its own L
-  EXPECT_EQ(a.view.recipients, std::vector<std::string>{"Austin Outlaws"});
+  EXPECT_EQ(a.view.recipients, std::vector<int>{2});
   EXPECT_TRUE(b.view.recipients.empty());  // chat closed: no upkeep
   EXPECT_TRUE(a.view.chat.empty());        // signing on writes no chat line
 
@@ -100,7 +100,7 @@ TEST(ClientSession, RefusalsShowTheReasonAndEnd) {
   ASSERT_TRUE(WaitFor([&] { return second.ended == 1; }));
   EXPECT_EQ(second.LastPrompt(), kLead + "The team you selected is already signed on. Contact the commish.");
 
-  ASSERT_TRUE(server.engine.Kick(server.engine.Team(1).name + "*"));
+  ASSERT_TRUE(server.engine.Kick(1));
   ASSERT_TRUE(WaitFor([&] { return first.ended == 1; }));
   EXPECT_EQ(first.LastPrompt(), kLead + "You have been kicked out of the draft by the commish.");
 
@@ -123,7 +123,7 @@ TEST(ClientSession, CatchUpAcrossADeletedPickStoresEachPickOnce) {
   TestServer server(league);  // the resume question is answered No: the draft goes on
   ASSERT_EQ(server.engine.Log().Count(), 4);
   server.prompter.answers = {PromptAnswer::Yes};
-  ASSERT_EQ(server.engine.DeletePick("1", "2"), server::DraftServer::DeleteResult::Deleted);
+  ASSERT_EQ(server.engine.DeletePick({1, 2}), server::DraftServer::DeleteResult::Deleted);
 
   TestClient c(league, 3, server.Port());
   ASSERT_TRUE(c.Connect());
@@ -132,13 +132,13 @@ TEST(ClientSession, CatchUpAcrossADeletedPickStoresEachPickOnce) {
   // through the server after it: an answer would arrive before the
   // Commish's line.
   QSignalSpy serverChat(&server.engine, &server::DraftServer::pubChatAdded);
-  ASSERT_TRUE(c.session.SendChat("Commish", "all caught up?"));
+  ASSERT_TRUE(c.session.SendChat(0, "all caught up?"));
   ASSERT_TRUE(WaitFor([&] {
     for (const auto& args : serverChat)
       if (args.at(0).toString().endsWith(u"all caught up?"_s)) return true;
     return false;
   }));
-  ASSERT_TRUE(server.engine.CommishChat(league.teams[2], "yes"));
+  ASSERT_TRUE(server.engine.CommishChat(3, "yes"));
   ASSERT_TRUE(WaitFor([&] { return c.view.ChatHas("Private from the Commish: yes"); }));
   EXPECT_EQ(c.session.PickCount(), 3);
   // Caught-up picks are held as the picks seen being made are.
@@ -302,7 +302,7 @@ TEST(ClientSession, PickPausesTheClockTakenResumesAndZEndsTheTurn) {
   a.view.shownPosition = "QB";
   b.view.shownPosition = "QB";
   const league::Player& qb = PlayerAt(league, 0, 0);
-  const std::string pid = std::to_string(qb.pid);
+  const int pid = qb.pid;
   const std::string name = ListName(qb);
 
   ASSERT_EQ(server.OnClock(1, 30), server::DraftServer::ClockResult::Started);
@@ -311,12 +311,12 @@ TEST(ClientSession, PickPausesTheClockTakenResumesAndZEndsTheTurn) {
   ASSERT_TRUE(a.session.SendOwnPick(pid, name, "QB"));
   EXPECT_FALSE(a.session.TimerRunning());  // paused while the server decides
   EXPECT_EQ(a.session.ClockSeconds(), 25);
-  EXPECT_TRUE(a.Sent("D|1|0|" + pid + "," + name + ",QB"));
+  EXPECT_TRUE(a.Sent("D|1|0|" + std::to_string(pid) + "," + name + ",QB"));
   a.session.Tick();
   EXPECT_EQ(a.session.ClockSeconds(), 25);
 
   ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 1 && b.session.PickCount() == 1; }));
-  EXPECT_EQ(Record(a.session, 1), pid + "|Albany Admirals|" + name + "|QB|1-1");
+  EXPECT_EQ(Record(a.session, 1), std::to_string(pid) + "|Albany Admirals|" + name + "|QB|1-1");
   EXPECT_EQ(a.session.ClockSeconds(), 0);
   EXPECT_FALSE(a.session.TimerRunning());
   EXPECT_EQ(a.view.timeLeft, "");
@@ -344,7 +344,7 @@ TEST(ClientSession, PickPausesTheClockTakenResumesAndZEndsTheTurn) {
 
   // A player who is not in the draft: the server's refusal line, and B's
   // clock resumes where it stopped.
-  ASSERT_TRUE(b.session.SendOwnPick("99", "Nobody Here", "QB"));
+  ASSERT_TRUE(b.session.SendOwnPick(99, "Nobody Here", "QB"));
   EXPECT_FALSE(b.session.TimerRunning());
   ASSERT_TRUE(WaitFor([&] { return b.session.TimerRunning(); }));
   EXPECT_EQ(b.session.ClockSeconds(), 16);
@@ -352,7 +352,7 @@ TEST(ClientSession, PickPausesTheClockTakenResumesAndZEndsTheTurn) {
 
   // A pick at a position the Draftees window does not show leaves it alone.
   const league::Player& k = PlayerAt(league, 13, 0);
-  ASSERT_TRUE(b.session.SendOwnPick(std::to_string(k.pid), ListName(k), "K"));
+  ASSERT_TRUE(b.session.SendOwnPick(k.pid, ListName(k), "K"));
   ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 2 && b.session.PickCount() == 2; }));
   EXPECT_EQ(a.view.rebuilds, 1);
   EXPECT_EQ(b.session.ClockSeconds(), 0);
@@ -404,7 +404,7 @@ TEST(ClientSession, DeletedPickBlanksItAndRedrawsTheDraftList) {
   a.view.shownPosition = "QB";
 
   server.prompter.answers = {PromptAnswer::Yes};
-  ASSERT_EQ(server.engine.DeletePick("1", "2"), server::DraftServer::DeleteResult::Deleted);
+  ASSERT_EQ(server.engine.DeletePick({1, 2}), server::DraftServer::DeleteResult::Deleted);
   ASSERT_TRUE(WaitFor([&] { return a.view.draftListClears == 1; }));
   EXPECT_EQ(a.session.Picks().At(2), nullptr);
   EXPECT_EQ(a.session.PickCount(), 3);  // the count never goes down
@@ -437,7 +437,7 @@ TEST(ClientSession, ChatPublicAndPrivateBothWays) {
   b.view.chatOpen = true;
 
   // Public: cut at the first "|", shown once when the relay comes back.
-  ASSERT_TRUE(a.session.SendChat("All Members", "hello, all|Z|1|0|1,x,QB,1-1"));
+  ASSERT_TRUE(a.session.SendChat(ClientSession::kChatToEveryone, "hello, all|Z|1|0|1,x,QB,1-1"));
   EXPECT_TRUE(a.Sent("C|1|0|hello, all"));
   EXPECT_TRUE(a.view.chat.empty());
   ASSERT_TRUE(WaitFor(
@@ -448,16 +448,16 @@ TEST(ClientSession, ChatPublicAndPrivateBothWays) {
   // With the chat window closed a public line is lost; a private one opens it.
   b.view.chatOpen = false;
   b.view.chat.clear();
-  ASSERT_TRUE(a.session.SendChat("aLL", "second"));
-  ASSERT_TRUE(a.session.SendChat("AUSTIN OUTLAWS", "psst"));
+  ASSERT_TRUE(a.session.SendChat(ClientSession::kChatToEveryone, "second"));
+  ASSERT_TRUE(a.session.SendChat(2, "psst"));
   EXPECT_TRUE(a.Sent("P|1|2|psst"));
-  EXPECT_TRUE(a.view.ChatHas("Private to AUSTIN OUTLAWS: psst"));
+  EXPECT_TRUE(a.view.ChatHas("Private to Austin Outlaws: psst"));
   ASSERT_TRUE(WaitFor([&] { return b.view.ChatHas("Private from Albany Admirals: psst"); }));
   EXPECT_FALSE(b.view.ChatHas("Albany Admirals: second"));
   EXPECT_TRUE(b.view.chatOpen);
 
   // To the Commish, and from the Commish.
-  ASSERT_TRUE(a.session.SendChat("Commish", "hi boss"));
+  ASSERT_TRUE(a.session.SendChat(0, "hi boss"));
   EXPECT_TRUE(a.Sent("P|1|0|hi boss"));
   EXPECT_TRUE(a.view.ChatHas("Private to Commish: hi boss"));
   ASSERT_TRUE(WaitFor([&] {
@@ -465,17 +465,17 @@ TEST(ClientSession, ChatPublicAndPrivateBothWays) {
       if (args.at(0).toString() == u"Private from Albany Admirals: hi boss"_s) return true;
     return false;
   }));
-  ASSERT_TRUE(server.engine.CommishChat("All Members", "welcome"));
-  ASSERT_TRUE(server.engine.CommishChat("Austin Outlaws", "just you"));
+  ASSERT_TRUE(server.engine.CommishChat(0, "welcome"));
+  ASSERT_TRUE(server.engine.CommishChat(2, "just you"));
   ASSERT_TRUE(WaitFor(
       [&] { return a.view.ChatHas("Commish: welcome") && b.view.ChatHas("Private from the Commish: just you"); }));
 
   // Nothing is sent for an empty line or a recipient that names no team.
   const std::size_t sent = a.session.SentLog().size();
-  EXPECT_FALSE(a.session.SendChat("Nobody At All", "x"));
-  EXPECT_FALSE(a.session.SendChat("Denver", "x"));
-  EXPECT_FALSE(a.session.SendChat("All Members", ""));
-  EXPECT_FALSE(a.session.SendChat("All Members", "|only after the bar"));
+  EXPECT_FALSE(a.session.SendChat(99, "x"));
+  EXPECT_FALSE(a.session.SendChat(-5, "x"));
+  EXPECT_FALSE(a.session.SendChat(ClientSession::kChatToEveryone, ""));
+  EXPECT_FALSE(a.session.SendChat(ClientSession::kChatToEveryone, "|only after the bar"));
   EXPECT_EQ(a.session.SentLog().size(), sent);
 }
 
@@ -829,7 +829,7 @@ TEST(ClientWishList, AutomaticPicksFollowTheClock) {
   EXPECT_EQ(s.SentLog().back(), firstD);
   EXPECT_TRUE(client.view.ChatHas("Automatic pick from your list: " + ListName(first) + ", QB."));
   s.Tick();
-  EXPECT_FALSE(s.SendOwnPick("77", "By Hand", "QB"));  // confirmed in a box left open meanwhile
+  EXPECT_FALSE(s.SendOwnPick(77, "By Hand", "QB"));  // confirmed in a box left open meanwhile
   EXPECT_EQ(DraftsSent(client), 1);
   s.HandleMessage("Z|3|0|" + std::to_string(first.pid) + "," + ListName(first) + ",QB,1-3");
 
@@ -854,7 +854,7 @@ TEST(ClientWishList, AutomaticPicksFollowTheClock) {
   s.SetAutoPickLate(true);
   ASSERT_TRUE(s.AddWish(third.pid));
   s.HandleMessage("N|0|3|12,4-3");
-  ASSERT_TRUE(s.SendOwnPick("77", "By Hand", "QB"));
+  ASSERT_TRUE(s.SendOwnPick(77, "By Hand", "QB"));
   for (int i = 0; i < 3; ++i) s.Tick();
   EXPECT_EQ(DraftsSent(client), 3);
   s.HandleMessage("G|3|0|77,By Hand,QB");

@@ -33,7 +33,7 @@
 #include "client/ui/PublicChat.h"
 #include "common/Files.h"
 #include "tests/client/ClientTestKit.h"
-#include "widgets/ChatInput.h"
+#include "widgets/ChatPanel.h"
 #include "widgets/DraftBoardView.h"
 #include "widgets/DrafteeFind.h"
 #include "widgets/DrafteeList.h"
@@ -458,8 +458,8 @@ TEST(ChatWindow, RecipientsSendingAndTranscript) {
   chat->parentWidget()->close();
   QApplication::processEvents();
   EXPECT_EQ(win.client.Chat(), nullptr);
-  server.engine.CommishChat("All Members", "lost line");
-  server.engine.CommishChat(league.teams[0], "kept line");
+  server.engine.CommishChat(0, "lost line");
+  server.engine.CommishChat(1, "kept line");
   ASSERT_TRUE(WaitFor([&] { return win.client.Chat() != nullptr; }));
   ASSERT_TRUE(
       WaitFor([&] { return win.client.Chat()->Transcript().contains(u"Private from the Commish: kept line"_s); }));

@@ -32,7 +32,8 @@ league::SampleOptions FourTeams() {
 }
 
 struct Pick {
-  std::string pid, name, position;
+  int pid = 0;
+  std::string name, position;
 };
 
 // Every draftee of the pool, in pool order, as a client would send it.
@@ -41,7 +42,7 @@ std::vector<Pick> AllPlayers(const SampleLeague& league) {
   for (int i = 1; i <= league.pool.Count(); ++i) {
     const league::Player& p = league.pool.draftees[static_cast<std::size_t>(i)].player;
     if (p.position > 14) continue;
-    out.push_back({std::to_string(p.pid), p.fname + " " + p.lname, league::PositionCaption(p.position)});
+    out.push_back({p.pid, p.fname + " " + p.lname, league::PositionCaption(p.position)});
   }
   return out;
 }
@@ -146,8 +147,9 @@ TEST(ServerKilled, RestartResumesWithEveryPickAnyClientHadSeen) {
         ASSERT_TRUE(WaitFor([&] { return c.session.TimerRunning(); }));
         ASSERT_TRUE(c.session.SendOwnPick(p.pid, p.name, p.position));
       } else {
-        ASSERT_EQ(host.Ask("clock " + std::to_string(t) + " 60", "clock: "), "1");              // MustSelect
-        ASSERT_EQ(host.Ask("pick " + p.pid + "|" + p.name + "|" + p.position, "pick: "), "0");  // Picked
+        ASSERT_EQ(host.Ask("clock " + std::to_string(t) + " 60", "clock: "), "1");  // MustSelect
+        ASSERT_EQ(host.Ask("pick " + std::to_string(p.pid) + "|" + p.name + "|" + p.position, "pick: "),
+                  "0");  // Picked
       }
       ++made;
       ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == made && b.session.PickCount() == made; }));
@@ -155,7 +157,9 @@ TEST(ServerKilled, RestartResumesWithEveryPickAnyClientHadSeen) {
     // The seventh pick: the server dies as soon as the first client has
     // seen it, whether or not the other has.
     ASSERT_EQ(host.Ask("clock 3 60", "clock: "), "1");
-    ASSERT_EQ(host.Ask("pick " + players[6].pid + "|" + players[6].name + "|" + players[6].position, "pick: "), "0");
+    ASSERT_EQ(host.Ask("pick " + std::to_string(players[6].pid) + "|" + players[6].name + "|" + players[6].position,
+                       "pick: "),
+              "0");
     ASSERT_TRUE(WaitFor([&] { return a.session.PickCount() == 7 || b.session.PickCount() == 7; }, 5000));
     host.Kill();
     EXPECT_EQ(host.ExitStatus(), QProcess::CrashExit);
@@ -226,7 +230,7 @@ TEST(ServerKilled, BetweenFilingAPickAndAnnouncingItThePickSurvives) {
     ASSERT_EQ(host.Ask("die-after-filing", "armed"), "");
     ASSERT_EQ(host.Ask("clock 2 60", "clock: "), "1");  // MustSelect
     const Pick& p = players[1];
-    host.Ask("pick " + p.pid + "|" + p.name + "|" + p.position, "pick: ");  // dies before it answers
+    host.Ask("pick " + std::to_string(p.pid) + "|" + p.name + "|" + p.position, "pick: ");  // dies before it answers
     ASSERT_TRUE(host.Ended());
     EXPECT_EQ(host.ExitStatus(), QProcess::CrashExit);
   }

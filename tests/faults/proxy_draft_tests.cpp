@@ -37,7 +37,8 @@ struct Outcome {
 };
 
 struct Pick {
-  std::string pid, name, position;
+  int pid = 0;
+  std::string name, position;
 };
 
 // The draftees the script picks: the first of each position in list order.
@@ -49,7 +50,7 @@ std::vector<Pick> ScriptPlayers(const SampleLeague& league, int n) {
     const league::Player& p = league.pool.draftees[static_cast<std::size_t>(index.front())].player;
     int keep = std::max(19 - static_cast<int>(p.lname.size()), 0);
     std::string name = (p.fname.substr(0, static_cast<std::size_t>(keep)) + " " + p.lname).substr(0, 20);
-    out.push_back({std::to_string(p.pid), name, league::PositionCaption(code)});
+    out.push_back({p.pid, name, league::PositionCaption(code)});
   }
   return out;
 }
@@ -117,7 +118,7 @@ Outcome RunDraft(std::optional<Mode> mode) {
     STOP_HERE();
 
   const std::string hello = league.teams[0] + ": hello, all";
-  clients[0]->session.SendChat("All Members", "hello, all");
+  clients[0]->session.SendChat(client::ClientSession::kChatToEveryone, "hello, all");
   if (!all([&](TestClient& c) { return c.view.ChatHas(hello); })) STOP_HERE();
 
   std::vector<Pick> players = ScriptPlayers(league, 8);
@@ -128,8 +129,8 @@ Outcome RunDraft(std::optional<Mode> mode) {
       const Pick& p = players[static_cast<std::size_t>(n)];
       if (t == 4) {
         if (server.OnClock(t, 60) != DraftServer::ClockResult::MustSelect) STOP_HERE();
-        server.prompter.answers = {PromptAnswer::Yes};
-        if (server.engine.CommishPick(p.pid, p.name, p.position) != DraftServer::PickResult::Picked) STOP_HERE();
+        if (server.engine.CommishPick(p.pid, t, server.engine.Clock().Label()) != DraftServer::PickResult::Picked)
+          STOP_HERE();
       } else {
         if (server.OnClock(t, 60) != DraftServer::ClockResult::Started) STOP_HERE();
         TestClient& c = *clients[static_cast<std::size_t>(t - 1)];
@@ -148,16 +149,15 @@ Outcome RunDraft(std::optional<Mode> mode) {
       if (server.engine.Log().Count() != n) STOP_HERE();
     }
   }
-  server.prompter.answers = {PromptAnswer::Yes};
-  if (server.engine.DeletePick("2", "3") != DraftServer::DeleteResult::Deleted) STOP_HERE();
+  if (server.engine.DeletePick({2, 3}) != DraftServer::DeleteResult::Deleted) STOP_HERE();
   if (!all([](TestClient& c) { return c.view.draftListClears == 1; })) STOP_HERE();
 
   const std::string bye = league.teams[2] + ": that's all, folks";
-  clients[2]->session.SendChat("All Members", "that's all, folks");
+  clients[2]->session.SendChat(client::ClientSession::kChatToEveryone, "that's all, folks");
   if (!all([&](TestClient& c) { return c.view.ChatHas(bye); })) STOP_HERE();
 
   out.serverPicks = server.engine.Log().Slots();
-  out.selections = server.engine.SelectionLines();
+  for (const draft::Pick& pick : server.engine.Log().Picks()) out.selections.push_back(draft::DraftListFill(pick));
   out.draftFile = ReadWholeFile(league.DraftFile()).value_or("<missing>");
   for (auto& c : clients) {
     std::vector<std::string> picks;

@@ -57,9 +57,7 @@ std::vector<int> Pids(const std::vector<draft::Pick>& picks) {
 bool CommishPicks(TestServer& server, const SampleLeague& league, int team, int k) {
   const league::Player& p = league.pool.draftees[static_cast<std::size_t>(k + 1)].player;
   if (server.OnClock(team, 60) != DraftServer::ClockResult::MustSelect) return false;
-  server.prompter.answers = {PromptAnswer::Yes};
-  return server.engine.CommishPick(std::to_string(p.pid), p.fname + " " + p.lname,
-                                   league::PositionCaption(p.position)) == DraftServer::PickResult::Picked;
+  return server.engine.CommishPick(p.pid, team, server.engine.Clock().Label()) == DraftServer::PickResult::Picked;
 }
 
 TEST(Reconnect, SignsOnAgainAndCatchesUpPicksAndDeletesMadeMeanwhile) {
@@ -88,11 +86,10 @@ TEST(Reconnect, SignsOnAgainAndCatchesUpPicksAndDeletesMadeMeanwhile) {
   EXPECT_EQ(c.session.PickCount(), 40);
   // The server lets the team go; meanwhile a pick is deleted and two are made.
   ASSERT_TRUE(WaitFor([&] { return !server.engine.Team(3).signedOn; }));
-  server.prompter.answers = {PromptAnswer::Yes};
-  ASSERT_EQ(server.engine.DeletePick("2", "2"), DraftServer::DeleteResult::Deleted);
+  ASSERT_EQ(server.engine.DeletePick({2, 2}), DraftServer::DeleteResult::Deleted);
   ASSERT_TRUE(CommishPicks(server, league, 3, 40));
   ASSERT_TRUE(CommishPicks(server, league, 4, 41));
-  EXPECT_FALSE(c.session.SendOwnPick("1", "Someone", "QB"));  // no clock while away
+  EXPECT_FALSE(c.session.SendOwnPick(1, "Someone", "QB"));  // no clock while away
 
   // An attempt that finds nobody listening: the pauses grow.
   r.pauses.Fire();
@@ -163,7 +160,7 @@ TEST(Reconnect, GivesUpAfterTenMinutesStopsOnDisconnectAndNotAfterAKick) {
   ASSERT_TRUE(WaitFor([&] { return server.engine.Team(3).signedOn; }));
 
   // Kicked: told why and ended; no attempt follows.
-  ASSERT_TRUE(server.engine.Kick(league.teams[2]));
+  ASSERT_TRUE(server.engine.Kick(3));
   ASSERT_TRUE(WaitFor([&] { return kicked.c.ended == 1; }));
   EXPECT_EQ(kicked.c.LastPrompt(),
             std::string(kDisconnectedLead) + "\r\n\r\n" + "You have been kicked out of the draft by the commish.");

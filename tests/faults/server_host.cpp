@@ -38,19 +38,21 @@ void Say(const std::string& line) {
 void Command(DraftServer& engine, const std::string& line) {
   if (line.rfind("clock ", 0) == 0) {
     int team = static_cast<int>(pm::LeadingNumber(pm::GetField(line, 2, " ")));
-    std::string seconds = pm::GetField(line, 3, " ");
+    const int seconds = static_cast<int>(pm::LeadingNumber(pm::GetField(line, 3, " ")));
     if (team < 1 || team > engine.TeamCount()) return Say("clock: -1");
-    auto r = engine.PutOnClock(engine.Team(team).name, seconds, engine.RoundText(), engine.SelectionText());
+    auto r = engine.PutOnClock(team, seconds, engine.NextLabel());
     Say("clock: " + std::to_string(static_cast<int>(r)));
   } else if (line.rfind("pick ", 0) == 0) {
-    std::string body = line.substr(5);
-    auto r = engine.CommishPick(pm::GetField(body, 1, "|"), pm::GetField(body, 2, "|"), pm::GetField(body, 3, "|"));
+    // The player's name and position are the pool's; the pick is for the
+    // team on the clock, at its label.
+    const int pid = static_cast<int>(pm::LeadingNumber(pm::GetField(line.substr(5), 1, "|")));
+    auto r = engine.CommishPick(pid, engine.Clock().Team(), engine.Clock().Label());
     Say("pick: " + std::to_string(static_cast<int>(r)));
   } else if (line == "die-after-filing") {
     engine.pickFiled = [](const pm::draft::Pick&) { ::raise(SIGKILL); };
     Say("armed");
   } else if (line == "count") {
-    Say("picks: " + std::to_string(engine.Log().Count()) + " next: " + engine.RoundSel());
+    Say("picks: " + std::to_string(engine.Log().Count()) + " next: " + engine.NextLabel().Text());
   } else {
     Say("unknown: " + line);
   }
@@ -80,7 +82,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   Say("port: " + std::to_string(engine.Port()));
-  Say("picks: " + std::to_string(engine.Log().Count()) + " next: " + engine.RoundSel());
+  Say("picks: " + std::to_string(engine.Log().Count()) + " next: " + engine.NextLabel().Text());
 
   // Lines are read on a thread of their own and handed to the event loop in
   // order; the end of the input ends the host.

@@ -118,8 +118,7 @@ class ServerRun {
     Send(0, protocol::Login(1, protocol::kServerVersion, w_.pool.Count(), w_.leagueName));
     Send(1, protocol::Login(2, protocol::kServerVersion, w_.pool.Count(), w_.leagueName));
     if (!server_.Team(1).signedOn || !server_.Team(2).signedOn) Fail("teams 1 and 2 did not sign on");
-    if (server_.PutOnClock(w_.teams[0], "60", server_.RoundText(), server_.SelectionText()) !=
-        server::DraftServer::ClockResult::Started)
+    if (server_.PutOnClock(1, 60, server_.NextLabel()) != server::DraftServer::ClockResult::Started)
       Fail("team 1 not put on the clock");
     CheckInvariants();
   }
@@ -169,29 +168,24 @@ class ServerRun {
     for (int c : connections_) server_.Connections().TakeOutput(c);
   }
 
-  std::string TeamName(uint8_t b) const {
-    int t = b % (server_.TeamCount() + 2);  // 0 and TeamCount + 1 name nobody
-    return t >= 1 && t <= server_.TeamCount() ? server_.Team(t).name + (b & 0x80 ? "*" : "") : "Nobody";
-  }
+  // A team number, or 0 and TeamCount + 1, which name nobody.
+  int TeamOf(uint8_t b) const { return b % (server_.TeamCount() + 2); }
 
   void Operate(const uint8_t* p, std::size_t n) {
     if (n < 3) return;
     std::string text(reinterpret_cast<const char*>(p + 3), n - 3);
     switch (p[0] % 9) {
-      case 0:
-        server_.PutOnClock(TeamName(p[1]), std::to_string(static_cast<int>(p[2]) - 8), server_.RoundText(),
-                           server_.SelectionText());
-        break;
+      case 0: server_.PutOnClock(TeamOf(p[1]), static_cast<int>(p[2]) - 8, server_.NextLabel()); break;
       case 1: server_.Halt(); break;
       case 2: {
         const auto& d = w_.pool.draftees[static_cast<std::size_t>(1 + p[1] % w_.pool.Count())].player;
-        server_.CommishPick(std::to_string(d.pid), d.fname + " " + d.lname, league::PositionCaption(d.position));
+        server_.CommishPick(d.pid, p[2] & 1 ? server_.Clock().Team() : TeamOf(p[2]), server_.Clock().Label());
         break;
       }
-      case 3: server_.DeletePick(std::to_string(p[1] % 4), std::to_string(p[2] % 6)); break;
-      case 4: server_.Kick(TeamName(p[1])); break;
-      case 5: server_.CommishChat(p[1] & 1 ? "All Teams" : TeamName(p[2]), text); break;
-      case 6: server_.SetNextPickText(std::to_string(p[1] % 5), std::to_string(p[2] % 7)); break;
+      case 3: server_.DeletePick({p[1] % 4, p[2] % 6}); break;
+      case 4: server_.Kick(TeamOf(p[1])); break;
+      case 5: server_.CommishChat(p[1] & 1 ? 0 : TeamOf(p[2]), text); break;
+      case 6: server_.SetNextLabel({p[1] % 5, p[2] % 7}); break;
       case 7: {
         std::array<bool, draft::kRatingBoxes> ratings{};
         for (int b = 0; b < draft::kRatingBoxes; ++b) ratings[static_cast<std::size_t>(b)] = (p[2] >> b) & 1;

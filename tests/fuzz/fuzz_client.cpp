@@ -175,16 +175,12 @@ class Run {
     switch (p[0] % 3) {
       case 0: {
         const auto& d = g->pool.draftees[static_cast<std::size_t>(1 + p[1] % g->pool.Count())].player;
-        session_.SendOwnPick(std::to_string(d.pid), d.fname + " " + d.lname, league::PositionCaption(d.position));
+        session_.SendOwnPick(d.pid, d.fname + " " + d.lname, league::PositionCaption(d.position));
         break;
       }
       case 1: {
-        int k = p[1] % (static_cast<int>(g->teams.size()) + 3);
-        std::string to = k == 0                                       ? "All Teams"
-                         : k <= static_cast<int>(g->teams.size())     ? g->teams[static_cast<std::size_t>(k - 1)]
-                         : k == static_cast<int>(g->teams.size()) + 1 ? "Commish"
-                                                                      : "Nobody";
-        session_.SendChat(to, text);
+        // Everyone, the Commish, a team, or a number that names nobody.
+        session_.SendChat(p[1] % (static_cast<int>(g->teams.size()) + 3) - 1, text);
         break;
       }
       case 2:

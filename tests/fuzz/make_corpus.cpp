@@ -73,7 +73,14 @@ std::string Name(const League& l, int i) {
 std::string Pos(const League& l, int i) {
   return league::PositionCaption(l.pool.draftees[static_cast<std::size_t>(i)].player.position);
 }
-std::string Body(const League& l, int i) { return Pid(l, i) + "," + Name(l, i) + "," + Pos(l, i); }
+int PidOf(const League& l, int i) { return l.pool.draftees[static_cast<std::size_t>(i)].player.pid; }
+// Player i picked by `team` at `label`.
+draft::Pick PickOf(const League& l, int i, int team, draft::PickLabel label) {
+  return {PidOf(l, i), l.teams[static_cast<std::size_t>(team - 1)], Name(l, i), Pos(l, i), label};
+}
+std::string DraftOf(const League& l, int team, int i) {
+  return protocol::Draft(team, PidOf(l, i), Name(l, i), Pos(l, i));
+}
 
 void LeagueSeeds(const fs::path& out, const fs::path& work) {
   const std::string sep = "\n==PMFUZZ==\n";
@@ -110,25 +117,36 @@ void LeagueSeeds(const fs::path& out, const fs::path& work) {
 }
 
 void ProtocolSeeds(const fs::path& out, const League& l) {
-  // Byte 0: bit 0 set = the client receives; byte 1: the read sizes' seed.
-  auto put = [&](const std::string& name, bool toClient, const std::string& stream) {
-    Put(out, name, std::string{static_cast<char>(toClient ? 1 : 0), '\x2a'} + stream);
+  // Byte 0: bit 0 set = the client receives, bit 1 set = lines framing;
+  // byte 1: the read sizes' seed.
+  auto put = [&](const std::string& name, bool toClient, const std::string& stream, bool lines = false) {
+    Put(out, name, std::string{static_cast<char>((toClient ? 1 : 0) | (lines ? 2 : 0)), '\x2a'} + stream);
   };
   put("server-login-picks", false,
-      protocol::Login(1, "3.02", l.pool.Count(), l.name) + protocol::PickRequest(1, 1) +
-          protocol::Draft(1, Pid(l, 5), Name(l, 5), Pos(l, 5)) + protocol::Chat(1, "hello, all") +
-          protocol::PrivateLine(1, 0, "to the Commish") + protocol::TimeUp(1));
+      protocol::Login(1, "3.02", l.pool.Count(), l.name) + protocol::PickRequest(1, 1) + DraftOf(l, 1, 5) +
+          protocol::Chat(1, "hello, all") + protocol::PrivateLine(1, 0, "to the Commish") + protocol::TimeUp(1));
   put("server-legacy-junk", false,
       "C|1|0|chat|with|bars" + protocol::PickRequest(2, 3) + "L|99999|0|x" + "V|1|-5|" + "D|1|0|1,2");
   put("client-catch-up", true,
-      protocol::SignedOn(1) + protocol::WhoElse(1, {2, 3}) +
-          protocol::PickRecordMessage(1, Pid(l, 1) + "|" + l.teams[2] + "|" + Name(l, 1) + "|" + Pos(l, 1) + "|1-1") +
-          protocol::OnClock(1, "60", "1-4") + protocol::Picked(1, Body(l, 7), "1-4"));
+      protocol::SignedOn(1) + protocol::WhoElse(1, {2, 3}) + protocol::PickRecordMessage(1, PickOf(l, 1, 3, {1, 1})) +
+          protocol::OnClock(1, 60, {1, 4}) + protocol::Picked(1, PickOf(l, 7, 1, {1, 4})));
   put("client-other", true,
-      protocol::Refused(1) + protocol::Taken(2, Body(l, 2)) + protocol::ChatRelay(0, "Time remaining: 15 seconds.") +
-          protocol::PrivateOut(2, 1, "hi") + protocol::Left(2) + protocol::TimedOut(3, l.teams[2]) +
-          protocol::Halted(1) + protocol::Deleted("1-2"));
+      protocol::Refused(1) + protocol::Taken(2, PidOf(l, 2), Name(l, 2), Pos(l, 2)) +
+          protocol::ChatRelay(0, "Time remaining: 15 seconds.") + protocol::PrivateOut(2, 1, "hi") + protocol::Left(2) +
+          protocol::TimedOut(3, l.teams[2]) + protocol::Halted(1) + protocol::Deleted({1, 2}));
   put("client-cut-fields", true, "Z|1|0|123,Name" + std::string("W|0|1|") + "N|0|2|");
+  // Both programs once they agreed to lines framing, with a chat that looks
+  // like messages and a line longer than the bound.
+  put("client-lines", true,
+      protocol::Accepted(1, protocol::Features::All()) + "\n" +
+          protocol::PickRecordMessage(1, PickOf(l, 1, 3, {1, 1})) + "\n" + protocol::CatchUpEnd(1) + "\n" +
+          protocol::ChatRelay(2, "see L|0|0|x") + "\n" + protocol::ChatRelay(2, std::string(1100, 'y')) + "\n" +
+          protocol::DraftOver() + "\n",
+      true);
+  put("server-lines", false,
+      protocol::Login(1, "3.03", l.pool.Count(), l.name, protocol::Features::All()) + "\n" +
+          protocol::WishList(1, {PidOf(l, 1), PidOf(l, 2)})[0] + "\n" + protocol::Chat(1, "a C|1|0|b") + "\n",
+      true);
 }
 
 void ServerSeeds(const fs::path& out, const League& l) {
@@ -138,10 +156,8 @@ void ServerSeeds(const fs::path& out, const League& l) {
   auto put = [&](const std::string& name, const std::vector<Operation>& ops) {
     Put(out, name, fuzz::EncodeOperations(ops));
   };
-  put("pick-and-taken", {On(0, protocol::Draft(1, Pid(l, 5), Name(l, 5), Pos(l, 5))),
-                         On(1, protocol::Draft(2, Pid(l, 5), Name(l, 5), Pos(l, 5))),
-                         On(1, protocol::Draft(2, Pid(l, 1), Name(l, 1), Pos(l, 1))),
-                         On(1, protocol::Draft(2, Pid(l, 6), Name(l, 6), Pos(l, 6)))});
+  put("pick-and-taken",
+      {On(0, DraftOf(l, 1, 5)), On(1, DraftOf(l, 2, 5)), On(1, DraftOf(l, 2, 1)), On(1, DraftOf(l, 2, 6))});
   put("catch-up",
       {On(0, protocol::PickRequest(1, 1)), On(0, protocol::PickRequest(1, 2)), On(0, protocol::PickRequest(1, 3)),
        On(0, protocol::PickRequest(1, 4)), On(0, protocol::PickRequest(1, 0)), On(0, protocol::PickRequest(1, -1)),
@@ -157,10 +173,8 @@ void ServerSeeds(const fs::path& out, const League& l) {
                On(1, protocol::PrivateLine(2, 1, "back")), On(0, protocol::TimeUp(1)), On(1, "C|1|0|spoofed"),
                On(2, "C|3|0|not signed on")});
   {
-    std::vector<Operation> ops =
-        Bytewise(0, protocol::Draft(1, Pid(l, 9), Name(l, 9), Pos(l, 9)) + protocol::Chat(1, "split"));
-    ops.push_back(On(1, protocol::Chat(2, "a") + protocol::PickRequest(2, 1) +
-                            protocol::Draft(2, Pid(l, 10), Name(l, 10), Pos(l, 10))));
+    std::vector<Operation> ops = Bytewise(0, DraftOf(l, 1, 9) + protocol::Chat(1, "split"));
+    ops.push_back(On(1, protocol::Chat(2, "a") + protocol::PickRequest(2, 1) + DraftOf(l, 2, 10)));
     put("split-and-joined", ops);
   }
   put("clock", {Tick(45), Tick(14), Tick(1), Tick(1), Operate(0, 3, 30), Operate(2, 11, 0), Operate(0, 2, 5), Tick(5),
@@ -178,8 +192,8 @@ void ServerSeeds(const fs::path& out, const League& l) {
     }
     put("wish-list-auto-run",
         {Operate(8, 0, 0, list), Operate(8, 3, 0, list), On(1, "K|2|7|1,2"), On(2, "K|1|0|1"), On(0, "K|1|0|x"),
-         Operate(7, 3, 9), Tick(5), Tick(25), Tick(30), On(1, protocol::Draft(2, Pid(l, 12), Name(l, 12), Pos(l, 12))),
-         Tick(40), Operate(7, 0, 0), Operate(7, 1, 0), Tick(12), Operate(1, 0, 0)});
+         Operate(7, 3, 9), Tick(5), Tick(25), Tick(30), On(1, DraftOf(l, 2, 12)), Tick(40), Operate(7, 0, 0),
+         Operate(7, 1, 0), Tick(12), Operate(1, 0, 0)});
   }
   put("junk",
       {On(0, "C|1|0|legacy|text|with|bars"), On(0, "D|1|99999|1"), On(0, "D|1|0|0,Nobody,QB"), On(0, "D|1|0|-5,,"),
@@ -192,37 +206,34 @@ void ClientSeeds(const fs::path& out, const League& l) {
   auto put = [&](const std::string& name, const std::vector<Operation>& ops) {
     Put(out, name, fuzz::EncodeOperations(ops));
   };
-  auto record = [&](int i, int team, const std::string& label) {
-    return Pid(l, i) + "|" + l.teams[static_cast<std::size_t>(team - 1)] + "|" + Name(l, i) + "|" + Pos(l, i) + "|" +
-           label;
-  };
+
   put("sign-on-catch-up",
-      {On(0, protocol::WhoElse(1, {2, 3})), On(0, protocol::PickRecordMessage(1, record(1, 3, "1-1"))),
-       On(0, protocol::PickRecordMessage(1, record(2, 4, "1-2"))),
-       On(0, protocol::PickRecordMessage(1, record(3, 1, "1-3"))), On(0, protocol::SignedOn(4)),
-       On(0, protocol::Picked(2, Body(l, 4), "1-4"))});
-  put("own-clock", {On(0, protocol::OnClock(1, "30", "1-1")), Tick(14), Tick(1), Operate(0, 5, 0),
-                    On(0, protocol::Picked(1, Body(l, 5), "1-1")), On(0, protocol::OnClock(1, "3", "2-1")), Tick(4),
-                    Operate(0, 6, 0), On(0, protocol::TimedOut(1, l.teams[0]))});
+      {On(0, protocol::WhoElse(1, {2, 3})), On(0, protocol::PickRecordMessage(1, PickOf(l, 1, 3, {1, 1}))),
+       On(0, protocol::PickRecordMessage(1, PickOf(l, 2, 4, {1, 2}))),
+       On(0, protocol::PickRecordMessage(1, PickOf(l, 3, 1, {1, 3}))), On(0, protocol::SignedOn(4)),
+       On(0, protocol::Picked(2, PickOf(l, 4, 2, {1, 4})))});
+  put("own-clock", {On(0, protocol::OnClock(1, 30, {1, 1})), Tick(14), Tick(1), Operate(0, 5, 0),
+                    On(0, protocol::Picked(1, PickOf(l, 5, 1, {1, 1}))), On(0, protocol::OnClock(1, 3, {2, 1})),
+                    Tick(4), Operate(0, 6, 0), On(0, protocol::TimedOut(1, l.teams[0]))});
   put("refused", {On(0, protocol::Refused(1))});
   put("kicked", {On(0, protocol::Refused(4)), On(0, protocol::Chat(2, "after"))});
   put("refused-unknown", {On(0, "R|0|0|9")});
-  put("others",
-      {On(0, protocol::ChatRelay(2, "hi all")), On(0, protocol::PrivateOut(2, 1, "hi you")),
-       On(0, protocol::PrivateOut(0, 1, "from the Commish")), On(0, protocol::Left(2)),
-       On(0, protocol::Taken(1, Body(l, 1))), On(0, protocol::OnClock(2, "60", "1-2")), On(0, protocol::Halted(2)),
-       On(0, protocol::Picked(3, Body(l, 8), "1-3")), On(0, protocol::Deleted("1-3")), Operate(1, 0, 0, "all of you"),
-       Operate(1, 2, 0, "private"), Operate(1, 9, 0, "nobody")});
+  put("others", {On(0, protocol::ChatRelay(2, "hi all")), On(0, protocol::PrivateOut(2, 1, "hi you")),
+                 On(0, protocol::PrivateOut(0, 1, "from the Commish")), On(0, protocol::Left(2)),
+                 On(0, protocol::Taken(1, PidOf(l, 1), Name(l, 1), Pos(l, 1))), On(0, protocol::OnClock(2, 60, {1, 2})),
+                 On(0, protocol::Halted(2)), On(0, protocol::Picked(3, PickOf(l, 8, 3, {1, 3}))),
+                 On(0, protocol::Deleted({1, 3})), Operate(1, 0, 0, "all of you"), Operate(1, 2, 0, "private"),
+                 Operate(1, 9, 0, "nobody")});
   {
     std::vector<Operation> ops =
-        Bytewise(0, protocol::SignedOn(1) + protocol::WhoElse(1, {2}) + protocol::Picked(2, Body(l, 4), "1-1"));
+        Bytewise(0, protocol::SignedOn(1) + protocol::WhoElse(1, {2}) + protocol::Picked(2, PickOf(l, 4, 2, {1, 1})));
     ops.push_back(On(0, protocol::ChatRelay(2, "x") + protocol::Left(2) + protocol::SignedOn(2)));
     put("split-and-joined", ops);
   }
   put("junk", {On(0, "W|0|1|99,0,-4,"), On(0, "L|77|0|"), On(0, "X|-1|0|"), On(0, "Z|9|0|,,,"), On(0, "V|0|1|1,2"),
                On(0, "N|0|1|99999,1-1"), On(0, "N|0|1|-5,x"), On(0, "Y|0|0|"), On(0, "G|1|0|"), On(0, "P|0|1|a|b|c"),
                On(0, "Z|1|0|70000,Big,QB,9-9")});
-  put("lost", {On(0, protocol::OnClock(1, "60", "1-1")), Reconnect(0), Tick(3)});
+  put("lost", {On(0, protocol::OnClock(1, 60, {1, 1})), Reconnect(0), Tick(3)});
 }
 
 }  // namespace

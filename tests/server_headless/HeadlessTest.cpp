@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTimer>
@@ -44,10 +45,12 @@ QStringList Args(std::initializer_list<const char*> args) {
 TEST(HeadlessOptions, ReadsEveryOptionAndRefusesWrongOnesWithAReason) {
   HeadlessOptions o;
   std::string error;
-  ASSERT_TRUE(ParseHeadlessOptions(
-      Args({"--headless", "L.LGE", "--free-agents", "--clear", "--time", "90", "--auto", "--order", "order.txt",
-            "--allow-missing", "--rounds", "3", "--snake", "--ratings", "sp,di", "--port", "0"}),
-      &o, &error))
+  ASSERT_TRUE(ParseHeadlessOptions(Args({"--headless", "L.LGE",   "--free-agents",   "--clear",   "--time",
+                                         "90",         "--auto",  "--order",         "order.txt", "--allow-missing",
+                                         "--rounds",   "3",       "--snake",         "--ratings", "sp,di",
+                                         "--port",     "0",       "--absent-time",   "20",        "--pause",
+                                         "0",          "--start", "2030-01-02 20:15"}),
+                                   &o, &error))
       << error;
   EXPECT_EQ(o.leagueFile, "L.LGE");
   EXPECT_TRUE(o.freeAgents && o.autoRun && o.snake && o.allowMissing);
@@ -57,6 +60,15 @@ TEST(HeadlessOptions, ReadsEveryOptionAndRefusesWrongOnesWithAReason) {
   EXPECT_EQ(o.rounds, 3);
   EXPECT_EQ(o.ratings, (std::array<bool, draft::kRatingBoxes>{true, false, false, false, false, false, false, true}));
   EXPECT_EQ(o.port, 0);
+  EXPECT_EQ(o.absentTime, 20);
+  EXPECT_EQ(o.pause, 0);
+  EXPECT_EQ(StartTime(o.start, 0), QDateTime(QDate(2030, 1, 2), QTime(20, 15)).toMSecsSinceEpoch());
+  // A time of day is today, or tomorrow once it has passed.
+  const QDateTime noon(QDate(2030, 1, 2), QTime(12, 0));
+  EXPECT_EQ(StartTime(u"20:15"_s, noon.toMSecsSinceEpoch()),
+            QDateTime(QDate(2030, 1, 2), QTime(20, 15)).toMSecsSinceEpoch());
+  EXPECT_EQ(StartTime(u"08:00"_s, noon.toMSecsSinceEpoch()),
+            QDateTime(QDate(2030, 1, 3), QTime(8, 0)).toMSecsSinceEpoch());
 
   const std::vector<std::pair<QStringList, std::string>> wrong = {
       {Args({"--headless"}), "league file"},
@@ -64,7 +76,9 @@ TEST(HeadlessOptions, ReadsEveryOptionAndRefusesWrongOnesWithAReason) {
       {Args({"--headless", "L.LGE", "--time", "0"}), "--time"},
       {Args({"--headless", "L.LGE", "--auto", "--ratings", "SP,XX"}), "XX"},
       {Args({"--headless", "L.LGE", "--snake"}), "need --auto"},
-      {Args({"--headless", "L.LGE", "--auto", "--allow-missing"}), "needs --order"},
+      {Args({"--headless", "L.LGE", "--start", "20:00"}), "need --auto"},
+      {Args({"--headless", "L.LGE", "--auto", "--start", "25:00"}), "--start"},
+      {Args({"--headless", "L.LGE", "--auto", "--pause", "61"}), "--pause"},
       {Args({"--headless", "L.LGE", "--bogus"}), "bogus"},
   };
   for (const auto& [args, reason] : wrong) {
@@ -105,8 +119,9 @@ class HeadlessTest : public ::testing::Test {
     std::ostringstream out, err;
   };
   void RunServer(const HeadlessOptions& options, Run& run) {
-    InstantTicker pause;
+    InstantTicker clock, pause;
     DraftServer engine;
+    engine.SetTicker(&clock);
     engine.SetPauseTicker(&pause);
     HeadlessServer server(engine, run.out, run.err);
     server.timestamp = [] { return std::string("stamp"); };

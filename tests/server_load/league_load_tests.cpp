@@ -83,7 +83,7 @@ TEST_F(LeagueLoadTest, ClearingTheDraftIsNotTheDefaultAndKeepsTheOldFile) {
   EXPECT_EQ(prompter_.asked[0].buttons, PromptButtons::YesNo);
   EXPECT_EQ(prompter_.asked[0].defaultButton, PromptAnswer::No);
   EXPECT_EQ(ReadWholeFile(DraftFile()), "");
-  EXPECT_EQ(server_.RoundSel(), "1-1");
+  EXPECT_EQ(server_.NextLabel().Text(), "1-1");
   std::vector<fs::path> kept;
   // "Test League-DRAFT-YYYYMMDD-HHMMSS.TXT"
   const auto isKeptName = [](const std::string& name) {
@@ -110,7 +110,7 @@ TEST_F(LeagueLoadTest, ADraftFileNamedInOtherLettersIsResumed) {
   EXPECT_NE(prompter_.asked[0].text.find("opening file " + lower + " with"), std::string::npos);
   EXPECT_EQ(server_.DraftFile(), lower);
   EXPECT_EQ(server_.Log().Count(), 2);
-  EXPECT_EQ(server_.RoundSel(), "2-1");
+  EXPECT_EQ(server_.NextLabel().Text(), "2-1");
   EXPECT_FALSE(fs::exists(DraftFile()));
 }
 

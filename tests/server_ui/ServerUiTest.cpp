@@ -36,7 +36,7 @@
 #include "server/ui/LeagueSelect.h"
 #include "server/ui/PublicChat.h"
 #include "server/ui/ServerWindow.h"
-#include "widgets/ChatInput.h"
+#include "widgets/ChatPanel.h"
 #include "widgets/DraftBoardView.h"
 #include "widgets/DrafteeFind.h"
 #include "widgets/DrafteeList.h"
@@ -298,8 +298,14 @@ TEST_F(ServerUiTest, ConnectedTeamOnTheClockHaltAndKick) {
   EXPECT_TRUE(dc->TeamOnClockLabel()->text().isEmpty());
   EXPECT_TRUE(dc->TimeLeftLabel()->text().isEmpty());
   EXPECT_FALSE(dc->HaltButton()->isEnabled());
-  // Kick sends the refusal with reason 4 to that team only.
+  // Kick asks first (No is the default), then sends the refusal with
+  // reason 4 to that team only.
   dc->TeamsList()->setCurrentRow(RowOf(name));
+  QTest::mouseClick(dc->KickButton(), Qt::LeftButton);
+  ASSERT_FALSE(prompter.asked.empty());
+  EXPECT_EQ(prompter.asked.back().text, "Are you sure you want to kick " + ToL1(name) + " out of the draft?");
+  EXPECT_EQ(prompter.asked.back().defaultButton, PromptAnswer::No);
+  prompter.answers = {PromptAnswer::Yes};
   QTest::mouseClick(dc->KickButton(), Qt::LeftButton);
   EXPECT_TRUE(c->Has("R|0|0|4"));
 }
@@ -337,14 +343,14 @@ TEST_F(ServerUiTest, CommishPicksForAnUnconnectedTeamAndDeletesThePick) {
   QListWidget* rl = dc->Draftees()->RookieList();
   const int before = rl->count();
   rl->setCurrentRow(1);
-  const std::string line = dc->Draftees()->SelectedLine();
-  draft::LineSelection sel = draft::ReadLine(line);
+  const int pid = dc->Draftees()->SelectedPid();
+  const std::string name = engine.FindPlayer(pid)->name;
   // Answered No: nothing happens.
   QTest::mouseClick(rl->viewport(), Qt::LeftButton, {}, rl->visualItemRect(rl->item(1)).center());
   QTest::mouseDClick(rl->viewport(), Qt::LeftButton, {}, rl->visualItemRect(rl->item(1)).center());
   ASSERT_EQ(prompter.asked.size(), 2u);
   EXPECT_EQ(prompter.asked[1].title, "Draft Selection");
-  EXPECT_EQ(prompter.asked[1].text, "Are you sure you want to select " + sel.name + "?");
+  EXPECT_EQ(prompter.asked[1].text, "Are you sure you want to select " + name + "?");
   EXPECT_EQ(prompter.asked[1].defaultButton, PromptAnswer::No);
   EXPECT_EQ(prompter.asked[1].icon, PromptIcon::Question);
   EXPECT_EQ(rl->count(), before);
@@ -352,7 +358,7 @@ TEST_F(ServerUiTest, CommishPicksForAnUnconnectedTeamAndDeletesThePick) {
   prompter.answers = {PromptAnswer::Yes};
   rl->setCurrentRow(1);
   QTest::keyClick(rl, Qt::Key_Return);
-  EXPECT_TRUE(c->Has("Z|3|0|" + sel.pidText + "," + sel.name + ",QB,1-1"));
+  EXPECT_TRUE(c->Has("Z|3|0|" + std::to_string(pid) + "," + name + ",QB,1-1"));
   EXPECT_EQ(rl->count(), before - 1);
   ASSERT_EQ(dc->SelectionsList()->count(), 1);
   EXPECT_EQ(dc->SelectionsList()->item(0)->text().left(7), u"  1-1  "_s);
@@ -379,7 +385,7 @@ TEST_F(ServerUiTest, MarksAndMergeFollowLoginsAndDepartures) {
   PutOnClock(4);
   prompter.answers = {PromptAnswer::Yes};
   dc->Draftees()->RookieList()->setCurrentRow(0);
-  dc->OnDrafteeActivated();
+  dc->OnPlayerActivated(dc->Draftees()->SelectedPid());
   ASSERT_EQ(dc->SelectionsList()->count(), 1);
   EXPECT_TRUE(dc->MergeButton()->isEnabled());
   int merges = 0;
@@ -416,7 +422,7 @@ TEST_F(ServerUiTest, ATeamsPickRebuildsTheListOnlyWhenItsPositionIsShown) {
   };
 
   PutOnClock(1);
-  c->Send(protocol::Draft(1, std::to_string(pidOf(4)), "Wide Out", "WR"));
+  c->Send(protocol::Draft(1, pidOf(4), "Wide Out", "WR"));
   ASSERT_TRUE(c->Has("Z|1|0|"));
   EXPECT_EQ(dc->SelectionsList()->count(), 1);
   EXPECT_TRUE(dc->Draftees()->RatingBox(0)->isChecked());  // untouched
@@ -424,7 +430,7 @@ TEST_F(ServerUiTest, ATeamsPickRebuildsTheListOnlyWhenItsPositionIsShown) {
 
   PutOnClock(1);
   const std::string qb = std::to_string(pidOf(0));
-  c->Send(protocol::Draft(1, qb, "Quarter Back", "QB"));
+  c->Send(protocol::Draft(1, pidOf(0), "Quarter Back", "QB"));
   ASSERT_TRUE(c->Has("Z|1|0|" + qb + ","));
   EXPECT_EQ(dc->SelectionsList()->count(), 2);
   EXPECT_FALSE(dc->Draftees()->RatingBox(0)->isChecked());  // rebuilt in natural order
@@ -631,11 +637,12 @@ TEST_F(ServerUiTest, DraftOrderWindowAndTheAutomaticRun) {
             "Rounds: 2\r\nOrder: Snake\r\nRule: Best available\r\n" + engine.Team(4).name + "\r\n" +
                 engine.Team(2).name + "\r\n");
 
-  // The box starts the run: team 4 is absent and the rule is to wait.
+  // The box starts the run: team 4 is absent but gets its clock.
   QTest::mouseClick(dc->RunAutoBox(), Qt::LeftButton);
   EXPECT_TRUE(engine.RunningAutomatically());
   EXPECT_EQ(dc->TeamOnClockLabel()->text(), name(4));
-  EXPECT_TRUE(engine.WaitingForCommish());
+  EXPECT_TRUE(engine.Clock().Running());
+  EXPECT_TRUE(engine.CommishMayPick());
   QTest::mouseClick(dc->HaltButton(), Qt::LeftButton);
   EXPECT_FALSE(dc->RunAutoBox()->isChecked());
   EXPECT_FALSE(engine.RunningAutomatically());

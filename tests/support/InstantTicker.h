@@ -9,7 +9,7 @@
 #include <functional>
 #include <utility>
 
-#include "server/engine/DraftServer.h"
+#include "server/engine/Ticker.h"
 
 namespace pm::test {
 

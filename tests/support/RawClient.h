@@ -1,5 +1,8 @@
 // A scripted client for tests of the server: a raw loopback socket, the
 // messages it received (in order), and a hook that sees each as it arrives.
+// Send ends each message with a line feed (which ends a message for every
+// receiver), so that messages a test sends in quick succession are read
+// apart, as the programs' own are; SendRaw sends bytes exactly as given.
 #pragma once
 
 #include <QHostAddress>
@@ -31,7 +34,8 @@ class RawClient {
     sock_.connectToHost(QHostAddress::LocalHost, port);
     connected = WaitFor([this] { return sock_.state() == QAbstractSocket::ConnectedState; });
   }
-  void Send(const std::string& s) {
+  void Send(const std::string& s) { SendRaw(s + "\n"); }
+  void SendRaw(const std::string& s) {
     sock_.write(s.data(), static_cast<qint64>(s.size()));
     sock_.flush();
   }

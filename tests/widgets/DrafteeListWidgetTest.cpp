@@ -123,21 +123,21 @@ TEST_F(DrafteeListTest, EmptyPositionShowsTickedBoxesAndNoLines) {
   EXPECT_EQ(list.RookieList()->count(), 0);
 }
 
-TEST_F(DrafteeListTest, DoubleClickAndEnterCarryTheLine) {
-  QSignalSpy spy(&list, &DrafteeList::lineActivated);
+// Each line carries its player: a double-click or Enter hands on his PID.
+TEST_F(DrafteeListTest, DoubleClickAndEnterCarryThePlayer) {
+  QSignalSpy spy(&list, &DrafteeList::playerActivated);
   QListWidget* rl = list.RookieList();
   QRect r = rl->visualItemRect(rl->item(1));
   // A double-click is a press and release followed by the double-click.
   QTest::mouseClick(rl->viewport(), Qt::LeftButton, {}, r.center());
   QTest::mouseDClick(rl->viewport(), Qt::LeftButton, {}, r.center());
   ASSERT_EQ(spy.count(), 1);
-  EXPECT_EQ(spy.at(0).at(0).toString().left(3), u"102"_s);
-  EXPECT_EQ(spy.at(0).at(1).toInt(), 1);
+  EXPECT_EQ(spy.at(0).at(0).toInt(), 102);
   rl->setCurrentRow(2);
   QTest::keyClick(rl, Qt::Key_Return);
   ASSERT_EQ(spy.count(), 2);
-  EXPECT_EQ(spy.at(1).at(1).toInt(), 2);
-  EXPECT_EQ(draft::ReadLine(list.SelectedLine()).pidText, "103");
+  EXPECT_EQ(spy.at(1).at(0).toInt(), 103);
+  EXPECT_EQ(list.SelectedPid(), 103);
   // Enter with no line selected does nothing.
   rl->clearSelection();
   QTest::keyClick(rl, Qt::Key_Enter);
@@ -152,8 +152,8 @@ TEST_F(DrafteeListTest, PickOfTheShownPositionRebuildsInNaturalOrder) {
   EXPECT_TRUE(list.RebuildIfShown("QB"));
   EXPECT_EQ(Pids(), (QStringList{u"101"_s, u"103"_s}));
   EXPECT_FALSE(list.RatingBox(0)->isChecked());
-  list.RookieList()->setCurrentRow(0);
-  list.RemoveLine(list.SelectedRow());
+  EXPECT_TRUE(list.RemovePlayer(101));
+  EXPECT_FALSE(list.RemovePlayer(101));
   EXPECT_EQ(Pids(), (QStringList{u"103"_s}));
   EXPECT_EQ(list.Model().Lines().size(), 1u);
 }
@@ -174,10 +174,10 @@ TEST_F(DrafteeListTest, FindShowsTheChosenPlayerSelectedInHisPositionsList) {
   QTest::keyClick(box, Qt::Key_Return);
   EXPECT_EQ(list.CurrentPosition(), 4);
   EXPECT_TRUE(list.Option1(4)->isChecked());
-  EXPECT_EQ(draft::ReadLine(list.SelectedLine()).pidText, "201");
+  EXPECT_EQ(list.SelectedPid(), 201);
   EXPECT_TRUE(list.RookieList()->hasFocus());
   // From there the usual pick applies.
-  QSignalSpy spy(&list, &DrafteeList::lineActivated);
+  QSignalSpy spy(&list, &DrafteeList::playerActivated);
   QTest::keyClick(list.RookieList(), Qt::Key_Return);
   EXPECT_EQ(spy.count(), 1);
 
@@ -192,7 +192,7 @@ TEST_F(DrafteeListTest, FindShowsTheChosenPlayerSelectedInHisPositionsList) {
   QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, r.center());
   QTest::mouseDClick(results->viewport(), Qt::LeftButton, {}, r.center());
   EXPECT_EQ(Pids(), (QStringList{u"101"_s, u"102"_s, u"103"_s}));
-  EXPECT_EQ(draft::ReadLine(list.SelectedLine()).pidText, "103");
+  EXPECT_EQ(list.SelectedPid(), 103);
 
   // A pick of any position takes its player out of the results.
   picks.Append(draft::ParsePick("102|T|F adams|QB|1-1"));

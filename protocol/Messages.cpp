@@ -1,0 +1,77 @@
+#include "protocol/Messages.h"
+
+#include "common/Common.h"
+
+namespace pm::protocol::in {
+
+namespace {
+
+// Field 1 of field 4 as a 16-bit number (a PID, the seconds of N).
+std::optional<int> FirstNumber(const Message& m) {
+  const std::optional<int16_t> n = ToInt16(BodyField(m, 1));
+  return n ? std::optional<int>(*n) : std::nullopt;
+}
+
+std::optional<FromServer> DecodeWhoElse(const Message& m) {
+  WhoElse w;
+  for (int i = 1;; ++i) {
+    const std::string listed = BodyField(m, i);
+    if (listed.empty()) break;  // the list ends at its first empty field
+    const std::optional<int16_t> team = ToInt16(listed);
+    if (!team) return std::nullopt;
+    w.teams.push_back(*team);
+  }
+  return w;
+}
+
+std::optional<FromServer> DecodePickRecord(const Message& m) {
+  if (m.body.empty()) return PickRecord{};
+  if (!FirstNumber(m)) return std::nullopt;
+  return PickRecord{draft::ParsePick(m.body, ",")};
+}
+
+std::optional<FromServer> DecodePicked(const Message& m) {
+  const std::optional<int> pid = FirstNumber(m);
+  if (!pid) return std::nullopt;
+  draft::Pick pick{*pid, "", BodyField(m, 2), BodyField(m, 3),
+                   draft::PickLabel::Parse(BodyField(m, 4)).value_or(draft::PickLabel{})};
+  return Picked{m.from, std::move(pick)};
+}
+
+}  // namespace
+
+bool UnknownToClient(const Message& m) {
+  return m.valid && (m.codeText.size() != 1 || kServerToClientCodes.find(m.code) == std::string_view::npos);
+}
+
+std::optional<FromServer> DecodeFromServer(const Message& m) {
+  if (!m.valid || UnknownToClient(m)) return std::nullopt;
+  switch (m.code) {
+    case kRefused: return Refused{m.body};
+    case kAccepted: return Accepted{Features::Parse(m.body)};
+    case kWhoElse: return DecodeWhoElse(m);
+    case kSignedOn: return SignedOn{m.from};
+    case kLeft: return Left{m.from};
+    case kPickRecord: return DecodePickRecord(m);
+    case kChatRelay: return Chat{m.from, m.body};
+    case kPrivateOut: return Private{m.from, m.body};
+    case kOnClock: {
+      const std::optional<int> seconds = FirstNumber(m);
+      if (!seconds) return std::nullopt;
+      return OnClock{m.to, *seconds, draft::PickLabel::Parse(BodyField(m, 2))};
+    }
+    case kTimedOut: return TimedOut{m.to, m.body};
+    case kHalted: return Halted{m.to};
+    case kPicked: return DecodePicked(m);
+    case kTaken: {
+      const std::optional<int> pid = FirstNumber(m);
+      if (!pid) return std::nullopt;
+      return Taken{m.from, *pid, BodyField(m, 2), BodyField(m, 3)};
+    }
+    case kDeleted: return Deleted{draft::PickLabel::Parse(m.body)};
+    case kDraftOver: return DraftOver{};
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace pm::protocol::in

@@ -1,0 +1,81 @@
+// The messages a client receives, read once into typed forms that the
+// client's session switches on.
+//
+// Decoding checks what the message itself holds: numbers that fit 16 bits,
+// a PID and a label where a pick needs them. Whether a team number names a
+// team of the league is the receiver's to check. Plain C++.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "draft/Pick.h"
+#include "protocol/Protocol.h"
+
+namespace pm::protocol::in {
+
+struct Refused {       // R: the login was refused or the team kicked
+  std::string reason;  // field 4 as received
+};
+struct Accepted {  // A: the server knows features; these are shared
+  Features features;
+};
+struct WhoElse {  // W: the teams signed on besides this one
+  std::vector<int> teams;
+};
+struct SignedOn {  // L
+  int team = 0;
+};
+struct Left {  // X
+  int team = 0;
+};
+struct PickRecord {  // V: a recorded pick; none ends a whole catch-up
+  std::optional<draft::Pick> pick;
+};
+struct Chat {  // C: a public line; team 0 is the Commish
+  int from = 0;
+  std::string text;
+};
+struct Private {  // P: a private line to this team
+  int from = 0;
+  std::string text;
+};
+struct OnClock {  // N
+  int team = 0;
+  int seconds = 0;
+  std::optional<draft::PickLabel> label;
+};
+struct TimedOut {  // I
+  int team = 0;
+  std::string text;
+};
+struct Halted {  // H
+  int team = 0;
+};
+struct Picked {  // Z
+  int team = 0;
+  draft::Pick pick;  // without the team's name, which the receiver knows
+};
+struct Taken {  // G
+  int team = 0;
+  int pid = 0;
+  std::string player;
+  std::string position;
+};
+struct Deleted {  // Y
+  std::optional<draft::PickLabel> label;
+};
+struct DraftOver {};  // E
+
+using FromServer = std::variant<Refused, Accepted, WhoElse, SignedOn, Left, PickRecord, Chat, Private, OnClock,
+                                TimedOut, Halted, Picked, Taken, Deleted, DraftOver>;
+
+// Nothing for a message that is malformed (dropped by the receiver) or
+// whose code a client does not know (ignored).
+std::optional<FromServer> DecodeFromServer(const Message& m);
+// True when the message is well formed but of a code no client knows.
+bool UnknownToClient(const Message& m);
+
+}  // namespace pm::protocol::in
