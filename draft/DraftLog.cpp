@@ -12,14 +12,14 @@ namespace pm::draft {
 namespace fs = std::filesystem;
 
 std::string DraftFileIn(const std::string& folder, const std::string& leagueName) {
-  return FindCaseInsensitive(fs::path(folder), leagueName + kDraftFileSuffix).string();
+  return FindCaseInsensitive(fs::path(folder), FileNamePart(leagueName) + kDraftFileSuffix).string();
 }
 
 std::string KeptDraftFileName(const std::string& folder, const std::string& leagueName, const std::tm& when) {
   char stamp[80];  // room for any int the fields may hold
   std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", when.tm_year + 1900, when.tm_mon + 1, when.tm_mday,
                 when.tm_hour, when.tm_min, when.tm_sec);
-  const std::string base = leagueName + "-DRAFT-" + stamp;
+  const std::string base = FileNamePart(leagueName) + "-DRAFT-" + stamp;
   std::error_code ec;
   for (int i = 1;; ++i) {
     const fs::path name = fs::path(folder) / (i == 1 ? base + ".TXT" : base + "-" + std::to_string(i) + ".TXT");
