@@ -33,6 +33,16 @@ fs::path FindCaseInsensitive(const fs::path& folder, std::string_view name) {
   return exact;
 }
 
+std::string FileNamePart(std::string_view name) {
+  constexpr std::string_view kNotInFileNames = "/\\:*?\"<>|";
+  std::string part(name);
+  for (char& c : part) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 32 || byte == 127 || kNotInFileNames.find(c) != std::string_view::npos) c = '_';
+  }
+  return part;
+}
+
 fs::path WithExtension(const fs::path& base, std::string_view extension) {
   return FindCaseInsensitive(base.parent_path(), base.filename().string() + std::string(extension));
 }

@@ -30,4 +30,13 @@ std::filesystem::path FindCaseInsensitive(const std::filesystem::path& folder, s
 // `base` (a path without extension) plus `extension`, found case-blind.
 std::filesystem::path WithExtension(const std::filesystem::path& base, std::string_view extension);
 
+// `name` fit to stand in a file name on every system the programs run on:
+// each character no file name may hold (/ \ : * ? " < > | and the control
+// characters) becomes "_"; every other byte stays. The files and folders
+// named after a league (its draft file and the names derived from it, the
+// order file, the lock, the merge's journal and backups) take the league's
+// name through this, so a name like "NFL/AFL League" names a file beside the
+// league and not one in a missing folder.
+std::string FileNamePart(std::string_view name);
+
 }  // namespace pm

@@ -3,23 +3,68 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <system_error>
+#include <unordered_map>
 
+#include "common/Common.h"
 #include "common/Files.h"
 
 namespace pm::draft {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Why a pick read from a record cannot be a pick of the league's draft,
+// whatever else the file holds; empty when it can.
+std::string Misfit(const Pick& pick, const DraftLeague& league) {
+  if (!pick.label.Valid()) return "the round-selection is missing or malformed";
+  if (!pick.label.Fits(league.teamCount))
+    return "pick " + pick.label.Text() + " does not fit a draft of " + Num(league.teamCount) + " teams";
+  if (std::find(league.teams.begin(), league.teams.end(), pick.team) == league.teams.end())
+    return "\"" + pick.team + "\" is not a team of this league";
+  if (!league.pids.contains(pick.pid)) return "player " + Num(pick.pid) + " is not a draftee of this draft";
+  return {};
+}
+
+}  // namespace
+
 std::string DraftFileIn(const std::string& folder, const std::string& leagueName) {
-  return FindCaseInsensitive(fs::path(folder), leagueName + kDraftFileSuffix).string();
+  return FindCaseInsensitive(fs::path(folder), FileNamePart(leagueName) + kDraftFileSuffix).string();
+}
+
+std::string SetAsideFileIn(const std::string& folder, const std::string& leagueName) {
+  return FindCaseInsensitive(fs::path(folder), FileNamePart(leagueName) + kSetAsideFileSuffix).string();
+}
+
+CheckedRecords CheckDraftRecords(const std::vector<DraftRecord>& records, const DraftLeague& league) {
+  CheckedRecords checked;
+  std::unordered_map<int, int> pidLines;  // PID of a pick -> its line
+  std::map<PickLabel, int> labelLines;    // label of a pick -> its line
+  for (const DraftRecord& record : records) {
+    const Pick& pick = record.pick;
+    std::string why = Misfit(pick, league);
+    if (const auto pid = pidLines.find(pick.pid); why.empty() && pid != pidLines.end())
+      why = "player " + Num(pick.pid) + " was recorded already on line " + Num(pid->second);
+    if (const auto label = labelLines.find(pick.label); why.empty() && label != labelLines.end())
+      why = "pick " + pick.label.Text() + " was recorded already on line " + Num(label->second);
+    if (!why.empty()) {
+      checked.setAside.push_back(SetAsideRecord{record.line, record.text, why});
+      continue;
+    }
+    pidLines.emplace(pick.pid, record.line);
+    labelLines.emplace(pick.label, record.line);
+    checked.picks.push_back(pick);
+  }
+  return checked;
 }
 
 std::string KeptDraftFileName(const std::string& folder, const std::string& leagueName, const std::tm& when) {
   char stamp[80];  // room for any int the fields may hold
   std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", when.tm_year + 1900, when.tm_mon + 1, when.tm_mday,
                 when.tm_hour, when.tm_min, when.tm_sec);
-  const std::string base = leagueName + "-DRAFT-" + stamp;
+  const std::string base = FileNamePart(leagueName) + "-DRAFT-" + stamp;
   std::error_code ec;
   for (int i = 1;; ++i) {
     const fs::path name = fs::path(folder) / (i == 1 ? base + ".TXT" : base + "-" + std::to_string(i) + ".TXT");
@@ -39,7 +84,7 @@ std::string DraftLog::WriteFile(const std::string& file, const std::vector<Pick>
   return WriteFileAtomic(file, DraftFileText(picks));
 }
 
-DraftLog::LoadResult DraftLog::Load(const std::string& file) {
+DraftLog::LoadResult DraftLog::Load(const std::string& file, const DraftLeague& league) {
   LoadResult r;
   std::error_code ec;
   std::optional<std::string> bytes =
@@ -48,14 +93,16 @@ DraftLog::LoadResult DraftLog::Load(const std::string& file) {
     r.status = LoadStatus::Unreadable;
     return r;
   }
-  std::vector<Pick> picks = ParseDraftFile(*bytes);
-  r.records = picks.size();
-  if (picks.size() > static_cast<std::size_t>(kMaxPicks)) {
+  const std::vector<DraftRecord> records = ParseDraftRecords(*bytes);
+  r.records = records.size();
+  if (records.size() > static_cast<std::size_t>(kMaxPicks)) {
     r.status = LoadStatus::TooMany;
     return r;
   }
+  CheckedRecords checked = CheckDraftRecords(records, league);
+  r.setAside = std::move(checked.setAside);
   file_ = file;
-  picks_.Assign(std::move(picks));
+  picks_.Assign(std::move(checked.picks));
   // The file may have been edited and saved without a final line break: the
   // next pick must not be glued to the last line, where it would be read as
   // part of that pick and lost. Every line the log writes ends in one.
@@ -69,6 +116,23 @@ std::string DraftLog::Clear() {
     picks_.Assign({});
     lastLineOpen_ = false;
   }
+  return err;
+}
+
+std::string DraftLog::MoveSetAside(const std::vector<SetAsideRecord>& records, const std::string& sideFile,
+                                   const std::tm& when) {
+  char date[80];
+  std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S", &when);
+  std::error_code ec;
+  const bool earlier = fs::file_size(sideFile, ec) > 0 && !ec;
+  // A blank line parts this batch from an earlier one (and ends a last line
+  // an editor left open).
+  std::string text = earlier ? "\r\n" : "";
+  text += "Set aside from the draft file on " + std::string(date) + ":\r\n";
+  for (const SetAsideRecord& r : records) text += "Line " + Num(r.line) + " (" + r.reason + "): " + r.text + "\r\n";
+  std::string err = AppendDurable(sideFile, text);
+  if (err.empty()) err = WriteFile(file_, Picks());
+  if (err.empty()) lastLineOpen_ = false;
   return err;
 }
 

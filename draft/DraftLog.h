@@ -14,6 +14,12 @@
 //  - after a merge the log takes the picks the merge left in the file.
 // It holds at most kMaxPicks slots.
 //
+// A draft file is checked against the league when it is loaded: a record
+// that cannot be a pick of this draft (another league's team or player, a
+// round-selection cut short or past the draft, a player or a pick recorded
+// before) is not taken as a pick but set aside, to be moved to a side file
+// beside the league, so that nothing the file held is lost.
+//
 // Plain C++; texts are Latin-1 byte strings.
 #pragma once
 
@@ -22,6 +28,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "draft/Pick.h"
@@ -43,6 +50,39 @@ std::string DraftFileIn(const std::string& folder, const std::string& leagueName
 // ".TXT" when that name is taken.
 std::string KeptDraftFileName(const std::string& folder, const std::string& leagueName, const std::tm& when);
 
+// The side file that keeps the records set aside from the draft file:
+// "<League name>-DRAFT-SETASIDE.TXT" in `folder`, found case-blind (the exact
+// name when there is none yet).
+inline constexpr const char* kSetAsideFileSuffix = "-DRAFT-SETASIDE.TXT";
+std::string SetAsideFileIn(const std::string& folder, const std::string& leagueName);
+
+// What a draft file's records are checked against.
+struct DraftLeague {
+  std::vector<std::string> teams;  // the league's team names, team 1 first
+  std::unordered_set<int> pids;    // the PIDs of the drafted pool
+  int teamCount = 0;               // the selections of a round
+};
+
+// A record of the draft file that is not a pick of the draft.
+struct SetAsideRecord {
+  int line = 0;        // its line number in the file
+  std::string text;    // the line as the file held it
+  std::string reason;  // why it is no pick, in words (Latin-1)
+  bool operator==(const SetAsideRecord&) const = default;
+};
+
+struct CheckedRecords {
+  std::vector<Pick> picks;               // the records that are picks, in file order
+  std::vector<SetAsideRecord> setAside;  // the others, in file order
+};
+
+// Sorts a draft file's records into picks and records set aside. A record
+// is set aside when its round-selection is missing or malformed or does not
+// fit a draft of league.teamCount teams, its team is none of league.teams,
+// its PID is not in league.pids, or a pick taken before it in the file has
+// its PID or its round-selection.
+CheckedRecords CheckDraftRecords(const std::vector<DraftRecord>& records, const DraftLeague& league);
+
 class DraftLog {
  public:
   // ---- the draft file on its own ---------------------------------------
@@ -61,11 +101,22 @@ class DraftLog {
   };
   struct LoadResult {
     LoadStatus status = LoadStatus::Loaded;
-    std::size_t records = 0;  // picks in the file (also when too many)
+    std::size_t records = 0;  // records in the file (also when too many)
+    // Loaded: the records that are no picks of `league` (CheckDraftRecords).
+    std::vector<SetAsideRecord> setAside;
   };
-  // Reads `file` and makes it the log's draft file. On Unreadable and
-  // TooMany the log is left as it was and the file is not touched.
-  LoadResult Load(const std::string& file);
+  // Reads `file` and makes it the log's draft file; the log takes the
+  // records that are picks of `league`. The file is never written here. On
+  // Unreadable and TooMany the log is left as it was.
+  LoadResult Load(const std::string& file, const DraftLeague& league);
+
+  // Moves the records set aside at the load out of the draft file: appends
+  // them to `sideFile` under a line dated `when`, each with its line number
+  // and reason (flushed to disk), and only then rewrites the draft file with
+  // the log's picks (atomically). Returns an empty text on success, else the
+  // reason; when the side file could not be written the draft file is as it was.
+  std::string MoveSetAside(const std::vector<SetAsideRecord>& records, const std::string& sideFile,
+                           const std::tm& when);
 
   // Empties the draft file (first) and the log. Returns an empty text on
   // success, else the reason; the log is unchanged then.

@@ -284,7 +284,7 @@ ShownList ShownNames(const std::vector<std::string>& names) {
 }
 
 std::string OrderFileIn(const std::string& folder, const std::string& leagueName) {
-  return FindCaseInsensitive(fs::path(folder), leagueName + kOrderFileSuffix).string();
+  return FindCaseInsensitive(fs::path(folder), FileNamePart(leagueName) + kOrderFileSuffix).string();
 }
 
 std::optional<OrderRead> ReadOrderFile(const std::string& file, const std::vector<std::string>& teamNames,

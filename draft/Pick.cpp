@@ -55,20 +55,26 @@ std::string PickRecord(const Pick& pick) {
   return Num(pick.pid) + "|" + pick.team + "|" + pick.player + "|" + pick.position + "|" + pick.label.Text();
 }
 
-std::vector<Pick> ParseDraftFile(std::string_view text) {
+std::vector<DraftRecord> ParseDraftRecords(std::string_view text) {
   // A text editor may have put a UTF-8 byte-order mark in front.
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
-  std::vector<Pick> picks;
+  std::vector<DraftRecord> records;
   std::size_t start = 0;
-  while (start < text.size()) {
+  for (int number = 1; start < text.size(); ++number) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     start = end + 1;
-    if (!Trim(line).empty()) picks.push_back(ParsePick(line));
+    if (!Trim(line).empty()) records.push_back(DraftRecord{number, std::string(line), ParsePick(line)});
   }
+  return records;
+}
+
+std::vector<Pick> ParseDraftFile(std::string_view text) {
+  std::vector<Pick> picks;
+  for (DraftRecord& record : ParseDraftRecords(text)) picks.push_back(std::move(record.pick));
   return picks;
 }
 

@@ -58,8 +58,17 @@ Pick ParsePick(std::string_view text, std::string_view separator = "|");
 // The draft-file line of a pick (no line end).
 std::string PickRecord(const Pick& pick);
 
-// The picks of a draft file's text: one for every line that is not blank,
+// One record of a draft file: a line that is not blank.
+struct DraftRecord {
+  int line = 0;      // its line number in the file, from 1
+  std::string text;  // the line as the file holds it, without its line end
+  Pick pick;         // the line read as a pick (ParsePick)
+};
+
+// The records of a draft file's text: one for every line that is not blank,
 // lines ended by CR LF or LF; a UTF-8 byte-order mark at the start is skipped.
+std::vector<DraftRecord> ParseDraftRecords(std::string_view text);
+// The picks of those records.
 std::vector<Pick> ParseDraftFile(std::string_view text);
 // The draft file's text of `picks` (CR LF after each).
 std::string DraftFileText(const std::vector<Pick>& picks);

@@ -163,6 +163,15 @@ bool NameChar(int c, std::string& name) {
   return false;
 }
 
+std::string FieldSafeName(std::string_view name) {
+  std::string safe(name);
+  for (char& c : safe) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 32 || byte == 127 || c == ',' || c == '|') c = ' ';
+  }
+  return safe;
+}
+
 TeamList DecodeTeams(std::string_view b) {
   TeamList list;
   Cursor c{b, 0, "GetTeams"};
@@ -186,7 +195,7 @@ TeamList DecodeTeams(std::string_view b) {
     if (team > kMaxTeamNumber || list.teamCount >= kMaxTeamNumber)
       throw LeagueError("GetTeams", kErrSubscriptOutOfRange, ErrorDescription(kErrSubscriptOutOfRange));
     ++list.teamCount;
-    list.names[Index(team)] = name;
+    list.names[Index(team)] = FieldSafeName(name);
   }
   return list;
 }
@@ -254,8 +263,8 @@ Player DecodePlayer(const uint8_t* record, const ByteTables& tables) {
   for (int i = 0; i < 51; ++i) d[i] = tables.decode[record[i]];
   Player p;
   p.pid = d[0] + 256 * d[1];
-  p.fname = NameField(d, 2);
-  p.lname = NameField(d, 15);
+  p.fname = FieldSafeName(NameField(d, 2));
+  p.lname = FieldSafeName(NameField(d, 15));
   for (int i = 0; i < 8; ++i) p.extra[Index(i)] = d[Index(28 + i)];
   p.value23 = d[36] + 256 * d[37];
   p.genpos = d[40];

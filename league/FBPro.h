@@ -138,6 +138,14 @@ TeamList DecodeTeams(std::string_view lgeBytes);  // throws LeagueError "GetTeam
 // returns true when the value ends the name (below 32).
 bool NameChar(int value, std::string& name);
 
+// A name as the league files give it to the programs: "," and "|" (the
+// separators of the messages, the draft file's records and the board's
+// cells) and the control characters become blanks, so that no name shifts
+// the fields of anything the programs write or send. Team names (DecodeTeams)
+// and players' first and last names (DecodePlayer) are read through it; both
+// programs read the league with them, so their names match.
+std::string FieldSafeName(std::string_view name);
+
 // The LeagueStage byte of the first league chunk. Throws LeagueError
 // "GetLeagueStage".
 int GetLeagueStage(const std::string& leaguePath);

@@ -301,19 +301,6 @@ namespace {
 
 constexpr const char* kManifest = "BACKUP.TXT";
 
-std::string SafeName(const std::string& name) {
-  std::string s;
-  for (char ch : name) {
-    const auto c = static_cast<unsigned char>(ch);
-    bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' || c == '.' ||
-              c == '-' || c == '_' || c == '(' || c == ')';
-    s += ok ? static_cast<char>(c) : '_';
-  }
-  s = Trim(s);
-  while (!s.empty() && s.front() == '.') s.erase(s.begin());
-  return s.empty() ? std::string("LEAGUE") : s;
-}
-
 std::string Stamp(const std::tm& t) {
   char buf[80];
   std::snprintf(buf, sizeof buf, "%04d%02d%02d-%02d%02d%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour,
@@ -327,7 +314,7 @@ fs::path MakeBackup(const std::string& leaguePath, const std::string& leagueName
                     const std::tm& now) {
   fs::path leagueFolder = fs::path(leaguePath).parent_path();
   if (leagueFolder.empty()) leagueFolder = ".";
-  const std::string base = SafeName(leagueName) + "-BACKUP-" + Stamp(now);
+  const std::string base = FileNamePart(leagueName) + "-BACKUP-" + Stamp(now);
   fs::path folder;
   std::error_code ec;
   for (int i = 1; i < 1000; ++i) {
@@ -415,7 +402,7 @@ constexpr std::string_view kJournalBackupTag = "BACKUP\t";
 }  // namespace
 
 fs::path MergeJournalOf(const std::string& leaguePath, const std::string& leagueName) {
-  return FindCaseInsensitive(fs::path(leaguePath).parent_path(), leagueName + kJournalSuffix);
+  return FindCaseInsensitive(fs::path(leaguePath).parent_path(), FileNamePart(leagueName) + kJournalSuffix);
 }
 
 std::string WriteMergeJournal(const fs::path& journal, const fs::path& backupFolder) {

@@ -195,8 +195,8 @@ std::filesystem::path DraftFileOf(const std::string& leaguePath, const std::stri
 // Backup.
 
 // Copies the league's .LGE, .PYC, .PYF and the draft file into a new folder
-// beside the league named "<league name>-BACKUP-YYYYMMDD-HHMMSS" (characters
-// unfit for a file name become "_"; "-2", "-3", ... added when it exists), with a list of what it holds
+// beside the league named "<league name>-BACKUP-YYYYMMDD-HHMMSS" (the name
+// through FileNamePart; "-2", "-3", ... added when it exists), with a list of what it holds
 // ("BACKUP.TXT"): each file's original path, or that it did not exist. Every
 // copy is flushed to disk. Returns the folder; throws std::runtime_error with
 // the reason when the backup cannot be made complete (the partial folder is

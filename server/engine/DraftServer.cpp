@@ -90,6 +90,7 @@ void DraftServer::Unload() {
   runWaiting_ = false;
   pauseTicker_->Stop();
   sessions_.CloseAll();
+  lock_.Release();
 }
 
 void DraftServer::StartTicking() {
@@ -117,6 +118,41 @@ void DraftServer::Announce(const std::string& line) {
 
 // ------------------------------------------------------------ league load
 
+namespace {
+
+// What the draft file's records are checked against: the league's teams and
+// the pool the server loaded.
+draft::DraftLeague DraftLeagueOf(const std::vector<std::string>& teams, const league::DrafteePool& pool) {
+  draft::DraftLeague league{teams, {}, static_cast<int>(teams.size())};
+  for (int i = 1; i <= pool.Count(); ++i) league.pids.insert(pool.draftees[Index(i)].player.pid);
+  return league;
+}
+
+std::string LinesText(std::size_t n) { return Num(static_cast<long long>(n)) + (n == 1 ? " line" : " lines"); }
+
+// A folder as messages name it (the working folder for a league given
+// without one).
+std::string ShownFolder(const std::string& folder) {
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(fs::path(folder), ec);
+  return ShownPath(ec ? fs::path(folder) : absolute);
+}
+
+// The Commish's account of records moved out of the draft file (UTF-8).
+std::string SetAsideReport(const std::vector<draft::SetAsideRecord>& records, const std::string& draftFile,
+                           const std::string& sideFile) {
+  constexpr std::size_t kListed = 10;
+  std::string text = LinesText(records.size()) + " of the draft file " + ShownPath(draftFile) +
+                     " could not be picks of this draft and " + (records.size() == 1 ? "was" : "were") +
+                     " moved to the file " + ShownPath(sideFile) + ":";
+  for (std::size_t i = 0; i < records.size() && i < kListed; ++i)
+    text += "\r\nLine " + Num(records[i].line) + ": " + Latin1ToUtf8(records[i].reason) + ".";
+  if (records.size() > kListed) text += "\r\n... and " + LinesText(records.size() - kListed) + " more.";
+  return text;
+}
+
+}  // namespace
+
 LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFreeAgents) {
   LoadResult r;
   if (leagueLoaded_) {
@@ -133,12 +169,21 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
   includeFreeAgents_ = includeFreeAgents;
   leaguePath_ = league::LeaguePathOf(leagueFile);
 
+  DraftFileWork work;
+  r = ReadLeague(file.parent_path().string(), work);
+  if (r.Ok()) r = OpenDraft(work);
+  if (!r.Ok()) lock_.Release();
+  emit loadProgress(LoadStep::Idle);
+  return r;
+}
+
+LoadResult DraftServer::ReadLeague(const std::string& folder, DraftFileWork& work) {
+  LoadResult r;
   const char* context = "GetVersion";
   try {
     emit loadProgress(LoadStep::Version);
     league::VersionInfo v = league::GetVersion(leaguePath_);
     if (v.version == 0) {
-      emit loadProgress(LoadStep::Idle);
       r.status = LoadResult::Status::NotRecognised;
       r.leaguePath = leaguePath_;
       return r;
@@ -146,12 +191,15 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
     leagueVersion_ = v.version;
     leagueName_ = v.name;
 
+    // One server at a time runs a league's draft: nothing of the league is
+    // written (a merge put back, the draft file) by a server without its lock.
+    if (!TakeLock(folder, r)) return r;
+
     // A merge that was killed part-way left the league half merged: it is put
     // back from its backup, and the Commish told so, before anything else is
     // read from the league.
     const merge::Recovery recovery = merge::RecoverInterruptedMerge(leaguePath_, leagueName_);
     if (recovery.found && !recovery.restored) {
-      emit loadProgress(LoadStep::Idle);
       r.status = LoadResult::Status::MergeNotRestored;
       r.message = recovery.message;
       return r;
@@ -159,13 +207,12 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
     if (recovery.restored) prompter_->Inform("Info", recovery.message, PromptIcon::Information, TextCoding::Utf8);
 
     // Found whatever the case of its name, as the league's own files are.
-    const std::string draftFile = draft::DraftFileIn(file.parent_path().string(), leagueName_);
+    const std::string draftFile = draft::DraftFileIn(folder, leagueName_);
 
     context = "GetTeams";
     emit loadProgress(LoadStep::Teams);
     league::TeamList tl = league::GetTeams(leaguePath_);
     if (tl.teamCount <= 0) {
-      emit loadProgress(LoadStep::Idle);
       r.status = LoadResult::Status::NoTeams;
       return r;
     }
@@ -176,22 +223,21 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
     context = "GetCollege";
     emit loadProgress(LoadStep::College);
     league::DrafteePool pool = league::GetCollege(leaguePath_, leagueVersion_);
-    if (includeFreeAgents) {
+    if (includeFreeAgents_) {
       context = "GetFA";
       emit loadProgress(LoadStep::FreeAgents);
       league::DrafteePool fa = league::GetFA(leaguePath_, leagueVersion_);
       if (fa.Count() > 0) league::AppendFreeAgents(pool, fa);
     }
     if (pool.Count() == 0) {
-      emit loadProgress(LoadStep::Idle);
       r.status = LoadResult::Status::NoPlayers;
       return r;
     }
 
-    // Previous selections: the log takes the draft file's picks only when
-    // the file can be kept whole.
+    // Previous selections: the log takes the draft file's picks of this
+    // draft only when the file can be kept whole; the file is not written.
     emit loadProgress(LoadStep::Previous);
-    DraftLog::LoadResult previous = log_.Load(draftFile);
+    DraftLog::LoadResult previous = log_.Load(draftFile, DraftLeagueOf(teams, pool));
     if (previous.status == DraftLog::LoadStatus::Unreadable) {
       emit loadProgress(LoadStep::Idle);
       reporter_.Report("LeagueSelect_File1_DblClick", kErrPathFileAccess,
@@ -200,17 +246,17 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
       return r;
     }
     if (previous.status == DraftLog::LoadStatus::TooMany) {
-      emit loadProgress(LoadStep::Idle);
       r.status = LoadResult::Status::DraftFileRefused;
       r.draftFile = draftFile;
       r.records = previous.records;
       return r;
     }
+    work.setAside = std::move(previous.setAside);
 
     // Everything is read: the tables become the server's.
     sessions_.SetTeams(teams);
     run_.Reset();
-    LoadOrder(file.parent_path().string());
+    LoadOrder(folder);
     pool_ = std::move(pool);
     // The players a team may select: ids 1..32767 of a drafted position,
     // each named as the draftee list shows him (and so as the owners and the
@@ -222,66 +268,118 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
       if (p.pid < 1 || p.pid > 32767 || position.empty()) continue;
       players_.emplace(p.pid, PoolPlayer{draft::ShownName(draft::FromFbpro(p)), position});
     }
-    const draft::Pick* last = log_.Count() > 0 ? log_.Slot(log_.Count()) : nullptr;
-    next_ = last && last->label.Valid() ? last->label.Next(count) : draft::PickLabel{1, 1};
-
-    if (log_.Count() > 0) {
-      // UTF-8: the question names the draft file's path.
-      const std::string league = Latin1ToUtf8(leagueName_);
-      std::string q = "There appears to be a draft in progress for the " + league + ".\r\n\r\n" + "There have been " +
-                      Num(log_.Count()) + " players drafted so far.\r\n\r\n" +
-                      "You can examine this draft list by opening " + "file " + ShownPath(draftFile) +
-                      " with your favorite text editor. \r\n\r\n" + "Do you want to clear this file and start a " +
-                      "new draft for the " + league + "?";
-      // No is the default: a reflexive Enter must not end the draft in progress.
-      if (prompter_->Ask({"", q, PromptButtons::YesNo, PromptIcon::Critical, PromptAnswer::No, false,
-                          TextCoding::Utf8}) == PromptAnswer::Yes) {
-        // The draft cleared is kept beside the league under a name of its own.
-        std::string err = log_.KeepCopy(
-            draft::KeptDraftFileName(file.parent_path().string(), leagueName_, LocalTime(std::time(nullptr))));
-        if (err.empty()) err = log_.Clear();
-        if (!err.empty()) {
-          reporter_.Report("LeagueSelect_File1_DblClick", kErrPathFileAccess, "Path/File access error: " + err);
-          r.status = LoadResult::Status::Failed;
-          return r;
-        }
-        next_ = {1, 1};
-      }
-    }
-    leagueLoaded_ = true;
-    loadedAt_ = wallClock();
-    resumedDraft_ = log_.Count() > 0;
-    wishLists_.Reset(count);
     sessions_.OpenLogins(leagueName_, pool_.Count());
+    work.clear = log_.Count() > 0 && AskToClear(draftFile, work.setAside);
+    r.status = LoadResult::Status::Loaded;
   } catch (const league::LeagueError& e) {
     emit loadProgress(LoadStep::Idle);
     reporter_.Report(e.context.empty() ? context : e.context, e.number, e.Description());
     r.status = LoadResult::Status::Failed;
+  }
+  return r;
+}
+
+bool DraftServer::TakeLock(const std::string& folder, LoadResult& r) {
+  const LeagueLock::Result taken = lock_.Take(folder, leagueName_);
+  if (taken == LeagueLock::Result::Taken) return true;
+  if (taken == LeagueLock::Result::HeldElsewhere) {
+    const std::string holder = lock_.Holder();
+    r.status = LoadResult::Status::InUse;
+    r.message = "The " + Latin1ToUtf8(leagueName_) + " league in " + ShownFolder(folder) +
+                " is in use by another PKServer" + (holder.empty() ? "" : " (" + holder + ")") +
+                ": only one server at a time may run a league's draft. Stop that server, or choose another league.";
+  } else {
+    r.status = LoadResult::Status::FolderNotWritable;
+    r.message = "PKServer cannot write in " + ShownFolder(folder) + ": the lock file " + ShownPath(lock_.File()) +
+                " cannot be made there, nor could the draft file be written. Choose a folder PKServer may write in.";
+  }
+  return false;
+}
+
+bool DraftServer::AskToClear(const std::string& draftFile, const std::vector<draft::SetAsideRecord>& setAside) {
+  // UTF-8: the question names the draft file's path.
+  const std::string league = Latin1ToUtf8(leagueName_);
+  std::string q = "There appears to be a draft in progress for the " + league + ".\r\n\r\n" + "There have been " +
+                  Num(log_.Count()) + " players drafted so far.\r\n\r\n" +
+                  "You can examine this draft list by opening " + "file " + ShownPath(draftFile) +
+                  " with your favorite text editor. \r\n\r\n";
+  if (!setAside.empty()) {
+    const std::string sideFile = draft::SetAsideFileIn(fs::path(draftFile).parent_path().string(), leagueName_);
+    q += LinesText(setAside.size()) + " of this file cannot be picks of this draft (line " + Num(setAside[0].line) +
+         ": " + Latin1ToUtf8(setAside[0].reason) + "). If you continue this draft, " +
+         (setAside.size() == 1 ? "it is" : "they are") + " moved to the file " + ShownPath(sideFile) +
+         " with the reasons.\r\n\r\n";
+  }
+  q += "Do you want to clear this file and start a new draft for the " + league + "?";
+  // No is the default: a reflexive Enter must not end the draft in progress.
+  return prompter_->Ask({"", q, PromptButtons::YesNo, PromptIcon::Critical, PromptAnswer::No, false,
+                         TextCoding::Utf8}) == PromptAnswer::Yes;
+}
+
+LoadResult DraftServer::OpenDraft(const DraftFileWork& work) {
+  LoadResult r;
+  emit loadProgress(LoadStep::Connections);
+  if (!Listen()) {
+    r.status = LoadResult::Status::ListenFailed;
     return r;
   }
-
+  // Only now, with the lock held and the port open, is the draft file changed.
+  const std::string folder = fs::path(log_.File()).parent_path().string();
+  const std::string err = SettleDraftFile(work, folder);
+  if (!err.empty()) {
+    sessions_.CloseAll();
+    reporter_.Report("LeagueSelect_File1_DblClick", kErrPathFileAccess, "Path/File access error: " + err);
+    r.status = LoadResult::Status::Failed;
+    return r;
+  }
+  const Pick* last = log_.Slot(log_.Count());
+  next_ = last && last->label.Valid() ? last->label.Next(TeamCount()) : PickLabel{1, 1};
+  leagueLoaded_ = true;
+  loadedAt_ = wallClock();
+  resumedDraft_ = log_.Count() > 0;
+  wishLists_.Reset(TeamCount());
+  ShowServerUp();
   emit nextPickChanged();
   emit picksChanged();
   UpdateMerge();
-  emit loadProgress(LoadStep::Connections);
-  bool listening = StartListening();
-  emit loadProgress(LoadStep::Idle);
-  r.status = listening ? LoadResult::Status::Loaded : LoadResult::Status::ListenFailed;
+  if (!work.clear && !work.setAside.empty())
+    prompter_->Inform("Draft File",
+                      SetAsideReport(work.setAside, log_.File(), draft::SetAsideFileIn(folder, leagueName_)),
+                      PromptIcon::Warning, TextCoding::Utf8);
+  r.status = LoadResult::Status::Loaded;
   return r;
+}
+
+std::string DraftServer::SettleDraftFile(const DraftFileWork& work, const std::string& folder) {
+  const std::tm now = LocalTime(std::time(nullptr));
+  if (work.clear) {
+    // The draft cleared is kept beside the league under a name of its own.
+    const std::string err = log_.KeepCopy(draft::KeptDraftFileName(folder, leagueName_, now));
+    return err.empty() ? log_.Clear() : err;
+  }
+  if (work.setAside.empty()) return {};
+  return log_.MoveSetAside(work.setAside, draft::SetAsideFileIn(folder, leagueName_), now);
 }
 
 bool DraftServer::StartListening() {
   if (sessions_.Listening()) return true;
+  if (!lock_.Held() || !Listen()) return false;
+  ShowServerUp();
+  return true;
+}
+
+bool DraftServer::Listen() {
   QString reason;
-  if (!sessions_.Listen(port_, &reason)) {
-    prompter_->Inform("Server Down", reason.toLatin1().toStdString(), PromptIcon::Critical);
-    return false;
-  }
+  if (sessions_.Listen(port_, &reason)) return true;
+  prompter_->Inform("Server Down", reason.toLatin1().toStdString(), PromptIcon::Critical);
+  return false;
+}
+
+void DraftServer::ShowServerUp() {
   // The caption keeps its first two parts and ends in the new state.
   QStringList parts = QString::fromLatin1(kCaptionDown).split(u'-');
   caption_ = parts.value(0).trimmed() + u" - "_s + parts.value(1).trimmed() + u" - Server Up."_s;
   emit captionChanged(caption_);
-  return true;
 }
 
 void DraftServer::UpdateMerge() {

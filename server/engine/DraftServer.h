@@ -52,6 +52,7 @@
 #include "protocol/Protocol.h"
 #include "server/engine/AutoRun.h"
 #include "server/engine/DraftClock.h"
+#include "server/engine/LeagueLock.h"
 #include "server/engine/Sessions.h"
 #include "server/engine/Ticker.h"
 #include "server/engine/WishLists.h"
@@ -75,23 +76,25 @@ enum class LoadStep {
 // The result of loading a league, for the league window to show.
 struct LoadResult {
   enum class Status {
-    Loaded,            // league loaded and the server is listening
-    ListenFailed,      // league loaded, but the port could not be opened
-    NotRecognised,     // version not recognised (leaguePath): choose another
-    NoTeams,           // the league file has no teams
-    NoPlayers,         // the league files have no players
-    DraftFileRefused,  // the draft file (draftFile) holds more than 1000 picks (records)
-    MergeNotRestored,  // an interrupted merge could not be put back (message says why)
-    AlreadyLoaded,     // a league is loaded already (one per run)
-    Failed,            // a league-file failure went to ReportError
+    Loaded,             // league loaded and the server is listening
+    ListenFailed,       // the port could not be opened: nothing was written, the lock is released
+    NotRecognised,      // version not recognised (leaguePath): choose another
+    InUse,              // another server runs this league's draft (message names the folder)
+    FolderNotWritable,  // the league's lock cannot be made in its folder (message says so)
+    NoTeams,            // the league file has no teams
+    NoPlayers,          // the league files have no players
+    DraftFileRefused,   // the draft file (draftFile) holds more than 1000 picks (records)
+    MergeNotRestored,   // an interrupted merge could not be put back (message says why)
+    AlreadyLoaded,      // a league is loaded already (one per run)
+    Failed,             // a league-file failure went to ReportError
   };
   Status status = Status::Failed;
   // The details the window's messages name.
   std::string leaguePath;   // NotRecognised
   std::string draftFile;    // DraftFileRefused
   std::size_t records = 0;  // DraftFileRefused: the picks the file holds
-  std::string message;      // MergeNotRestored: what to tell the Commish (UTF-8)
-  bool Ok() const { return status == Status::Loaded || status == Status::ListenFailed; }
+  std::string message;      // MergeNotRestored, InUse, FolderNotWritable: what to tell the Commish (UTF-8)
+  bool Ok() const { return status == Status::Loaded; }
 };
 
 // How the automatic run picks for a team that is absent or out of time and
@@ -136,13 +139,20 @@ class DraftServer : public QObject {
 
   // ---- league loading ------------------------------------------------
   // Loads the league of `leagueFile` (a ".lge" path in the file-name
-  // encoding): puts back a merge that was interrupted (telling the Commish),
-  // reads the pool (with free agents when asked) and the draft file (asking
-  // to resume or clear; a cleared file is kept under a dated name), sets the
-  // next pick and starts listening.
+  // encoding), all or nothing: reads the league's version and name, takes
+  // the league's lock (refused while another server holds it), puts back a
+  // merge that was interrupted (telling the Commish), reads the teams, the
+  // pool (with free agents when asked) and the draft file, checked against
+  // them, and asks whether to resume or clear a draft in progress. Then it
+  // starts listening; a port that cannot be opened releases the lock with
+  // nothing written. Only then is the draft file changed: a cleared file is
+  // kept under a dated name first, and records that are no picks of this
+  // draft are moved to the side file (and the Commish told). Unless Loaded,
+  // the lock is released and the engine can load again.
   LoadResult LoadLeague(const std::string& leagueFile, bool includeFreeAgents);
-  // Starts listening (again, after a failure). Shows the reason through the
-  // prompter on failure. True when listening.
+  // Starts listening (again, after Unload closed the port) while the engine
+  // holds a league's lock. Shows the reason through the prompter on failure.
+  // True when listening.
   bool StartListening();
   bool Listening() const { return sessions_.Listening(); }
   quint16 Port() const { return sessions_.Port(); }  // the port listened on, 0 when down
@@ -192,6 +202,7 @@ class DraftServer : public QObject {
   void Tick();
 
   // Closes the listener and every connection; nothing is sent (unload).
+  // The league's lock is released.
   void Unload();
 
   // ---- the draft order and the clock that runs itself ----------------
@@ -347,6 +358,27 @@ class DraftServer : public QObject {
   void SetRunStatus(const std::string& status);
   void LoadOrder(const std::string& folder);
 
+  // ---- league loading (LoadLeague's steps) ----
+  // What is done to the draft file once the port is open.
+  struct DraftFileWork {
+    bool clear = false;                           // the Commish chose a new draft
+    std::vector<draft::SetAsideRecord> setAside;  // else: records to move aside
+  };
+  // Everything read, the lock taken, the question asked: Loaded, else why not.
+  LoadResult ReadLeague(const std::string& folder, DraftFileWork& work);
+  // Takes the league's lock; false with `r` saying why not.
+  bool TakeLock(const std::string& folder, LoadResult& r);
+  // The resume question; true when the Commish clears the draft.
+  bool AskToClear(const std::string& draftFile, const std::vector<draft::SetAsideRecord>& setAside);
+  // Listens, does the draft file's work and sets the next pick.
+  LoadResult OpenDraft(const DraftFileWork& work);
+  // Clears the draft file (keeping a copy) or moves the records set aside;
+  // an empty text on success, else the reason.
+  std::string SettleDraftFile(const DraftFileWork& work, const std::string& folder);
+  // Opens the port; on failure shows the reason. True when listening.
+  bool Listen();
+  void ShowServerUp();
+
   Prompter* prompter_;
   std::unique_ptr<ScriptedPrompter> fallbackPrompter_;
   ErrorReporter reporter_;
@@ -361,6 +393,7 @@ class DraftServer : public QObject {
   bool leagueLoaded_ = false;
   int64_t loadedAt_ = 0;       // wallClock() when the league was loaded
   bool resumedDraft_ = false;  // the league was loaded with picks recorded
+  LeagueLock lock_;
   std::string leaguePath_;
   std::string leagueName_;
   int16_t leagueVersion_ = 0;

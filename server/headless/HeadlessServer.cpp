@@ -125,11 +125,11 @@ int HeadlessServer::Start(const HeadlessOptions& options) {
          << std::endl;
     return kHeadlessBadArguments;
   }
-  if (!result.Ok()) return LoadFailure(result);
   if (result.status == LoadResult::Status::ListenFailed) {
     err_ << "PKServer cannot listen on port " << options.port << "." << std::endl;
     return kHeadlessNoPort;
   }
+  if (!result.Ok()) return LoadFailure(result);
   WriteUtf8("League " + Latin1ToUtf8(engine_.LeagueName()) + " loaded: " + Num(engine_.TeamCount()) + " teams, " +
             Num(engine_.DrafteeCount()) + " draftees, " + Num(engine_.Log().Count()) +
             " picks recorded; listening on port " + Num(engine_.Port()) + ".");
@@ -199,7 +199,9 @@ int HeadlessServer::LoadFailure(const LoadResult& result) {
       err_ << "The draft file " << result.draftFile << " holds " << result.records
            << " picks, more than a draft can have." << std::endl;
       break;
-    case Status::MergeNotRestored: err_ << result.message << std::endl; break;
+    case Status::MergeNotRestored:
+    case Status::FolderNotWritable: err_ << result.message << std::endl; break;
+    case Status::InUse: err_ << result.message << std::endl; return kHeadlessLocked;
     default: err_ << "The league could not be loaded." << std::endl; break;  // the reason went to err already
   }
   return kHeadlessFailed;

@@ -25,6 +25,7 @@ enum HeadlessStatus : int {
   kHeadlessBadArguments = 1,  // the command line is wrong
   kHeadlessFailed = 2,        // the league could not be loaded, or a file could not be written
   kHeadlessNoPort = 3,        // the port could not be opened
+  kHeadlessLocked = 4,        // another server runs the league's draft
 };
 
 class HeadlessServer : public QObject {

@@ -46,7 +46,9 @@ LoadMessage LoadMessageOf(const LoadResult& result) {
                            " picks, but the server can keep no more than " + Num(draft::kMaxPicks) +
                            ". The league was not loaded. Move that file to another folder (or remove the extra "
                            "lines with a text editor) and load the league again."};
-    case LoadResult::Status::MergeNotRestored: return {"ERROR", result.message};
+    case LoadResult::Status::MergeNotRestored:
+    case LoadResult::Status::InUse:
+    case LoadResult::Status::FolderNotWritable: return {"ERROR", result.message};
     case LoadResult::Status::Loaded:
     case LoadResult::Status::ListenFailed:
     case LoadResult::Status::AlreadyLoaded:

@@ -29,6 +29,12 @@ void WriteDraftFile(const SampleLeague& league, const std::vector<std::string>& 
   for (const auto& r : records) out << r << "\r\n";
 }
 
+// The PID of the k-th player of the pool, as text: the server loads only
+// picks of the league's draftees.
+std::string PoolPid(const SampleLeague& league, int k) {
+  return Num(league.pool.draftees[static_cast<std::size_t>(k)].player.pid);
+}
+
 const league::Player& PlayerAt(const SampleLeague& league, int position, int k) {
   int index = league.pool.positionIndex[static_cast<std::size_t>(position)].at(static_cast<std::size_t>(k));
   return league.pool.draftees[static_cast<std::size_t>(index)].player;
@@ -118,8 +124,11 @@ TEST(ClientSession, RefusalsShowTheReasonAndEnd) {
 
 TEST(ClientSession, CatchUpAcrossADeletedPickStoresEachPickOnce) {
   SampleLeague league;
-  WriteDraftFile(league, {"201|Albany Admirals|Player One|QB|1-1", "202|Austin Outlaws|Player Two|WR|1-2",
-                          "203|Boston Bulldogs|Player Three|K|1-3", "204|Buffalo Bison|Player Four|P|1-4"});
+  const std::vector<std::string> records = {PoolPid(league, 1) + "|Albany Admirals|Player One|QB|1-1",
+                                            PoolPid(league, 2) + "|Austin Outlaws|Player Two|WR|1-2",
+                                            PoolPid(league, 3) + "|Boston Bulldogs|Player Three|K|1-3",
+                                            PoolPid(league, 4) + "|Buffalo Bison|Player Four|P|1-4"};
+  WriteDraftFile(league, records);
   TestServer server(league);  // the resume question is answered No: the draft goes on
   ASSERT_EQ(server.engine.Log().Count(), 4);
   server.prompter.answers = {PromptAnswer::Yes};
@@ -142,13 +151,14 @@ TEST(ClientSession, CatchUpAcrossADeletedPickStoresEachPickOnce) {
   ASSERT_TRUE(WaitFor([&] { return c.view.ChatHas("Private from the Commish: yes"); }));
   EXPECT_EQ(c.session.PickCount(), 3);
   // Caught-up picks are held as the picks seen being made are.
-  EXPECT_EQ(Record(c.session, 1), "201|Albany Admirals|Player One|QB|1-1");
-  EXPECT_EQ(Record(c.session, 2), "203|Boston Bulldogs|Player Three|K|1-3");
-  EXPECT_EQ(Record(c.session, 3), "204|Buffalo Bison|Player Four|P|1-4");
+  EXPECT_EQ(Record(c.session, 1), records[0]);
+  EXPECT_EQ(Record(c.session, 2), records[2]);
+  EXPECT_EQ(Record(c.session, 3), records[3]);
   EXPECT_TRUE(c.Sent("V|3|0|2"));
   EXPECT_TRUE(c.Sent("V|3|0|3"));
   ASSERT_EQ(c.view.draftList.size(), 3u);
-  EXPECT_EQ(c.view.draftList[1], "  1-3  Player Three             K  Boston Bulldogs     203  ");
+  EXPECT_EQ(c.view.draftList[1],
+            "  1-3  Player Three             K  Boston Bulldogs     " + PadField(PoolPid(league, 3), "L", 5));
 }
 
 // A server the test speaks for: the client connects to it on loopback, the
@@ -395,8 +405,9 @@ TEST(ClientSession, TimeoutAndHaltEndTheTurnWithTheBuzzer) {
 
 TEST(ClientSession, DeletedPickBlanksItAndRedrawsTheDraftList) {
   SampleLeague league;
-  WriteDraftFile(
-      league, {"301|Albany Admirals|One|QB|1-1", "302|Austin Outlaws|Two|QB|1-2", "303|Boston Bulldogs|Three|QB|1-3"});
+  WriteDraftFile(league,
+                 {PoolPid(league, 1) + "|Albany Admirals|One|QB|1-1", PoolPid(league, 2) + "|Austin Outlaws|Two|QB|1-2",
+                  PoolPid(league, 3) + "|Boston Bulldogs|Three|QB|1-3"});
   TestServer server(league);
   TestClient a(league, 1, server.Port());
   ASSERT_TRUE(a.Connect());
@@ -409,7 +420,8 @@ TEST(ClientSession, DeletedPickBlanksItAndRedrawsTheDraftList) {
   EXPECT_EQ(a.session.Picks().At(2), nullptr);
   EXPECT_EQ(a.session.PickCount(), 3);  // the count never goes down
   ASSERT_EQ(a.view.draftList.size(), 2u);
-  EXPECT_EQ(a.view.draftList[1], "  1-3  Three                    QB Boston Bulldogs     303  ");
+  EXPECT_EQ(a.view.draftList[1],
+            "  1-3  Three                    QB Boston Bulldogs     " + PadField(PoolPid(league, 3), "L", 5));
   EXPECT_EQ(a.view.rebuilds, 0);  // the Draftees window is not refreshed by Y
 
   a.session.HandleMessage("Y|0|0|7-7");  // no such pick: the list is redrawn unchanged

@@ -112,6 +112,15 @@ TEST(Files, CaseBlindLookupAndAtomicWrites) {
   fs::remove_all(dir);
 }
 
+// A league's name stands in the names of its files: the characters no file
+// name may hold become "_", and a name without them stays exactly as it is.
+TEST(Files, LeagueNamesAsPartsOfFileNames) {
+  for (const char* kept : {"Sample League", "St. Paul (MN) League, Inc. & Co's #1", "M\xFCller Liga"})
+    EXPECT_EQ(FileNamePart(kept), kept);
+  EXPECT_EQ(FileNamePart("NFL/AFL League"), "NFL_AFL League");
+  EXPECT_EQ(FileNamePart("a\\b:c*d?e\"f<g>h|i\tj\x7F"), "a_b_c_d_e_f_g_h_i_j_");
+}
+
 // Names beyond ASCII and beyond any one code page reach the file system as
 // they are (as wide names on Windows), and a write in place hits only its
 // bytes of an existing file.

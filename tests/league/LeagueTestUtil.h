@@ -67,6 +67,33 @@ inline std::string TeamChunk(int order, int team, const std::string& plainName) 
   return s;
 }
 
+// Renames player `pid` in a league's player file, as the game's editor would.
+inline void RenamePlayer(const std::string& leaguePath, int16_t version, int pid, const std::string& fname,
+                         const std::string& lname) {
+  const std::string file = LeagueFileName(leaguePath, ".PYR");
+  std::string bytes = ReadFile(file);
+  Player p = *PlayerFile::FromBytes(bytes, version, "test").Read(pid);
+  p.fname = fname;
+  p.lname = lname;
+  const int size = RecordSize(version);
+  const ByteTables tables = MakeRecordTables(static_cast<uint8_t>(bytes[0]), static_cast<uint8_t>(bytes[1]));
+  bytes.replace(static_cast<std::size_t>((pid - 99) * size), static_cast<std::size_t>(size),
+                EncodePlayer(p, tables, size));
+  WriteFile(file, bytes);
+}
+
+// Renames team `team` of a league file whose team chunks are in team order
+// (as WriteSampleLeague writes them).
+inline void RenameTeam(const std::string& leaguePath, int team, const std::string& plainName) {
+  const std::string file = LeagueFileName(leaguePath, ".LGE");
+  std::string lge = ReadFile(file);
+  std::size_t body = 0;
+  for (int k = 1; k <= team; ++k) body = FindChunk(lge, 'T', body).value();
+  const std::string chunk = TeamChunk(team, team, plainName);
+  lge.replace(body - 4, chunk.size(), chunk);
+  WriteFile(file, lge);
+}
+
 // A roster chunk holding `plain` masked for `team`.
 inline std::string MakeRosterChunk(int team, RosterBlock plain) {
   MaskRoster(team, plain);

@@ -13,10 +13,13 @@
 #include "common/Common.h"
 #include "common/ErrorReport.h"
 #include "common/Files.h"
+#include "draft/DraftBoard.h"
 #include "league/FBPro.h"
 #include "league/Sample.h"
 #include "merge/Merge.h"
 #include "merge/MergeCommand.h"
+#include "protocol/Protocol.h"
+#include "tests/league/LeagueTestUtil.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
@@ -475,6 +478,47 @@ TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
   ASSERT_TRUE(again.ok);
   EXPECT_EQ(again.kept, inFile);
   EXPECT_EQ(again.backupFolder.filename().string(), "Merge League-BACKUP-20240305-140709-2");
+}
+
+// Names are made safe where they are read: players renamed "Al Smith,Jr" and
+// "Bo|Bo Dee<TAB>X" and a team named "Austin, Outlaws" shift no field of a
+// catch-up message, the draft list, the draft file or the board, and the
+// merge puts each player on his team.
+TEST(MergeLeague, NamesHoldingSeparatorsShiftNoFieldAndMerge) {
+  SampleLeague L("names");
+  const auto rookies = league::ReadCollegeList(L.leaguePath);
+  league::test::RenamePlayer(L.leaguePath, L.version.version, rookies[1], "Al", "Smith,Jr");
+  league::test::RenamePlayer(L.leaguePath, L.version.version, rookies[2], "Bo|Bo", "Dee\tX");
+  league::test::RenameTeam(L.leaguePath, 2, "Austin, Outlaws");
+  const std::string team = league::GetTeams(L.leaguePath).names[2];
+  EXPECT_EQ(team, "Austin Outlaws");
+  const league::PlayerFile players(L.leaguePath, L.version.version, "test");
+  std::vector<draft::Pick> picks;
+  draft::PickList list(2);
+  for (int i : {1, 2}) {
+    const league::Player p = *players.Read(rookies[Index(i)]);
+    picks.push_back({p.pid, team, p.fname + " " + p.lname, league::PositionCaption(p.position), {1, i}});
+    list.Append(picks.back());
+  }
+  EXPECT_EQ(picks[0].player, "Al Smith Jr");
+  EXPECT_EQ(picks[1].player, "Bo Bo Dee X");
+  for (const draft::Pick& pick : picks) {
+    const std::string record = draft::PickRecord(pick);
+    EXPECT_EQ(draft::ParsePick(record), pick) << record;
+    const protocol::Message caughtUp = protocol::ParseMessage(protocol::PickRecordMessage(1, pick));
+    EXPECT_EQ(draft::ParsePick(caughtUp.body, ","), pick) << caughtUp.raw;
+    EXPECT_EQ(draft::DraftListFill(draft::ParsePick(caughtUp.body, ",")), draft::DraftListFill(pick));
+  }
+  EXPECT_EQ(draft::DraftBoard(list, 6).Csv(), "Round,1,2,3,4,5,6\r\n1,\"Al Smith Jr, " + picks[0].position +
+                                                  ", Austin Outlaws\",\"Bo Bo Dee X, " + picks[1].position +
+                                                  ", Austin Outlaws\",,,,\r\n");
+
+  L.WriteDraftFile({draft::PickRecord(picks[0]), draft::PickRecord(picks[1])});
+  ASSERT_EQ(ReadDraftFile(L.draftFile), picks);
+  const MergeResult res = RunMerge(L.Input(picks, StageChoice::NoChange));
+  ASSERT_TRUE(res.ok) << res.failure;
+  const std::map<int, int> rostered = RosteredPlayers(L.leaguePath);
+  for (const draft::Pick& pick : picks) EXPECT_EQ(rostered.at(pick.pid), 2) << pick.player;
 }
 
 TEST(MergeLeague, StageChoicesMoveListsAndWriteTheStageByte) {

@@ -129,6 +129,24 @@ class ServerTest : public ::testing::Test {
     ADD_FAILURE() << "the pool is too small";
     return {};
   }
+  // The first `count` picks of a draft of this league as its draft file
+  // holds them: label k (1-1, 1-2, ...) is made by the team of its selection
+  // and takes the (skip + k)-th player of a drafted position in the pool,
+  // named as Player() names him.
+  std::vector<draft::Pick> PoolRecords(int count, int skip = 0) const {
+    const league::DrafteePool pool = league::LoadPool(leaguePath_, league::kVersion98, false);
+    const league::TeamList teams = league::GetTeams(leaguePath_);
+    std::vector<draft::Pick> picks;
+    for (int k = 1; k <= pool.Count() && static_cast<int>(picks.size()) < count; ++k) {
+      const league::Player& p = pool.draftees[static_cast<std::size_t>(k)].player;
+      if (p.position > 14 || skip-- > 0) continue;
+      const auto label = draft::PickLabel::FromOverall(static_cast<int>(picks.size()) + 1, teams.teamCount);
+      picks.push_back({p.pid, teams.names[static_cast<std::size_t>(label.selection)],
+                       draft::ShownName(draft::FromFbpro(p)), league::PositionCaption(p.position), label});
+    }
+    EXPECT_EQ(static_cast<int>(picks.size()), count) << "the pool is too small";
+    return picks;
+  }
   std::string DraftOf(int team, const PoolPick& p) { return protocol::Draft(team, p.pid, p.name, p.position); }
   std::string ZOf(int team, const PoolPick& p, const std::string& label) {
     return "Z|" + std::to_string(team) + "|0|" + p.Pid() + "," + p.name + "," + p.position + "," + label;
@@ -219,20 +237,34 @@ TEST_F(ServerTest, UnrecognisedLeagueIsRefused) {
   EXPECT_EQ(server_->Caption().toStdString(), kCaptionDown);
 }
 
-TEST_F(ServerTest, ListenFailureIsShownAndServerStaysDown) {
+// A port that cannot be opened is shown, and the load ends with nothing
+// written (neither the draft cleared as the Commish chose nor a record moved
+// aside) and the league free for another server.
+TEST_F(ServerTest, ListenFailureIsShownWritesNothingAndFreesTheLeague) {
+  const std::string text = draft::PickRecord(PoolRecords(1)[0]) + "\r\n316|Austin Outlaws|Dale Ad";
+  WriteDraftFile(text);
+  const auto files = std::distance(fs::directory_iterator(dir_), fs::directory_iterator());
   QTcpServer occupied;
   ASSERT_TRUE(occupied.listen(QHostAddress::Any, 0));
   server_->SetPort(occupied.serverPort());
+  prompter_.answers = {PromptAnswer::Yes};
   LoadResult r = Load();
   EXPECT_EQ(r.status, LoadResult::Status::ListenFailed);
-  ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_NE(prompter_.asked[0].text.find("Another program is already using port"), std::string::npos);
+  ASSERT_EQ(prompter_.asked.size(), 2u);  // the question, then why
+  EXPECT_NE(prompter_.asked[1].text.find("Another program is already using port"), std::string::npos);
   EXPECT_EQ(server_->Caption().toStdString(), kCaptionDown);
+  EXPECT_FALSE(server_->LeagueLoaded());
+  EXPECT_EQ(DraftFileText(), text);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), files);
+
+  DraftServer other;
+  other.SetPort(0);
+  EXPECT_EQ(other.LoadLeague(leagueFile_, false).status, LoadResult::Status::Loaded);
 }
 
 TEST_F(ServerTest, ResumeOrClearTheDraftFile) {
-  std::string recs = Rec(101, "Team A", "Joe One", "QB", "1-11") + "\r\n\r\n   \r\n" +
-                     Rec(102, "Team B", "Joe Two", "HB", "1-12") + "\r\n";
+  const std::vector<draft::Pick> picks = PoolRecords(12);
+  std::string recs = draft::PickRecord(picks[10]) + "\r\n\r\n   \r\n" + draft::PickRecord(picks[11]) + "\r\n";
   WriteDraftFile(recs);
   prompter_.answers = {PromptAnswer::No};
   ASSERT_TRUE(Load().Ok());
@@ -529,12 +561,8 @@ TEST_F(ServerTest, HaltCommishPickAndKick) {
 }
 
 TEST_F(ServerTest, DeleteRewritesTheFileAndBlanksTheSlot) {
-  std::string recs;
-  recs += Rec(101, "T", "P One", "QB", "1-1") + "\r\n";
-  recs += Rec(102, "T", "P Two", "QB", "1-2") + "\r\n";
-  recs += Rec(103, "T", "P Three", "QB", "1-3") + "\r\n";
-  recs += Rec(104, "T", "P Four", "QB", "1-4") + "\r\n";
-  WriteDraftFile(recs);
+  const std::vector<draft::Pick> four = PoolRecords(4);
+  WriteDraftFile(draft::DraftFileText(four));
   prompter_.answers = {PromptAnswer::No};
   ASSERT_TRUE(Load().Ok());
   Client& watcher = SignOn(9);
@@ -548,9 +576,9 @@ TEST_F(ServerTest, DeleteRewritesTheFileAndBlanksTheSlot) {
   EXPECT_EQ(server_->DeletePick({1, 2}), DraftServer::DeleteResult::Deleted);
   ASSERT_TRUE(watcher.WaitHas("Y|0|0|1-2"));
   // The owners hear which pick went and who is available again.
-  ASSERT_TRUE(watcher.WaitHas("C|0|0|The Commish deleted pick 1-2: QB P Two (T) is available again."));
-  EXPECT_EQ(DraftFileText(), Rec(101, "T", "P One", "QB", "1-1") + "\r\n" + Rec(103, "T", "P Three", "QB", "1-3") +
-                                 "\r\n" + Rec(104, "T", "P Four", "QB", "1-4") + "\r\n");
+  ASSERT_TRUE(watcher.WaitHas("C|0|0|The Commish deleted pick 1-2: " + four[1].position + " " + four[1].player + " (" +
+                              four[1].team + ") is available again."));
+  EXPECT_EQ(DraftFileText(), draft::DraftFileText({four[0], four[2], four[3]}));
   EXPECT_EQ(server_->Log().Count(), 4);
   EXPECT_EQ(server_->Log().Slot(2), nullptr);
   EXPECT_EQ(server_->Log().Picks().size(), 3u);
@@ -564,8 +592,7 @@ TEST_F(ServerTest, DeleteRewritesTheFileAndBlanksTheSlot) {
 // point of the catch-up, the client ends with exactly the picks left, in
 // order.
 TEST_F(ServerTest, CatchUpMissesNoPickWhateverIsDeletedMeanwhile) {
-  std::vector<draft::Pick> five;
-  for (int i = 1; i <= 5; ++i) five.push_back({100 + i, "T", "P" + std::to_string(i), "QB", {1, i}});
+  const std::vector<draft::Pick> five = PoolRecords(5);
   const std::string file = draft::DraftFileText(five);
   for (int doomed = 1; doomed <= 5; ++doomed) {
     // The delete comes at point `at`: before or after a request (the login
@@ -908,8 +935,11 @@ TEST_F(ServerTest, ThirtyThirdConnectionIsClosed) {
 }
 
 TEST_F(ServerTest, PickBeyondTheThousandthIsNotStored) {
-  std::string text;
-  for (int i = 0; i < 1000; ++i) text += Rec(30000 + i, "T", "P", "QB", "1-1") + "\r\n";
+  league::SampleOptions o;
+  o.name = "Test League";
+  o.college = 1001;
+  ASSERT_EQ(league::WriteSampleLeague(dir_.string(), o), leaguePath_);
+  const std::string text = draft::DraftFileText(PoolRecords(1000, 1));  // Player(1) is free
   WriteDraftFile(text);
   prompter_.answers = {PromptAnswer::No};
   ASSERT_TRUE(Load().Ok());

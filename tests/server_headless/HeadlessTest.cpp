@@ -212,7 +212,8 @@ TEST_F(HeadlessTest, AnOrderFileIsTakenAsWrittenOrNothingStarts) {
 }
 
 // The program itself: a league that cannot be loaded ends with 2, a port
-// that cannot be opened with 3, and SIGTERM ends a running draft with 0.
+// that cannot be opened with 3, a league whose draft another server runs
+// with 4, and SIGTERM ends a running draft with 0.
 TEST_F(HeadlessTest, TheProgramEndsWithAStatusThatSaysWhy) {
   auto status = [](const QStringList& args) {
     QProcess p;
@@ -238,11 +239,39 @@ TEST_F(HeadlessTest, TheProgramEndsWithAStatusThatSaysWhy) {
         return out.contains("listening on port");
       },
       20000));
+  EXPECT_EQ(status({u"--headless"_s, QString::fromStdString(leagueFile_), u"--port"_s, u"0"_s, u"--clear"_s}),
+            kHeadlessLocked);
   running.terminate();  // SIGTERM
   ASSERT_TRUE(running.waitForFinished(20000));
   EXPECT_EQ(running.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(running.exitCode(), kHeadlessDone);
   EXPECT_TRUE(running.readAllStandardOutput().contains("Stopped"));
+}
+
+// A server that was killed leaves its lock behind: the next server takes it
+// over, says in its transcript which records of the draft file it set aside,
+// and runs the draft.
+TEST_F(HeadlessTest, TheLockOfAKilledServerIsTakenOver) {
+  QProcess killed;
+  killed.start(QStringLiteral(PKSERVER_PATH),
+               {u"--headless"_s, QString::fromStdString(leagueFile_), u"--port"_s, u"0"_s});
+  QByteArray out;
+  ASSERT_TRUE(test::WaitFor(
+      [&] {
+        out += killed.readAllStandardOutput();
+        return out.contains("listening on port");
+      },
+      20000));
+  killed.kill();  // SIGKILL: nothing is cleaned up
+  ASSERT_TRUE(killed.waitForFinished(20000));
+  ASSERT_TRUE(fs::exists(dir_ / "Test League-DRAFT.LOCK"));
+  std::ofstream(dir_ / "Test League-DRAFT.TXT", std::ios::binary) << "4321|Dallas Stars|Joe Other|QB|1-1\r\n";
+
+  Run after;
+  RunServer(Options(true), after);
+  ASSERT_EQ(after.started, kHeadlessDone) << after.err.str();
+  EXPECT_NE(after.out.str().find("1 line of the draft file"), std::string::npos) << after.out.str();
+  EXPECT_EQ(draft::ParseDraftFile(DraftFileText()).size(), 8u);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The server's league load against league folders as the Commish keeps them:
 // a draft file named in other letters, the question that may clear it, a
-// merge that was killed part-way, and a folder whose name is not ASCII.
+// merge that was killed part-way, a folder whose name is not ASCII, a second
+// server on the same league, a draft file that holds what is no pick of the
+// league's draft, and a league whose name is no file name.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -49,7 +51,13 @@ class LeagueLoadTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  LoadResult Load() { return server_.LoadLeague(league::LeagueFileName(leaguePath_, ".LGE"), false); }
+  LoadResult Load() { return LoadIn(server_); }
+  LoadResult LoadIn(DraftServer& engine) const {
+    return engine.LoadLeague(league::LeagueFileName(leaguePath_, ".LGE"), false);
+  }
+  std::size_t FilesInFolder() const {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+  }
   std::string DraftFile() const { return (dir_ / "Test League-DRAFT.TXT").string(); }
   // The record of college draftee n (1-based) drafted by `team` at `label`.
   std::string Record(int n, int team, const std::string& label) const {
@@ -157,6 +165,123 @@ TEST_F(LeagueLoadTest, AnInterruptedMergeIsPutBackBeforeTheLeagueLoads) {
   EXPECT_EQ(server_.Log().Count(), 2);
 }
 
+// The Commish's pick for a team that is not signed on, as Draft Control makes it.
+void PickForAbsentTeam(DraftServer& engine, int team, int pool) {
+  const league::Player& p = engine.Pool().draftees[Index(pool)].player;
+  ASSERT_EQ(engine.PutOnClock(team, 60, engine.NextLabel()), DraftServer::ClockResult::MustSelect);
+  ASSERT_EQ(engine.CommishPick(p.pid, team, engine.NextLabel()), DraftServer::PickResult::Picked);
+}
+
+// One server at a time runs a league's draft. A second one on the same
+// folder, even one told to start anew, is refused before it asks or writes
+// anything; the first goes on recording into its file. Once the first
+// unloads, the league is free.
+TEST_F(LeagueLoadTest, ASecondServerOnTheLeagueIsRefusedAndWritesNothing) {
+  const std::string text = Record(1, 1, "1-1") + "\r\n" + Record(2, 2, "1-2") + "\r\n" + Record(3, 3, "1-3") + "\r\n";
+  ASSERT_EQ(WriteFileAtomic(DraftFile(), text), "");
+  prompter_.answers = {PromptAnswer::No};
+  ASSERT_EQ(Load().status, LoadResult::Status::Loaded);
+  const fs::path lock = dir_ / "Test League-DRAFT.LOCK";
+  ASSERT_TRUE(fs::exists(lock));
+  const std::size_t files = FilesInFolder();
+
+  DraftServer second;
+  ScriptedPrompter clear;
+  clear.answers = {PromptAnswer::Yes};
+  second.SetPrompter(&clear);
+  second.SetPort(0);
+  const LoadResult refused = LoadIn(second);
+  EXPECT_EQ(refused.status, LoadResult::Status::InUse);
+  const LoadMessage message = LoadMessageOf(refused);
+  EXPECT_NE(message.text.find("league in " + dir_.string() + " is in use by another PKServer (process "),
+            std::string::npos)
+      << message.text;
+  EXPECT_TRUE(clear.asked.empty());
+  EXPECT_FALSE(second.LeagueLoaded() || second.Listening());
+  EXPECT_EQ(ReadWholeFile(DraftFile()), text);
+  EXPECT_EQ(FilesInFolder(), files);
+
+  PickForAbsentTeam(server_, 4, 4);
+  EXPECT_EQ(draft::ParseDraftFile(ReadWholeFile(DraftFile()).value_or("")).size(), 4u);
+
+  server_.Unload();
+  EXPECT_FALSE(fs::exists(lock));
+  clear.answers = {PromptAnswer::Yes};
+  ASSERT_EQ(LoadIn(second).status, LoadResult::Status::Loaded);
+  EXPECT_EQ(ReadWholeFile(DraftFile()), "");
+}
+
+// A draft file is checked against the league. Another league's record, a
+// player recorded twice and a last line cut short are no picks: the Commish
+// is told before anything is written, and they go to the side file beside
+// the league, each with its line and why, before the draft file is
+// rewritten without them.
+TEST_F(LeagueLoadTest, RecordsThatAreNoPicksOfThisDraftAreMovedToTheSideFile) {
+  const std::string first = Record(1, 1, "1-1"), second = Record(2, 2, "1-2");
+  const std::string other = "4321|Dallas Stars|Joe Other|QB|1-3", twice = Record(1, 3, "1-3");
+  const std::string cut = "316|Austin Outlaws|Dale Ad";
+  ASSERT_EQ(WriteFileAtomic(DraftFile(), first + "\r\n" + other + "\r\n" + second + "\r\n" + twice + "\r\n" + cut), "");
+  prompter_.answers = {PromptAnswer::No};
+  ASSERT_TRUE(Load().Ok());
+  const std::string side = (dir_ / "Test League-DRAFT-SETASIDE.TXT").string();
+  ASSERT_EQ(prompter_.asked.size(), 2u);
+  EXPECT_NE(prompter_.asked[0].text.find("There have been 2 players drafted so far."), std::string::npos);
+  EXPECT_NE(prompter_.asked[0].text.find("3 lines of this file cannot be picks of this draft (line 2: \"Dallas "
+                                         "Stars\" is not a team of this league). If you continue this draft, they "
+                                         "are moved to the file " +
+                                         side),
+            std::string::npos)
+      << prompter_.asked[0].text;
+  EXPECT_EQ(prompter_.asked[1].title, "Draft File");
+  EXPECT_NE(prompter_.asked[1].text.find("moved to the file " + side), std::string::npos) << prompter_.asked[1].text;
+  EXPECT_EQ(server_.Log().Count(), 2);
+  EXPECT_EQ(server_.NextLabel().Text(), "1-3");
+  EXPECT_EQ(ReadWholeFile(DraftFile()), first + "\r\n" + second + "\r\n");
+  const std::string kept = ReadWholeFile(side).value_or("");
+  for (const std::string& line :
+       {"Line 2 (\"Dallas Stars\" is not a team of this league): " + other,
+        "Line 4 (player " + GetField(twice, 1, "|") + " was recorded already on line 1): " + twice,
+        "Line 5 (the round-selection is missing or malformed): " + cut})
+    EXPECT_NE(kept.find(line + "\r\n"), std::string::npos) << kept;
+}
+
+// A league named "NFL/AFL League": its files take "NFL_AFL League" and lie
+// beside the league, so the lock is taken, picks are recorded and the merge
+// backs the league up.
+TEST(LeagueLoadNames, ALeagueWhoseNameIsNoFileNameKeepsItsFilesBesideIt) {
+  QTemporaryDir base;
+  league::SampleOptions o;
+  o.name = "NFL/AFL League";
+  o.teams = 4;
+  o.college = 20;
+  const std::string leaguePath = league::WriteSampleLeague(base.path().toStdString(), o);
+  const fs::path folder = fs::path(leaguePath).parent_path();
+  DraftServer engine;
+  ScriptedPrompter prompter;
+  engine.SetPrompter(&prompter);
+  engine.SetPort(0);
+  ASSERT_EQ(engine.LoadLeague(league::LeagueFileName(leaguePath, ".LGE"), false).status, LoadResult::Status::Loaded);
+  EXPECT_TRUE(fs::exists(folder / "NFL_AFL League-DRAFT.LOCK"));
+  PickForAbsentTeam(engine, 1, 1);
+  EXPECT_EQ(engine.DraftFile(), (folder / "NFL_AFL League-DRAFT.TXT").string());
+  EXPECT_EQ(draft::ParseDraftFile(ReadWholeFile(engine.DraftFile()).value_or("")), engine.Log().Picks());
+
+  merge::MergeInput in;
+  in.leaguePath = leaguePath;
+  in.version = engine.LeagueVersion();
+  in.leagueName = engine.LeagueName();
+  in.draftFile = engine.DraftFile();
+  in.picks = engine.Log().Picks();
+  in.teams = engine.TeamNames();
+  in.rookies = league::ReadCollegeList(leaguePath);
+  in.faList = league::ReadFAList(leaguePath);
+  const merge::MergeResult merged = merge::RunMerge(in);
+  ASSERT_TRUE(merged.ok) << merged.failure;
+  EXPECT_EQ(merged.backupFolder.parent_path(), folder);
+  EXPECT_EQ(merged.backupFolder.filename().string().rfind("NFL_AFL League-BACKUP-", 0), 0u);
+  EXPECT_TRUE(fs::exists(merged.backupFolder / "NFL_AFL League-DRAFT.TXT"));
+}
+
 // A journal whose backup is gone: the league is not loaded, and the window
 // says what to do.
 TEST_F(LeagueLoadTest, AMergeThatCannotBePutBackStopsTheLoad) {
@@ -189,7 +314,9 @@ TEST(LeagueLoadFolders, ALeagueInAFolderWithAnAccentedNameLoadsAndIsNamedRightly
   const QString leagueFile = widgets::ShownPath(league::LeagueFileName(leaguePath, ".LGE"));
   ASSERT_TRUE(QFile::exists(leagueFile));
   const QString draftFile = folder + u"/Test League-DRAFT.TXT"_s;
-  ASSERT_EQ(WriteFileAtomic(widgets::NativePath(draftFile), "101|A|B C|QB|1-1\r\n"), "");
+  const std::string record =
+      Num(league::ReadCollegeList(leaguePath)[1]) + "|" + league::GetTeams(leaguePath).names[1] + "|B C|QB|1-1\r\n";
+  ASSERT_EQ(WriteFileAtomic(widgets::NativePath(draftFile), record), "");
 
   DraftServer engine;
   ScriptedPrompter prompter;

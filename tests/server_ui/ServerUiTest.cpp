@@ -241,8 +241,11 @@ TEST_F(ServerUiTest, ResumeQuestionAnsweredBothWays) {
   league::VersionInfo v = league::GetVersion(leaguePath);
   const std::string draftFile = dir.filePath(QString::fromStdString(v.name + "-DRAFT.TXT")).toStdString();
   {
+    const league::IdList college = league::ReadCollegeList(leaguePath);
+    const league::TeamList teams = league::GetTeams(leaguePath);
     std::ofstream f(draftFile, std::ios::binary);
-    f << "700|A|X Y|QB|1-1\r\n\r\n   \r\n701|B|Z W|QB|1-4\r\n";
+    f << college[1] << "|" << teams.names[1] << "|X Y|QB|1-1\r\n\r\n   \r\n"
+      << college[2] << "|" << teams.names[4] << "|Z W|QB|1-4\r\n";
   }
   prompter.answers = {PromptAnswer::No};
   Load();
@@ -255,7 +258,9 @@ TEST_F(ServerUiTest, ResumeQuestionAnsweredBothWays) {
   EXPECT_EQ(dc->SelectionEdit()->text(), u"1"_s);
   EXPECT_TRUE(dc->MergeButton()->isEnabled());  // picks and nobody connected
 
-  // The same league in a second server, answered Yes: a fresh draft.
+  // The same league in a second server once the first has let it go,
+  // answered Yes: a fresh draft.
+  engine.Unload();
   ScriptedPrompter p2;
   p2.answers = {PromptAnswer::Yes};
   DraftServer e2;
