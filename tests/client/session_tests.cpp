@@ -16,6 +16,7 @@
 #include "common/Common.h"
 #include "draft/Pick.h"
 #include "tests/client/ClientTestKit.h"
+#include "tests/support/ExactServer.h"
 
 using namespace Qt::StringLiterals;
 
@@ -122,6 +123,8 @@ TEST(ClientSession, RefusalsShowTheReasonAndEnd) {
   EXPECT_EQ(odd.LastPrompt(), kLead);
 }
 
+// The server and the client agree to the whole catch-up: every pick comes
+// at once after the login, the deleted one left out, without a request.
 TEST(ClientSession, CatchUpAcrossADeletedPickStoresEachPickOnce) {
   SampleLeague league;
   const std::vector<std::string> records = {PoolPid(league, 1) + "|Albany Admirals|Player One|QB|1-1",
@@ -154,8 +157,8 @@ TEST(ClientSession, CatchUpAcrossADeletedPickStoresEachPickOnce) {
   EXPECT_EQ(Record(c.session, 1), records[0]);
   EXPECT_EQ(Record(c.session, 2), records[2]);
   EXPECT_EQ(Record(c.session, 3), records[3]);
-  EXPECT_TRUE(c.Sent("V|3|0|2"));
-  EXPECT_TRUE(c.Sent("V|3|0|3"));
+  EXPECT_TRUE(c.session.Features().Has(protocol::Feature::WholeCatchUp));
+  for (const std::string& sent : c.session.SentLog()) EXPECT_NE(sent.rfind("V|", 0), 0u) << sent;
   ASSERT_EQ(c.view.draftList.size(), 3u);
   EXPECT_EQ(c.view.draftList[1],
             "  1-3  Player Three             K  Boston Bulldogs     " + PadField(PoolPid(league, 3), "L", 5));
@@ -194,73 +197,47 @@ struct ScriptedServer {
   }
 };
 
-// The draft server's answers to a pipelined catch-up, played by the test:
-// "V n" gets slot n of the pick list, or the first pick after it when slot n
-// is blank, or nothing past the last pick. At one point of the catch-up the
-// Commish deletes a pick (Y) and a new pick is made (Z). Whenever that
-// happens, the client ends with exactly the server's picks, in its order:
-// none skipped, none twice; and it keeps 32 requests in flight.
-TEST(ClientSession, PipelinedCatchUpWithADeleteAndANewPickAtAnyPoint) {
+// A server that follows the protocol to the letter takes one read as one
+// message and answers one V at a time: the client announces its features
+// in a field such a server never reads, is signed on as any client, asks
+// for one pick at a time (never two in one read), sends no wish list even
+// with one saved, and ends with exactly the server's picks whatever is
+// deleted or picked during its catch-up.
+TEST(ClientSession, APlainServerIsCaughtUpOneRequestAtATime) {
   SampleLeague league;
-  constexpr int kPicks = 40;
-  const auto record = [](int k) {
-    return std::to_string(200 + k) + ",Albany Admirals,P" + std::to_string(k) + ",QB,1-" + std::to_string(k);
-  };
-  for (int when : {0, 1, 20, 39, 70}) {
-    for (int which : {1, 2, 33, kPicks}) {
-      SCOPED_TRACE("pick " + std::to_string(which) + " deleted after " + std::to_string(when) + " requests");
-      std::vector<std::optional<std::string>> onServer;
-      for (int k = 1; k <= kPicks; ++k) onServer.emplace_back(record(k));
-      TestClient c(league, 3, 0);
-      c.view.chatOpen = true;
-      ScriptedServer server;
-      ASSERT_TRUE(server.Accept(c));
-      QTcpSocket* peer = server.peer;
-      const auto answer = [&](int n) {
-        std::size_t at = static_cast<std::size_t>(n - 1);
-        while (at < onServer.size() && !onServer[at]) ++at;
-        if (at >= onServer.size()) return false;
-        peer->write("V|0|3|" + QByteArray::fromStdString(*onServer[at]));
-        return true;
-      };
-      const auto deleteAndPick = [&] {
-        onServer[static_cast<std::size_t>(which - 1)].reset();
-        peer->write("Y|0|0|1-" + QByteArray::number(which));
-        const int k = static_cast<int>(onServer.size()) + 1;
-        onServer.emplace_back(std::to_string(200 + k) + ",Austin Outlaws,P" + std::to_string(k) + ",WR,2-1");
-        peer->write("Z|2|0|" + QByteArray::number(200 + k) + ",P" + QByteArray::number(k) + ",WR,2-1");
-      };
-      // Pick 1 follows the login; the client then asks for 2..33 at once.
-      ASSERT_TRUE(answer(1));
-      ASSERT_TRUE(server.WaitForTail("V|3|0|33"));
-      std::vector<int> inFlight;
-      for (int n = 2; n <= 33; ++n) inFlight.push_back(n);
-      EXPECT_EQ(server.Requests(3), inFlight);
-      // Every further answer brings one more request, asking on in order.
-      std::size_t handled = 0;
-      for (int answers = 1; handled < static_cast<std::size_t>(answers) + 31; ++handled) {
-        std::vector<int> requests;
-        ASSERT_TRUE(WaitFor([&] { return (requests = server.Requests(3)).size() > handled; })) << handled;
-        ASSERT_EQ(requests[handled], static_cast<int>(handled) + 2);
-        if (handled == static_cast<std::size_t>(when)) deleteAndPick();
-        if (answer(requests[handled])) ++answers;
-      }
-      if (handled <= static_cast<std::size_t>(when)) deleteAndPick();
-      peer->write("C|0|0|done");
-      ASSERT_TRUE(WaitFor([&] { return c.view.ChatHas("Commish: done"); }));
-      std::vector<int> held, expected;
-      std::vector<std::string> lines;
-      for (const auto& pick : c.session.Picks().Slots())
-        if (pick) {
-          held.push_back(pick->pid);
-          lines.push_back(draft::DraftListFill(*pick));
-        }
-      for (const auto& slot : onServer)
-        if (slot) expected.push_back(draft::ParsePick(*slot, ",").pid);
-      EXPECT_EQ(held, expected);
-      EXPECT_EQ(c.view.draftList, lines);
-    }
-  }
+  WishList saved;
+  saved.Add(PlayerAt(league, 0, 0).pid);
+  ASSERT_EQ(saved.Save(WishList::FilePath(QString::fromStdString(league.Folder()) + u"/MyList"_s, league.name,
+                                          league.teams[2])),
+            QString());
+  ExactServer::Config config;
+  config.leagueName = league.name;
+  config.drafteeCount = league.pool.Count();
+  config.teams = league.teams;
+  for (int k = 1; k <= 40; ++k)
+    config.picks.push_back(PoolPid(league, k) + "|" + league.teams[Index((k - 1) % 12)] + "|P" + std::to_string(k) +
+                           "|QB|" + draft::PickLabel::FromOverall(k, 12).Text());
+  ExactServer server(config);
+  ASSERT_TRUE(server.Listen());
+  server.DeletePick("1-5");
+  TestClient c(league, 3, server.Port());
+  ASSERT_TRUE(c.Connect());
+  ASSERT_TRUE(WaitFor([&] { return c.session.PickCount() >= 20; }));
+  server.DeletePick("2-9");
+  server.PickFor(2, PoolPid(league, 41), "P41", "QB");
+  // 40 recorded, 2 deleted, 1 made: the client holds 39 picks.
+  ASSERT_TRUE(WaitFor([&] { return c.session.Picks().Picks().size() == 39; }));
+  std::vector<int> held, expected;
+  for (const auto& pick : c.session.Picks().Slots())
+    if (pick) held.push_back(pick->pid);
+  for (const std::string& record : server.Picks())
+    if (!record.empty()) expected.push_back(draft::ParsePick(record).pid);
+  std::sort(held.begin(), held.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(held, expected);
+  EXPECT_TRUE(c.session.Features().Empty());
+  EXPECT_EQ(server.GluedReads(), 0);
+  for (const std::string& read : server.Reads(server.ConnectionOf(3))) EXPECT_NE(read.rfind("K|", 0), 0u) << read;
 }
 
 TEST(ClientSession, OnTheClockCountsDownToTimeUp) {
@@ -648,7 +625,8 @@ TEST(ClientSession, ReadsAreSplitIntoMessagesAndCompletedAcrossReads) {
   ASSERT_TRUE(a.Connect());
   ASSERT_TRUE(WaitFor([&] { return fake.hasPendingConnections(); }));
   QTcpSocket* peer = fake.nextPendingConnection();
-  const QByteArray login = "L|1|0|3.03," + QByteArray::number(league.pool.Count()) + ",Sample League";
+  const QByteArray login =
+      "L|1|0|3.03," + QByteArray::number(league.pool.Count()) + ",Sample League,lines+all+wish+over\n";
   QByteArray got;
   ASSERT_TRUE(WaitFor([&] {
     got += peer->readAll();
@@ -759,10 +737,12 @@ TEST(WishList, OrderMovesRemovalAndFileRoundTrip) {
   EXPECT_TRUE(back.Empty());
 }
 
-// The list is read at sign-on and sent after the login; each change is saved
-// and sent; a drafted player leaves it (Z and a caught-up V) and a deleted
-// pick does not bring him back; the next sign-on reads what was saved.
-TEST(ClientWishList, SentAtSignOnAndAfterEachChangeDraftedPlayersLeave) {
+// The list is read at sign-on and, once the server says it takes wish
+// lists, sent whole -- at every sign-on, empty or not; each change the owner
+// makes is saved and sent; a drafted player leaves it (Z and a caught-up V)
+// without the list going out again (the server skips drafted players), and
+// a deleted pick does not bring him back.
+TEST(ClientWishList, SentAtEverySignOnAndAfterEachChange) {
   SampleLeague league;
   const auto pidOf = [&](int position, int k) { return PlayerAt(league, position, k).pid; };
   const int a = pidOf(0, 0), b = pidOf(0, 1), c = pidOf(1, 0), d = pidOf(1, 1);
@@ -772,21 +752,22 @@ TEST(ClientWishList, SentAtSignOnAndAfterEachChangeDraftedPlayersLeave) {
   WishList kept;
   for (int pid : {a, 65000, b, c}) kept.Add(pid);  // 65000 is no player of this league
   ASSERT_EQ(kept.Save(path), QString());
+  const auto signOn = [&](TestClient& client, ScriptedServer& server) {
+    return server.Accept(client) && server.WaitForTail("lines+all+wish+over\n") &&
+           server.peer->write("A|0|3|wish") > 0;
+  };
 
   TestClient client(league, 3, 0);
   ScriptedServer server;
-  ASSERT_TRUE(server.Accept(client));
-  ASSERT_TRUE(
-      server.WaitForTail(QByteArray::fromStdString(",Sample League"
-                                                   "K|3|0|" +
-                                                   num(a) + "," + num(b) + "," + num(c))));
+  ASSERT_TRUE(signOn(client, server));
+  ASSERT_TRUE(server.WaitForTail(QByteArray::fromStdString("K|3|0|" + num(a) + "," + num(b) + "," + num(c))));
+  const std::size_t sent = client.session.SentLog().size();
   server.peer->write(QByteArray::fromStdString("V|0|3|" + num(b) + ",Albany Admirals,Bee,QB,1-1"));
-  // The next requests go out first, then the list without the player taken.
-  ASSERT_TRUE(server.WaitForTail(QByteArray::fromStdString("V|3|0|33K|3|0|" + num(a) + "," + num(c))));
+  ASSERT_TRUE(server.WaitForTail("V|3|0|2"));
   client.session.HandleMessage("Z|2|0|" + num(a) + ",Aye,QB,1-2");
-  EXPECT_TRUE(client.Sent("K|3|0|" + num(c)));
   client.session.HandleMessage("Y|0|0|1-2");  // A is available again, but not listed again
   EXPECT_EQ(client.session.Wishes().Pids(), std::vector<int>{c});
+  EXPECT_EQ(client.session.SentLog().size(), sent + 1);  // the request only
 
   EXPECT_FALSE(client.session.AddWish(b));      // drafted
   EXPECT_FALSE(client.session.AddWish(65000));  // not in the pool
@@ -801,13 +782,16 @@ TEST(ClientWishList, SentAtSignOnAndAfterEachChangeDraftedPlayersLeave) {
   ASSERT_TRUE(saved.Load(path));
   EXPECT_EQ(saved.Pids(), (std::vector<int>{d, c}));
   ASSERT_TRUE(client.session.RemoveWish(c));
+  ASSERT_TRUE(client.session.RemoveWish(d));
+  EXPECT_EQ(client.session.SentLog().back(), "K|3|0|");  // an emptied list clears the server's
   client.session.Disconnect();
 
+  // The next sign-on sends the list as saved, even an empty one.
   TestClient again(league, 3, 0);
   ScriptedServer second;
-  ASSERT_TRUE(second.Accept(again));
-  ASSERT_TRUE(second.WaitForTail(QByteArray::fromStdString("K|3|0|" + num(d))));
-  EXPECT_EQ(again.session.Wishes().Pids(), std::vector<int>{d});
+  ASSERT_TRUE(signOn(again, second));
+  ASSERT_TRUE(second.WaitForTail("K|3|0|"));
+  EXPECT_TRUE(again.session.Wishes().Empty());
 }
 
 int DraftsSent(const TestClient& c) {

@@ -600,7 +600,7 @@ void DraftEndToEnd::RoundOne() {
   ownerD = &Join(4);
   Owner& d = *ownerD;
   AllHold(4);
-  EXPECT_TRUE(d.Sent("V|4|0|5"));  // asked for the fifth: there is none
+  EXPECT_FALSE(d.Sent("V|4|0|2"));  // the whole catch-up: every pick came without a request
   EXPECT_EQ(d.DraftListLines(), SelectionLines(engine));
   for (Owner* o : {&a, &b, &c})
     EXPECT_TRUE(WaitFor([&] { return o->S().SignedOn(4) && o->Recipients().back() == T(4); })) << o->name;
@@ -767,6 +767,7 @@ void DraftEndToEnd::KickAndReturn() {
   const draft::LineSelection& p11 = firstPick;
   // ---- a kick, and an owner who leaves and comes back ------------------------
   dc->TeamsList()->setCurrentRow(TeamRow(T(3)));
+  serverPrompter.answers = {PromptAnswer::Yes};  // "Are you sure you want to kick ...?"
   QTest::mouseClick(dc->KickButton(), Qt::LeftButton);
   ASSERT_TRUE(WaitFor([&] { return c.ended == 1; }));
   EXPECT_EQ(c.prompter.asked.back().title, "Connection disconnected.");

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <fstream>
 #include <set>
@@ -201,7 +202,8 @@ TEST(ServerKilled, BetweenFilingAPickAndAnnouncingItThePickSurvives) {
   std::vector<Pick> players = AllPlayers(league);
   auto record = [&](int i, int team, const std::string& label) {
     const Pick& p = players[static_cast<std::size_t>(i)];
-    return p.pid + "|" + league.teams[static_cast<std::size_t>(team - 1)] + "|" + p.name + "|" + p.position + "|" +
+    return std::to_string(p.pid) + "|" + league.teams[static_cast<std::size_t>(team - 1)] + "|" + p.name + "|" +
+           p.position + "|" +
            label;
   };
   {
@@ -253,18 +255,12 @@ class VanishingClient {
     QObject::connect(&sock_, &QTcpSocket::readyRead, [this] {
       if (gone) return;
       QByteArray b = sock_.readAll();
-      auto got =
-          splitter_.Feed(std::string_view(b.constData(), static_cast<std::size_t>(b.size())), protocol::SteadyMs());
-      auto kept = splitter_.Poll(protocol::SteadyMs());
-      got.insert(got.end(), kept.begin(), kept.end());
-      for (const auto& m : got) {
-        if (m.code != 'V' || gone) continue;
-        ++vs;
-        sock_.write(protocol::PickRequest(3, vs + 1).c_str());
-        sock_.flush();
-        if (vs >= abortAfter_) Vanish();
-      }
+      Take(splitter_.Feed(std::string_view(b.constData(), static_cast<std::size_t>(b.size())), protocol::SteadyMs()));
     });
+    // A message at the end of a read is released after a quiet spell.
+    poll_.setInterval(5);
+    QObject::connect(&poll_, &QTimer::timeout, [this] { Take(splitter_.Poll(protocol::SteadyMs())); });
+    poll_.start();
     sock_.connectToHost(QHostAddress::LocalHost, port);
     connected = sock_.waitForConnected(3000);
   }
@@ -278,12 +274,22 @@ class VanishingClient {
     gone = true;
     sock_.abort();
   }
+  void Take(const std::vector<protocol::Message>& messages) {
+    for (const auto& m : messages) {
+      if (m.code != 'V' || gone) continue;
+      ++vs;
+      sock_.write(protocol::PickRequest(3, vs + 1).c_str());
+      sock_.flush();
+      if (vs >= abortAfter_) Vanish();
+    }
+  }
   bool connected = false;
   bool gone = false;
   int vs = 0;
 
  private:
   int abortAfter_;
+  QTimer poll_;
   QTcpSocket sock_;
   protocol::FrameSplitter splitter_{protocol::Receiver::Client};
 };
