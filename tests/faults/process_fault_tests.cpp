@@ -203,8 +203,7 @@ TEST(ServerKilled, BetweenFilingAPickAndAnnouncingItThePickSurvives) {
   auto record = [&](int i, int team, const std::string& label) {
     const Pick& p = players[static_cast<std::size_t>(i)];
     return std::to_string(p.pid) + "|" + league.teams[static_cast<std::size_t>(team - 1)] + "|" + p.name + "|" +
-           p.position + "|" +
-           label;
+           p.position + "|" + label;
   };
   {
     Host host(league.leagueFile);
