@@ -398,14 +398,18 @@ void DraftServer::UpdateMerge() {
 // on the clock waiting for the Commish because it was away, its own clock
 // starts now: its owner is there to pick.
 void DraftServer::OnLoggedIn(int element, int team, protocol::Features features) {
+  if (run_.On()) run_.OwnerBack(team);
+  // Who is on the clock first: a client that reads one message at a time
+  // then gets its first pick apart from it, and its catch-up follows.
+  const bool clockSent = clock_.Running();
+  if (clockSent) sessions_.SendTo(element, protocol::OnClock(clock_.Team(), clock_.Seconds(), clock_.Label()));
   if (features.Has(protocol::Feature::WholeCatchUp))
     SendWholeCatchUp(element, team);
+  else if (log_.Count() > 0 && clockSent)
+    sessions_.AfterSpacing(element, team, [this, element, team] { SendPicks(element, team, 1); });
   else if (log_.Count() > 0)
     SendPicks(element, team, 1);
-  if (run_.On()) run_.OwnerBack(team);
-  if (clock_.Running()) {
-    sessions_.SendTo(element, protocol::OnClock(clock_.Team(), clock_.Seconds(), clock_.Label()));
-  } else if (clock_.CurrentState() == DraftClock::State::WaitingForCommish && clock_.Team() == team) {
+  if (clock_.CurrentState() == DraftClock::State::WaitingForCommish && clock_.Team() == team) {
     const PickLabel label = clock_.Label();
     Announce(Team(team).name + " has signed on and is on the clock with pick " + label.Text() + ".");
     ClockOn(team, label, run_.On() ? run_.SecondsFor(true) : clock_.SecondsGiven());

@@ -301,8 +301,23 @@ void Sessions::HandleLogin(int element, const protocol::Message& m) {
   std::vector<int> others;
   for (int i = 1; i <= TeamCount(); ++i)
     if (Team(i).signedOn && i != t) others.push_back(i);
-  if (!others.empty()) SendTo(element, protocol::WhoElse(t, others));
-  emit loggedIn(element, t, shared);
+  if (others.empty()) {
+    emit loggedIn(element, t, shared);
+    return;
+  }
+  SendTo(element, protocol::WhoElse(t, others));
+  AfterSpacing(element, t, [this, element, t, shared] { emit loggedIn(element, t, shared); });
+}
+
+void Sessions::AfterSpacing(int element, int team, std::function<void()> send) {
+  // A connection without a socket (tests, the fuzzer) has no reads to keep apart.
+  if (!FeaturesOf(element).Empty() || elements_[Slot(element)]->IsDetached()) {
+    send();
+    return;
+  }
+  QTimer::singleShot(kPlainSpacingMs, this, [this, element, team, send = std::move(send)] {
+    if (element >= 1 && element <= elementCount_ && socketTeam_[Slot(element)] == team) send();
+  });
 }
 
 void Sessions::HandleWishList(int element, int t, const protocol::Message& m) {

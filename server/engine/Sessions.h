@@ -58,6 +58,10 @@ inline constexpr qint64 kMaxInputBeforeSignOn = 4096;
 inline constexpr int kChatPerSecond = 5;
 inline constexpr int kChatBurst = 20;
 inline constexpr int kFloodLimit = 200;
+// A client that speaks only the plain protocol takes one read as one
+// message: the messages of its sign-on (W, the clock, its first pick) go out
+// this far apart, so that it reads each on its own.
+inline constexpr int kPlainSpacingMs = 50;
 inline constexpr const char* kChatTooFast =
     "You are sending chat faster than the server relays it: lines are dropped until you slow down.";
 
@@ -120,6 +124,10 @@ class Sessions : public QObject {
   void SendSignedOn(const std::string& text);  // every signed-on team
   // Every signed-on team whose connection agreed to `feature`.
   void SendSignedOnWith(protocol::Feature feature, const std::string& text);
+  // Runs `send` at once for a client that agreed to features (or a
+  // connection without a socket); for a plain one kPlainSpacingMs later, and
+  // only while element `element` is still signed on for team `team`.
+  void AfterSpacing(int element, int team, std::function<void()> send);
 
   // The kick (R reason 4) to team `team`. False when it is not connected.
   bool Kick(int team);
