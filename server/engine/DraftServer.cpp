@@ -399,16 +399,22 @@ void DraftServer::UpdateMerge() {
 // starts now: its owner is there to pick.
 void DraftServer::OnLoggedIn(int element, int team, protocol::Features features) {
   if (run_.On()) run_.OwnerBack(team);
-  // Who is on the clock first: a client that reads one message at a time
-  // then gets its first pick apart from it, and its catch-up follows.
-  const bool clockSent = clock_.Running();
-  if (clockSent) sessions_.SendTo(element, protocol::OnClock(clock_.Team(), clock_.Seconds(), clock_.Label()));
-  if (features.Has(protocol::Feature::WholeCatchUp))
+  const auto sendClock = [this, element] {
+    if (clock_.Running()) sessions_.SendTo(element, protocol::OnClock(clock_.Team(), clock_.Seconds(), clock_.Label()));
+  };
+  if (features.Has(protocol::Feature::WholeCatchUp)) {
+    // The picks first: an owner on the clock chooses knowing who is taken.
     SendWholeCatchUp(element, team);
-  else if (log_.Count() > 0 && clockSent)
+    sendClock();
+  } else if (log_.Count() > 0 && clock_.Running()) {
+    // Who is on the clock, then the first pick apart from it: a client that
+    // reads one message at a time gets both, and its catch-up follows.
+    sendClock();
     sessions_.AfterSpacing(element, team, [this, element, team] { SendPicks(element, team, 1); });
-  else if (log_.Count() > 0)
-    SendPicks(element, team, 1);
+  } else {
+    sendClock();
+    if (log_.Count() > 0) SendPicks(element, team, 1);
+  }
   if (clock_.CurrentState() == DraftClock::State::WaitingForCommish && clock_.Team() == team) {
     const PickLabel label = clock_.Label();
     Announce(Team(team).name + " has signed on and is on the clock with pick " + label.Text() + ".");
@@ -767,7 +773,7 @@ void DraftServer::ContinueRun(bool now) {
   // A draft resumed at the load waits for its owners to come back.
   std::optional<int64_t> start = run_.Start();
   if (resumedDraft_ && log_.Count() > 0) {
-    const int64_t grace = loadedAt_ + kResumeGraceMs;
+    const int64_t grace = loadedAt_ + resumeWaitMs_;
     if (!start || *start < grace) start = grace;
   }
   const int64_t nowMs = wallClock();
@@ -798,7 +804,7 @@ void DraftServer::ContinueRun(bool now) {
 
 std::string DraftServer::StartLine(int64_t startMs, int64_t nowMs) const {
   const int64_t seconds = (startMs - nowMs + 999) / 1000;
-  if (resumedDraft_ && startMs == loadedAt_ + kResumeGraceMs)
+  if (resumedDraft_ && startMs == loadedAt_ + resumeWaitMs_)
     return "The draft goes on in " + Num(seconds) + " seconds, once the owners are back.";
   const std::string at = QDateTime::fromMSecsSinceEpoch(startMs).toString(u"yyyy-MM-dd HH:mm"_s).toStdString();
   const int64_t minutes = (seconds + 59) / 60;

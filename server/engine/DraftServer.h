@@ -101,6 +101,12 @@ struct LoadResult {
 // has no usable wish list.
 using AutoDraftRule = draft::AutoPickRule;
 
+// The longest time a team may be given, in seconds.
+inline constexpr int kMaxClockSeconds = draft::kMaxPickSeconds;
+// A draft resumed at the load runs its first clock no earlier than this
+// after the load, so that owners who were signed on are back first.
+inline constexpr int64_t kResumeGraceMs = 30'000;
+
 // What the automatic run does when it finds no player to pick for a team.
 enum class NobodyToPick {
   WaitForCommish,  // the team stays on the clock for the Commish (windows)
@@ -239,6 +245,10 @@ class DraftServer : public QObject {
   // a team put on the clock by hand turn it off.
   void SetRunAutomatically(bool on);
   bool RunningAutomatically() const { return run_.On(); }
+  // How long a draft resumed at the load waits for its owners before the
+  // first clock of the automatic run (counted from the load; default
+  // kResumeGraceMs).
+  void SetResumeWait(int64_t ms) { resumeWaitMs_ = ms; }
   // The first clock of the automatic run comes no earlier than `atMs`
   // (milliseconds since the epoch); nothing: at once.
   void SetStartTime(std::optional<int64_t> atMs);
@@ -391,7 +401,8 @@ class DraftServer : public QObject {
   AutoRun run_;
 
   bool leagueLoaded_ = false;
-  int64_t loadedAt_ = 0;       // wallClock() when the league was loaded
+  int64_t loadedAt_ = 0;  // wallClock() when the league was loaded
+  int64_t resumeWaitMs_ = kResumeGraceMs;
   bool resumedDraft_ = false;  // the league was loaded with picks recorded
   LeagueLock lock_;
   std::string leaguePath_;
@@ -416,11 +427,5 @@ class DraftServer : public QObject {
   bool runWaiting_ = false;  // the run waits (the pause, or the start time)
   uint64_t runWaitGeneration_ = 0;
 };
-
-// The longest time a team may be given, in seconds.
-inline constexpr int kMaxClockSeconds = draft::kMaxPickSeconds;
-// A draft resumed at the load runs its first clock no earlier than this
-// after the load, so that owners who were signed on are back first.
-inline constexpr int64_t kResumeGraceMs = 30'000;
 
 }  // namespace pm::server

@@ -75,8 +75,9 @@ bool ParseHeadlessOptions(const QStringList& arguments, HeadlessOptions* options
   const QCommandLineOption absentTime(u"absent-time"_s, QString(), u"SECONDS"_s);
   const QCommandLineOption pause(u"pause"_s, QString(), u"SECONDS"_s);
   const QCommandLineOption start(u"start"_s, QString(), u"TIME"_s);
+  const QCommandLineOption rejoinWait(u"rejoin-wait"_s, QString(), u"SECONDS"_s);
   parser.addOptions({headless, freeAgents, resume, clear, time, autoRun, order, allowMissing, rounds, snake, ratings,
-                     port, absentTime, pause, start});
+                     port, absentTime, pause, start, rejoinWait});
   parser.addPositionalArgument(u"league"_s, QString());
   if (!parser.parse(arguments)) {
     *error = parser.errorText().toStdString();
@@ -100,6 +101,9 @@ bool ParseHeadlessOptions(const QStringList& arguments, HeadlessOptions* options
       !ReadSeconds(parser, absentTime, 1, draft::kMaxPickSeconds, &o.absentTime, error) ||
       !ReadSeconds(parser, pause, 0, draft::kMaxPauseSeconds, &o.pause, error))
     return false;
+  std::optional<int> rejoin;
+  if (!ReadSeconds(parser, rejoinWait, 0, 3600, &rejoin, error)) return false;
+  o.rejoinWait = rejoin.value_or(o.rejoinWait);
   if (parser.isSet(start)) {
     o.start = parser.value(start);
     if (!StartTime(o.start, 0)) {

@@ -26,6 +26,8 @@ inline constexpr const char* kHeadlessUsage =
     "  --absent-time SECONDS  the time a team gets while its owner is not signed on\n"
     "                    (default: the time allowed)\n"
     "  --pause SECONDS   the pause between picks, 0 to 60 (default: the saved order's, else 5)\n"
+    "  --rejoin-wait SECONDS  how long a resumed draft waits for its owners to sign on\n"
+    "                    again before the first clock (default 30)\n"
     "  --start TIME      no team goes on the clock before TIME: HH:MM (today, or tomorrow\n"
     "                    when it has passed) or YYYY-MM-DD HH:MM; the owners can sign on\n"
     "                    and chat meanwhile\n"
@@ -51,6 +53,7 @@ struct HeadlessOptions {
   bool autoRun = false;
   std::optional<int> absentTime;  // nothing: the saved order's
   std::optional<int> pause;       // nothing: the saved order's
+  int rejoinWait = 30;            // seconds
   QString start;                  // empty: at once; see StartTime
   std::string orderFile;          // in the file-name encoding; empty: the saved order
   bool allowMissing = false;      // the order file may leave teams out

@@ -183,6 +183,7 @@ void HeadlessServer::RunAutomatically(const HeadlessOptions& options) {
             Num(order.rounds) + (order.rounds == 1 ? " round, " : " rounds, ") + (order.snake ? "snake" : "linear") +
             ", " + Num(s.timeAllowed) + " seconds a pick (" + Num(s.absentSeconds.value_or(s.timeAllowed)) +
             " for a team whose owner is not signed on), " + Num(s.pauseSeconds) + " seconds between picks.");
+  engine_.SetResumeWait(int64_t{options.rejoinWait} * 1000);
   if (!options.start.isEmpty()) engine_.SetStartTime(StartTime(options.start, engine_.wallClock()));
   engine_.SetRunAutomatically(true);
 }

@@ -31,7 +31,9 @@ struct ReconnectingClient {
   TestClient c;
   ManualPauses pauses;
   int64_t now = 0;
-  ReconnectingClient(const SampleLeague& league, int team, const LoopbackProxy& proxy) : c(league, team, proxy.Port()) {
+  ReconnectingClient(const SampleLeague& league, int team, const LoopbackProxy& proxy)
+      : ReconnectingClient(league, team, proxy.Port()) {}
+  ReconnectingClient(const SampleLeague& league, int team, quint16 port) : c(league, team, port) {
     c.session.SetReconnect(true);
     c.session.SetPauseTimer(&pauses);
     c.session.clock = [this] { return now; };
@@ -123,7 +125,8 @@ TEST(Reconnect, SignsOnAgainAndCatchesUpPicksAndDeletesMadeMeanwhile) {
 // A path that died without a close reaching the server: the server refuses
 // the new login while it holds the old connection ("already signed on"), and
 // the client tries again until the old connection is gone (which TCP
-// keep-alive makes happen within a minute).
+// keep-alive makes happen within a minute). Meanwhile it keeps showing the
+// picks it holds, and its caption says it is reconnecting.
 TEST(Reconnect, RetriesWhileTheServerStillHoldsTheOldConnection) {
   SampleLeague league(FourTeams());
   TestServer server(league);
@@ -139,6 +142,9 @@ TEST(Reconnect, RetriesWhileTheServerStillHoldsTheOldConnection) {
   ASSERT_TRUE(WaitFor([&] { return r.pauses.started.size() == 2; }));
   EXPECT_TRUE(r.c.session.Reconnecting());
   EXPECT_FALSE(r.c.view.ChatHas("Reconnected."));
+  EXPECT_EQ(r.c.session.PickCount(), 1);
+  EXPECT_EQ(r.c.view.draftList.size(), 1u);
+  EXPECT_EQ(r.c.view.caption, "Pickmill - Client - 3.03 - " + league.teams[1] + " - Reconnecting...");
   EXPECT_TRUE(r.c.prompter.asked.empty());
   EXPECT_TRUE(server.engine.Team(2).signedOn);
   // The old connection goes: the next attempt signs on.
@@ -177,6 +183,7 @@ TEST(Reconnect, GivesUpAfterTenMinutesStopsOnDisconnectAndNotAfterAKick) {
   EXPECT_FALSE(leaving.pauses.done);
   EXPECT_TRUE(leaving.c.prompter.asked.empty());
   // Ten minutes without success: the lost-connection message, then the end.
+  // (A draft that is over is not waited for at all: see below.)
   away.pauses.Fire();
   ASSERT_TRUE(WaitFor([&] { return away.pauses.started.size() == 2; }));
   away.now += kReconnectForMs;
@@ -184,6 +191,25 @@ TEST(Reconnect, GivesUpAfterTenMinutesStopsOnDisconnectAndNotAfterAKick) {
   ASSERT_TRUE(WaitFor([&] { return away.c.ended == 1; }));
   EXPECT_EQ(away.c.LastPrompt(), "Either your internet connection was lost or the server went down.");
   EXPECT_EQ(away.pauses.started.size(), 2u);
+}
+
+// When the draft is over the server says so; when it then closes, the
+// owner's program says the draft is over and ends instead of reconnecting.
+TEST(Reconnect, ADraftThatIsOverIsNotWaitedFor) {
+  SampleLeague league(FourTeams());
+  TestServer server(league);
+  ReconnectingClient r(league, 1, server.Port());
+  ASSERT_TRUE(r.c.Connect());
+  ASSERT_TRUE(WaitFor([&] { return server.engine.Team(1).signedOn; }));
+  server.engine.SetOrder(draft::DraftOrder{{2}, false, 1});
+  ASSERT_TRUE(CommishPicks(server, league, 2, 0));
+  server.engine.SetRunAutomatically(true);  // every label holds a pick: over at once
+  ASSERT_TRUE(WaitFor([&] { return r.c.session.DraftOver(); }));
+  EXPECT_TRUE(r.c.view.ChatHas(kDraftOverLine));
+  server.engine.Unload();
+  ASSERT_TRUE(WaitFor([&] { return r.c.ended == 1; }));
+  EXPECT_EQ(r.c.LastPrompt(), kDraftOverClosedText);
+  EXPECT_TRUE(r.pauses.started.empty());
 }
 
 }  // namespace

@@ -917,6 +917,38 @@ TEST_F(ServerTest, SilentConnectionsAreClosedAfterThirtySeconds) {
   EXPECT_TRUE(chat_.empty());  // nobody who signed on left
 }
 
+// One owner's chat cannot delay the others: lines beyond a burst of
+// kChatBurst are relayed at kChatPerSecond, the rest dropped with one notice
+// to the sender, and a connection that keeps flooding is closed.
+TEST_F(ServerTest, ChatIsRelayedAtARateAndAFloodIsCut) {
+  ASSERT_TRUE(Load().Ok());
+  int64_t now = 5'000'000;
+  server_->Connections().clock = [&] { return now; };
+  Raw flooder(*server_), other(*server_);
+  flooder.Send(LoginText(1));
+  other.Send(LoginText(2));
+  other.Take();
+  flooder.Take();
+  const auto relayed = [&] {
+    int n = 0;
+    for (const Message& m : other.Take()) n += m.code == 'C' && m.from == 1;
+    return n;
+  };
+  for (int i = 0; i < kChatBurst + 5; ++i) flooder.Send(protocol::Chat(1, "line " + std::to_string(i)));
+  EXPECT_EQ(relayed(), kChatBurst);
+  const std::vector<std::string> toFlooder = flooder.TakeRaw();
+  EXPECT_EQ(std::count(toFlooder.begin(), toFlooder.end(), std::string("P|0|1|") + kChatTooFast), 1);
+  now += 1'000;  // a second later the rate allows kChatPerSecond more
+  for (int i = 0; i < 10; ++i) flooder.Send(protocol::PrivateLine(1, 2, "p"));
+  int privates = 0;
+  for (const Message& m : other.Take()) privates += m.code == 'P';
+  EXPECT_EQ(privates, kChatPerSecond);
+  for (int i = 0; i < kFloodLimit; ++i) flooder.Send(protocol::Chat(1, "more"));
+  QCoreApplication::sendPostedEvents();
+  EXPECT_FALSE(server_->Team(1).signedOn);
+  EXPECT_TRUE(ChatHas("*** " + Name(1) + " was disconnected for flooding the chat. ***"));
+}
+
 TEST_F(ServerTest, ThirtyThirdConnectionIsClosed) {
   ASSERT_TRUE(Load().Ok());
   for (int i = 0; i < 32; ++i) Connect();

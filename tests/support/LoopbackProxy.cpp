@@ -74,6 +74,11 @@ void LoopbackProxy::Accept() {
     connect(p->up, &QTcpSocket::connected, this, [this, p] { Drain(p->toServer); });
     connect(p->down, &QTcpSocket::disconnected, this, [this, p] { CloseOther(p->toServer); });
     connect(p->up, &QTcpSocket::disconnected, this, [this, p] { CloseOther(p->toClient); });
+    // A server that is not there: the client's side is reset, as the path
+    // itself would refuse it.
+    connect(p->up, &QTcpSocket::errorOccurred, this, [p] {
+      if (p->up->error() == QAbstractSocket::ConnectionRefusedError && p->down) p->down->abort();
+    });
     p->up->connectToHost(QHostAddress::LocalHost, target_);
     pairs_.push_back(std::move(pair));
     if (down->bytesAvailable() > 0) Forward(p->toServer, down);
