@@ -427,6 +427,7 @@ bool ClientSession::Acceptable(const protocol::in::FromServer& message) const {
                         [&](const in::Picked& m) { return team(m.team); },
                         [&](const in::Taken& m) { return team(m.team); },
                         [&](const in::PickRecord& m) { return !m.pick || !picks_.Full(); },
+                        [&](const in::Order& m) { return std::all_of(m.teams.begin(), m.teams.end(), team); },
                         [](const auto&) { return true; },
                     },
                     message);
@@ -636,6 +637,18 @@ void ClientSession::On(const protocol::in::Deleted& m) {
   if (m.label) picks_.BlankLabel(*m.label);
   RedrawDraftList();
   view_->PicksChanged();
+}
+
+// Position 0 starts a new order; a later part sets the owners from its
+// position on (one entry: a traded pick).
+void ClientSession::On(const protocol::in::Order& m) {
+  if (m.first == 0) orderOwners_.clear();
+  const std::size_t end = static_cast<std::size_t>(m.first) + m.teams.size();
+  if (static_cast<std::size_t>(m.first) > orderOwners_.size()) return;  // a part out of turn
+  if (orderOwners_.size() < end) orderOwners_.resize(end);
+  std::copy(m.teams.begin(), m.teams.end(), orderOwners_.begin() + m.first);
+  orderPerRound_ = m.perRound;
+  view_->OrderChanged();
 }
 
 void ClientSession::On(const protocol::in::DraftOver&) {

@@ -137,6 +137,11 @@ class ClientSession : public QObject {
   protocol::Features Features() const { return features_; }
   // The server said the draft is over.
   bool DraftOver() const { return draftOver_; }
+  // The draft order the server runs by: the team owning each pick, in draft
+  // order, `OrderPerRound()` picks a round (empty: the server sent none, and
+  // the client shows only what it knows).
+  const std::vector<int>& OrderOwners() const { return orderOwners_; }
+  int OrderPerRound() const { return orderPerRound_; }
 
   // The first four " - " parts of the caption (program, "Client", version,
   // team; a team name with a hyphen is cut there), then the status text.
@@ -240,6 +245,7 @@ class ClientSession : public QObject {
   void On(const protocol::in::Taken& m);
   void On(const protocol::in::Deleted& m);
   void On(const protocol::in::DraftOver& m);
+  void On(const protocol::in::Order& m);
 
   void Send(const std::string& message);
   void LogSent(const std::string& message);
@@ -300,6 +306,8 @@ class ClientSession : public QObject {
   bool rejoining_ = false;  // that login is a reconnect
   protocol::Features features_;
   bool draftOver_ = false;
+  std::vector<int> orderOwners_;
+  int orderPerRound_ = 0;
   int64_t reconnectSince_ = 0;
   int attempt_ = 0;
   PauseTimer* pauseTimer_ = nullptr;

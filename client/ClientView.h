@@ -48,6 +48,8 @@ class ClientView {
   // Rebuilds the Draftees list for its shown position in natural order.
   virtual void DrafteesRebuild() {}
 
+  // The draft order the server runs by changed (ClientSession::OrderOwners).
+  virtual void OrderChanged() {}
   // The owner's wish list changed: My List, when open, shows it again.
   virtual void WishListChanged() {}
   // The own team went on the clock: the window asks the desktop for the

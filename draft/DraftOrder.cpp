@@ -117,6 +117,35 @@ const std::vector<SettingKey>& SettingKeys() {
   return keys;
 }
 
+// The text before and after the first ':' of a line, trimmed; false when
+// there is no ':'.
+bool KeyAndValue(std::string_view line, std::string* key, std::string* value) {
+  const std::size_t colon = line.find(':');
+  if (colon == std::string_view::npos) return false;
+  *key = Trim(line.substr(0, colon));
+  *value = Trim(line.substr(colon + 1));
+  return true;
+}
+
+// "Time in round 3" or "Time in rounds 1-2": the first and last round.
+std::optional<std::pair<int, int>> RoundTimeKey(const std::string& key) {
+  const std::string upper = UpperLatin1(key);
+  std::string_view rest;
+  for (std::string_view lead : {"TIME IN ROUNDS ", "TIME IN ROUND "})
+    if (upper.starts_with(lead)) rest = std::string_view(key).substr(lead.size());
+  if (rest.empty()) return std::nullopt;
+  const std::size_t dash = rest.find('-');
+  const auto first = WholeNumber(Trim(rest.substr(0, dash)), 1, kMaxRounds);
+  const auto last = dash == std::string_view::npos ? first : WholeNumber(Trim(rest.substr(dash + 1)), 1, kMaxRounds);
+  if (!first || !last || *last < *first) return std::nullopt;
+  return std::pair{*first, *last};
+}
+
+constexpr std::string_view kTradeRule =
+    "a traded pick names a round and selection of the order (\"3-5: Team\") and a team of the league";
+constexpr std::string_view kRoundTimeRule =
+    "a round's time names rounds of the order (\"Time in rounds 1-2: 120\") and a whole number of seconds";
+
 // The setting `line` is a line of, with its value (trimmed); nothing when
 // its text before the first ':' is no setting's key.
 const SettingKey* KeyOf(std::string_view line, std::string* value) {
@@ -177,6 +206,19 @@ std::string Section(const std::string& title, const std::vector<std::string>& na
 
 int DraftOrder::Labels() const { return Empty() ? 0 : static_cast<int>(teams.size()) * rounds; }
 
+bool DraftOrder::Has(PickLabel label) const { return TeamAt(label.round, label.selection) != 0; }
+
+int DraftOrder::OwnerOf(PickLabel label) const {
+  if (!Has(label)) return 0;
+  const auto trade = traded.find(label);
+  return trade != traded.end() ? trade->second : TeamAt(label.round, label.selection);
+}
+
+int AutoDraftSettings::TimeFor(int round) const {
+  const auto in = roundSeconds.find(round);
+  return in != roundSeconds.end() ? in->second : timeAllowed;
+}
+
 int DraftOrder::TeamAt(int round, int selection) const {
   const int n = static_cast<int>(teams.size());
   if (round < 1 || round > rounds || selection < 1 || selection > n) return 0;
@@ -199,6 +241,36 @@ bool OrderRead::Flawed() const {
   return !unknown.empty() || !duplicates.empty() || !badSettings.empty() || !missing.empty();
 }
 
+namespace {
+
+// A traded pick ("3-5: Boston Bulldogs") or a round's time ("Time in rounds
+// 1-2: 120"): taken into `r` (a bad value goes to its bad settings); false
+// when the line is neither.
+bool ReadPickLine(const std::string& line, const std::vector<std::string>& upperNames, OrderRead& r) {
+  std::string key, value;
+  if (!KeyAndValue(line, &key, &value)) return false;
+  if (const std::optional<PickLabel> label = PickLabel::Parse(key)) {
+    const auto team = std::find(upperNames.begin(), upperNames.end(), UpperLatin1(value));
+    if (team == upperNames.end())
+      r.badSettings.push_back(line);
+    else
+      r.order.traded[*label] = static_cast<int>(team - upperNames.begin()) + 1;
+    return true;
+  }
+  if (const auto rounds = RoundTimeKey(key)) {
+    const std::optional<int> seconds = WholeNumber(value, 1, kMaxPickSeconds);
+    if (!seconds) {
+      r.badSettings.push_back(line);
+      return true;
+    }
+    for (int round = rounds->first; round <= rounds->second; ++round) r.order.settings.roundSeconds[round] = *seconds;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 OrderRead ReadOrderText(std::string_view text, const std::vector<std::string>& teamNames) {
   OrderRead r;
   r.order.rounds = kDefaultRounds;
@@ -218,10 +290,21 @@ OrderRead ReadOrderText(std::string_view text, const std::vector<std::string>& t
         r.order.teams.push_back(t);
     } else if (const SettingKey* key = KeyOf(line, &value)) {
       if (!key->read(value, r)) r.badSettings.push_back(line);
-    } else {
+    } else if (!ReadPickLine(line, upperNames, r)) {
       r.unknown.push_back(line);
     }
   }
+  // A trade or a round's time must lie inside the order the file sets up.
+  std::erase_if(r.order.traded, [&](const auto& trade) {
+    if (r.order.Has(trade.first)) return false;
+    r.badSettings.push_back(trade.first.Text() + ": " + teamNames[Index(trade.second - 1)]);
+    return true;
+  });
+  std::erase_if(r.order.settings.roundSeconds, [&](const auto& time) {
+    if (time.first <= r.order.rounds) return false;
+    r.badSettings.push_back("Time in round " + Num(time.first) + ": " + Num(time.second));
+    return true;
+  });
   for (std::size_t i = 0; i < teamNames.size(); ++i) {
     const int t = static_cast<int>(i) + 1;
     if (std::find(r.order.teams.begin(), r.order.teams.end(), t) == r.order.teams.end())
@@ -232,20 +315,37 @@ OrderRead ReadOrderText(std::string_view text, const std::vector<std::string>& t
 
 std::string OrderText(const DraftOrder& order, const std::vector<std::string>& teamNames) {
   static const DraftOrder defaults;
+  const auto named = [&](int t) { return t >= 1 && t <= static_cast<int>(teamNames.size()); };
   std::string out;
   for (const SettingKey& key : SettingKeys()) {
     const std::string value = key.write(order);
     if (key.alwaysWritten || value != key.write(defaults)) out += key.name + ": " + value + "\r\n";
   }
+  // Rounds of one time together: "Time in rounds 1-2: 120".
+  const auto& times = order.settings.roundSeconds;
+  for (auto it = times.begin(); it != times.end();) {
+    auto last = it;
+    while (std::next(last) != times.end() && std::next(last)->first == last->first + 1 &&
+           std::next(last)->second == it->second)
+      ++last;
+    out += it == last ? "Time in round " + Num(it->first) : "Time in rounds " + Num(it->first) + "-" + Num(last->first);
+    out += ": " + Num(it->second) + "\r\n";
+    it = std::next(last);
+  }
   for (int t : order.teams)
-    if (t >= 1 && t <= static_cast<int>(teamNames.size())) out += teamNames[Index(t - 1)] + "\r\n";
+    if (named(t)) out += teamNames[Index(t - 1)] + "\r\n";
+  for (const auto& [label, t] : order.traded)
+    if (named(t)) out += label.Text() + ": " + teamNames[Index(t - 1)] + "\r\n";
   return out;
 }
 
 std::string SettingRule(std::string_view line) {
-  std::string value;
-  const SettingKey* key = KeyOf(line, &value);
-  return key ? key->rule : std::string();
+  std::string key, value;
+  if (const SettingKey* setting = KeyOf(line, &value)) return setting->rule;
+  if (!KeyAndValue(line, &key, &value)) return {};
+  if (PickLabel::Parse(key)) return std::string(kTradeRule);
+  if (RoundTimeKey(key)) return std::string(kRoundTimeRule);
+  return {};
 }
 
 std::optional<Ratings> ReadRatings(std::string_view text, std::string* error) {

@@ -27,12 +27,14 @@
 
 #include <array>
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "draft/Draftees.h"
+#include "draft/Pick.h"
 
 namespace pm::draft {
 
@@ -62,6 +64,10 @@ struct AutoDraftSettings {
   std::optional<int> absentSeconds;  // the time an absent team is given; nothing: timeAllowed
   int timeAllowed = 60;              // seconds per pick, 1..kMaxPickSeconds
   bool automatic = false;            // the clock runs itself
+  // Seconds per pick in particular rounds, instead of timeAllowed.
+  std::map<int, int> roundSeconds{};
+  // The seconds a pick of round `round` is given.
+  int TimeFor(int round) const;
   bool operator==(const AutoDraftSettings&) const = default;
 };
 
@@ -71,9 +77,19 @@ struct DraftOrder {
   int rounds = 1;
   // Braced, so that {teams, snake, rounds} needs no fourth initialiser.
   AutoDraftSettings settings{};
+  // Picks traded: the team that owns the pick at a label instead of the
+  // team the order gives it to.
+  std::map<PickLabel, int> traded{};
 
-  // The team that selects at round-selection (1-based); 0 outside the order.
+  // The team the order gives round-selection to (1-based); 0 outside the order.
   int TeamAt(int round, int selection) const;
+  // The team that owns the pick at `label`: its trade's, else the order's;
+  // 0 outside the order.
+  int OwnerOf(PickLabel label) const;
+  // The labels of the order, in draft order.
+  PickLabel LabelAt(int k) const { return {RoundOf(k), SelectionOf(k)}; }
+  // Whether `label` is a pick of this order.
+  bool Has(PickLabel label) const;
   // Labels in the whole draft: teams x rounds.
   int Labels() const;
   bool Empty() const { return teams.empty() || rounds < 1; }
@@ -108,7 +124,8 @@ struct OrderRead {
 // reported in one of the lists.
 OrderRead ReadOrderText(std::string_view text, const std::vector<std::string>& teamNames);
 
-// The order as its file holds it (CR LF lines): the settings, then the names.
+// The order as its file holds it (CR LF lines): the settings, the names,
+// then the traded picks ("3-5: Boston Bulldogs").
 std::string OrderText(const DraftOrder& order, const std::vector<std::string>& teamNames);
 
 // What the value of the setting line `line` must be ("Rounds must be a whole

@@ -37,6 +37,7 @@ BodyShape ShapeOf(Receiver side, char code) {
     case kDeleted: return {BodyForm::Fields, 1};
     case kAccepted: return {BodyForm::Fields, 1};
     case kDraftOver: return {BodyForm::Empty, 0};
+    case kOrder: return {BodyForm::Fields, 1};
     default: return {BodyForm::Text, 0};  // C, P, I
   }
 }

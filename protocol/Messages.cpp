@@ -1,5 +1,7 @@
 #include "protocol/Messages.h"
 
+#include <algorithm>
+
 #include "common/Common.h"
 
 namespace pm::protocol::in {
@@ -38,6 +40,25 @@ std::optional<FromServer> DecodePicked(const Message& m) {
   return Picked{m.from, std::move(pick)};
 }
 
+// The owners of an O part: team numbers, at most kOrderPart of them, inside
+// the bound of an order.
+std::optional<FromServer> DecodeOrder(const Message& m) {
+  Order o{m.from, m.to, {}};
+  if (o.perRound < 0 || o.first < 0 || o.first >= kMaxOrderLabels) return std::nullopt;
+  std::size_t start = 0;
+  while (start < m.body.size()) {
+    const std::size_t comma = std::min(m.body.find(',', start), m.body.size());
+    const std::optional<int16_t> team = ToInt16(std::string_view(m.body).substr(start, comma - start));
+    if (comma == start || !team || *team < 0) return std::nullopt;
+    o.teams.push_back(*team);
+    start = comma + 1;
+    if (comma == m.body.size() - 1) return std::nullopt;  // a last entry left empty
+  }
+  const auto count = static_cast<int>(o.teams.size());
+  if (count > kOrderPart || o.first + count > kMaxOrderLabels) return std::nullopt;
+  return o;
+}
+
 }  // namespace
 
 bool UnknownToClient(const Message& m) {
@@ -70,6 +91,7 @@ std::optional<FromServer> DecodeFromServer(const Message& m) {
     }
     case kDeleted: return Deleted{draft::PickLabel::Parse(m.body)};
     case kDraftOver: return DraftOver{};
+    case kOrder: return DecodeOrder(m);
     default: return std::nullopt;
   }
 }

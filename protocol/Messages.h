@@ -68,9 +68,14 @@ struct Deleted {  // Y
   std::optional<draft::PickLabel> label;
 };
 struct DraftOver {};  // E
+struct Order {        // O: owners of the picks from position `first` on
+  int perRound = 0;
+  int first = 0;
+  std::vector<int> teams;
+};
 
 using FromServer = std::variant<Refused, Accepted, WhoElse, SignedOn, Left, PickRecord, Chat, Private, OnClock,
-                                TimedOut, Halted, Picked, Taken, Deleted, DraftOver>;
+                                TimedOut, Halted, Picked, Taken, Deleted, DraftOver, Order>;
 
 // Nothing for a message that is malformed (dropped by the receiver) or
 // whose code a client does not know (ignored).

@@ -51,10 +51,8 @@ struct FeatureName {
   std::string_view word;
 };
 constexpr FeatureName kFeatureNames[] = {
-    {Feature::Lines, "lines"},
-    {Feature::WholeCatchUp, "all"},
-    {Feature::WishList, "wish"},
-    {Feature::DraftOver, "over"},
+    {Feature::Lines, "lines"},    {Feature::WholeCatchUp, "all"}, {Feature::WishList, "wish"},
+    {Feature::DraftOver, "over"}, {Feature::Order, "order"},
 };
 
 }  // namespace
@@ -240,6 +238,22 @@ std::string Halted(int team) { return Head(kHalted, 0, team); }
 std::string Deleted(draft::PickLabel label) { return WithBody(kDeleted, 0, 0, label.Text()); }
 
 std::string DraftOver() { return WithBody(kDraftOver, 0, 0, ""); }
+
+std::vector<std::string> Order(int perRound, const std::vector<int>& owners) {
+  const std::size_t count = std::min(owners.size(), static_cast<std::size_t>(kMaxOrderLabels));
+  std::vector<std::string> parts;
+  std::size_t first = 0;
+  do {
+    const std::size_t end = std::min(count, first + static_cast<std::size_t>(kOrderPart));
+    std::string body;
+    for (std::size_t i = first; i < end; ++i) body += (i > first ? "," : "") + Num(owners[i]);
+    parts.push_back(WithBody(kOrder, perRound, static_cast<int>(first), body));
+    first = end;
+  } while (first < count);
+  return parts;
+}
+
+std::string OrderEntry(int perRound, int index, int team) { return WithBody(kOrder, perRound, index, Num(team)); }
 
 // --------------------------------------------------------------- reader ----
 

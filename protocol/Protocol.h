@@ -47,10 +47,11 @@ inline constexpr char kDeleted = 'Y';     // Y|0|0|r-s
 // Only to a client that announced features (see Feature).
 inline constexpr char kAccepted = 'A';   // A|0|team|features shared
 inline constexpr char kDraftOver = 'E';  // E|0|0|
+inline constexpr char kOrder = 'O';      // O|per round|first|team,team,...
 
 // Codes each side receives (and so recognises as message starts).
 inline constexpr std::string_view kClientToServerCodes = "LVCPDTK";
-inline constexpr std::string_view kServerToClientCodes = "LRWVZGCPXNIHYAE";
+inline constexpr std::string_view kServerToClientCodes = "LRWVZGCPXNIHYAEO";
 
 // ------------------------------------------------------------- features ----
 // What a program understands beyond the plain protocol. A client announces
@@ -64,6 +65,7 @@ enum class Feature : unsigned {
   WholeCatchUp = 1u << 1,  // after sign-on every recorded pick comes at once, then an empty V
   WishList = 1u << 2,      // K: the owner's wish list
   DraftOver = 1u << 3,     // E: the draft is complete, the server will close
+  Order = 1u << 4,         // O: which team owns each pick of the draft order
 };
 
 class Features {
@@ -126,6 +128,12 @@ std::string CutChat(std::string_view text);
 inline constexpr int kMaxWishList = 200;
 inline constexpr int kWishListPart = 100;
 
+// The most picks an order message describes, and the entries one part
+// carries (team numbers of up to two digits keep a part far under the
+// receiver's bound).
+inline constexpr int kMaxOrderLabels = 1000;
+inline constexpr int kOrderPart = 100;
+
 // ------------------------------------------------------------- builders ----
 // Numbers are written in plain decimal; texts are taken as they are (Latin-1).
 // Client to server.
@@ -163,6 +171,15 @@ std::string TimedOut(int team, std::string_view teamName);
 std::string Halted(int team);
 std::string Deleted(draft::PickLabel label);
 std::string DraftOver();
+// O: the team owning each pick of the draft order, in draft order (label k
+// is round k / perRound + 1, selection k % perRound + 1), in parts of at
+// most kOrderPart; field 3 is the position of the part's first entry, so
+// that position 0 starts a new order and each further part sets the entries
+// from its position on. No owners at all: one part with an empty field 4
+// (no order: the clients show what they know).
+std::vector<std::string> Order(int perRound, const std::vector<int>& owners);
+// One pick's owner changed (a trade): the entry at `index` alone.
+std::string OrderEntry(int perRound, int index, int team);
 
 // --------------------------------------------------------------- reader ----
 struct Message {

@@ -1,5 +1,6 @@
 #include "server/engine/AutoRun.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 
@@ -59,9 +60,10 @@ void AutoRun::Pass(draft::PickLabel label) {
   Reached(label);
 }
 
-int AutoRun::SecondsFor(bool signedOn) const {
+int AutoRun::SecondsFor(int round, bool signedOn) const {
   const draft::AutoDraftSettings& s = order_.settings;
-  return signedOn ? s.timeAllowed : s.absentSeconds.value_or(s.timeAllowed);
+  const int allowed = s.TimeFor(round);
+  return signedOn ? allowed : std::min(allowed, s.absentSeconds.value_or(allowed));
 }
 
 void AutoRun::SetStart(std::optional<int64_t> atMs) {

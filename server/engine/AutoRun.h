@@ -44,16 +44,15 @@ class AutoRun {
   // The label the run fills next; nothing when every label of the order
   // holds a pick or was passed.
   std::optional<draft::PickLabel> NextLabel(const draft::PickList& picks) const;
-  // The team that owns `label` in the order (0: none).
-  int TeamOf(draft::PickLabel label) const { return order_.TeamAt(label.round, label.selection); }
   // A pick was recorded at `label` (by anyone): the run goes on after it.
   void Reached(draft::PickLabel label);
   // No player was left for `label`: it counts as done.
   void Pass(draft::PickLabel label);
   int PassedCount() const { return static_cast<int>(passed_.size()); }
 
-  // The seconds a team gets, by whether its owner is signed on.
-  int SecondsFor(bool signedOn) const;
+  // The seconds a team gets for a pick of round `round`, by whether its
+  // owner is signed on.
+  int SecondsFor(int round, bool signedOn) const;
 
   // The team's time ran out while its owner was away / he signed on again.
   void OwnerAway(int team) { away_.insert(team); }

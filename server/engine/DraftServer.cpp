@@ -405,6 +405,8 @@ void DraftServer::OnLoggedIn(int element, int team, protocol::Features features)
   if (features.Has(protocol::Feature::WholeCatchUp)) {
     // The picks first: an owner on the clock chooses knowing who is taken.
     SendWholeCatchUp(element, team);
+    if (features.Has(protocol::Feature::Order) && run_.On())
+      for (const std::string& part : OrderMessages()) sessions_.SendTo(element, part);
     sendClock();
   } else if (log_.Count() > 0 && clock_.Running()) {
     // Who is on the clock, then the first pick apart from it: a client that
@@ -418,7 +420,7 @@ void DraftServer::OnLoggedIn(int element, int team, protocol::Features features)
   if (clock_.CurrentState() == DraftClock::State::WaitingForCommish && clock_.Team() == team) {
     const PickLabel label = clock_.Label();
     Announce(Team(team).name + " has signed on and is on the clock with pick " + label.Text() + ".");
-    ClockOn(team, label, run_.On() ? run_.SecondsFor(true) : clock_.SecondsGiven());
+    ClockOn(team, label, run_.On() ? run_.SecondsFor(label.round, true) : clock_.SecondsGiven());
   }
 }
 
@@ -686,6 +688,18 @@ void DraftServer::LoadOrder(const std::string& folder) {
   SetOrder(order);
 }
 
+std::vector<std::string> DraftServer::OrderMessages() const {
+  if (!run_.On()) return protocol::Order(0, {});
+  const draft::DraftOrder& order = Order();
+  std::vector<int> owners;
+  for (int k = 0; k < order.Labels(); ++k) owners.push_back(order.OwnerOf(order.LabelAt(k)));
+  return protocol::Order(static_cast<int>(order.teams.size()), owners);
+}
+
+void DraftServer::BroadcastOrder() {
+  for (const std::string& part : OrderMessages()) sessions_.SendSignedOnWith(protocol::Feature::Order, part);
+}
+
 void DraftServer::SetOrder(const draft::DraftOrder& order) {
   draft::DraftOrder o = order;
   std::erase_if(o.teams, [this](int t) { return t < 1 || t > TeamCount(); });
@@ -705,7 +719,11 @@ void DraftServer::SetOrder(const draft::DraftOrder& order) {
   s.timeAllowed = std::clamp(s.timeAllowed, 1, kMaxClockSeconds);
   s.pauseSeconds = std::clamp(s.pauseSeconds, 0, draft::kMaxPauseSeconds);
   if (s.absentSeconds) s.absentSeconds = std::clamp(*s.absentSeconds, 1, kMaxClockSeconds);
+  std::erase_if(o.traded, [&](const auto& trade) {
+    return !o.Has(trade.first) || trade.second < 1 || trade.second > TeamCount();
+  });
   run_.SetOrder(o);
+  if (run_.On()) BroadcastOrder();
   emit orderChanged();
 }
 
@@ -746,6 +764,8 @@ void DraftServer::SetRunAutomatically(bool on) {
     SetRunStatus("");
   }
   emit autoRunChanged(on);
+  // The owners see the order the run follows, or none without a run.
+  BroadcastOrder();
   // With nobody on the clock the run starts at once; else after that pick.
   if (on && !clock_.OnClock()) ContinueRun(true);
 }
@@ -838,7 +858,7 @@ void DraftServer::NextOnClock() {
   const std::optional<PickLabel> label = run_.NextLabel(log_.List());
   if (!label) return ContinueRun(true);
   SetNext(*label);
-  const int t = run_.TeamOf(*label);
+  const int t = Order().OwnerOf(*label);
   if (!Team(t).signedOn && run_.PicksAtOnce(t)) {
     Announce(Team(t).name + " is on the clock with pick " + label->Text() +
              "; its owner is away, so the pick is made for it at once.");
@@ -846,7 +866,7 @@ void DraftServer::NextOnClock() {
     return;
   }
   Announce(Team(t).name + " is on the clock with pick " + label->Text() + ".");
-  ClockOn(t, *label, run_.SecondsFor(Team(t).signedOn));
+  ClockOn(t, *label, run_.SecondsFor(label->round, Team(t).signedOn));
 }
 
 void DraftServer::ClockOn(int t, PickLabel label, int seconds) {
@@ -879,7 +899,7 @@ void DraftServer::PickForAbsent(int t, PickLabel label) {
     return;
   }
   // Nothing to pick by: the team stays on the clock for the Commish.
-  clock_.WaitForCommish(t, label, run_.SecondsFor(true));
+  clock_.WaitForCommish(t, label, run_.SecondsFor(label.round, true));
   if (ticker_) ticker_->Stop();
   emit clockChanged();
   SetRunStatus("Waiting for the Commish to select for " + Team(t).name + " at pick " + label.Text() + ".");

@@ -367,6 +367,10 @@ class DraftServer : public QObject {
   void EndDraft(const std::string& line);
   void SetRunStatus(const std::string& status);
   void LoadOrder(const std::string& folder);
+  // The order messages of the order the run follows (none when it is off).
+  std::vector<std::string> OrderMessages() const;
+  // The order to every owner whose client takes it.
+  void BroadcastOrder();
 
   // ---- league loading (LoadLeague's steps) ----
   // What is done to the draft file once the port is open.

@@ -56,7 +56,7 @@ TEST(ClientSession, LoginPresenceAndLeaving) {
   ASSERT_TRUE(a.Connect());
   EXPECT_EQ(a.view.caption, "Pickmill - Client - 3.03 - Albany Admirals - Connected.");
   EXPECT_TRUE(a.view.connected);
-  EXPECT_TRUE(a.Sent("L|1|0|3.03," + std::to_string(league.pool.Count()) + ",Sample League,lines+all+wish+over"));
+  EXPECT_TRUE(a.Sent("L|1|0|3.03," + std::to_string(league.pool.Count()) + ",Sample League,lines+all+wish+over+order"));
   ASSERT_TRUE(WaitFor([&] { return server.engine.Team(1).signedOn; }));
 
   a.view.chatOpen = true;
@@ -626,7 +626,7 @@ TEST(ClientSession, ReadsAreSplitIntoMessagesAndCompletedAcrossReads) {
   ASSERT_TRUE(WaitFor([&] { return fake.hasPendingConnections(); }));
   QTcpSocket* peer = fake.nextPendingConnection();
   const QByteArray login =
-      "L|1|0|3.03," + QByteArray::number(league.pool.Count()) + ",Sample League,lines+all+wish+over\n";
+      "L|1|0|3.03," + QByteArray::number(league.pool.Count()) + ",Sample League,lines+all+wish+over+order\n";
   QByteArray got;
   ASSERT_TRUE(WaitFor([&] {
     got += peer->readAll();
@@ -753,7 +753,7 @@ TEST(ClientWishList, SentAtEverySignOnAndAfterEachChange) {
   for (int pid : {a, 65000, b, c}) kept.Add(pid);  // 65000 is no player of this league
   ASSERT_EQ(kept.Save(path), QString());
   const auto signOn = [&](TestClient& client, ScriptedServer& server) {
-    return server.Accept(client) && server.WaitForTail("lines+all+wish+over\n") && server.peer->write("A|0|3|wish") > 0;
+    return server.Accept(client) && server.WaitForTail("lines+all+wish+over+order\n") && server.peer->write("A|0|3|wish") > 0;
   };
 
   TestClient client(league, 3, 0);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,31 @@ TEST(DraftOrder, SettingsRoundTripAndDefaultsLeaveTheFileAsItWas) {
                           "Time: 99999999999999999999"})
     EXPECT_EQ(ReadOrderText(bad, kTeams).badSettings, std::vector<std::string>{bad}) << bad;
   EXPECT_EQ(ReadRatings(" di , Sp,,"), (Ratings{true, false, false, false, false, false, false, true}));
+}
+
+// Traded picks and rounds with their own time are written after the names,
+// read back whatever the case, and refused when outside the order.
+TEST(DraftOrder, TradesAndRoundTimesRoundTripAndStayInsideTheOrder) {
+  DraftOrder o{{1, 2, 3, 4}, true, 3};
+  o.traded[{2, 1}] = 1;
+  o.settings.roundSeconds = {{1, 120}, {2, 120}, {3, 30}};
+  EXPECT_EQ(o.OwnerOf({2, 1}), 1);
+  EXPECT_EQ(o.OwnerOf({2, 2}), 3);  // snake: round 2 runs backwards
+  EXPECT_EQ(o.OwnerOf({4, 1}), 0);
+  EXPECT_EQ(o.settings.TimeFor(3), 30);
+  const std::string text = OrderText(o, kTeams);
+  EXPECT_NE(text.find("Time in rounds 1-2: 120\r\nTime in round 3: 30\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Jets\r\n2-1: Lions\r\n"), std::string::npos) << text;
+  EXPECT_EQ(ReadOrderText(text, kTeams).order, o);
+
+  const OrderRead r = ReadOrderText("Rounds: 2\nBears\nJets\nLions\nRams\n2-4 : rams\n3-1: Bears\n1-1: Nobody\n"
+                                    "time in ROUND 2: 15\nTime in round 3: 15\nTime in rounds 2-1: 5\n",
+                                    kTeams);
+  EXPECT_EQ(r.order.traded, (std::map<pm::draft::PickLabel, int>{{{2, 4}, 3}}));
+  EXPECT_EQ(r.order.settings.roundSeconds, (std::map<int, int>{{2, 15}}));
+  EXPECT_EQ(r.badSettings, (std::vector<std::string>{"1-1: Nobody", "3-1: Bears", "Time in round 3: 15"}));
+  EXPECT_EQ(r.unknown, std::vector<std::string>{"Time in rounds 2-1: 5"});
+  EXPECT_FALSE(SettingRule("3-1: Bears").empty());
 }
 
 // A message shows at most kShownNames lines of a list, each cut short.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Common.h"
 #include "protocol/Framing.h"
 #include "protocol/Messages.h"
 #include "protocol/Protocol.h"
@@ -85,7 +86,7 @@ TEST(ProtocolBuild, FormsAreExact) {
   EXPECT_EQ(SignedOn(4), "L|4|0|");
   EXPECT_EQ(Refused(3), "R|0|0|3");
   EXPECT_EQ(WhoElse(4, {1, 2}), "W|0|4|1,2");
-  EXPECT_EQ(Accepted(4, Features::All()), "A|0|4|lines+all+wish+over");
+  EXPECT_EQ(Accepted(4, Features::All()), "A|0|4|lines+all+wish+over+order");
   EXPECT_EQ(PickRecordMessage(4, kPick), "V|0|4|1234,Bears,John Smith,QB,3-7");
   EXPECT_EQ(CatchUpEnd(4), "V|0|4|");
   EXPECT_EQ(Picked(5, kPick), "Z|5|0|1234,John Smith,QB,3-7");
@@ -326,6 +327,22 @@ TEST(ProtocolDecode, ClientMessagesDecodeOrAreRefused) {
   EXPECT_EQ(std::get<in::Accepted>(*decode(Accepted(2, Features::All()))).features, Features::All());
   for (const char* bad : {"Z|1|0|70000,Big,QB,9-9", "N|0|1|99999,1-1", "W|0|1|2,99999", "V|0|1|70000,a,b,c,1-1"})
     EXPECT_FALSE(decode(bad)) << bad;
+  // An order in parts: position 0 starts it, each part carries its position.
+  std::vector<int> owners(250);
+  for (int k = 0; k < 250; ++k) owners[pm::Index(k)] = k % 12 + 1;
+  const std::vector<std::string> parts = Order(12, owners);
+  ASSERT_EQ(parts.size(), 3u);
+  std::vector<int> back;
+  for (const std::string& part : parts) {
+    const auto order = std::get<in::Order>(*decode(part));
+    EXPECT_EQ(order.perRound, 12);
+    EXPECT_EQ(order.first, static_cast<int>(back.size()));
+    back.insert(back.end(), order.teams.begin(), order.teams.end());
+  }
+  EXPECT_EQ(back, owners);
+  EXPECT_EQ(OrderEntry(12, 40, 7), "O|12|40|7");
+  EXPECT_TRUE(std::get<in::Order>(*decode(Order(0, {})[0])).teams.empty());
+  for (const char* bad : {"O|12|1000|3", "O|12|0|1,,2", "O|12|0|1,", "O|12|-1|3"}) EXPECT_FALSE(decode(bad)) << bad;
   EXPECT_FALSE(decode("Q|0|0|later"));
   EXPECT_TRUE(in::UnknownToClient(ParseMessage("Q|0|0|later")));
   EXPECT_FALSE(in::UnknownToClient(ParseMessage("Z|1|0|70000")));

@@ -1214,6 +1214,48 @@ TEST_F(ServerTest, TheRunFillsDeletedPicksAndWaitsForItsStart) {
   EXPECT_EQ(server_->Clock().Label(), (draft::PickLabel{3, 1}));
 }
 
+// A traded pick puts its new owner on the clock, with the time of its
+// round; a client that takes the order hears it at sign-on and after each
+// change, a plain client never does.
+TEST_F(ServerTest, TradedPicksAndRoundTimesRunTheClockAndTheOrderIsSent) {
+  ASSERT_TRUE(Load().Ok());
+  ManualTicker clock, pause;
+  server_->SetTicker(&clock);
+  server_->SetPauseTicker(&pause);
+  Raw plain(*server_), full(*server_);
+  plain.Send(LoginText(1));
+  full.Send(protocol::Login(2, "3.03", server_->DrafteeCount(), server_->LeagueName(), protocol::Features::All()));
+  draft::DraftOrder order{{1, 2}, false, 2};
+  order.traded[{2, 1}] = 2;
+  order.settings.roundSeconds[2] = 30;
+  server_->SetOrder(order);
+  server_->SetTimeAllowed(20);
+  plain.Take();
+  full.Take();
+  server_->SetRunAutomatically(true);
+  const std::vector<std::string> sent = full.TakeRaw();
+  EXPECT_NE(std::find(sent.begin(), sent.end(), "O|2|0|1,2,2,2"), sent.end());
+  for (const std::string& m : plain.TakeRaw()) EXPECT_FALSE(m.starts_with("O|")) << m;
+
+  plain.Send(DraftOf(1, Player(1)));
+  pause.RunTo(pause.now + 5'000);
+  full.Send(DraftOf(2, Player(2)));
+  pause.RunTo(pause.now + 5'000);
+  EXPECT_EQ(server_->Clock().Team(), 2);  // 2-1, traded to team 2
+  EXPECT_EQ(server_->Clock().Label(), (draft::PickLabel{2, 1}));
+  EXPECT_EQ(server_->Clock().Seconds(), 30);
+
+  Raw late(*server_);
+  late.Send(protocol::Login(3, "3.03", server_->DrafteeCount(), server_->LeagueName(), protocol::Features::All()));
+  const std::vector<std::string> atSignOn = late.TakeRaw();
+  const auto o = std::find(atSignOn.begin(), atSignOn.end(), "O|2|0|1,2,2,2");
+  ASSERT_NE(o, atSignOn.end());
+  EXPECT_LT(o - atSignOn.begin(), std::find_if(atSignOn.begin(), atSignOn.end(),
+                                               [](const std::string& m) { return m.starts_with("N|"); }) -
+                                      atSignOn.begin());
+  server_->SetTicker(nullptr);
+}
+
 // An order with more labels than a draft records is cut to whole rounds,
 // and the Commish is told.
 TEST_F(ServerTest, AnOrderLongerThanADraftIsCutToWholeRounds) {
