@@ -753,7 +753,8 @@ TEST(ClientWishList, SentAtEverySignOnAndAfterEachChange) {
   for (int pid : {a, 65000, b, c}) kept.Add(pid);  // 65000 is no player of this league
   ASSERT_EQ(kept.Save(path), QString());
   const auto signOn = [&](TestClient& client, ScriptedServer& server) {
-    return server.Accept(client) && server.WaitForTail("lines+all+wish+over+order\n") && server.peer->write("A|0|3|wish") > 0;
+    return server.Accept(client) && server.WaitForTail("lines+all+wish+over+order\n") &&
+           server.peer->write("A|0|3|wish") > 0;
   };
 
   TestClient client(league, 3, 0);

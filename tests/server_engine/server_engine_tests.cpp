@@ -1250,9 +1250,9 @@ TEST_F(ServerTest, TradedPicksAndRoundTimesRunTheClockAndTheOrderIsSent) {
   const std::vector<std::string> atSignOn = late.TakeRaw();
   const auto o = std::find(atSignOn.begin(), atSignOn.end(), "O|2|0|1,2,2,2");
   ASSERT_NE(o, atSignOn.end());
-  EXPECT_LT(o - atSignOn.begin(), std::find_if(atSignOn.begin(), atSignOn.end(),
-                                               [](const std::string& m) { return m.starts_with("N|"); }) -
-                                      atSignOn.begin());
+  EXPECT_LT(o - atSignOn.begin(), std::find_if(atSignOn.begin(), atSignOn.end(), [](const std::string& m) {
+                                    return m.starts_with("N|");
+                                  }) - atSignOn.begin());
   server_->SetTicker(nullptr);
 }
 
