@@ -26,7 +26,7 @@ constexpr std::size_t kSentLogSize = 200;
 }  // namespace
 
 struct ClientSession::Event {
-  enum Kind { Connected, Disconnected, ConnectError, TickEvent, Message, Retry } kind;
+  enum Kind { ConnectedEvent, Disconnected, ConnectError, TickEvent, Message, Retry } kind;
   protocol::Message message;
 };
 
@@ -114,7 +114,7 @@ bool ClientSession::Connect(const std::string& address) {
     connect(socket_, &protocol::MessageSocket::messageReceived, this, [this](const protocol::Message& m) {
       Post({Event::Message, m});
     });
-    connect(socket_, &protocol::MessageSocket::connected, this, [this] { Post({Event::Connected, {}}); });
+    connect(socket_, &protocol::MessageSocket::connected, this, [this] { Post({Event::ConnectedEvent, {}}); });
     connect(socket_, &protocol::MessageSocket::disconnected, this, [this] { Post({Event::Disconnected, {}}); });
     connect(socket_, &protocol::MessageSocket::connectFailed, this, [this] { Post({Event::ConnectError, {}}); });
   }
@@ -178,7 +178,7 @@ void ClientSession::Post(Event e) {
     } catch (const std::exception& ex) {
       const char* context = "Client_Socket1_Read";
       if (next->kind == Event::TickEvent) context = "Client_Timer1_Timer";
-      if (next->kind == Event::Connected) context = "Client_Socket1_Connect";
+      if (next->kind == Event::ConnectedEvent) context = "Client_Socket1_Connect";
       reporter.Report(context, ErrorOf(ex));
       EndProgram();
     }
@@ -188,7 +188,7 @@ void ClientSession::Post(Event e) {
 
 void ClientSession::Handle(const Event& e) {
   switch (e.kind) {
-    case Event::Connected: OnConnected(); break;
+    case Event::ConnectedEvent: OnConnected(); break;
     case Event::Disconnected: OnDisconnected(); break;
     case Event::ConnectError: OnConnectError(); break;
     case Event::TickEvent: DoTick(); break;

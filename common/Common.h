@@ -62,6 +62,10 @@ template <class... Handlers>
 struct Overloaded : Handlers... {
   using Handlers::operator()...;
 };
+// Spelled out: clang before 17 does not deduce an aggregate's template
+// arguments from its initializer.
+template <class... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 // Latin-1 text as UTF-8 (for terminals and JSON).
 std::string Latin1ToUtf8(std::string_view latin1);

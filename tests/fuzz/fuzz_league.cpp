@@ -9,11 +9,13 @@
 // encoding, and a decoded roster survives encoding and decoding again.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "common/Common.h"
 #include "league/FBPro.h"
 
 using namespace pm::league;
@@ -32,8 +34,8 @@ void Check(bool condition, const char* what) {
 void Tables(int a, int b) {
   ByteTables t = MakeRecordTables(a, b);
   for (int v = 0; v < 256; ++v) {
-    Check(t.decode[t.encode[v]] == v, "decode(encode(v)) == v");
-    Check(t.inverse[t.place[v]] == v, "inverse(place(v)) == v");
+    Check(t.decode[t.encode[pm::Index(v)]] == v, "decode(encode(v)) == v");
+    Check(t.inverse[pm::Index(t.place[pm::Index(v)])] == v, "inverse(place(v)) == v");
   }
 }
 
@@ -66,7 +68,7 @@ void Rosters(std::string_view lge, const PlayerFile* players) {
     std::memcpy(block.data(), lge.data() + *offset, block.size());
     MaskRoster(team, block);
     TeamRosterRead read = DecodeRoster(block, *players);
-    for (int g = 0; g < 4; ++g) Check(read.roster.Count(g) <= kGroupSize[g], "group within its places");
+    for (int g = 0; g < 4; ++g) Check(read.roster.Count(g) <= kGroupSize[pm::Index(g)], "group within its places");
     RosterBlock written = EncodeRoster(read.roster);  // must not throw for a decoded roster
     TeamRosterRead again = DecodeRoster(written, *players);
     Check(again.roster.groups == read.roster.groups, "roster survives encode + decode");
