@@ -103,9 +103,10 @@ TEST(DraftOrder, TradesAndRoundTimesRoundTripAndStayInsideTheOrder) {
   EXPECT_NE(text.find("Jets\r\n2-1: Lions\r\n"), std::string::npos) << text;
   EXPECT_EQ(ReadOrderText(text, kTeams).order, o);
 
-  const OrderRead r = ReadOrderText("Rounds: 2\nBears\nJets\nLions\nRams\n2-4 : rams\n3-1: Bears\n1-1: Nobody\n"
-                                    "time in ROUND 2: 15\nTime in round 3: 15\nTime in rounds 2-1: 5\n",
-                                    kTeams);
+  const OrderRead r = ReadOrderText(
+      "Rounds: 2\nBears\nJets\nLions\nRams\n2-4 : rams\n3-1: Bears\n1-1: Nobody\n"
+      "time in ROUND 2: 15\nTime in round 3: 15\nTime in rounds 2-1: 5\n",
+      kTeams);
   EXPECT_EQ(r.order.traded, (std::map<pm::draft::PickLabel, int>{{{2, 4}, 3}}));
   EXPECT_EQ(r.order.settings.roundSeconds, (std::map<int, int>{{2, 15}}));
   EXPECT_EQ(r.badSettings, (std::vector<std::string>{"1-1: Nobody", "3-1: Bears", "Time in round 3: 15"}));
