@@ -1,0 +1,69 @@
+// The web board's listening socket, with the bounds every connection keeps
+// whatever the HTTP and WebSocket code above it does:
+//  - at most `maxConnections` are open; one more is closed at once;
+//  - a connection may send at most `maxRequestBytes` while the server has
+//    nothing written to it since (a request too large, or anything a viewer
+//    sends between two of the server's messages);
+//  - a connection the server has written nothing to for `idleMs` is closed
+//    (one silent before its request; live viewers get a heartbeat well
+//    within it);
+//  - a connection whose data waiting to be sent passes `maxUnsentBytes` (a
+//    viewer that stops reading) is dropped.
+// The bytes are counted in the socket itself (GuardedSocket overrides the
+// reads and writes of QTcpSocket), so that they hold before the HTTP server
+// parses a request and after a WebSocket takes the connection over.
+#pragma once
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cstdint>
+
+namespace pm::server::web {
+
+struct ConnectionLimits {
+  int maxConnections = 564;
+  qint64 maxRequestBytes = 8 * 1024;
+  int idleMs = 60'000;
+  qint64 maxUnsentBytes = 4 * 1024 * 1024;
+};
+
+class GuardedSocket : public QTcpSocket {
+  Q_OBJECT
+ public:
+  // `open` counts the sockets alive (one more now, one less when deleted).
+  GuardedSocket(const ConnectionLimits& limits, int& open, QObject* parent = nullptr);
+  ~GuardedSocket() override;
+
+ protected:
+  qint64 readData(char* data, qint64 maxSize) override;
+  qint64 writeData(const char* data, qint64 size) override;
+
+ private:
+  // Closed outside the read or write that broke a bound: the code above is
+  // in the middle of using the socket.
+  void DropLater();
+
+  const ConnectionLimits& limits_;
+  int& open_;
+  qint64 readSinceWrite_ = 0;
+  QTimer idle_;
+  bool dropping_ = false;
+};
+
+class GuardedServer : public QTcpServer {
+  Q_OBJECT
+ public:
+  explicit GuardedServer(ConnectionLimits limits, QObject* parent = nullptr);
+  int OpenConnections() const { return open_; }
+
+ protected:
+  void incomingConnection(qintptr descriptor) override;
+
+ private:
+  ConnectionLimits limits_;
+  int open_ = 0;
+};
+
+}  // namespace pm::server::web
