@@ -2,10 +2,21 @@
 
 namespace pm::server::web {
 
+namespace {
+
+// A request read in parts may add up to this many times the bound before the
+// server has answered (a part counts again while the HTTP server waits for
+// the rest of it), so that a body sent slowly cannot grow without end.
+constexpr qint64 kStreamedFactor = 8;
+
+}  // namespace
+
 GuardedSocket::GuardedSocket(const ConnectionLimits& limits, int& open, QObject* parent)
     : QTcpSocket(parent), limits_(limits), open_(open) {
   ++open_;
-  setReadBufferSize(limits_.maxRequestBytes * 2);
+  setReadBufferSize(limits_.maxRequestBytes + 1);
+  // Connected before anything else, so that it runs before the HTTP server reads.
+  connect(this, &QIODevice::readyRead, this, &GuardedSocket::CheckRequest);
   idle_.setSingleShot(true);
   idle_.setInterval(limits_.idleMs);
   connect(&idle_, &QTimer::timeout, this, &GuardedSocket::DropLater);
@@ -15,16 +26,7 @@ GuardedSocket::GuardedSocket(const ConnectionLimits& limits, int& open, QObject*
 GuardedSocket::~GuardedSocket() { --open_; }
 
 // Once a bound is broken the connection only waits to be closed: nothing
-// more is read from it or written to it.
-qint64 GuardedSocket::readData(char* data, qint64 maxSize) {
-  if (dropping_) return 0;
-  const qint64 n = QTcpSocket::readData(data, maxSize);
-  if (n > 0) readSinceWrite_ += n;
-  if (readSinceWrite_ <= limits_.maxRequestBytes) return n;
-  DropLater();
-  return 0;
-}
-
+// more is written to it.
 qint64 GuardedSocket::writeData(const char* data, qint64 size) {
   if (dropping_) return size;
   const qint64 n = QTcpSocket::writeData(data, size);
@@ -32,6 +34,12 @@ qint64 GuardedSocket::writeData(const char* data, qint64 size) {
   idle_.start();
   if (bytesToWrite() > limits_.maxUnsentBytes) DropLater();
   return n;
+}
+
+void GuardedSocket::CheckRequest() {
+  const qint64 waiting = bytesAvailable();
+  readSinceWrite_ += waiting;
+  if (waiting > limits_.maxRequestBytes || readSinceWrite_ > kStreamedFactor * limits_.maxRequestBytes) DropLater();
 }
 
 void GuardedSocket::DropLater() {

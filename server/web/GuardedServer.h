@@ -1,17 +1,20 @@
 // The web board's listening socket, with the bounds every connection keeps
 // whatever the HTTP and WebSocket code above it does:
 //  - at most `maxConnections` are open; one more is closed at once;
-//  - a connection may send at most `maxRequestBytes` while the server has
-//    nothing written to it since (a request too large, or anything a viewer
-//    sends between two of the server's messages);
+//  - a connection may have at most `maxRequestBytes` waiting to be read (a
+//    request too large), and send at most eight times that before the server
+//    writes to it again (a body sent slowly; anything a viewer sends between
+//    two of the server's messages);
 //  - a connection the server has written nothing to for `idleMs` is closed
 //    (one silent before its request; live viewers get a heartbeat well
 //    within it);
 //  - a connection whose data waiting to be sent passes `maxUnsentBytes` (a
 //    viewer that stops reading) is dropped.
-// The bytes are counted in the socket itself (GuardedSocket overrides the
-// reads and writes of QTcpSocket), so that they hold before the HTTP server
-// parses a request and after a WebSocket takes the connection over.
+// The bounds are kept by the socket itself (GuardedSocket sees every
+// arrival before the HTTP server reads it and overrides QTcpSocket's writes),
+// so that they hold before the HTTP server parses a request; once a
+// WebSocket takes the connection over, its own frame bounds, the idle time
+// and the unsent bound hold.
 #pragma once
 
 #include <QTcpServer>
@@ -37,10 +40,11 @@ class GuardedSocket : public QTcpSocket {
   ~GuardedSocket() override;
 
  protected:
-  qint64 readData(char* data, qint64 maxSize) override;
   qint64 writeData(const char* data, qint64 size) override;
 
  private:
+  // Before the HTTP server reads: a request that has grown past the bound.
+  void CheckRequest();
   // Closed outside the read or write that broke a bound: the code above is
   // in the middle of using the socket.
   void DropLater();
