@@ -59,7 +59,8 @@ bool WebBoard::Start(const WebBoardOptions& options, QString* error) {
   Stop();
   options_ = options;
   options_.limits.maxConnections = options.maxViewers + kRequestConnections;
-  const WebContent content{[this] { return SnapshotText(); }, [this] { return DraftCsv(engine_); }};
+  const WebContent content{[this] { return SnapshotText(); }, [this] { return DraftCsv(engine_); },
+                           [this] { return Viewers() < options_.maxViewers; }};
   auto http = std::make_unique<HttpAdapter>([content](const WebRequest& r) { return Route(r, content); });
   auto* listener = new GuardedServer(options_.limits, http.get());
   if (!listener->listen(options_.address, options_.port)) {
@@ -97,6 +98,7 @@ void WebBoard::OnViewer() {
     viewer->setParent(this);
     viewer->setMaxAllowedIncomingFrameSize(kMaxViewerMessage);
     viewer->setMaxAllowedIncomingMessageSize(kMaxViewerMessage);
+    // Handshakes that were under way when the last room was taken.
     if (Viewers() >= options_.maxViewers) {
       connect(viewer, &QWebSocket::disconnected, viewer, &QObject::deleteLater);
       viewer->close(QWebSocketProtocol::CloseCodePolicyViolated, u"Too many viewers"_s);

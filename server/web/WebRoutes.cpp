@@ -38,7 +38,10 @@ QByteArray Asset(const QString& name) {
 
 WebResponse Route(const WebRequest& request, const WebContent& content) {
   const QString& path = request.path;
-  if (request.upgrade) return {request.get && path == QLatin1String(kLivePath) ? kTakeViewer : 404, {}, {}};
+  if (request.upgrade) {
+    const bool take = request.get && path == QLatin1String(kLivePath) && content.roomForViewer();
+    return {take ? kTakeViewer : 404, {}, {}};
+  }
   if (!request.get) return Text(404, "Not found.");
   if (path == u"/"_s) return Answer(200, "text/html; charset=utf-8", Asset(u"index.html"_s), "no-cache");
   if (path == u"/board.css"_s) return Answer(200, "text/css; charset=utf-8", Asset(u"board.css"_s), "no-cache");

@@ -46,7 +46,8 @@ class Browser {
                            u"--no-first-run"_s, u"--disable-background-networking"_s,
                            u"--disable-component-update"_s, u"--disable-sync"_s, u"--remote-debugging-port=0"_s,
                            u"--user-data-dir="_s + profile_.path(), u"--window-size=1400,900"_s, url.toString()});
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.setStandardOutputFile(QProcess::nullDevice());
+    process_.setStandardErrorFile(QProcess::nullDevice());
     process_.start();
     // The browser writes its DevTools port and path into the profile.
     QFile active(profile_.filePath(u"DevToolsActivePort"_s));
@@ -206,7 +207,7 @@ TEST(WebBoardBrowser, ScreenshotsOfTheBoardOnADeskAPhoneAndATelevision) {
   Browser browser;
   std::string why;
   ASSERT_TRUE(browser.Start(draft.Url(u"/"_s), &why)) << why;
-  browser.Viewport(1400, 900, false);
+  browser.Viewport(1680, 1000, false);
   ASSERT_TRUE(browser.Shows(u"document.getElementById('status').textContent"_s, u"Live"_s, 20000));
   browser.Save(u"web-board.png"_s);
 

@@ -4,8 +4,8 @@
 'use strict';
 
 (function () {
-  const UP_NEXT = 5;
-  const RECENT = 8;
+  const UP_NEXT = 4;
+  const RECENT = 4;
   const CHAT_SHOWN = 100;
   const SILENT_MS = 60000;  // the server sends a heartbeat every 20 s
   const BACKOFF_MS = [1000, 2000, 4000, 8000, 15000, 30000];
@@ -223,6 +223,7 @@
       section.append(items);
       list.append(section);
     }
+    table.style.setProperty('--cols', String(selections));
     table.replaceChildren(head, body);
     $('rounds').replaceChildren(list);
   }
