@@ -151,7 +151,12 @@ void WebBoard::Flush() {
 void WebBoard::Broadcast(const QByteArray& text) {
   if (viewers_.empty()) return;
   const QString message = QString::fromUtf8(text);
-  for (QWebSocket* viewer : viewers_) viewer->sendTextMessage(message);
+  // Written to the system at once (never blocking): waiting for each socket's
+  // turn in the event loop costs a round of the loop per viewer.
+  for (QWebSocket* viewer : viewers_) {
+    viewer->sendTextMessage(message);
+    viewer->flush();
+  }
 }
 
 QByteArray WebBoard::SnapshotText() {
