@@ -111,7 +111,8 @@ void BM_ThousandViewers(benchmark::State& state) {
       if (pick.label != pm::draft::PickLabel::FromOverall(i + 1, 12)) {
         state.SkipWithError("a pick was not recorded");
         return;
-      }      const QByteArray done = "got " + QByteArray::number(pick.pid) + "\n";
+      }
+      const QByteArray done = "got " + QByteArray::number(pick.pid) + "\n";
       if (!pm::test::WaitFor([&] { return lines.contains(done); }, 10000)) {
         state.SkipWithError("a pick did not reach every viewer");
         return;

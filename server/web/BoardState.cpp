@@ -14,7 +14,9 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-QString L1(const std::string& latin1) { return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())); }
+QString L1(const std::string& latin1) {
+  return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size()));
+}
 
 QString TeamName(const DraftServer& engine, int team) {
   return team >= 1 && team <= engine.TeamCount() ? L1(engine.Team(team).name) : QString();

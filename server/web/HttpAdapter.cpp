@@ -7,8 +7,7 @@
 
 namespace pm::server::web {
 
-HttpAdapter::HttpAdapter(Handler handler, QObject* parent)
-    : QAbstractHttpServer(parent), handler_(std::move(handler)) {
+HttpAdapter::HttpAdapter(Handler handler, QObject* parent) : QAbstractHttpServer(parent), handler_(std::move(handler)) {
   connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &HttpAdapter::newViewer);
 }
 

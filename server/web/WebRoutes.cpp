@@ -45,8 +45,7 @@ WebResponse Route(const WebRequest& request, const WebContent& content) {
   if (!request.get) return Text(404, "Not found.");
   if (path == u"/"_s) return Answer(200, "text/html; charset=utf-8", Asset(u"index.html"_s), "no-cache");
   if (path == u"/board.css"_s) return Answer(200, "text/css; charset=utf-8", Asset(u"board.css"_s), "no-cache");
-  if (path == u"/board.js"_s)
-    return Answer(200, "text/javascript; charset=utf-8", Asset(u"board.js"_s), "no-cache");
+  if (path == u"/board.js"_s) return Answer(200, "text/javascript; charset=utf-8", Asset(u"board.js"_s), "no-cache");
   if (path == u"/board.json"_s) return Answer(200, "application/json", content.boardJson(), "no-store");
   if (path == u"/draft.csv"_s) {
     WebResponse r = Answer(200, "text/csv; charset=utf-8", content.draftCsv(), "no-store");

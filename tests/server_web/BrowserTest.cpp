@@ -43,9 +43,9 @@ class Browser {
   bool Start(const QUrl& url, std::string* why) {
     process_.setProgram(ChromiumPath());
     process_.setArguments({u"--headless"_s, u"--no-sandbox"_s, u"--disable-gpu"_s, u"--disable-quic"_s,
-                           u"--no-first-run"_s, u"--disable-background-networking"_s,
-                           u"--disable-component-update"_s, u"--disable-sync"_s, u"--remote-debugging-port=0"_s,
-                           u"--user-data-dir="_s + profile_.path(), u"--window-size=1400,900"_s, url.toString()});
+                           u"--no-first-run"_s, u"--disable-background-networking"_s, u"--disable-component-update"_s,
+                           u"--disable-sync"_s, u"--remote-debugging-port=0"_s, u"--user-data-dir="_s + profile_.path(),
+                           u"--window-size=1400,900"_s, url.toString()});
     process_.setStandardOutputFile(QProcess::nullDevice());
     process_.setStandardErrorFile(QProcess::nullDevice());
     process_.start();
@@ -107,10 +107,8 @@ class Browser {
   void Save(const QString& name) {
     const QString folder = qEnvironmentVariable("PM_WEB_SHOTS");
     if (folder.isEmpty()) return;
-    const QByteArray png =
-        QByteArray::fromBase64(Call(u"Page.captureScreenshot"_s, {{u"format"_s, u"png"_s}})[u"data"_s]
-                                   .toString()
-                                   .toLatin1());
+    const QByteArray png = QByteArray::fromBase64(
+        Call(u"Page.captureScreenshot"_s, {{u"format"_s, u"png"_s}})[u"data"_s].toString().toLatin1());
     QFile file(QDir(folder).filePath(name));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(png) == png.size()) << name.toStdString();
   }

@@ -197,8 +197,9 @@ TEST(WebBoardBounds, ViewerThatStopsReadingIsDroppedOthersGetEverything) {
   slow.setReadBufferSize(1);
   slow.connectToHost(QHostAddress::LocalHost, draft.Port());
   ASSERT_TRUE(slow.waitForConnected(5000));
-  slow.write("GET /live HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-             "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+  slow.write(
+      "GET /live HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+      "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
   ASSERT_TRUE(WaitFor([&] { return draft.board->Viewers() == 2; }));
 
   const std::string line(900, 'x');
@@ -229,8 +230,8 @@ TEST(WebBoardBounds, OversizedOrSilentRequestsAreClosedViewersKept) {
   const HttpAnswer large =
       HttpExchange(draft.Port(), "GET / HTTP/1.1\r\nHost: x\r\nX-Pad: " + QByteArray(9000, 'a') + "\r\n\r\n");
   EXPECT_TRUE(large.closed);
-  const HttpAnswer body = HttpExchange(draft.Port(), "POST / HTTP/1.1\r\nContent-Length: 100000\r\n\r\n" +
-                                                         QByteArray(20000, 'b'));
+  const HttpAnswer body =
+      HttpExchange(draft.Port(), "POST / HTTP/1.1\r\nContent-Length: 100000\r\n\r\n" + QByteArray(20000, 'b'));
   EXPECT_TRUE(body.closed);
   QElapsedTimer took;
   took.start();

@@ -86,8 +86,8 @@ class WebDraft {
   // Team `team`'s owner, signed on through a connection without a socket.
   int SignOn(int team) {
     const int element = engine.Connections().AcceptDetached();
-    engine.Connections().Receive(
-        element, protocol::Login(team, "3.03", engine.DrafteeCount(), engine.LeagueName()) + "\n");
+    engine.Connections().Receive(element,
+                                 protocol::Login(team, "3.03", engine.DrafteeCount(), engine.LeagueName()) + "\n");
     return element;
   }
   void OwnerSends(int element, const std::string& message) { engine.Connections().Receive(element, message + "\n"); }
@@ -134,8 +134,8 @@ inline HttpAnswer HttpExchange(quint16 port, const QByteArray& request, int time
     }
     return bodyAt >= 0 && got.size() - bodyAt >= length;
   };
-  const bool done = WaitFor([&] { return complete() || socket.state() == QAbstractSocket::UnconnectedState; },
-                            timeoutMs);
+  const bool done =
+      WaitFor([&] { return complete() || socket.state() == QAbstractSocket::UnconnectedState; }, timeoutMs);
   if (done && complete())
     answer.body = got.mid(bodyAt, length);
   else

@@ -59,6 +59,9 @@
       return;
     }
     socket = ws;
+    ws.onopen = () => {
+      lastMessage = performance.now();
+    };
     ws.onmessage = (event) => {
       if (ws !== socket) return;
       lastMessage = performance.now();
