@@ -11,9 +11,9 @@ constexpr qint64 kStreamedFactor = 8;
 
 }  // namespace
 
-GuardedSocket::GuardedSocket(const ConnectionLimits& limits, int& open, QObject* parent)
-    : QTcpSocket(parent), limits_(limits), open_(open) {
-  ++open_;
+GuardedSocket::GuardedSocket(const ConnectionLimits& limits, std::shared_ptr<int> open, QObject* parent)
+    : QTcpSocket(parent), limits_(limits), open_(std::move(open)) {
+  ++*open_;
   setReadBufferSize(limits_.maxRequestBytes + 1);
   // Connected before anything else, so that it runs before the HTTP server reads.
   connect(this, &QIODevice::readyRead, this, &GuardedSocket::CheckRequest);
@@ -23,7 +23,7 @@ GuardedSocket::GuardedSocket(const ConnectionLimits& limits, int& open, QObject*
   idle_.start();
 }
 
-GuardedSocket::~GuardedSocket() { --open_; }
+GuardedSocket::~GuardedSocket() { --*open_; }
 
 // Once a bound is broken the connection only waits to be closed: nothing
 // more is written to it.
@@ -53,7 +53,7 @@ GuardedServer::GuardedServer(ConnectionLimits limits, QObject* parent) : QTcpSer
 
 void GuardedServer::incomingConnection(qintptr descriptor) {
   auto* socket = new GuardedSocket(limits_, open_, this);
-  if (!socket->setSocketDescriptor(descriptor) || open_ > limits_.maxConnections) {
+  if (!socket->setSocketDescriptor(descriptor) || *open_ > limits_.maxConnections) {
     socket->abort();
     delete socket;
     return;

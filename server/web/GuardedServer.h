@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <memory>
 
 namespace pm::server::web {
 
@@ -35,8 +36,9 @@ struct ConnectionLimits {
 class GuardedSocket : public QTcpSocket {
   Q_OBJECT
  public:
-  // `open` counts the sockets alive (one more now, one less when deleted).
-  GuardedSocket(const ConnectionLimits& limits, int& open, QObject* parent = nullptr);
+  // `open` counts the sockets alive (one more now, one less when deleted);
+  // shared, since a socket a WebSocket took over may outlive the server.
+  GuardedSocket(const ConnectionLimits& limits, std::shared_ptr<int> open, QObject* parent = nullptr);
   ~GuardedSocket() override;
 
  protected:
@@ -49,8 +51,8 @@ class GuardedSocket : public QTcpSocket {
   // in the middle of using the socket.
   void DropLater();
 
-  const ConnectionLimits& limits_;
-  int& open_;
+  const ConnectionLimits limits_;
+  std::shared_ptr<int> open_;
   qint64 readSinceWrite_ = 0;
   QTimer idle_;
   bool dropping_ = false;
@@ -60,14 +62,14 @@ class GuardedServer : public QTcpServer {
   Q_OBJECT
  public:
   explicit GuardedServer(ConnectionLimits limits, QObject* parent = nullptr);
-  int OpenConnections() const { return open_; }
+  int OpenConnections() const { return *open_; }
 
  protected:
   void incomingConnection(qintptr descriptor) override;
 
  private:
   ConnectionLimits limits_;
-  int open_ = 0;
+  std::shared_ptr<int> open_ = std::make_shared<int>(0);
 };
 
 }  // namespace pm::server::web

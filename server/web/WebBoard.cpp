@@ -77,10 +77,12 @@ bool WebBoard::Start(const WebBoardOptions& options, QString* error) {
 
 void WebBoard::Stop() {
   heartbeat_.stop();
-  for (QWebSocket* viewer : std::exchange(viewers_, {})) {
+  viewers_.clear();
+  // Every WebSocket (those closing too) goes before the server and the
+  // sockets under it.
+  for (QWebSocket* viewer : findChildren<QWebSocket*>(Qt::FindDirectChildrenOnly)) {
     viewer->disconnect(this);
-    viewer->abort();
-    viewer->deleteLater();
+    delete viewer;
   }
   http_.reset();
   listener_ = nullptr;
