@@ -43,8 +43,8 @@ inline constexpr const char* kHeadlessUsage =
     "  --web-bind ADDRESS  the address the web board listens on (default: all)\n"
     "  --web-max N       the most browsers watching at once (default 500)\n"
     "Exit status: 0 the draft is complete or the server was stopped, 1 wrong arguments or\n"
-    "draft order, 2 the league cannot be loaded or a file written, 3 the port cannot be\n"
-    "opened, 4 another server runs this league's draft.\n";
+    "draft order, 2 the league cannot be loaded or a file written, 3 the port (or the web\n"
+    "board's) cannot be opened, 4 another server runs this league's draft.\n";
 
 struct HeadlessOptions {
   enum class PreviousDraft { Unanswered, Resume, Clear };

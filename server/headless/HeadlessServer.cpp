@@ -167,7 +167,8 @@ bool HeadlessServer::StartWebBoard(const HeadlessOptions& options) {
   web.maxViewers = options.webMax;
   QString error;
   if (!web_->Start(web, &error)) {
-    err_ << "PKServer cannot serve the web board on port " << *options.webPort << ": " << error.toStdString() << "."
+    // Qt's reasons end in a full stop of their own.
+    err_ << "PKServer cannot serve the web board on port " << *options.webPort << ": " << error.toStdString()
          << std::endl;
     return false;
   }

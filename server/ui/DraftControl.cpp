@@ -314,7 +314,7 @@ void DraftControl::ApplyWebBoard() {
   QString error;
   if (!web_->Start(options, &error)) {
     webBox_->setChecked(false);
-    emit webBoardNote(QStringLiteral("The web board cannot use port %1: %2.").arg(webPort_->value()).arg(error));
+    emit webBoardNote(QStringLiteral("The web board cannot use port %1: %2").arg(webPort_->value()).arg(error));
     return;
   }
   emit webBoardNote(
