@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QFile>
+#include <QHostAddress>
 
 #include <cstring>
 #include <optional>
@@ -35,6 +36,38 @@ bool ReadSeconds(const QCommandLineParser& parser, const QCommandLineOption& opt
     return false;
   }
   *value = seconds;
+  return true;
+}
+
+// --web, --web-bind and --web-max.
+bool ReadWebOptions(const QCommandLineParser& parser, const QCommandLineOption& web, const QCommandLineOption& bind,
+                    const QCommandLineOption& max, HeadlessOptions* o, std::string* error) {
+  if (!parser.isSet(web)) {
+    if (!parser.isSet(bind) && !parser.isSet(max)) return true;
+    *error = "--web-bind and --web-max need --web";
+    return false;
+  }
+#ifndef PICKMILL_WEB_BOARD
+  *error = "--web: this PKServer was built without the web board (Qt HTTP Server and Qt WebSockets)";
+  return false;
+#endif
+  int webPort = 0;
+  if (!ReadNumber(parser.value(web), 0, 65535, &webPort)) {
+    *error = "--web: a port number from 0 to 65535";
+    return false;
+  }
+  o->webPort = static_cast<uint16_t>(webPort);
+  if (parser.isSet(bind)) {
+    o->webBind = parser.value(bind).trimmed();
+    if (QHostAddress(o->webBind).isNull()) {
+      *error = "--web-bind: an IP address of this machine, such as 127.0.0.1 or ::1";
+      return false;
+    }
+  }
+  if (parser.isSet(max) && !ReadNumber(parser.value(max), 1, 100000, &o->webMax)) {
+    *error = "--web-max: a whole number from 1 to 100000";
+    return false;
+  }
   return true;
 }
 
@@ -76,8 +109,11 @@ bool ParseHeadlessOptions(const QStringList& arguments, HeadlessOptions* options
   const QCommandLineOption pause(u"pause"_s, QString(), u"SECONDS"_s);
   const QCommandLineOption start(u"start"_s, QString(), u"TIME"_s);
   const QCommandLineOption rejoinWait(u"rejoin-wait"_s, QString(), u"SECONDS"_s);
+  const QCommandLineOption web(u"web"_s, QString(), u"PORT"_s);
+  const QCommandLineOption webBind(u"web-bind"_s, QString(), u"ADDRESS"_s);
+  const QCommandLineOption webMax(u"web-max"_s, QString(), u"N"_s);
   parser.addOptions({headless, freeAgents, resume, clear, time, autoRun, order, allowMissing, rounds, snake, ratings,
-                     port, absentTime, pause, start, rejoinWait});
+                     port, absentTime, pause, start, rejoinWait, web, webBind, webMax});
   parser.addPositionalArgument(u"league"_s, QString());
   if (!parser.parse(arguments)) {
     *error = parser.errorText().toStdString();
@@ -135,6 +171,7 @@ bool ParseHeadlessOptions(const QStringList& arguments, HeadlessOptions* options
     return false;
   }
   o.port = static_cast<uint16_t>(portNumber);
+  if (!ReadWebOptions(parser, web, webBind, webMax, &o, error)) return false;
   const bool runOptions = parser.isSet(order) || parser.isSet(rounds) || parser.isSet(snake) || parser.isSet(ratings) ||
                           parser.isSet(absentTime) || parser.isSet(pause) || parser.isSet(start) || o.allowMissing;
   if (!o.autoRun && o.previous != HeadlessOptions::PreviousDraft::Resume && runOptions) {

@@ -39,9 +39,12 @@ inline constexpr const char* kHeadlessUsage =
     "  --ratings SP,AC   the ratings summed to choose the best available player\n"
     "                    (SP AC AG ST HA EN IN DI; default: the saved order's, else all)\n"
     "  --port N          the port to listen on (default 7, the port clients use)\n"
+    "  --web PORT        also serve a read-only live draft board to browsers on PORT\n"
+    "  --web-bind ADDRESS  the address the web board listens on (default: all)\n"
+    "  --web-max N       the most browsers watching at once (default 500)\n"
     "Exit status: 0 the draft is complete or the server was stopped, 1 wrong arguments or\n"
-    "draft order, 2 the league cannot be loaded or a file written, 3 the port cannot be\n"
-    "opened, 4 another server runs this league's draft.\n";
+    "draft order, 2 the league cannot be loaded or a file written, 3 the port (or the web\n"
+    "board's) cannot be opened, 4 another server runs this league's draft.\n";
 
 struct HeadlessOptions {
   enum class PreviousDraft { Unanswered, Resume, Clear };
@@ -61,6 +64,10 @@ struct HeadlessOptions {
   bool snake = false;
   std::optional<draft::Ratings> ratings;  // nothing: the saved order's
   uint16_t port = 7;
+  // The web board: off unless --web names its port.
+  std::optional<uint16_t> webPort;
+  QString webBind;  // empty: every address
+  int webMax = 500;
 };
 
 // Reads the arguments (the program name first, as QCoreApplication::arguments

@@ -13,6 +13,9 @@
 #include "common/Files.h"
 #include "draft/DraftOrder.h"
 #include "server/headless/StopSignals.h"
+#ifdef PICKMILL_WEB_BOARD
+#include "server/web/WebBoard.h"
+#endif
 
 namespace pm::server {
 
@@ -118,6 +121,10 @@ void HeadlessServer::WriteUtf8(const std::string& utf8) { out_ << '[' << timesta
 int HeadlessServer::Start(const HeadlessOptions& options) {
   answers_->previous = options.previous;
   engine_.SetPort(options.port);
+#ifdef PICKMILL_WEB_BOARD
+  // From before the load, so that the board's chat has every line.
+  if (options.webPort) web_ = new web::WebBoard(engine_, this);
+#endif
   const LoadResult result = engine_.LoadLeague(options.leagueFile, options.freeAgents);
   if (!answers_->unanswered.empty()) {
     engine_.Unload();
@@ -133,6 +140,10 @@ int HeadlessServer::Start(const HeadlessOptions& options) {
   WriteUtf8("League " + Latin1ToUtf8(engine_.LeagueName()) + " loaded: " + Num(engine_.TeamCount()) + " teams, " +
             Num(engine_.DrafteeCount()) + " draftees, " + Num(engine_.Log().Count()) +
             " picks recorded; listening on port " + Num(engine_.Port()) + ".");
+  if (!StartWebBoard(options)) {
+    engine_.Unload();
+    return kHeadlessNoPort;
+  }
   // A resumed draft whose saved order ran automatically runs so again.
   const bool resumed = options.previous == HeadlessOptions::PreviousDraft::Resume;
   if (!options.autoRun && !(resumed && engine_.Order().settings.automatic)) {
@@ -145,6 +156,28 @@ int HeadlessServer::Start(const HeadlessOptions& options) {
   }
   RunAutomatically(options);
   return kHeadlessDone;
+}
+
+bool HeadlessServer::StartWebBoard(const HeadlessOptions& options) {
+  if (!options.webPort) return true;
+#ifdef PICKMILL_WEB_BOARD
+  web::WebBoardOptions web;
+  web.port = *options.webPort;
+  if (!options.webBind.isEmpty()) web.address = QHostAddress(options.webBind);
+  web.maxViewers = options.webMax;
+  QString error;
+  if (!web_->Start(web, &error)) {
+    // Qt's reasons end in a full stop of their own.
+    err_ << "PKServer cannot serve the web board on port " << *options.webPort << ": " << error.toStdString()
+         << std::endl;
+    return false;
+  }
+  WriteUtf8("The web board is at " + web_->ShareAddress().toStdString() + " (share this address; at most " +
+            Num(options.webMax) + " viewers).");
+  return true;
+#else
+  return false;
+#endif
 }
 
 bool HeadlessServer::ApplyOrder(const HeadlessOptions& options) {

@@ -19,6 +19,10 @@
 
 namespace pm::server {
 
+namespace web {
+class WebBoard;
+}
+
 // The statuses the program ends with.
 enum HeadlessStatus : int {
   kHeadlessDone = 0,          // the draft is complete, or the server was stopped
@@ -63,11 +67,15 @@ class HeadlessServer : public QObject {
   bool ApplyOrder(const HeadlessOptions& options);
   // Runs the clock by the order, picking for absent and late teams.
   void RunAutomatically(const HeadlessOptions& options);
+  // Serves the web board when --web asks for it. False with the reason
+  // written to `err`.
+  bool StartWebBoard(const HeadlessOptions& options);
 
   DraftServer& engine_;
   std::ostream& out_;
   std::ostream& err_;
   std::unique_ptr<Answers> answers_;
+  web::WebBoard* web_ = nullptr;  // a child; none without --web
   bool ended_ = false;
 };
 

@@ -23,6 +23,9 @@
 #include "server/ui/Guard.h"
 #include "widgets/DrafteeList.h"
 #include "widgets/Widgets.h"
+#ifdef PICKMILL_WEB_BOARD
+#include "server/web/WebBoard.h"
+#endif
 
 namespace pm::server {
 
@@ -45,6 +48,10 @@ bool HasNoNumber(const std::string& text) {
 }
 
 constexpr const char* kTimeAllowedKey = "draftControl/timeAllowed";
+
+constexpr const char* kWebBoardKey = "draftControl/webBoard";
+constexpr const char* kWebPortKey = "draftControl/webPort";
+constexpr int kDefaultWebPort = 8080;
 
 constexpr const char* kTimeRefused = "The time allowed must be a whole number of seconds from 1 to 32767.";
 
@@ -125,6 +132,7 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
   left->addWidget(ops);
 
   left->addWidget(BuildAutomatic());
+  if (QWidget* webRow = BuildWebBoard()) left->addWidget(webRow);
   grid->addLayout(left, 0, 0);
 
   draftees_ = new DrafteeList(this, QStringLiteral("Sort by:"));
@@ -261,6 +269,60 @@ QWidget* DraftControl::BuildAutomatic() {
   return automatic;
 }
 
+// One row: the box and the port. Built only into a PKServer that has the
+// web board.
+QWidget* DraftControl::BuildWebBoard() {
+#ifdef PICKMILL_WEB_BOARD
+  auto* row = new QWidget(this);
+  row->setObjectName(QStringLiteral("WebBoardRow"));
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  webBox_ = new QCheckBox(QStringLiteral("&Web board on port"), row);
+  webBox_->setObjectName(QStringLiteral("WebBoard"));
+  webBox_->setToolTip(QStringLiteral("Serve a read-only live draft board that anyone can watch in a browser"));
+  webPort_ = new QSpinBox(row);
+  webPort_->setObjectName(QStringLiteral("WebPort"));
+  webPort_->setRange(1, 65535);
+  webPort_->setValue(kDefaultWebPort);
+  layout->addWidget(webBox_);
+  layout->addWidget(webPort_);
+  layout->addStretch(1);
+  web_ = new web::WebBoard(engine_, this);
+  connect(webBox_, &QCheckBox::clicked, this, [this] { ApplyWebBoard(); });
+  connect(webPort_, &QSpinBox::editingFinished, this, [this] {
+    if (web_->Port() != webPort_->value()) ApplyWebBoard();
+  });
+  return row;
+#else
+  return nullptr;
+#endif
+}
+
+void DraftControl::ApplyWebBoard() {
+#ifdef PICKMILL_WEB_BOARD
+  if (settings_) {
+    settings_->setValue(QLatin1String(kWebBoardKey), webBox_->isChecked());
+    settings_->setValue(QLatin1String(kWebPortKey), webPort_->value());
+  }
+  if (!webBox_->isChecked()) {
+    if (web_->Serving()) emit webBoardNote(QStringLiteral("The web board is off."));
+    web_->Stop();
+    return;
+  }
+  web::WebBoardOptions options;
+  options.port = static_cast<quint16>(webPort_->value());
+  QString error;
+  if (!web_->Start(options, &error)) {
+    webBox_->setChecked(false);
+    emit webBoardNote(QStringLiteral("The web board cannot use port %1: %2").arg(webPort_->value()).arg(error));
+    return;
+  }
+  emit webBoardNote(
+      QStringLiteral("The web board is on. Share this address to let anyone watch the draft in a browser: %1")
+          .arg(web_->ShareAddress()));
+#endif
+}
+
 void DraftControl::Load() {
   draftees_->SetPicks(&engine_.Log().List());
   draftees_->SetPool(draft::TableFromPool(engine_.Pool()));  // position 0, natural order
@@ -275,6 +337,13 @@ void DraftControl::Load() {
   runAuto_->setChecked(engine_.RunningAutomatically());
   runStatus_->setText(L1(engine_.RunStatus()));
   ShowRunSettings();
+#ifdef PICKMILL_WEB_BOARD
+  if (settings_ && !web_->Serving()) {
+    webPort_->setValue(settings_->value(QLatin1String(kWebPortKey), kDefaultWebPort).toInt());
+    webBox_->setChecked(settings_->value(QLatin1String(kWebBoardKey), false).toBool());
+    if (webBox_->isChecked()) ApplyWebBoard();
+  }
+#endif
 }
 
 void DraftControl::TimeAllowedEdited() {

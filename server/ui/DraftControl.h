@@ -4,7 +4,9 @@
 // draftee list to pick for a team that is not connected; the automatic run
 // (Run automatically, the Draft Order window, the rule for absent and late
 // teams with its ratings, the pause between picks, the time absent teams
-// get, the start time) and what the run is doing.
+// get, the start time) and what the run is doing; and "Web board on port",
+// which serves the read-only live board to browsers (when PKServer is built
+// with it; off until the Commish ticks it, then remembered).
 //
 // The window shows the engine's state and forwards the Commish's actions to
 // the engine: list items carry the team, player or pick they show, the
@@ -40,6 +42,9 @@ class DrafteeList;
 namespace pm::server {
 
 class DraftServer;
+namespace web {
+class WebBoard;
+}
 
 class DraftControl : public QWidget {
   Q_OBJECT
@@ -88,12 +93,25 @@ class DraftControl : public QWidget {
   QDateTimeEdit* StartAtEdit() const { return startAt_; }
   QLabel* RunStatusLabel() const { return runStatus_; }
   QPushButton* OrderButton() const { return order_; }
+  // The web board's box and port; null when PKServer is built without it.
+  QCheckBox* WebBoardBox() const { return webBox_; }
+  QSpinBox* WebPortBox() const { return webPort_; }
+  web::WebBoard* WebBoard() const { return web_; }
+
+ signals:
+  // A line for the server's chat about the web board (its address, why it
+  // could not start).
+  void webBoardNote(const QString& line);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QWidget* BuildAutomatic();
+  QWidget* BuildWebBoard();
+  // Serves the web board on the port shown while the box is ticked, else
+  // stops it; remembers both.
+  void ApplyWebBoard();
   void FillTeams();
   void FillSelections();
   void AddSelection(const draft::Pick& pick);
@@ -134,6 +152,9 @@ class DraftControl : public QWidget {
   QLabel* runStatus_ = nullptr;
   QPushButton* order_ = nullptr;
   QSettings* settings_ = nullptr;
+  QCheckBox* webBox_ = nullptr;
+  QSpinBox* webPort_ = nullptr;
+  web::WebBoard* web_ = nullptr;  // a child
 };
 
 }  // namespace pm::server
