@@ -132,11 +132,29 @@ void ClientSession::Tick() { Post({Event::TickEvent, {}}); }
 bool ClientSession::SendOwnPick(int pid, const std::string& name, const std::string& position) {
   // The time may have run out while the owner was deciding, or a pick (an
   // automatic one) may have gone out meanwhile.
-  if (ended_ || clockSeconds_ <= 0 || pickSent_) return false;
+  if (!MayPick()) return false;
   SetTimer(false);
   pickSent_ = true;
   Send(protocol::Draft(ownTeamIndex_, pid, name, position));
   return true;
+}
+
+bool ClientSession::MayPick() const {
+  return !ended_ && clockSeconds_ > 0 && !pickSent_ && !(shownClock_.paused && Own(shownClock_.team));
+}
+
+int ClientSession::OnTheClockSecondsLeft() const {
+  const ShownClock& c = shownClock_;
+  if (c.team == 0) return 0;
+  if (Own(c.team) && !c.paused) return clockSeconds_;
+  if (c.paused) return c.seconds;
+  const int64_t passed = (clock() - c.sinceMs) / 1000;
+  return static_cast<int>(std::max<int64_t>(0, c.seconds - passed));
+}
+
+void ClientSession::ShowClock(ShownClock shown) {
+  shownClock_ = std::move(shown);
+  view_->ClockChanged();
 }
 
 bool ClientSession::SendChat(int to, const std::string& text) {
@@ -284,6 +302,7 @@ void ClientSession::StartReconnecting() {
   SetTimer(false);
   if (clockSeconds_ != 0) view_->SetTimeLeft("");
   clockSeconds_ = 0;
+  ShowClock({});
   SignOffAll();
   SetCaptionStatus(kReconnectingStatus);
   ScheduleAttempt();
@@ -345,8 +364,9 @@ void ClientSession::EndProgram() {
 
 void ClientSession::DoTick() {
   if (!timerEnabled_) return;
-  clockSeconds_ = static_cast<int16_t>(clockSeconds_ - 1);
+  --clockSeconds_;
   view_->SetTimeLeft(Num(clockSeconds_));
+  view_->ClockChanged();
   if (clockSeconds_ <= 0) {
     clockSeconds_ = 0;
     SetCaptionStatus("Connected.");
@@ -389,6 +409,13 @@ void ClientSession::SetTimer(bool on) {
   }
 }
 
+// A pick the server did not take: the owner may pick again, and the clock
+// goes on unless the draft is paused.
+void ClientSession::GoOnAfterRefusedPick() {
+  pickSent_ = false;
+  if (!shownClock_.paused) SetTimer(true);
+}
+
 void ClientSession::ClockReset() {
   clockSeconds_ = 0;
   pickSent_ = false;
@@ -422,6 +449,7 @@ bool ClientSession::Acceptable(const protocol::in::FromServer& message) const {
                         [&](const in::Chat& m) { return teamOrCommish(m.from); },
                         [&](const in::Private& m) { return teamOrCommish(m.from); },
                         [&](const in::OnClock& m) { return team(m.team); },
+                        [&](const in::Paused& m) { return team(m.team); },
                         [&](const in::TimedOut& m) { return team(m.team); },
                         [&](const in::Halted& m) { return team(m.team); },
                         [&](const in::Picked& m) { return team(m.team); },
@@ -559,18 +587,16 @@ void ClientSession::On(const protocol::in::Private& m) {
   Append("Private from " + (m.from == 0 ? std::string("the Commish") : TeamName(m.from)) + ": " + m.text);
   // The server answers a pick it did not record with a line of its own: the
   // clock goes on from the value kept when the pick was sent.
-  if (m.from == 0 && pickSent_ && clockSeconds_ > 0) {
-    pickSent_ = false;
-    SetTimer(true);
-  }
+  if (m.from == 0 && pickSent_ && clockSeconds_ > 0) GoOnAfterRefusedPick();
 }
 
 void ClientSession::On(const protocol::in::OnClock& m) {
   draftOver_ = false;
+  ShowClock({m.team, m.label, std::max(m.seconds, 0), clock(), false});
   if (Own(m.team)) {
     // The clock only starts from positive seconds; it stops at exactly 0.
     if (m.seconds > 0) {
-      clockSeconds_ = static_cast<int16_t>(m.seconds);
+      clockSeconds_ = m.seconds;
       SetCaptionStatus("On the clock.");
       view_->SetTimeLeft(Num(clockSeconds_));
       SetTimer(true);
@@ -583,7 +609,20 @@ void ClientSession::On(const protocol::in::OnClock& m) {
   if (Own(m.team)) AutoPickIfDue();
 }
 
+// The clock stops where it is: the own team keeps its seconds and may not
+// pick until N starts the clock again.
+void ClientSession::On(const protocol::in::Paused& m) {
+  if (Own(m.team) && m.seconds > 0) {
+    SetTimer(false);
+    clockSeconds_ = m.seconds;
+    view_->SetTimeLeft(Num(clockSeconds_));
+    SetCaptionStatus("Paused.");
+  }
+  ShowClock({m.team, m.label, m.seconds, clock(), true});
+}
+
 void ClientSession::On(const protocol::in::TimedOut& m) {
+  if (shownClock_.team == m.team) ShowClock({});
   if (Own(m.team)) {
     Play(kBuzzerFile);
     ClockReset();
@@ -592,6 +631,7 @@ void ClientSession::On(const protocol::in::TimedOut& m) {
 }
 
 void ClientSession::On(const protocol::in::Halted& m) {
+  if (shownClock_.team == m.team) ShowClock({});
   if (Own(m.team)) {
     Play(kBuzzerFile);
     ClockReset();
@@ -617,6 +657,7 @@ void ClientSession::On(const protocol::in::Picked& m) {
   const std::string shown = view_->DrafteesShownPosition();
   if (!shown.empty() && shown == position) view_->DrafteesRebuild();
   if (Own(m.team)) ClockReset();
+  if (shownClock_.team == m.team) ShowClock({});
   Append(chatLine);
   Drafted(pid);
 }
@@ -625,9 +666,8 @@ void ClientSession::On(const protocol::in::Taken& m) {
   Append(TeamName(m.team) + " attempted to choose " + m.position + " " + m.player + " who has already been selected.");
   // Resume from the value kept when the pick was sent.
   if (Own(m.team) && clockSeconds_ > 0) {
-    pickSent_ = false;
     autoPickTried_ = false;  // an automatic pick may try the next player listed
-    SetTimer(true);
+    GoOnAfterRefusedPick();
   }
 }
 
@@ -653,6 +693,7 @@ void ClientSession::On(const protocol::in::Order& m) {
 
 void ClientSession::On(const protocol::in::DraftOver&) {
   draftOver_ = true;
+  ShowClock({});
   Append(kDraftOverLine);
 }
 

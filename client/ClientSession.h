@@ -122,7 +122,11 @@ class ClientSession : public QObject {
   // The picks received, blank slots for deleted ones.
   const draft::PickList& Picks() const { return picks_; }
   int PickCount() const { return picks_.Count(); }
-  int16_t ClockSeconds() const { return clockSeconds_; }
+  // The own clock's seconds left (0: not on the clock).
+  int ClockSeconds() const { return clockSeconds_; }
+  // The own team may send a pick now: on the clock with time left, not
+  // paused, no pick out yet.
+  bool MayPick() const;
   bool TimerRunning() const { return timerEnabled_; }
   const std::string& Caption() const { return caption_; }
   bool Connected() const;
@@ -137,6 +141,20 @@ class ClientSession : public QObject {
   protocol::Features Features() const { return features_; }
   // The server said the draft is over.
   bool DraftOver() const { return draftOver_; }
+  // Who is on the clock as the server last said (team 0: nobody), for the
+  // windows that show it. `seconds` were left at `sinceMs` (of `clock`);
+  // a paused clock keeps them.
+  struct ShownClock {
+    int team = 0;
+    std::optional<draft::PickLabel> label;
+    int seconds = 0;
+    int64_t sinceMs = 0;
+    bool paused = false;
+  };
+  const ShownClock& OnTheClock() const { return shownClock_; }
+  // The seconds left of the team on the clock now (the own team: its own
+  // countdown; another: counted from what the server said).
+  int OnTheClockSecondsLeft() const;
   // The draft order the server runs by: the team owning each pick, in draft
   // order, `OrderPerRound()` picks a round (empty: the server sent none, and
   // the client shows only what it knows).
@@ -246,6 +264,8 @@ class ClientSession : public QObject {
   void On(const protocol::in::Deleted& m);
   void On(const protocol::in::DraftOver& m);
   void On(const protocol::in::Order& m);
+  void On(const protocol::in::Paused& m);
+  void ShowClock(ShownClock shown);
 
   void Send(const std::string& message);
   void LogSent(const std::string& message);
@@ -254,6 +274,7 @@ class ClientSession : public QObject {
   void MarkSignedOn(int k);
   bool Own(int k) const;
   void ClockReset();
+  void GoOnAfterRefusedPick();
   void SetTimer(bool on);
   void Play(const char* file);
   void RedrawDraftList();
@@ -282,7 +303,8 @@ class ClientSession : public QObject {
   std::string ownTeamName_;
   std::vector<TeamEntry> teams_;             // team k at k - 1
   draft::PickList picks_{draft::kMaxPicks};  // as many as the server records
-  int16_t clockSeconds_ = 0;
+  int clockSeconds_ = 0;
+  ShownClock shownClock_;
   bool timerEnabled_ = false;
   // The next "V n" to send to a server that answers one request at a time.
   int catchUpNext_ = 2;

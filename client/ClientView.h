@@ -48,6 +48,9 @@ class ClientView {
   // Rebuilds the Draftees list for its shown position in natural order.
   virtual void DrafteesRebuild() {}
 
+  // Who is on the clock changed, or was paused or resumed, or the own clock
+  // counted down a second (ClientSession::OnTheClock).
+  virtual void ClockChanged() {}
   // The draft order the server runs by changed (ClientSession::OrderOwners).
   virtual void OrderChanged() {}
   // The owner's wish list changed: My List, when open, shows it again.

@@ -32,7 +32,8 @@ BodyShape ShapeOf(Receiver side, char code) {
     case kPickRecord: return {BodyForm::Fields, 5};
     case kPicked: return {BodyForm::Fields, 4};
     case kTaken: return {BodyForm::Fields, 3};
-    case kOnClock: return {BodyForm::Fields, 2};
+    case kOnClock:
+    case kPaused: return {BodyForm::Fields, 2};
     case kHalted: return {BodyForm::None, 0};
     case kDeleted: return {BodyForm::Fields, 1};
     case kAccepted: return {BodyForm::Fields, 1};

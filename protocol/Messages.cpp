@@ -1,6 +1,7 @@
 #include "protocol/Messages.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "common/Common.h"
 
@@ -12,6 +13,14 @@ namespace {
 std::optional<int> FirstNumber(const Message& m) {
   const std::optional<int16_t> n = ToInt16(BodyField(m, 1));
   return n ? std::optional<int>(*n) : std::nullopt;
+}
+
+// The seconds of N or Q: from 0 to a day; a plain server sends at most
+// 16 bits' worth.
+std::optional<int> ClockSeconds(const Message& m) {
+  const long long n = LeadingNumber(BodyField(m, 1));
+  if (n < INT16_MIN || n > kMaxLongClockSeconds) return std::nullopt;
+  return static_cast<int>(n);
 }
 
 std::optional<FromServer> DecodeWhoElse(const Message& m) {
@@ -77,9 +86,14 @@ std::optional<FromServer> DecodeFromServer(const Message& m) {
     case kChatRelay: return Chat{m.from, m.body};
     case kPrivateOut: return Private{m.from, m.body};
     case kOnClock: {
-      const std::optional<int> seconds = FirstNumber(m);
+      const std::optional<int> seconds = ClockSeconds(m);
       if (!seconds) return std::nullopt;
       return OnClock{m.to, *seconds, draft::PickLabel::Parse(BodyField(m, 2))};
+    }
+    case kPaused: {
+      const std::optional<int> seconds = ClockSeconds(m);
+      if (!seconds || *seconds < 0) return std::nullopt;
+      return Paused{m.to, *seconds, draft::PickLabel::Parse(BodyField(m, 2))};
     }
     case kTimedOut: return TimedOut{m.to, m.body};
     case kHalted: return Halted{m.to};

@@ -44,6 +44,11 @@ struct Private {  // P: a private line to this team
 };
 struct OnClock {  // N
   int team = 0;
+  int seconds = 0;  // at most kMaxLongClockSeconds; 0 or less starts no countdown
+  std::optional<draft::PickLabel> label;
+};
+struct Paused {  // Q: the clock of `team` stopped with `seconds` left
+  int team = 0;
   int seconds = 0;
   std::optional<draft::PickLabel> label;
 };
@@ -75,7 +80,7 @@ struct Order {        // O: owners of the picks from position `first` on
 };
 
 using FromServer = std::variant<Refused, Accepted, WhoElse, SignedOn, Left, PickRecord, Chat, Private, OnClock,
-                                TimedOut, Halted, Picked, Taken, Deleted, DraftOver, Order>;
+                                TimedOut, Halted, Picked, Taken, Deleted, DraftOver, Order, Paused>;
 
 // Nothing for a message that is malformed (dropped by the receiver) or
 // whose code a client does not know (ignored).

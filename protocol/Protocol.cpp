@@ -52,7 +52,8 @@ struct FeatureName {
 };
 constexpr FeatureName kFeatureNames[] = {
     {Feature::Lines, "lines"},    {Feature::WholeCatchUp, "all"}, {Feature::WishList, "wish"},
-    {Feature::DraftOver, "over"}, {Feature::Order, "order"},
+    {Feature::DraftOver, "over"}, {Feature::Order, "order"},      {Feature::Pause, "pause"},
+    {Feature::LongClock, "days"},
 };
 
 }  // namespace
@@ -222,6 +223,14 @@ std::string PrivateOut(int from, int to, std::string_view text) {
 }
 
 std::string Left(int team) { return WithBody(kLeft, team, 0, ""); }
+
+int ClockSecondsFor(int seconds, Features features) {
+  return std::min(seconds, features.Has(Feature::LongClock) ? kMaxLongClockSeconds : kMaxPlainClockSeconds);
+}
+
+std::string Paused(int team, int seconds, draft::PickLabel label) {
+  return WithBody(kPaused, 0, team, Num(seconds) + "," + label.Text());
+}
 
 std::string OnClock(int team, int seconds, draft::PickLabel label) {
   return WithBody(kOnClock, 0, team, Num(seconds) + "," + label.Text());

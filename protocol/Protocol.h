@@ -48,10 +48,11 @@ inline constexpr char kDeleted = 'Y';     // Y|0|0|r-s
 inline constexpr char kAccepted = 'A';   // A|0|team|features shared
 inline constexpr char kDraftOver = 'E';  // E|0|0|
 inline constexpr char kOrder = 'O';      // O|per round|first|team,team,...
+inline constexpr char kPaused = 'Q';     // Q|0|team|seconds,r-s
 
 // Codes each side receives (and so recognises as message starts).
 inline constexpr std::string_view kClientToServerCodes = "LVCPDTK";
-inline constexpr std::string_view kServerToClientCodes = "LRWVZGCPXNIHYAEO";
+inline constexpr std::string_view kServerToClientCodes = "LRWVZGCPXNIHYAEOQ";
 
 // ------------------------------------------------------------- features ----
 // What a program understands beyond the plain protocol. A client announces
@@ -66,6 +67,8 @@ enum class Feature : unsigned {
   WishList = 1u << 2,      // K: the owner's wish list
   DraftOver = 1u << 3,     // E: the draft is complete, the server will close
   Order = 1u << 4,         // O: which team owns each pick of the draft order
+  Pause = 1u << 5,         // Q: the clock stopped with the seconds left; N starts it again
+  LongClock = 1u << 6,     // N and Q may carry up to kMaxLongClockSeconds
 };
 
 class Features {
@@ -134,6 +137,14 @@ inline constexpr int kWishListPart = 100;
 inline constexpr int kMaxOrderLabels = 1000;
 inline constexpr int kOrderPart = 100;
 
+// The seconds N and Q carry: at most kMaxPlainClockSeconds to a client
+// that reads them as 16 bits, up to a day to one that shares LongClock.
+inline constexpr int kMaxPlainClockSeconds = 32767;
+inline constexpr int kMaxLongClockSeconds = 86400;
+// The seconds of N or Q for a client with `features`: a longer time is cut
+// to what it reads (the server's clock stays the authority).
+int ClockSecondsFor(int seconds, Features features);
+
 // ------------------------------------------------------------- builders ----
 // Numbers are written in plain decimal; texts are taken as they are (Latin-1).
 // Client to server.
@@ -167,6 +178,8 @@ std::string ChatRelay(int from, std::string_view text);           // text cut at
 std::string PrivateOut(int from, int to, std::string_view text);  // text cut at "|"
 std::string Left(int team);
 std::string OnClock(int team, int seconds, draft::PickLabel label);
+// Q: the clock of `team` stopped with `seconds` left (a pause); N starts it again.
+std::string Paused(int team, int seconds, draft::PickLabel label);
 std::string TimedOut(int team, std::string_view teamName);
 std::string Halted(int team);
 std::string Deleted(draft::PickLabel label);

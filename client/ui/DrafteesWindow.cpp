@@ -45,8 +45,8 @@ DrafteesWindow::DrafteesWindow(ClientSession* session, Prompter* prompter, QWidg
 void DrafteesWindow::SetTimeLeft(const std::string& text) { timeLeft_->setText(L1(text)); }
 
 void DrafteesWindow::SelectPlayer(int pid) {
-  // Only a team on the clock with time left may pick.
-  if (session_->ClockSeconds() == 0) return;
+  // Only a team on the clock with time left, not paused, may pick.
+  if (!session_->MayPick()) return;
   const draft::DrafteeTable::Found found = session_->league.table.Find(pid);
   if (!found.player) return;
   const std::string name = draft::ShownName(*found.player);

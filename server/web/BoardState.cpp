@@ -83,13 +83,21 @@ QJsonObject OrderJson(const DraftServer& engine) {
   const int selections = BoardSelections(engine);
   QJsonArray names;
   for (const std::string& name : engine.TeamNames()) names.append(L1(name));
+  // The owner of each pick now (a traded pick's new owner); the columns are
+  // headed by the order's first round.
   QJsonArray owners;
   for (int r = 1; r <= order.rounds; ++r) {
     QJsonArray round;
-    for (int s = 1; s <= selections; ++s) round.append(order.TeamAt(r, s));
+    for (int s = 1; s <= selections; ++s) round.append(order.OwnerOf({r, s}));
     owners.append(round);
   }
-  return {{u"names"_s, names}, {u"rounds"_s, order.rounds}, {u"selections"_s, selections}, {u"owners"_s, owners}};
+  QJsonArray columns;
+  for (int s = 1; s <= selections; ++s) columns.append(order.TeamAt(1, s));
+  return {{u"names"_s, names},
+          {u"rounds"_s, order.rounds},
+          {u"selections"_s, selections},
+          {u"owners"_s, owners},
+          {u"columns"_s, columns}};
 }
 
 QJsonObject ClockJson(const DraftServer& engine) {

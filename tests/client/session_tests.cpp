@@ -56,7 +56,8 @@ TEST(ClientSession, LoginPresenceAndLeaving) {
   ASSERT_TRUE(a.Connect());
   EXPECT_EQ(a.view.caption, "Pickmill - Client - 3.03 - Albany Admirals - Connected.");
   EXPECT_TRUE(a.view.connected);
-  EXPECT_TRUE(a.Sent("L|1|0|3.03," + std::to_string(league.pool.Count()) + ",Sample League,lines+all+wish+over+order"));
+  EXPECT_TRUE(a.Sent("L|1|0|3.03," + std::to_string(league.pool.Count()) +
+                     ",Sample League,lines+all+wish+over+order+pause+days"));
   ASSERT_TRUE(WaitFor([&] { return server.engine.Team(1).signedOn; }));
 
   a.view.chatOpen = true;
@@ -507,7 +508,7 @@ TEST(ClientSession, BadMessagesAreDropped) {
       "L|0|0|",   // no team
       "X|99|0|",
       "N|0|40000|30,1-1",  // does not fit 16 bits
-      "N|0|1|70000,1-1",   // seconds do not fit
+      "N|0|1|90000,1-1",   // more than a day
       "N|0|13|30,1-1",
       "I|0|13|somebody failed",
       "H|0|-2",
@@ -626,7 +627,7 @@ TEST(ClientSession, ReadsAreSplitIntoMessagesAndCompletedAcrossReads) {
   ASSERT_TRUE(WaitFor([&] { return fake.hasPendingConnections(); }));
   QTcpSocket* peer = fake.nextPendingConnection();
   const QByteArray login =
-      "L|1|0|3.03," + QByteArray::number(league.pool.Count()) + ",Sample League,lines+all+wish+over+order\n";
+      "L|1|0|3.03," + QByteArray::number(league.pool.Count()) + ",Sample League,lines+all+wish+over+order+pause+days\n";
   QByteArray got;
   ASSERT_TRUE(WaitFor([&] {
     got += peer->readAll();
@@ -753,7 +754,7 @@ TEST(ClientWishList, SentAtEverySignOnAndAfterEachChange) {
   for (int pid : {a, 65000, b, c}) kept.Add(pid);  // 65000 is no player of this league
   ASSERT_EQ(kept.Save(path), QString());
   const auto signOn = [&](TestClient& client, ScriptedServer& server) {
-    return server.Accept(client) && server.WaitForTail("lines+all+wish+over+order\n") &&
+    return server.Accept(client) && server.WaitForTail("lines+all+wish+over+order+pause+days\n") &&
            server.peer->write("A|0|3|wish") > 0;
   };
 

@@ -86,7 +86,7 @@ TEST(ProtocolBuild, FormsAreExact) {
   EXPECT_EQ(SignedOn(4), "L|4|0|");
   EXPECT_EQ(Refused(3), "R|0|0|3");
   EXPECT_EQ(WhoElse(4, {1, 2}), "W|0|4|1,2");
-  EXPECT_EQ(Accepted(4, Features::All()), "A|0|4|lines+all+wish+over+order");
+  EXPECT_EQ(Accepted(4, Features::All()), "A|0|4|lines+all+wish+over+order+pause+days");
   EXPECT_EQ(PickRecordMessage(4, kPick), "V|0|4|1234,Bears,John Smith,QB,3-7");
   EXPECT_EQ(CatchUpEnd(4), "V|0|4|");
   EXPECT_EQ(Picked(5, kPick), "Z|5|0|1234,John Smith,QB,3-7");
@@ -343,8 +343,8 @@ TEST(ProtocolDecode, ClientMessagesDecodeOrAreRefused) {
   EXPECT_EQ(OrderEntry(12, 40, 7), "O|12|40|7");
   EXPECT_TRUE(std::get<in::Order>(*decode(Order(0, {})[0])).teams.empty());
   for (const char* bad : {"O|12|1000|3", "O|12|0|1,,2", "O|12|0|1,", "O|12|-1|3"}) EXPECT_FALSE(decode(bad)) << bad;
-  EXPECT_FALSE(decode("Q|0|0|later"));
-  EXPECT_TRUE(in::UnknownToClient(ParseMessage("Q|0|0|later")));
+  EXPECT_FALSE(decode("J|0|0|later"));
+  EXPECT_TRUE(in::UnknownToClient(ParseMessage("J|0|0|later")));
   EXPECT_FALSE(in::UnknownToClient(ParseMessage("Z|1|0|70000")));
 }
 

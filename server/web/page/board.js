@@ -31,6 +31,9 @@
     return round ? round[s - 1] || 0 : 0;
   };
 
+  // The team heading column s: its owner in the order's first round.
+  const columnTeam = (s) => (state.order && state.order.columns && state.order.columns[s - 1]) || 0;
+
   // ---- the connection -------------------------------------------------
   function liveUrl() {
     const url = new URL('live', window.location.href);
@@ -188,7 +191,7 @@
     headRow.append(el('th', 'corner', 'Rd'));
     for (let s = 1; s <= selections; s++) {
       const th = el('th', 'column');
-      th.append(el('span', 'column-number', String(s)), el('span', 'column-team', teamName(ownerOf(1, s))));
+      th.append(el('span', 'column-number', String(s)), el('span', 'column-team', teamName(columnTeam(s))));
       headRow.append(th);
     }
     head.append(headRow);
