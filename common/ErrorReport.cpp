@@ -80,6 +80,11 @@ void ErrorReporter::Report(const std::string& context, int number, const std::st
   if (endProgram) endProgram();
 }
 
+void ErrorReporter::Note(const std::string& context, int number, const std::string& description) {
+  const std::string line = FileLine(context, number, description);
+  if (errorFilePath.empty() || !AppendDurable(errorFilePath, line + "\r\n").empty()) std::cerr << line << std::endl;
+}
+
 void ReportError(ErrorReporter& reporter, const std::string& label, const std::string& context, int number,
                  const std::string& description) {
   reporter.programLabel = label;

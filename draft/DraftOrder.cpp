@@ -1,6 +1,7 @@
 #include "draft/DraftOrder.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
@@ -65,6 +66,16 @@ struct SettingKey {
   bool (*read)(std::string_view value, OrderRead&);
 };
 
+// A time zone's name as written ("Europe/Berlin", "UTC", "Etc/GMT+5");
+// whether the system knows it is the server's to check.
+std::optional<std::string> ZoneName(std::string_view v) {
+  constexpr std::size_t kLongestZoneName = 64;
+  const bool plain = !v.empty() && v.size() <= kLongestZoneName && std::all_of(v.begin(), v.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '_' || c == '-' || c == '+';
+  });
+  return plain ? std::optional<std::string>(v) : std::nullopt;
+}
+
 std::string Seconds(int low, int high) { return "a whole number of seconds from " + Num(low) + " to " + Num(high); }
 
 const std::vector<SettingKey>& SettingKeys() {
@@ -110,6 +121,12 @@ const std::vector<SettingKey>& SettingKeys() {
        [](std::string_view v, OrderRead& r) {
          return Take(WholeNumber(v, 1, kMaxPickSeconds), r.order.settings.timeAllowed);
        }},
+      {"Quiet hours", "Quiet hours must be two times of day (\"23:00-08:00\")", false,
+       [](const DraftOrder& o) { return o.settings.quietHours ? o.settings.quietHours->Text() : std::string(); },
+       [](std::string_view v, OrderRead& r) { return Take(QuietHours::Parse(v), r.order.settings.quietHours); }},
+      {"Time zone", "Time zone must be a zone name such as Europe/Berlin", false,
+       [](const DraftOrder& o) { return o.settings.timeZone; },
+       [](std::string_view v, OrderRead& r) { return Take(ZoneName(v), r.order.settings.timeZone); }},
       {"Automatic", "Automatic must be Yes or No", false,
        [](const DraftOrder& o) { return std::string(o.settings.automatic ? "Yes" : "No"); },
        [](std::string_view v, OrderRead& r) { return Take(Choice(v, "No", "Yes"), r.order.settings.automatic); }},
@@ -203,6 +220,35 @@ std::string Section(const std::string& title, const std::vector<std::string>& na
 }
 
 }  // namespace
+
+bool QuietHours::Holds(int minute) const {
+  return start < end ? minute >= start && minute < end : minute >= start || minute < end;
+}
+
+std::string QuietHours::Text() const {
+  const auto hhmm = [](int m) {
+    const std::string h = Num(m / 60), mm = Num(m % 60);
+    return (h.size() < 2 ? "0" + h : h) + ":" + (mm.size() < 2 ? "0" + mm : mm);
+  };
+  return hhmm(start) + "-" + hhmm(end);
+}
+
+std::optional<QuietHours> QuietHours::Parse(std::string_view text) {
+  const auto minuteOf = [](std::string_view t) -> std::optional<int> {
+    const std::string s = Trim(t);
+    const std::size_t colon = s.find(':');
+    if (colon == std::string::npos) return std::nullopt;
+    const auto h = WholeNumber(std::string_view(s).substr(0, colon), 0, 23);
+    const auto m = WholeNumber(std::string_view(s).substr(colon + 1), 0, 59);
+    if (!h || !m) return std::nullopt;
+    return *h * 60 + *m;
+  };
+  const std::size_t dash = text.find('-');
+  if (dash == std::string_view::npos) return std::nullopt;
+  const auto start = minuteOf(text.substr(0, dash)), end = minuteOf(text.substr(dash + 1));
+  if (!start || !end || *start == *end) return std::nullopt;
+  return QuietHours{*start, *end};
+}
 
 int DraftOrder::Labels() const { return Empty() ? 0 : static_cast<int>(teams.size()) * rounds; }
 

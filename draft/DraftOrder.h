@@ -16,6 +16,8 @@
 //   Absent time: 60              (seconds an absent team is given; default the time allowed)
 //   Time: 60                     (the time allowed per pick)
 //   Automatic: Yes               (the clock runs itself; default No)
+//   Quiet hours: 23:00-08:00     (the clock stops and the run holds; default none)
+//   Time zone: Europe/Berlin     (the zone of the quiet hours; default the server's)
 // A line that is a team's name is always that team, so a setting line can
 // never take the place of a team, and a plain list of names is a valid file
 // too (linear, kDefaultRounds rounds). Blank lines and a UTF-8 byte-order
@@ -54,7 +56,23 @@ inline constexpr Ratings kAllRatings = {true, true, true, true, true, true, true
 enum class AutoPickRule { WaitForCommish, BestAvailable };
 
 inline constexpr int kMaxPauseSeconds = 60;
-inline constexpr int kMaxPickSeconds = 32767;
+// A pick may be given up to a day, for drafts that run over days.
+inline constexpr int kMaxPickSeconds = 86400;
+
+// A daily stretch of time, in minutes after midnight: from `start` up to
+// `end` (the next day when `end` is not after `start`).
+struct QuietHours {
+  int start = 0;
+  int end = 0;
+  // Whether `minute` (0..1439) lies in it.
+  bool Holds(int minute) const;
+  // "23:00-08:00".
+  std::string Text() const;
+  // Reads "HH:MM-HH:MM"; nothing when that is not what `text` holds or the
+  // stretch is empty.
+  static std::optional<QuietHours> Parse(std::string_view text);
+  bool operator==(const QuietHours&) const = default;
+};
 
 // The automatic draft's settings, kept in the order file.
 struct AutoDraftSettings {
@@ -66,6 +84,10 @@ struct AutoDraftSettings {
   bool automatic = false;            // the clock runs itself
   // Seconds per pick in particular rounds, instead of timeAllowed.
   std::map<int, int> roundSeconds{};
+  // When the clock stops and the run holds, and the time zone it is read in
+  // (an IANA name; empty: the server's own).
+  std::optional<QuietHours> quietHours{};
+  std::string timeZone{};
   // The seconds a pick of round `round` is given.
   int TimeFor(int round) const;
   bool operator==(const AutoDraftSettings&) const = default;

@@ -23,6 +23,14 @@ void DraftClock::Stop() {
   seconds_ = 0;
 }
 
+void DraftClock::Pause() {
+  if (Running()) state_ = State::Paused;
+}
+
+void DraftClock::Resume() {
+  if (Paused()) state_ = State::Running;
+}
+
 DraftClock::TickResult DraftClock::Tick() {
   TickResult r;
   if (!Running()) return r;

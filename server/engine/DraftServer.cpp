@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QStringList>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <ctime>
@@ -100,6 +101,7 @@ void DraftServer::StartTicking() {
 void DraftServer::StopClock() {
   clock_.Stop();
   if (ticker_) ticker_->Stop();
+  SaveClock();
   emit clockChanged();
 }
 
@@ -337,6 +339,13 @@ LoadResult DraftServer::OpenDraft(const DraftFileWork& work) {
   leagueLoaded_ = true;
   loadedAt_ = wallClock();
   resumedDraft_ = log_.Count() > 0;
+  pausedByCommish_ = inQuietHours_ = false;
+  // The clock of a slow draft outlives the server: a draft that goes on
+  // gives the team that was on the clock the time it had left; a cleared one
+  // starts clean.
+  clockFile_ = draft::ClockFileIn(folder, leagueName_);
+  savedClock_ = work.clear ? std::nullopt : draft::ReadClockFile(clockFile_);
+  if (work.clear) draft::RemoveClockFile(clockFile_);
   wishLists_.Reset(TeamCount());
   ShowServerUp();
   emit nextPickChanged();
@@ -399,8 +408,13 @@ void DraftServer::UpdateMerge() {
 // starts now: its owner is there to pick.
 void DraftServer::OnLoggedIn(int element, int team, protocol::Features features) {
   if (run_.On()) run_.OwnerBack(team);
-  const auto sendClock = [this, element] {
-    if (clock_.Running()) sessions_.SendTo(element, protocol::OnClock(clock_.Team(), clock_.Seconds(), clock_.Label()));
+  // Who is on the clock with the seconds left; a paused clock only to a
+  // client that hears the pause (another would count it down).
+  const auto sendClock = [this, element, features] {
+    if (!clock_.Running() && !(clock_.Paused() && features.Has(protocol::Feature::Pause))) return;
+    const int seconds = protocol::ClockSecondsFor(clock_.SecondsLeft(), features);
+    sessions_.SendTo(element, clock_.Paused() ? protocol::Paused(clock_.Team(), seconds, clock_.Label())
+                                              : protocol::OnClock(clock_.Team(), seconds, clock_.Label()));
   };
   if (features.Has(protocol::Feature::WholeCatchUp)) {
     // The picks first: an owner on the clock chooses knowing who is taken.
@@ -420,7 +434,7 @@ void DraftServer::OnLoggedIn(int element, int team, protocol::Features features)
   if (clock_.CurrentState() == DraftClock::State::WaitingForCommish && clock_.Team() == team) {
     const PickLabel label = clock_.Label();
     Announce(Team(team).name + " has signed on and is on the clock with pick " + label.Text() + ".");
-    ClockOn(team, label, run_.On() ? run_.SecondsFor(label.round, true) : clock_.SecondsGiven());
+    StartClock(team, label, run_.On() ? run_.SecondsFor(label.round, true) : clock_.SecondsGiven());
   }
 }
 
@@ -462,6 +476,9 @@ std::string DraftServer::OutOfTurn(int team) const {
   if (!clock_.OnClock()) return "It is not your turn: no team is on the clock.";
   const std::string& onClock = Team(clock_.Team()).name;
   if (clock_.Team() != team) return "It is not your turn: " + onClock + " is on the clock.";
+  if (clock_.Paused())
+    return "The draft is paused: your clock stopped with " + Num(clock_.SecondsLeft()) +
+           " seconds left. Pick when the draft goes on.";
   if (!clock_.OwnerMayPick(team)) return "It is not your turn: the Commish is to select for " + onClock + ".";
   return {};
 }
@@ -522,6 +539,10 @@ bool DraftServer::RecordPick(const Pick& pick, int team, bool byCommish, const c
 void DraftServer::AnnouncePick(const Pick& pick, int team, bool byCommish, const std::string& how) {
   sessions_.SendSignedOn(protocol::Picked(team, pick));
   emit pickRecorded(pick, byCommish);
+  Notify("pick", {{u"team"_s, L1(pick.team)},
+                  {u"label"_s, L1(pick.label.Text())},
+                  {u"player"_s, L1(pick.player)},
+                  {u"position"_s, L1(pick.position)}});
   if (run_.On()) run_.Reached(pick.label);
   StopClock();
   // The next pick: the label after this one, or the order's next while the
@@ -548,6 +569,8 @@ void DraftServer::SetNext(PickLabel label) {
 // ------------------------------------------------------------------- clock
 
 void DraftServer::Tick() {
+  // The second that ended quiet hours was quiet: the clock runs from now.
+  if (UpdateQuietHours()) return;
   const DraftClock::TickResult tick = clock_.Tick();
   switch (tick.kind) {
     case DraftClock::TickResult::Kind::Idle: return;
@@ -558,6 +581,7 @@ void DraftServer::Tick() {
     case DraftClock::TickResult::Kind::Counted: break;
     case DraftClock::TickResult::Kind::TimedOut: {
       if (ticker_) ticker_->Stop();
+      SaveClock();
       emit clockChanged();
       const std::string& name = Team(tick.team).name;
       AddPubChat(name + std::string(protocol::kTimedOutSuffix));
@@ -591,15 +615,15 @@ DraftServer::ClockResult DraftServer::PutOnClock(int team, int seconds, PickLabe
   SetRunAutomatically(false);
   // The pick announced is the pick recorded, whoever makes it.
   SetNext(label);
-  sessions_.SendSignedOn(protocol::OnClock(team, seconds, label));
   if (!Team(team).signedOn) {
+    sessions_.ForEachSignedOn([&](int element, protocol::Features f) {
+      sessions_.SendTo(element, protocol::OnClock(team, protocol::ClockSecondsFor(seconds, f), label));
+    });
     clock_.WaitForCommish(team, label, seconds);
     emit clockChanged();
     return ClockResult::MustSelect;
   }
-  clock_.Start(team, label, seconds);
-  StartTicking();
-  emit clockChanged();
+  StartClock(team, label, seconds);
   return ClockResult::Started;
 }
 
@@ -722,8 +746,10 @@ void DraftServer::SetOrder(const draft::DraftOrder& order) {
   std::erase_if(o.traded, [&](const auto& trade) {
     return !o.Has(trade.first) || trade.second < 1 || trade.second > TeamCount();
   });
+  const draft::DraftOrder before = run_.Order();
   run_.SetOrder(o);
   if (run_.On()) BroadcastOrder();
+  if (leagueLoaded_) AnnounceTrades(before);
   emit orderChanged();
 }
 
@@ -840,6 +866,8 @@ void DraftServer::ScheduleRunWait(int ticks) {
 
 void DraftServer::RunTick() {
   if (!runWaiting_) return;
+  UpdateQuietHours();
+  if (Paused()) return;  // the run holds until the draft goes on
   const int64_t nowMs = wallClock();
   if (run_.Waiting(nowMs)) {
     const std::string line = run_.CountdownLine(nowMs);
@@ -855,6 +883,12 @@ void DraftServer::RunTick() {
 void DraftServer::NextOnClock() {
   runWaiting_ = false;
   if (!run_.On() || clock_.OnClock()) return;
+  UpdateQuietHours();
+  if (Paused()) {
+    SetRunStatus(PauseLine());
+    ScheduleRunWait(1);
+    return;
+  }
   const std::optional<PickLabel> label = run_.NextLabel(log_.List());
   if (!label) return ContinueRun(true);
   SetNext(*label);
@@ -865,16 +899,39 @@ void DraftServer::NextOnClock() {
     PickForAbsent(t, *label);
     return;
   }
-  Announce(Team(t).name + " is on the clock with pick " + label->Text() + ".");
-  ClockOn(t, *label, run_.SecondsFor(label->round, Team(t).signedOn));
+  const std::optional<int> restored = RestoredSeconds(t, *label);
+  Announce(Team(t).name + " is on the clock with pick " + label->Text() +
+           (restored ? ", with the " + Num(*restored) + " seconds it had left before the server restarted." : "."));
+  const bool pauseAgain = savedClock_ && savedClock_->paused && restored;
+  savedClock_.reset();
+  StartClock(t, *label, restored.value_or(run_.SecondsFor(label->round, Team(t).signedOn)));
+  if (pauseAgain) PauseDraft();
 }
 
-void DraftServer::ClockOn(int t, PickLabel label, int seconds) {
+void DraftServer::StartClock(int t, PickLabel label, int seconds) {
   SetRunStatus("");
   clock_.Start(t, label, seconds);
-  sessions_.SendSignedOn(protocol::OnClock(t, seconds, label));
+  if (Paused()) clock_.Pause();
+  SendClock();
   StartTicking();
+  SaveClock();
+  Notify("on_the_clock", ClockEventFields());
   emit clockChanged();
+}
+
+void DraftServer::SendClock() {
+  if (!clock_.Running() && !clock_.Paused()) return;
+  const int team = clock_.Team();
+  const PickLabel label = clock_.Label();
+  const int seconds = clock_.SecondsLeft();
+  const bool paused = clock_.Paused();
+  sessions_.ForEachSignedOn([&](int element, protocol::Features f) {
+    // A client that cannot hear the pause gets the clock at the resume.
+    if (paused && !f.Has(protocol::Feature::Pause)) return;
+    // Q alone: the paused clock is shown without the ring of a new turn.
+    const int shown = protocol::ClockSecondsFor(seconds, f);
+    sessions_.SendTo(element, paused ? protocol::Paused(team, shown, label) : protocol::OnClock(team, shown, label));
+  });
 }
 
 void DraftServer::PickForAbsent(int t, PickLabel label) {
@@ -901,6 +958,7 @@ void DraftServer::PickForAbsent(int t, PickLabel label) {
   // Nothing to pick by: the team stays on the clock for the Commish.
   clock_.WaitForCommish(t, label, run_.SecondsFor(label.round, true));
   if (ticker_) ticker_->Stop();
+  SaveClock();
   emit clockChanged();
   SetRunStatus("Waiting for the Commish to select for " + Team(t).name + " at pick " + label.Text() + ".");
   Announce("The Commish must select for " + Team(t).name + ".");
@@ -946,6 +1004,7 @@ void DraftServer::EndDraft(const std::string& line) {
   StopClock();
   SetRunAutomatically(false);
   Announce(line);
+  Notify("complete", {{u"text"_s, L1(line)}});
   // Owners whose client understands it hear that the draft is over, so they
   // do not wait for the server to come back when it closes.
   sessions_.SendSignedOnWith(protocol::Feature::DraftOver, protocol::DraftOver());

@@ -28,6 +28,7 @@
 // (TextCoding::Utf8).
 #pragma once
 
+#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -44,6 +45,7 @@
 
 #include "common/ErrorReport.h"
 #include "common/Prompt.h"
+#include "draft/ClockFile.h"
 #include "draft/DraftLog.h"
 #include "draft/DraftOrder.h"
 #include "draft/Draftees.h"
@@ -103,6 +105,10 @@ using AutoDraftRule = draft::AutoPickRule;
 
 // The longest time a team may be given, in seconds.
 inline constexpr int kMaxClockSeconds = draft::kMaxPickSeconds;
+// A clock restored from before a restart gives at least this many seconds,
+// so that an owner whose deadline passed while the server was down still
+// has a moment to pick.
+inline constexpr int kRestoredClockFloorSeconds = 60;
 // A draft resumed at the load runs its first clock no earlier than this
 // after the load, so that owners who were signed on are back first.
 inline constexpr int64_t kResumeGraceMs = 30'000;
@@ -206,6 +212,38 @@ class DraftServer : public QObject {
 
   // One clock second (the ticker calls it; tests may call it).
   void Tick();
+
+  // ---- pause and quiet hours -----------------------------------------
+  // Pauses the draft: the team on the clock keeps the seconds it has left
+  // (Q to the owners whose client takes it; the others hear it in the chat
+  // and get N with the same seconds at the resume), nobody's time runs, the
+  // automatic run holds, and owners' selections are refused with a private
+  // line. The Commish may still pick, halt, delete and trade. False when the
+  // Commish has paused it already or no league is loaded.
+  bool PauseDraft();
+  // Ends the Commish's pause: the team on the clock gets the same seconds
+  // back (N to every owner). Quiet hours may still hold the draft. False
+  // when the Commish had not paused it.
+  bool ResumeDraft();
+  // Why the draft is held now (both may hold it).
+  bool PausedByCommish() const { return pausedByCommish_; }
+  bool InQuietHours() const { return inQuietHours_; }
+  bool Paused() const { return pausedByCommish_ || inQuietHours_; }
+  // Quiet hours of the order (with its time zone), kept in the order file:
+  // while they last the clock stops and the run holds, as a pause does.
+  void SetQuietHours(std::optional<draft::QuietHours> hours, const std::string& timeZone = {});
+
+  // The address draft events are posted to (empty: none). False, nothing
+  // changed, for an address that is not http or https.
+  bool SetNotifyUrl(const QString& url);
+  QString NotifyUrl() const { return notifyUrl_; }
+
+  // Gives pick `label` to team `team` (0: back to the order's team), during
+  // the draft too: announced in the chat, the order sent again to owners
+  // whose client takes it, and a pick on the clock moves with its seconds
+  // to its new owner. False for a label outside the order or a team outside
+  // the league.
+  bool TradePick(draft::PickLabel label, int team);
 
   // Closes the listener and every connection; nothing is sent (unload).
   // The league's lock is released.
@@ -313,6 +351,12 @@ class DraftServer : public QObject {
   // The automatic run has ended the draft (`line` says how); the owners
   // that understand it have been told the draft is over.
   void draftOver(const QString& line);
+  // The draft was paused or resumed (Paused, PausedByCommish, InQuietHours).
+  void pauseChanged();
+  // Something owners who are away want word of: "on_the_clock", "pick",
+  // "paused" or "complete", with its details (team, label, deadline as
+  // ISO 8601 UTC, player, position), for the webhook.
+  void draftEvent(const QString& event, const QJsonObject& fields);
 
  private:
   void SendPicks(int element, int team, int n);
@@ -331,6 +375,28 @@ class DraftServer : public QObject {
   void UpdateMerge();
   void StopClock();
   void StartTicking();
+  // Starts team `t`'s clock for `label` with `seconds`: N to every
+  // signed-on owner (each as much as its client takes), paused at once when
+  // the draft is, the clock file written and the webhook told.
+  void StartClock(int t, draft::PickLabel label, int seconds);
+  // The clock's N to every signed-on owner, or while paused Q to those
+  // whose client hears the pause.
+  void SendClock();
+  // The pause, as Paused() changes: the clock stopped or run on.
+  void SetPaused(bool byCommish, bool quiet);
+  // Whether now lies in the quiet hours; entering or leaving them pauses
+  // or resumes the draft (true when it did).
+  bool UpdateQuietHours();
+  bool QuietNow() const;
+  std::string PauseLine() const;
+  // Keeps the clock of the team on the clock on disk (removed when none).
+  void SaveClock();
+  // The clock kept before a restart, when it is for team `t` and `label`:
+  // the seconds it had left (at least kRestoredClockFloorSeconds).
+  std::optional<int> RestoredSeconds(int t, draft::PickLabel label);
+  void Notify(const char* event, QJsonObject fields);
+  // The team on the clock, its pick and (while its time runs) the deadline.
+  QJsonObject ClockEventFields() const;
   // Files a pick and tells everyone; false (after ReportError, or when the
   // draft is full) when it could not be recorded.
   // `how` says how the server chose a pick it made itself (empty: the
@@ -353,9 +419,6 @@ class DraftServer : public QObject {
   // The wait is over: the team of the next label goes on the clock, is
   // picked for at once, or the draft is over.
   void NextOnClock();
-  // Puts team `t` on the clock for `label` with `seconds` running: N to
-  // every signed-on team.
-  void ClockOn(int t, draft::PickLabel label, int seconds);
   // The team on the clock has run out of time (or is picked for at once):
   // the server picks for it, holds it for the Commish, or passes the pick.
   void PickForAbsent(int t, draft::PickLabel label);
@@ -371,6 +434,9 @@ class DraftServer : public QObject {
   std::vector<std::string> OrderMessages() const;
   // The order to every owner whose client takes it.
   void BroadcastOrder();
+  // Each pick whose owner the new order changed, told in the chat; a pick
+  // on the clock moves to its new owner.
+  void AnnounceTrades(const draft::DraftOrder& before);
 
   // ---- league loading (LoadLeague's steps) ----
   // What is done to the draft file once the port is open.
@@ -423,6 +489,11 @@ class DraftServer : public QObject {
 
   std::string orderFile_;
   draft::OrderRead orderRead_;
+  std::string clockFile_;
+  std::optional<draft::SavedClock> savedClock_;  // read at the load, used once
+  QString notifyUrl_;
+  bool pausedByCommish_ = false;
+  bool inQuietHours_ = false;
   NobodyToPick nobodyToPick_ = NobodyToPick::WaitForCommish;
   std::string runStatus_;
   TimerTicker ownPause_;

@@ -176,8 +176,14 @@ void Sessions::SendSignedOn(const std::string& text) {
 }
 
 void Sessions::SendSignedOnWith(protocol::Feature feature, const std::string& text) {
+  ForEachSignedOn([&](int element, protocol::Features features) {
+    if (features.Has(feature)) SendTo(element, text);
+  });
+}
+
+void Sessions::ForEachSignedOn(const std::function<void(int element, protocol::Features features)>& send) {
   for (int i = 1; i <= TeamCount(); ++i)
-    if (Team(i).signedOn && Team(i).socket > 0 && FeaturesOf(Team(i).socket).Has(feature)) SendTo(Team(i).socket, text);
+    if (Team(i).signedOn && Team(i).socket > 0) send(Team(i).socket, FeaturesOf(Team(i).socket));
 }
 
 void Sessions::WhoOn(int team, bool add) {

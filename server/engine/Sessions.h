@@ -124,6 +124,9 @@ class Sessions : public QObject {
   void SendSignedOn(const std::string& text);  // every signed-on team
   // Every signed-on team whose connection agreed to `feature`.
   void SendSignedOnWith(protocol::Feature feature, const std::string& text);
+  // Runs `send` for every signed-on team's connection with the features it
+  // agreed to, for messages that differ by what the client takes.
+  void ForEachSignedOn(const std::function<void(int element, protocol::Features features)>& send);
   // Runs `send` at once for a client that agreed to features (or a
   // connection without a socket); for a plain one kPlainSpacingMs later, and
   // only while element `element` is still signed on for team `team`.

@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QFile>
 #include <QHostAddress>
+#include <QTimeZone>
+#include <QUrl>
 
 #include <cstring>
 #include <optional>
@@ -40,6 +42,36 @@ bool ReadSeconds(const QCommandLineParser& parser, const QCommandLineOption& opt
 }
 
 // --web, --web-bind and --web-max.
+// --quiet, --time-zone and --notify.
+bool ReadSlowDraftOptions(const QCommandLineParser& parser, const QCommandLineOption& quiet,
+                          const QCommandLineOption& zone, const QCommandLineOption& notify, HeadlessOptions* o,
+                          std::string* error) {
+  if (parser.isSet(quiet)) {
+    o->quietHours = draft::QuietHours::Parse(parser.value(quiet).toStdString());
+    if (!o->quietHours) {
+      *error = "--quiet: two times of day, HH:MM-HH:MM (for example 23:00-08:00)";
+      return false;
+    }
+  }
+  if (parser.isSet(zone)) {
+    const QByteArray name = parser.value(zone).toUtf8();
+    if (!QTimeZone(name).isValid()) {
+      *error = "--time-zone: no time zone is named " + name.toStdString() + " (for example Europe/Berlin)";
+      return false;
+    }
+    o->timeZone = name.toStdString();
+  }
+  if (parser.isSet(notify)) {
+    const QUrl url(parser.value(notify), QUrl::StrictMode);
+    if (!url.isValid() || (url.scheme() != u"http"_s && url.scheme() != u"https"_s) || url.host().isEmpty()) {
+      *error = "--notify: an http:// or https:// address";
+      return false;
+    }
+    o->notifyUrl = url.toString();
+  }
+  return true;
+}
+
 bool ReadWebOptions(const QCommandLineParser& parser, const QCommandLineOption& web, const QCommandLineOption& bind,
                     const QCommandLineOption& max, HeadlessOptions* o, std::string* error) {
   if (!parser.isSet(web)) {
@@ -112,8 +144,12 @@ bool ParseHeadlessOptions(const QStringList& arguments, HeadlessOptions* options
   const QCommandLineOption web(u"web"_s, QString(), u"PORT"_s);
   const QCommandLineOption webBind(u"web-bind"_s, QString(), u"ADDRESS"_s);
   const QCommandLineOption webMax(u"web-max"_s, QString(), u"N"_s);
-  parser.addOptions({headless, freeAgents, resume, clear, time, autoRun, order, allowMissing, rounds, snake, ratings,
-                     port, absentTime, pause, start, rejoinWait, web, webBind, webMax});
+  const QCommandLineOption quiet(u"quiet"_s, QString(), u"HOURS"_s);
+  const QCommandLineOption timeZone(u"time-zone"_s, QString(), u"ZONE"_s);
+  const QCommandLineOption notify(u"notify"_s, QString(), u"URL"_s);
+  parser.addOptions({headless, freeAgents, resume,  clear, time,       autoRun, order, allowMissing,
+                     rounds,   snake,      ratings, port,  absentTime, pause,   start, rejoinWait,
+                     web,      webBind,    webMax,  quiet, timeZone,   notify});
   parser.addPositionalArgument(u"league"_s, QString());
   if (!parser.parse(arguments)) {
     *error = parser.errorText().toStdString();
@@ -172,10 +208,14 @@ bool ParseHeadlessOptions(const QStringList& arguments, HeadlessOptions* options
   }
   o.port = static_cast<uint16_t>(portNumber);
   if (!ReadWebOptions(parser, web, webBind, webMax, &o, error)) return false;
+  if (!ReadSlowDraftOptions(parser, quiet, timeZone, notify, &o, error)) return false;
   const bool runOptions = parser.isSet(order) || parser.isSet(rounds) || parser.isSet(snake) || parser.isSet(ratings) ||
-                          parser.isSet(absentTime) || parser.isSet(pause) || parser.isSet(start) || o.allowMissing;
+                          parser.isSet(absentTime) || parser.isSet(pause) || parser.isSet(start) || o.allowMissing ||
+                          parser.isSet(quiet) || parser.isSet(timeZone);
   if (!o.autoRun && o.previous != HeadlessOptions::PreviousDraft::Resume && runOptions) {
-    *error = "--order, --rounds, --snake, --ratings, --absent-time, --pause, --start and --allow-missing need --auto";
+    *error =
+        "--order, --rounds, --snake, --ratings, --absent-time, --pause, --start, --quiet, --time-zone and "
+        "--allow-missing need --auto";
     return false;
   }
   *options = o;

@@ -39,12 +39,20 @@ inline constexpr const char* kHeadlessUsage =
     "  --ratings SP,AC   the ratings summed to choose the best available player\n"
     "                    (SP AC AG ST HA EN IN DI; default: the saved order's, else all)\n"
     "  --port N          the port to listen on (default 7, the port clients use)\n"
+    "  --quiet HH:MM-HH:MM  quiet hours: the clock stops and the run holds from the first\n"
+    "                    time to the second (default: the saved order's, else none)\n"
+    "  --time-zone ZONE  the zone of the quiet hours, e.g. Europe/Berlin (default: the\n"
+    "                    saved order's, else the server's)\n"
+    "  --notify URL      post a short JSON message to URL when a team goes on the clock,\n"
+    "                    a pick is made, the draft pauses and when it is complete\n"
     "  --web PORT        also serve a read-only live draft board to browsers on PORT\n"
     "  --web-bind ADDRESS  the address the web board listens on (default: all)\n"
     "  --web-max N       the most browsers watching at once (default 500)\n"
     "Exit status: 0 the draft is complete or the server was stopped, 1 wrong arguments or\n"
     "draft order, 2 the league cannot be loaded or a file written, 3 the port (or the web\n"
-    "board's) cannot be opened, 4 another server runs this league's draft.\n";
+    "board's) cannot be opened, 4 another server runs this league's draft.\n"
+    "While it runs: SIGUSR1 or a line \"pause\" on standard input pauses the draft, SIGUSR2\n"
+    "or \"resume\" lets it go on; \"trade 3-5 TEAM\" gives a pick to another team.\n";
 
 struct HeadlessOptions {
   enum class PreviousDraft { Unanswered, Resume, Clear };
@@ -68,6 +76,9 @@ struct HeadlessOptions {
   std::optional<uint16_t> webPort;
   QString webBind;  // empty: every address
   int webMax = 500;
+  std::optional<draft::QuietHours> quietHours;  // nothing: the saved order's
+  std::optional<std::string> timeZone;          // nothing: the saved order's
+  QString notifyUrl;                            // empty: no webhook
 };
 
 // Reads the arguments (the program name first, as QCoreApplication::arguments

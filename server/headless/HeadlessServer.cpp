@@ -2,7 +2,16 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QSocketNotifier>
 #include <QTimer>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
 
 #include <functional>
 #include <iostream>
@@ -216,9 +225,42 @@ void HeadlessServer::RunAutomatically(const HeadlessOptions& options) {
             Num(order.rounds) + (order.rounds == 1 ? " round, " : " rounds, ") + (order.snake ? "snake" : "linear") +
             ", " + Num(s.timeAllowed) + " seconds a pick (" + Num(s.absentSeconds.value_or(s.timeAllowed)) +
             " for a team whose owner is not signed on), " + Num(s.pauseSeconds) + " seconds between picks.");
+  if (options.quietHours || options.timeZone)
+    engine_.SetQuietHours(options.quietHours ? options.quietHours : saved.quietHours,
+                          options.timeZone.value_or(saved.timeZone));
+  if (s.quietHours)
+    WriteUtf8("Quiet hours from " + s.quietHours->Text().substr(0, 5) + " to " + s.quietHours->Text().substr(6) +
+              (s.timeZone.empty() ? "" : " (" + s.timeZone + ")") + ": the clock stops and the draft waits.");
   engine_.SetResumeWait(int64_t{options.rejoinWait} * 1000);
   if (!options.start.isEmpty()) engine_.SetStartTime(StartTime(options.start, engine_.wallClock()));
   engine_.SetRunAutomatically(true);
+}
+
+void HeadlessServer::Command(const std::string& line) {
+  const std::string command = Trim(line);
+  if (command.empty()) return;
+  if (command == "pause") {
+    if (!engine_.PauseDraft()) WriteUtf8("The draft is paused already.");
+    return;
+  }
+  if (command == "resume") {
+    if (!engine_.ResumeDraft()) WriteUtf8("The draft is not paused by the Commish.");
+    return;
+  }
+  if (command.starts_with("trade ")) {
+    const std::string rest = Trim(command.substr(6));
+    const std::size_t blank = rest.find(' ');
+    const std::optional<draft::PickLabel> label = draft::PickLabel::Parse(rest.substr(0, blank));
+    const std::string who = blank == std::string::npos ? std::string() : Trim(rest.substr(blank + 1));
+    int team = who == "-" ? 0 : engine_.TeamIndexOf(who);
+    if (team == 0 && who != "-" && !who.empty() &&
+        std::all_of(who.begin(), who.end(), [](unsigned char c) { return std::isdigit(c) != 0; }))
+      team = static_cast<int>(LeadingNumber(who));
+    if (!label || (team == 0 && who != "-") || !engine_.TradePick(*label, team))
+      WriteUtf8("Not traded: write \"trade 3-5 TEAM\" with a pick of the order and a team's name or number.");
+    return;
+  }
+  WriteUtf8("Unknown command \"" + Latin1ToUtf8(command.substr(0, 40)) + "\": pause, resume or trade 3-5 TEAM.");
 }
 
 int HeadlessServer::LoadFailure(const LoadResult& result) {
@@ -258,10 +300,56 @@ void HeadlessServer::Fail(const std::string& reason) {
   emit finished(kHeadlessFailed);
 }
 
+namespace {
+
+// The Commish's commands typed on standard input, one a line (lines are cut
+// at kLongestCommand bytes); nothing where standard input is closed or is
+// no terminal or pipe the event loop can watch.
+class ConsoleCommands {
+ public:
+  explicit ConsoleCommands(HeadlessServer& server) : server_(server) {
+#ifdef Q_OS_UNIX
+    notifier_ = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, &server_, [this] { ReadSome(); });
+#endif
+  }
+
+ private:
+  static constexpr std::size_t kLongestCommand = 1024;
+
+  void ReadSome() {
+#ifdef Q_OS_UNIX
+    char bytes[512];
+    const ssize_t n = ::read(STDIN_FILENO, bytes, sizeof bytes);
+    if (n <= 0) {
+      notifier_->setEnabled(false);  // closed: nothing more will come
+      return;
+    }
+    for (ssize_t i = 0; i < n; ++i) {
+      if (bytes[i] == '\n') {
+        server_.Command(line_);
+        line_.clear();
+      } else if (line_.size() < kLongestCommand) {
+        line_ += bytes[i];
+      }
+    }
+#endif
+  }
+
+  HeadlessServer& server_;
+  std::string line_;
+#ifdef Q_OS_UNIX
+  std::unique_ptr<QSocketNotifier> notifier_;
+#endif
+};
+
+}  // namespace
+
 int RunHeadless(int argc, char** argv) {
   // From the start: a stop asked for during the league load ends the server
   // as soon as its loop runs.
   WatchStopSignals();
+  WatchPauseSignals();
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(u"PKServer"_s);
   HeadlessOptions options;
@@ -282,8 +370,14 @@ int RunHeadless(int argc, char** argv) {
   QTimer stopWatch;
   QObject::connect(&stopWatch, &QTimer::timeout, &server, [&server] {
     if (StopRequested()) server.Stop("Stopped; every recorded pick is in the draft file.");
+    switch (TakePauseRequest()) {
+      case PauseRequest::Pause: server.Command("pause"); break;
+      case PauseRequest::Resume: server.Command("resume"); break;
+      case PauseRequest::None: break;
+    }
   });
   stopWatch.start(200);
+  ConsoleCommands console(server);
   return QCoreApplication::exec();
 }
 

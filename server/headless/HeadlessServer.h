@@ -47,6 +47,11 @@ class HeadlessServer : public QObject {
   // pick is on disk already.
   void Stop(const std::string& why);
 
+  // A console command, as typed on standard input: "pause", "resume", or
+  // "trade 3-5 TEAM" (TEAM a team's name or number; "-" gives the pick back
+  // to the order's team). The answer is a transcript line.
+  void Command(const std::string& line);
+
   // The time stamp in front of each transcript line (local time by default).
   std::function<std::string()> timestamp;
 

@@ -1,4 +1,5 @@
-// SIGINT and SIGTERM as a request to stop, for a program without windows.
+// SIGINT and SIGTERM as a request to stop, SIGUSR1 and SIGUSR2 as the
+// Commish's pause and resume, for a program without windows.
 //
 // The handlers only set a flag (all a signal handler may safely do); the
 // program looks at it from its event loop.
@@ -10,5 +11,12 @@ namespace pm::server {
 void WatchStopSignals();
 // True once either signal has arrived.
 bool StopRequested();
+
+// Installs the handlers for SIGUSR1 (pause) and SIGUSR2 (resume) where the
+// system has them.
+void WatchPauseSignals();
+enum class PauseRequest { None, Pause, Resume };
+// The last of the two that arrived since the last call.
+PauseRequest TakePauseRequest();
 
 }  // namespace pm::server

@@ -51,9 +51,12 @@ constexpr const char* kTimeAllowedKey = "draftControl/timeAllowed";
 
 constexpr const char* kWebBoardKey = "draftControl/webBoard";
 constexpr const char* kWebPortKey = "draftControl/webPort";
+constexpr const char* kNotifyUrlKey = "draftControl/notifyUrl";
 constexpr int kDefaultWebPort = 8080;
 
-constexpr const char* kTimeRefused = "The time allowed must be a whole number of seconds from 1 to 32767.";
+std::string TimeRefused() {
+  return "The time allowed must be a whole number of seconds from 1 to " + Num(kMaxClockSeconds) + ".";
+}
 
 }  // namespace
 
@@ -125,14 +128,20 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
   delete_->setObjectName(QStringLiteral("Command2"));
   merge_ = new QPushButton(QStringLiteral("&Merge"), ops);
   merge_->setObjectName(QStringLiteral("Command1"));
+  pauseDraft_ = new QPushButton(QStringLiteral("Pau&se draft"), ops);
+  pauseDraft_->setObjectName(QStringLiteral("PauseDraft"));
+  pauseDraft_->setToolTip(
+      QStringLiteral("Stop the clock: the team on the clock keeps its seconds, and nobody picks until Resume"));
   opsLayout->addWidget(halt_, 0, 0);
   opsLayout->addWidget(kick_, 0, 1);
   opsLayout->addWidget(delete_, 1, 0);
   opsLayout->addWidget(merge_, 1, 1);
+  opsLayout->addWidget(pauseDraft_, 2, 0, 1, 2);
   left->addWidget(ops);
 
   left->addWidget(BuildAutomatic());
   if (QWidget* webRow = BuildWebBoard()) left->addWidget(webRow);
+  left->addWidget(BuildNotify());
   grid->addLayout(left, 0, 0);
 
   draftees_ = new DrafteeList(this, QStringLiteral("Sort by:"));
@@ -154,8 +163,13 @@ DraftControl::DraftControl(DraftServer& engine, Prompter& prompter, QWidget* par
   merge_->setEnabled(false);
   delete_->setEnabled(false);
   halt_->setEnabled(false);
+  pauseDraft_->setEnabled(false);
 
   connect(halt_, &QPushButton::clicked, this, [this] { OnHaltClicked(); });
+  connect(pauseDraft_, &QPushButton::clicked, this, [this] {
+    if (!engine_.ResumeDraft()) engine_.PauseDraft();
+  });
+  connect(&engine_, &DraftServer::pauseChanged, this, [this] { ShowPause(); });
   connect(kick_, &QPushButton::clicked, this, [this] { OnKickClicked(); });
   connect(delete_, &QPushButton::clicked, this, [this] { OnDeleteClicked(); });
   connect(merge_, &QPushButton::clicked, this, [this] { OnMergeClicked(); });
@@ -298,6 +312,44 @@ QWidget* DraftControl::BuildWebBoard() {
 #endif
 }
 
+// One row: the address the server posts its draft events to.
+QWidget* DraftControl::BuildNotify() {
+  auto* row = new QWidget(this);
+  row->setObjectName(QStringLiteral("NotifyRow"));
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  notifyUrl_ = new QLineEdit(row);
+  notifyUrl_->setObjectName(QStringLiteral("NotifyUrl"));
+  notifyUrl_->setPlaceholderText(QStringLiteral("https://chat.example.org/hooks/..."));
+  notifyUrl_->setToolTip(
+      QStringLiteral("Post each team on the clock, pick, pause and the end of the draft to this "
+                     "address (a league chat's incoming webhook); empty: off"));
+  auto* label = new QLabel(QStringLiteral("&Notify:"), row);
+  label->setBuddy(notifyUrl_);
+  layout->addWidget(label);
+  layout->addWidget(notifyUrl_, 1);
+  connect(notifyUrl_, &QLineEdit::editingFinished, this, [this] { ApplyNotifyUrl(); });
+  return row;
+}
+
+void DraftControl::ApplyNotifyUrl() {
+  const QString url = notifyUrl_->text().trimmed();
+  if (url == engine_.NotifyUrl()) return;
+  if (!engine_.SetNotifyUrl(url)) {
+    emit chatNote(
+        QStringLiteral("The address %1 cannot take draft events: give an http:// or https:// address.").arg(url));
+    return;
+  }
+  if (settings_) settings_->setValue(QLatin1String(kNotifyUrlKey), url);
+  emit chatNote(url.isEmpty() ? QStringLiteral("Draft events are no longer posted.")
+                              : QStringLiteral("Draft events are posted to %1.").arg(url));
+}
+
+void DraftControl::ShowPause() {
+  pauseDraft_->setText(engine_.PausedByCommish() ? QStringLiteral("Re&sume draft") : QStringLiteral("Pau&se draft"));
+  pauseDraft_->setEnabled(engine_.LeagueLoaded());
+}
+
 void DraftControl::ApplyWebBoard() {
 #ifdef PICKMILL_WEB_BOARD
   if (settings_) {
@@ -305,7 +357,7 @@ void DraftControl::ApplyWebBoard() {
     settings_->setValue(QLatin1String(kWebPortKey), webPort_->value());
   }
   if (!webBox_->isChecked()) {
-    if (web_->Serving()) emit webBoardNote(QStringLiteral("The web board is off."));
+    if (web_->Serving()) emit chatNote(QStringLiteral("The web board is off."));
     web_->Stop();
     return;
   }
@@ -314,12 +366,11 @@ void DraftControl::ApplyWebBoard() {
   QString error;
   if (!web_->Start(options, &error)) {
     webBox_->setChecked(false);
-    emit webBoardNote(QStringLiteral("The web board cannot use port %1: %2").arg(webPort_->value()).arg(error));
+    emit chatNote(QStringLiteral("The web board cannot use port %1: %2").arg(webPort_->value()).arg(error));
     return;
   }
-  emit webBoardNote(
-      QStringLiteral("The web board is on. Share this address to let anyone watch the draft in a browser: %1")
-          .arg(web_->ShareAddress()));
+  emit chatNote(QStringLiteral("The web board is on. Share this address to let anyone watch the draft in a browser: %1")
+                    .arg(web_->ShareAddress()));
 #endif
 }
 
@@ -337,6 +388,11 @@ void DraftControl::Load() {
   runAuto_->setChecked(engine_.RunningAutomatically());
   runStatus_->setText(L1(engine_.RunStatus()));
   ShowRunSettings();
+  ShowPause();
+  if (settings_) {
+    notifyUrl_->setText(settings_->value(QLatin1String(kNotifyUrlKey)).toString());
+    ApplyNotifyUrl();
+  }
 #ifdef PICKMILL_WEB_BOARD
   if (settings_ && !web_->Serving()) {
     webPort_->setValue(settings_->value(QLatin1String(kWebPortKey), kDefaultWebPort).toInt());
@@ -429,7 +485,9 @@ void DraftControl::PickRecorded(const draft::Pick& pick, bool byCommish) {
 void DraftControl::ShowClock() {
   const DraftClock& clock = engine_.Clock();
   teamOnClock_->setText(clock.OnClock() ? L1(engine_.Team(clock.Team()).name) : QString());
-  timeLeft_->setText(clock.Running() ? QString::number(clock.Seconds()) : QString());
+  timeLeft_->setText(clock.Running()  ? QString::number(clock.Seconds())
+                     : clock.Paused() ? QStringLiteral("%1 (paused)").arg(clock.SecondsLeft())
+                                      : QString());
   UpdateHaltButton();
 }
 
@@ -466,13 +524,13 @@ void DraftControl::OnTeamActivated() {
     // A time that is not a number, or does not fit the clock, is refused
     // before anything is sent; a time of 0 blocks the command silently.
     if (HasNoNumber(seconds)) {
-      prompter_.Inform("Information.", kTimeRefused);
+      prompter_.Inform("Information.", TimeRefused());
       return;
     }
     const long long time = LeadingNumber(seconds);
     if (time == 0) return;
     if (time < 1 || time > kMaxClockSeconds) {
-      prompter_.Inform("Information.", kTimeRefused);
+      prompter_.Inform("Information.", TimeRefused());
       return;
     }
     const int team = item->data(Qt::UserRole).toInt();
@@ -482,7 +540,7 @@ void DraftControl::OnTeamActivated() {
       case DraftServer::ClockResult::MustSelect:
         prompter_.Inform("Information.", "You will have to select for " + engine_.Team(team).name + ".");
         break;
-      case DraftServer::ClockResult::BadTime: prompter_.Inform("Information.", kTimeRefused); break;
+      case DraftServer::ClockResult::BadTime: prompter_.Inform("Information.", TimeRefused()); break;
       case DraftServer::ClockResult::BadLabel:
         prompter_.Inform("Information.", "Round - Sel. is not a pick of this draft: the selection runs from 1 to " +
                                              Num(engine_.TeamCount()) + ", and a draft holds at most " +

@@ -79,6 +79,10 @@ class DraftControl : public QWidget {
   QLineEdit* RoundEdit() const { return roundEdit_; }
   QLineEdit* SelectionEdit() const { return selectionEdit_; }
   QPushButton* HaltButton() const { return halt_; }
+  // Pause / Resume: the Commish's pause of the draft.
+  QPushButton* PauseButton() const { return pauseDraft_; }
+  // The webhook's address (empty: off), remembered.
+  QLineEdit* NotifyEdit() const { return notifyUrl_; }
   QPushButton* KickButton() const { return kick_; }
   QListWidget* SelectionsList() const { return selections_; }
   QPushButton* MergeButton() const { return merge_; }
@@ -99,9 +103,9 @@ class DraftControl : public QWidget {
   web::WebBoard* WebBoard() const { return web_; }
 
  signals:
-  // A line for the server's chat about the web board (its address, why it
-  // could not start).
-  void webBoardNote(const QString& line);
+  // A line for the server's chat from Draft Control itself (the web
+  // board's address, why it or the webhook could not start).
+  void chatNote(const QString& line);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -109,6 +113,9 @@ class DraftControl : public QWidget {
  private:
   QWidget* BuildAutomatic();
   QWidget* BuildWebBoard();
+  QWidget* BuildNotify();
+  void ApplyNotifyUrl();
+  void ShowPause();
   // Serves the web board on the port shown while the box is ticked, else
   // stops it; remembers both.
   void ApplyWebBoard();
@@ -137,6 +144,8 @@ class DraftControl : public QWidget {
   QLineEdit* roundEdit_;
   QLineEdit* selectionEdit_;
   QPushButton* halt_;
+  QPushButton* pauseDraft_;
+  QLineEdit* notifyUrl_ = nullptr;
   QPushButton* kick_;
   QListWidget* selections_;
   QPushButton* delete_;

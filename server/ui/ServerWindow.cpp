@@ -197,7 +197,7 @@ void ServerWindow::ShowDraftControl() {
   if (draftControl_ == nullptr) {
     draftControl_ = new DraftControl(engine_, prompter_);
     draftControl_->SetSettings(settings_);
-    connect(draftControl_, &DraftControl::webBoardNote, this, [this](const QString& line) {
+    connect(draftControl_, &DraftControl::chatNote, this, [this](const QString& line) {
       ShowChat();
       chat_->AddPubChat(line);
     });

@@ -28,6 +28,7 @@ QString ClockState(const DraftClock& clock) {
   switch (clock.CurrentState()) {
     case DraftClock::State::Running: return u"running"_s;
     case DraftClock::State::WaitingForCommish: return u"commish"_s;
+    case DraftClock::State::Paused: return u"paused"_s;
     case DraftClock::State::Idle: break;
   }
   return u"idle"_s;
@@ -102,12 +103,14 @@ QJsonObject OrderJson(const DraftServer& engine) {
 
 QJsonObject ClockJson(const DraftServer& engine) {
   const DraftClock& clock = engine.Clock();
-  if (!clock.OnClock()) return {{u"state"_s, u"idle"_s}};
+  // A draft held with nobody on the clock (quiet hours between picks) is
+  // paused too.
+  if (!clock.OnClock()) return {{u"state"_s, engine.Paused() ? u"paused"_s : u"idle"_s}};
   return {{u"state"_s, ClockState(clock)},
           {u"team"_s, TeamName(engine, clock.Team())},
           {u"r"_s, clock.Label().round},
           {u"s"_s, clock.Label().selection},
-          {u"seconds"_s, clock.Running() ? clock.Seconds() : clock.SecondsGiven()},
+          {u"seconds"_s, clock.WaitingForCommish() ? clock.SecondsGiven() : clock.SecondsLeft()},
           {u"running"_s, clock.Running()}};
 }
 

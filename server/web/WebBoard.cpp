@@ -47,7 +47,7 @@ WebBoard::WebBoard(DraftServer& engine, QObject* parent) : QObject(parent), engi
 
   connect(&engine_, &DraftServer::pubChatAdded, this, &WebBoard::ChatAdded);
   for (auto changed : {&DraftServer::picksChanged, &DraftServer::clockChanged, &DraftServer::nextPickChanged,
-                       &DraftServer::orderChanged})
+                       &DraftServer::orderChanged, &DraftServer::pauseChanged})
     connect(&engine_, changed, this, &WebBoard::Schedule);
   connect(&engine_, &DraftServer::pickRecorded, this, &WebBoard::Schedule);
   sent_.Reset(engine_);

@@ -279,6 +279,39 @@ TEST(ClientSession, OnTheClockCountsDownToTimeUp) {
   EXPECT_EQ(a.ended, 0);
 }
 
+// The Commish's pause stops the own countdown where it is and forbids the
+// pick; every client shows the team on the clock as paused; the resume runs
+// the same seconds on.
+TEST(ClientSession, APausedDraftStopsTheCountdownAndTheResumeGivesItBack) {
+  SampleLeague league;
+  TestServer server(league);
+  TestClient a(league, 1, server.Port());
+  TestClient b(league, 2, server.Port());
+  ASSERT_TRUE(a.Connect());
+  ASSERT_TRUE(b.Connect());
+  ASSERT_TRUE(WaitFor([&] { return server.engine.Team(2).signedOn; }));
+  b.view.chatOpen = true;
+  ASSERT_EQ(server.OnClock(1, 40), server::DraftServer::ClockResult::Started);
+  ASSERT_TRUE(WaitFor([&] { return a.session.TimerRunning(); }));
+  a.session.Tick();
+
+  ASSERT_TRUE(server.engine.PauseDraft());
+  ASSERT_TRUE(WaitFor([&] { return !a.session.TimerRunning() && b.session.OnTheClock().paused; }));
+  EXPECT_EQ(a.session.ClockSeconds(), 40);  // the server's seconds: its clock had not ticked
+  EXPECT_FALSE(a.session.MayPick());
+  EXPECT_EQ(a.view.caption, "Pickmill - Client - 3.03 - Albany Admirals - Paused.");
+  EXPECT_EQ(b.session.OnTheClock().team, 1);
+  a.session.Tick();
+  EXPECT_EQ(a.session.ClockSeconds(), 40);
+
+  ASSERT_TRUE(server.engine.ResumeDraft());
+  ASSERT_TRUE(WaitFor([&] { return a.session.TimerRunning() && !b.session.OnTheClock().paused; }));
+  EXPECT_EQ(a.session.ClockSeconds(), 40);
+  EXPECT_TRUE(a.session.MayPick());
+  EXPECT_TRUE(std::any_of(b.view.chat.begin(), b.view.chat.end(),
+                          [](const std::string& l) { return l.ends_with("The Commish has paused the draft."); }));
+}
+
 TEST(ClientSession, PickPausesTheClockTakenResumesAndZEndsTheTurn) {
   SampleLeague league;
   TestServer server(league);

@@ -73,17 +73,23 @@ TEST(DraftOrder, SettingsRoundTripAndDefaultsLeaveTheFileAsItWas) {
 
   DraftOrder o{{2, 1}, false, 3};
   o.settings = {AutoPickRule::BestAvailable, {true, false, false, false, false, false, false, true}, 0, 45, 90, true};
+  o.settings.quietHours = QuietHours{23 * 60, 8 * 60};
+  o.settings.timeZone = "Europe/Berlin";
   const std::string text = OrderText(o, kTeams);
   EXPECT_EQ(text,
             "Rounds: 3\r\nOrder: Linear\r\nRule: Best available\r\nRatings: SP,DI\r\nPause: 0\r\n"
-            "Absent time: 45\r\nTime: 90\r\nAutomatic: Yes\r\nBears\r\nLions\r\n");
+            "Absent time: 45\r\nTime: 90\r\nQuiet hours: 23:00-08:00\r\nTime zone: Europe/Berlin\r\n"
+            "Automatic: Yes\r\nBears\r\nLions\r\n");
+  EXPECT_TRUE(o.settings.quietHours->Holds(23 * 60) && o.settings.quietHours->Holds(7 * 60 + 59));
+  EXPECT_FALSE(o.settings.quietHours->Holds(8 * 60) || o.settings.quietHours->Holds(22 * 60 + 59));
   EXPECT_EQ(ReadOrderText(text, kTeams).order, o);
   const OrderRead blind = ReadOrderText("  AUTOMATIC :yes\nrule: wait for the commish\nabsent TIME: 7\n", kTeams);
   EXPECT_TRUE(blind.order.settings.automatic);
   EXPECT_EQ(blind.order.settings.absentSeconds, 7);
   EXPECT_TRUE(blind.badSettings.empty());
-  for (const char* bad : {"Time: 0", "Time: 32768", "Absent time: -1", "Pause: 5s", "Automatic: maybe", "Ratings: ,",
-                          "Time: 99999999999999999999"})
+  for (const char* bad : {"Time: 0", "Time: 86401", "Absent time: -1", "Pause: 5s", "Automatic: maybe", "Ratings: ,",
+                          "Time: 99999999999999999999", "Quiet hours: 23:00", "Quiet hours: 8:00-08:00",
+                          "Quiet hours: 24:00-08:00", "Time zone: Europe Berlin"})
     EXPECT_EQ(ReadOrderText(bad, kTeams).badSettings, std::vector<std::string>{bad}) << bad;
   EXPECT_EQ(ReadRatings(" di , Sp,,"), (Ratings{true, false, false, false, false, false, false, true}));
 }

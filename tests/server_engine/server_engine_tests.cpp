@@ -514,7 +514,7 @@ TEST_F(ServerTest, ClockWarningsAndTimeout) {
   server_->Tick();                                // idle clock: nothing
 
   EXPECT_EQ(server_->PutOnClock(7, 0, {1, 6}), DraftServer::ClockResult::BadTime);
-  EXPECT_EQ(server_->PutOnClock(7, 40000, {1, 6}), DraftServer::ClockResult::BadTime);
+  EXPECT_EQ(server_->PutOnClock(7, 90000, {1, 6}), DraftServer::ClockResult::BadTime);
   EXPECT_EQ(server_->PutOnClock(7, -5, {1, 6}), DraftServer::ClockResult::BadTime);
 }
 
@@ -1253,6 +1253,96 @@ TEST_F(ServerTest, TradedPicksAndRoundTimesRunTheClockAndTheOrderIsSent) {
   EXPECT_LT(o - atSignOn.begin(), std::find_if(atSignOn.begin(), atSignOn.end(), [](const std::string& m) {
                                     return m.starts_with("N|");
                                   }) - atSignOn.begin());
+
+  // A trade of the pick on the clock, during the draft: told in the chat,
+  // the order sent again, and the clock moves to the new owner with the
+  // seconds it had.
+  clock.RunTo(clock.now + 10'000);
+  full.Take();
+  ASSERT_TRUE(server_->TradePick({2, 1}, 3));
+  EXPECT_TRUE(ChatHas("Pick 2-1 now belongs to " + Name(3) + " (via " + Name(1) + ")."));
+  EXPECT_EQ(server_->Clock().Team(), 3);
+  EXPECT_EQ(server_->Clock().Seconds(), 20);
+  const std::vector<std::string> afterTrade = full.TakeRaw();
+  EXPECT_NE(std::find(afterTrade.begin(), afterTrade.end(), "O|2|0|1,2,3,2"), afterTrade.end());
+  EXPECT_NE(std::find(afterTrade.begin(), afterTrade.end(), "N|0|3|20,2-1"), afterTrade.end());
+  EXPECT_FALSE(server_->TradePick({9, 1}, 3));  // no such pick in the order
+  server_->SetTicker(nullptr);
+}
+
+// The Commish's pause keeps the seconds of the team on the clock and refuses
+// its owner's selection; quiet hours pause and resume the draft by the
+// clock of the league's time zone; a server restarted during a slow pick
+// gives the team the time it had left, from the clock file.
+TEST_F(ServerTest, PauseQuietHoursAndARestartKeepTheTimeLeft) {
+  ManualTicker clock, pause;
+  clock.now = 1'796'684'340'000;  // 2026-12-07 22:59:00 UTC
+  server_->wallClock = [&] { return clock.now; };
+  ASSERT_TRUE(Load().Ok());
+  server_->SetTicker(&clock);
+  server_->SetPauseTicker(&pause);
+  Raw full(*server_), plain(*server_);
+  full.Send(protocol::Login(1, "3.03", server_->DrafteeCount(), server_->LeagueName(), protocol::Features::All()));
+  plain.Send(LoginText(2));
+  draft::DraftOrder order{{1, 2}, false, 2};
+  order.settings.timeAllowed = 40'000;  // more than a plain client's clock holds
+  server_->SetOrder(order);
+  server_->SetRunAutomatically(true);
+  EXPECT_NE(full.TakeRaw(), std::vector<std::string>{});
+  EXPECT_TRUE(plain.Take().size() > 0);
+  clock.RunTo(clock.now + 30'000);
+
+  ASSERT_TRUE(server_->PauseDraft());
+  EXPECT_FALSE(server_->PauseDraft());
+  const std::vector<std::string> paused = full.TakeRaw();
+  EXPECT_NE(std::find(paused.begin(), paused.end(), "Q|0|1|39970,1-1"), paused.end());
+  for (const std::string& m : plain.TakeRaw()) EXPECT_FALSE(m.starts_with("Q|") || m.starts_with("N|")) << m;
+  clock.RunTo(clock.now + 20'000);
+  EXPECT_EQ(server_->Clock().SecondsLeft(), 39'970);
+  full.Send(DraftOf(1, Player(1)));
+  EXPECT_EQ(server_->Log().Count(), 0);
+  const std::vector<std::string> refused = full.TakeRaw();
+  ASSERT_FALSE(refused.empty());
+  EXPECT_NE(refused.back().find("The draft is paused"), std::string::npos);
+  ASSERT_TRUE(server_->ResumeDraft());
+  EXPECT_NE(plain.TakeRaw(), std::vector<std::string>{});
+  EXPECT_EQ(server_->Clock().Seconds(), 39'970);
+  EXPECT_TRUE(ChatHas("The Commish has paused the draft."));
+
+  // 23:00-08:00 in UTC: at 23:00 the clock stops, at 08:00 it runs on.
+  server_->SetQuietHours(draft::QuietHours{23 * 60, 8 * 60}, "UTC");
+  clock.RunTo(clock.now + 10'000);  // 23:00:00
+  EXPECT_TRUE(server_->InQuietHours());
+  EXPECT_TRUE(ChatHas("Quiet hours: the draft is paused until 08:00."));
+  const int left = server_->Clock().SecondsLeft();
+  clock.RunTo(clock.now + 9 * 3'600'000 - 1'000);  // 07:59:59
+  EXPECT_EQ(server_->Clock().SecondsLeft(), left);
+  clock.RunTo(clock.now + 2'000);
+  EXPECT_FALSE(server_->Paused());
+  EXPECT_EQ(server_->Clock().SecondsLeft(), left - 1);
+
+  // The server is stopped 100 s later and started again 1,000 s after that:
+  // the team gets its deadline, not a new clock.
+  clock.RunTo(clock.now + 100'000);
+  const int atStop = server_->Clock().SecondsLeft();
+  server_.reset();
+  clock.now += 1'000'000;
+  server_ = std::make_unique<DraftServer>();
+  server_->SetPrompter(&prompter_);
+  server_->SetPort(0);
+  server_->wallClock = [&] { return clock.now; };
+  server_->SetTicker(&clock);
+  server_->SetPauseTicker(&pause);
+  QObject::connect(server_.get(), &DraftServer::pubChatAdded,
+                   [this](const QString& l) { chat_.push_back(l.toLatin1().toStdString()); });
+  ASSERT_TRUE(Load().Ok());
+  server_->SetOrder(order);
+  server_->SetRunAutomatically(true);
+  EXPECT_EQ(server_->Clock().Team(), 1);
+  EXPECT_NEAR(server_->Clock().Seconds(), atStop - 1'000, 1);
+  EXPECT_TRUE(ChatHas(Name(1) + " is on the clock with pick 1-1, with the " +
+                      std::to_string(server_->Clock().Seconds()) +
+                      " seconds it had left before the server restarted."));
   server_->SetTicker(nullptr);
 }
 

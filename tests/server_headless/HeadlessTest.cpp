@@ -45,11 +45,35 @@ QStringList Args(std::initializer_list<const char*> args) {
 TEST(HeadlessOptions, ReadsEveryOptionAndRefusesWrongOnesWithAReason) {
   HeadlessOptions o;
   std::string error;
-  ASSERT_TRUE(ParseHeadlessOptions(Args({"--headless", "L.LGE",   "--free-agents",   "--clear",   "--time",
-                                         "90",         "--auto",  "--order",         "order.txt", "--allow-missing",
-                                         "--rounds",   "3",       "--snake",         "--ratings", "sp,di",
-                                         "--port",     "0",       "--absent-time",   "20",        "--pause",
-                                         "0",          "--start", "2030-01-02 20:15"}),
+  ASSERT_TRUE(ParseHeadlessOptions(Args({"--headless",
+                                         "L.LGE",
+                                         "--free-agents",
+                                         "--clear",
+                                         "--time",
+                                         "90",
+                                         "--auto",
+                                         "--order",
+                                         "order.txt",
+                                         "--allow-missing",
+                                         "--rounds",
+                                         "3",
+                                         "--snake",
+                                         "--ratings",
+                                         "sp,di",
+                                         "--port",
+                                         "0",
+                                         "--absent-time",
+                                         "20",
+                                         "--pause",
+                                         "0",
+                                         "--start",
+                                         "2030-01-02 20:15",
+                                         "--quiet",
+                                         "23:00-08:00",
+                                         "--time-zone",
+                                         "Europe/Berlin",
+                                         "--notify",
+                                         "https://chat.example.org/h"}),
                                    &o, &error))
       << error;
   EXPECT_EQ(o.leagueFile, "L.LGE");
@@ -62,6 +86,9 @@ TEST(HeadlessOptions, ReadsEveryOptionAndRefusesWrongOnesWithAReason) {
   EXPECT_EQ(o.port, 0);
   EXPECT_EQ(o.absentTime, 20);
   EXPECT_EQ(o.pause, 0);
+  EXPECT_EQ(o.quietHours, (draft::QuietHours{23 * 60, 8 * 60}));
+  EXPECT_EQ(o.timeZone, "Europe/Berlin");
+  EXPECT_EQ(o.notifyUrl, u"https://chat.example.org/h"_s);
   EXPECT_EQ(StartTime(o.start, 0), QDateTime(QDate(2030, 1, 2), QTime(20, 15)).toMSecsSinceEpoch());
   // A time of day is today, or tomorrow once it has passed.
   const QDateTime noon(QDate(2030, 1, 2), QTime(12, 0));
@@ -80,6 +107,10 @@ TEST(HeadlessOptions, ReadsEveryOptionAndRefusesWrongOnesWithAReason) {
       {Args({"--headless", "L.LGE", "--auto", "--start", "25:00"}), "--start"},
       {Args({"--headless", "L.LGE", "--auto", "--pause", "61"}), "--pause"},
       {Args({"--headless", "L.LGE", "--bogus"}), "bogus"},
+      {Args({"--headless", "L.LGE", "--auto", "--quiet", "23:00"}), "--quiet"},
+      {Args({"--headless", "L.LGE", "--auto", "--time-zone", "Nowhere/Atlantis"}), "Nowhere/Atlantis"},
+      {Args({"--headless", "L.LGE", "--quiet", "23:00-08:00"}), "need --auto"},
+      {Args({"--headless", "L.LGE", "--notify", "ftp://example.org/"}), "--notify"},
   };
   for (const auto& [args, reason] : wrong) {
     EXPECT_FALSE(ParseHeadlessOptions(args, &o, &error)) << args.join(u' ').toStdString();
@@ -272,6 +303,34 @@ TEST_F(HeadlessTest, TheLockOfAKilledServerIsTakenOver) {
   ASSERT_EQ(after.started, kHeadlessDone) << after.err.str();
   EXPECT_NE(after.out.str().find("1 line of the draft file"), std::string::npos) << after.out.str();
   EXPECT_EQ(draft::ParseDraftFile(DraftFileText()).size(), 8u);
+}
+
+// The Commish's lines on standard input: pause and resume the draft, give a
+// pick to another team and back; anything else gets an answer, not a crash.
+TEST_F(HeadlessTest, ConsoleCommandsPauseResumeAndTradePicks) {
+  DraftServer engine;
+  std::ostringstream out, err;
+  HeadlessServer server(engine, out, err);
+  server.timestamp = [] { return std::string("stamp"); };
+  ASSERT_EQ(server.Start(Options(true)), kHeadlessDone) << err.str();
+  ASSERT_TRUE(engine.Clock().OnClock());
+  server.Command("pause");
+  EXPECT_TRUE(engine.PausedByCommish());
+  EXPECT_TRUE(engine.Clock().Paused());
+  server.Command("pause");
+  server.Command("resume");
+  EXPECT_FALSE(engine.Paused());
+  server.Command("trade 1-2 " + engine.Team(4).name);
+  EXPECT_EQ(engine.Order().OwnerOf({1, 2}), 4);
+  server.Command("trade 1-2 -");
+  EXPECT_EQ(engine.Order().OwnerOf({1, 2}), 2);
+  server.Command("trade 9-9 1");
+  server.Command("dance");
+  const std::string transcript = out.str();
+  for (const char* line : {"The Commish has paused the draft.", "The draft is paused already.", "The draft goes on",
+                           "Pick 1-2 goes back to", "Not traded", "Unknown command \"dance\""})
+    EXPECT_NE(transcript.find(line), std::string::npos) << line << "\n" << transcript;
+  server.Stop("done");
 }
 
 }  // namespace

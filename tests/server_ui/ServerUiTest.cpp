@@ -318,17 +318,19 @@ TEST_F(ServerUiTest, ConnectedTeamOnTheClockHaltAndKick) {
 TEST_F(ServerUiTest, TimeAllowedOutOfRangeIsRefusedBeforeSending) {
   Load();
   auto c = SignOn(1);
-  for (const char* bad : {"40000", "abc", "", "-5"}) {
+  for (const char* bad : {"90000", "abc", "", "-5"}) {
     dc->TimeAllowedEdit()->setText(QString::fromLatin1(bad));
     PutOnClock(1);
     EXPECT_TRUE(dc->TeamOnClockLabel()->text().isEmpty()) << bad;
   }
   ASSERT_EQ(prompter.asked.size(), 4u);
-  EXPECT_EQ(prompter.asked[0].text, "The time allowed must be a whole number of seconds from 1 to 32767.");
+  EXPECT_EQ(prompter.asked[0].text, "The time allowed must be a whole number of seconds from 1 to 86400.");
   dc->TimeAllowedEdit()->setText(u"0"_s);  // blocks without a message
   PutOnClock(1);
   EXPECT_EQ(prompter.asked.size(), 4u);
-  dc->TimeAllowedEdit()->setText(u"32767"_s);
+  // A day is allowed; a client that did not say it takes long clocks hears
+  // the most it can hold.
+  dc->TimeAllowedEdit()->setText(u"40000"_s);
   PutOnClock(1);
   EXPECT_TRUE(c->Has("N|0|1|32767,1-1"));
   EXPECT_EQ(c->received.find("N|0|1|40000"), std::string::npos);

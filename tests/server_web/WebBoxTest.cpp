@@ -32,7 +32,7 @@ TEST(WebBoardBox, OffUntilTickedThenServesSaysWhereAndIsRemembered) {
   QSettings settings(dir.filePath(u"settings.ini"_s), QSettings::IniFormat);
   QStringList notes;
   auto control = std::make_unique<server::DraftControl>(draft.engine, prompter);
-  QObject::connect(control.get(), &server::DraftControl::webBoardNote, [&](const QString& l) { notes << l; });
+  QObject::connect(control.get(), &server::DraftControl::chatNote, [&](const QString& l) { notes << l; });
   control->SetSettings(&settings);
   control->Load();
   ASSERT_NE(control->WebBoardBox(), nullptr);

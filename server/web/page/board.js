@@ -258,13 +258,14 @@
     const clock = state.clock;
     const card = $('clock');
     card.className = 'card clock ' + clock.state;
-    if (clock.state === 'idle') {
-      $('clock-team').textContent = 'Nobody';
+    if (clock.state === 'idle' || !clock.team) {
+      $('clock-team').textContent = clock.state === 'paused' ? 'Paused' : 'Nobody';
       $('clock-label').textContent = state.next ? 'Next pick ' + label(state.next.r, state.next.s) : '';
     } else {
       $('clock-team').textContent = clock.team;
       $('clock-label').textContent =
-        'Round ' + clock.r + ', pick ' + clock.s + (clock.state === 'commish' ? ' \u2013 the Commish selects' : '');
+        'Round ' + clock.r + ', pick ' + clock.s + (clock.state === 'commish' ? ' \u2013 the Commish selects' :
+                                                    clock.state === 'paused' ? ' \u2013 paused' : '');
     }
     renderCountdown();
 
@@ -290,17 +291,28 @@
   function renderCountdown() {
     const clock = state.clock;
     const time = $('clock-time');
+    if (clock.state === 'paused' && clock.team) {
+      time.textContent = 'Paused \u2013 ' + clockText(clock.seconds);
+      time.classList.remove('low');
+      return;
+    }
     if (clock.state !== 'running') {
       time.textContent = clock.state === 'commish' ? 'waiting' : '';
       time.classList.remove('low');
       return;
     }
     const left = Math.max(0, Math.ceil(clock.seconds - (performance.now() - clockAt) / 1000));
-    const minutes = Math.floor(left / 60);
-    time.textContent = minutes + ':' + String(left % 60).padStart(2, '0');
+    time.textContent = clockText(left);
     time.classList.toggle('low', left <= 15);
   }
   setInterval(renderCountdown, 250);
+
+  // 0:42, 12:05, or 5:03:00 for the long clocks of a slow draft.
+  function clockText(seconds) {
+    const two = (n) => String(n).padStart(2, '0');
+    const h = Math.floor(seconds / 3600), m = Math.floor((seconds % 3600) / 60), s = seconds % 60;
+    return h > 0 ? h + ':' + two(m) + ':' + two(s) : m + ':' + two(s);
+  }
 
   function renderChat() {
     const chat = $('chat');
