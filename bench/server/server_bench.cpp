@@ -1,5 +1,6 @@
 // Benchmarks of the draft server: a whole 31-round draft of 32 scripted
-// clients on loopback (signed on as PKClient does, with line-ended messages), and the splitting and dispatching of 100,000 messages.
+// clients on loopback (signed on as PKClient does, with line-ended
+// messages), and the splitting and dispatching of 100,000 messages.
 //
 // The draft file goes to the folder in PM_BENCH_DIR when set (for example a
 // tmpfs), else to the system's temporary folder: every pick is synced to disk
