@@ -1,6 +1,6 @@
 #include "client/ClientLeague.h"
 
-#include <algorithm>
+#include <array>
 #include <utility>
 
 #include "common/Files.h"
@@ -23,43 +23,41 @@ LeagueLoad Refused(LeagueLoad::Outcome outcome, std::string title, std::string m
 
 LeagueLoad LoadLeagueFile(const std::string& leagueFile, bool includeFreeAgents,
                           const std::function<void(const char* step)>& progress) {
-  const auto step = [&progress](const char* text) {
-    if (progress) progress(text);
-  };
   using Outcome = LeagueLoad::Outcome;
   // The league's files are named by the path without ".lge".
   const std::string leaguePath = league::LeaguePathOf(leagueFile);
+  league::LeagueReadHooks hooks;
+  hooks.step = [&progress](league::ReadStep step) {
+    static constexpr std::array<const char*, 4> kTexts = {kLoadingVersion, kLoadingTeams, kLoadingCollege,
+                                                          kLoadingFreeAgents};
+    if (progress) progress(kTexts[static_cast<std::size_t>(step)]);
+  };
   try {
-    step(kLoadingVersion);
-    const league::VersionInfo version = league::GetVersion(leaguePath);
-    if (version.version == 0)
-      return Refused(
-          Outcome::NotRecognised, "ERROR",
-          "Unable to determine version of the " + ShownPath(leaguePath) + " league file. Select another league.");
-
-    step(kLoadingTeams);
-    const league::TeamList teams = league::GetTeams(leaguePath);
-    if (teams.teamCount == 0) return Refused(Outcome::NoTeams, "ERROR", "No teams found in league file.");
-
-    step(kLoadingCollege);
-    const league::DrafteePool pool =
-        league::LoadPool(leaguePath, version.version, includeFreeAgents, [&] { step(kLoadingFreeAgents); });
-    if (pool.Count() == 0) {
-      if (!includeFreeAgents)
-        return Refused(Outcome::NoCollegeDraftees, "", "No college draftees were found in league selected.");
-      return Refused(Outcome::NoPlayers, "", "No players were found in league selected.");
+    league::LeagueRead read = league::ReadLeague(leaguePath, includeFreeAgents, hooks);
+    switch (read.outcome) {
+      case league::LeagueRead::Outcome::Read: break;
+      case league::LeagueRead::Outcome::NotRecognised:
+      case league::LeagueRead::Outcome::Stopped:
+        return Refused(
+            Outcome::NotRecognised, "ERROR",
+            "Unable to determine version of the " + ShownPath(leaguePath) + " league file. Select another league.");
+      case league::LeagueRead::Outcome::NoTeams:
+        return Refused(Outcome::NoTeams, "ERROR", "No teams found in league file.");
+      case league::LeagueRead::Outcome::NoPlayers:
+        if (!includeFreeAgents)
+          return Refused(Outcome::NoCollegeDraftees, "", "No college draftees were found in league selected.");
+        return Refused(Outcome::NoPlayers, "", "No players were found in league selected.");
     }
 
     LeagueLoad r;
     r.outcome = Outcome::Loaded;
     r.league.leaguePath = leaguePath;
-    r.league.versionCode = version.version;
-    r.league.leagueName = version.name;
+    r.league.versionCode = read.version.version;
+    r.league.leagueName = read.version.name;
     r.league.includeFreeAgents = includeFreeAgents;
-    r.league.drafteeCount = pool.Count();
-    r.league.table = draft::TableFromPool(pool);
-    const int teamCount = std::min(teams.teamCount, league::kMaxTeamNumber);
-    for (int i = 1; i <= teamCount; ++i) r.teams.push_back(teams.names[static_cast<std::size_t>(i)]);
+    r.league.drafteeCount = read.pool.Count();
+    r.league.table = draft::TableFromPool(read.pool);
+    r.teams = std::move(read.teams);
     return r;
   } catch (const league::LeagueError& e) {
     LeagueLoad r;

@@ -10,8 +10,10 @@
 #include <variant>
 
 #include "client/ClientView.h"
+#include "client/Log.h"
 #include "client/Sound.h"
 #include "common/Common.h"
+#include "common/ErrorContexts.h"
 #include "draft/Pick.h"
 #include "protocol/Messages.h"
 #include "protocol/Protocol.h"
@@ -24,11 +26,6 @@ namespace {
 constexpr std::size_t kSentLogSize = 200;
 
 }  // namespace
-
-struct ClientSession::Event {
-  enum Kind { ConnectedEvent, Disconnected, ConnectError, TickEvent, Message, Retry } kind;
-  protocol::Message message;
-};
 
 ClientSession::ClientSession(QObject* parent) : QObject(parent) {
   reporter.programLabel = kClientLabel;
@@ -45,7 +42,7 @@ ClientSession::ClientSession(QObject* parent) : QObject(parent) {
   connect(&clockTimer_, &QTimer::timeout, this, [this] { Tick(); });
   connectTimer_.setSingleShot(true);
   connect(&connectTimer_, &QTimer::timeout, this, [this] {
-    if (connecting_ && !connected_) Post({Event::ConnectError, {}});
+    if (connecting_ && !connected_) Handle(context::kClientSocketRead, [this] { OnConnectError(); });
   });
 }
 
@@ -111,15 +108,19 @@ bool ClientSession::Connect(const std::string& address) {
   if (host.empty()) return false;
   if (!socket_) {
     socket_ = new protocol::MessageSocket(protocol::Receiver::Client, this);
-    connect(socket_, &protocol::MessageSocket::messageReceived, this, [this](const protocol::Message& m) {
-      Post({Event::Message, m});
-    });
-    connect(socket_, &protocol::MessageSocket::connected, this, [this] { Post({Event::ConnectedEvent, {}}); });
-    connect(socket_, &protocol::MessageSocket::disconnected, this, [this] { Post({Event::Disconnected, {}}); });
-    connect(socket_, &protocol::MessageSocket::connectFailed, this, [this] { Post({Event::ConnectError, {}}); });
+    connect(socket_, &protocol::MessageSocket::messageReceived, this,
+            [this](const protocol::Message& m) { Handle(context::kClientSocketRead, [&] { Dispatch(m); }); });
+    connect(socket_, &protocol::MessageSocket::connected, this,
+            [this] { Handle(context::kClientSocketConnect, [this] { OnConnected(); }); });
+    connect(socket_, &protocol::MessageSocket::disconnected, this,
+            [this] { Handle(context::kClientSocketRead, [this] { OnDisconnected(); }); });
+    connect(socket_, &protocol::MessageSocket::connectFailed, this,
+            [this] { Handle(context::kClientSocketRead, [this] { OnConnectError(); }); });
   }
   if (!socket_->ConnectTo(QString::fromLatin1(host.data(), static_cast<qsizetype>(host.size())), port_)) return false;
   host_ = host;
+  qCInfo(lcClientNet) << "connecting to" << QString::fromLatin1(host.data(), static_cast<qsizetype>(host.size()))
+                      << "port" << port_;
   connecting_ = true;
   caption_ = std::string(kClientCaption) + " - " + ownTeamName_;
   view_->SetCaption(caption_);
@@ -127,7 +128,9 @@ bool ClientSession::Connect(const std::string& address) {
   return true;
 }
 
-void ClientSession::Tick() { Post({Event::TickEvent, {}}); }
+void ClientSession::Tick() {
+  Handle(context::kClientTimer, [this] { DoTick(); });
+}
 
 bool ClientSession::SendOwnPick(int pid, const std::string& name, const std::string& position) {
   // The time may have run out while the owner was deciding, or a pick (an
@@ -178,41 +181,15 @@ void ClientSession::Disconnect() {
 }
 
 void ClientSession::HandleMessage(const std::string& message) {
-  Post({Event::Message, protocol::ParseMessage(message)});
+  const protocol::Message m = protocol::ParseMessage(message);
+  Handle(context::kClientSocketRead, [&] { Dispatch(m); });
 }
 
 // ------------------------------------------------------------- events ----
 
-void ClientSession::Post(Event e) {
+void ClientSession::Handle(const char* context, const std::function<void()>& handler) {
   if (ended_) return;
-  queue_.push_back(std::make_unique<Event>(std::move(e)));
-  if (busy_) return;  // handled when the running handler is done
-  busy_ = true;
-  while (!queue_.empty() && !ended_) {
-    std::unique_ptr<Event> next = std::move(queue_.front());
-    queue_.pop_front();
-    try {
-      Handle(*next);
-    } catch (const std::exception& ex) {
-      const char* context = "Client_Socket1_Read";
-      if (next->kind == Event::TickEvent) context = "Client_Timer1_Timer";
-      if (next->kind == Event::ConnectedEvent) context = "Client_Socket1_Connect";
-      reporter.Report(context, ErrorOf(ex));
-      EndProgram();
-    }
-  }
-  busy_ = false;
-}
-
-void ClientSession::Handle(const Event& e) {
-  switch (e.kind) {
-    case Event::ConnectedEvent: OnConnected(); break;
-    case Event::Disconnected: OnDisconnected(); break;
-    case Event::ConnectError: OnConnectError(); break;
-    case Event::TickEvent: DoTick(); break;
-    case Event::Message: Dispatch(e.message); break;
-    case Event::Retry: Attempt(); break;
-  }
+  if (!Trap(reporter, context, handler)) EndProgram();
 }
 
 // The login goes out; nothing is settled until the server answers it (a
@@ -220,6 +197,7 @@ void ClientSession::Handle(const Event& e) {
 // then.
 void ClientSession::OnConnected() {
   if (!connecting_) return;
+  qCInfo(lcClientNet) << "connected" << (reconnecting_ ? "again" : "");
   connecting_ = false;
   connected_ = true;
   connectTimer_.stop();
@@ -264,22 +242,21 @@ void ClientSession::OnConnectError() {
 }
 
 void ClientSession::OnDisconnected() {
+  qCInfo(lcClientNet) << "connection closed" << (connected_ ? "" : "before it was made");
   if (!connected_) {
     OnConnectError();
     return;
   }
   if (draftOver_) {
     // The server closed after a complete draft: nothing to come back to.
-    prompter_->Inform("", kDraftOverClosedText);
-    EndProgram();
+    EndProgram("", kDraftOverClosedText);
     return;
   }
   if (reconnect_) {
     StartReconnecting();
     return;
   }
-  prompter_->Inform("", kConnectionLostText);
-  EndProgram();
+  EndProgram("", kConnectionLostText);
 }
 
 // ------------------------------------------------------- reconnecting ----
@@ -318,11 +295,13 @@ void ClientSession::SignOffAll() {
 }
 
 void ClientSession::ScheduleAttempt() {
-  pauseTimer_->Start(ReconnectPauseMs(attempt_++), [this] { Post({Event::Retry, {}}); });
+  pauseTimer_->Start(ReconnectPauseMs(attempt_++),
+                     [this] { Handle(context::kClientSocketRead, [this] { Attempt(); }); });
 }
 
 void ClientSession::Attempt() {
   if (!reconnecting_ || connecting_ || connected_) return;
+  qCInfo(lcClientNet) << "reconnect attempt" << attempt_;
   if (!socket_->ConnectTo(QString::fromLatin1(host_.data(), static_cast<qsizetype>(host_.size())), port_)) {
     AttemptFailed();
     return;
@@ -340,25 +319,25 @@ void ClientSession::AttemptFailed() {
   connectTimer_.stop();
   socket_->Close();
   if (clock() - reconnectSince_ >= kReconnectForMs) {
-    prompter_->Inform("", kConnectionLostText);
-    EndProgram();
+    EndProgram("", kConnectionLostText);
     return;
   }
   SetCaptionStatus(kReconnectingStatus);
   ScheduleAttempt();
 }
 
-void ClientSession::EndProgram() {
+void ClientSession::EndProgram(const std::string& title, const std::string& text) {
   if (ended_) return;
   ended_ = true;
   reconnecting_ = false;
   signOnPending_ = false;
-  queue_.clear();
   SetTimer(false);
   connectTimer_.stop();
   pauseTimer_->Stop();
   if (socket_) socket_->Close();
   connected_ = false;
+  // Told after everything stopped: nothing is handled while the message shows.
+  if (!text.empty()) prompter_->Inform(title, text);
   if (endProgram) endProgram();
 }
 
@@ -487,11 +466,14 @@ void ClientSession::SignOnConfirmed() {
 
 void ClientSession::On(const protocol::in::Accepted& m) {
   features_ = m.features;
+  qCInfo(lcClientNet) << "the server shares" << QString::fromStdString(features_.Text());
   if (features_.Has(protocol::Feature::Lines)) socket_->SetFraming(protocol::Framing::Lines);
   if (features_.Has(protocol::Feature::WishList)) SendWishes();
 }
 
 void ClientSession::On(const protocol::in::Refused& m) {
+  qCInfo(lcClientNet) << "refused, reason"
+                      << QString::fromLatin1(m.reason.data(), static_cast<qsizetype>(m.reason.size()));
   // The server has not yet seen the old connection go: try again later.
   if (rejoining_ && signOnPending_ &&
       protocol::RefusalText(std::string_view(m.reason)) == protocol::RefusalText(protocol::kRefuseSignedOn)) {
@@ -501,9 +483,8 @@ void ClientSession::On(const protocol::in::Refused& m) {
     AttemptFailed();
     return;
   }
-  prompter_->Inform(kDisconnectedTitle,
-                    std::string(kDisconnectedLead) + "\r\n\r\n" + protocol::RefusalText(std::string_view(m.reason)));
-  EndProgram();
+  EndProgram(kDisconnectedTitle,
+             std::string(kDisconnectedLead) + "\r\n\r\n" + protocol::RefusalText(std::string_view(m.reason)));
 }
 
 void ClientSession::On(const protocol::in::WhoElse& m) {

@@ -2,14 +2,15 @@
 //
 // Owns everything the client knows during a draft: the league it loaded
 // (with its draftee tables), its own team, the team table with presence
-// flags, the picks received (room for 500), its own clock and the socket.
+// flags, the picks received (room for draft::kMaxPicks), its own clock and
+// the socket.
 // Every message from the server is handled here and turned into state
 // changes and calls on a ClientView (the windows, or a recorder in tests).
 //
-// Events are handled one at a time, each to its end: a socket event or a
-// clock tick that arrives while another is being handled (for instance while
-// a sound plays, which runs a local event loop) is queued and handled right
-// after it.
+// Each socket event and clock tick is handled to its end before the next:
+// no handler waits in a local event loop (sounds play on their own, see
+// Sound.h), and the messages that end the program are shown only after
+// everything has stopped.
 #pragma once
 
 #include <QObject>
@@ -222,9 +223,9 @@ class ClientSession : public QObject {
   void connectFailed();
 
  private:
-  struct Event;
-  void Post(Event e);
-  void Handle(const Event& e);
+  // Runs a handler of a socket event or a clock tick under the error trap
+  // (reported under `context`, and the program ends); nothing after the end.
+  void Handle(const char* context, const std::function<void()>& handler);
   void OnConnected();
   void OnDisconnected();
   void OnConnectError();
@@ -269,7 +270,9 @@ class ClientSession : public QObject {
 
   void Send(const std::string& message);
   void LogSent(const std::string& message);
-  void EndProgram();
+  // Stops everything, tells the owner `text` under `title` when there is
+  // one, and ends the program.
+  void EndProgram(const std::string& title = {}, const std::string& text = {});
   void Append(const std::string& line);
   void MarkSignedOn(int k);
   bool Own(int k) const;
@@ -336,8 +339,6 @@ class ClientSession : public QObject {
   std::unique_ptr<PauseTimer> defaultPauseTimer_;
   bool connected_ = false;
   bool ended_ = false;
-  bool busy_ = false;
-  std::deque<std::unique_ptr<Event>> queue_;
   std::deque<std::string> sent_;
   int dropped_ = 0;
 

@@ -1,12 +1,10 @@
 #include "client/Sound.h"
 
 #include <QAudioDevice>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QSoundEffect>
-#include <QTimer>
 #include <QUrl>
 
 #include <cstdint>
@@ -53,39 +51,36 @@ int WaveDurationMs(const std::string& path) {
   return -1;
 }
 
+struct QtSoundPlayer::Effect {
+  QSoundEffect sound;
+  bool pending = false;  // asked to play while its file still loads
+};
+
+QtSoundPlayer::QtSoundPlayer() = default;
+QtSoundPlayer::~QtSoundPlayer() = default;
+
 void QtSoundPlayer::PlaySound(const std::string& path) {
   const QString file = QFile::decodeName(QByteArray::fromStdString(path));
-  if (!QFileInfo(file).isFile()) return;
-  const int duration = WaveDurationMs(path);
-  if (duration < 0) return;
+  if (!QFileInfo(file).isFile() || WaveDurationMs(path) < 0) return;
   if (QMediaDevices::audioOutputs().isEmpty()) return;
 
-  QSoundEffect effect;
-  QEventLoop loop;
-  QTimer guard;
-  guard.setSingleShot(true);
-  bool started = false;
-  QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
-  QObject::connect(&effect, &QSoundEffect::statusChanged, &loop, [&] {
-    if (effect.status() == QSoundEffect::Ready && !started) {
-      started = true;
-      effect.play();
-    } else if (effect.status() == QSoundEffect::Error) {
-      loop.quit();
-    }
-  });
-  QObject::connect(&effect, &QSoundEffect::playingChanged, &loop, [&] {
-    if (started && !effect.isPlaying()) loop.quit();
-  });
-  effect.setSource(QUrl::fromLocalFile(file));
-  if (effect.status() == QSoundEffect::Ready && !started) {
-    started = true;
-    effect.play();
+  std::unique_ptr<Effect>& effect = effects_[path];
+  if (!effect) {
+    effect = std::make_unique<Effect>();
+    Effect* loading = effect.get();
+    QObject::connect(&loading->sound, &QSoundEffect::statusChanged, &loading->sound, [loading] {
+      if (loading->sound.status() == QSoundEffect::Ready && loading->pending) {
+        loading->pending = false;
+        loading->sound.play();
+      }
+    });
+    effect->sound.setSource(QUrl::fromLocalFile(file));
   }
-  // Never wait much longer than the sound itself, whatever the device does.
-  guard.start(duration + 1500);
-  loop.exec(QEventLoop::ExcludeUserInputEvents);
-  effect.stop();
+  switch (effect->sound.status()) {
+    case QSoundEffect::Ready: effect->sound.play(); break;
+    case QSoundEffect::Error: break;  // silence
+    default: effect->pending = true; break;
+  }
 }
 
 }  // namespace pm::client

@@ -1,11 +1,13 @@
 // Playing the client's two wave files.
 //
-// PlaySound plays a whole file before it returns and ignores every failure:
-// a missing or unreadable file, or no sound device, gives silence and no
-// message. The session holds a SoundPlayer so tests can record what would be
-// played instead of waiting for real sound.
+// PlaySound starts a file and returns at once; the sound plays on while the
+// program goes on. Every failure is ignored: a missing or unreadable file,
+// or no sound device, gives silence and no message. The session holds a
+// SoundPlayer so tests can record what would be played.
 #pragma once
 
+#include <map>
+#include <memory>
 #include <string>
 
 namespace pm::client {
@@ -16,16 +18,21 @@ inline constexpr const char* kBuzzerFile = "buzzer.wav";
 class SoundPlayer {
  public:
   virtual ~SoundPlayer() = default;
-  // Plays the wave file at `path` to its end; returns when it is done.
+  // Starts the wave file at `path` (from its beginning when it plays still).
   virtual void PlaySound(const std::string& path) = 0;
 };
 
-// The real player (QtMultimedia). While a sound plays it runs a local event
-// loop that excludes user input; the session queues socket events and clock
-// ticks that arrive meanwhile and handles them after the sound.
+// The real player (QtMultimedia): one sound effect for each file played (the
+// ring and the buzzer), kept loaded for the next time.
 class QtSoundPlayer : public SoundPlayer {
  public:
+  QtSoundPlayer();
+  ~QtSoundPlayer() override;
   void PlaySound(const std::string& path) override;
+
+ private:
+  struct Effect;
+  std::map<std::string, std::unique_ptr<Effect>> effects_;
 };
 
 // Length in milliseconds of a PCM wave file, from its header; -1 when the

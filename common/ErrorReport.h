@@ -12,6 +12,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace pm {
 
@@ -96,6 +97,21 @@ class ErrorReporter {
   // The error file could not be written on the last report.
   bool lastFileWriteFailed = false;
 };
+
+// The programs' one error trap: runs `handler`; an exception that escapes it
+// is reported under `context` (see ErrorContexts.h) with the number and
+// description ErrorOf gives it, which files it, shows it and ends the
+// program. False when that happened.
+template <typename F>
+bool Trap(ErrorReporter& reporter, const char* context, F&& handler) {
+  try {
+    std::forward<F>(handler)();
+    return true;
+  } catch (const std::exception& e) {
+    reporter.Report(context, ErrorOf(e));
+    return false;
+  }
+}
 
 // The stand-alone form: ReportError(label, context, number, description)
 // with the given reporter.

@@ -144,13 +144,11 @@ std::string DraftLog::KeepCopy(const std::string& copy) const {
 
 std::string DraftLog::Append(const Pick& pick) {
   if (Full()) return "the draft holds " + std::to_string(kMaxPicks) + " picks";
-  const std::string line = PickRecord(pick);
-  const std::string text = (lastLineOpen_ ? "\r\n" : "") + line + "\r\n";
+  const std::string text = (lastLineOpen_ ? "\r\n" : "") + PickRecord(pick) + "\r\n";
   std::string err = AppendDurable(file_, text);
   if (!err.empty()) return err;
   lastLineOpen_ = false;
-  // Stored as the file holds it, so that a later load reads the same pick.
-  picks_.Append(ParsePick(line));
+  picks_.Append(pick);
   return {};
 }
 

@@ -128,7 +128,8 @@ class DraftLog {
 
   // ---- changes ----------------------------------------------------------
   // Appends the pick's line to the draft file (flushed to disk), then stores
-  // the pick as that line reads back. Returns an empty text on success, else
+  // the pick as given (its names hold no "|": the pool's and the league's
+  // names are read with blanks in its place). Returns an empty text on success, else
   // the reason; nothing is stored then. Refused when the log is full.
   std::string Append(const Pick& pick);
 

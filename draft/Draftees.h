@@ -4,8 +4,9 @@
 // Both programs show one (the server's Draft Control window and the client's
 // Draftees window). This is the part without windows: it turns the draftee
 // pool, the pick list and the state of the sort boxes into the 54-column lines
-// of one position, and reads a selected line back. The Qt widget DrafteeList
-// (server/widgets) shows what this model builds.
+// of one position, each with the PID of its player (the windows keep the PID
+// with the line and never read a line back). The Qt widget DrafteeList
+// (widgets/) shows what this model builds.
 //
 // Texts are Latin-1 byte strings, one byte per character.
 #pragma once
@@ -80,17 +81,16 @@ std::string ShownName(const Player& player);
 // The column titles over the lines (PID, Name, EXP, SP .. DI at their columns).
 std::string HeaderLine();
 
-// A line read back: PID text = columns 1-5 trimmed; name = columns 6-25 with
-// trailing blanks trimmed.
+// A line read back, for tests that check what a list shows: PID text =
+// columns 1-5 trimmed; name = columns 6-25 with trailing blanks trimmed.
 struct LineSelection {
   std::string pidText;
   std::string name;
 };
 LineSelection ReadLine(std::string_view line);
 
-// The PIDs recorded in a pick list: element 0 holds the count as decimal
-// text, elements 1..count hold PickRecords ("|"-separated, PID first); empty
-// (deleted) elements and elements past the end of the vector are skipped.
+// The PIDs of the picks of a pick list, blank (deleted) slots left out: a
+// set that answers "drafted?" in constant time while a list is rebuilt.
 class DraftedSet {
  public:
   DraftedSet() = default;

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "common/Common.h"
+#include "common/ErrorContexts.h"
 #include "common/ErrorReport.h"
 #include "common/Files.h"
 
@@ -141,7 +142,7 @@ VersionInfo DecodeVersion(std::string_view b) {
       info.version = 0;
   }
   if (!found) info.version = 0;
-  Cursor c{b, found ? pos : n, "GetVersion"};
+  Cursor c{b, found ? pos : n, context::kGetVersion};
   c.Skip(19);
   for (int i = 0; i < 25; ++i) {
     uint8_t ch = c.Byte();
@@ -152,7 +153,7 @@ VersionInfo DecodeVersion(std::string_view b) {
 }
 
 VersionInfo GetVersion(const std::string& leaguePath) {
-  return DecodeVersion(ReadFileOrThrow(LeagueFileName(leaguePath, ".LGE"), "GetVersion"));
+  return DecodeVersion(ReadFileOrThrow(LeagueFileName(leaguePath, ".LGE"), context::kGetVersion));
 }
 
 bool NameChar(int c, std::string& name) {
@@ -174,7 +175,7 @@ std::string FieldSafeName(std::string_view name) {
 
 TeamList DecodeTeams(std::string_view b) {
   TeamList list;
-  Cursor c{b, 0, "GetTeams"};
+  Cursor c{b, 0, context::kGetTeams};
   int key = TeamNameSeed;
   for (;;) {
     key = (key + TeamNameStep) % 256;
@@ -193,7 +194,7 @@ TeamList DecodeTeams(std::string_view b) {
     // A team number beyond the table, or more team chunks than the table
     // has entries (the teams are addressed 1..teamCount), cannot be stored.
     if (team > kMaxTeamNumber || list.teamCount >= kMaxTeamNumber)
-      throw LeagueError("GetTeams", kErrSubscriptOutOfRange, ErrorDescription(kErrSubscriptOutOfRange));
+      throw LeagueError(context::kGetTeams, kErrSubscriptOutOfRange, ErrorDescription(kErrSubscriptOutOfRange));
     ++list.teamCount;
     list.names[Index(team)] = FieldSafeName(name);
   }
@@ -201,13 +202,13 @@ TeamList DecodeTeams(std::string_view b) {
 }
 
 TeamList GetTeams(const std::string& leaguePath) {
-  return DecodeTeams(ReadFileOrThrow(LeagueFileName(leaguePath, ".LGE"), "GetTeams"));
+  return DecodeTeams(ReadFileOrThrow(LeagueFileName(leaguePath, ".LGE"), context::kGetTeams));
 }
 
 int GetLeagueStage(const std::string& leaguePath) {
-  std::string b = ReadFileOrThrow(LeagueFileName(leaguePath, ".LGE"), "GetLeagueStage");
+  std::string b = ReadFileOrThrow(LeagueFileName(leaguePath, ".LGE"), context::kGetLeagueStage);
   auto tag = FindChunk(b, 'L');
-  Cursor c{b, tag ? *tag : b.size(), "GetLeagueStage"};
+  Cursor c{b, tag ? *tag : b.size(), context::kGetLeagueStage};
   c.Skip(7);
   return c.Byte();
 }
@@ -247,14 +248,6 @@ std::string NameField(const uint8_t* d, int from) {
   std::string s;
   for (int i = from; i < from + 13 && d[i] != 0; ++i) s.push_back(static_cast<char>(d[i]));
   return s;
-}
-void AppendField(std::string& out, long long v) {
-  out += std::to_string(v);
-  out += '|';
-}
-void AppendField(std::string& out, const std::string& text) {
-  for (char ch : text) out += ch == '|' ? ' ' : ch;
-  out += '|';
 }
 }  // namespace
 
@@ -306,20 +299,6 @@ std::string EncodePlayer(const Player& p, const ByteTables& tables, int recordSi
   return d;
 }
 
-std::string Player::PlayerText() const {
-  std::string out;
-  out.reserve(96);
-  AppendField(out, pid);
-  AppendField(out, fname);
-  AppendField(out, lname);
-  AppendField(out, position);
-  for (int v : {AC, AG, DI, EN, HA, INN, SP, ST, YR}) AppendField(out, v);
-  for (uint8_t v : extra) AppendField(out, v);
-  AppendField(out, genpos);
-  AppendField(out, value23);
-  return out;
-}
-
 PlayerFile::PlayerFile(const std::string& leaguePath, int16_t version, const std::string& context) {
   Load(ReadFileOrThrow(LeagueFileName(leaguePath, ".PYR"), context), version, context);
 }
@@ -362,18 +341,18 @@ IdList DecodeIdList(std::string_view b) {
   for (std::size_t pos = 10; pos < b.size(); pos += 2) {
     // An odd trailing byte, more ids than the count, an id that does not fit
     // 16 signed bits, or more ids than element 0 can count stop the reading.
-    if (pos + 2 > b.size() || static_cast<int>(list.size()) - 1 >= count || list.size() > 32767) {
+    if (pos + 2 > b.size() || static_cast<int>(list.size()) - 1 >= count || list.size() > kMaxPlayerId) {
       failed = true;
       break;
     }
     int v = At(b, pos) + 256 * At(b, pos + 1);
-    if (v > 32767) {
+    if (v > kMaxPlayerId) {
       failed = true;
       break;
     }
     list.push_back(static_cast<int16_t>(v));
   }
-  if (failed) list.resize(static_cast<std::size_t>(std::min(count, 32767)) + 1, 0);
+  if (failed) list.resize(static_cast<std::size_t>(std::min(count, kMaxPlayerId)) + 1, 0);
   list[0] = static_cast<int16_t>(list.size() - 1);
   return list;
 }
@@ -414,7 +393,8 @@ std::string EncodeIdList(const IdList& list) {
   std::vector<uint16_t> ids;
   for (std::size_t i = 1; i <= ListEnd(list); ++i)
     if (list[i] != 0) ids.push_back(static_cast<uint16_t>(list[i]));
-  if (2 + 2 * ids.size() > 0xFFFF) throw LeagueError("EncodeIdList", kErrOverflow, ErrorDescription(kErrOverflow));
+  if (2 + 2 * ids.size() > 0xFFFF)
+    throw LeagueError(context::kEncodeIdList, kErrOverflow, ErrorDescription(kErrOverflow));
   std::string out = "PPD:";
   PutWord(out, static_cast<unsigned>(2 + 2 * ids.size()));
   PutWord(out, 0);
@@ -424,15 +404,13 @@ std::string EncodeIdList(const IdList& list) {
 }
 
 void FileCollegeList(const std::string& leaguePath, IdList& rookies) {
-  FileList(leaguePath, rookies, ".PYC", "FileCollegeList");
+  FileList(leaguePath, rookies, ".PYC", context::kFileCollegeList);
 }
 
-void FileFAList(const std::string& leaguePath, IdList& fa) { FileList(leaguePath, fa, ".PYF", "FileFAList"); }
+void FileFAList(const std::string& leaguePath, IdList& fa) { FileList(leaguePath, fa, ".PYF", context::kFileFAList); }
 
 // ---------------------------------------------------------------------------
 // The draftee pool.
-
-std::string Draftee::Text() const { return player.PlayerText() + (source == 0 ? "0" : "1"); }
 
 DrafteePool BuildPool(const IdList& ids, const PlayerFile& file, int source, const std::string& context) {
   DrafteePool pool;
@@ -461,11 +439,11 @@ DrafteePool LoadList(const std::string& leaguePath, int16_t version, const IdLis
 }  // namespace
 
 DrafteePool GetCollege(const std::string& leaguePath, int16_t version) {
-  return LoadList(leaguePath, version, ReadCollegeList(leaguePath), 0, "GetCollege");
+  return LoadList(leaguePath, version, ReadCollegeList(leaguePath), 0, context::kGetCollege);
 }
 
 DrafteePool GetFA(const std::string& leaguePath, int16_t version) {
-  return LoadList(leaguePath, version, ReadFAList(leaguePath), 1, "GetFA");
+  return LoadList(leaguePath, version, ReadFAList(leaguePath), 1, context::kGetFA);
 }
 
 void AppendFreeAgents(DrafteePool& pool, const DrafteePool& freeAgents) {
@@ -489,6 +467,32 @@ DrafteePool LoadPool(const std::string& leaguePath, int16_t version, bool includ
   return pool;
 }
 
+LeagueRead ReadLeague(const std::string& leaguePath, bool includeFreeAgents, const LeagueReadHooks& hooks) {
+  const auto step = [&hooks](ReadStep s) {
+    if (hooks.step) hooks.step(s);
+  };
+  LeagueRead r;
+  step(ReadStep::Version);
+  r.version = GetVersion(leaguePath);
+  if (r.version.version == 0) {
+    r.outcome = LeagueRead::Outcome::NotRecognised;
+    return r;
+  }
+  if (hooks.versionRead && !hooks.versionRead(r.version)) return r;  // Stopped
+  step(ReadStep::Teams);
+  const TeamList teams = GetTeams(leaguePath);
+  if (teams.teamCount <= 0) {
+    r.outcome = LeagueRead::Outcome::NoTeams;
+    return r;
+  }
+  const int count = std::min(teams.teamCount, kMaxTeamNumber);
+  r.teams.assign(teams.names.begin() + 1, teams.names.begin() + 1 + count);
+  step(ReadStep::College);
+  r.pool = LoadPool(leaguePath, r.version.version, includeFreeAgents, [&] { step(ReadStep::FreeAgents); });
+  r.outcome = r.pool.Count() == 0 ? LeagueRead::Outcome::NoPlayers : LeagueRead::Outcome::Read;
+  return r;
+}
+
 // ---------------------------------------------------------------------------
 // Team rosters.
 
@@ -497,13 +501,6 @@ int RosterGroupOf(int place) {
   if (place <= 46) return 1;
   if (place <= 53) return 2;
   return 3;
-}
-
-std::string RosterEntry::Text() const {
-  if (Empty()) return {};
-  std::string s = std::to_string(pid) + "|" + std::to_string(jersey);
-  if (position >= 0 || genpos >= 0) s += "|" + std::to_string(position) + "|" + std::to_string(genpos);
-  return s;
 }
 
 TeamRoster::TeamRoster() { groups[0].resize(kLineupSlots); }
@@ -586,7 +583,7 @@ TeamRosterRead DecodeRoster(const RosterBlock& block, const PlayerFile& players)
 }
 
 TeamRosterRead GetTeamRoster(const std::string& leaguePath, int team, int16_t version) {
-  const std::string context = "GetTeamRoster";
+  const std::string context = context::kGetTeamRoster;
   std::string b = ReadFileOrThrow(LeagueFileName(leaguePath, ".LGE"), context);
   auto offset = FindRosterBlock(b, team);
   if (!offset) return TeamRosterRead{};
@@ -604,12 +601,12 @@ RosterBlock EncodeRoster(const TeamRoster& roster) {
   for (int g = 0; g < 4; ++g) {
     const auto& group = roster.groups[Index(g)];
     if (static_cast<int>(group.size()) > kGroupSize[Index(g)])
-      throw LeagueError("FileTeamRoster", kErrSubscriptOutOfRange, ErrorDescription(kErrSubscriptOutOfRange));
+      throw LeagueError(context::kFileTeamRoster, kErrSubscriptOutOfRange, ErrorDescription(kErrSubscriptOutOfRange));
     for (std::size_t i = 0; i < group.size(); ++i) {
       const RosterEntry& e = group[i];
       if (e.Empty()) continue;
       if (e.pid < 0 || e.pid > 0xFFFF || e.jersey < 0 || e.jersey > 0xFF)
-        throw LeagueError("FileTeamRoster", kErrOverflow, ErrorDescription(kErrOverflow));
+        throw LeagueError(context::kFileTeamRoster, kErrOverflow, ErrorDescription(kErrOverflow));
       int place = kGroupFirstPlace[Index(g)] + static_cast<int>(i);
       int lo, hi;
       SplitWord(e.pid, lo, hi);
@@ -622,7 +619,7 @@ RosterBlock EncodeRoster(const TeamRoster& roster) {
 }
 
 bool FileTeamRoster(const std::string& leaguePath, int team, const TeamRoster& roster) {
-  const std::string context = "FileTeamRoster";
+  const std::string context = context::kFileTeamRoster;
   std::string path = LeagueFileName(leaguePath, ".LGE");
   std::string b = ReadFileOrThrow(path, context);
   auto offset = FindRosterBlock(b, team);
@@ -643,7 +640,7 @@ void MoveIds(IdList& from, IdList& to) {
   const std::size_t n = ListEnd(from);
   for (std::size_t i = 1; i <= n; ++i) {
     if (from[i] == 0) continue;
-    if (to.size() > 32767) break;  // element 0 could not count more
+    if (to.size() > kMaxPlayerId) break;  // element 0 could not count more
     to.push_back(from[i]);
     to[0] = static_cast<int16_t>(to.size() - 1);
     from[i] = 0;
@@ -653,7 +650,7 @@ void MoveIds(IdList& from, IdList& to) {
 
 void SetLeagueStage(const std::string& leaguePath, IdList& fa, IdList& rookies, int stage) {
   if (stage == 0) return;
-  const std::string context = "SetLeagueStage";
+  const std::string context = context::kSetLeagueStage;
   if (stage < 0 || stage > 255) throw LeagueError(context, kErrInvalidCall, ErrorDescription(kErrInvalidCall));
   std::string path = LeagueFileName(leaguePath, ".LGE");
   std::string b = ReadFileOrThrow(path, context);

@@ -58,6 +58,10 @@ inline constexpr int kLineupSlots = 34;  // group 0
 inline constexpr std::array<int, 4> kGroupSize = {34, 12, 7, 10};
 inline constexpr std::array<int, 4> kGroupFirstPlace = {1, 35, 47, 54};
 inline constexpr int kMaxJersey = 100;  // Jerseys holds 0..100
+// Player ids are 16-bit: an id list or a roster holds at most kMaxPlayerId;
+// ids below kMinPlayerId in an id list mark removed entries.
+inline constexpr int kMinPlayerId = 100;
+inline constexpr int kMaxPlayerId = 32767;
 
 // ---------------------------------------------------------------------------
 // Failures.
@@ -171,13 +175,10 @@ struct Player {
   std::string lname;  // record offsets 15..27, up to the first zero byte
   int position = 0;   // position code (offset 41)
   int AC = 0, AG = 0, DI = 0, EN = 0, HA = 0, INN = 0, SP = 0, ST = 0, YR = 0;
-  std::array<uint8_t, 8> extra{};  // offsets 28..35, PlayerText fields 14..21
+  std::array<uint8_t, 8> extra{};  // offsets 28..35
   int genpos = 0;                  // offset 40
-  int value23 = 0;                 // offsets 36..37, PlayerText field 23
+  int value23 = 0;                 // offsets 36..37
 
-  // The 23 "|"-terminated fields (a "|" inside a name is shown as a blank so
-  // the fields stay in place).
-  std::string PlayerText() const;
   bool operator==(const Player&) const = default;
 };
 
@@ -216,8 +217,8 @@ using IdList = std::vector<int16_t>;
 // Decodes an id-list file. Quiet rules: a file too short for its header gives
 // {0}; fewer ids than the header count gives the ids present with element 0
 // their number; more ids than the count, an odd trailing byte, or an id above
-// 32767 stops the reading, and the list is cut to (or padded with zeros up
-// to) the header count, element 0 = count.
+// kMaxPlayerId stops the reading, and the list is cut to (or padded with zeros
+// up to) the header count, element 0 = count (at most kMaxPlayerId).
 IdList DecodeIdList(std::string_view bytes);
 IdList ReadIdList(const std::string& file);             // a missing file gives {0}
 IdList ReadCollegeList(const std::string& leaguePath);  // ".PYC"
@@ -237,8 +238,7 @@ void FileFAList(const std::string& leaguePath, IdList& fa);
 struct Draftee {
   Player player;
   int source = 0;  // 0 college draftee, 1 free agent
-  // PlayerText followed by the source mark "0" or "1" (DrafteeStrings entry).
-  std::string Text() const;
+  bool operator==(const Draftee&) const = default;
 };
 
 struct DrafteePool {
@@ -272,6 +272,25 @@ void AppendFreeAgents(DrafteePool& pool, const DrafteePool& freeAgents);
 DrafteePool LoadPool(const std::string& leaguePath, int16_t version, bool includeFreeAgents,
                      const std::function<void()>& beforeFreeAgents = {});
 
+// A league as both programs' league windows read it: the version; then,
+// unless `versionRead` stops the read there (it is called before anything
+// else is read, for the server's lock), the teams (at most kMaxTeamNumber)
+// and the pool (LoadPool). `step` is called before each step. A league file
+// that cannot be read throws the step's LeagueError.
+enum class ReadStep { Version, Teams, College, FreeAgents };
+struct LeagueRead {
+  enum class Outcome { Read, NotRecognised, NoTeams, NoPlayers, Stopped };
+  Outcome outcome = Outcome::Stopped;
+  VersionInfo version;
+  std::vector<std::string> teams;  // team 1 first
+  DrafteePool pool;
+};
+struct LeagueReadHooks {
+  std::function<void(ReadStep)> step;
+  std::function<bool(const VersionInfo&)> versionRead;
+};
+LeagueRead ReadLeague(const std::string& leaguePath, bool includeFreeAgents, const LeagueReadHooks& hooks = {});
+
 // ---------------------------------------------------------------------------
 // Team rosters.
 
@@ -285,9 +304,6 @@ struct RosterEntry {
   int position = -1;  // position code from the player record; -1 unknown
   int genpos = -1;    // general position code from the record; -1 unknown
   bool Empty() const { return pid == 0; }
-  // RosterEntry text: "" when empty; "PID|jersey|position|genpos" as read,
-  // "PID|jersey" when position and genpos are unknown (added by the merge).
-  std::string Text() const;
   bool operator==(const RosterEntry&) const = default;
 };
 

@@ -6,6 +6,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "common/ErrorContexts.h"
 #include "common/Files.h"
 #include "league/FBPro.h"
 
@@ -216,7 +217,7 @@ bool ReadsBack(const std::string& lge, const SampleOptions& opt, const std::stri
     if (teams.teamCount != opt.teams) return false;
     for (int t = 1; t <= opt.teams; ++t)
       if (teams.names[Index(t)] != kTeamNames[Index(t - 1)]) return false;
-    auto chunks = ListRosterChunks(lge, "WriteSampleLeague");
+    auto chunks = ListRosterChunks(lge, context::kWriteSampleLeague);
     if (static_cast<int>(chunks.size()) != opt.teams) return false;
     for (int t = 1; t <= opt.teams; ++t) {
       auto off = FindRosterBlock(lge, t);
@@ -235,7 +236,8 @@ std::string WriteSampleLeague(const std::string& dir, const SampleOptions& opt) 
   if (opt.college < 0 || opt.freeAgents < 0) throw std::invalid_argument("player counts must not be negative");
   if (opt.version != 95 && opt.version != 9697 && opt.version != 98)
     throw std::invalid_argument("version must be 95, 9697 or 98");
-  if (static_cast<long long>(opt.teams) * kRosterPlaces + opt.college + opt.freeAgents > 32767 - 99)
+  if (static_cast<long long>(opt.teams) * kRosterPlaces + opt.college + opt.freeAgents >
+      kMaxPlayerId - (kMinPlayerId - 1))
     throw std::invalid_argument("too many players for 16-bit player ids");
   std::string name = opt.name.substr(0, 25);
   if (name.find('\0') != std::string::npos) throw std::invalid_argument("league name holds a zero byte");
@@ -267,7 +269,7 @@ std::string WriteSampleLeague(const std::string& dir, const SampleOptions& opt) 
         {".LGE", lge}, {".PYR", pyr}, {".PYC", EncodeIdList(college)}, {".PYF", EncodeIdList(freeAgents)}};
     for (const auto& [ext, bytes] : files) {
       if (!WriteFileAtomic(LeagueFileName(leaguePath, ext), bytes).empty())
-        throw LeagueError("WriteSampleLeague", 75, ErrorDescription(75));
+        throw LeagueError(context::kWriteSampleLeague, kErrPathFileAccess, ErrorDescription(kErrPathFileAccess));
     }
     return leaguePath;
   }

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "common/Common.h"
+#include "common/ErrorContexts.h"
 #include "common/ErrorReport.h"
 #include "common/Files.h"
 #include "draft/DraftLog.h"
@@ -220,12 +221,6 @@ void Progress::Update(std::string_view stg, int val1, int val2, int cl) {
 // ---------------------------------------------------------------------------
 // Picks grouped by team.
 
-std::string PickTeam::Text() const {
-  std::string s = team + "|";
-  for (const PickItem& i : items) s += Num(i.pid) + ";" + Num(i.genpos) + ",";
-  return s;
-}
-
 std::vector<PickTeam> PickTeams(const std::vector<draft::Pick>& picks, std::vector<int>* rejected,
                                 const std::function<void(const std::string&)>& each) {
   std::vector<PickTeam> teams;
@@ -236,7 +231,7 @@ std::vector<PickTeam> PickTeams(const std::vector<draft::Pick>& picks, std::vect
     int g = league::GenposOf(league::PositionCode(pick.position));
     if (g != kNoGenpos) genpos = g;
     if (each) each(pick.team);
-    if (pick.pid < 100 || pick.pid > 32767) {
+    if (pick.pid < league::kMinPlayerId || pick.pid > league::kMaxPlayerId) {
       if (rejected) rejected->push_back(v);
       continue;
     }
@@ -467,9 +462,9 @@ Recovery RecoverInterruptedMerge(const std::string& leaguePath, const std::strin
 
 std::map<int, int> RosteredPlayers(const std::string& leaguePath) {
   const std::optional<std::string> bytes = ReadWholeFile(league::LeagueFileName(leaguePath, ".LGE"));
-  if (!bytes) throw league::LeagueError("GetTeamRoster", kErrFileNotFound, ErrorDescription(kErrFileNotFound));
+  if (!bytes) throw league::LeagueError(context::kGetTeamRoster, kErrFileNotFound, ErrorDescription(kErrFileNotFound));
   std::map<int, int> players;
-  for (const league::RosterChunk& chunk : league::ListRosterChunks(*bytes, "GetTeamRoster")) {
+  for (const league::RosterChunk& chunk : league::ListRosterChunks(*bytes, context::kGetTeamRoster)) {
     league::RosterBlock block;
     std::copy_n(bytes->begin() + static_cast<std::ptrdiff_t>(chunk.offset), block.size(), block.begin());
     league::MaskRoster(chunk.team, block);
@@ -575,7 +570,7 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
   result.recovery = RecoverInterruptedMerge(in.leaguePath, in.leagueName);
   if (result.recovery.found) {
     if (!result.recovery.restored) {
-      result.failureContext = "Merge_Recover";
+      result.failureContext = context::kMergeRecover;
       result.errorNumber = kErrPathFileAccess;
       result.failure = result.recovery.message + " Nothing was written.";
       return result;
@@ -601,7 +596,7 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
     result.backupFolder =
         MakeBackup(in.leaguePath, in.leagueName, in.draftFile, options.now ? options.now() : LocalNow());
   } catch (const std::exception& e) {
-    result.failureContext = "Merge_Backup";
+    result.failureContext = context::kMergeBackup;
     result.errorNumber = kErrPathFileAccess;
     result.failure = std::string("The league files could not be backed up (") + e.what() + "); nothing was written.";
     return result;
@@ -673,19 +668,19 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
         o.placement = pl;
       }
       if (changed) {
-        write("roster " + pt.team, "FileTeamRoster", [&] {
+        write("roster " + pt.team, context::kFileTeamRoster, [&] {
           if (!league::FileTeamRoster(in.leaguePath, t, read.roster))
-            throw league::LeagueError("FileTeamRoster", kErrInputPastEnd, "The team's roster block is gone");
+            throw league::LeagueError(context::kFileTeamRoster, kErrInputPastEnd, "The team's roster block is gone");
         });
       }
     }
 
     progress.Update("Updating Rookies/Free Agents...", 0, 0, 1);
     if (in.stage != StageChoice::NoChange)
-      write("stage", "SetLeagueStage",
+      write("stage", context::kSetLeagueStage,
             [&] { league::SetLeagueStage(in.leaguePath, in.faList, in.rookies, StageValue(in.stage)); });
-    write("college list", "FileCollegeList", [&] { league::FileCollegeList(in.leaguePath, in.rookies); });
-    write("free-agent list", "FileFAList", [&] { league::FileFAList(in.leaguePath, in.faList); });
+    write("college list", context::kFileCollegeList, [&] { league::FileCollegeList(in.leaguePath, in.rookies); });
+    write("free-agent list", context::kFileFAList, [&] { league::FileFAList(in.leaguePath, in.faList); });
     progress.Update("Merge Complete", 0, 0, 1);
 
     std::vector<draft::Pick> kept;
@@ -719,7 +714,7 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
     result.failure = e.description;
   } catch (const std::exception& e) {
     const ErrorInfo error = ErrorOf(e);
-    result.failureContext = "Merge_Command1_Click";
+    result.failureContext = context::kMergeCommand;
     result.errorNumber = error.number;
     result.failure = error.description;
   }

@@ -150,19 +150,19 @@ struct PickItem {
   int index = 0;  // 1-based place in the list of picks
   int pid = 0;
   int genpos = kNoGenpos;
+  bool operator==(const PickItem&) const = default;
 };
 
 struct PickTeam {
   std::string team;  // team name as in the pick records
   std::vector<PickItem> items;
-  // The text form: team "|" then PID ";" genpos "," per pick.
-  std::string Text() const;
+  bool operator==(const PickTeam&) const = default;
 };
 
 // Groups the picks by team name, in order of first appearance. A position
 // caption that is not known (league::PositionCode) keeps the genpos of the
 // previous pick; before any pick it is kNoGenpos. Picks whose PID is not a
-// player id (100..32767) are not taken (they stay in the draft file) and their
+// player id (league::kMinPlayerId..kMaxPlayerId) are not taken (they stay in the draft file) and their
 // indexes are added to `rejected` when given. Calls `each` with the team name
 // of every pick handled (for the progress line).
 std::vector<PickTeam> PickTeams(const std::vector<draft::Pick>& picks, std::vector<int>* rejected = nullptr,

@@ -111,3 +111,26 @@ std::optional<FromServer> DecodeFromServer(const Message& m) {
 }
 
 }  // namespace pm::protocol::in
+
+namespace pm::protocol::from_client {
+
+Login DecodeLogin(const Message& m) {
+  return {BodyField(m, 1), LeadingNumber(BodyField(m, 2)), BodyField(m, 3), Features::Parse(BodyField(m, 4))};
+}
+
+Selection DecodeSelection(const Message& m) {
+  const std::string field = BodyField(m, 1);
+  const long long pid = LeadingNumber(field);
+  const std::string text = Trim(field);
+  // Never long: a refusal quotes what was sent.
+  constexpr std::size_t kShownDigits = 12;
+  return {pid >= 1 && pid <= kMaxPid ? static_cast<int>(pid) : 0,
+          text.size() > kShownDigits ? text.substr(0, kShownDigits) + "..." : text};
+}
+
+std::optional<int> DecodePickRequest(const Message& m) {
+  const std::optional<int16_t> n = ToInt16(m.body);
+  return n ? std::optional<int>(*n) : std::nullopt;
+}
+
+}  // namespace pm::protocol::from_client

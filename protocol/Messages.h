@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "draft/Pick.h"
+#include "league/FBPro.h"
 #include "protocol/Protocol.h"
 
 namespace pm::protocol::in {
@@ -89,3 +90,30 @@ std::optional<FromServer> DecodeFromServer(const Message& m);
 bool UnknownToClient(const Message& m);
 
 }  // namespace pm::protocol::in
+
+// The messages a server receives, read once into typed forms that the
+// server's sessions and engine act on. Only the fields are read here; whether
+// they fit the league (its name, its teams, its pool) is the receiver's to check.
+namespace pm::protocol::from_client {
+
+// The largest player id a selection can name.
+inline constexpr int kMaxPid = league::kMaxPlayerId;
+
+struct Login {  // L: field 4 is version,draftee count,league name[,features]
+  std::string version;
+  long long draftees = 0;  // its leading number
+  std::string league;
+  Features features;  // as announced, not yet shared
+};
+Login DecodeLogin(const Message& m);
+
+struct Selection {    // D: field 4 begins with the PID selected
+  int pid = 0;        // 1..kMaxPid; 0 when the field holds no such number
+  std::string shown;  // the PID's text as a refusal names it: trimmed, never long
+};
+Selection DecodeSelection(const Message& m);
+
+// The slot a catch-up request (V) asks for; nothing beyond 16 bits.
+std::optional<int> DecodePickRequest(const Message& m);
+
+}  // namespace pm::protocol::from_client

@@ -27,8 +27,9 @@ inline constexpr char kDraft = 'D';        // D|team|0|PID,name,position
 inline constexpr char kChat = 'C';         // C|team|0|text
 inline constexpr char kPrivate = 'P';      // P|team|to|text
 inline constexpr char kTimeUp = 'T';       // T|team|0|failed to make ...
-// Beyond the document: the owner's wish list, sent in parts (see WishList).
-// A server that does not know the code skips it as bytes of no message.
+// An addition of this system: the owner's wish list, sent in parts (see
+// WishList). A server that does not know the code skips it as bytes of no
+// message.
 inline constexpr char kWishList = 'K';  // K|team|first|PID,PID,...
 // Server to client.
 inline constexpr char kSignedOn = 'L';    // L|team|0|
@@ -134,7 +135,7 @@ inline constexpr int kWishListPart = 100;
 // The most picks an order message describes, and the entries one part
 // carries (team numbers of up to two digits keep a part far under the
 // receiver's bound).
-inline constexpr int kMaxOrderLabels = 1000;
+inline constexpr int kMaxOrderLabels = draft::kMaxPicks;
 inline constexpr int kOrderPart = 100;
 
 // The seconds N and Q carry: at most kMaxPlainClockSeconds to a client

@@ -41,8 +41,8 @@ class MessageSocket : public QObject {
   // Takes over an accepted socket (the element is reused: any earlier socket
   // is closed and dropped, the splitter starts afresh).
   void Adopt(QTcpSocket* socket);
-  // Client: starts connecting; onConnected or onError follows. Returns false
-  // when the request could not even be made (empty host).
+  // Client: starts connecting; connected() or connectFailed() follows.
+  // Returns false when the request could not even be made (empty host).
   bool ConnectTo(const QString& host, quint16 port);
 
   bool IsConnected() const;
@@ -60,7 +60,7 @@ class MessageSocket : public QObject {
   Framing CurrentFraming() const { return framing_; }
   static constexpr qint64 kMaxUnsentBytes = qint64{1} << 20;
   // Closes the connection (pending outgoing bytes are still written). No
-  // onDisconnected follows a Close.
+  // disconnected() follows a Close.
   void Close();
 
   // A bound on what the peer may send: once more than `bytes` have arrived

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/Common.h"
+#include "common/ErrorContexts.h"
 #include "common/Files.h"
 #include "common/Version.h"
 #include "league/FBPro.h"
@@ -93,9 +94,11 @@ struct RosterPlaces {
 std::vector<RosterPlaces> ReadRosters(const std::string& leaguePath) {
   std::string file = fb::LeagueFileName(leaguePath, ".LGE");
   auto bytes = pm::ReadWholeFile(file);
-  if (!bytes) throw fb::LeagueError("GetTeamRoster", 53, fb::ErrorDescription(53));
+  if (!bytes)
+    throw fb::LeagueError(pm::context::kGetTeamRoster, pm::kErrFileNotFound,
+                          fb::ErrorDescription(pm::kErrFileNotFound));
   std::vector<RosterPlaces> out;
-  for (const auto& chunk : fb::ListRosterChunks(*bytes, "GetTeamRoster")) {
+  for (const auto& chunk : fb::ListRosterChunks(*bytes, pm::context::kGetTeamRoster)) {
     fb::RosterBlock block;
     std::memcpy(block.data(), bytes->data() + chunk.offset, block.size());
     fb::MaskRoster(chunk.team, block);

@@ -1,9 +1,15 @@
 // Benchmarks of the draft server: a whole 31-round draft of 32 scripted
-// clients on loopback, and the splitting and dispatching of 100,000 messages.
+// clients on loopback (signed on as PKClient does, with line-ended
+// messages), and the splitting and dispatching of 100,000 messages.
 //
 // The draft file goes to the folder in PM_BENCH_DIR when set (for example a
 // tmpfs), else to the system's temporary folder: every pick is synced to disk
-// before it is announced, so the disk's sync time is part of each pick.
+// before it is announced, so the disk's sync time is part of each pick. The
+// draft measures that floor itself in the same folder (the append and sync
+// of a draft-file line, as the draft log does it, kPicks times) and reports
+// the pick-to-last-Z latency as a ratio to it, with the parts of each pick:
+// from the D written to the pick on disk, from there to the Z written to
+// every client, and from there to the last client's read.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -20,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Files.h"
 #include "league/Sample.h"
 #include "protocol/Protocol.h"
 #include "server/engine/DraftServer.h"
@@ -37,12 +44,40 @@ struct BenchClient {
   protocol::FrameSplitter splitter{protocol::Receiver::Client};
   int zCount = 0;
   int vCount = 0;
+  std::string lastOther;  // the last message that was neither Z nor V
 };
 
 fs::path BenchDir() {
   const char* env = std::getenv("PM_BENCH_DIR");
   fs::path base = env && *env ? fs::path(env) : fs::temp_directory_path();
   return base / ("pm-server-bench-" + std::to_string(QCoreApplication::applicationPid()));
+}
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+double Percentile(std::vector<double> v, int percent) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v[v.size() * static_cast<std::size_t>(percent) / 100];
+}
+
+// The disk's own floor: `count` appends of a draft-file line, each synced.
+std::vector<double> DiskFloor(const fs::path& dir, int count) {
+  const fs::path file = dir / "floor.txt";
+  const std::string line = "12345|Some Team Name|Some Player|WR|12-32\r\n";
+  std::vector<double> ms;
+  (void)AppendDurable(file, line);  // created (and its folder synced) outside the count
+  for (int i = 0; i < count; ++i) {
+    const auto start = Clock::now();
+    if (!AppendDurable(file, line).empty()) return {};
+    ms.push_back(Ms(start, Clock::now()));
+  }
+  fs::remove(file);
+  return ms;
 }
 
 bool Pump(const std::function<bool()>& done, int timeoutMs = 10000) {
@@ -65,13 +100,16 @@ void BM_WholeDraft(benchmark::State& state) {
   o.freeAgents = 0;
   std::string leagueFile = league::WriteSampleLeague(dir.string(), o) + ".LGE";
 
-  std::vector<double> latencies;
+  std::vector<double> latencies, toDisk, toSent, toRead, floor;
   for (auto _ : state) {
     state.PauseTiming();
     fs::remove(dir / "Bench League-DRAFT.TXT");
     ScriptedPrompter prompter;
     auto server = std::make_unique<server::DraftServer>();
     server->SetPrompter(&prompter);
+    Clock::time_point filed, sent;
+    server->pickFiled = [&filed](const draft::Pick&) { filed = Clock::now(); };
+    QObject::connect(server.get(), &server::DraftServer::pickRecorded, [&sent] { sent = Clock::now(); });
     server->SetPort(0);
     if (!server->LoadLeague(leagueFile, false).Ok()) {
       state.SkipWithError("league did not load");
@@ -94,6 +132,7 @@ void BM_WholeDraft(benchmark::State& state) {
         for (auto& m : v) {
           cp->zCount += m.code == 'Z';
           cp->vCount += m.code == 'V';
+          if (m.code != 'Z' && m.code != 'V') cp->lastOther = m.codeText + "|" + m.body;
         }
       });
       cp->sock.connectToHost(QHostAddress::LocalHost, server->Port());
@@ -101,7 +140,12 @@ void BM_WholeDraft(benchmark::State& state) {
     }
     Pump([&] { return server->OpenConnections() == kTeams; });
     for (int t = 1; t <= kTeams; ++t) {
-      std::string login = protocol::Login(t, "3.03", server->DrafteeCount(), server->LeagueName());
+      // As PKClient signs on: announcing line-ended messages, which every
+      // message then is, both ways.
+      std::string login = protocol::Login(t, "3.03", server->DrafteeCount(), server->LeagueName(),
+                                          protocol::Features{protocol::Feature::Lines}) +
+                          "\n";
+      clients[static_cast<std::size_t>(t - 1)]->splitter.SetFraming(protocol::Framing::Lines);
       clients[static_cast<std::size_t>(t - 1)]->sock.write(login.data(), static_cast<qint64>(login.size()));
     }
     Pump([&] {
@@ -110,14 +154,16 @@ void BM_WholeDraft(benchmark::State& state) {
       return true;
     });
     QCoreApplication::processEvents();
+    const std::vector<double> diskFloor = DiskFloor(dir, kTeams * kRounds);
+    floor.insert(floor.end(), diskFloor.begin(), diskFloor.end());
     state.ResumeTiming();
 
     int picks = kTeams * kRounds;
     for (int i = 0; i < picks; ++i) {
       int team = i % kTeams + 1;
       server->PutOnClock(team, 60, server->NextLabel());
-      auto start = std::chrono::steady_clock::now();
-      std::string d = protocol::Draft(team, pids[static_cast<std::size_t>(i)], "Some Player", "WR");
+      const auto start = Clock::now();
+      std::string d = protocol::Draft(team, pids[static_cast<std::size_t>(i)], "Some Player", "WR") + "\n";
       clients[static_cast<std::size_t>(team - 1)]->sock.write(d.data(), static_cast<qint64>(d.size()));
       bool ok = Pump([&] {
         for (auto& c : clients)
@@ -125,10 +171,16 @@ void BM_WholeDraft(benchmark::State& state) {
         return true;
       });
       if (!ok) {
-        state.SkipWithError("a Z did not arrive");
+        const std::string why = "a Z did not arrive; the picker's last other message: " +
+                                clients[static_cast<std::size_t>(team - 1)]->lastOther;
+        state.SkipWithError(why.c_str());
         return;
       }
-      latencies.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+      const auto read = Clock::now();
+      latencies.push_back(Ms(start, read));
+      toDisk.push_back(Ms(start, filed));
+      toSent.push_back(Ms(filed, sent));
+      toRead.push_back(Ms(sent, read));
     }
     state.PauseTiming();
     if (server->Log().Count() != picks) state.SkipWithError("picks missing");
@@ -136,10 +188,18 @@ void BM_WholeDraft(benchmark::State& state) {
     server.reset();
     state.ResumeTiming();
   }
-  std::sort(latencies.begin(), latencies.end());
-  if (!latencies.empty()) {
-    state.counters["pick_ms_p50"] = latencies[latencies.size() / 2];
-    state.counters["pick_ms_p99"] = latencies[latencies.size() * 99 / 100];
+  if (!latencies.empty() && !floor.empty()) {
+    const double floor50 = Percentile(floor, 50), floor99 = Percentile(floor, 99);
+    state.counters["pick_ms_p50"] = Percentile(latencies, 50);
+    state.counters["pick_ms_p99"] = Percentile(latencies, 99);
+    state.counters["disk_ms_p50"] = floor50;
+    state.counters["disk_ms_p99"] = floor99;
+    state.counters["x_disk_p50"] = Percentile(latencies, 50) / floor50;
+    state.counters["x_disk_p99"] = Percentile(latencies, 99) / floor99;
+    // Where a pick's time goes (medians).
+    state.counters["to_disk_ms"] = Percentile(toDisk, 50);
+    state.counters["to_sent_ms"] = Percentile(toSent, 50);
+    state.counters["to_read_ms"] = Percentile(toRead, 50);
     state.counters["picks"] = static_cast<double>(latencies.size());
   }
   fs::remove_all(dir);

@@ -17,6 +17,7 @@
 
 #include "client/ClientSession.h"
 #include "client/ClientSettings.h"
+#include "common/ErrorContexts.h"
 #include "common/Prompt.h"
 #include "widgets/Widgets.h"
 
@@ -155,7 +156,7 @@ void LeagueSelect::LoadLeagueFile(const QString& path) {
     }
   } catch (const std::exception& e) {
     busy.Release();
-    session_->reporter.Report("LeagueSelect_File1_DblClick", ErrorOf(e));
+    session_->reporter.Report(context::kLeagueFileChosen, ErrorOf(e));
   }
 }
 

@@ -5,14 +5,18 @@
 #include <QTimeZone>
 
 #include <algorithm>
+#include <array>
 #include <ctime>
 #include <filesystem>
 
 #include "common/Common.h"
+#include "common/ErrorContexts.h"
 #include "common/Files.h"
 #include "draft/Draftees.h"
 #include "draft/PoolTable.h"
 #include "merge/Merge.h"
+#include "protocol/Messages.h"
+#include "server/engine/Log.h"
 
 namespace fs = std::filesystem;
 using namespace Qt::StringLiterals;
@@ -26,21 +30,6 @@ using draft::PickLabel;
 namespace {
 
 QString L1(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
-
-// The largest player id a pick can name (the pool's ids are 16-bit).
-constexpr int kMaxPid = 32767;
-
-// A player id of a D: 1..kMaxPid, 0 when out of range.
-int PlayerId(const std::string& pidText) {
-  const long long pid = LeadingNumber(pidText);
-  return pid >= 1 && pid <= kMaxPid ? static_cast<int>(pid) : 0;
-}
-
-// A PID text as a refusal names it: trimmed, and never long.
-std::string ShownPid(const std::string& pidText) {
-  std::string t = Trim(pidText);
-  return t.size() > 12 ? t.substr(0, 12) + "..." : t;
-}
 
 }  // namespace
 
@@ -181,60 +170,48 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
 
 LoadResult DraftServer::ReadLeague(const std::string& folder, DraftFileWork& work) {
   LoadResult r;
-  const char* context = "GetVersion";
-  try {
-    emit loadProgress(LoadStep::Version);
-    league::VersionInfo v = league::GetVersion(leaguePath_);
-    if (v.version == 0) {
-      r.status = LoadResult::Status::NotRecognised;
-      r.leaguePath = leaguePath_;
-      return r;
-    }
+  league::LeagueReadHooks hooks;
+  hooks.step = [this](league::ReadStep step) {
+    static constexpr std::array<LoadStep, 4> kSteps = {LoadStep::Version, LoadStep::Teams, LoadStep::College,
+                                                       LoadStep::FreeAgents};
+    emit loadProgress(kSteps[static_cast<std::size_t>(step)]);
+  };
+  hooks.versionRead = [this, &folder, &r](const league::VersionInfo& v) {
     leagueVersion_ = v.version;
     leagueName_ = v.name;
-
     // One server at a time runs a league's draft: nothing of the league is
     // written (a merge put back, the draft file) by a server without its lock.
-    if (!TakeLock(folder, r)) return r;
-
+    if (!TakeLock(folder, r)) return false;
     // A merge that was killed part-way left the league half merged: it is put
     // back from its backup, and the Commish told so, before anything else is
     // read from the league.
     const merge::Recovery recovery = merge::RecoverInterruptedMerge(leaguePath_, leagueName_);
+    if (recovery.found)
+      qCWarning(lcMerge) << "interrupted merge found;" << (recovery.restored ? "put back" : "not put back");
     if (recovery.found && !recovery.restored) {
       r.status = LoadResult::Status::MergeNotRestored;
       r.message = recovery.message;
-      return r;
+      return false;
     }
     if (recovery.restored) prompter_->Inform("Info", recovery.message, PromptIcon::Information, TextCoding::Utf8);
-
+    return true;
+  };
+  try {
+    league::LeagueRead read = league::ReadLeague(leaguePath_, includeFreeAgents_, hooks);
+    switch (read.outcome) {
+      case league::LeagueRead::Outcome::Read: break;
+      case league::LeagueRead::Outcome::Stopped: return r;  // the lock or the merge said why
+      case league::LeagueRead::Outcome::NotRecognised:
+        r.status = LoadResult::Status::NotRecognised;
+        r.leaguePath = leaguePath_;
+        return r;
+      case league::LeagueRead::Outcome::NoTeams: r.status = LoadResult::Status::NoTeams; return r;
+      case league::LeagueRead::Outcome::NoPlayers: r.status = LoadResult::Status::NoPlayers; return r;
+    }
+    std::vector<std::string>& teams = read.teams;
+    league::DrafteePool& pool = read.pool;
     // Found whatever the case of its name, as the league's own files are.
     const std::string draftFile = draft::DraftFileIn(folder, leagueName_);
-
-    context = "GetTeams";
-    emit loadProgress(LoadStep::Teams);
-    league::TeamList tl = league::GetTeams(leaguePath_);
-    if (tl.teamCount <= 0) {
-      r.status = LoadResult::Status::NoTeams;
-      return r;
-    }
-    const int count = std::min(tl.teamCount, league::kMaxTeamNumber);
-    std::vector<std::string> teams;
-    for (int i = 1; i <= count; ++i) teams.push_back(tl.names[static_cast<std::size_t>(i)]);
-
-    context = "GetCollege";
-    emit loadProgress(LoadStep::College);
-    league::DrafteePool pool = league::GetCollege(leaguePath_, leagueVersion_);
-    if (includeFreeAgents_) {
-      context = "GetFA";
-      emit loadProgress(LoadStep::FreeAgents);
-      league::DrafteePool fa = league::GetFA(leaguePath_, leagueVersion_);
-      if (fa.Count() > 0) league::AppendFreeAgents(pool, fa);
-    }
-    if (pool.Count() == 0) {
-      r.status = LoadResult::Status::NoPlayers;
-      return r;
-    }
 
     // Previous selections: the log takes the draft file's picks of this
     // draft only when the file can be kept whole; the file is not written.
@@ -242,7 +219,7 @@ LoadResult DraftServer::ReadLeague(const std::string& folder, DraftFileWork& wor
     DraftLog::LoadResult previous = log_.Load(draftFile, DraftLeagueOf(teams, pool));
     if (previous.status == DraftLog::LoadStatus::Unreadable) {
       emit loadProgress(LoadStep::Idle);
-      reporter_.Report("LeagueSelect_File1_DblClick", kErrPathFileAccess,
+      reporter_.Report(context::kLeagueFileChosen, kErrPathFileAccess,
                        "Path/File access error: cannot read " + ShownPath(draftFile));
       r.status = LoadResult::Status::Failed;
       return r;
@@ -260,14 +237,14 @@ LoadResult DraftServer::ReadLeague(const std::string& folder, DraftFileWork& wor
     run_.Reset();
     LoadOrder(folder);
     pool_ = std::move(pool);
-    // The players a team may select: ids 1..32767 of a drafted position,
+    // The players a team may select: ids 1..kMaxPid of a drafted position,
     // each named as the draftee list shows him (and so as the owners and the
     // Commish see him).
     players_.clear();
     for (int i = 1; i <= pool_.Count(); ++i) {
       const league::Player& p = pool_.draftees[Index(i)].player;
       const std::string position = league::PositionCaption(p.position);
-      if (p.pid < 1 || p.pid > 32767 || position.empty()) continue;
+      if (p.pid < 1 || p.pid > protocol::from_client::kMaxPid || position.empty()) continue;
       players_.emplace(p.pid, PoolPlayer{draft::ShownName(draft::FromFbpro(p)), position});
     }
     sessions_.OpenLogins(leagueName_, pool_.Count());
@@ -275,7 +252,7 @@ LoadResult DraftServer::ReadLeague(const std::string& folder, DraftFileWork& wor
     r.status = LoadResult::Status::Loaded;
   } catch (const league::LeagueError& e) {
     emit loadProgress(LoadStep::Idle);
-    reporter_.Report(e.context.empty() ? context : e.context, e.number, e.Description());
+    reporter_.Report(e.context.empty() ? context::kLeagueFileChosen : e.context, e.number, e.Description());
     r.status = LoadResult::Status::Failed;
   }
   return r;
@@ -330,7 +307,7 @@ LoadResult DraftServer::OpenDraft(const DraftFileWork& work) {
   const std::string err = SettleDraftFile(work, folder);
   if (!err.empty()) {
     sessions_.CloseAll();
-    reporter_.Report("LeagueSelect_File1_DblClick", kErrPathFileAccess, "Path/File access error: " + err);
+    reporter_.Report(context::kLeagueFileChosen, kErrPathFileAccess, "Path/File access error: " + err);
     r.status = LoadResult::Status::Failed;
     return r;
   }
@@ -495,11 +472,11 @@ void DraftServer::HandleDraft(int element, int team, const protocol::Message& m)
     RefusePick(element, team, turn);
     return;
   }
-  const std::string pidText = GetField(m.body, 1, ",");
-  const int pid = PlayerId(pidText);
+  const protocol::from_client::Selection selection = protocol::from_client::DecodeSelection(m);
+  const int pid = selection.pid;
   const PoolPlayer* player = pid == 0 ? nullptr : FindPlayer(pid);
   if (!player) {
-    RefusePick(element, team, "Player " + ShownPid(pidText) + " is not in this draft.");
+    RefusePick(element, team, "Player " + selection.shown + " is not in this draft.");
     return;
   }
   if (log_.IsTaken(pid)) {
@@ -519,7 +496,7 @@ void DraftServer::HandleDraft(int element, int team, const protocol::Message& m)
     return;
   }
   if (!RecordPick(Pick{pid, teamName, player->name, player->position, clock_.Label()}, team, false,
-                  "Server_Socket1_Read"))
+                  context::kServerSocketRead))
     RefusePick(element, team, "The server could not write your selection to the draft file; it was not recorded.");
 }
 
@@ -639,7 +616,7 @@ DraftServer::PickResult DraftServer::CommishPick(int pid, int team, PickLabel la
   if (log_.Full()) return PickResult::Full;
   const PoolPlayer& player = *FindPlayer(pid);
   if (!RecordPick(Pick{pid, Team(team).name, player.name, player.position, label}, team, true,
-                  "DraftControl_RookieList_DblClick"))
+                  context::kRookieListActivated))
     return PickResult::WriteFailed;
   return PickResult::Picked;
 }
@@ -664,7 +641,7 @@ DraftServer::DeleteResult DraftServer::DeletePick(PickLabel label) {
   switch (log_.Delete(label, &err)) {
     case DraftLog::DeleteStatus::NotFound: return DeleteResult::NotFound;
     case DraftLog::DeleteStatus::WriteFailed:
-      reporter_.Report("DraftControl_Command2_Click", kErrDeviceIO, ErrorDescription(kErrDeviceIO) + ": " + err);
+      reporter_.Report(context::kDeletePickClicked, kErrDeviceIO, ErrorDescription(kErrDeviceIO) + ": " + err);
       return DeleteResult::WriteFailed;
     case DraftLog::DeleteStatus::Deleted: break;
   }

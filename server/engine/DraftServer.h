@@ -85,7 +85,7 @@ struct LoadResult {
     FolderNotWritable,  // the league's lock cannot be made in its folder (message says so)
     NoTeams,            // the league file has no teams
     NoPlayers,          // the league files have no players
-    DraftFileRefused,   // the draft file (draftFile) holds more than 1000 picks (records)
+    DraftFileRefused,   // the draft file (draftFile) holds more than draft::kMaxPicks picks (records)
     MergeNotRestored,   // an interrupted merge could not be put back (message says why)
     AlreadyLoaded,      // a league is loaded already (one per run)
     Failed,             // a league-file failure went to ReportError

@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "common/Common.h"
+#include "protocol/Messages.h"
+#include "server/engine/Log.h"
 
 namespace pm::server {
 
@@ -96,7 +98,7 @@ int Sessions::TakeElement() {
   socketTeam_[Slot(free)] = 0;
   acceptedAt_[Slot(free)] = clock();
   features_[Slot(free)] = {};
-  chatRate_[Slot(free)] = ChatRate{kChatBurst * 1000, clock(), 0};
+  chatRate_[Slot(free)] = ChatRate{kChatBurst * kChatLine, clock(), 0};
   // Until it signs on, a connection may send only a little.
   elements_[Slot(free)]->SetInputLimit(kMaxInputBeforeSignOn);
   return free;
@@ -106,10 +108,12 @@ void Sessions::OnAccept(QTcpSocket* socket) {
   const int free = TakeElement();
   if (free == 0) {
     // No element left: the connection is closed at once.
+    qCInfo(lcServerNet) << "connection from" << socket->peerAddress().toString() << "refused: no room";
     socket->abort();
     socket->deleteLater();
     return;
   }
+  qCInfo(lcServerNet) << "connection" << free << "from" << socket->peerAddress().toString();
   elements_[Slot(free)]->Adopt(socket);
   emit connectionsChanged();
 }
@@ -141,6 +145,7 @@ void Sessions::DropSilent() {
     protocol::MessageSocket& e = *elements_[Slot(i)];
     if (socketTeam_[Slot(i)] != 0 || !e.IsConnected()) continue;
     if (now - acceptedAt_[Slot(i)] < kSignOnDeadlineMs) continue;
+    qCInfo(lcServerNet) << "connection" << i << "closed: no sign-on in time";
     e.Close();
     closed = true;
   }
@@ -150,6 +155,7 @@ void Sessions::DropSilent() {
 void Sessions::OnDisconnect(int element) {
   elements_[Slot(element)]->Close();
   int t = socketTeam_[Slot(element)];
+  qCInfo(lcServerNet) << "connection" << element << "of team" << t << "gone";
   socketTeam_[Slot(element)] = 0;
   if (t > 0 && t <= TeamCount() && Team(t).socket == element) {
     std::string name = Team(t).name;
@@ -221,8 +227,7 @@ void Sessions::OnMessage(int element, const protocol::Message& m) {
   if (t == 0 || m.from != t) return;
   switch (m.code) {
     case protocol::kPickRequest: {
-      std::optional<int16_t> n = ToInt16(m.body);
-      if (n) emit pickRequested(element, t, *n);
+      if (const std::optional<int> n = protocol::from_client::DecodePickRequest(m)) emit pickRequested(element, t, *n);
       break;
     }
     case protocol::kChat:
@@ -251,16 +256,17 @@ bool Sessions::ChatAllowed(int element) {
   // thousandths of a line so that whole milliseconds add up exactly.
   ChatRate& rate = chatRate_[Slot(element)];
   const int64_t now = clock();
-  rate.tokens = std::min<int64_t>(kChatBurst * 1000, rate.tokens + (now - rate.at) * kChatPerSecond);
+  rate.tokens = std::min<int64_t>(kChatBurst * kChatLine, rate.tokens + (now - rate.at) * kChatPerSecond);
   rate.at = now;
-  if (rate.tokens >= 1000) {
-    rate.tokens -= 1000;
+  if (rate.tokens >= kChatLine) {
+    rate.tokens -= kChatLine;
     rate.dropped = 0;
     return true;
   }
   if (rate.dropped++ == 0) SendTo(element, protocol::PrivateOut(0, socketTeam_[Slot(element)], kChatTooFast));
   if (rate.dropped >= kFloodLimit) {
     const int team = socketTeam_[Slot(element)];
+    qCInfo(lcServerNet) << "connection" << element << "of team" << team << "dropped for flooding";
     emit chatLine("*** " + Team(team).name + " was disconnected for flooding the chat. ***");
     OnDisconnect(element);
   }
@@ -275,17 +281,18 @@ void Sessions::HandleLogin(int element, const protocol::Message& m) {
     return;
   }
   const int t = m.from;
-  const std::string& body = m.body;
+  const protocol::from_client::Login login = protocol::from_client::DecodeLogin(m);
   int status = -1;
-  if (GetField(body, 3, ",") != leagueName_) status = protocol::kRefuseLeague;
+  if (login.league != leagueName_) status = protocol::kRefuseLeague;
   // The version as its leading number: "3.03abc" is 3.03, "x" is 0.
-  if (status < 0 && protocol::CompareVersions(protocol::kServerVersion, GetField(body, 1, ",")) > 0)
+  if (status < 0 && protocol::CompareVersions(protocol::kServerVersion, login.version) > 0)
     status = protocol::kRefuseVersion;
-  if (status < 0 && LeadingNumber(GetField(body, 2, ",")) != drafteeCount_) status = protocol::kRefusePlayerCount;
+  if (status < 0 && login.draftees != drafteeCount_) status = protocol::kRefusePlayerCount;
   // A team outside the league cannot be recorded.
   if (status < 0 && (t < 1 || t > TeamCount())) status = protocol::kRefusePlayerCount;
   if (status < 0 && (Team(t).signedOn || Team(t).socket > 0)) status = protocol::kRefuseSignedOn;
   if (status >= 0) {
+    qCInfo(lcServerNet) << "connection" << element << "login of team" << t << "refused, reason" << status;
     SendTo(element, protocol::Refused(status));
     return;
   }
@@ -296,9 +303,10 @@ void Sessions::HandleLogin(int element, const protocol::Message& m) {
   socketTeam_[Slot(element)] = t;
   // Features only for a client that announced some: the answer comes first,
   // and from it on the connection speaks as agreed.
-  const protocol::Features shared =
-      protocol::Features::Parse(GetField(body, 4, ",")).SharedWith(protocol::Features::All());
+  const protocol::Features shared = login.features.SharedWith(protocol::Features::All());
   features_[Slot(element)] = shared;
+  qCInfo(lcServerNet) << "connection" << element << "signed on as team" << t << "sharing"
+                      << QString::fromStdString(shared.Text());
   if (!shared.Empty()) {
     if (shared.Has(protocol::Feature::Lines)) connection.SetFraming(protocol::Framing::Lines);
     SendTo(element, protocol::Accepted(t, shared));

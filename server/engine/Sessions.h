@@ -179,6 +179,9 @@ class Sessions : public QObject {
   std::array<protocol::Features, kMaxConnections + 1> features_{};
   // The chat rate of each element: tokens (in thousandths of a line), when
   // they were last counted, and the lines dropped in a row.
+  // The chat bucket counts in thousandths of a line, so that whole
+  // milliseconds at kChatPerSecond add up exactly.
+  static constexpr int64_t kChatLine = 1000;
   struct ChatRate {
     int64_t tokens = 0;
     int64_t at = 0;

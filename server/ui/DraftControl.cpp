@@ -16,11 +16,11 @@
 #include <algorithm>
 
 #include "common/Common.h"
+#include "common/ErrorContexts.h"
 #include "draft/Pick.h"
 #include "draft/PoolTable.h"
 #include "server/engine/DraftServer.h"
 #include "server/ui/DraftOrderWindow.h"
-#include "server/ui/Guard.h"
 #include "widgets/DrafteeList.h"
 #include "widgets/Widgets.h"
 #ifdef PICKMILL_WEB_BOARD
@@ -516,7 +516,7 @@ void DraftControl::UpdateDeleteButton() {
 }
 
 void DraftControl::OnTeamActivated() {
-  Guard(engine_.Reporter(), "DraftControl_TeamsList_DblClick", [this] {
+  Trap(engine_.Reporter(), context::kTeamsListActivated, [this] {
     QListWidgetItem* item = teamsList_->currentItem();
     if (engine_.Clock().OnClock()) return;
     if (item == nullptr || !item->isSelected()) return;
@@ -552,7 +552,7 @@ void DraftControl::OnTeamActivated() {
 }
 
 void DraftControl::OnPlayerActivated(int pid) {
-  Guard(engine_.Reporter(), "DraftControl_RookieList_DblClick", [this, pid] {
+  Trap(engine_.Reporter(), context::kRookieListActivated, [this, pid] {
     // A connected team picks for itself.
     if (!engine_.CommishMayPick()) return;
     const DraftServer::PoolPlayer* player = engine_.FindPlayer(pid);
@@ -588,7 +588,7 @@ void DraftControl::OnPlayerActivated(int pid) {
 void DraftControl::OnHaltClicked() { engine_.Halt(); }
 
 void DraftControl::OnKickClicked() {
-  Guard(engine_.Reporter(), "DraftControl_Kick_Click", [this] {
+  Trap(engine_.Reporter(), context::kKickClicked, [this] {
     QListWidgetItem* item = teamsList_->currentItem();
     if (item == nullptr || !item->isSelected()) return;
     const int team = item->data(Qt::UserRole).toInt();

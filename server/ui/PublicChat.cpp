@@ -3,8 +3,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "common/ErrorContexts.h"
 #include "server/engine/DraftServer.h"
-#include "server/ui/Guard.h"
 #include "widgets/ChatPanel.h"
 #include "widgets/Widgets.h"
 
@@ -24,7 +24,7 @@ PublicChat::PublicChat(server::DraftServer& engine, QWidget* parent) : QWidget(p
   // that nothing typed is lost.
   panel_->SetSend([this](int to, const std::string& text) {
     bool sent = false;
-    Guard(engine_.Reporter(), "PublicChat_ChatSend_KeyPress", [&] { sent = engine_.CommishChat(to, text); });
+    Trap(engine_.Reporter(), context::kChatSent, [&] { sent = engine_.CommishChat(to, text); });
     return sent;
   });
   resize(460, 320);

@@ -93,8 +93,8 @@ TEST(MergePickTeams, GroupsByTeamAndCarriesGenposOfUnknownPositions) {
   std::vector<std::string> named;
   auto teams = PickTeams(picks, &rejected, [&](const std::string& t) { named.push_back(t); });
   ASSERT_EQ(teams.size(), 2u);
-  EXPECT_EQ(teams[0].Text(), "Lions|101;-1,103;16,104;16,");
-  EXPECT_EQ(teams[1].Text(), "Bears|102;0,105;13,");
+  EXPECT_EQ(teams[0], (PickTeam{"Lions", {{1, 101, -1}, {3, 103, 16}, {4, 104, 16}}}));
+  EXPECT_EQ(teams[1], (PickTeam{"Bears", {{2, 102, 0}, {6, 105, 13}}}));
   EXPECT_EQ(teams[1].items[1].index, 6);
   EXPECT_EQ(rejected, (std::vector<int>{5, 7}));
   EXPECT_EQ(named.size(), 7u);
@@ -129,7 +129,7 @@ TEST(MergePlace, QuarterbackTakesSlotTwoWithLowestFreeNumber) {
   EXPECT_EQ(p.group, 0);
   EXPECT_EQ(p.slot, 2);
   EXPECT_EQ(p.jersey, 3);
-  EXPECT_EQ(r.groups[0][1].Text(), "500|3");
+  EXPECT_EQ(r.groups[0][1], (RosterEntry{500, 3}));
   EXPECT_EQ(j[3], 500);
   // The next quarterback finds the lineup full and goes to group 1 with 5.
   p = PlacePlayer(r, j, MakeSlotRanges(), 501, 0);

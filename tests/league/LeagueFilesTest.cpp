@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -63,11 +64,7 @@ TEST(LeagueUtil, PathsAndCaptions) {
   // Compared as paths: the separators may differ on Windows.
   EXPECT_EQ(fs::path(LeagueFileName(dir / "name", ".pyc")), fs::path(dir / "name.pyc"));  // missing: as given
 
-  const char* captions[] = {"QB", "FB", "HB", "TE", "WR", "C", "G", "T", "DE", "DT", "LB", "CB", "S", "K", "P"};
-  for (int i = 0; i < 15; ++i) {
-    EXPECT_EQ(PositionCaption(i), captions[i]);
-    EXPECT_EQ(PositionCode(captions[i]), i);
-  }
+  for (int i = 0; i < kShownPositions; ++i) EXPECT_EQ(PositionCode(PositionCaption(i)), i);
   EXPECT_EQ(PositionCaption(15), "");
   EXPECT_EQ(PositionCaption(-1), "");
   EXPECT_EQ(PositionCode("qb"), -1);
@@ -231,12 +228,12 @@ TEST(PlayerRecords, BothSizesAndNameOffsets) {
   EXPECT_EQ(p.pid, 12345);
   EXPECT_EQ(p.fname, "Stan");
   EXPECT_EQ(p.lname, "White");
-  EXPECT_EQ(p.PlayerText(), "12345|Stan|White|6|42|43|44|45|46|47|48|49|50|9|0|0|0|0|0|0|8|17|257|");
-}
-
-TEST(PlayerRecords, TextKeepsFieldsWhenANameHoldsTheSeparator) {
-  Player p = MakePlayer(100, "A|B", "C", 0);
-  EXPECT_EQ(p.PlayerText().substr(0, 10), "100|A B|C|");
+  EXPECT_EQ(p.position, 6);
+  EXPECT_EQ((std::array{p.AC, p.AG, p.DI, p.EN, p.HA, p.INN, p.SP, p.ST, p.YR}),
+            (std::array{42, 43, 44, 45, 46, 47, 48, 49, 50}));
+  EXPECT_EQ(p.extra, (std::array<uint8_t, 8>{9, 0, 0, 0, 0, 0, 0, 8}));
+  EXPECT_EQ(p.genpos, 17);
+  EXPECT_EQ(p.value23, 257);
 }
 
 TEST(PlayerRecords, IncompleteHeaderFails) {
@@ -344,8 +341,8 @@ TEST(DrafteePoolTest, FreeAgentsFollowEachPositionInIndexOrder) {
   EXPECT_EQ(pool.positionIndex[0], (std::vector<int>{1, 3, 4}));
   EXPECT_EQ(pool.positionIndex[4], (std::vector<int>{2, 5, 6}));
   EXPECT_EQ(pool.positionIndex[19], (std::vector<int>{7}));
-  EXPECT_EQ(pool.draftees[1].Text(), players[2].PlayerText() + "0");
-  EXPECT_EQ(pool.draftees[7].Text(), players[5].PlayerText() + "1");
+  EXPECT_EQ(pool.draftees[1], (Draftee{players[2], 0}));
+  EXPECT_EQ(pool.draftees[7], (Draftee{players[5], 1}));
 
   DrafteePool noFa = LoadPool(dir / "LG", kVersion9697, false);
   EXPECT_EQ(noFa.Count(), 3);
@@ -436,10 +433,9 @@ TEST_F(RosterFileTest, ReadsGroupsAndJerseys) {
   EXPECT_EQ(r.block, block);
   const auto& g = r.roster.groups;
   ASSERT_EQ(g[0].size(), 34u);
-  EXPECT_EQ(g[0][0].Text(), "100|12|0|0");
-  EXPECT_EQ(g[0][1].Text(), "101|22|2|15");
-  EXPECT_TRUE(g[0][2].Empty());
-  EXPECT_EQ(g[0][2].Text(), "");
+  EXPECT_EQ(g[0][0], (RosterEntry{100, 12, 0, 0}));
+  EXPECT_EQ(g[0][1], (RosterEntry{101, 22, 2, 15}));
+  EXPECT_EQ(g[0][2], RosterEntry{});
   EXPECT_EQ(g[0][7].jersey, 150);
   ASSERT_EQ(g[1].size(), 1u);  // packed
   EXPECT_EQ(g[1][0].pid, 103);
@@ -448,7 +444,7 @@ TEST_F(RosterFileTest, ReadsGroupsAndJerseys) {
   ASSERT_EQ(g[3].size(), 1u);
   EXPECT_EQ(g[3][0].pid, 40000);
   EXPECT_EQ(g[3][0].position, -1);
-  EXPECT_EQ(g[3][0].Text(), "40000|9");
+  EXPECT_EQ(g[3][0], (RosterEntry{40000, 9}));
   EXPECT_EQ(r.jerseys[12], 100);
   EXPECT_EQ(r.jerseys[22], 101);
   EXPECT_EQ(r.jerseys[3], 103);
@@ -478,7 +474,7 @@ TEST_F(RosterFileTest, WriteChangesOnlyTheBlock) {
   EXPECT_TRUE(again.roster.groups[0][0].Empty());
   EXPECT_EQ(again.block[0], 0);  // zero PID and jersey in the emptied slot
   EXPECT_EQ(again.block[126], 0);
-  EXPECT_EQ(again.roster.groups[0][2].Text(), "104|51|10|10");
+  EXPECT_EQ(again.roster.groups[0][2], (RosterEntry{104, 51, 10, 10}));
   EXPECT_EQ(again.roster.groups[0][7].jersey, 150);  // kept as stored
   EXPECT_EQ(again.roster.groups[3][0].pid, 40000);
   // Group 1 was packed on reading: its player now sits on place 35.

@@ -694,26 +694,6 @@ TEST(ClientSession, ReadsAreSplitIntoMessagesAndCompletedAcrossReads) {
   EXPECT_EQ(a.session.DroppedCount(), 0);
 }
 
-// While a sound plays, events that arrive wait until the running handler is done.
-TEST(ClientSession, EventsDuringASoundWaitForTheHandler) {
-  SampleLeague league;
-  TestClient a(league, 1, 0);
-  struct Reentrant : SoundPlayer {
-    ClientSession* session = nullptr;
-    void PlaySound(const std::string&) override {
-      session->HandleMessage("P|0|1|during the ring");
-      session->Tick();
-    }
-  } sound;
-  sound.session = &a.session;
-  a.session.SetSoundPlayer(&sound);
-  a.session.HandleMessage("N|0|1|30,1-1");
-  ASSERT_EQ(a.view.chat.size(), 2u);
-  EXPECT_EQ(a.view.chat[0], "Albany Admirals is on the clock.");
-  EXPECT_EQ(a.view.chat[1], "Private from the Commish: during the ring");
-  EXPECT_EQ(a.session.ClockSeconds(), 29);  // the tick ran after the clock was set
-}
-
 TEST(ClientSound, GeneratedWavesAndSilentFailures) {
   QTemporaryDir dir;
   ASSERT_EQ(QProcess::execute(QStringLiteral(MAKEWAV), {dir.path()}), 0);
