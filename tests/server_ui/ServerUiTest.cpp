@@ -163,7 +163,7 @@ TEST_F(ServerUiTest, LoadingALeagueOpensDraftControlAndTheMenus) {
   EXPECT_EQ(dc->SelectionEdit()->text(), u"1"_s);
   EXPECT_FALSE(dc->MergeButton()->isEnabled());  // no picks yet
   EXPECT_FALSE(dc->HaltButton()->isEnabled());
-  EXPECT_TRUE(dc->Draftees()->Option1(0)->isChecked());
+  EXPECT_TRUE(dc->Draftees()->PositionButton(0)->isChecked());
   EXPECT_TRUE(prompter.asked.empty());
   window->ShutDown();
   EXPECT_TRUE(ended);
