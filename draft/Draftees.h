@@ -12,7 +12,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -154,10 +153,6 @@ class DrafteeListModel {
   std::vector<int> NaturalOrder() const;
   std::vector<int> RatingOrder() const;
   std::vector<int> NameOrder() const;
-
-  // Whether last name `a` (Latin-1) sorts before `b` in the reader's
-  // alphabet; unset, letter case is ignored and bytes are compared.
-  std::function<bool(const std::string& a, const std::string& b)> nameLess;
 
  private:
   void Fill(const std::vector<int>& order);

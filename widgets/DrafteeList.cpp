@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCollator>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -15,7 +14,6 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QVBoxLayout>
-#include <memory>
 
 #include "widgets/DrafteeFind.h"
 #include "widgets/Widgets.h"
@@ -112,11 +110,6 @@ DrafteeList::DrafteeList(QWidget* parent, const QString& sortLabel) : QWidget(pa
   next(positionButtons_[0]);
   for (int m = 0; m < kRatingBoxes; ++m) next(rating_[static_cast<std::size_t>(m)]);
   next(nameSortBox_);
-
-  // Names sort in the reader's alphabet ("M\u00fcller" with "Muller").
-  model_.nameLess = [collator = std::make_shared<QCollator>()](const std::string& a, const std::string& b) {
-    return collator->compare(QString::fromLatin1(a), QString::fromLatin1(b)) < 0;
-  };
 }
 
 int DrafteeList::CaptionOffset(const QCheckBox* box) {

@@ -327,7 +327,10 @@ void Client::DraftListAdd(const std::string& line) { OpenDraftList()->AddLine(li
 
 void Client::DraftListClear() { OpenDraftList()->Clear(); }
 
-void Client::SetTimeLeft(const std::string& text) { OpenDraftees()->SetTimeLeft(text); }
+void Client::SetTimeLeft(const std::string& text) {
+  OpenDraftees()->SetTimeLeft(text);
+  ShowBanner();  // the own clock's seconds, set after the clock was shown
+}
 
 void Client::ClockChanged() { ShowRoom(); }
 

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QHeaderView>
 #include <QGroupBox>
@@ -317,7 +318,7 @@ TEST(MainWindow, MenusCaptionAndDisconnectConfirmation) {
   QList<QMdiSubWindow*> icons;
   for (QMdiSubWindow* sub : win.client.MdiArea()->subWindowList(QMdiArea::CreationOrder))
     if (sub->isVisible()) icons << sub;
-  ASSERT_EQ(icons.size(), 2);
+  ASSERT_EQ(icons.size(), 4);  // the room opened at sign-on
   for (QMdiSubWindow* sub : icons) {
     sub->showMinimized();
     sub->move(40, 40);
@@ -646,7 +647,8 @@ TEST(OwnersRoom, BannerUpNextOnDeckAndBoardByTeam) {
 
   // The own clock counts down each second, and a pause shows.
   win.S().HandleMessage(protocol::OnClock(1, 42, {2, n - 1}));
-  EXPECT_EQ(banner->text(), u"You are on the clock \u2014 pick 2-%1 \u2014 0:42"_s.arg(n - 1));
+  EXPECT_EQ(banner->text().toStdString(),
+            (u"You are on the clock \u2014 pick 2-%1 \u2014 0:42"_s.arg(n - 1)).toStdString());
   win.S().Tick();
   EXPECT_EQ(banner->text(), u"You are on the clock \u2014 pick 2-%1 \u2014 0:41"_s.arg(n - 1));
   EXPECT_EQ(notices.size(), 2u);
@@ -692,10 +694,15 @@ TEST(OwnersRoom, DrafteesFitIn640By400) {
   QApplication::processEvents();
   widgets::DrafteeList* list = d->List();
   const auto rectIn = [d](QWidget* w) { return QRect(w->mapTo(d, QPoint(0, 0)), w->size()); };
-  std::vector<QWidget*> parts = {d->Banner(), d->TimeLeftLabel(), list->Find(),
-                                 list->PositionButton(0)->parentWidget(), list->HeaderLabel(), list->RookieList()};
-  for (int m = 0; m < draft::kRatingBoxes; ++m) parts.push_back(list->RatingBox(m));
-  parts.push_back(list->NameSortBox());
+  std::vector<QWidget*> parts = {d->Banner(),
+                                 d->TimeLeftLabel(),
+                                 list->Find(),
+                                 list->PositionButton(0)->parentWidget(),
+                                 list->NameSortBox()->parentWidget(),
+                                 list->HeaderLabel(),
+                                 list->RookieList()};
+  for (int m = 0; m < draft::kRatingBoxes; ++m)
+    EXPECT_TRUE(d->rect().contains(rectIn(list->RatingBox(m)))) << m;
   for (std::size_t i = 0; i < parts.size(); ++i) {
     EXPECT_TRUE(d->rect().contains(rectIn(parts[i]))) << parts[i]->objectName().toStdString();
     for (std::size_t j = i + 1; j < parts.size(); ++j)
