@@ -92,8 +92,7 @@ int main(int argc, char** argv) {
   const auto pick = [&](int team, int position) {
     const auto& players = pool.positionIndex[static_cast<std::size_t>(position)];
     std::size_t slot = 0;
-    while (slot < players.size() &&
-           s.Picks().HasPid(pool.draftees[static_cast<std::size_t>(players[slot])].player.pid))
+    while (slot < players.size() && s.Picks().HasPid(pool.draftees[static_cast<std::size_t>(players[slot])].player.pid))
       ++slot;
     if (slot == players.size()) return false;
     const auto& p = pool.draftees[static_cast<std::size_t>(players[slot])].player;

@@ -58,8 +58,7 @@ void DraftBoardView::SetSource(const draft::PickList* picks, int teamCount, std:
 }
 
 void DraftBoardView::Refresh() {
-  draft::DraftBoard next =
-      picks_ ? draft::DraftBoard(*picks_, teamCount_, ownTeam_, order_) : draft::DraftBoard();
+  draft::DraftBoard next = picks_ ? draft::DraftBoard(*picks_, teamCount_, ownTeam_, order_) : draft::DraftBoard();
   // Only the cells that changed are set again, and only their columns are
   // fitted anew, so a pick costs little even on a full board (a catch-up
   // refreshes once per pick). A grid that shrinks is made afresh.
@@ -88,8 +87,7 @@ bool DraftBoardView::ShowCell(const draft::DraftBoard& next, draft::PickLabel la
     delete grid_->takeItem(row, column);
     return true;
   }
-  if (item != nullptr && item->text() == text && item->background() == background &&
-      item->foreground() == foreground)
+  if (item != nullptr && item->text() == text && item->background() == background && item->foreground() == foreground)
     return false;
   if (item == nullptr) {
     item = new QTableWidgetItem;

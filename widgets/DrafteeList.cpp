@@ -5,8 +5,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QScrollBar>

@@ -359,8 +359,9 @@ void Client::ShowBanner() {
     secondTimer_->stop();
   }
   if (DrafteesWindow* draftees = Draftees()) {
-    const BannerState banner{clock.team != 0, own, session_->TeamName(clock.team), clock.label,
-                             session_->OnTheClockSecondsLeft(), clock.paused};
+    const BannerState banner{
+        clock.team != 0, own, session_->TeamName(clock.team), clock.label, session_->OnTheClockSecondsLeft(),
+        clock.paused};
     draftees->SetBanner(BannerText(banner), own, clock.paused);
   }
 }
@@ -385,9 +386,9 @@ void Client::TellOwner(const UpNext& next) {
     toldClock_ = clock.label;
     // The session asks for the desktop's attention itself (RequestAttention).
     if (noticesAction_->isChecked())
-      showNotice(u"Pickmill"_s, u"You are on the clock"_s +
-                                    (clock.label ? u" \u2014 pick "_s + QString::fromStdString(clock.label->Text())
-                                                 : QString()));
+      showNotice(u"Pickmill"_s,
+                 u"You are on the clock"_s +
+                     (clock.label ? u" \u2014 pick "_s + QString::fromStdString(clock.label->Text()) : QString()));
   }
   if (next.OnDeck() && next.ownNext != toldDeck_) {
     toldDeck_ = next.ownNext;

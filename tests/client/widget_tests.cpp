@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,8 +21,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
-#include <QHeaderView>
-#include <QGroupBox>
 
 #include <algorithm>
 
@@ -634,8 +634,7 @@ TEST(OwnersRoom, BannerUpNextOnDeckAndBoardByTeam) {
   EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), widgets::L1(win.S().TeamName(1)));
   EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), widgets::L1(win.S().TeamName(3)));
   EXPECT_EQ(grid->item(0, 1)->background().color(), widgets::DraftBoardView::CurrentColour());
-  EXPECT_EQ(grid->item(1, n - 2)->text(),
-            widgets::L1(win.S().TeamName(1) + " (via " + win.S().TeamName(2) + ")"));
+  EXPECT_EQ(grid->item(1, n - 2)->text(), widgets::L1(win.S().TeamName(1) + " (via " + win.S().TeamName(2) + ")"));
   EXPECT_EQ(grid->item(1, n - 2)->background().color(), widgets::DraftBoardView::OwnColour());
 
   // Team 1 is on deck when the pick before its own is on the clock: told
@@ -701,8 +700,7 @@ TEST(OwnersRoom, DrafteesFitIn640By400) {
                                  list->NameSortBox()->parentWidget(),
                                  list->HeaderLabel(),
                                  list->RookieList()};
-  for (int m = 0; m < draft::kRatingBoxes; ++m)
-    EXPECT_TRUE(d->rect().contains(rectIn(list->RatingBox(m)))) << m;
+  for (int m = 0; m < draft::kRatingBoxes; ++m) EXPECT_TRUE(d->rect().contains(rectIn(list->RatingBox(m)))) << m;
   for (std::size_t i = 0; i < parts.size(); ++i) {
     EXPECT_TRUE(d->rect().contains(rectIn(parts[i]))) << parts[i]->objectName().toStdString();
     for (std::size_t j = i + 1; j < parts.size(); ++j)
