@@ -15,6 +15,8 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -47,6 +49,7 @@ int main(int argc, char** argv) {
   order.snake = true;
   order.rounds = 4;
   order.traded[{2, server.TeamCount()}] = 3;
+  order.settings.timeAllowed = 120;
   server.SetOrder(order);
 
   pm::ScriptedPrompter prompts;
@@ -124,7 +127,9 @@ int main(int argc, char** argv) {
   server.CommishChat(0, "Round 2 is going quickly - keep it up.");
   for (; nextTeam() != 1; ++made)
     if (!pick(nextTeam(), made % pm::league::kShownPositions)) return 1;
-  server.PutOnClock(1, 120, server.NextLabel());
+  // The automatic run puts team 1 on the clock, and the owners are sent the
+  // order it follows.
+  server.SetRunAutomatically(true);
   if (!QTest::qWaitFor([&] { return s.TimerRunning(); }, 5000)) return 1;
   for (int i = 0; i < 17; ++i) s.Tick();
   QTest::qWait(200);
@@ -173,6 +178,10 @@ int main(int argc, char** argv) {
   window.OnDraftBoardMenu();
   QWidget* board = window.DraftBoard()->parentWidget();
   board->setGeometry(0, 0, mdi->viewport()->width(), mdi->viewport()->height() / 2);
+  QTest::qWait(200);
+  // Scrolled to the last columns (the traded pick), the rounds staying in view.
+  QScrollBar* sideways = window.DraftBoard()->Grid()->horizontalScrollBar();
+  sideways->setValue(sideways->maximum());
   QTest::qWait(200);
   return board->grab().save(QFile::decodeName(argv[5])) ? 0 : 1;
 }

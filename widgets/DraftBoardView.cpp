@@ -25,7 +25,8 @@ DraftBoardView::DraftBoardView(Prompter* prompter, QWidget* parent) : QWidget(pa
   // Columns fit their names (Refresh), but never narrower than a short one.
   grid_->horizontalHeader()->setMinimumSectionSize(fm.averageCharWidth() * 12);
   grid_->horizontalHeader()->setDefaultSectionSize(fm.averageCharWidth() * 18);
-  grid_->verticalHeader()->setDefaultSectionSize(fm.lineSpacing() * 2 + 8);
+  // Three lines: player, team and the team a traded pick came from.
+  grid_->verticalHeader()->setDefaultSectionSize(fm.lineSpacing() * 3 + 8);
   grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 
   save_ = new QPushButton(QStringLiteral("&Save as CSV..."), this);

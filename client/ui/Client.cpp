@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -106,7 +107,8 @@ Client::Client(Prompter* prompter, QWidget* parent) : QMainWindow(parent), promp
   connectAction_->setChecked(false);
   disconnectAction_->setEnabled(false);
   SetCaption(session_->Caption());
-  resize(1000, 700);
+  // On a small screen the window starts no larger than the screen.
+  resize(QSize(1000, 700).boundedTo(screen()->availableSize()));
 }
 
 Client::~Client() {
@@ -212,6 +214,9 @@ QMdiSubWindow* Client::AddChild(QWidget* widget) {
   sub->setAttribute(Qt::WA_DeleteOnClose);  // closing a child unloads it
   sub->setObjectName(widget->objectName() + u"Window"_s);
   sub->setWindowTitle(widget->windowTitle());
+  // No tiling or dragging makes a window smaller than its contents need:
+  // windows may overlap, but their controls never do.
+  sub->setMinimumSize(sub->minimumSizeHint());
   if (settings_) {
     const QRect kept = settings_->ChildGeometry(sub->objectName());
     if (!kept.isNull()) sub->setGeometry(kept);
@@ -261,13 +266,21 @@ void Client::OpenRoom() {
   if (kept) return;
   // The Draftees at the left, as wide as their lines; Up Next over the
   // chat at the right; the Draft List below the Draftees.
+  // On a small screen the Draftees keep the room they need and the others
+  // overlap them.
   const QRect area = mdi_->viewport()->rect();
-  const int left = std::min(std::max(drafteesSub_->minimumSizeHint().width(), area.width() * 3 / 5), area.width());
-  const int top = area.height() * 2 / 3;
+  const int left = std::min(std::max(drafteesSub_->minimumWidth(), area.width() * 3 / 5), area.width());
+  const int top = std::max(drafteesSub_->minimumHeight(), area.height() * 2 / 3);
   drafteesSub_->setGeometry(0, 0, left, top);
-  draftListSub_->setGeometry(0, top, left, area.height() - top);
-  upNextSub_->setGeometry(left, 0, area.width() - left, area.height() / 3);
-  chatSub_->setGeometry(left, area.height() / 3, area.width() - left, area.height() - area.height() / 3);
+  const auto place = [&area](QMdiSubWindow* sub, int x, int y, int w, int h) {
+    // Inside the area as far as the window's minimum size allows.
+    w = std::max(w, sub->minimumWidth());
+    h = std::max(h, sub->minimumHeight());
+    sub->setGeometry(std::max(0, std::min(x, area.width() - w)), std::max(0, std::min(y, area.height() - h)), w, h);
+  };
+  place(draftListSub_, 0, top, left, area.height() - top);
+  place(upNextSub_, left, 0, area.width() - left, area.height() / 3);
+  place(chatSub_, left, area.height() / 3, area.width() - left, area.height() - area.height() / 3);
   mdi_->setActiveSubWindow(drafteesSub_);
 }
 
