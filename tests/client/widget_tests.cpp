@@ -575,6 +575,8 @@ TEST(DraftBoardWindowTest, BoardAndFindFollowPicksAndDeletesOfEveryPosition) {
                          [&](const draft::Found& f) { return f.pid == k.pid; });
   };
   ASSERT_EQ(count(), 1);
+  EXPECT_FALSE(find->Header()->isHidden());  // column titles over the results
+  EXPECT_TRUE(find->Header()->text().startsWith(u"Pos PID"_s));
   win.S().HandleMessage("Z|1|0|" + std::to_string(k.pid) + "," + k.fname + " " + k.lname + ",K,1-1");
   win.S().HandleMessage("Z|2|0|9999,Al Jones,QB,1-2");
   EXPECT_EQ(count(), 0);

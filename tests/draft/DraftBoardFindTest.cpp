@@ -46,7 +46,7 @@ TEST(DrafteeFind, MatchesNamePartsOfEveryPositionIgnoringCaseAndAccents) {
   EXPECT_EQ(Pids(FindDraftees(t, DraftedSet(picks), "muller")), (std::vector<int>{1}));
 
   EXPECT_EQ(FoldForFind("\xC6sir \xDF\xDE\xD7"), "aesir ssth\xD7");
-  EXPECT_EQ(FoundLine(t, {7, 0, 3}), "T  3    Eric Muller            0 0  0  0  0  0  0  0  0");
+  EXPECT_EQ(FoundLine(t, {7, 0, 3}), "T   3    Eric Muller            0 0  0  0  0  0  0  0  0");
 }
 
 PickList Picks(std::initializer_list<Pick> picks) {
