@@ -26,7 +26,6 @@ namespace pm::server {
 using namespace pm::widgets;
 
 using server::DraftServer;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -106,7 +105,7 @@ ServerWindow::ServerWindow(DraftServer& engine, Prompter& prompter, const QStrin
   view_->setEnabled(false);
   window_->setEnabled(false);
 
-  connect(&engine_, &DraftServer::captionChanged, this, [this] { ShowCaption(); });
+  connect(&engine_, &DraftServer::captionChanged, this, [this](const QString& c) { setWindowTitle(c); });
   connect(&engine_, &DraftServer::showChatWindow, this, [this] { ShowChat(); });
   connect(&engine_, &DraftServer::pubChatAdded, this, [this](const QString& line) {
     // Lines for a closed chat window are dropped.
@@ -159,13 +158,6 @@ void ServerWindow::Start() {
   mdi_->setActiveSubWindow(leagueFrame_);
 }
 
-void ServerWindow::ShowCaption() {
-  // The engine's caption, then the league loaded.
-  QString caption = engine_.Caption().isEmpty() ? windowTitle() : engine_.Caption();
-  if (engine_.LeagueLoaded() && !engine_.LeagueName().empty()) caption += u" - "_s + L1(engine_.LeagueName());
-  setWindowTitle(caption);
-}
-
 void ServerWindow::SetSettings(QSettings* settings) {
   settings_ = settings;
   if (settings_ != nullptr) restoreGeometry(settings_->value(QLatin1String(kGeometryKey)).toByteArray());
@@ -190,7 +182,6 @@ void ServerWindow::LeagueLoaded(bool listening) {
   // Start stays usable only to retry a port that could not be opened.
   start_->setEnabled(!listening);
   if (leagueFrame_ != nullptr && leagueFrame_->isVisible()) leagueFrame_->hide();
-  ShowCaption();
   ShowDraftControl();
 }
 

@@ -80,8 +80,6 @@ class ServerWindow : public QMainWindow {
  private:
   void LeagueLoaded(bool listening);
   QMdiSubWindow* AddChild(QWidget* child);
-  // The caption: the engine's, with the league loaded.
-  void ShowCaption();
   // The board from the picks, the draft order and the clock.
   void ShowBoard();
   bool ChatShown() const;

@@ -170,7 +170,7 @@ TEST_F(DrafteeListTest, FindShowsTheChosenPlayerSelectedInHisPositionsList) {
   QTest::keyClicks(box, u"WI"_s);
   ASSERT_TRUE(results->isVisible());
   ASSERT_EQ(results->count(), 1);
-  EXPECT_TRUE(results->item(0)->text().startsWith(u"WR 201"_s));
+  EXPECT_TRUE(results->item(0)->text().startsWith(u"WR  201"_s));
   QTest::keyClick(box, Qt::Key_Return);
   EXPECT_EQ(list.CurrentPosition(), 4);
   EXPECT_TRUE(list.PositionButton(4)->isChecked());
@@ -198,7 +198,7 @@ TEST_F(DrafteeListTest, FindShowsTheChosenPlayerSelectedInHisPositionsList) {
   picks.Append(draft::ParsePick("102|T|F adams|QB|1-1"));
   list.RefreshFind();
   ASSERT_EQ(results->count(), 1);
-  EXPECT_TRUE(results->item(0)->text().startsWith(u"QB 103"_s));
+  EXPECT_TRUE(results->item(0)->text().startsWith(u"QB  103"_s));
 }
 
 }  // namespace
