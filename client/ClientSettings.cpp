@@ -45,4 +45,11 @@ void ClientSettings::SetChildGeometry(const QString& name, const QRect& geometry
   settings_->sync();
 }
 
+bool ClientSettings::DesktopNotices() const { return settings_->value(u"options/desktopNotices"_s, false).toBool(); }
+
+void ClientSettings::SetDesktopNotices(bool on) {
+  settings_->setValue(u"options/desktopNotices"_s, on);
+  settings_->sync();
+}
+
 }  // namespace pm::client

@@ -1,6 +1,6 @@
 // What PKClient remembers between runs: the league folder and file, team and
 // server address of the last connection (the league window starts from
-// them) and the window layout. Nothing else is kept; the wish lists have
+// them), the window layout and the owner's options. Nothing else is kept; the wish lists have
 // files of their own (WishList).
 #pragma once
 
@@ -38,6 +38,11 @@ class ClientSettings {
   // A child window by its objectName; a null rectangle when none is kept.
   QRect ChildGeometry(const QString& name) const;
   void SetChildGeometry(const QString& name, const QRect& geometry);
+
+  // Desktop notices when the own team is on the clock or on deck (off
+  // unless chosen).
+  bool DesktopNotices() const;
+  void SetDesktopNotices(bool on);
 
  private:
   std::unique_ptr<QSettings> settings_;

@@ -31,7 +31,7 @@ class ClientView {
   virtual void ChatAddRecipient(int team) { (void)team; }
   virtual void ChatRemoveRecipient(int team) { (void)team; }
 
-  // Appends a 60-column line to the draft list; opens the window (empty)
+  // Adds a 60-column line to the draft list (in label order); opens the window (empty)
   // when it is closed.
   virtual void DraftListAdd(const std::string& line) { (void)line; }
   // Removes every line of the draft list; opens the window when closed.

@@ -74,11 +74,13 @@ std::vector<Found> FindDraftees(const DrafteeTable& table, const DraftedSet& dra
 
 std::string FoundLine(const DrafteeTable& table, const Found& found) {
   std::string line = PositionCaption(found.position);
-  line.resize(3, ' ');
+  line.resize(4, ' ');
   const std::vector<Player>& players = table.Of(found.position);
   if (found.index >= 0 && static_cast<std::size_t>(found.index) < players.size())
     line += TrimRight(FormatLine(players[static_cast<std::size_t>(found.index)]));
   return line;
 }
+
+std::string FoundHeader() { return "Pos " + HeaderLine(); }
 
 }  // namespace pm::draft

@@ -35,8 +35,10 @@ struct Found {
 // part finds nothing.
 std::vector<Found> FindDraftees(const DrafteeTable& table, const DraftedSet& drafted, std::string_view query);
 
-// A result's line: the position caption left in 2 columns, a blank, then
+// A result's line: the position caption left in 3 columns, a blank, then
 // the player's line (FormatLine) without its trailing blanks.
 std::string FoundLine(const DrafteeTable& table, const Found& found);
+// The column titles over FoundLine's lines: "Pos ", then HeaderLine().
+std::string FoundHeader();
 
 }  // namespace pm::draft

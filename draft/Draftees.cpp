@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "common/Common.h"
+#include "draft/DrafteeFind.h"
 
 namespace pm::draft {
 
@@ -196,11 +197,13 @@ std::vector<int> DrafteeListModel::RatingOrder() const {
 }
 
 std::vector<int> DrafteeListModel::NameOrder() const {
-  // Ascending last name, letter case ignored; equal names keep natural order.
+  // Ascending last name in the reader's alphabet: letter case and accents
+  // are ignored ("M\xFCller" sorts with "Muller", not after "Mz"); equal
+  // names keep natural order.
   const auto& players = table_.Of(currentPosition_);
-  std::vector<std::string> keys(players.size());
-  for (std::size_t i = 0; i < players.size(); ++i) keys[i] = AsciiLower(players[i].lname);
   std::vector<int> order = NaturalOrder();
+  std::vector<std::string> keys(players.size());
+  for (std::size_t i = 0; i < players.size(); ++i) keys[i] = FoldForFind(players[i].lname);
   std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) {
     return keys[static_cast<std::size_t>(a)] < keys[static_cast<std::size_t>(b)];
   });

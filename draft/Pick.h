@@ -73,6 +73,7 @@ std::vector<Pick> ParseDraftFile(std::string_view text);
 // The draft file's text of `picks` (CR LF after each).
 std::string DraftFileText(const std::vector<Pick>& picks);
 
+inline constexpr int kDraftListWidth = 60;
 // Round right-aligned in columns 1-3, "-", selection left in 5-7, player name
 // 8-32, position 33-35, team name 36-55, PID 56-60; every field blank-padded
 // and cut at its width.

@@ -1,6 +1,8 @@
 // Draws the client's main window, mid-draft, into a PNG file (for the
-// documentation): a sample league, a draft server on a loopback port, the
-// owner of team 1 connected with Draftees, Draft List and Chat open; then,
+// documentation): a sample league drafting in a snake order with a traded
+// pick, a draft server on a loopback port, the owner of team 1 connected
+// with the room he starts with (Draftees under the banner, Up Next, Draft
+// List and Chat) while he is on the clock; then,
 // when asked for, My List beside the Draftees window, the Draftees window
 // with a name in its Find box, and the Draft Board after a round and a half
 // of picks.
@@ -13,6 +15,8 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,6 +44,13 @@ int main(int argc, char** argv) {
   server.SetPrompter(&serverPrompts);
   server.SetPort(0);
   if (!server.LoadLeague(pm::league::LeagueFileName(path, ".LGE"), false).Ok()) return 1;
+  // Snake, four rounds; team 1's second-round pick traded to team 3.
+  pm::draft::DraftOrder order = pm::draft::DraftOrder::Default(server.TeamCount());
+  order.snake = true;
+  order.rounds = 4;
+  order.traded[{2, server.TeamCount()}] = 3;
+  order.settings.timeAllowed = 120;
+  server.SetOrder(order);
 
   pm::ScriptedPrompter prompts;
   pm::client::Client window(&prompts);
@@ -77,51 +88,53 @@ int main(int argc, char** argv) {
   other.SetPort(server.Port());
   other.Connect("127.0.0.1");
   if (!QTest::qWaitFor([&] { return server.Team(2).signedOn; }, 5000)) return 1;
-  window.OnChatMenu();
-  window.OnDrafteesMenu();
-  // Team `team` picks the player at `slot` of `position`: an owner who is
-  // connected picks for himself, the Commish for every other team.
+  // Team `team` picks the first player of `position` not drafted yet: an
+  // owner who is connected picks for himself, the Commish for every other
+  // team.
   serverPrompts.answerer = [](const pm::PromptRequest&) { return pm::PromptAnswer::Yes; };
-  const auto pick = [&](int team, int position, int slot) {
+  const auto pick = [&](int team, int position) {
     const auto& players = pool.positionIndex[static_cast<std::size_t>(position)];
-    if (static_cast<std::size_t>(slot) >= players.size()) return true;
-    const auto& p = pool.draftees[static_cast<std::size_t>(players[static_cast<std::size_t>(slot)])].player;
+    std::size_t slot = 0;
+    while (slot < players.size() && s.Picks().HasPid(pool.draftees[static_cast<std::size_t>(players[slot])].player.pid))
+      ++slot;
+    if (slot == players.size()) return false;
+    const auto& p = pool.draftees[static_cast<std::size_t>(players[slot])].player;
     std::string name =
         p.fname.substr(0, static_cast<std::size_t>(std::max(0, 19 - static_cast<int>(p.lname.size())))) + " " + p.lname;
     name = name.substr(0, 20);
     const std::string caption = pm::league::PositionCaption(position);
     const int before = s.PickCount();
-    server.PutOnClock(names[static_cast<std::size_t>(team - 1)], "90", server.RoundText(), server.SelectionText());
+    const pm::draft::PickLabel label = server.NextLabel();
+    server.PutOnClock(team, 90, label);
     if (team <= 2) {
       pm::client::ClientSession& owner = team == 1 ? s : other;
       if (!QTest::qWaitFor([&] { return owner.TimerRunning(); }, 5000)) return false;
-      owner.SendOwnPick(std::to_string(p.pid), name, caption);
+      owner.SendOwnPick(p.pid, name, caption);
     } else {
-      server.CommishPick(std::to_string(p.pid), name, caption);
+      server.CommishPick(p.pid, team, label);
     }
     return QTest::qWaitFor([&] { return s.PickCount() == before + 1; }, 5000);
   };
-  const int picks[][2] = {{2, 0}, {4, 0}, {0, 1}};
-  for (int i = 0; i < 3; ++i)
-    if (!pick(i % 2 == 0 ? 2 : 1, picks[i][0], picks[i][1])) return 1;
-  other.SendChat("All Members", "Good pick. I wanted him.");
-  server.CommishChat("All Members", "Round 1 is going quickly - keep it up.");
-  server.PutOnClock(names[0], "120", server.RoundText(), server.SelectionText());
+  // The team owning the next pick.
+  const auto nextTeam = [&] { return server.Order().OwnerOf(server.NextLabel()); };
+  // The first round and the turn: team 1 is on the clock again at the end
+  // of the second round (its own pick traded away, the next one its own).
+  const int teams = static_cast<int>(names.size());
+  int made = 0;
+  for (; made < teams + teams / 2; ++made)
+    if (!pick(nextTeam(), made % pm::league::kShownPositions)) return 1;
+  other.SendChat(pm::client::ClientSession::kChatToEveryone, "Good pick. I wanted him.");
+  server.CommishChat(0, "Round 2 is going quickly - keep it up.");
+  for (; nextTeam() != 1; ++made)
+    if (!pick(nextTeam(), made % pm::league::kShownPositions)) return 1;
+  // The automatic run puts team 1 on the clock, and the owners are sent the
+  // order it follows.
+  server.SetRunAutomatically(true);
   if (!QTest::qWaitFor([&] { return s.TimerRunning(); }, 5000)) return 1;
   for (int i = 0; i < 17; ++i) s.Tick();
   QTest::qWait(200);
-
   QMdiArea* mdi = window.MdiArea();
   const QRect area = mdi->viewport()->rect();
-  for (QMdiSubWindow* sub : mdi->subWindowList()) {
-    const QString name = sub->widget()->objectName();
-    if (name == u"Draftees"_s) sub->setGeometry(0, 0, area.width() * 56 / 100, area.height());
-    if (name == u"DraftList"_s)
-      sub->setGeometry(area.width() * 56 / 100, 0, area.width() * 44 / 100, area.height() / 2);
-    if (name == u"PublicChat"_s)
-      sub->setGeometry(area.width() * 56 / 100, area.height() / 2, area.width() * 44 / 100, area.height() / 2);
-  }
-  QTest::qWait(200);
   if (!window.grab().save(QFile::decodeName(argv[1]))) return 1;
   if (argc < 4) return 0;
 
@@ -159,14 +172,16 @@ int main(int argc, char** argv) {
   QTest::qWait(200);
   if (!draftees->parentWidget()->grab().save(QFile::decodeName(argv[4]))) return 1;
 
-  // The Draft Board after a round and a half, the own team's picks marked.
-  server.Halt();
-  for (int n = 3; n < static_cast<int>(names.size()) * 3 / 2; ++n)
-    if (!pick(n % static_cast<int>(names.size()) + 1, n % pm::league::kShownPositions, 2 + n / 15)) return 1;
+  // The Draft Board headed by team, the own team's picks and the pick in
+  // progress marked, the traded pick named.
   window.resize(1580, 860);
   window.OnDraftBoardMenu();
   QWidget* board = window.DraftBoard()->parentWidget();
   board->setGeometry(0, 0, mdi->viewport()->width(), mdi->viewport()->height() / 2);
+  QTest::qWait(200);
+  // Scrolled to the last columns (the traded pick), the rounds staying in view.
+  QScrollBar* sideways = window.DraftBoard()->Grid()->horizontalScrollBar();
+  sideways->setValue(sideways->maximum());
   QTest::qWait(200);
   return board->grab().save(QFile::decodeName(argv[5])) ? 0 : 1;
 }

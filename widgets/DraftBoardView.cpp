@@ -25,7 +25,8 @@ DraftBoardView::DraftBoardView(Prompter* prompter, QWidget* parent) : QWidget(pa
   // Columns fit their names (Refresh), but never narrower than a short one.
   grid_->horizontalHeader()->setMinimumSectionSize(fm.averageCharWidth() * 12);
   grid_->horizontalHeader()->setDefaultSectionSize(fm.averageCharWidth() * 18);
-  grid_->verticalHeader()->setDefaultSectionSize(fm.lineSpacing() * 2 + 8);
+  // Three lines: player, team and the team a traded pick came from.
+  grid_->verticalHeader()->setDefaultSectionSize(fm.lineSpacing() * 3 + 8);
   grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 
   save_ = new QPushButton(QStringLiteral("&Save as CSV..."), this);
@@ -58,35 +59,45 @@ void DraftBoardView::SetSource(const draft::PickList* picks, int teamCount, std:
 }
 
 void DraftBoardView::Refresh() {
-  draft::DraftBoard next = picks_ ? draft::DraftBoard(*picks_, teamCount_, ownTeam_) : draft::DraftBoard();
+  draft::DraftBoard next = picks_ ? draft::DraftBoard(*picks_, teamCount_, ownTeam_, order_) : draft::DraftBoard();
   // Only the cells that changed are set again, and only their columns are
   // fitted anew, so a pick costs little even on a full board (a catch-up
   // refreshes once per pick). A grid that shrinks is made afresh.
-  if (next.Rounds() < board_.Rounds() || next.Selections() < board_.Selections()) {
-    grid_->clearContents();
-    board_ = draft::DraftBoard();
-  }
+  if (next.Rounds() < board_.Rounds() || next.Selections() < board_.Selections()) grid_->clearContents();
   grid_->setUpdatesEnabled(false);
   ShowSize(next);
   for (int s = 1; s <= next.Selections(); ++s) {
     bool columnChanged = false;
-    for (int r = 1; r <= next.Rounds(); ++r) {
-      const draft::BoardCell* now = next.At(r, s);
-      const draft::BoardCell* was = board_.At(r, s);
-      if (now == was || (now != nullptr && was != nullptr && *now == *was)) continue;
-      columnChanged = true;
-      if (now == nullptr) {
-        delete grid_->takeItem(r - 1, s - 1);
-        continue;
-      }
-      auto* item = new QTableWidgetItem(L1(draft::DraftBoard::CellText(now->pick)));
-      if (now->own) item->setBackground(OwnColour());
-      grid_->setItem(r - 1, s - 1, item);
-    }
+    for (int r = 1; r <= next.Rounds(); ++r) columnChanged |= ShowCell(next, {r, s});
     if (columnChanged) FitColumn(s - 1);
   }
   board_ = std::move(next);
   grid_->setUpdatesEnabled(true);
+}
+
+bool DraftBoardView::ShowCell(const draft::DraftBoard& next, draft::PickLabel label) {
+  const int row = label.round - 1, column = label.selection - 1;
+  const QString text = L1(next.CellText(label));
+  const draft::BoardCell* cell = next.At(label.round, label.selection);
+  const bool own = cell ? cell->own : !ownTeam_.empty() && next.OwnerOf(label) == ownTeam_;
+  const QBrush background = current_ == label ? QBrush(CurrentColour()) : own ? QBrush(OwnColour()) : QBrush();
+  const QBrush foreground = cell ? QBrush() : QBrush(palette().color(QPalette::PlaceholderText));
+  QTableWidgetItem* item = grid_->item(row, column);
+  if (text.isEmpty() && current_ != label) {
+    if (item == nullptr) return false;
+    delete grid_->takeItem(row, column);
+    return true;
+  }
+  if (item != nullptr && item->text() == text && item->background() == background && item->foreground() == foreground)
+    return false;
+  if (item == nullptr) {
+    item = new QTableWidgetItem;
+    grid_->setItem(row, column, item);
+  }
+  item->setText(text);
+  item->setBackground(background);
+  item->setForeground(foreground);
+  return true;
 }
 
 void DraftBoardView::ShowSize(const draft::DraftBoard& next) {
@@ -96,12 +107,19 @@ void DraftBoardView::ShowSize(const draft::DraftBoard& next) {
     for (int r = 1; r <= next.Rounds(); ++r) rounds << QStringLiteral("Round %1").arg(r);
     grid_->setVerticalHeaderLabels(rounds);
   }
-  if (grid_->columnCount() != next.Selections()) {
-    const int before = grid_->columnCount();
-    grid_->setColumnCount(next.Selections());
-    QStringList selections;
-    for (int s = 1; s <= next.Selections(); ++s) selections << QString::number(s);
-    grid_->setHorizontalHeaderLabels(selections);
+  const int before = grid_->columnCount();
+  if (before != next.Selections()) grid_->setColumnCount(next.Selections());
+  QStringList titles;
+  for (int s = 1; s <= next.Selections(); ++s) titles << L1(next.ColumnTitle(s));
+  bool titlesChanged = false;
+  for (int c = 0; c < next.Selections(); ++c) {
+    const QTableWidgetItem* head = grid_->horizontalHeaderItem(c);
+    titlesChanged |= head == nullptr || head->text() != titles[c];
+  }
+  if (titlesChanged) {
+    grid_->setHorizontalHeaderLabels(titles);
+    for (int c = 0; c < next.Selections(); ++c) FitColumn(c);
+  } else {
     for (int c = before; c < next.Selections(); ++c) FitColumn(c);
   }
 }
@@ -117,7 +135,7 @@ void DraftBoardView::SaveCsv() {
 }
 
 bool DraftBoardView::SaveCsvTo(const QString& path) {
-  const std::string csv = board_.Csv();
+  const std::string csv = board_.Csv();  // the picks in label order
   QSaveFile file(path);
   if (file.open(QIODevice::WriteOnly) &&
       file.write(csv.data(), static_cast<qint64>(csv.size())) == static_cast<qint64>(csv.size()) && file.commit())

@@ -1,7 +1,11 @@
 // The Draft Board window both programs show: the picks as a grid of a row
 // per round and a column per selection, each cell the player's name and
-// position over his team's name, the own team's picks on a coloured
-// background, and a button that saves the grid as CSV.
+// position over his team's name, and a button that saves the picks as CSV.
+// With the draft order known, the columns are headed by the teams of the
+// first round, a traded pick says "via" the team the order gave it, a pick
+// not made yet names its owner, and the pick in progress is marked; the own
+// team's picks stand out. The round titles stay in view while the grid
+// scrolls sideways.
 //
 // The grid is draft::DraftBoard made again from the picks at every Refresh;
 // the program calls Refresh when its picks change.
@@ -11,6 +15,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "draft/DraftBoard.h"
@@ -34,6 +39,10 @@ class DraftBoardView : public QWidget {
   // or be replaced), the number of teams and the own team's name (empty:
   // no pick is marked). Shows them.
   void SetSource(const draft::PickList* picks, int teamCount, std::string ownTeam = {});
+  // The draft order (empty: none known) and the pick in progress (none:
+  // nobody is on the clock). Shown at the next Refresh.
+  void SetOrder(draft::BoardOrder order) { order_ = std::move(order); }
+  void SetCurrent(std::optional<draft::PickLabel> label) { current_ = label; }
   // Makes the grid again from the picks (setting the cells that changed).
   void Refresh();
 
@@ -51,12 +60,15 @@ class DraftBoardView : public QWidget {
   const draft::DraftBoard& Board() const { return board_; }
   QTableWidget* Grid() const { return grid_; }
   QPushButton* SaveButton() const { return save_; }
-  // The background of the own team's cells.
+  // The background of the own team's cells, and of the pick in progress.
   static QColor OwnColour() { return QColor(255, 236, 160); }
+  static QColor CurrentColour() { return QColor(150, 220, 150); }
 
  private:
   // The grid's rows and columns (with their titles) for `next`.
   void ShowSize(const draft::DraftBoard& next);
+  // Sets the cell of `label` from `next`; true when it changed.
+  bool ShowCell(const draft::DraftBoard& next, draft::PickLabel label);
   // Fits a column to its cells, with a margin.
   void FitColumn(int column);
 
@@ -64,6 +76,8 @@ class DraftBoardView : public QWidget {
   const draft::PickList* picks_ = nullptr;
   int teamCount_ = 0;
   std::string ownTeam_;
+  draft::BoardOrder order_;
+  std::optional<draft::PickLabel> current_;
   draft::DraftBoard board_;
   QTableWidget* grid_;
   QPushButton* save_;

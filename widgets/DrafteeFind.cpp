@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -29,6 +30,13 @@ DrafteeFind::DrafteeFind(DrafteeList* list, QWidget* parent) : QWidget(parent), 
   box_->installEventFilter(this);
   connect(box_, &QLineEdit::textChanged, this, [this] { Refresh(); });
 
+  // Column titles over the results, as over the Draftees list.
+  header_ = new QLabel(L1(draft::FoundHeader()), this);
+  header_->setObjectName(QStringLiteral("FindHeader"));
+  header_->setFont(FixedFont());
+  header_->setTextFormat(Qt::PlainText);
+  header_->hide();
+
   results_ = new QListWidget(this);
   results_->setObjectName(QStringLiteral("FindResults"));
   results_->setFont(FixedFont());
@@ -46,12 +54,18 @@ DrafteeFind::DrafteeFind(DrafteeList* list, QWidget* parent) : QWidget(parent), 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addLayout(row);
+  layout->addWidget(header_);
   layout->addWidget(results_);
+  // The titles start where the lines' text does.
+  const int textLeft =
+      results_->frameWidth() + results_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, results_) + 1;
+  header_->setContentsMargins(textLeft, 0, 0, 0);
 }
 
 void DrafteeFind::Refresh() {
   const bool blank = box_->text().trimmed().isEmpty();
   results_->setVisible(!blank);
+  header_->setVisible(!blank);
   if (blank) {  // nothing to find: the list works as without the box
     found_.clear();
     results_->clear();

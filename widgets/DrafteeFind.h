@@ -14,6 +14,7 @@
 #include "draft/DrafteeFind.h"
 
 class QLineEdit;
+class QLabel;
 class QListWidget;
 
 namespace pm::widgets {
@@ -33,6 +34,7 @@ class DrafteeFind : public QWidget {
 
   QLineEdit* Box() const { return box_; }
   QListWidget* Results() const { return results_; }
+  QLabel* Header() const { return header_; }
   const std::vector<draft::Found>& Matches() const { return found_; }
 
  protected:
@@ -42,6 +44,7 @@ class DrafteeFind : public QWidget {
   DrafteeList* list_;
   QLineEdit* box_;
   QListWidget* results_;
+  QLabel* header_;
   std::vector<draft::Found> found_;
 };
 

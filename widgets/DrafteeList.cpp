@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -44,9 +45,9 @@ DrafteeList::DrafteeList(QWidget* parent, const QString& sortLabel) : QWidget(pa
     b->setObjectName(QStringLiteral("Option1_%1").arg(i));
     positions_->addButton(b, i);
     grid->addWidget(b, i / 8, i % 8);
-    option1_[static_cast<std::size_t>(i)] = b;
+    positionButtons_[static_cast<std::size_t>(i)] = b;
   }
-  option1_[0]->setChecked(true);
+  positionButtons_[0]->setChecked(true);
   connect(positions_, &QButtonGroup::idClicked, this, [this](int id) { SelectPosition(id); });
   layout->addWidget(positionFrame);
 
@@ -91,11 +92,24 @@ DrafteeList::DrafteeList(QWidget* parent, const QString& sortLabel) : QWidget(pa
   int width = 2 * TextLeft() + fm.horizontalAdvance(QString(kLineWidth + 1, QLatin1Char('0'))) +
               rookieList_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
   rookieList_->setMinimumWidth(width);
-  rookieList_->setMinimumHeight(fm.lineSpacing() * 12);
+  // A few lines at least, so that the window stays usable down to 640x400.
+  rookieList_->setMinimumHeight(fm.lineSpacing() * 5);
   int boxHeight = nameSortBox_->sizeHint().height();
   sortArea_->setFixedHeight(2 * boxHeight);
   sortArea_->setMinimumWidth(width);
   PlaceSortBoxes();
+
+  // The tab order follows the eye: Find, the list, then the position
+  // buttons and the sort boxes over it.
+  QWidget* previous = find_->Box();
+  const auto next = [&previous](QWidget* w) {
+    setTabOrder(previous, w);
+    previous = w;
+  };
+  next(rookieList_);
+  next(positionButtons_[0]);
+  for (int m = 0; m < kRatingBoxes; ++m) next(rating_[static_cast<std::size_t>(m)]);
+  next(nameSortBox_);
 }
 
 int DrafteeList::CaptionOffset(const QCheckBox* box) {
@@ -160,7 +174,7 @@ void DrafteeList::SetPicks(const draft::PickList* picks) { model_.SetPicks(picks
 void DrafteeList::SelectPosition(int index) {
   if (index >= 0 && index < kShownPositions) {
     QSignalBlocker block(positions_);
-    option1_[static_cast<std::size_t>(index)]->setChecked(true);
+    positionButtons_[static_cast<std::size_t>(index)]->setChecked(true);
   }
   model_.SelectPosition(index);
   ShowModel();

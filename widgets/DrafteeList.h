@@ -73,7 +73,7 @@ class DrafteeList : public QWidget {
   // Where the caption of a rating box starts, in this widget's coordinates.
   int RatingCaptionX(int box) const;
   QCheckBox* NameSortBox() const { return nameSortBox_; }
-  QRadioButton* Option1(int index) const { return option1_[static_cast<std::size_t>(index)]; }
+  QRadioButton* PositionButton(int index) const { return positionButtons_[static_cast<std::size_t>(index)]; }
   QLabel* HeaderLabel() const { return header_; }
   DrafteeFind* Find() const { return find_; }
 
@@ -103,7 +103,7 @@ class DrafteeList : public QWidget {
   DrafteeFind* find_ = nullptr;
   QGroupBox* frame_ = nullptr;
   QButtonGroup* positions_ = nullptr;
-  std::array<QRadioButton*, draft::kShownPositions> option1_{};
+  std::array<QRadioButton*, draft::kShownPositions> positionButtons_{};
   QWidget* sortArea_ = nullptr;
   QLabel* sortLabel_ = nullptr;
   QCheckBox* nameSortBox_ = nullptr;

@@ -6,6 +6,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <algorithm>
 
 #include "client/ClientSettings.h"
 #include "client/ui/DraftListWindow.h"
@@ -13,6 +18,7 @@
 #include "client/ui/LeagueSelect.h"
 #include "client/ui/MyListWindow.h"
 #include "client/ui/PublicChat.h"
+#include "client/ui/UpNextWindow.h"
 #include "common/Common.h"
 #include "widgets/DraftBoardView.h"
 #include "widgets/DrafteeList.h"
@@ -37,28 +43,34 @@ Client::Client(Prompter* prompter, QWidget* parent) : QMainWindow(parent), promp
 
   QMenu* connectMenu = menuBar()->addMenu(u"C&onnection"_s);
   connectMenu->setObjectName("ConnectMenu");
-  connectAction_ = connectMenu->addAction(u"Connect"_s);
+  connectAction_ = connectMenu->addAction(u"&Connect"_s);
   connectAction_->setObjectName("ConMenu");
   connectAction_->setCheckable(true);
   connect(connectAction_, &QAction::triggered, this, [this] {
     connectAction_->setChecked(connectedState_);  // the state shows the connection, not the click
     OnConnectMenu();
   });
+  disconnectAction_ = connectMenu->addAction(u"&Disconnect"_s);
+  disconnectAction_->setObjectName("DisconnectMenu");
+  connect(disconnectAction_, &QAction::triggered, this, &Client::OnDisconnectMenu);
 
   viewMenu_ = menuBar()->addMenu(u"&View "_s);
   viewMenu_->setObjectName("ViewMenu");
   QAction* chat = viewMenu_->addAction(u"&Chat"_s);
   chat->setObjectName("PublicChatMenu");
   connect(chat, &QAction::triggered, this, &Client::OnChatMenu);
-  QAction* avail = viewMenu_->addAction(u"&Draftees"_s);
-  avail->setObjectName("AvailMenu");
-  connect(avail, &QAction::triggered, this, &Client::OnDrafteesMenu);
+  QAction* draftees = viewMenu_->addAction(u"&Draftees"_s);
+  draftees->setObjectName("AvailMenu");
+  connect(draftees, &QAction::triggered, this, &Client::OnDrafteesMenu);
   QAction* myList = viewMenu_->addAction(u"&My List"_s);
   myList->setObjectName("MyListMenu");
   connect(myList, &QAction::triggered, this, &Client::OnMyListMenu);
   QAction* board = viewMenu_->addAction(u"Draft &Board"_s);
   board->setObjectName("DraftBoardMenu");
   connect(board, &QAction::triggered, this, &Client::OnDraftBoardMenu);
+  QAction* upNext = viewMenu_->addAction(u"&Up Next"_s);
+  upNext->setObjectName("UpNextMenu");
+  connect(upNext, &QAction::triggered, this, &Client::OnUpNextMenu);
 
   windowMenu_ = menuBar()->addMenu(u"&Window"_s);
   windowMenu_->setObjectName("WindowMenu");
@@ -68,19 +80,35 @@ Client::Client(Prompter* prompter, QWidget* parent) : QMainWindow(parent), promp
   QAction* cascade = windowMenu_->addAction(u"&Cascade"_s);
   cascade->setObjectName("CascadeMenu");
   connect(cascade, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
-  QAction* hor = windowMenu_->addAction(u"Tile &Horizontally"_s);
-  hor->setObjectName("HorMenu");
-  connect(hor, &QAction::triggered, this, &Client::TileHorizontally);
-  QAction* vert = windowMenu_->addAction(u"Tile &Vertically"_s);
-  vert->setObjectName("VertMenu");
-  connect(vert, &QAction::triggered, this, &Client::TileVertically);
+  QAction* tileHorizontally = windowMenu_->addAction(u"Tile &Horizontally"_s);
+  tileHorizontally->setObjectName("HorMenu");
+  connect(tileHorizontally, &QAction::triggered, this, &Client::TileHorizontally);
+  QAction* tileVertically = windowMenu_->addAction(u"Tile &Vertically"_s);
+  tileVertically->setObjectName("VertMenu");
+  connect(tileVertically, &QAction::triggered, this, &Client::TileVertically);
+
+  QMenu* options = menuBar()->addMenu(u"&Options"_s);
+  options->setObjectName("OptionsMenu");
+  noticesAction_ = options->addAction(u"Desktop &Notifications"_s);
+  noticesAction_->setObjectName("NoticesMenu");
+  noticesAction_->setCheckable(true);
+  connect(noticesAction_, &QAction::toggled, this, [this](bool on) {
+    if (settings_) settings_->SetDesktopNotices(on);
+  });
+  showNotice = [this](const QString& title, const QString& text) { ShowNotice(title, text); };
+
+  secondTimer_ = new QTimer(this);
+  secondTimer_->setInterval(1000);
+  connect(secondTimer_, &QTimer::timeout, this, &Client::ShowBanner);
 
   // Load: not connected.
   viewMenu_->menuAction()->setEnabled(false);
   windowMenu_->menuAction()->setEnabled(false);
   connectAction_->setChecked(false);
+  disconnectAction_->setEnabled(false);
   SetCaption(session_->Caption());
-  resize(1000, 700);
+  // On a small screen the window starts no larger than the screen.
+  resize(QSize(1000, 700).boundedTo(screen()->availableSize()));
 }
 
 Client::~Client() {
@@ -100,6 +128,9 @@ LeagueSelect* Client::LeagueWindow() const {
 }
 PublicChat* Client::Chat() const {
   return chatSub_ && chatSub_->isVisible() ? qobject_cast<PublicChat*>(chatSub_->widget()) : nullptr;
+}
+UpNextWindow* Client::UpNextView() const {
+  return upNextSub_ && upNextSub_->isVisible() ? qobject_cast<UpNextWindow*>(upNextSub_->widget()) : nullptr;
 }
 DraftBoardView* Client::DraftBoard() const {
   return boardSub_ && boardSub_->isVisible() ? qobject_cast<DraftBoardView*>(boardSub_->widget()) : nullptr;
@@ -123,8 +154,19 @@ void Client::OnConnectMenu() {
     leagueSelect_->activateWindow();
     return;
   }
-  if (prompter_->Confirm("", "Are you sure you want do disconnect?", PromptIcon::Critical, PromptAnswer::Yes))
+  OnDisconnectMenu();
+}
+
+void Client::OnDisconnectMenu() {
+  if (!connectedState_) return;
+  if (prompter_->Confirm("", "Are you sure you want to disconnect?", PromptIcon::Question, PromptAnswer::No))
     session_->Disconnect();
+}
+
+void Client::OnUpNextMenu() {
+  OpenUpNext();
+  upNextSub_->showNormal();
+  mdi_->setActiveSubWindow(upNextSub_);
 }
 
 void Client::OnChatMenu() {
@@ -146,6 +188,8 @@ void Client::OnDraftBoardMenu() {
   Reload(boardSub_);
   if (!boardSub_) {
     auto* view = new DraftBoardView(prompter_);
+    view->SetOrder(ShownOrder());
+    view->SetCurrent(session_->OnTheClock().label);
     view->SetSource(&session_->Picks(), session_->TeamCount(), session_->OwnTeamName());
     boardSub_ = AddChild(view);
   }
@@ -170,6 +214,9 @@ QMdiSubWindow* Client::AddChild(QWidget* widget) {
   sub->setAttribute(Qt::WA_DeleteOnClose);  // closing a child unloads it
   sub->setObjectName(widget->objectName() + u"Window"_s);
   sub->setWindowTitle(widget->windowTitle());
+  // No tiling or dragging makes a window smaller than its contents need:
+  // windows may overlap, but their controls never do.
+  sub->setMinimumSize(sub->minimumSizeHint());
   if (settings_) {
     const QRect kept = settings_->ChildGeometry(sub->objectName());
     if (!kept.isNull()) sub->setGeometry(kept);
@@ -196,8 +243,45 @@ DrafteesWindow* Client::OpenDraftees() {
     auto* window = new DrafteesWindow(session_, prompter_);
     InstallAddKey(window->List()->RookieList(), [this] { session_->AddWish(SelectedDraftee()); });
     drafteesSub_ = AddChild(window);
+    ShowBanner();
   }
   return Draftees();
+}
+
+UpNextWindow* Client::OpenUpNext() {
+  Reload(upNextSub_);
+  if (!upNextSub_) {
+    upNextSub_ = AddChild(new UpNextWindow([this](int team) { return session_->TeamName(team); }));
+    ShowRoom();
+  }
+  return UpNextView();
+}
+
+void Client::OpenRoom() {
+  const bool kept = settings_ && !settings_->ChildGeometry(u"DrafteesWindow"_s).isNull();
+  OpenDraftees();
+  OpenUpNext();
+  OpenDraftList();
+  OpenChat();
+  if (kept) return;
+  // The Draftees at the left, as wide as their lines; Up Next over the
+  // chat at the right; the Draft List below the Draftees.
+  // On a small screen the Draftees keep the room they need and the others
+  // overlap them.
+  const QRect area = mdi_->viewport()->rect();
+  const int left = std::min(std::max(drafteesSub_->minimumWidth(), area.width() * 3 / 5), area.width());
+  const int top = std::max(drafteesSub_->minimumHeight(), area.height() * 2 / 3);
+  drafteesSub_->setGeometry(0, 0, left, top);
+  const auto place = [&area](QMdiSubWindow* sub, int x, int y, int w, int h) {
+    // Inside the area as far as the window's minimum size allows.
+    w = std::max(w, sub->minimumWidth());
+    h = std::max(h, sub->minimumHeight());
+    sub->setGeometry(std::max(0, std::min(x, area.width() - w)), std::max(0, std::min(y, area.height() - h)), w, h);
+  };
+  place(draftListSub_, 0, top, left, area.height() - top);
+  place(upNextSub_, left, 0, area.width() - left, area.height() / 3);
+  place(chatSub_, left, area.height() / 3, area.width() - left, area.height() - area.height() / 3);
+  mdi_->setActiveSubWindow(drafteesSub_);
 }
 
 void Client::TileHorizontally() {
@@ -235,7 +319,9 @@ void Client::ShowConnected() {
   connectAction_->setChecked(true);
   viewMenu_->menuAction()->setEnabled(true);
   windowMenu_->menuAction()->setEnabled(true);
+  disconnectAction_->setEnabled(true);
   if (leagueSelect_) leagueSelect_->close();
+  OpenRoom();
 }
 
 bool Client::ChatOpen() const { return IsFormShown(Chat()); }
@@ -254,7 +340,86 @@ void Client::DraftListAdd(const std::string& line) { OpenDraftList()->AddLine(li
 
 void Client::DraftListClear() { OpenDraftList()->Clear(); }
 
-void Client::SetTimeLeft(const std::string& text) { OpenDraftees()->SetTimeLeft(text); }
+void Client::SetTimeLeft(const std::string& text) {
+  OpenDraftees()->SetTimeLeft(text);
+  ShowBanner();  // the own clock's seconds, set after the clock was shown
+}
+
+void Client::ClockChanged() { ShowRoom(); }
+
+void Client::OrderChanged() {
+  if (DraftBoardView* board = DraftBoard()) board->SetOrder(ShownOrder());
+  ShowRoom();
+}
+
+draft::BoardOrder Client::ShownOrder() const {
+  draft::BoardOrder order;
+  order.perRound = session_->OrderPerRound();
+  for (int team : session_->OrderOwners()) order.owners.push_back(session_->TeamName(team));
+  for (int team : OrderedTeams(session_->OrderOwners(), order.perRound))
+    order.originals.push_back(session_->TeamName(team));
+  return order;
+}
+
+void Client::ShowBanner() {
+  const ClientSession::ShownClock& clock = session_->OnTheClock();
+  const bool own = clock.team != 0 && clock.team == session_->OwnTeamIndex();
+  // Another team's time is counted here; the own clock's seconds come from
+  // the session, which calls again at each of them.
+  if (clock.team != 0 && !own && !clock.paused) {
+    if (!secondTimer_->isActive()) secondTimer_->start();
+  } else {
+    secondTimer_->stop();
+  }
+  if (DrafteesWindow* draftees = Draftees()) {
+    const BannerState banner{
+        clock.team != 0, own, session_->TeamName(clock.team), clock.label, session_->OnTheClockSecondsLeft(),
+        clock.paused};
+    draftees->SetBanner(BannerText(banner), own, clock.paused);
+  }
+}
+
+void Client::ShowRoom() {
+  ShowBanner();
+  const ClientSession::ShownClock& clock = session_->OnTheClock();
+  const UpNext next = ComputeUpNext(session_->OrderOwners(), session_->OrderPerRound(), session_->Picks(),
+                                    clock.team != 0 ? clock.label : std::nullopt, session_->OwnTeamIndex(), 12);
+  if (UpNextWindow* window = UpNextView()) window->Show(next);
+  if (DraftBoardView* board = DraftBoard()) {
+    board->SetCurrent(clock.team != 0 ? clock.label : std::nullopt);
+    board->Refresh();
+  }
+  TellOwner(next);
+}
+
+void Client::TellOwner(const UpNext& next) {
+  const ClientSession::ShownClock& clock = session_->OnTheClock();
+  const bool ownClock = clock.team != 0 && clock.team == session_->OwnTeamIndex() && !clock.paused;
+  if (ownClock && clock.label != toldClock_) {
+    toldClock_ = clock.label;
+    // The session asks for the desktop's attention itself (RequestAttention).
+    if (noticesAction_->isChecked())
+      showNotice(u"Pickmill"_s,
+                 u"You are on the clock"_s +
+                     (clock.label ? u" \u2014 pick "_s + QString::fromStdString(clock.label->Text()) : QString()));
+  }
+  if (next.OnDeck() && next.ownNext != toldDeck_) {
+    toldDeck_ = next.ownNext;
+    if (!isActiveWindow()) QApplication::alert(this);
+    if (noticesAction_->isChecked()) showNotice(u"Pickmill"_s, OwnNextText(next));
+  }
+}
+
+void Client::ShowNotice(const QString& title, const QString& text) {
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+  if (!tray_) {
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    tray_->setObjectName("Tray");
+    tray_->setToolTip(windowTitle());
+  }
+  tray_->show();
+  tray_->showMessage(title, text, QSystemTrayIcon::Information);
+}
 
 std::string Client::DrafteesShownPosition() const {
   DrafteesWindow* window = Draftees();
@@ -267,8 +432,8 @@ void Client::DrafteesRebuild() {
 }
 
 void Client::PicksChanged() {
-  if (DraftBoardView* board = DraftBoard()) board->Refresh();
   if (DrafteesWindow* window = Draftees()) window->List()->RefreshFind();
+  ShowRoom();  // Up Next and the board
 }
 
 void Client::closeEvent(QCloseEvent* event) {
@@ -303,6 +468,7 @@ void Client::UseSettings(ClientSettings* settings) {
   if (!settings_) return;
   restoreGeometry(settings_->MainGeometry());
   restoreState(settings_->MainState());
+  noticesAction_->setChecked(settings_->DesktopNotices());
   // The program mostly ends through the session (disconnect, kick, lost
   // connection) rather than by closing this window.
   connect(qApp, &QCoreApplication::aboutToQuit, this, &Client::SaveLayout, Qt::UniqueConnection);

@@ -5,16 +5,22 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "client/ClientSession.h"
 #include "client/ClientView.h"
+#include "client/UpNext.h"
+#include "draft/DraftBoard.h"
 
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QSystemTrayIcon;
+class QTimer;
 
 namespace pm::widgets {
 class DraftBoardView;
@@ -28,6 +34,7 @@ class DrafteesWindow;
 class LeagueSelect;
 class MyListWindow;
 class PublicChat;
+class UpNextWindow;
 
 class Client : public QMainWindow, public ClientView {
   Q_OBJECT
@@ -39,9 +46,12 @@ class Client : public QMainWindow, public ClientView {
   ClientSession& Session() { return *session_; }
 
   // Menu commands: Connection > Connect (the league window while not
-  // connected, else the disconnect question), View > Chat, View > Draftees,
-  // View > Draft Board.
+  // connected, else the disconnect question), Connection > Disconnect (the
+  // question), View > Chat, View > Draftees, View > Draft Board, View > Up
+  // Next.
   void OnConnectMenu();
+  void OnDisconnectMenu();
+  void OnUpNextMenu();
   void OnChatMenu();
   void OnDrafteesMenu();
   void OnDraftBoardMenu();
@@ -52,9 +62,17 @@ class Client : public QMainWindow, public ClientView {
   DraftListWindow* DraftList() const;
   PublicChat* Chat() const;
   widgets::DraftBoardView* DraftBoard() const;
+  UpNextWindow* UpNextView() const;
   QMdiArea* MdiArea() const { return mdi_; }
 
   QAction* ConnectAction() const { return connectAction_; }
+  QAction* DisconnectAction() const { return disconnectAction_; }
+  // Options > Desktop Notifications: a message from the system tray when
+  // the own team is on the clock or on deck (off unless the settings say).
+  QAction* NoticesAction() const { return noticesAction_; }
+  // The desktop notice shown (the tray's message in the program; tests
+  // replace it).
+  std::function<void(const QString& title, const QString& text)> showNotice;
   QMenu* ViewMenu() const { return viewMenu_; }
   QMenu* WindowMenu() const { return windowMenu_; }
 
@@ -74,6 +92,8 @@ class Client : public QMainWindow, public ClientView {
   void SaveLayout();
   void WishListChanged() override;
   void RequestAttention() override;
+  void ClockChanged() override;
+  void OrderChanged() override;
 
   // ClientView
   void SetCaption(const std::string& caption) override;
@@ -100,17 +120,35 @@ class Client : public QMainWindow, public ClientView {
   DrafteesWindow* OpenDraftees();
   void TileHorizontally();
   void TileVertically();
+  UpNextWindow* OpenUpNext();
+  // The windows a signed-on owner starts with; those without a remembered
+  // place are laid out side by side.
+  void OpenRoom();
+  // The banner, Up Next and the board's order and pick in progress, from
+  // the session.
+  void ShowRoom();
+  void ShowBanner();
+  // Tells the owner, once per pick, that the own team is on deck or on the
+  // clock (the desktop's attention and, when chosen, a desktop notice).
+  void TellOwner(const UpNext& next);
+  void ShowNotice(const QString& title, const QString& text);
+  draft::BoardOrder ShownOrder() const;
 
   Prompter* prompter_;
   ClientSession* session_;
   QMdiArea* mdi_;
   QAction* connectAction_;
+  QAction* disconnectAction_;
+  QAction* noticesAction_;
+  QSystemTrayIcon* tray_ = nullptr;
+  QTimer* secondTimer_;  // counts another team's time down in the banner
+  std::optional<draft::PickLabel> toldDeck_, toldClock_;
   QMenu* viewMenu_;
   QMenu* windowMenu_;
   bool connectedState_ = false;
   QPointer<LeagueSelect> leagueSelect_;
   QPointer<QMdiSubWindow> chatSub_, draftListSub_, drafteesSub_, boardSub_;
-  QPointer<QMdiSubWindow> myListSub_;
+  QPointer<QMdiSubWindow> myListSub_, upNextSub_;
   ClientSettings* settings_ = nullptr;
 };
 

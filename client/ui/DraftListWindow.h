@@ -1,5 +1,5 @@
 // The draft list window: one 60-column line per pick the client knows of,
-// in the order the picks reached it.
+// in label order, the newest pick scrolled into view.
 #pragma once
 
 #include <QWidget>

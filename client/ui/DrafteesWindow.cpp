@@ -28,10 +28,20 @@ DrafteesWindow::DrafteesWindow(ClientSession* session, Prompter* prompter, QWidg
   timeLeft_ = new QLabel(this);
   timeLeft_->setObjectName("TimeLeft");
   timeLeft_->setMinimumWidth(60);
+  banner_ = new QLabel(this);
+  banner_->setObjectName("Banner");
+  banner_->setAlignment(Qt::AlignCenter);
+  banner_->setWordWrap(true);
+  QFont large = banner_->font();
+  large.setPointSizeF(large.pointSizeF() * 1.4);
+  large.setBold(true);
+  banner_->setFont(large);
+  banner_->hide();
+  // The banner and the time left share the top row.
   auto* timeRow = new QHBoxLayout;
+  timeRow->addWidget(banner_, 1);
   timeRow->addWidget(label);
   timeRow->addWidget(timeLeft_);
-  timeRow->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(timeRow);
   layout->addWidget(list_, 1);
@@ -43,6 +53,15 @@ DrafteesWindow::DrafteesWindow(ClientSession* session, Prompter* prompter, QWidg
 }
 
 void DrafteesWindow::SetTimeLeft(const std::string& text) { timeLeft_->setText(L1(text)); }
+
+void DrafteesWindow::SetBanner(const QString& text, bool own, bool paused) {
+  banner_->setText(text);
+  banner_->setVisible(!text.isEmpty());
+  const char* style = paused ? "background:#f6d55c; color:#222;"
+                      : own  ? "background:#c0392b; color:white;"
+                             : "background:#dfe8f2; color:#1d2b3a;";
+  banner_->setStyleSheet(QString::fromLatin1(style) + u"padding:4px; border-radius:3px;"_s);
+}
 
 void DrafteesWindow::SelectPlayer(int pid) {
   // Only a team on the clock with time left, not paused, may pick.

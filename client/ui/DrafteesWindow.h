@@ -1,5 +1,6 @@
-// The Draftees window: the draftee list of the loaded league and the time
-// left while the own team is on the clock. A double-click (or Enter) on a
+// The Draftees window: the draftee list of the loaded league under a banner
+// naming the team on the clock, and the time left while the own team is on
+// the clock. A double-click (or Enter) on a
 // line while the team is on the clock asks for confirmation and sends the
 // team's pick.
 #pragma once
@@ -27,6 +28,10 @@ class DrafteesWindow : public QWidget {
   DrafteesWindow(ClientSession* session, Prompter* prompter, QWidget* parent = nullptr);
 
   void SetTimeLeft(const std::string& text);
+  // The banner's text (empty: hidden), coloured for the own team's turn or
+  // a paused clock.
+  void SetBanner(const QString& text, bool own, bool paused);
+  QLabel* Banner() const { return banner_; }
   widgets::DrafteeList* List() const { return list_; }
   QLabel* TimeLeftLabel() const { return timeLeft_; }
 
@@ -38,6 +43,7 @@ class DrafteesWindow : public QWidget {
   Prompter* prompter_;
   widgets::DrafteeList* list_;
   QLabel* timeLeft_;
+  QLabel* banner_;
 };
 
 }  // namespace pm::client

@@ -58,6 +58,9 @@ LeagueSelect::LeagueSelect(ClientSession* session, Prompter* prompter, QWidget* 
   teamList_ = new QComboBox(frame);
   teamList_->setObjectName("TeamsList");
   teamList_->setEnabled(false);
+  auto* teamLabel = new QLabel(u"&Team:"_s, frame);
+  teamLabel->setObjectName("TeamLabel");
+  teamLabel->setBuddy(teamList_);
 
   auto* addressLabel = new QLabel(u"IP Address:"_s, frame);
   addressLabel->setObjectName("Label1");
@@ -72,6 +75,7 @@ LeagueSelect::LeagueSelect(ClientSession* session, Prompter* prompter, QWidget* 
 
   // The box and the drop-down sit under the file list, beside the folder tree.
   browser_->AddBelowFiles(includeFreeAgents_);
+  browser_->AddBelowFiles(teamLabel);
   browser_->AddBelowFiles(teamList_);
   auto* grid = new QGridLayout(frame);
   grid->addWidget(browser_, 0, 0, 1, 2);

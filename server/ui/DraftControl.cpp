@@ -255,7 +255,7 @@ QWidget* DraftControl::BuildAutomatic() {
   grid->addWidget(absentCaption, 5, 0);
   grid->addWidget(absentTime_, 5, 1);
 
-  startAtBox_ = new QCheckBox(QStringLiteral("&Start at:"), automatic);
+  startAtBox_ = new QCheckBox(QStringLiteral("Start &at:"), automatic);
   startAtBox_->setObjectName(QStringLiteral("StartAtBox"));
   startAt_ = new QDateTimeEdit(QDateTime::currentDateTime().addSecs(3600), automatic);
   startAt_->setObjectName(QStringLiteral("StartAt"));
@@ -291,7 +291,7 @@ QWidget* DraftControl::BuildWebBoard() {
   row->setObjectName(QStringLiteral("WebBoardRow"));
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  webBox_ = new QCheckBox(QStringLiteral("&Web board on port"), row);
+  webBox_ = new QCheckBox(QStringLiteral("We&b board on port"), row);
   webBox_->setObjectName(QStringLiteral("WebBoard"));
   webBox_->setToolTip(QStringLiteral("Serve a read-only live draft board that anyone can watch in a browser"));
   webPort_ = new QSpinBox(row);
@@ -500,6 +500,13 @@ void DraftControl::UpdateHaltButton() {
 // typing "01" is not rewritten under the Commish's hands.
 void DraftControl::ShowNextPick() {
   const draft::PickLabel next = engine_.NextLabel();
+  // After the order's last pick there is no next pick to show.
+  const draft::DraftOrder& order = engine_.Order();
+  if (!order.teams.empty() && next.round > order.rounds) {
+    roundEdit_->clear();
+    selectionEdit_->clear();
+    return;
+  }
   if (LeadingNumber(ToL1(roundEdit_->text())) != next.round) roundEdit_->setText(QString::number(next.round));
   if (LeadingNumber(ToL1(selectionEdit_->text())) != next.selection)
     selectionEdit_->setText(QString::number(next.selection));
@@ -585,7 +592,12 @@ void DraftControl::OnPlayerActivated(int pid) {
   });
 }
 
-void DraftControl::OnHaltClicked() { engine_.Halt(); }
+// Halt disables itself; the focus goes to the teams, where the next team is
+// put on the clock, rather than to the button beside it (Kick).
+void DraftControl::OnHaltClicked() {
+  engine_.Halt();
+  teamsList_->setFocus();
+}
 
 void DraftControl::OnKickClicked() {
   Trap(engine_.Reporter(), context::kKickClicked, [this] {

@@ -9,7 +9,9 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <filesystem>
+#include <optional>
 
+#include "draft/DraftBoard.h"
 #include "server/engine/DraftServer.h"
 #include "server/ui/DraftControl.h"
 #include "server/ui/DraftOrderWindow.h"
@@ -28,6 +30,7 @@ using server::DraftServer;
 namespace {
 
 constexpr const char* kLeagueFolderKey = "server/leagueFolder";
+constexpr const char* kGeometryKey = "server/geometry";
 
 // A child window that is hidden, not destroyed, when the Commish closes it;
 // showing it again loads it afresh.
@@ -114,12 +117,15 @@ ServerWindow::ServerWindow(DraftServer& engine, Prompter& prompter, const QStrin
   connect(&engine_, &DraftServer::teamSignedOff, this, [this](int team) {
     if (ChatShown()) chat_->RemoveRecipient(team);
   });
-  // The board follows every pick and delete while it is open.
+  // The board follows every pick and delete, the clock and the order while
+  // it is open.
   const auto refreshBoard = [this] {
-    if (board_ != nullptr && IsFormShown(boardFrame_)) board_->Refresh();
+    if (board_ != nullptr && IsFormShown(boardFrame_)) ShowBoard();
   };
   connect(&engine_, &DraftServer::pickRecorded, this, refreshBoard);
   connect(&engine_, &DraftServer::picksChanged, this, refreshBoard);
+  connect(&engine_, &DraftServer::clockChanged, this, refreshBoard);
+  connect(&engine_, &DraftServer::orderChanged, this, refreshBoard);
   resize(1280, 900);
 }
 
@@ -154,6 +160,7 @@ void ServerWindow::Start() {
 
 void ServerWindow::SetSettings(QSettings* settings) {
   settings_ = settings;
+  if (settings_ != nullptr) restoreGeometry(settings_->value(QLatin1String(kGeometryKey)).toByteArray());
   if (draftControl_ != nullptr) draftControl_->SetSettings(settings);
 }
 
@@ -218,9 +225,28 @@ void ServerWindow::ShowDraftBoard() {
     board_ = new DraftBoardView(&prompter_);
     boardFrame_ = AddChild(board_);
   }
-  board_->SetSource(&engine_.Log().List(), engine_.TeamCount());  // a closed window loads afresh
+  ShowBoard();  // a closed window loads afresh
   boardFrame_->showNormal();
   mdi_->setActiveSubWindow(boardFrame_);
+}
+
+void ServerWindow::ShowBoard() {
+  const draft::DraftOrder& order = engine_.Order();
+  draft::BoardOrder shown;
+  shown.perRound = static_cast<int>(order.teams.size());
+  const auto name = [this](int team) {
+    return team >= 1 && team <= engine_.TeamCount() ? engine_.Team(team).name : std::string();
+  };
+  for (int r = 1; r <= order.rounds && shown.perRound > 0; ++r) {
+    for (int s = 1; s <= shown.perRound; ++s) {
+      shown.owners.push_back(name(order.OwnerOf({r, s})));
+      shown.originals.push_back(name(order.TeamAt(r, s)));
+    }
+  }
+  board_->SetOrder(std::move(shown));
+  const DraftClock& clock = engine_.Clock();
+  board_->SetCurrent(clock.OnClock() ? std::optional(clock.Label()) : std::nullopt);
+  board_->SetSource(&engine_.Log().List(), engine_.TeamCount());
 }
 
 void ServerWindow::OpenMerge() {
@@ -255,6 +281,7 @@ void ServerWindow::ReopenDraftControl() {
 }
 
 void ServerWindow::closeEvent(QCloseEvent* event) {
+  if (settings_ != nullptr) settings_->setValue(QLatin1String(kGeometryKey), saveGeometry());
   // Closing the main window closes the listener and every connection.
   engine_.Unload();
   event->accept();

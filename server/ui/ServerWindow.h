@@ -80,6 +80,8 @@ class ServerWindow : public QMainWindow {
  private:
   void LeagueLoaded(bool listening);
   QMdiSubWindow* AddChild(QWidget* child);
+  // The board from the picks, the draft order and the clock.
+  void ShowBoard();
   bool ChatShown() const;
 
   server::DraftServer& engine_;

@@ -170,15 +170,7 @@ std::optional<QJsonObject> SentState::Change(const DraftServer& engine, bool* ne
 }
 
 QByteArray DraftCsv(const DraftServer& engine) {
-  std::string csv = "\xEF\xBB\xBFRound,Selection,Overall,Team,PID,Player,Position\r\n";
-  const int selections = BoardSelections(engine);
-  for (const draft::Pick& p : engine.Log().Picks()) {
-    csv += std::to_string(p.label.round) + ',' + std::to_string(p.label.selection) + ',' +
-           std::to_string(p.label.Overall(selections)) + ',' + draft::CsvField(Latin1ToUtf8(p.team)) + ',' +
-           std::to_string(p.pid) + ',' + draft::CsvField(Latin1ToUtf8(p.player)) + ',' +
-           draft::CsvField(Latin1ToUtf8(p.position)) + "\r\n";
-  }
-  return QByteArray::fromStdString(csv);
+  return QByteArray::fromStdString(draft::PicksCsv(engine.Log().Picks(), BoardSelections(engine)));
 }
 
 QByteArray JsonText(const QJsonObject& object) { return QJsonDocument(object).toJson(QJsonDocument::Compact); }

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,6 +19,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -31,7 +34,9 @@
 #include "client/ui/LeagueSelect.h"
 #include "client/ui/MyListWindow.h"
 #include "client/ui/PublicChat.h"
+#include "client/ui/UpNextWindow.h"
 #include "common/Files.h"
+#include "protocol/Protocol.h"
 #include "tests/client/ClientTestKit.h"
 #include "widgets/ChatPanel.h"
 #include "widgets/DraftBoardView.h"
@@ -47,6 +52,7 @@ namespace {
 namespace fs = std::filesystem;
 using client::LeagueSelect;
 using client::PublicChat;
+using client::UpNextWindow;
 using widgets::kHelpFile;
 
 // A main window over a scripted prompter, its end of program counted.
@@ -282,11 +288,12 @@ TEST(MainWindow, MenusCaptionAndDisconnectConfirmation) {
   ASSERT_TRUE(win.Connect());
   ASSERT_TRUE(WaitFor([&] { return server.engine.Team(1).signedOn; }));
 
-  win.client.ConnectAction()->trigger();
+  win.client.DisconnectAction()->trigger();
   ASSERT_EQ(win.prompter.asked.size(), 1u);
-  EXPECT_EQ(win.prompter.asked[0].text, "Are you sure you want do disconnect?");
+  EXPECT_EQ(win.prompter.asked[0].text, "Are you sure you want to disconnect?");
   EXPECT_EQ(win.prompter.asked[0].buttons, PromptButtons::YesNo);
-  EXPECT_EQ(win.prompter.asked[0].icon, PromptIcon::Critical);
+  EXPECT_EQ(win.prompter.asked[0].icon, PromptIcon::Question);
+  EXPECT_EQ(win.prompter.asked[0].defaultButton, PromptAnswer::No);
   EXPECT_EQ(win.ended, 0);
   EXPECT_TRUE(win.client.ConnectAction()->isChecked());  // No: still connected
   EXPECT_TRUE(win.S().Connected());
@@ -311,7 +318,7 @@ TEST(MainWindow, MenusCaptionAndDisconnectConfirmation) {
   QList<QMdiSubWindow*> icons;
   for (QMdiSubWindow* sub : win.client.MdiArea()->subWindowList(QMdiArea::CreationOrder))
     if (sub->isVisible()) icons << sub;
-  ASSERT_EQ(icons.size(), 2);
+  ASSERT_EQ(icons.size(), 4);  // the room opened at sign-on
   for (QMdiSubWindow* sub : icons) {
     sub->showMinimized();
     sub->move(40, 40);
@@ -568,6 +575,8 @@ TEST(DraftBoardWindowTest, BoardAndFindFollowPicksAndDeletesOfEveryPosition) {
                          [&](const draft::Found& f) { return f.pid == k.pid; });
   };
   ASSERT_EQ(count(), 1);
+  EXPECT_FALSE(find->Header()->isHidden());  // column titles over the results
+  EXPECT_TRUE(find->Header()->text().startsWith(u"Pos PID"_s));
   win.S().HandleMessage("Z|1|0|" + std::to_string(k.pid) + "," + k.fname + " " + k.lname + ",K,1-1");
   win.S().HandleMessage("Z|2|0|9999,Al Jones,QB,1-2");
   EXPECT_EQ(count(), 0);
@@ -578,6 +587,129 @@ TEST(DraftBoardWindowTest, BoardAndFindFollowPicksAndDeletesOfEveryPosition) {
   win.S().HandleMessage("Y|0|0|1-1");
   EXPECT_EQ(grid->item(0, 0), nullptr);
   EXPECT_EQ(count(), 1);
+}
+
+// The owner's room: the banner over the Draftees counts down and says who
+// is on the clock, Up Next follows the order (a snake with a traded pick),
+// the owner is told once when on deck, and the board is headed by team.
+TEST(OwnersRoom, BannerUpNextOnDeckAndBoardByTeam) {
+  SampleLeague league;
+  TestServer server(league);
+  ConnectedWindow win(league, server.Port());
+  int64_t now = 1'000'000;
+  win.S().clock = [&now] { return now; };
+  std::vector<QString> notices;
+  win.client.showNotice = [&notices](const QString&, const QString& text) { notices.push_back(text); };
+  win.client.NoticesAction()->setChecked(true);
+  ASSERT_TRUE(win.Connect());
+  // After sign-on the Draftees, Up Next, Draft List and Chat are open.
+  ASSERT_NE(win.client.Draftees(), nullptr);
+  ASSERT_NE(win.client.UpNextView(), nullptr);
+  EXPECT_NE(win.client.DraftList(), nullptr);
+  EXPECT_NE(win.client.Chat(), nullptr);
+  QLabel* banner = win.client.Draftees()->Banner();
+  EXPECT_TRUE(banner->isHidden());
+
+  // Two rounds, snake; team 2's second-round pick went to team 1.
+  const int n = win.S().TeamCount();
+  ASSERT_GE(n, 3);
+  std::vector<int> owners;
+  for (int k = 1; k <= n; ++k) owners.push_back(k);
+  for (int k = n; k >= 1; --k) owners.push_back(k);
+  owners[static_cast<std::size_t>(2 * n - 2)] = 1;  // 2-(n-1), team 2's, traded to team 1
+  for (const std::string& part : protocol::Order(n, owners)) win.S().HandleMessage(part);
+
+  win.S().HandleMessage(protocol::OnClock(2, 90, {1, 2}));
+  EXPECT_EQ(banner->text(), widgets::L1(win.S().TeamName(2)) + u" is on the clock \u2014 pick 1-2 \u2014 1:30"_s);
+  now += 5'000;
+  win.client.ClockChanged();
+  EXPECT_TRUE(banner->text().endsWith(u"1:25"_s));
+  UpNextWindow* upNext = win.client.UpNextView();
+  EXPECT_EQ(upNext->OwnNextLabel()->text(), u"Your next pick: 2-%1, in %2 picks"_s.arg(n - 1).arg(2 * n - 3));
+  EXPECT_TRUE(upNext->List()->item(0)->text().startsWith(u"1-2"_s));
+
+  // The board: columns by team, the pick in progress marked, the traded
+  // pick's owner named with the team it came from.
+  win.client.findChild<QAction*>(u"DraftBoardMenu"_s)->trigger();
+  QTableWidget* grid = win.client.DraftBoard()->Grid();
+  ASSERT_EQ(grid->columnCount(), n);
+  EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), widgets::L1(win.S().TeamName(1)));
+  EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), widgets::L1(win.S().TeamName(3)));
+  EXPECT_EQ(grid->item(0, 1)->background().color(), widgets::DraftBoardView::CurrentColour());
+  EXPECT_EQ(grid->item(1, n - 2)->text(), widgets::L1(win.S().TeamName(1) + " (via " + win.S().TeamName(2) + ")"));
+  EXPECT_EQ(grid->item(1, n - 2)->background().color(), widgets::DraftBoardView::OwnColour());
+
+  // Team 1 is on deck when the pick before its own is on the clock: told
+  // once, however often the clock is shown again.
+  win.S().HandleMessage(protocol::OnClock(2, 60, {2, n - 2}));
+  win.client.ClockChanged();
+  EXPECT_EQ(upNext->OwnNextLabel()->text(), u"You are on deck \u2014 pick 2-%1"_s.arg(n - 1));
+  EXPECT_EQ(notices, std::vector<QString>{u"You are on deck \u2014 pick 2-%1"_s.arg(n - 1)});
+
+  // The own clock counts down each second, and a pause shows.
+  win.S().HandleMessage(protocol::OnClock(1, 42, {2, n - 1}));
+  EXPECT_EQ(banner->text().toStdString(),
+            (u"You are on the clock \u2014 pick 2-%1 \u2014 0:42"_s.arg(n - 1)).toStdString());
+  win.S().Tick();
+  EXPECT_EQ(banner->text(), u"You are on the clock \u2014 pick 2-%1 \u2014 0:41"_s.arg(n - 1));
+  EXPECT_EQ(notices.size(), 2u);
+  win.S().HandleMessage(protocol::Paused(1, 41, {2, n - 1}));
+  EXPECT_EQ(banner->text(), u"You are on the clock \u2014 pick 2-%1 \u2014 Paused"_s.arg(n - 1));
+}
+
+// The Draft List keeps label order (a pick made again goes back to its
+// place) with the newest pick in view.
+TEST(OwnersRoom, DraftListInLabelOrderWithTheNewestInView) {
+  SampleLeague league;
+  TestServer server(league);
+  ConnectedWindow win(league, server.Port());
+  ASSERT_TRUE(win.Connect());
+  for (int s = 1; s <= 40; ++s)
+    win.S().HandleMessage("Z|1|0|" + std::to_string(100 + s) + ",Al Jones,QB," + std::to_string(s / 10 + 1) + "-" +
+                          std::to_string(s % 10 + 1));
+  QListWidget* list = win.client.DraftList()->List();
+  QApplication::processEvents();
+  const auto inView = [list](int row) {
+    return list->viewport()->rect().intersects(list->visualItemRect(list->item(row)));
+  };
+  EXPECT_TRUE(inView(list->count() - 1));
+  win.S().HandleMessage("Y|0|0|1-5");
+  win.S().HandleMessage("Z|1|0|999,Ed Brown,K,1-5");
+  ASSERT_EQ(list->count(), 40);
+  EXPECT_TRUE(list->item(3)->text().startsWith(u"  1-5  Ed Brown"_s));
+  EXPECT_TRUE(inView(3));
+}
+
+// The Draftees window at 640x400 with the banner shown: nothing overlaps or
+// leaves the window, and the list shows a few lines.
+TEST(OwnersRoom, DrafteesFitIn640By400) {
+  SampleLeague league;
+  TestServer server(league);
+  ConnectedWindow win(league, server.Port());
+  ASSERT_TRUE(win.Connect());
+  DrafteesWindow* d = win.client.Draftees();
+  ASSERT_NE(d, nullptr);
+  win.S().HandleMessage(protocol::OnClock(1, 42, {2, 5}));
+  d->parentWidget()->showNormal();
+  d->parentWidget()->resize(640, 400);
+  QApplication::processEvents();
+  widgets::DrafteeList* list = d->List();
+  const auto rectIn = [d](QWidget* w) { return QRect(w->mapTo(d, QPoint(0, 0)), w->size()); };
+  std::vector<QWidget*> parts = {d->Banner(),
+                                 d->TimeLeftLabel(),
+                                 list->Find(),
+                                 list->PositionButton(0)->parentWidget(),
+                                 list->NameSortBox()->parentWidget(),
+                                 list->HeaderLabel(),
+                                 list->RookieList()};
+  for (int m = 0; m < draft::kRatingBoxes; ++m) EXPECT_TRUE(d->rect().contains(rectIn(list->RatingBox(m)))) << m;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    EXPECT_TRUE(d->rect().contains(rectIn(parts[i]))) << parts[i]->objectName().toStdString();
+    for (std::size_t j = i + 1; j < parts.size(); ++j)
+      EXPECT_FALSE(rectIn(parts[i]).intersects(rectIn(parts[j])))
+          << parts[i]->objectName().toStdString() << " " << parts[j]->objectName().toStdString();
+  }
+  EXPECT_GE(list->RookieList()->viewport()->height(), 4 * list->RookieList()->fontMetrics().lineSpacing());
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ TEST(DrafteeFind, MatchesNamePartsOfEveryPositionIgnoringCaseAndAccents) {
   EXPECT_EQ(Pids(FindDraftees(t, DraftedSet(picks), "muller")), (std::vector<int>{1}));
 
   EXPECT_EQ(FoldForFind("\xC6sir \xDF\xDE\xD7"), "aesir ssth\xD7");
-  EXPECT_EQ(FoundLine(t, {7, 0, 3}), "T  3    Eric Muller            0 0  0  0  0  0  0  0  0");
+  EXPECT_EQ(FoundLine(t, {7, 0, 3}), "T   3    Eric Muller            0 0  0  0  0  0  0  0  0");
 }
 
 PickList Picks(std::initializer_list<Pick> picks) {
@@ -91,16 +91,34 @@ TEST(DraftBoard, CellsFollowLabelsDeletesAndGrowTheGrid) {
   EXPECT_EQ(DraftBoard(picks, 3).At(1, 2)->pick.pid, 18);
 }
 
-TEST(DraftBoard, CsvQuotesFieldsAndWritesUtf8) {
+TEST(DraftBoard, CsvIsOneRowPerPickInLabelOrderUtf8WithAMark) {
   EXPECT_EQ(CsvField("plain"), "plain");
   EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
   EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
   EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
-  PickList picks = Picks({{1, "Bears", "Hans M\xFCller", "QB", {1, 2}}, {2, "The \"Aces\"", "Al Jones", "K", {2, 1}}});
+  PickList picks = Picks({{2, "The \"Aces\"", "Al Jones", "K", {2, 1}}, {1, "Bears", "Hans M\xFCller", "QB", {1, 2}}});
   EXPECT_EQ(DraftBoard(picks, 2).Csv(),
-            "Round,1,2\r\n"
-            "1,,\"Hans M\xC3\xBCller, QB, Bears\"\r\n"
-            "2,\"Al Jones, K, The \"\"Aces\"\"\",\r\n");
+            "\xEF\xBB\xBFRound,Selection,Overall,Team,PID,Player,Position\r\n"
+            "1,2,2,Bears,1,Hans M\xC3\xBCller,QB\r\n"
+            "2,1,3,\"The \"\"Aces\"\"\",2,Al Jones,K\r\n");
+}
+
+// Columns are headed by the first round's teams; a traded pick says whose it
+// was, made or not; a pick not made names its owner.
+TEST(DraftBoard, HeadsColumnsByTeamAndNamesTradedPicks) {
+  PickList picks = Picks({{1, "Bears", "Joe Doe", "QB", {1, 1}}, {2, "Bears", "Al Roe", "K", {1, 2}}});
+  BoardOrder order{2, {"Bears", "Bears", "Lions", "Bears"}, {"Bears", "Lions", "Lions", "Bears"}};
+  const DraftBoard board(picks, 2, "Bears", order);
+  EXPECT_EQ(board.Rounds(), 2);
+  EXPECT_EQ(board.ColumnTitle(1), "Bears");
+  EXPECT_EQ(board.ColumnTitle(2), "Lions");
+  EXPECT_EQ(board.CellText({1, 1}), "Joe Doe  QB\nBears");
+  EXPECT_EQ(board.CellText({1, 2}), "Al Roe  K\nBears\nvia Lions");
+  EXPECT_EQ(board.CellText({2, 1}), "Lions");
+  EXPECT_EQ(board.OwnerOf({2, 2}), "Bears");
+  // Without an order, or with one of another size, columns are numbered.
+  EXPECT_EQ(DraftBoard(picks, 2).ColumnTitle(2), "2");
+  EXPECT_EQ(DraftBoard(picks, 3, "", order).ColumnTitle(2), "2");
 }
 
 }  // namespace

@@ -132,7 +132,7 @@ TEST_F(ModelTest, RatingSortTiesAndNonPositiveScores) {
   EXPECT_EQ(Pids(model), (std::vector<std::string>{"101", "106", "102", "104", "105"}));
 }
 
-TEST_F(ModelTest, NameSortIsCaseBlindAndStable) {
+TEST_F(ModelTest, NameSortIsCaseAndAccentBlindAndStable) {
   model.SelectPosition(0);
   ASSERT_TRUE(model.SetName(true));
   // adams / Adams keep natural order (102 before 106), smith / Smith too.
@@ -141,6 +141,15 @@ TEST_F(ModelTest, NameSortIsCaseBlindAndStable) {
   EXPECT_FALSE(model.SetName(false));
   EXPECT_EQ(Pids(model).front(), "102");
   EXPECT_FALSE(model.NameTicked());
+
+  // "M\xFCller" sorts with "Muller", not after "Mz".
+  DrafteeListModel accents;
+  DrafteeTable t;
+  t.positions[0] = {P(1, "A", "Mz"), P(2, "A", "M\xFCller"), P(3, "A", "Ma"), P(4, "A", "Muller")};
+  accents.SetTable(t);
+  accents.SelectPosition(0);
+  ASSERT_TRUE(accents.SetName(true));
+  EXPECT_EQ(Pids(accents), (std::vector<std::string>{"3", "2", "4", "1"}));
 }
 
 TEST_F(ModelTest, UntickingRules) {

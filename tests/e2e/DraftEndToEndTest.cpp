@@ -212,7 +212,7 @@ class DraftEndToEnd : public ::testing::Test {
     ASSERT_EQ(engine.Clock().Team(), team);
   }
   void ShowServerPosition(int position) {
-    dc->Draftees()->Option1(position)->click();
+    dc->Draftees()->PositionButton(position)->click();
     ASSERT_EQ(dc->Draftees()->CurrentPosition(), position);
   }
   // The Commish picks line `row` of the shown position for the absent team
@@ -312,7 +312,7 @@ class DraftEndToEnd : public ::testing::Test {
           << o->name << " holds " << Held(*o).size() << " picks, the server " << RecordedPicks().size();
   }
   void ShowOwnerPosition(Owner& o, int position) {
-    o.Draftees()->List()->Option1(position)->click();
+    o.Draftees()->List()->PositionButton(position)->click();
     ASSERT_EQ(o.Draftees()->List()->CurrentPosition(), position);
   }
   // The owner on the clock picks line `row` of `position` in its Draftees

@@ -509,9 +509,11 @@ TEST(MergeLeague, NamesHoldingSeparatorsShiftNoFieldAndMerge) {
     EXPECT_EQ(draft::ParsePick(caughtUp.body, ","), pick) << caughtUp.raw;
     EXPECT_EQ(draft::DraftListFill(draft::ParsePick(caughtUp.body, ",")), draft::DraftListFill(pick));
   }
-  EXPECT_EQ(draft::DraftBoard(list, 6).Csv(), "Round,1,2,3,4,5,6\r\n1,\"Al Smith Jr, " + picks[0].position +
-                                                  ", Austin Outlaws\",\"Bo Bo Dee X, " + picks[1].position +
-                                                  ", Austin Outlaws\",,,,\r\n");
+  EXPECT_EQ(draft::DraftBoard(list, 6).Csv(),
+            "\xEF\xBB\xBFRound,Selection,Overall,Team,PID,Player,Position\r\n"
+            "1,1,1,Austin Outlaws," +
+                std::to_string(picks[0].pid) + ",Al Smith Jr," + picks[0].position + "\r\n1,2,2,Austin Outlaws," +
+                std::to_string(picks[1].pid) + ",Bo Bo Dee X," + picks[1].position + "\r\n");
 
   L.WriteDraftFile({draft::PickRecord(picks[0]), draft::PickRecord(picks[1])});
   ASSERT_EQ(ReadDraftFile(L.draftFile), picks);

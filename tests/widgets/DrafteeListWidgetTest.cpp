@@ -69,7 +69,7 @@ TEST_F(DrafteeListTest, ControlsCarryTheirNamesAndCaptions) {
   EXPECT_EQ(list.findChild<QCheckBox*>(u"Check1"_s)->text(), u"&Name"_s);
   EXPECT_EQ(list.findChild<QLabel*>(u"SortByLabel"_s)->text(), u"Sort by:"_s);
   EXPECT_NE(list.findChild<QListWidget*>(u"RookieList"_s), nullptr);
-  EXPECT_TRUE(list.Option1(0)->isChecked());
+  EXPECT_TRUE(list.PositionButton(0)->isChecked());
   EXPECT_EQ(list.RookieList()->font(), FixedFont());
   DrafteeList client(nullptr, QStringLiteral("Sort by"));
   EXPECT_EQ(client.findChild<QLabel*>(u"SortByLabel"_s)->text(), u"Sort by"_s);
@@ -107,14 +107,14 @@ TEST_F(DrafteeListTest, ClicksSortAndUntick) {
   Click(list.RatingBox(1));  // none left: natural order
   EXPECT_EQ(Pids(), (QStringList{u"101"_s, u"102"_s, u"103"_s}));
   Click(list.RatingBox(2));
-  Click(list.Option1(4));  // a position change unticks every box
+  Click(list.PositionButton(4));  // a position change unticks every box
   EXPECT_EQ(list.CurrentPosition(), 4);
   EXPECT_FALSE(list.RatingBox(2)->isChecked());
   EXPECT_EQ(Pids(), (QStringList{u"201"_s}));
 }
 
 TEST_F(DrafteeListTest, EmptyPositionShowsTickedBoxesAndNoLines) {
-  Click(list.Option1(5));
+  Click(list.PositionButton(5));
   EXPECT_EQ(list.RookieList()->count(), 0);
   Click(list.RatingBox(3));
   Click(list.NameSortBox());
@@ -170,10 +170,10 @@ TEST_F(DrafteeListTest, FindShowsTheChosenPlayerSelectedInHisPositionsList) {
   QTest::keyClicks(box, u"WI"_s);
   ASSERT_TRUE(results->isVisible());
   ASSERT_EQ(results->count(), 1);
-  EXPECT_TRUE(results->item(0)->text().startsWith(u"WR 201"_s));
+  EXPECT_TRUE(results->item(0)->text().startsWith(u"WR  201"_s));
   QTest::keyClick(box, Qt::Key_Return);
   EXPECT_EQ(list.CurrentPosition(), 4);
-  EXPECT_TRUE(list.Option1(4)->isChecked());
+  EXPECT_TRUE(list.PositionButton(4)->isChecked());
   EXPECT_EQ(list.SelectedPid(), 201);
   EXPECT_TRUE(list.RookieList()->hasFocus());
   // From there the usual pick applies.
@@ -198,7 +198,7 @@ TEST_F(DrafteeListTest, FindShowsTheChosenPlayerSelectedInHisPositionsList) {
   picks.Append(draft::ParsePick("102|T|F adams|QB|1-1"));
   list.RefreshFind();
   ASSERT_EQ(results->count(), 1);
-  EXPECT_TRUE(results->item(0)->text().startsWith(u"QB 103"_s));
+  EXPECT_TRUE(results->item(0)->text().startsWith(u"QB  103"_s));
 }
 
 }  // namespace
