@@ -195,13 +195,13 @@ QWidget* DraftOrderWindow::MakePicksBox() {
   grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   grid_->installEventFilter(this);
   // Delete, or the cell's menu, takes a trade back.
-  auto* back = new QAction(QStringLiteral("&Back to the order's team"), grid_);
-  back->setObjectName(QStringLiteral("PickBack"));
-  back->setShortcut(QKeySequence::Delete);
-  back->setShortcutContext(Qt::WidgetShortcut);
-  grid_->addAction(back);
+  back_ = new QAction(QStringLiteral("&Back to the order's team"), grid_);
+  back_->setObjectName(QStringLiteral("PickBack"));
+  back_->setShortcut(QKeySequence::Delete);
+  back_->setShortcutContext(Qt::WidgetShortcut);
+  grid_->addAction(back_);
   grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
-  connect(back, &QAction::triggered, this, [this] {
+  connect(back_, &QAction::triggered, this, [this] {
     const QModelIndex at = grid_->currentIndex();
     if (at.isValid() && (grid_->item(at.row(), at.column())->flags() & Qt::ItemIsEditable))
       SetPickOwner(LabelOf(at), 0);
@@ -454,6 +454,10 @@ bool DraftOrderWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && grid_->currentIndex().isValid()) {
       grid_->edit(grid_->currentIndex());
+      return true;
+    }
+    if (key->key() == Qt::Key_Delete) {
+      back_->trigger();
       return true;
     }
   }

@@ -19,6 +19,7 @@
 #include "draft/DraftOrder.h"
 #include "draft/Pick.h"
 
+class QAction;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
@@ -102,6 +103,7 @@ class DraftOrderWindow : public QDialog {
   QSpinBox* rounds_;
   QPushButton* load_;
   QTableWidget* grid_;
+  QAction* back_;  // takes the current pick's trade back
   QSpinBox* timeAllowed_;
   QListWidget* roundTimes_;
   QSpinBox* timeFrom_;

@@ -115,7 +115,7 @@ TEST(Notifier, ASilentReceiverTimesOutAndAFullQueueDropsTheOldest) {
   ASSERT_TRUE(w.notifier.SetUrl(QString()));
   EXPECT_EQ(w.notifier.Pending(), 1);
   ASSERT_TRUE(WaitFor([&] { return w.idles > 0; }));
-  ASSERT_EQ(w.failures.size(), 2);
+  ASSERT_EQ(w.failures.size(), 2) << w.failures.join(u'|').toStdString();
   EXPECT_EQ(w.failures[1], u"Webhook: 2 messages were dropped because the receiver fell behind."_s);
   EXPECT_EQ(w.notifier.Pending(), 0);
   w.notifier.Post(QStringLiteral("pick"));
