@@ -13,9 +13,9 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <iostream>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -416,7 +416,8 @@ std::string ApplyOrderChanges(const OrderChanges& c, const std::vector<std::stri
     if (!ParseInt(value, 1, pm::draft::kMaxPickSeconds, seconds))
       return "--round-time " + rounds + "=" + value + ": the time must be seconds from 1 to " +
              std::to_string(pm::draft::kMaxPickSeconds);
-    for (long long r = first; r <= last; ++r) order.settings.roundSeconds[static_cast<int>(r)] = static_cast<int>(seconds);
+    for (long long r = first; r <= last; ++r)
+      order.settings.roundSeconds[static_cast<int>(r)] = static_cast<int>(seconds);
   }
   for (const auto& [text, team] : c.trades) {
     const std::optional<pm::draft::PickLabel> label = pm::draft::PickLabel::Parse(text);
@@ -431,9 +432,12 @@ std::string ApplyOrderChanges(const OrderChanges& c, const std::vector<std::stri
       order.traded[*label] = t;
   }
   // Rounds cut off take their trades and times with them.
-  const auto cut = std::erase_if(order.traded, [&](const auto& trade) { return !order.Has(trade.first); }) +
-                   std::erase_if(order.settings.roundSeconds, [&](const auto& time) { return time.first > order.rounds; });
-  if (cut > 0) std::cerr << "pkleague: " << cut << " traded picks or round times beyond round " << order.rounds << " are left out.\n";
+  const auto cut =
+      std::erase_if(order.traded, [&](const auto& trade) { return !order.Has(trade.first); }) +
+      std::erase_if(order.settings.roundSeconds, [&](const auto& time) { return time.first > order.rounds; });
+  if (cut > 0)
+    std::cerr << "pkleague: " << cut << " traded picks or round times beyond round " << order.rounds
+              << " are left out.\n";
   return "";
 }
 

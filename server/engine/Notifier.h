@@ -73,7 +73,7 @@ class Notifier : public QObject {
 
   QNetworkAccessManager* network_;
   QUrl url_;
-  QString host_;  // of the URL the front message goes to
+  QString host_;               // of the URL the front message goes to
   std::deque<Message> queue_;  // front: being sent
   bool sending_ = false;
   int attempt_ = 0;  // of the front message, from 1

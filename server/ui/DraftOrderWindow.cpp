@@ -1,5 +1,6 @@
 #include "server/ui/DraftOrderWindow.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -70,9 +71,15 @@ class PickOwnerDelegate : public QStyledItemDelegate {
     const draft::DraftOrder order = window_.ShownOrder();
     const draft::PickLabel label = LabelOf(index);
     const int own = order.TeamAt(label.round, label.selection);
-    box->addItem(QStringLiteral("Back to the order's team: %1").arg(TeamName(own)), own);
+    const bool traded = order.OwnerOf(label) != own;
+    box->addItem(traded ? QStringLiteral("Back to the order's team: %1").arg(TeamName(own))
+                        : QStringLiteral("%1 (the order's team)").arg(TeamName(own)),
+                 own);
     for (int t = 1; t <= window_.engine_.TeamCount(); ++t)
       if (t != own) box->addItem(TeamName(t), t);
+    // The list opens at once, as wide as its names, whatever the cell's width.
+    box->view()->setMinimumWidth(box->view()->sizeHintForColumn(0) + 2 * box->fontMetrics().averageCharWidth());
+    QTimer::singleShot(0, box, &QComboBox::showPopup);
     auto* self = const_cast<PickOwnerDelegate*>(this);
     connect(box, &QComboBox::activated, self, [self, box] {
       emit self->commitData(box);
@@ -176,15 +183,15 @@ DraftOrderWindow::DraftOrderWindow(DraftServer& engine, Prompter& prompter, QWid
   const int teams = std::max(1, engine_.TeamCount());
   rounds_->setRange(1, std::clamp(draft::kMaxPicks / teams, 1, draft::kMaxRounds));
   Show(engine_.Order());
-  const std::vector<QWidget*> tabs = {list_,        up,         down,     load_,   linear_,      snake_, rounds_,
-                                      grid_,        timeAllowed_, roundTimes_, timeFrom_, timeTo_, timeSeconds_};
+  const std::vector<QWidget*> tabs = {list_, up,           down,        load_,     linear_, snake_,      rounds_,
+                                      grid_, timeAllowed_, roundTimes_, timeFrom_, timeTo_, timeSeconds_};
   for (std::size_t i = 1; i < tabs.size(); ++i) setTabOrder(tabs[i - 1], tabs[i]);
   resize(760, 580);
 }
 
 QWidget* DraftOrderWindow::MakePicksBox() {
-  auto* box = new QGroupBox(QStringLiteral("&Picks (bold: traded; double-click or Enter gives a pick to another team)"),
-                            this);
+  auto* box =
+      new QGroupBox(QStringLiteral("&Picks (bold: traded; double-click or Enter gives a pick to another team)"), this);
   box->setObjectName(QStringLiteral("PicksBox"));
   auto* layout = new QVBoxLayout(box);
   grid_ = new QTableWidget(box);
@@ -247,8 +254,10 @@ QWidget* DraftOrderWindow::MakeTimesBox() {
   layout->addLayout(edit);
 
   connect(timeAllowed_, &QSpinBox::valueChanged, this, [this](int seconds) { settings_.timeAllowed = seconds; });
-  connect(timeFrom_, &QSpinBox::valueChanged, this, [this](int first) { timeTo_->setValue(std::max(first, timeTo_->value())); });
-  connect(timeTo_, &QSpinBox::valueChanged, this, [this](int last) { timeFrom_->setValue(std::min(last, timeFrom_->value())); });
+  connect(timeFrom_, &QSpinBox::valueChanged, this,
+          [this](int first) { timeTo_->setValue(std::max(first, timeTo_->value())); });
+  connect(timeTo_, &QSpinBox::valueChanged, this,
+          [this](int last) { timeFrom_->setValue(std::min(last, timeFrom_->value())); });
   connect(roundTimes_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
     if (!item) return;
     timeFrom_->setValue(item->data(Qt::UserRole).toInt());
@@ -373,6 +382,7 @@ void DraftOrderWindow::Show(const draft::DraftOrder& order) {
   (order.snake ? snake_ : linear_)->setChecked(true);
   rounds_->setValue(order.rounds);
   timeAllowed_->setValue(order.settings.timeAllowed);
+  timeSeconds_->setValue(order.settings.timeAllowed);
   ShowPicks();
   ShowRoundTimes();
 }

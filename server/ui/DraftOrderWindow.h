@@ -114,7 +114,8 @@ class DraftOrderWindow : public QDialog {
   // (rounds may come back) but not saved.
   std::map<draft::PickLabel, int> traded_;
   bool loadedFlawed_ = false;
-  bool showing_ = false;  // Show fills the list: the grid follows at its end          // a loaded file had lines not used or left teams out
+  bool showing_ = false;  // Show fills the list: the grid follows at its end          // a loaded file had lines not
+                          // used or left teams out
 };
 
 // Opens the Draft Order window over `parent` (window-modal, deleted when

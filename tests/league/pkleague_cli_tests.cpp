@@ -194,9 +194,9 @@ TEST(PkleagueTool, OrderWritesTradesAndRefusesBadOnes) {
   ToolRun r = RunTool("order '" + lge + "' --snake --rounds 3 --trade '3-2=" + pm::UpperLatin1(name(4)) +
                       "' --trade 1-1=2 --round-time 1-2=120");
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  const std::string expected = "Rounds: 3\r\nOrder: Snake\r\nTime in rounds 1-2: 120\r\n" + name(1) + "\r\n" +
-                               name(2) + "\r\n" + name(3) + "\r\n" + name(4) + "\r\n1-1: " + name(2) + "\r\n3-2: " +
-                               name(4) + "\r\n";
+  const std::string expected = "Rounds: 3\r\nOrder: Snake\r\nTime in rounds 1-2: 120\r\n" + name(1) + "\r\n" + name(2) +
+                               "\r\n" + name(3) + "\r\n" + name(4) + "\r\n1-1: " + name(2) + "\r\n3-2: " + name(4) +
+                               "\r\n";
   EXPECT_EQ(saved(), expected);
   EXPECT_NE(r.out.find("3-2: " + pm::Latin1ToUtf8(name(4)) + "\n"), std::string::npos) << r.out;
 

@@ -80,14 +80,14 @@ TEST(Notifier, PostsArriveInOrderAndAFailureIsRetriedThenReported) {
   receiver.answer = [](const QString& event) { return event == u"paused" ? 500 : 200; };
   Watched w;
   ASSERT_TRUE(w.notifier.SetUrl(receiver.Url()));
-  w.notifier.Post(QStringLiteral("on_the_clock"),
-                  {{QStringLiteral("team"), QStringLiteral("Boston")}, {QStringLiteral("label"), QStringLiteral("2-5")}});
+  w.notifier.Post(QStringLiteral("on_the_clock"), {{QStringLiteral("team"), QStringLiteral("Boston")},
+                                                   {QStringLiteral("label"), QStringLiteral("2-5")}});
   w.notifier.Post(QStringLiteral("paused"));
   w.notifier.Post(QStringLiteral("pick"), {{QStringLiteral("player"), QStringLiteral("Al Jones")}});
   w.notifier.Post(QStringLiteral("complete"));
   ASSERT_TRUE(WaitFor([&] { return w.idles > 0; }));
-  EXPECT_EQ(receiver.events, (QStringList{u"on_the_clock"_s, u"paused"_s, u"paused"_s, u"paused"_s,
-                                          u"paused"_s, u"pick"_s, u"complete"_s}));
+  EXPECT_EQ(receiver.events, (QStringList{u"on_the_clock"_s, u"paused"_s, u"paused"_s, u"paused"_s, u"paused"_s,
+                                          u"pick"_s, u"complete"_s}));
   EXPECT_EQ(receiver.contentTypes.value(0), u"application/json"_s);
   ASSERT_EQ(w.failures.size(), 1);
   EXPECT_EQ(w.failures[0],

@@ -678,7 +678,7 @@ TEST_F(ServerUiTest, DraftOrderWindowTradesPicksAndTimesRounds) {
   QTest::keyClick(grid, Qt::Key_Return);
   auto* choice = grid->findChild<QComboBox*>(u"PickOwnerChoice"_s);
   ASSERT_NE(choice, nullptr);
-  EXPECT_EQ(choice->itemText(0), u"Back to the order's team: "_s + name(4));
+  EXPECT_EQ(choice->itemText(0), name(4) + u" (the order's team)"_s);
   choice->setCurrentIndex(choice->findData(1));
   emit choice->activated(choice->currentIndex());
   QTableWidgetItem* traded = grid->item(2, 3);
@@ -719,8 +719,9 @@ TEST_F(ServerUiTest, DraftOrderWindowTradesPicksAndTimesRounds) {
   EXPECT_EQ(saved.settings.timeAllowed, 90);
   std::ifstream file(dir.filePath(u"Sample League-ORDER.TXT"_s).toStdString(), std::ios::binary);
   const std::string text(std::istreambuf_iterator<char>(file), {});
-  for (const std::string& line : std::vector<std::string>{"Time: 90\r\n", "Time in rounds 1-2: 120\r\nTime in round 3: 7200\r\n",
-                                  "3-4: " + engine.Team(1).name + "\r\n"})
+  for (const std::string& line :
+       std::vector<std::string>{"Time: 90\r\n", "Time in rounds 1-2: 120\r\nTime in round 3: 7200\r\n",
+                                "3-4: " + engine.Team(1).name + "\r\n"})
     EXPECT_NE(text.find(line), std::string::npos) << line << text;
 }
 
