@@ -20,7 +20,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <set>
 
 #include "common/Common.h"
 #include "common/Prompt.h"
@@ -34,7 +33,7 @@ using namespace pm::widgets;
 
 namespace {
 
-constexpr int kLabelRole = Qt::UserRole + 1;  // a round time's last round
+constexpr int kLastRoundRole = Qt::UserRole + 1;  // a round time's last round
 
 // A pick's cell: the round and selection it stands for.
 draft::PickLabel LabelOf(const QModelIndex& index) { return {index.row() + 1, index.column() + 1}; }
@@ -172,6 +171,8 @@ DraftOrderWindow::DraftOrderWindow(DraftServer& engine, Prompter& prompter, QWid
   connect(list_->model(), &QAbstractItemModel::rowsInserted, this, follow);
   connect(list_->model(), &QAbstractItemModel::rowsRemoved, this, follow);
   connect(snake_, &QRadioButton::toggled, this, [this] { ShowPicks(); });
+  // A pick made during the draft can no longer be traded.
+  connect(&engine_, &DraftServer::picksChanged, this, [this] { ShowPicks(); });
   connect(rounds_, &QSpinBox::valueChanged, this, [this] {
     ShowPicks();
     ShowRoundTimes();
@@ -261,7 +262,7 @@ QWidget* DraftOrderWindow::MakeTimesBox() {
   connect(roundTimes_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
     if (!item) return;
     timeFrom_->setValue(item->data(Qt::UserRole).toInt());
-    timeTo_->setValue(item->data(kLabelRole).toInt());
+    timeTo_->setValue(item->data(kLastRoundRole).toInt());
     timeSeconds_->setValue(settings_.TimeFor(item->data(Qt::UserRole).toInt()));
   });
   connect(set, &QPushButton::clicked, this,
@@ -349,7 +350,7 @@ void DraftOrderWindow::ShowRoundTimes() {
                                      : QStringLiteral("Rounds %1-%2").arg(it->first).arg(last->first);
     auto* item = new QListWidgetItem(QStringLiteral("%1: %2").arg(which, Duration(it->second)), roundTimes_);
     item->setData(Qt::UserRole, it->first);
-    item->setData(kLabelRole, last->first);
+    item->setData(kLastRoundRole, last->first);
     it = std::next(last);
   }
 }
@@ -362,7 +363,7 @@ void DraftOrderWindow::SetRoundTime(int first, int last, int seconds) {
 void DraftOrderWindow::RemoveSelectedRoundTime() {
   const QListWidgetItem* item = roundTimes_->currentItem();
   if (!item) return;
-  for (int r = item->data(Qt::UserRole).toInt(); r <= item->data(kLabelRole).toInt(); ++r)
+  for (int r = item->data(Qt::UserRole).toInt(); r <= item->data(kLastRoundRole).toInt(); ++r)
     settings_.roundSeconds.erase(r);
   ShowRoundTimes();
 }
