@@ -3,16 +3,21 @@
 //   pkleague show [--free-agents] [--rosters] [--json] LEAGUEFILE
 //   pkleague sample DIR [--name NAME] [--teams N] [--college N]
 //                   [--free-agents N] [--version 95|9697|98] [--seed S]
+//   pkleague order LEAGUEFILE [--snake|--linear] [--rounds N] [--trade R-S=TEAM ...]
+//                  [--time SECONDS] [--round-time R-R=SECONDS ...]
 //
 // "show" loads a league the way the league windows do and prints it; "sample"
-// writes a complete sample league for trying and testing the draft programs.
+// writes a complete sample league for trying and testing the draft programs;
+// "order" changes the league's order file (traded picks, times) and prints it.
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +25,8 @@
 #include "common/ErrorContexts.h"
 #include "common/Files.h"
 #include "common/Version.h"
+#include "draft/DraftOrder.h"
+#include "draft/Pick.h"
 #include "league/FBPro.h"
 #include "league/Sample.h"
 #include "merge/MergeCommand.h"
@@ -37,13 +44,20 @@ const char* const kUsage =
     "       pkleague sample DIR [--name NAME] [--teams N] [--college N] [--free-agents N]\n"
     "                       [--version 95|9697|98] [--seed S]\n"
     "       pkleague merge --stage no-change|college-draft|supplemental|training-camp LEAGUEFILE\n"
+    "       pkleague order LEAGUEFILE [--snake|--linear] [--rounds N] [--trade R-S=TEAM ...]\n"
+    "                      [--time SECONDS] [--round-time R-R=SECONDS ...]\n"
     "       pkleague --help | --version\n";
 
 const char* const kHelp =
     "pkleague checks a league copy, makes sample leagues and merges a finished draft.\n"
     "  show    prints what a league copy holds (--json for a machine-readable form)\n"
     "  sample  writes a sample league into DIR to try the draft programs on\n"
-    "  merge   places the drafted players of the league's draft file on their teams\n";
+    "  merge   places the drafted players of the league's draft file on their teams\n"
+    "  order   changes the league's order file (kept beside the league, read by PKServer\n"
+    "          when it loads the league) and prints it: --trade 3-5=TEAM gives pick 3-5 to\n"
+    "          TEAM (a name, any letter case, or a team number; the order's own team takes\n"
+    "          the trade back), --time the seconds per pick, --round-time 1-2=120 those of\n"
+    "          rounds 1 to 2; what no option changes stays as the file has it\n";
 
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::cerr << "pkleague: " << problem << "\n";
@@ -301,6 +315,190 @@ int RunSample(int argc, char** argv) {
   return kExitOk;
 }
 
+// A command-line word (UTF-8 where the system gives UTF-8) as Latin-1 text,
+// the league's encoding; as it is when it is no UTF-8 of Latin-1 characters.
+std::string ArgLatin1(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+    if ((c != 0xC2 && c != 0xC3) || (next & 0xC0) != 0x80) return text;
+    out += static_cast<char>(((c & 0x03) << 6) | (next & 0x3F));
+    ++i;
+  }
+  return out;
+}
+
+// The changes "order" was asked for.
+struct OrderChanges {
+  std::string file;
+  std::optional<bool> snake;
+  std::optional<std::string> rounds;
+  std::optional<std::string> seconds;
+  std::vector<std::pair<std::string, std::string>> trades;      // label, team
+  std::vector<std::pair<std::string, std::string>> roundTimes;  // rounds, seconds
+};
+
+// "KEY=VALUE" split at the first '='; the value is empty without one.
+std::pair<std::string, std::string> SplitAssignment(const std::string& text) {
+  const std::size_t eq = text.find('=');
+  if (eq == std::string::npos) return {text, ""};
+  return {text.substr(0, eq), text.substr(eq + 1)};
+}
+
+// Reads the options of "order" (their values are checked against the
+// order); an empty text, or what is wrong with the command line.
+std::string ReadOrderOptions(int argc, char** argv, OrderChanges& c) {
+  for (int i = 2; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--snake" || a == "--linear") {
+      c.snake = a == "--snake";
+      continue;
+    }
+    if (a.rfind("--", 0) != 0) {
+      if (!c.file.empty()) return "more than one league file given";
+      c.file = a;
+      continue;
+    }
+    if (a != "--rounds" && a != "--time" && a != "--trade" && a != "--round-time") return "unknown option " + a;
+    if (i + 1 >= argc) return "option " + a + " needs a value";
+    const std::string value = argv[++i];
+    if (a == "--rounds")
+      c.rounds = value;
+    else if (a == "--time")
+      c.seconds = value;
+    else if (a == "--trade")
+      c.trades.push_back(SplitAssignment(value));
+    else
+      c.roundTimes.push_back(SplitAssignment(value));
+  }
+  return c.file.empty() ? "no league file given" : "";
+}
+
+// Team `text` of the league: its number or its name in any letter case; 0
+// when none.
+int TeamNamed(const std::string& text, const std::vector<std::string>& names) {
+  long long n = 0;
+  if (ParseInt(text, 1, static_cast<long long>(names.size()), n)) return static_cast<int>(n);
+  const std::string wanted = pm::UpperLatin1(pm::Trim(ArgLatin1(text)));
+  for (std::size_t i = 0; i < names.size(); ++i)
+    if (pm::UpperLatin1(pm::Trim(names[i])) == wanted) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+// Applies the changes to `order`; an empty text, or the first one refused.
+std::string ApplyOrderChanges(const OrderChanges& c, const std::vector<std::string>& names,
+                              pm::draft::DraftOrder& order) {
+  long long n = 0;
+  if (c.snake) order.snake = *c.snake;
+  if (c.rounds) {
+    // Never more labels than a draft records.
+    const int fit = std::clamp(pm::draft::kMaxPicks / std::max<int>(1, static_cast<int>(order.teams.size())), 1,
+                               pm::draft::kMaxRounds);
+    if (!ParseInt(*c.rounds, 1, fit, n))
+      return "--rounds " + *c.rounds + ": the rounds must be a number from 1 to " + std::to_string(fit);
+    order.rounds = static_cast<int>(n);
+  }
+  if (c.seconds) {
+    if (!ParseInt(*c.seconds, 1, pm::draft::kMaxPickSeconds, n))
+      return "--time " + *c.seconds + ": the time must be seconds from 1 to " +
+             std::to_string(pm::draft::kMaxPickSeconds);
+    order.settings.timeAllowed = static_cast<int>(n);
+  }
+  for (const auto& [rounds, value] : c.roundTimes) {
+    const std::size_t dash = rounds.find('-');
+    long long first = 0, last = 0, seconds = 0;
+    if (!ParseInt(rounds.substr(0, dash), 1, order.rounds, first) ||
+        !ParseInt(dash == std::string::npos ? rounds : rounds.substr(dash + 1), first, order.rounds, last))
+      return "--round-time " + rounds + "=" + value + ": the rounds must lie in 1-" + std::to_string(order.rounds) +
+             ", first to last";
+    if (!ParseInt(value, 1, pm::draft::kMaxPickSeconds, seconds))
+      return "--round-time " + rounds + "=" + value + ": the time must be seconds from 1 to " +
+             std::to_string(pm::draft::kMaxPickSeconds);
+    for (long long r = first; r <= last; ++r)
+      order.settings.roundSeconds[static_cast<int>(r)] = static_cast<int>(seconds);
+  }
+  for (const auto& [text, team] : c.trades) {
+    const std::optional<pm::draft::PickLabel> label = pm::draft::PickLabel::Parse(text);
+    if (!label || !order.Has(*label))
+      return "--trade " + text + "=" + team + ": " + text + " is no pick of the order (rounds 1-" +
+             std::to_string(order.rounds) + ", selections 1-" + std::to_string(order.teams.size()) + ")";
+    const int t = TeamNamed(team, names);
+    if (t == 0) return "--trade " + text + "=" + team + ": no team of the league is named \"" + team + "\"";
+    if (t == order.TeamAt(label->round, label->selection))
+      order.traded.erase(*label);
+    else
+      order.traded[*label] = t;
+  }
+  // Rounds cut off take their trades and times with them.
+  const auto cut =
+      std::erase_if(order.traded, [&](const auto& trade) { return !order.Has(trade.first); }) +
+      std::erase_if(order.settings.roundSeconds, [&](const auto& time) { return time.first > order.rounds; });
+  if (cut > 0)
+    std::cerr << "pkleague: " << cut << " traded picks or round times beyond round " << order.rounds
+              << " are left out.\n";
+  return "";
+}
+
+int RunOrder(int argc, char** argv) {
+  OrderChanges changes;
+  if (const std::string problem = ReadOrderOptions(argc, argv, changes); !problem.empty()) return Usage(problem);
+  const std::string leaguePath = fb::LeaguePathOf(changes.file);
+  std::vector<std::string> names;
+  std::string leagueName;
+  try {
+    const fb::VersionInfo v = fb::GetVersion(leaguePath);
+    if (v.version == 0) {
+      std::cerr << "Unable to determine version of the " << pm::ShownPath(leaguePath)
+                << " league file. Select another league.\n";
+      return kExitRejected;
+    }
+    leagueName = v.name;
+    const fb::TeamList teams = fb::GetTeams(leaguePath);
+    for (int t = 1; t <= teams.teamCount; ++t) names.push_back(teams.names[pm::Index(t)]);
+  } catch (const fb::LeagueError& e) {
+    return ReportFailure(e);
+  }
+  if (names.empty()) {
+    std::cerr << "No teams found in league file.\n";
+    return kExitRejected;
+  }
+  const std::string file =
+      pm::draft::OrderFileIn(std::filesystem::path(changes.file).parent_path().string(), leagueName);
+  pm::draft::OrderFileStatus status = pm::draft::OrderFileStatus::Missing;
+  const std::optional<pm::draft::OrderRead> read = pm::draft::ReadOrderFile(file, names, &status);
+  if (!read && status != pm::draft::OrderFileStatus::Missing) {
+    std::cerr << "pkleague: the order file " << pm::ShownPath(file) << " " << pm::draft::OrderFileProblem(status)
+              << ".\n";
+    return kExitError;
+  }
+  // As the server takes it: the file's order, its settings even without teams.
+  pm::draft::DraftOrder order = pm::draft::DraftOrder::Default(static_cast<int>(names.size()));
+  if (read) {
+    if (read->Flawed())
+      std::cerr << "pkleague: the order file " << pm::ShownPath(file) << " does not match the league's teams; "
+                << "what is left out is not written back:"
+                << pm::Latin1ToUtf8(pm::ReplaceChar(pm::draft::OrderProblems(*read), '\r', "")) << "\n";
+    order.settings = read->order.settings;
+    if (!read->order.teams.empty()) order = read->order;
+  }
+  if (const std::string refused = ApplyOrderChanges(changes, names, order); !refused.empty()) {
+    std::cerr << "pkleague: " << refused << "; nothing was written.\n";
+    return kExitRejected;
+  }
+  if (const std::string err = pm::draft::WriteOrderFile(file, order, names); !err.empty()) {
+    std::cerr << "pkleague: the order file " << pm::ShownPath(file) << " could not be written: " << err << "\n";
+    return kExitError;
+  }
+  std::cout << "Order file: " << pm::ShownPath(file) << "\n\n"
+            << pm::Latin1ToUtf8(pm::ReplaceChar(pm::draft::OrderText(order, names), '\r', ""));
+  return std::fflush(stdout) == 0 ? kExitOk : kExitError;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -309,6 +507,7 @@ int main(int argc, char** argv) {
       {"show", RunShow},
       {"sample", RunSample},
       {"merge", pm::merge::RunMergeCommand},
+      {"order", RunOrder},
   };
   if (argc < 2) return Usage("");
   const std::string first = argv[1];

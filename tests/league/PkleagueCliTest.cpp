@@ -10,6 +10,7 @@
 
 #include <fstream>
 
+#include "common/Common.h"
 #include "league/FBPro.h"
 #include "tests/league/LeagueTestUtil.h"
 
@@ -174,10 +175,54 @@ TEST(PkleagueTool, RejectedAndEmptyLeagues) {
   EXPECT_EQ(RunTool("frobnicate").exitCode, 2);
 }
 
+// "order" writes trades, times and direction into the order file, keeps what
+// the file holds on the next run, and refuses an unknown team, a pick outside
+// the order and a bad number without writing anything.
+TEST(PkleagueTool, OrderWritesTradesAndRefusesBadOnes) {
+  TempDir dir;
+  ToolRun made = RunTool("sample '" + dir.path() + "' --teams 4 --college 20 --name 'Order League'");
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  const std::string lge = made.out.substr(0, made.out.find('\n'));
+  const TeamList teams = GetTeams(LeaguePathOf(lge));
+  auto name = [&](int t) { return teams.names[Index(t)]; };
+  const std::string file = dir / "Order League-ORDER.TXT";
+  auto saved = [&] {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+
+  ToolRun r = RunTool("order '" + lge + "' --snake --rounds 3 --trade '3-2=" + pm::UpperLatin1(name(4)) +
+                      "' --trade 1-1=2 --round-time 1-2=120");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string expected = "Rounds: 3\r\nOrder: Snake\r\nTime in rounds 1-2: 120\r\n" + name(1) + "\r\n" + name(2) +
+                               "\r\n" + name(3) + "\r\n" + name(4) + "\r\n1-1: " + name(2) + "\r\n3-2: " + name(4) +
+                               "\r\n";
+  EXPECT_EQ(saved(), expected);
+  EXPECT_NE(r.out.find("3-2: " + pm::Latin1ToUtf8(name(4)) + "\n"), std::string::npos) << r.out;
+
+  for (const auto& [args, problem] : std::vector<std::pair<std::string, std::string>>{
+           {"--trade 4-1=1", "4-1 is no pick of the order (rounds 1-3, selections 1-4)"},
+           {"--trade '1-2=Nobody FC'", "no team of the league is named \"Nobody FC\""},
+           {"--trade 1-2", "no team of the league is named \"\""},
+           {"--time 0", "the time must be seconds from 1 to"},
+           {"--rounds 3 --round-time 2-4=60", "the rounds must lie in 1-3"}}) {
+    r = RunTool("order '" + lge + "' " + args);
+    EXPECT_EQ(r.exitCode, 1) << args;
+    EXPECT_NE(r.err.find(problem), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nothing was written"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(saved(), expected);
+
+  // The order's own team takes a trade back; the rest stays.
+  r = RunTool("order '" + lge + "' --trade 1-1=1");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(saved(), expected.substr(0, expected.find("1-1: ")) + "3-2: " + name(4) + "\r\n");
+}
+
 TEST(PkleagueTool, UsageNamesEveryCommandAndHelpAndVersionAnswer) {
   ToolRun bare = RunTool("");
   EXPECT_EQ(bare.exitCode, 2);
-  for (const char* command : {"pkleague show", "pkleague sample", "pkleague merge"})
+  for (const char* command : {"pkleague show", "pkleague sample", "pkleague merge", "pkleague order"})
     EXPECT_NE(bare.err.find(command), std::string::npos) << command;
   ToolRun help = RunTool("--help");
   EXPECT_EQ(help.exitCode, 0);

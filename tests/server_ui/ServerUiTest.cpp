@@ -659,5 +659,74 @@ TEST_F(ServerUiTest, DraftOrderWindowAndTheAutomaticRun) {
   EXPECT_EQ(engine.Rule(), AutoDraftRule::BestAvailable);
 }
 
+// The grid of picks: a cell's list gives a pick to another team (bold, "via"
+// the order's team), Delete takes it back, a pick made cannot be traded; the
+// round times; OK saves both.
+TEST_F(ServerUiTest, DraftOrderWindowTradesPicksAndTimesRounds) {
+  Load();
+  auto name = [&](int t) { return L1(engine.Team(t).name); };
+  PutOnClock(1);
+  dc->Draftees()->RookieList()->setCurrentRow(0);
+  ASSERT_EQ(engine.CommishPick(dc->Draftees()->SelectedPid(), 1, {1, 1}), DraftServer::PickResult::Picked);
+  window->ViewMenu()->findChild<QAction*>(u"DraftOrderMenu"_s)->trigger();
+  auto* order = window->findChild<DraftOrderWindow*>(u"DraftOrder"_s);
+  ASSERT_NE(order, nullptr);
+  QTableWidget* grid = order->PickGrid();
+  ASSERT_EQ(grid->rowCount(), 7);
+  ASSERT_EQ(grid->columnCount(), 4);
+  EXPECT_EQ(grid->item(1, 2)->text(), name(3));
+
+  // Enter opens the list of teams on pick 3-4; the choice takes at once.
+  grid->setCurrentCell(2, 3);
+  QTest::keyClick(grid, Qt::Key_Return);
+  auto* choice = grid->findChild<QComboBox*>(u"PickOwnerChoice"_s);
+  ASSERT_NE(choice, nullptr);
+  EXPECT_EQ(choice->itemText(0), name(4) + u" (the order's team)"_s);
+  choice->setCurrentIndex(choice->findData(1));
+  emit choice->activated(choice->currentIndex());
+  QTableWidgetItem* traded = grid->item(2, 3);
+  EXPECT_EQ(traded->text(), name(1));
+  EXPECT_EQ(traded->data(Qt::UserRole).toInt(), 1);
+  EXPECT_TRUE(traded->font().bold());
+  EXPECT_EQ(traded->toolTip(), name(1) + u" via "_s + name(4));
+  // Snake turns round 2 round; the trade stays with its pick.
+  order->SnakeButton()->setChecked(true);
+  EXPECT_EQ(grid->item(1, 0)->text(), name(4));
+  EXPECT_EQ(grid->item(2, 3)->text(), name(1));
+  // Delete takes a trade back; a pick made stays with its team.
+  order->SetPickOwner({1, 2}, 3);
+  grid->setCurrentCell(0, 1);
+  QTest::keyClick(grid, Qt::Key_Delete);
+  EXPECT_FALSE(grid->item(0, 1)->font().bold());
+  EXPECT_FALSE(grid->item(0, 0)->flags() & Qt::ItemIsEditable);
+  EXPECT_TRUE(grid->item(0, 0)->toolTip().contains(u"Picked: "_s));
+
+  // Round times: set for rounds 1-2, shown as one entry, removed again.
+  order->findChild<QSpinBox*>(u"RoundTimeFrom"_s)->setValue(1);
+  order->findChild<QSpinBox*>(u"RoundTimeTo"_s)->setValue(3);
+  order->findChild<QSpinBox*>(u"RoundTimeSeconds"_s)->setValue(120);
+  QTest::mouseClick(order->findChild<QPushButton*>(u"SetRoundTime"_s), Qt::LeftButton);
+  order->SetRoundTime(3, 3, 7200);
+  order->SetRoundTime(5, 5, 60);
+  ASSERT_EQ(order->RoundTimeList()->count(), 3);
+  EXPECT_EQ(order->RoundTimeList()->item(0)->text(), u"Rounds 1-2: 2 min"_s);
+  EXPECT_EQ(order->RoundTimeList()->item(1)->text(), u"Round 3: 2 h"_s);
+  order->RoundTimeList()->setCurrentRow(2);
+  QTest::mouseClick(order->findChild<QPushButton*>(u"RemoveRoundTime"_s), Qt::LeftButton);
+  order->TimeAllowedBox()->setValue(90);
+
+  QTest::mouseClick(order->findChild<QPushButton*>(u"OrderOk"_s), Qt::LeftButton);
+  const draft::DraftOrder& saved = engine.Order();
+  EXPECT_EQ(saved.traded, (std::map<draft::PickLabel, int>{{{3, 4}, 1}}));
+  EXPECT_EQ(saved.settings.roundSeconds, (std::map<int, int>{{1, 120}, {2, 120}, {3, 7200}}));
+  EXPECT_EQ(saved.settings.timeAllowed, 90);
+  std::ifstream file(dir.filePath(u"Sample League-ORDER.TXT"_s).toStdString(), std::ios::binary);
+  const std::string text(std::istreambuf_iterator<char>(file), {});
+  for (const std::string& line :
+       std::vector<std::string>{"Time: 90\r\n", "Time in rounds 1-2: 120\r\nTime in round 3: 7200\r\n",
+                                "3-4: " + engine.Team(1).name + "\r\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << text;
+}
+
 }  // namespace
 }  // namespace pm
