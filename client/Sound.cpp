@@ -1,6 +1,7 @@
 #include "client/Sound.h"
 
 #include <QAudioDevice>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -51,6 +52,13 @@ int WaveDurationMs(const std::string& path) {
     if (!in) return -1;
   }
   return -1;
+}
+
+QString SoundFolder(const QString& programFolder) {
+  const QString installed = QDir::cleanPath(QDir(programFolder).filePath(QStringLiteral(PICKMILL_SOUND_DATA_DIR)));
+  for (const QString& folder : {programFolder, installed})
+    if (QFileInfo(QDir(folder).filePath(QString::fromLatin1(kRingFile))).isFile()) return folder;
+  return programFolder;
 }
 
 void QtSoundPlayer::PlaySound(const std::string& path) {
