@@ -26,8 +26,8 @@ if(UNIX AND NOT APPLE)
   set(doc_outputs ${changelog}.gz)
   install(FILES ${changelog}.gz DESTINATION ${doc_dir})
 
-  # A manual page for each program, made by help2man from its --help and
-  # --version and the sections in packaging/man/NAME.h2m.
+  # A manual page for each program, made by help2man from its --help (less the
+  # usage lines) and --version and the sections in packaging/man/NAME.h2m.
   find_program(HELP2MAN help2man)
   if(HELP2MAN)
     set(contact_h2m ${PROJECT_BINARY_DIR}/packaging/contact.h2m)
@@ -37,9 +37,9 @@ if(UNIX AND NOT APPLE)
       set(include ${PROJECT_SOURCE_DIR}/packaging/man/${program}.h2m)
       add_custom_command(OUTPUT ${page}.gz
         COMMAND ${HELP2MAN} --no-info --section=1 --include=${include} --include=${contact_h2m}
-                --output=${page} $<TARGET_FILE:${program}>
+                --output=${page} "${PROJECT_SOURCE_DIR}/packaging/man/help-text $<TARGET_FILE:${program}>"
         COMMAND gzip -9nf ${page}
-        DEPENDS ${program} ${include} VERBATIM)
+        DEPENDS ${program} ${include} packaging/man/help-text VERBATIM)
       list(APPEND doc_outputs ${page}.gz)
       install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
     endforeach()
