@@ -2,9 +2,6 @@
 # systemd unit, and a Debian package of it all (`cpack -G DEB` in the build
 # folder; scripts/test-package checks it with lintian).
 include(GNUInstallDirs)
-# Folders made by the install are rwxr-xr-x whatever the umask.
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(PICKMILL_MAINTAINER "Pickmill Developers <${PICKMILL_CONTACT}>")
 
 if(UNIX AND NOT APPLE)
