@@ -1,6 +1,7 @@
 #include "client/Sound.h"
 
 #include <QAudioDevice>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
@@ -58,6 +59,13 @@ struct QtSoundPlayer::Effect {
 
 QtSoundPlayer::QtSoundPlayer() = default;
 QtSoundPlayer::~QtSoundPlayer() = default;
+
+QString SoundFolder(const QString& programFolder) {
+  const QString installed = QDir::cleanPath(QDir(programFolder).filePath(QStringLiteral(PICKMILL_SOUND_DATA_DIR)));
+  for (const QString& folder : {programFolder, installed})
+    if (QFileInfo(QDir(folder).filePath(QString::fromLatin1(kRingFile))).isFile()) return folder;
+  return programFolder;
+}
 
 void QtSoundPlayer::PlaySound(const std::string& path) {
   const QString file = QFile::decodeName(QByteArray::fromStdString(path));

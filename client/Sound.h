@@ -6,6 +6,8 @@
 // SoundPlayer so tests can record what would be played.
 #pragma once
 
+#include <QString>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -38,5 +40,11 @@ class QtSoundPlayer : public SoundPlayer {
 // Length in milliseconds of a PCM wave file, from its header; -1 when the
 // file is not a readable RIFF/WAVE file.
 int WaveDurationMs(const std::string& path);
+
+// The folder the wave files are played from: the program's own folder when
+// the ring is there (a copied program folder still rings), else the installed
+// data folder (PICKMILL_SOUND_DATA_DIR, relative to the program's folder),
+// else the program's folder (silence, as for any missing file).
+QString SoundFolder(const QString& programFolder);
 
 }  // namespace pm::client

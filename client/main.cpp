@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
 
   pm::client::ClientSession& session = window.Session();
   session.SetSoundPlayer(&sound);
-  session.SetSoundFolder(pm::widgets::NativePath(QCoreApplication::applicationDirPath()));
+  session.SetSoundFolder(pm::widgets::NativePath(pm::client::SoundFolder(QCoreApplication::applicationDirPath())));
   session.UseRealTimer(true);
   session.SetReconnect(true);
   session.endProgram = [] { QCoreApplication::exit(0); };

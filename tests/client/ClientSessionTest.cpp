@@ -715,6 +715,20 @@ TEST(ClientSound, GeneratedWavesAndSilentFailures) {
   EXPECT_LT(timer.elapsed(), 500);
 }
 
+// Beside the program first (a copied folder rings), then the installed data
+// folder; neither: the program's folder.
+TEST(ClientSound, SoundFolderPrefersTheProgramsFolder) {
+  QTemporaryDir root;
+  const QString bin = root.filePath(u"bin"_s);
+  const QString data = QDir::cleanPath(QDir(bin).filePath(QStringLiteral(PICKMILL_SOUND_DATA_DIR)));
+  ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(data));
+  EXPECT_EQ(SoundFolder(bin), bin);
+  ASSERT_EQ(QProcess::execute(QStringLiteral(MAKEWAV), {data}), 0);
+  EXPECT_EQ(SoundFolder(bin), data);
+  ASSERT_EQ(QProcess::execute(QStringLiteral(MAKEWAV), {bin}), 0);
+  EXPECT_EQ(SoundFolder(bin), bin);
+}
+
 // ------------------------------------------------- the owner's wish list ----
 
 TEST(WishList, OrderMovesRemovalAndFileRoundTrip) {

@@ -1,15 +1,22 @@
 # Installs the build into a DESTDIR and packs it with cpack -G DEB, then checks
 # that both hold every file the programs need, where they need it.
-#   cmake -DBUILD_DIR=... -DWORK_DIR=... -DCPACK=... -P CheckInstall.cmake
+#   cmake -DBUILD_DIR=... -DWORK_DIR=... -DCPACK=... -DMAN_PAGES=0|1 -P CheckInstall.cmake
 set(expected
     usr/bin/PKServer
     usr/bin/PKClient
-    usr/bin/phnring.wav
-    usr/bin/buzzer.wav
     usr/bin/pkleague
+    usr/share/pickmill/phnring.wav
+    usr/share/pickmill/buzzer.wav
     usr/share/applications/pickmill-server.desktop
     usr/share/applications/pickmill-client.desktop
-    usr/share/icons/hicolor/scalable/apps/pickmill.svg)
+    usr/share/icons/hicolor/scalable/apps/pickmill.svg
+    usr/share/doc/pickmill/copyright
+    usr/share/doc/pickmill/changelog.gz
+    usr/lib/systemd/system/pkserver@.service)
+if(MAN_PAGES)
+  list(APPEND expected usr/share/man/man1/PKServer.1.gz usr/share/man/man1/PKClient.1.gz
+       usr/share/man/man1/pkleague.1.gz)
+endif()
 
 file(REMOVE_RECURSE "${WORK_DIR}")
 execute_process(COMMAND "${CMAKE_COMMAND}" -E env "DESTDIR=${WORK_DIR}/stage"
