@@ -206,11 +206,10 @@ void PrintText(const std::string& leaguePath, const fb::VersionInfo& v, int stag
   std::fwrite(o.data(), 1, o.size(), stdout);
 }
 
-int RunShow(int argc, char** argv) {
+int RunShow(const std::vector<std::string>& args) {
   bool freeAgents = false, withRosters = false, json = false;
   std::string file;
-  for (int i = 2; i < argc; ++i) {
-    std::string a = argv[i];
+  for (const std::string& a : args) {
     if (a == "--free-agents")
       freeAgents = true;
     else if (a == "--rosters")
@@ -254,18 +253,18 @@ int RunShow(int argc, char** argv) {
   return std::fflush(stdout) == 0 ? kExitOk : kExitError;
 }
 
-int RunSample(int argc, char** argv) {
+int RunSample(const std::vector<std::string>& args) {
   fb::SampleOptions opt;
   std::string dir;
-  for (int i = 2; i < argc; ++i) {
-    std::string a = argv[i];
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
     if (a.rfind("--", 0) != 0) {
       if (!dir.empty()) return Usage("more than one folder given");
       dir = a;
       continue;
     }
-    if (i + 1 >= argc) return Usage("option " + a + " needs a value");
-    std::string value = argv[++i];
+    if (i + 1 >= args.size()) return Usage("option " + a + " needs a value");
+    const std::string& value = args[++i];
     long long n = 0;
     if (a == "--name") {
       opt.name = value;
@@ -301,14 +300,18 @@ int RunSample(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Subcommands; further ones register here.
-  std::map<std::string, std::function<int(int, char**)>> commands = {
+  // Subcommands, each given the words after its name; further ones register
+  // here.
+  const std::map<std::string, std::function<int(const std::vector<std::string>&)>> commands = {
       {"show", RunShow},
       {"sample", RunSample},
-      {"merge", pm::merge::RunMergeCommand},
+      {"merge", [](const std::vector<std::string>& args) { return pm::merge::MergeCommand(args, std::cout, std::cerr); }},
   };
-  if (argc < 2) return Usage("");
-  const std::string first = argv[1];
+  // Paths as the system names them: on Windows from the wide command line.
+  std::vector<std::string> args = pm::ProgramArguments(argc, argv);
+  if (args.empty()) return Usage("");
+  const std::string first = args.front();
+  args.erase(args.begin());
   if (first == "--help" || first == "-h") {
     std::cout << kUsage << "\n" << kHelp;
     return kExitOk;
@@ -317,7 +320,7 @@ int main(int argc, char** argv) {
     std::cout << "pkleague " << pm::kVersion << "\n";
     return kExitOk;
   }
-  auto it = commands.find(argv[1]);
-  if (it == commands.end()) return Usage(std::string("unknown command ") + argv[1]);
-  return it->second(argc, argv);
+  const auto it = commands.find(first);
+  if (it == commands.end()) return Usage("unknown command " + first);
+  return it->second(args);
 }

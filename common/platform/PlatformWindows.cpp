@@ -17,6 +17,7 @@
 #include <ws2tcpip.h>
 
 #include <mstcpip.h>
+#include <shellapi.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -27,11 +28,29 @@ namespace pm {
 
 namespace {
 
-// A path as UTF-8 text for messages.
-std::string Shown(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+// Wide text as UTF-8.
+std::string Utf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int length = static_cast<int>(wide.size());
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
+  if (size > 0) ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, text.data(), size, nullptr, nullptr);
+  return text;
 }
+
+// `text` in code page `page` as wide text; nothing when it is not valid there.
+std::optional<std::wstring> Wide(std::string_view text, UINT page) {
+  const int length = static_cast<int>(text.size());
+  const DWORD flags = page == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+  const int size = ::MultiByteToWideChar(page, flags, text.data(), length, nullptr, 0);
+  if (size <= 0) return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  ::MultiByteToWideChar(page, flags, text.data(), length, wide.data(), size);
+  return wide;
+}
+
+// A path as UTF-8 text for messages.
+std::string Shown(const fs::path& path) { return TextOfPath(path); }
 
 // The system's description of an error code, as UTF-8.
 std::string Describe(DWORD code) {
@@ -39,14 +58,7 @@ std::string Describe(DWORD code) {
   const DWORD length =
       ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                        nullptr, code, 0, reinterpret_cast<wchar_t*>(&wide), 0, nullptr);
-  std::string text;
-  if (length > 0 && wide != nullptr) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    if (size > 0) {
-      text.resize(static_cast<std::size_t>(size));
-      ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), text.data(), size, nullptr, nullptr);
-    }
-  }
+  std::string text = wide != nullptr ? Utf8(std::wstring_view(wide, length)) : std::string();
   if (wide != nullptr) ::LocalFree(wide);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
     text.pop_back();
@@ -82,6 +94,30 @@ bool WriteAll(HANDLE file, std::string_view bytes, std::optional<std::uint64_t> 
 }
 
 }  // namespace
+
+fs::path PathOfText(std::string_view text) {
+  if (text.empty()) return {};
+  std::optional<std::wstring> wide = Wide(text, CP_UTF8);
+  if (!wide) wide = Wide(text, CP_ACP);
+  return fs::path(wide.value_or(std::wstring()));
+}
+
+std::string TextOfPath(const fs::path& path) { return Utf8(path.native()); }
+
+std::vector<std::string> ProgramArguments(int argc, const char* const* argv) {
+  std::vector<std::string> arguments;
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide != nullptr && count == argc) {
+    for (int i = 1; i < count; ++i) arguments.push_back(Utf8(wide[i]));
+  } else {
+    // The wide command line does not match argv (a caller that built its own
+    // argv): its arguments as given.
+    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  }
+  if (wide != nullptr) ::LocalFree(wide);
+  return arguments;
+}
 
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
