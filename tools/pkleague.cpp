@@ -305,10 +305,13 @@ int main(int argc, char** argv) {
   const std::map<std::string, std::function<int(const std::vector<std::string>&)>> commands = {
       {"show", RunShow},
       {"sample", RunSample},
-      {"merge", [](const std::vector<std::string>& args) { return pm::merge::MergeCommand(args, std::cout, std::cerr); }},
+      {"merge",
+       [](const std::vector<std::string>& args) { return pm::merge::MergeCommand(args, std::cout, std::cerr); }},
   };
-  // Paths as the system names them: on Windows from the wide command line.
+  // Paths as the system names them: on Windows from the wide command line;
+  // they are shown, like the league's texts, in UTF-8.
   std::vector<std::string> args = pm::ProgramArguments(argc, argv);
+  pm::UseUtf8Console();
   if (args.empty()) return Usage("");
   const std::string first = args.front();
   args.erase(args.begin());

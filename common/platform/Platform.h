@@ -33,6 +33,11 @@ std::string TextOfPath(const std::filesystem::path& path);
 // Windows read from the wide command line, as UTF-8.
 std::vector<std::string> ProgramArguments(int argc, const char* const* argv);
 
+// Text the program writes to a console comes out as UTF-8, as its messages
+// and the paths they name are: on Windows the console shows UTF-8 until the
+// program ends; elsewhere there is nothing to do.
+void UseUtf8Console();
+
 // The file functions below take a path either way: as path text it crosses
 // into a std::filesystem::path through PathOfText.
 

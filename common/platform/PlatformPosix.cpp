@@ -55,6 +55,8 @@ std::vector<std::string> ProgramArguments(int argc, const char* const* argv) {
   return std::vector<std::string>(argv + 1, argv + argc);
 }
 
+void UseUtf8Console() {}
+
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;

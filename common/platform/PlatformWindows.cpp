@@ -21,6 +21,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace fs = std::filesystem;
 
@@ -117,6 +118,13 @@ std::vector<std::string> ProgramArguments(int argc, const char* const* argv) {
   }
   if (wide != nullptr) ::LocalFree(wide);
   return arguments;
+}
+
+void UseUtf8Console() {
+  static const UINT previous = ::GetConsoleOutputCP();
+  if (previous == 0 || previous == CP_UTF8) return;  // no console, or UTF-8 already
+  // The console is the user's: its own code page comes back at the end.
+  if (::SetConsoleOutputCP(CP_UTF8)) std::atexit([] { ::SetConsoleOutputCP(previous); });
 }
 
 std::optional<std::string> ReadWholeFile(const fs::path& path) {

@@ -23,7 +23,7 @@ class DraftLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = test::TestFolder("pm-draftlog-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     file_ = TextOfPath(dir_ / "League-DRAFT.TXT");
@@ -268,7 +268,8 @@ TEST_F(DraftLogTest, AClearedDraftIsKeptUnderADatedName) {
   ASSERT_EQ(log.Clear(), "");
   EXPECT_EQ(ReadWholeFile(kept), text);
   EXPECT_EQ(FileText(), "");
-  EXPECT_EQ(KeptDraftFileName(TextOfPath(dir_), "League", when), TextOfPath(dir_ / "League-DRAFT-20240305-140709-2.TXT"));
+  EXPECT_EQ(KeptDraftFileName(TextOfPath(dir_), "League", when),
+            TextOfPath(dir_ / "League-DRAFT-20240305-140709-2.TXT"));
 }
 
 }  // namespace
