@@ -1,6 +1,7 @@
-// The file layer on Windows: wide-character paths, FlushFileBuffers for
-// syncing and MoveFileExW with write-through for atomic replacement. NTFS
-// makes a rename durable with the file, so folders need no sync. Keep-alive
+// The file layer on Windows: wide-character paths (path text is UTF-8, the
+// command line is read wide), FlushFileBuffers for syncing and MoveFileExW
+// with write-through for atomic replacement. NTFS makes a rename durable with
+// the file, so folders need no sync. Keep-alive
 // timing goes through the TCP socket options of Windows 10 1709 and later,
 // or SIO_KEEPALIVE_VALS where they are missing.
 #include "common/platform/Platform.h"
@@ -49,9 +50,6 @@ std::optional<std::wstring> Wide(std::string_view text, UINT page) {
   ::MultiByteToWideChar(page, flags, text.data(), length, wide.data(), size);
   return wide;
 }
-
-// A path as UTF-8 text for messages.
-std::string Shown(const fs::path& path) { return TextOfPath(path); }
 
 // The system's description of an error code, as UTF-8.
 std::string Describe(DWORD code) {
@@ -150,7 +148,7 @@ std::string WriteFileAtomic(const fs::path& path, std::string_view bytes) {
   fs::path temp = path;
   temp += ".pm-new";
   HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "cannot create " + Shown(temp) + ": " + LastError();
+  if (file == INVALID_HANDLE_VALUE) return "cannot create " + TextOfPath(temp) + ": " + LastError();
   std::string err;
   if (!WriteAll(file, bytes) || !::FlushFileBuffers(file)) err = LastError();
   if (!::CloseHandle(file) && err.empty()) err = LastError();
@@ -158,7 +156,7 @@ std::string WriteFileAtomic(const fs::path& path, std::string_view bytes) {
     err = LastError();
   if (!err.empty()) {
     ::DeleteFileW(temp.c_str());
-    return "cannot write " + Shown(path) + ": " + err;
+    return "cannot write " + TextOfPath(path) + ": " + err;
   }
   return {};
 }
@@ -167,12 +165,12 @@ std::string AppendDurable(const fs::path& path, std::string_view bytes) {
   // Append-only access: every write lands at the end of the file.
   HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "cannot open " + Shown(path) + ": " + LastError();
+  if (file == INVALID_HANDLE_VALUE) return "cannot open " + TextOfPath(path) + ": " + LastError();
   const bool created = ::GetLastError() != ERROR_ALREADY_EXISTS;
   std::string err;
   if (!WriteAll(file, bytes) || !::FlushFileBuffers(file)) err = LastError();
   if (!::CloseHandle(file) && err.empty()) err = LastError();
-  if (!err.empty()) return "cannot append to " + Shown(path) + ": " + err;
+  if (!err.empty()) return "cannot append to " + TextOfPath(path) + ": " + err;
   if (created) SyncFolder(path.parent_path().empty() ? fs::path(".") : path.parent_path());
   return {};
 }
