@@ -64,8 +64,8 @@ class ErrorReporter {
 
   // "PK - Server" or "PK - Client".
   std::string programLabel;
-  // Full path of the error file (in the file-name encoding); set when a
-  // league file is opened.
+  // Full path of the error file as path text (common/Files.h: UTF-8 on
+  // Windows); set when a league file is opened.
   std::string errorFilePath;
   // Contact address shown in the message; a build setting.
   std::string contact;

@@ -16,16 +16,14 @@ fs::path::string_type LowerAscii(fs::path::string_type name) {
 
 }  // namespace
 
-std::string ShownPath(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
+std::string ShownPath(const fs::path& path) { return TextOfPath(path); }
 
 fs::path FindCaseInsensitive(const fs::path& folder, std::string_view name) {
-  fs::path exact = folder / std::string(name);
+  const fs::path file = PathOfText(name);
+  fs::path exact = folder / file;
   std::error_code ec;
   if (fs::exists(exact, ec)) return exact;
-  const fs::path::string_type wanted = LowerAscii(fs::path(std::string(name)).native());
+  const fs::path::string_type wanted = LowerAscii(file.native());
   fs::path dir = folder.empty() ? fs::path(".") : folder;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     if (LowerAscii(it->path().filename().native()) == wanted) return folder / it->path().filename();
@@ -44,7 +42,7 @@ std::string FileNamePart(std::string_view name) {
 }
 
 fs::path WithExtension(const fs::path& base, std::string_view extension) {
-  return FindCaseInsensitive(base.parent_path(), base.filename().string() + std::string(extension));
+  return FindCaseInsensitive(base.parent_path(), TextOfPath(base.filename()) + std::string(extension));
 }
 
 }  // namespace pm

@@ -11,16 +11,17 @@
 
 namespace pm {
 
-// Paths travel through the libraries as std::string in the platform's own
-// file-name encoding (the file system's bytes on POSIX, the ANSI code page on
-// Windows) or as std::filesystem::path; the windows convert at their edge
-// (QFile::encodeName and decodeName). A text shown to the user that names a
-// path is UTF-8 and takes the path through ShownPath.
+// Paths travel through the libraries as std::filesystem::path or as path
+// text, std::string in the libraries' file-name encoding (the file system's
+// bytes on POSIX, UTF-8 on Windows; see PathOfText and TextOfPath). A text
+// shown to the user that names a path is UTF-8 and takes the path through
+// ShownPath.
 
 // A path as UTF-8 text, for messages.
 std::string ShownPath(const std::filesystem::path& path);
+inline std::string ShownPath(const std::string& path) { return ShownPath(PathOfText(path)); }
 
-// The file `name` in `folder`, found whatever the letter case of its name
+// The file `name` (path text) in `folder`, found whatever the letter case of its name
 // (league files copied from other systems come as BIG.LGE or big.pyr). An
 // exact match wins; otherwise the first entry whose name matches case-blind.
 // Returns the path as given when nothing matches, so that opening it fails

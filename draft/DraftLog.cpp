@@ -31,11 +31,11 @@ std::string Misfit(const Pick& pick, const DraftLeague& league) {
 }  // namespace
 
 std::string DraftFileIn(const std::string& folder, const std::string& leagueName) {
-  return FindCaseInsensitive(fs::path(folder), FileNamePart(leagueName) + kDraftFileSuffix).string();
+  return TextOfPath(FindCaseInsensitive(PathOfText(folder), FileNamePart(leagueName) + kDraftFileSuffix));
 }
 
 std::string SetAsideFileIn(const std::string& folder, const std::string& leagueName) {
-  return FindCaseInsensitive(fs::path(folder), FileNamePart(leagueName) + kSetAsideFileSuffix).string();
+  return TextOfPath(FindCaseInsensitive(PathOfText(folder), FileNamePart(leagueName) + kSetAsideFileSuffix));
 }
 
 CheckedRecords CheckDraftRecords(const std::vector<DraftRecord>& records, const DraftLeague& league) {
@@ -67,14 +67,14 @@ std::string KeptDraftFileName(const std::string& folder, const std::string& leag
   const std::string base = FileNamePart(leagueName) + "-DRAFT-" + stamp;
   std::error_code ec;
   for (int i = 1;; ++i) {
-    const fs::path name = fs::path(folder) / (i == 1 ? base + ".TXT" : base + "-" + std::to_string(i) + ".TXT");
-    if (!fs::exists(name, ec)) return name.string();
+    const fs::path name = PathOfText(folder) / PathOfText(i == 1 ? base + ".TXT" : base + "-" + Num(i) + ".TXT");
+    if (!fs::exists(name, ec)) return TextOfPath(name);
   }
 }
 
 std::optional<std::vector<Pick>> DraftLog::ReadFile(const std::string& file) {
   std::error_code ec;
-  if (file.empty() || !std::filesystem::exists(file, ec)) return std::vector<Pick>{};
+  if (file.empty() || !fs::exists(PathOfText(file), ec)) return std::vector<Pick>{};
   std::optional<std::string> bytes = ReadWholeFile(file);
   if (!bytes) return std::nullopt;
   return ParseDraftFile(*bytes);
@@ -88,7 +88,7 @@ DraftLog::LoadResult DraftLog::Load(const std::string& file, const DraftLeague& 
   LoadResult r;
   std::error_code ec;
   std::optional<std::string> bytes =
-      file.empty() || !fs::exists(file, ec) ? std::optional<std::string>("") : ReadWholeFile(file);
+      file.empty() || !fs::exists(PathOfText(file), ec) ? std::optional<std::string>("") : ReadWholeFile(file);
   if (!bytes) {
     r.status = LoadStatus::Unreadable;
     return r;
@@ -124,7 +124,7 @@ std::string DraftLog::MoveSetAside(const std::vector<SetAsideRecord>& records, c
   char date[80];
   std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S", &when);
   std::error_code ec;
-  const bool earlier = fs::file_size(sideFile, ec) > 0 && !ec;
+  const bool earlier = fs::file_size(PathOfText(sideFile), ec) > 0 && !ec;
   // A blank line parts this batch from an earlier one (and ends a last line
   // an editor left open).
   std::string text = earlier ? "\r\n" : "";

@@ -40,6 +40,8 @@ namespace pm::draft {
 // followed by this.
 inline constexpr const char* kDraftFileSuffix = "-DRAFT.TXT";
 
+// Folders and files here are path text (common/Files.h).
+
 // The draft file of league `leagueName` in `folder`, found whatever the letter
 // case of its name (a copy from Windows may come as "...-draft.txt"); the
 // exact name when there is none yet.

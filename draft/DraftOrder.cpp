@@ -182,17 +182,18 @@ std::string RatingName(std::size_t box) { return ReplaceChar(kRatingCaptions[box
 // The file's bytes when it holds at most kMaxOrderFileBytes; never reads
 // more than one byte beyond that.
 std::optional<std::string> ReadSmallFile(const std::string& file, OrderFileStatus* status) {
+  const fs::path path = PathOfText(file);
   std::error_code ec;
-  const bool exists = !file.empty() && fs::exists(file, ec);
+  const bool exists = !file.empty() && fs::exists(path, ec);
   if (!exists && !ec) {
     *status = OrderFileStatus::Missing;
     return std::nullopt;
   }
-  if (ec || !fs::is_regular_file(file, ec)) {
+  if (ec || !fs::is_regular_file(path, ec)) {
     *status = OrderFileStatus::Unreadable;
     return std::nullopt;
   }
-  std::ifstream in(fs::path(file), std::ios::binary);
+  std::ifstream in(path, std::ios::binary);
   std::string bytes(kMaxOrderFileBytes + 1, '\0');
   if (in) in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!in && !in.eof()) {
@@ -430,7 +431,7 @@ ShownList ShownNames(const std::vector<std::string>& names) {
 }
 
 std::string OrderFileIn(const std::string& folder, const std::string& leagueName) {
-  return FindCaseInsensitive(fs::path(folder), FileNamePart(leagueName) + kOrderFileSuffix).string();
+  return TextOfPath(FindCaseInsensitive(PathOfText(folder), FileNamePart(leagueName) + kOrderFileSuffix));
 }
 
 std::optional<OrderRead> ReadOrderFile(const std::string& file, const std::vector<std::string>& teamNames,

@@ -61,15 +61,15 @@ constexpr std::array<int, kShownPositions> kGenpos = {0, 15, 15, 16, 16, 17, 17,
 // ---------------------------------------------------------------------------
 
 std::string LeaguePathOf(const std::string& leagueFile) {
-  fs::path file(leagueFile);
-  std::string name = file.filename().string();
+  const fs::path file = PathOfText(leagueFile);
+  std::string name = TextOfPath(file.filename());
   std::string base = name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
-  std::string folder = file.parent_path().string();
+  std::string folder = TextOfPath(file.parent_path());
   return folder.empty() ? base : folder + "/" + base;
 }
 
 std::string LeagueFileName(const std::string& leaguePath, std::string_view extension) {
-  return WithExtension(fs::path(leaguePath), extension).string();
+  return TextOfPath(WithExtension(PathOfText(leaguePath), extension));
 }
 
 std::vector<JerseyRange> JerseyRanges(int genpos) {

@@ -76,7 +76,8 @@ struct LeagueError : NumberedError {
 using pm::ErrorDescription;
 
 // ---------------------------------------------------------------------------
-// Paths.
+// Paths. Paths are path text (common/Files.h): the file system's bytes on
+// POSIX, UTF-8 on Windows.
 
 // LeaguePath of a league file: its folder, "/", and its name without the last
 // four characters.

@@ -262,9 +262,9 @@ std::string WriteSampleLeague(const std::string& dir, const SampleOptions& opt) 
     pyr[1] = static_cast<char>(step);
     for (const Player& p : b.players) pyr += EncodePlayer(p, tables, recordSize);
 
-    fs::create_directories(dir);
-    const std::string base = BaseName(name);
-    const std::string leaguePath = (fs::path(dir) / base).string();
+    const fs::path folder = PathOfText(dir);
+    fs::create_directories(folder);
+    const std::string leaguePath = TextOfPath(folder / BaseName(name));
     const std::pair<const char*, std::string> files[] = {
         {".LGE", lge}, {".PYR", pyr}, {".PYC", EncodeIdList(college)}, {".PYF", EncodeIdList(freeAgents)}};
     for (const auto& [ext, bytes] : files) {

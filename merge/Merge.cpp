@@ -282,11 +282,11 @@ bool ParseStageChoice(std::string_view text, StageChoice& choice) {
 // Draft file.
 
 std::vector<draft::Pick> ReadDraftFile(const fs::path& file) {
-  return draft::DraftLog::ReadFile(file.string()).value_or(std::vector<draft::Pick>{});
+  return draft::DraftLog::ReadFile(TextOfPath(file)).value_or(std::vector<draft::Pick>{});
 }
 
 fs::path DraftFileOf(const std::string& leaguePath, const std::string& leagueName) {
-  return draft::DraftFileIn(fs::path(leaguePath).parent_path().string(), leagueName);
+  return PathOfText(draft::DraftFileIn(TextOfPath(PathOfText(leaguePath).parent_path()), leagueName));
 }
 
 // ---------------------------------------------------------------------------
@@ -307,13 +307,13 @@ std::string Stamp(const std::tm& t) {
 
 fs::path MakeBackup(const std::string& leaguePath, const std::string& leagueName, const fs::path& draftFile,
                     const std::tm& now) {
-  fs::path leagueFolder = fs::path(leaguePath).parent_path();
+  fs::path leagueFolder = PathOfText(leaguePath).parent_path();
   if (leagueFolder.empty()) leagueFolder = ".";
   const std::string base = FileNamePart(leagueName) + "-BACKUP-" + Stamp(now);
   fs::path folder;
   std::error_code ec;
   for (int i = 1; i < 1000; ++i) {
-    fs::path candidate = leagueFolder / (i == 1 ? base : base + "-" + std::to_string(i));
+    fs::path candidate = leagueFolder / PathOfText(i == 1 ? base : base + "-" + std::to_string(i));
     if (fs::create_directory(candidate, ec)) {
       folder = candidate;
       break;
@@ -322,9 +322,9 @@ fs::path MakeBackup(const std::string& leaguePath, const std::string& leagueName
   }
   if (folder.empty()) throw std::runtime_error("no free backup folder name for " + base);
 
-  std::vector<fs::path> sources = {fs::path(league::LeagueFileName(leaguePath, ".LGE")),
-                                   fs::path(league::LeagueFileName(leaguePath, ".PYC")),
-                                   fs::path(league::LeagueFileName(leaguePath, ".PYF")), draftFile};
+  std::vector<fs::path> sources = {PathOfText(league::LeagueFileName(leaguePath, ".LGE")),
+                                   PathOfText(league::LeagueFileName(leaguePath, ".PYC")),
+                                   PathOfText(league::LeagueFileName(leaguePath, ".PYF")), draftFile};
   std::string manifest;
   try {
     for (std::size_t i = 0; i < sources.size(); ++i) {
@@ -332,17 +332,17 @@ fs::path MakeBackup(const std::string& leaguePath, const std::string& leagueName
       if (src.empty()) continue;
       if (!fs::exists(src, ec)) {
         // The merge may create it; a restore removes it again.
-        manifest += "NONE\t\t" + src.string() + "\n";
+        manifest += "NONE\t\t" + TextOfPath(src) + "\n";
         continue;
       }
       auto bytes = ReadWholeFile(src);
       if (!bytes) throw std::runtime_error("cannot read " + ShownPath(src));
-      std::string copyName = src.filename().string();
+      const fs::path copyName = src.filename();
       std::string err = WriteFileAtomic(folder / copyName, *bytes);
       if (!err.empty()) throw std::runtime_error("cannot write backup copy of " + ShownPath(src) + ": " + err);
       auto check = ReadWholeFile(folder / copyName);
       if (!check || *check != *bytes) throw std::runtime_error("backup copy of " + ShownPath(src) + " differs");
-      manifest += "FILE\t" + copyName + "\t" + src.string() + "\n";
+      manifest += "FILE\t" + TextOfPath(copyName) + "\t" + TextOfPath(src) + "\n";
     }
     std::string err = WriteFileAtomic(folder / kManifest, manifest);
     if (!err.empty()) throw std::runtime_error("cannot write backup list: " + err);
@@ -369,9 +369,9 @@ std::string RestoreBackup(const fs::path& backupFolder) {
     if (t2 == std::string::npos) continue;
     std::string kind = line.substr(0, t1);
     std::string copyName = line.substr(t1 + 1, t2 - t1 - 1);
-    fs::path original = line.substr(t2 + 1);
+    const fs::path original = PathOfText(line.substr(t2 + 1));
     if (kind == "FILE") {
-      auto bytes = ReadWholeFile(backupFolder / copyName);
+      auto bytes = ReadWholeFile(backupFolder / PathOfText(copyName));
       std::string err = bytes ? WriteFileAtomic(original, *bytes) : "cannot read backup copy " + copyName;
       if (!err.empty()) problems += (problems.empty() ? "" : "; ") + err;
     } else if (kind == "NONE") {
@@ -397,7 +397,7 @@ constexpr std::string_view kJournalBackupTag = "BACKUP\t";
 }  // namespace
 
 fs::path MergeJournalOf(const std::string& leaguePath, const std::string& leagueName) {
-  return FindCaseInsensitive(fs::path(leaguePath).parent_path(), FileNamePart(leagueName) + kJournalSuffix);
+  return FindCaseInsensitive(PathOfText(leaguePath).parent_path(), FileNamePart(leagueName) + kJournalSuffix);
 }
 
 std::string WriteMergeJournal(const fs::path& journal, const fs::path& backupFolder) {
@@ -406,7 +406,7 @@ std::string WriteMergeJournal(const fs::path& journal, const fs::path& backupFol
   const std::string text =
       "A merge into this league started and has not finished. Before the league is used again, its files\r\n"
       "are put back from the backup named below (the next merge or PKServer's league load does it).\r\n" +
-      std::string(kJournalBackupTag) + backupFolder.filename().string() + "\r\n";
+      std::string(kJournalBackupTag) + TextOfPath(backupFolder.filename()) + "\r\n";
   return WriteFileAtomic(journal, text);
 }
 
@@ -421,7 +421,7 @@ fs::path JournalBackup(const fs::path& journal) {
     pos = end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.substr(0, kJournalBackupTag.size()) != kJournalBackupTag) continue;
-    const fs::path folder(std::string(line.substr(kJournalBackupTag.size())));
+    const fs::path folder = PathOfText(line.substr(kJournalBackupTag.size()));
     if (folder.empty()) return {};
     return folder.is_absolute() ? folder : journal.parent_path() / folder;
   }
@@ -594,7 +594,7 @@ MergeResult RunMerge(MergeInput in, const MergeOptions& options) {
 
   try {
     result.backupFolder =
-        MakeBackup(in.leaguePath, in.leagueName, in.draftFile, options.now ? options.now() : LocalNow());
+        MakeBackup(in.leaguePath, in.leagueName, PathOfText(in.draftFile), options.now ? options.now() : LocalNow());
   } catch (const std::exception& e) {
     result.failureContext = context::kMergeBackup;
     result.errorNumber = kErrPathFileAccess;

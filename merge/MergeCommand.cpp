@@ -100,8 +100,8 @@ int MergeCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     err << "pkleague: error #" << e.number << ", " << e.what() << ", in " << e.context << "\n";
     return 2;
   }
-  input.draftFile = DraftFileOf(input.leaguePath, input.leagueName).string();
-  input.picks = ReadDraftFile(input.draftFile);
+  input.draftFile = TextOfPath(DraftFileOf(input.leaguePath, input.leagueName));
+  input.picks = ReadDraftFile(PathOfText(input.draftFile));
   out << "Draft file: " << ShownPath(input.draftFile) << " (" << input.picks.size() << " picks)\n";
 
   MergeOptions options;
@@ -118,12 +118,6 @@ int MergeCommand(const std::vector<std::string>& args, std::ostream& out, std::o
   out << Lines(result.closingMessage) << "\n";
   out.flush();
   return out ? 0 : 2;
-}
-
-int RunMergeCommand(int argc, char** argv) {
-  std::vector<std::string> args;
-  for (int i = 2; i < argc; ++i) args.emplace_back(argv[i]);
-  return MergeCommand(args, std::cout, std::cerr);
 }
 
 }  // namespace pm::merge

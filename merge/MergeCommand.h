@@ -21,7 +21,4 @@ namespace pm::merge {
 // 2 a usage error or a failed merge.
 int MergeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-// The same with the program's own arguments (argv[1] is "merge").
-int RunMergeCommand(int argc, char** argv);
-
 }  // namespace pm::merge

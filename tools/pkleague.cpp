@@ -223,11 +223,10 @@ void PrintText(const std::string& leaguePath, const fb::VersionInfo& v, int stag
   std::fwrite(o.data(), 1, o.size(), stdout);
 }
 
-int RunShow(int argc, char** argv) {
+int RunShow(const std::vector<std::string>& args) {
   bool freeAgents = false, withRosters = false, json = false;
   std::string file;
-  for (int i = 2; i < argc; ++i) {
-    std::string a = argv[i];
+  for (const std::string& a : args) {
     if (a == "--free-agents")
       freeAgents = true;
     else if (a == "--rosters")
@@ -271,18 +270,18 @@ int RunShow(int argc, char** argv) {
   return std::fflush(stdout) == 0 ? kExitOk : kExitError;
 }
 
-int RunSample(int argc, char** argv) {
+int RunSample(const std::vector<std::string>& args) {
   fb::SampleOptions opt;
   std::string dir;
-  for (int i = 2; i < argc; ++i) {
-    std::string a = argv[i];
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
     if (a.rfind("--", 0) != 0) {
       if (!dir.empty()) return Usage("more than one folder given");
       dir = a;
       continue;
     }
-    if (i + 1 >= argc) return Usage("option " + a + " needs a value");
-    std::string value = argv[++i];
+    if (i + 1 >= args.size()) return Usage("option " + a + " needs a value");
+    const std::string& value = args[++i];
     long long n = 0;
     if (a == "--name") {
       opt.name = value;
@@ -352,9 +351,9 @@ std::pair<std::string, std::string> SplitAssignment(const std::string& text) {
 
 // Reads the options of "order" (their values are checked against the
 // order); an empty text, or what is wrong with the command line.
-std::string ReadOrderOptions(int argc, char** argv, OrderChanges& c) {
-  for (int i = 2; i < argc; ++i) {
-    const std::string a = argv[i];
+std::string ReadOrderOptions(const std::vector<std::string>& args, OrderChanges& c) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
     if (a == "--snake" || a == "--linear") {
       c.snake = a == "--snake";
       continue;
@@ -365,8 +364,8 @@ std::string ReadOrderOptions(int argc, char** argv, OrderChanges& c) {
       continue;
     }
     if (a != "--rounds" && a != "--time" && a != "--trade" && a != "--round-time") return "unknown option " + a;
-    if (i + 1 >= argc) return "option " + a + " needs a value";
-    const std::string value = argv[++i];
+    if (i + 1 >= args.size()) return "option " + a + " needs a value";
+    const std::string& value = args[++i];
     if (a == "--rounds")
       c.rounds = value;
     else if (a == "--time")
@@ -444,9 +443,9 @@ std::string ApplyOrderChanges(const OrderChanges& c, const std::vector<std::stri
   return "";
 }
 
-int RunOrder(int argc, char** argv) {
+int RunOrder(const std::vector<std::string>& args) {
   OrderChanges changes;
-  if (const std::string problem = ReadOrderOptions(argc, argv, changes); !problem.empty()) return Usage(problem);
+  if (const std::string problem = ReadOrderOptions(args, changes); !problem.empty()) return Usage(problem);
   const std::string leaguePath = fb::LeaguePathOf(changes.file);
   std::vector<std::string> names;
   std::string leagueName;
@@ -468,7 +467,7 @@ int RunOrder(int argc, char** argv) {
     return kExitRejected;
   }
   const std::string file =
-      pm::draft::OrderFileIn(std::filesystem::path(changes.file).parent_path().string(), leagueName);
+      pm::draft::OrderFileIn(pm::TextOfPath(pm::PathOfText(changes.file).parent_path()), leagueName);
   pm::draft::OrderFileStatus status = pm::draft::OrderFileStatus::Missing;
   const std::optional<pm::draft::OrderRead> read = pm::draft::ReadOrderFile(file, names, &status);
   if (!read && status != pm::draft::OrderFileStatus::Missing) {
@@ -502,15 +501,22 @@ int RunOrder(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Subcommands; further ones register here.
-  std::map<std::string, std::function<int(int, char**)>> commands = {
+  // Subcommands, each given the words after its name; further ones register
+  // here.
+  const std::map<std::string, std::function<int(const std::vector<std::string>&)>> commands = {
       {"show", RunShow},
       {"sample", RunSample},
-      {"merge", pm::merge::RunMergeCommand},
+      {"merge",
+       [](const std::vector<std::string>& args) { return pm::merge::MergeCommand(args, std::cout, std::cerr); }},
       {"order", RunOrder},
   };
-  if (argc < 2) return Usage("");
-  const std::string first = argv[1];
+  // Paths as the system names them: on Windows from the wide command line;
+  // they are shown, like the league's texts, in UTF-8.
+  std::vector<std::string> args = pm::ProgramArguments(argc, argv);
+  pm::UseUtf8Console();
+  if (args.empty()) return Usage("");
+  const std::string first = args.front();
+  args.erase(args.begin());
   if (first == "--help" || first == "-h") {
     std::cout << kUsage << "\n" << kHelp;
     return kExitOk;
@@ -519,7 +525,7 @@ int main(int argc, char** argv) {
     std::cout << "pkleague " << pm::kVersion << "\n";
     return kExitOk;
   }
-  auto it = commands.find(argv[1]);
-  if (it == commands.end()) return Usage(std::string("unknown command ") + argv[1]);
-  return it->second(argc, argv);
+  const auto it = commands.find(first);
+  if (it == commands.end()) return Usage("unknown command " + first);
+  return it->second(args);
 }

@@ -14,11 +14,36 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pm {
 
+// Paths as text. The libraries carry a path either as std::filesystem::path
+// or as std::string "path text": on POSIX the file system's own bytes, on
+// Windows UTF-8. These two functions are the only crossing between them, so
+// that on Windows no path passes through the ANSI code page (which cannot
+// hold most of the names users give their folders, like "Иван" or "山田").
+// On Windows, path text that is not UTF-8 is read in the ANSI code page: Qt's
+// QFile::encodeName gives that, and a league name with accented letters
+// (Latin-1) makes file names in it as the game's own programs do.
+std::filesystem::path PathOfText(std::string_view text);
+std::string TextOfPath(const std::filesystem::path& path);
+
+// The program's arguments after its name (argv[1] on) as path text: on
+// Windows read from the wide command line, as UTF-8.
+std::vector<std::string> ProgramArguments(int argc, const char* const* argv);
+
+// Text the program writes to a console comes out as UTF-8, as its messages
+// and the paths they name are: on Windows the console shows UTF-8 until the
+// program ends; elsewhere there is nothing to do.
+void UseUtf8Console();
+
+// The file functions below take a path either way: as path text it crosses
+// into a std::filesystem::path through PathOfText.
+
 // Reads a whole file; nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+inline std::optional<std::string> ReadWholeFile(const std::string& path) { return ReadWholeFile(PathOfText(path)); }
 
 // Replaces `path` with `bytes` atomically: the bytes go to a temporary file
 // beside it, are flushed to disk, and the temporary file is renamed over the
@@ -26,17 +51,26 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // The new file keeps the old one's permissions. Returns an empty text on
 // success, else the reason.
 std::string WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+inline std::string WriteFileAtomic(const std::string& path, std::string_view bytes) {
+  return WriteFileAtomic(PathOfText(path), bytes);
+}
 
 // Appends `bytes` to `path` (created when missing), flushes and syncs it to
 // disk before returning; when the append creates the file, its folder is
 // synced too, so that the new name survives a power cut with the bytes.
 // Returns an empty text on success, else the reason.
 std::string AppendDurable(const std::filesystem::path& path, std::string_view bytes);
+inline std::string AppendDurable(const std::string& path, std::string_view bytes) {
+  return AppendDurable(PathOfText(path), bytes);
+}
 
 // Writes `bytes` at `offset` of an existing file, changing nothing else, and
 // flushes the file to disk.
 enum class WriteAtResult { Written, NotFound, CannotOpen, Failed };
 WriteAtResult WriteAtDurable(const std::filesystem::path& path, std::uint64_t offset, std::string_view bytes);
+inline WriteAtResult WriteAtDurable(const std::string& path, std::uint64_t offset, std::string_view bytes) {
+  return WriteAtDurable(PathOfText(path), offset, bytes);
+}
 
 // Makes the entries of a folder (files created, renamed or removed in it)
 // durable. Where the file system needs no such step this does nothing.

@@ -45,6 +45,18 @@ std::function<void(const fs::path&)>& FolderSyncObserver() {
 
 }  // namespace
 
+// The file system's bytes on both sides.
+fs::path PathOfText(std::string_view text) { return fs::path(std::string(text)); }
+
+std::string TextOfPath(const fs::path& path) { return path.native(); }
+
+std::vector<std::string> ProgramArguments(int argc, const char* const* argv) {
+  if (argc < 2) return {};
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+void UseUtf8Console() {}
+
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;

@@ -1,6 +1,7 @@
-// The file layer on Windows: wide-character paths, FlushFileBuffers for
-// syncing and MoveFileExW with write-through for atomic replacement. NTFS
-// makes a rename durable with the file, so folders need no sync. Keep-alive
+// The file layer on Windows: wide-character paths (path text is UTF-8, the
+// command line is read wide), FlushFileBuffers for syncing and MoveFileExW
+// with write-through for atomic replacement. NTFS makes a rename durable with
+// the file, so folders need no sync. Keep-alive
 // timing goes through the TCP socket options of Windows 10 1709 and later,
 // or SIO_KEEPALIVE_VALS where they are missing.
 #include "common/platform/Platform.h"
@@ -17,9 +18,11 @@
 #include <ws2tcpip.h>
 
 #include <mstcpip.h>
+#include <shellapi.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace fs = std::filesystem;
 
@@ -27,10 +30,25 @@ namespace pm {
 
 namespace {
 
-// A path as UTF-8 text for messages.
-std::string Shown(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+// Wide text as UTF-8.
+std::string Utf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int length = static_cast<int>(wide.size());
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
+  if (size > 0) ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, text.data(), size, nullptr, nullptr);
+  return text;
+}
+
+// `text` in code page `page` as wide text; nothing when it is not valid there.
+std::optional<std::wstring> Wide(std::string_view text, UINT page) {
+  const int length = static_cast<int>(text.size());
+  const DWORD flags = page == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+  const int size = ::MultiByteToWideChar(page, flags, text.data(), length, nullptr, 0);
+  if (size <= 0) return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  ::MultiByteToWideChar(page, flags, text.data(), length, wide.data(), size);
+  return wide;
 }
 
 // The system's description of an error code, as UTF-8.
@@ -39,14 +57,7 @@ std::string Describe(DWORD code) {
   const DWORD length =
       ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                        nullptr, code, 0, reinterpret_cast<wchar_t*>(&wide), 0, nullptr);
-  std::string text;
-  if (length > 0 && wide != nullptr) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    if (size > 0) {
-      text.resize(static_cast<std::size_t>(size));
-      ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), text.data(), size, nullptr, nullptr);
-    }
-  }
+  std::string text = wide != nullptr ? Utf8(std::wstring_view(wide, length)) : std::string();
   if (wide != nullptr) ::LocalFree(wide);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
     text.pop_back();
@@ -83,6 +94,37 @@ bool WriteAll(HANDLE file, std::string_view bytes, std::optional<std::uint64_t> 
 
 }  // namespace
 
+fs::path PathOfText(std::string_view text) {
+  if (text.empty()) return {};
+  std::optional<std::wstring> wide = Wide(text, CP_UTF8);
+  if (!wide) wide = Wide(text, CP_ACP);
+  return fs::path(wide.value_or(std::wstring()));
+}
+
+std::string TextOfPath(const fs::path& path) { return Utf8(path.native()); }
+
+std::vector<std::string> ProgramArguments(int argc, const char* const* argv) {
+  std::vector<std::string> arguments;
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide != nullptr && count == argc) {
+    for (int i = 1; i < count; ++i) arguments.push_back(Utf8(wide[i]));
+  } else {
+    // The wide command line does not match argv (a caller that built its own
+    // argv): its arguments as given.
+    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  }
+  if (wide != nullptr) ::LocalFree(wide);
+  return arguments;
+}
+
+void UseUtf8Console() {
+  static const UINT previous = ::GetConsoleOutputCP();
+  if (previous == 0 || previous == CP_UTF8) return;  // no console, or UTF-8 already
+  // The console is the user's: its own code page comes back at the end.
+  if (::SetConsoleOutputCP(CP_UTF8)) std::atexit([] { ::SetConsoleOutputCP(previous); });
+}
+
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -106,7 +148,7 @@ std::string WriteFileAtomic(const fs::path& path, std::string_view bytes) {
   fs::path temp = path;
   temp += ".pm-new";
   HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "cannot create " + Shown(temp) + ": " + LastError();
+  if (file == INVALID_HANDLE_VALUE) return "cannot create " + TextOfPath(temp) + ": " + LastError();
   std::string err;
   if (!WriteAll(file, bytes) || !::FlushFileBuffers(file)) err = LastError();
   if (!::CloseHandle(file) && err.empty()) err = LastError();
@@ -114,7 +156,7 @@ std::string WriteFileAtomic(const fs::path& path, std::string_view bytes) {
     err = LastError();
   if (!err.empty()) {
     ::DeleteFileW(temp.c_str());
-    return "cannot write " + Shown(path) + ": " + err;
+    return "cannot write " + TextOfPath(path) + ": " + err;
   }
   return {};
 }
@@ -123,12 +165,12 @@ std::string AppendDurable(const fs::path& path, std::string_view bytes) {
   // Append-only access: every write lands at the end of the file.
   HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "cannot open " + Shown(path) + ": " + LastError();
+  if (file == INVALID_HANDLE_VALUE) return "cannot open " + TextOfPath(path) + ": " + LastError();
   const bool created = ::GetLastError() != ERROR_ALREADY_EXISTS;
   std::string err;
   if (!WriteAll(file, bytes) || !::FlushFileBuffers(file)) err = LastError();
   if (!::CloseHandle(file) && err.empty()) err = LastError();
-  if (!err.empty()) return "cannot append to " + Shown(path) + ": " + err;
+  if (!err.empty()) return "cannot append to " + TextOfPath(path) + ": " + err;
   if (created) SyncFolder(path.parent_path().empty() ? fs::path(".") : path.parent_path());
   return {};
 }

@@ -140,6 +140,17 @@ TEST(Files, NamesBeyondAsciiAndWritesInPlace) {
     names.emplace(name.begin(), name.end());
   }
   EXPECT_EQ(names, (std::set<std::string>{"\xCE\xA9MEGA.LGE", "draft.txt"}));
+  // Paths as text (UTF-8 on Windows) cross into paths and back unchanged, and
+  // the file functions take them so.
+  for (const char8_t* name : {u8"\u0418\u0432\u0430\u043d", u8"\u03a3\u03bf\u03c6\u03af\u03b1", u8"\u5c71\u7530"}) {
+    const fs::path folder = dir / std::u8string(name);
+    const std::string text = TextOfPath(folder);
+    EXPECT_EQ(PathOfText(text), folder);
+    EXPECT_TRUE(ShownPath(text).ends_with(reinterpret_cast<const char*>(name)));
+    fs::create_directory(folder);
+    EXPECT_EQ(WriteFileAtomic(TextOfPath(folder / "X.LGE"), "x"), "");
+    EXPECT_EQ(ReadWholeFile(folder / "X.LGE"), "x");
+  }
   fs::remove_all(dir.parent_path());
 }
 
@@ -173,10 +184,13 @@ TEST(Files, RewritesKeepPermissionsAndNewFilesSyncTheirFolder) {
 }
 
 TEST(ErrorReporter, FilesTheLineShowsTheMessageAndEnds) {
-  fs::path dir = TempDir("error");
+  // The league lies in the user folder of Иван: the line is filed there and
+  // the message names the file in UTF-8.
+  const fs::path dir = TempDir("error") / std::u8string(u8"\u0418\u0432\u0430\u043d");
+  fs::create_directories(dir);
   ErrorReporter r;
   r.programLabel = kServerLabel;
-  r.errorFilePath = (dir / kErrorFileName).string();
+  r.errorFilePath = TextOfPath(dir / kErrorFileName);
   r.contact = "commish@example.org";
   std::string shown;
   int ended = 0;
@@ -199,7 +213,9 @@ TEST(ErrorReporter, FilesTheLineShowsTheMessageAndEnds) {
             "An error, #62, Input past end of file, has occurred in program Server_Socket1_Read.\r\n\r\n"
             "Please make a note of what you were doing, zip up your files and send them to the author "
             "at email:\r\n\r\ncommish@example.org\r\n\r\nAlso, attach file " +
-                r.errorFilePath + " to the email as well. This file will help determine the cause of the error.");
+                ShownPath(dir / kErrorFileName) +
+                " to the email as well. This file will help determine the cause of the error.");
+  EXPECT_NE(shown.find("\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD"), std::string::npos);
   // The file grows across reports.
   ReportError(r, kClientLabel, "GetFA", 53, "File not found");
   EXPECT_EQ(*ReadWholeFile(dir / kErrorFileName),
@@ -216,5 +232,5 @@ TEST(ErrorReporter, FilesTheLineShowsTheMessageAndEnds) {
   EXPECT_TRUE(early.lastFileWriteFailed);
   EXPECT_NE(shown.find("#5, Invalid procedure call"), std::string::npos);
   EXPECT_EQ(ended, 3);
-  fs::remove_all(dir);
+  fs::remove_all(dir.parent_path());
 }

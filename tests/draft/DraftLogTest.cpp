@@ -12,6 +12,7 @@
 
 #include "common/Files.h"
 #include "draft/DraftLog.h"
+#include "tests/support/TestFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -21,16 +22,16 @@ namespace {
 class DraftLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("pm-draftlog-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = test::TestFolder("pm-draftlog-" + std::to_string(::getpid()) + "-" +
+                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    file_ = (dir_ / "League-DRAFT.TXT").string();
+    file_ = TextOfPath(dir_ / "League-DRAFT.TXT");
   }
   void TearDown() override { fs::remove_all(dir_); }
 
   std::string FileText() const { return ReadWholeFile(file_).value_or("<missing>"); }
-  void Write(const std::string& text) const { std::ofstream(file_, std::ios::binary) << text; }
+  void Write(const std::string& text) const { std::ofstream(PathOfText(file_), std::ios::binary) << text; }
 
   fs::path dir_;
   std::string file_;
@@ -52,7 +53,7 @@ TEST_F(DraftLogTest, AppendsReachTheFileAndLoadBackAsTheyWereStored) {
   DraftLog log;
   ASSERT_EQ(log.Load(file_, kLeague).status, DraftLog::LoadStatus::Loaded);  // missing file: empty draft
   EXPECT_EQ(log.Count(), 0);
-  EXPECT_FALSE(fs::exists(file_));
+  EXPECT_FALSE(fs::exists(PathOfText(file_)));
   for (const Pick& p : {kA, kB, kC}) ASSERT_EQ(log.Append(p), "");
   EXPECT_EQ(FileText(), "101|Lions|Al Adams|QB|1-1\r\n102|Bears|Bo Brown|HB|1-2\r\n103|Lions|Cy Cole|K|1-3\r\n");
   EXPECT_TRUE(log.IsTaken(102));
@@ -109,10 +110,10 @@ TEST_F(DraftLogTest, ARefusedFileLeavesTheLogAndTheFileAlone) {
   ASSERT_EQ(log.Load(file_, kLeague).status, DraftLog::LoadStatus::Loaded);
   ASSERT_EQ(log.Append(kA), "");
 
-  const std::string other = (dir_ / "Other-DRAFT.TXT").string();
+  const std::string other = TextOfPath(dir_ / "Other-DRAFT.TXT");
   std::string text;
   for (int i = 0; i <= kMaxPicks; ++i) text += PickRecord(Pick{100 + i, "T", "P", "QB", {1, 1}}) + "\r\n";
-  std::ofstream(other, std::ios::binary) << text;
+  std::ofstream(PathOfText(other), std::ios::binary) << text;
   DraftLog::LoadResult r = log.Load(other, kLeague);
   EXPECT_EQ(r.status, DraftLog::LoadStatus::TooMany);
   EXPECT_EQ(r.records, 1001u);
@@ -121,14 +122,14 @@ TEST_F(DraftLogTest, ARefusedFileLeavesTheLogAndTheFileAlone) {
   EXPECT_EQ(log.Picks(), std::vector<Pick>{kA});
 
   fs::create_directory(dir_ / "Folder-DRAFT.TXT");  // exists, cannot be read
-  EXPECT_EQ(log.Load((dir_ / "Folder-DRAFT.TXT").string(), kLeague).status, DraftLog::LoadStatus::Unreadable);
+  EXPECT_EQ(log.Load(TextOfPath(dir_ / "Folder-DRAFT.TXT"), kLeague).status, DraftLog::LoadStatus::Unreadable);
   EXPECT_EQ(log.File(), file_);
 
   // Exactly the capacity loads; the log is then full.
   text.clear();
   for (int i = 0; i < kMaxPicks; ++i)
     text += PickRecord(Pick{100 + i, "T", "P", "QB", PickLabel::FromOverall(i + 1, kLeague.teamCount)}) + "\r\n";
-  std::ofstream(other, std::ios::binary | std::ios::trunc) << text;
+  std::ofstream(PathOfText(other), std::ios::binary | std::ios::trunc) << text;
   ASSERT_EQ(log.Load(other, kLeague).status, DraftLog::LoadStatus::Loaded);
   EXPECT_TRUE(log.Full());
   EXPECT_NE(log.Append(kA), "");
@@ -196,14 +197,14 @@ TEST_F(DraftLogTest, RecordsSetAsideAreKeptInTheSideFileBeforeTheDraftFileLosesT
   EXPECT_EQ(log.Picks(), (std::vector<Pick>{kA, kB}));
   EXPECT_EQ(FileText(), text);
 
-  EXPECT_NE(log.MoveSetAside(r.setAside, dir_.string(), {}), "");  // a folder: no side file
+  EXPECT_NE(log.MoveSetAside(r.setAside, TextOfPath(dir_), {}), "");  // a folder: no side file
   EXPECT_EQ(FileText(), text);
 
   std::tm when{};
   when.tm_year = 2024 - 1900;
   when.tm_mday = 5;
-  const std::string side = SetAsideFileIn(dir_.string(), "League");
-  EXPECT_EQ(side, (dir_ / "League-DRAFT-SETASIDE.TXT").string());
+  const std::string side = SetAsideFileIn(TextOfPath(dir_), "League");
+  EXPECT_EQ(side, TextOfPath(dir_ / "League-DRAFT-SETASIDE.TXT"));
   ASSERT_EQ(log.MoveSetAside(r.setAside, side, when), "");
   const std::string batch =
       "Set aside from the draft file on 2024-01-05 00:00:00:\r\n"
@@ -240,10 +241,10 @@ TEST_F(DraftLogTest, APickAfterALastLineWithoutItsBreakStartsALineOfItsOwn) {
 // A draft file copied from Windows may carry its name in other letters; it is
 // the league's draft all the same (compared by contents: Windows finds either).
 TEST_F(DraftLogTest, TheDraftFileIsFoundWhateverTheCaseOfItsName) {
-  EXPECT_EQ(DraftFileIn(dir_.string(), "League"), (dir_ / "League-DRAFT.TXT").string());  // none yet
+  EXPECT_EQ(DraftFileIn(TextOfPath(dir_), "League"), TextOfPath(dir_ / "League-DRAFT.TXT"));  // none yet
   std::ofstream(dir_ / "league-draft.txt", std::ios::binary) << "101|Lions|Al Adams|QB|1-1\r\n";
   DraftLog log;
-  ASSERT_EQ(log.Load(DraftFileIn(dir_.string(), "League"), kLeague).records, 1u);
+  ASSERT_EQ(log.Load(DraftFileIn(TextOfPath(dir_), "League"), kLeague).records, 1u);
   EXPECT_EQ(log.Picks(), std::vector<Pick>{kA});
 }
 
@@ -257,8 +258,8 @@ TEST_F(DraftLogTest, AClearedDraftIsKeptUnderADatedName) {
   when.tm_hour = 14;
   when.tm_min = 7;
   when.tm_sec = 9;
-  const std::string kept = KeptDraftFileName(dir_.string(), "League", when);
-  EXPECT_EQ(kept, (dir_ / "League-DRAFT-20240305-140709.TXT").string());
+  const std::string kept = KeptDraftFileName(TextOfPath(dir_), "League", when);
+  EXPECT_EQ(kept, TextOfPath(dir_ / "League-DRAFT-20240305-140709.TXT"));
   const std::string text = "101|Lions|Al Adams|QB|1-1\r\n102|Bears|Bo Brown|HB|1-2";
   Write(text);
   DraftLog log;
@@ -267,7 +268,8 @@ TEST_F(DraftLogTest, AClearedDraftIsKeptUnderADatedName) {
   ASSERT_EQ(log.Clear(), "");
   EXPECT_EQ(ReadWholeFile(kept), text);
   EXPECT_EQ(FileText(), "");
-  EXPECT_EQ(KeptDraftFileName(dir_.string(), "League", when), (dir_ / "League-DRAFT-20240305-140709-2.TXT").string());
+  EXPECT_EQ(KeptDraftFileName(TextOfPath(dir_), "League", when),
+            TextOfPath(dir_ / "League-DRAFT-20240305-140709-2.TXT"));
 }
 
 }  // namespace

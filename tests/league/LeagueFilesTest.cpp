@@ -13,6 +13,7 @@
 namespace fs = std::filesystem;
 using namespace pm::league;
 using pm::Index;
+using pm::PathOfText;
 using namespace pm::league::test;
 
 namespace {
@@ -62,7 +63,7 @@ TEST(LeagueUtil, PathsAndCaptions) {
   WriteFile(dir / "Name.Pyr", "x");
   EXPECT_EQ(ReadFile(LeagueFileName(dir / "NAME", ".PYR")), "x");
   // Compared as paths: the separators may differ on Windows.
-  EXPECT_EQ(fs::path(LeagueFileName(dir / "name", ".pyc")), fs::path(dir / "name.pyc"));  // missing: as given
+  EXPECT_EQ(PathOfText(LeagueFileName(dir / "name", ".pyc")), PathOfText(dir / "name.pyc"));  // missing: as given
 
   for (int i = 0; i < kShownPositions; ++i) EXPECT_EQ(PositionCode(PositionCaption(i)), i);
   EXPECT_EQ(PositionCaption(15), "");
@@ -290,7 +291,7 @@ TEST(IdLists, WritersDropRemovedEntries) {
   EXPECT_EQ(bytes, std::string("PPD:") + Word(8) + Word(0) + Word(3) + Word(101) + Word(300) + Word(32767));
   EXPECT_EQ(rookies, (IdList{3, 101, 300, 32767}));
   EXPECT_EQ(ReadCollegeList(dir / "LG"), rookies);
-  EXPECT_FALSE(fs::exists(dir / "LG.PYC.pm-new"));
+  EXPECT_FALSE(fs::exists(PathOfText(dir / "LG.PYC.pm-new")));
 
   IdList fa{2, 0, 0};
   FileFAList(dir / "LG", fa);
@@ -302,7 +303,7 @@ TEST(IdLists, WriterFailureKeepsListAndOldFile) {
   TempDir dir;
   WriteFile(dir / "LG.PYC", IdFile(1, {101}));
   // The new file cannot be created beside the old one (a folder is in the way).
-  fs::create_directory(dir / "LG.PYC.pm-new");
+  fs::create_directory(PathOfText(dir / "LG.PYC.pm-new"));
   IdList rookies{2, 0, 102};
   try {
     FileCollegeList(dir / "LG", rookies);
@@ -362,7 +363,7 @@ TEST(DrafteePoolTest, BadPositionCodesAndMissingFiles) {
       EXPECT_EQ(e.number, 9);
     }
   }
-  fs::remove(dir / "LG.PYR");
+  fs::remove(PathOfText(dir / "LG.PYR"));
   try {
     GetFA(dir / "LG", kVersion98);
     ADD_FAILURE();
@@ -371,7 +372,7 @@ TEST(DrafteePoolTest, BadPositionCodesAndMissingFiles) {
   }
   // Empty lists never open the player file.
   WriteFile(dir / "LG.PYF", IdFile(0, {}));
-  fs::remove(dir / "LG.PYC");
+  fs::remove(PathOfText(dir / "LG.PYC"));
   EXPECT_EQ(LoadPool(dir / "LG", kVersion98, true).Count(), 0);
 }
 

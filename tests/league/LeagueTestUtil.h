@@ -7,40 +7,43 @@
 #include <random>
 #include <string>
 
+#include "common/Files.h"
 #include "league/FBPro.h"
+#include "tests/support/TestFolder.h"
 
 namespace pm::league::test {
 
 class TempDir {
  public:
-  // A new folder of its own under the system's temporary folder.
+  // A new folder of its own in the tests' folder (TestFolder); its path as
+  // path text.
   TempDir() {
     std::random_device random;
     for (;;) {
-      auto candidate = std::filesystem::temp_directory_path() / ("pkleague-test-" + std::to_string(random()));
+      auto candidate = pm::test::TestFolder("pkleague-test-" + std::to_string(random()));
       if (std::filesystem::create_directory(candidate)) {
-        path_ = candidate.string();
+        path_ = TextOfPath(candidate);
         return;
       }
     }
   }
   ~TempDir() {
     std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
+    std::filesystem::remove_all(PathOfText(path_), ec);
   }
   const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
+  std::string operator/(const std::string& name) const { return TextOfPath(PathOfText(path_) / PathOfText(name)); }
 
  private:
   std::string path_;
 };
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(PathOfText(path), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOfText(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

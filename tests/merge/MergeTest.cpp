@@ -20,6 +20,7 @@
 #include "merge/MergeCommand.h"
 #include "protocol/Protocol.h"
 #include "tests/league/LeagueTestUtil.h"
+#include "tests/support/TestFolder.h"
 
 namespace fs = std::filesystem;
 using namespace pm;
@@ -259,17 +260,17 @@ struct SampleLeague {
   std::string draftFile;
 
   explicit SampleLeague(const std::string& testName, int teamCount = 6) {
-    dir = fs::temp_directory_path() / ("pkmerge-" + testName + "-" + std::to_string(std::random_device{}()));
+    dir = test::TestFolder("pkmerge-" + testName + "-" + std::to_string(std::random_device{}()));
     fs::remove_all(dir);
     league::SampleOptions o;
     o.name = "Merge League";
     o.teams = teamCount;
     o.college = 120;
     o.freeAgents = 60;
-    leaguePath = league::WriteSampleLeague(dir.string(), o);
+    leaguePath = league::WriteSampleLeague(TextOfPath(dir), o);
     version = league::GetVersion(leaguePath);
     teams = league::GetTeams(leaguePath);
-    draftFile = (dir / (version.name + "-DRAFT.TXT")).string();
+    draftFile = TextOfPath(dir / PathOfText(version.name + "-DRAFT.TXT"));
   }
   ~SampleLeague() { fs::remove_all(dir); }
 
@@ -399,7 +400,7 @@ TEST(MergeLeague, WholeMergePlacesKeepsAndLeavesOtherTeamsAlone) {
   const auto faAfter = league::ReadFAList(L.leaguePath);
   std::set<int> listed(rookiesAfter.begin() + 1, rookiesAfter.end());
   listed.insert(faAfter.begin() + 1, faAfter.end());
-  const std::vector<draft::Pick> inFile = ReadDraftFile(L.draftFile);
+  const std::vector<draft::Pick> inFile = ReadDraftFile(PathOfText(L.draftFile));
   std::set<std::string> kept;
   for (const draft::Pick& p : inFile) kept.insert(draft::PickRecord(p));
   EXPECT_EQ(res.kept, inFile);
@@ -516,7 +517,7 @@ TEST(MergeLeague, NamesHoldingSeparatorsShiftNoFieldAndMerge) {
                 std::to_string(picks[1].pid) + ",Bo Bo Dee X," + picks[1].position + "\r\n");
 
   L.WriteDraftFile({draft::PickRecord(picks[0]), draft::PickRecord(picks[1])});
-  ASSERT_EQ(ReadDraftFile(L.draftFile), picks);
+  ASSERT_EQ(ReadDraftFile(PathOfText(L.draftFile)), picks);
   const MergeResult res = RunMerge(L.Input(picks, StageChoice::NoChange));
   ASSERT_TRUE(res.ok) << res.failure;
   const std::map<int, int> rostered = RosteredPlayers(L.leaguePath);
@@ -557,7 +558,7 @@ TEST(MergeLeague, StageChoicesMoveListsAndWriteTheStageByte) {
     EXPECT_EQ(std::vector<int>(r2.begin() + 1, r2.end()), expectR);
     EXPECT_EQ(std::vector<int>(f2.begin() + 1, f2.end()), expectF);
     EXPECT_EQ(league::GetLeagueStage(L.leaguePath), c.byte);
-    EXPECT_TRUE(ReadDraftFile(L.draftFile).empty());
+    EXPECT_TRUE(ReadDraftFile(PathOfText(L.draftFile)).empty());
   }
 }
 
@@ -635,7 +636,7 @@ TEST(MergeSafety, KilledAtEachWriteTheBackupRestoresTheLeagueExactly) {
       ASSERT_FALSE(res.ok);
       EXPECT_EQ(res.errorNumber, kErrDeviceIO);
       EXPECT_NE(res.failure.find("disk full"), std::string::npos);
-      EXPECT_NE(res.failure.find(res.backupFolder.string()), std::string::npos);
+      EXPECT_NE(res.failure.find(ShownPath(res.backupFolder)), std::string::npos);
       // Write 1 is the journal; the league's own files change from write 3 on.
       if (n > 2 && !restoreItself) {
         EXPECT_NE(Snapshot(L), before) << "write " << n;
@@ -654,7 +655,7 @@ TEST(MergeSafety, KilledAtEachWriteTheBackupRestoresTheLeagueExactly) {
 
 TEST(MergeSafety, BackupRecordsMissingFilesAndRestoreRemovesThem) {
   SampleLeague L("absent");
-  fs::remove(L.File(".PYF"));
+  fs::remove(PathOfText(L.File(".PYF")));
   const auto before = Snapshot(L);  // no draft file, no free-agent list
   auto rookies = league::ReadCollegeList(L.leaguePath);
   MergeOptions opt;
@@ -664,10 +665,10 @@ TEST(MergeSafety, BackupRecordsMissingFilesAndRestoreRemovesThem) {
   };
   MergeResult res = RunMerge(L.Input({L.Record(rookies[1], 2, "1-1")}, StageChoice::CollegeDraft), opt);
   ASSERT_FALSE(res.ok);
-  EXPECT_TRUE(fs::exists(L.File(".PYF")));  // written before the stop
+  EXPECT_TRUE(fs::exists(PathOfText(L.File(".PYF"))));  // written before the stop
   ASSERT_EQ(RestoreBackup(res.backupFolder), "");
   EXPECT_EQ(Snapshot(L), before);
-  EXPECT_FALSE(fs::exists(L.draftFile));
+  EXPECT_FALSE(fs::exists(PathOfText(L.draftFile)));
   EXPECT_NE(RestoreBackup(L.dir / "no-such-backup"), "");
 }
 
@@ -675,7 +676,7 @@ TEST(MergeSafety, MissingLeagueFileFailsBeforeWritingAnything) {
   SampleLeague L("missing");
   auto rookies = league::ReadCollegeList(L.leaguePath);
   MergeInput in = L.Input({L.Record(rookies[1], 2, "1-1")}, StageChoice::NoChange);
-  fs::remove(L.File(".PYR"));
+  fs::remove(PathOfText(L.File(".PYR")));
   MergeResult res = RunMerge(in, {});
   EXPECT_FALSE(res.ok);
   EXPECT_EQ(res.failureContext, "GetTeamRoster");
@@ -771,7 +772,7 @@ TEST(MergeSafety, KilledAtAnyWriteTheNextMergePutsTheLeagueBackAndMergesOnce) {
         EXPECT_EQ(res.recovery.restored, journal);
         if (journal) {
           EXPECT_NE(res.recovery.message.find("put back as they were before that merge, from the backup in " +
-                                              res.recovery.backupFolder.string()),
+                                              ShownPath(res.recovery.backupFolder)),
                     std::string::npos);
         }
       }
@@ -809,7 +810,7 @@ TEST(MergeSafety, APlayerAlreadyOnARosterIsNeverPlacedAgain) {
     EXPECT_EQ(o.reason, "already on a roster (" + o.pick.team + ")");
   }
   ExpectEveryDrafteeOnceAtMost(L, records);
-  EXPECT_EQ(ReadDraftFile(L.draftFile).size(), records.size());
+  EXPECT_EQ(ReadDraftFile(PathOfText(L.draftFile)).size(), records.size());
   EXPECT_EQ(again.closingMessage,
             "Some players could not be put on teams:\r\n"
             "5 players since they are already on a team's roster.\r\n\r\n"
@@ -833,7 +834,7 @@ TEST(MergeSafety, AJournalWithoutItsBackupStopsTheMerge) {
   EXPECT_EQ(res.failureContext, "Merge_Recover");
   EXPECT_TRUE(res.backupFolder.empty());
   EXPECT_NE(res.failure.find("could not be put back"), std::string::npos) << res.failure;
-  EXPECT_NE(res.failure.find("then remove " + journal.string()), std::string::npos) << res.failure;
+  EXPECT_NE(res.failure.find("then remove " + ShownPath(journal)), std::string::npos) << res.failure;
   std::ostringstream out, err;
   EXPECT_EQ(MergeCommand({"--stage", "no-change", L.File(".LGE")}, out, err), 2);
   EXPECT_NE(err.str().find("could not be put back"), std::string::npos) << err.str();
@@ -850,7 +851,7 @@ TEST(MergeCommandLine, MergesFromTheDraftFileAndPrintsEachPick) {
   L.FillTeam(1);
   std::vector<std::string> records = {L.Record(rookies[1], 2, "1-1"), L.Record(rookies[2], 1, "1-2")};
   // The draft file is found whatever the case of its name.
-  std::string upper = (L.dir / AsciiLower(L.version.name + "-DRAFT.TXT")).string();
+  std::string upper = TextOfPath(L.dir / AsciiLower(L.version.name + "-DRAFT.TXT"));
   ASSERT_EQ(WriteFileAtomic(upper, Lines(records)), "");
   std::ostringstream out, err;
   int rc = MergeCommand({"--stage", "supplemental", L.File(".LGE")}, out, err);
@@ -862,12 +863,12 @@ TEST(MergeCommandLine, MergesFromTheDraftFileAndPrintsEachPick) {
   EXPECT_NE(text.find("Backup of the league files: "), std::string::npos);
   EXPECT_NE(text.find("Some players could not be put on teams since their roster is full.\n\n"), std::string::npos);
   EXPECT_EQ(league::GetLeagueStage(L.leaguePath), 4);
-  EXPECT_EQ(ReadDraftFile(upper), std::vector<draft::Pick>{draft::ParsePick(records[1])});
+  EXPECT_EQ(ReadDraftFile(PathOfText(upper)), std::vector<draft::Pick>{draft::ParsePick(records[1])});
 
   std::ostringstream o2, e2;
   EXPECT_EQ(MergeCommand({"--stage", "later", L.File(".LGE")}, o2, e2), 2);
   EXPECT_EQ(MergeCommand({L.File(".LGE")}, o2, e2), 2);
-  EXPECT_EQ(MergeCommand({"--stage", "no-change", (L.dir / "NONE.LGE").string()}, o2, e2), 2);
+  EXPECT_EQ(MergeCommand({"--stage", "no-change", TextOfPath(L.dir / "NONE.LGE")}, o2, e2), 2);
 }
 
 }  // namespace
