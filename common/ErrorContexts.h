@@ -35,6 +35,10 @@ inline constexpr const char* kKickClicked = "DraftControl_Kick_Click";
 inline constexpr const char* kDeletePickClicked = "DraftControl_Command2_Click";
 inline constexpr const char* kChatSent = "PublicChat_ChatSend_KeyPress";
 
+// The slow draft's side work, filed without ending the program.
+inline constexpr const char* kSaveClock = "SaveClock";
+inline constexpr const char* kNotify = "Notify";
+
 // The client.
 inline constexpr const char* kClientSocketRead = "Client_Socket1_Read";
 inline constexpr const char* kClientSocketConnect = "Client_Socket1_Connect";

@@ -47,6 +47,7 @@ DraftServer::DraftServer(QObject* parent) : QObject(parent), fallbackPrompter_(s
   connect(&sessions_, &Sessions::pickRequested, this, &DraftServer::SendPicks);
   connect(&sessions_, &Sessions::draftReceived, this, &DraftServer::HandleDraft);
   connect(&sessions_, &Sessions::wishListReceived, this, &DraftServer::HandleWishList);
+  connect(&notifier_, &Notifier::failed, this, &DraftServer::NotifyFailed);
 }
 
 DraftServer::~DraftServer() {
@@ -516,10 +517,12 @@ bool DraftServer::RecordPick(const Pick& pick, int team, bool byCommish, const c
 void DraftServer::AnnouncePick(const Pick& pick, int team, bool byCommish, const std::string& how) {
   sessions_.SendSignedOn(protocol::Picked(team, pick));
   emit pickRecorded(pick, byCommish);
-  Notify("pick", {{u"team"_s, L1(pick.team)},
-                  {u"label"_s, L1(pick.label.Text())},
-                  {u"player"_s, L1(pick.player)},
-                  {u"position"_s, L1(pick.position)}});
+  Notify("pick",
+         {{u"team"_s, L1(pick.team)},
+          {u"label"_s, L1(pick.label.Text())},
+          {u"player"_s, L1(pick.player)},
+          {u"position"_s, L1(pick.position)}},
+         pick.team + " has selected " + pick.position + " " + pick.player + " with pick " + pick.label.Text() + ".");
   if (run_.On()) run_.Reached(pick.label);
   StopClock();
   // The next pick: the label after this one, or the order's next while the
@@ -892,7 +895,7 @@ void DraftServer::StartClock(int t, PickLabel label, int seconds) {
   SendClock();
   StartTicking();
   SaveClock();
-  Notify("on_the_clock", ClockEventFields());
+  Notify("on_the_clock", ClockEventFields(), OnClockLine());
   emit clockChanged();
 }
 
@@ -981,7 +984,7 @@ void DraftServer::EndDraft(const std::string& line) {
   StopClock();
   SetRunAutomatically(false);
   Announce(line);
-  Notify("complete", {{u"text"_s, L1(line)}});
+  Notify("complete", {}, line);
   // Owners whose client understands it hear that the draft is over, so they
   // do not wait for the server to come back when it closes.
   sessions_.SendSignedOnWith(protocol::Feature::DraftOver, protocol::DraftOver());

@@ -55,6 +55,7 @@
 #include "server/engine/AutoRun.h"
 #include "server/engine/DraftClock.h"
 #include "server/engine/LeagueLock.h"
+#include "server/engine/Notifier.h"
 #include "server/engine/Sessions.h"
 #include "server/engine/Ticker.h"
 #include "server/engine/WishLists.h"
@@ -236,7 +237,9 @@ class DraftServer : public QObject {
   // The address draft events are posted to (empty: none). False, nothing
   // changed, for an address that is not http or https.
   bool SetNotifyUrl(const QString& url);
-  QString NotifyUrl() const { return notifyUrl_; }
+  QString NotifyUrl() const { return notifier_.Url().toString(); }
+  // The webhook itself, for tests (its timeout and back-off).
+  Notifier& Notifications() { return notifier_; }
 
   // Gives pick `label` to team `team` (0: back to the order's team), during
   // the draft too: announced in the chat, the order sent again to owners
@@ -394,9 +397,15 @@ class DraftServer : public QObject {
   // The clock kept before a restart, when it is for team `t` and `label`:
   // the seconds it had left (at least kRestoredClockFloorSeconds).
   std::optional<int> RestoredSeconds(int t, draft::PickLabel label);
-  void Notify(const char* event, QJsonObject fields);
+  // Tells draftEvent; `text` is the line a chat shows for it (Slack-like
+  // webhooks read "text", Discord-like ones "content").
+  void Notify(const char* event, QJsonObject fields, const std::string& text);
   // The team on the clock, its pick and (while its time runs) the deadline.
   QJsonObject ClockEventFields() const;
+  // "Boston Bulldogs is on the clock with pick 2-5 (until 21:40 UTC)."
+  std::string OnClockLine() const;
+  // A webhook post given up: the transcript and the error file.
+  void NotifyFailed(const QString& line);
   // Files a pick and tells everyone; false (after ReportError, or when the
   // draft is full) when it could not be recorded.
   // `how` says how the server chose a pick it made itself (empty: the
@@ -491,7 +500,7 @@ class DraftServer : public QObject {
   draft::OrderRead orderRead_;
   std::string clockFile_;
   std::optional<draft::SavedClock> savedClock_;  // read at the load, used once
-  QString notifyUrl_;
+  Notifier notifier_;
   bool pausedByCommish_ = false;
   bool inQuietHours_ = false;
   NobodyToPick nobodyToPick_ = NobodyToPick::WaitForCommish;

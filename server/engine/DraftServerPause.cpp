@@ -7,6 +7,7 @@
 #include <set>
 
 #include "common/Common.h"
+#include "common/ErrorContexts.h"
 #include "common/Files.h"
 #include "server/engine/DraftServer.h"
 
@@ -48,9 +49,9 @@ void DraftServer::SetPaused(bool byCommish, bool quiet) {
         SendClock();
         QJsonObject fields = ClockEventFields();
         fields.insert(u"seconds"_s, clock_.SecondsLeft());
-        Notify("paused", fields);
+        Notify("paused", fields, PauseLine());
       } else {
-        Notify("paused", {});
+        Notify("paused", {}, PauseLine());
       }
     } else {
       clock_.Resume();
@@ -59,7 +60,7 @@ void DraftServer::SetPaused(bool byCommish, bool quiet) {
                  clock_.Label().Text() + " and " + Num(clock_.SecondsLeft()) + " seconds left.");
         SendClock();
         StartTicking();
-        Notify("on_the_clock", ClockEventFields());
+        Notify("on_the_clock", ClockEventFields(), OnClockLine());
       } else {
         Announce("The draft goes on.");
       }
@@ -115,7 +116,7 @@ void DraftServer::SaveClock() {
   if (clock_.Running()) saved.deadline = wallClock() / 1000 + clock_.SecondsLeft();
   const std::string err = draft::WriteClockFile(clockFile_, saved);
   // The draft goes on without it: only a restart would miss the time left.
-  if (!err.empty()) reporter_.Note("SaveClock", kErrDeviceIO, ErrorDescription(kErrDeviceIO) + ": " + err);
+  if (!err.empty()) reporter_.Note(context::kSaveClock, kErrDeviceIO, ErrorDescription(kErrDeviceIO) + ": " + err);
 }
 
 std::optional<int> DraftServer::RestoredSeconds(int t, PickLabel label) {
@@ -134,12 +135,30 @@ QJsonObject DraftServer::ClockEventFields() const {
   return fields;
 }
 
-bool DraftServer::SetNotifyUrl(const QString& url) {
-  notifyUrl_ = url;
-  return true;
+bool DraftServer::SetNotifyUrl(const QString& url) { return notifier_.SetUrl(url); }
+
+void DraftServer::Notify(const char* event, QJsonObject fields, const std::string& text) {
+  fields.insert(u"text"_s, L1(text));
+  fields.insert(u"content"_s, L1(text));
+  emit draftEvent(QString::fromLatin1(event), fields);
+  notifier_.Post(QString::fromLatin1(event), fields);
 }
 
-void DraftServer::Notify(const char* event, QJsonObject fields) { emit draftEvent(QString::fromLatin1(event), fields); }
+void DraftServer::NotifyFailed(const QString& line) {
+  AddPubChat(line.toLatin1().toStdString());
+  reporter_.Note(context::kNotify, kErrDeviceIO, line.toStdString());
+}
+
+std::string DraftServer::OnClockLine() const {
+  std::string line = Team(clock_.Team()).name + " is on the clock with pick " + clock_.Label().Text();
+  if (clock_.Running())
+    line += " (until " +
+            QDateTime::fromMSecsSinceEpoch(wallClock() + int64_t{clock_.SecondsLeft()} * 1000, QTimeZone::utc())
+                .toString(u"yyyy-MM-dd HH:mm"_s)
+                .toStdString() +
+            " UTC)";
+  return line + ".";
+}
 
 // ----------------------------------------------------------- traded picks
 

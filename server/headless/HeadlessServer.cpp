@@ -149,6 +149,8 @@ int HeadlessServer::Start(const HeadlessOptions& options) {
   WriteUtf8("League " + Latin1ToUtf8(engine_.LeagueName()) + " loaded: " + Num(engine_.TeamCount()) + " teams, " +
             Num(engine_.DrafteeCount()) + " draftees, " + Num(engine_.Log().Count()) +
             " picks recorded; listening on port " + Num(engine_.Port()) + ".");
+  if (!options.notifyUrl.isEmpty() && engine_.SetNotifyUrl(options.notifyUrl))
+    WriteUtf8("Draft events are posted to " + options.notifyUrl.toStdString() + ".");
   if (!StartWebBoard(options)) {
     engine_.Unload();
     return kHeadlessNoPort;
