@@ -122,7 +122,10 @@ void DraftServer::SaveClock() {
 std::optional<int> DraftServer::RestoredSeconds(int t, PickLabel label) {
   if (!savedClock_ || savedClock_->label != label || savedClock_->team != Team(t).name) return std::nullopt;
   const int64_t left = savedClock_->paused ? savedClock_->secondsLeft : savedClock_->deadline - wallClock() / 1000;
-  return static_cast<int>(std::clamp<int64_t>(left, kRestoredClockFloorSeconds, kMaxClockSeconds));
+  // A deadline that passed while the server was down still leaves a moment
+  // (never more than a pick of that round is given).
+  const int floor = std::min(kRestoredClockFloorSeconds, run_.SecondsFor(label.round, true));
+  return static_cast<int>(std::clamp<int64_t>(left, floor, kMaxClockSeconds));
 }
 
 QJsonObject DraftServer::ClockEventFields() const {

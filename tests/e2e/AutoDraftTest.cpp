@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QJsonObject>
 
 #include <algorithm>
 #include <filesystem>
@@ -29,6 +30,7 @@
 #include "league/Sample.h"
 #include "protocol/Protocol.h"
 #include "server/engine/DraftServer.h"
+#include "tests/support/HttpReceiver.h"
 #include "tests/support/InstantTicker.h"
 #include "tests/support/RawClient.h"
 #include "tests/support/Wait.h"
@@ -39,6 +41,7 @@ namespace {
 namespace fs = std::filesystem;
 using protocol::Message;
 using server::DraftServer;
+using namespace Qt::StringLiterals;
 
 constexpr int kTeams = 12;
 constexpr int kRounds = 3;
@@ -223,6 +226,155 @@ TEST(AutoDraft, AWholeSnakeDraftRunsItselfWithAbsentAndLateTeams) {
     })) << team;
   }
   owners.clear();
+  fs::remove_all(dir);
+}
+
+// A slow draft as a league runs it over days: two traded picks, rounds with
+// their own time, the Commish's pause during a pick, quiet hours crossed by
+// the (injected) clock, a server restarted during a pick that gives the team
+// the time it had left, and every event posted to the league's webhook in
+// order. Owners select when the test says; the clock is ticked by the test.
+TEST(AutoDraft, ASlowDraftWithTradesPausesQuietHoursARestartAndItsWebhook) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("pm-slowdraft-" + std::to_string(QCoreApplication::applicationPid()));
+  fs::remove_all(dir);
+  league::SampleOptions o;
+  o.name = "Slow League";
+  o.teams = 4;
+  o.college = 60;
+  o.freeAgents = 0;
+  const std::string leaguePath = league::WriteSampleLeague(dir.string(), o);
+  const league::TeamList teams = league::GetTeams(leaguePath);
+  const auto name = [&](int t) { return teams.names[Index(t)]; };
+  {
+    std::ofstream f(dir / "Slow League-ORDER.TXT", std::ios::binary);
+    f << "Rounds: 2\r\nTime: 600\r\nTime in round 1: 100\r\nQuiet hours: 23:00-08:00\r\nTime zone: UTC\r\n"
+      << "Automatic: Yes\r\n";
+    for (int t = 1; t <= 4; ++t) f << name(t) << "\r\n";
+    f << "1-2: " << name(4) << "\r\n2-3: " << name(1) << "\r\n";
+  }
+  test::Receiver hook;
+  int64_t now = 1'796'680'800'000;  // 2026-12-07 22:00:00 UTC
+  InstantTicker pause;
+  ScriptedPrompter prompter;
+  std::unique_ptr<DraftServer> server;
+  std::map<int, std::unique_ptr<Owner>> owners;
+  std::vector<std::string> chat;
+  std::vector<int> pool;  // the players of drafted positions
+  const auto start = [&] {
+    owners.clear();
+    server = std::make_unique<DraftServer>();
+    server->SetPrompter(&prompter);
+    prompter.answers = {PromptAnswer::No};  // go on with the draft recorded
+    server->SetPort(0);
+    server->wallClock = [&] { return now; };
+    server->SetPauseTicker(&pause);
+    server->SetResumeWait(0);
+    server->Notifications().SetBackoff(std::chrono::milliseconds(0));
+    QObject::connect(server.get(), &DraftServer::pubChatAdded,
+                     [&](const QString& line) { chat.push_back(line.toLatin1().toStdString()); });
+    ASSERT_TRUE(server->LoadLeague(leaguePath + ".LGE", false).Ok());
+    ASSERT_TRUE(server->SetNotifyUrl(hook.Url()));
+    pool.clear();
+    for (int i = 1; i <= server->Pool().Count(); ++i)
+      if (server->Pool().draftees[Index(i)].player.position <= 14)
+        pool.push_back(server->Pool().draftees[Index(i)].player.pid);
+    for (int t = 1; t <= 4; ++t) {
+      owners[t] = std::make_unique<Owner>(t, server->Port(), pool);
+      owners[t]->selects = false;
+      owners[t]->Send(protocol::Login(t, "3.03", server->DrafteeCount(), server->LeagueName()));
+    }
+    ASSERT_TRUE(WaitFor([&] {
+      for (int t = 1; t <= 4; ++t)
+        if (!server->Team(t).signedOn) return false;
+      return true;
+    }));
+    server->SetRunAutomatically(server->Order().settings.automatic);
+  };
+  const auto onClock = [&](int team, draft::PickLabel label) {
+    return WaitFor([&] { return server->Clock().Team() == team && server->Clock().Label() == label; });
+  };
+  const auto tick = [&](int seconds) {
+    for (int s = 0; s < seconds; ++s) {
+      now += 1000;
+      server->Tick();
+    }
+  };
+  // The owner on the clock selects the first player not taken.
+  const auto pick = [&] {
+    const int team = server->Clock().Team();
+    for (int pid : pool)
+      if (!server->Log().IsTaken(pid)) return owners[team]->Send(protocol::Draft(team, pid, "x", "QB"));
+  };
+
+  start();
+  ASSERT_TRUE(onClock(1, {1, 1}));
+  EXPECT_EQ(server->Clock().Seconds(), 100);  // round 1's time
+  pick();
+  ASSERT_TRUE(onClock(4, {1, 2}));  // traded to team 4
+  tick(30);
+  ASSERT_TRUE(server->PauseDraft());
+  tick(10);
+  EXPECT_EQ(server->Clock().SecondsLeft(), 70);
+  ASSERT_TRUE(server->ResumeDraft());
+  EXPECT_EQ(server->Clock().Seconds(), 70);
+  pick();
+  ASSERT_TRUE(onClock(3, {1, 3}));
+  pick();
+  ASSERT_TRUE(onClock(4, {1, 4}));
+  now = 1'796'684'380'000;  // 22:59:40
+  pick();
+  ASSERT_TRUE(onClock(1, {2, 1}));
+  EXPECT_EQ(server->Clock().Seconds(), 600);  // round 2's time
+  tick(20);                                   // 23:00:00: quiet hours
+  EXPECT_TRUE(server->InQuietHours());
+  const int left = server->Clock().SecondsLeft();
+  now += 9 * 3'600'000 - 2'000;  // 07:59:58
+  tick(2);                       // 08:00:00: the clock runs on from where it stopped
+  EXPECT_FALSE(server->Paused());
+  EXPECT_EQ(server->Clock().Seconds(), left);
+  pick();
+  ASSERT_TRUE(onClock(2, {2, 2}));
+  tick(10);
+  ASSERT_TRUE(WaitFor([&] { return server->Notifications().Pending() == 0; }));
+
+  // The machine restarts: 15 s later the team has 575 of its 590 seconds.
+  server.reset();
+  now += 15'000;
+  start();
+  ASSERT_TRUE(onClock(2, {2, 2}));
+  EXPECT_EQ(server->Clock().Seconds(), 575);
+  pick();
+  ASSERT_TRUE(onClock(1, {2, 3}));  // traded to team 1
+  pick();
+  ASSERT_TRUE(onClock(4, {2, 4}));
+  pick();
+  ASSERT_TRUE(WaitFor([&] { return !hook.events.empty() && hook.events.back() == u"complete"; }));
+
+  // The draft file: each pick made by the team owning it.
+  const std::vector<draft::Pick> picks =
+      draft::DraftLog::ReadFile(server->DraftFile()).value_or(std::vector<draft::Pick>{});
+  std::vector<std::string> made;
+  for (const draft::Pick& p : picks) made.push_back(p.label.Text() + " " + p.team);
+  EXPECT_EQ(made, (std::vector<std::string>{"1-1 " + name(1), "1-2 " + name(4), "1-3 " + name(3), "1-4 " + name(4),
+                                            "2-1 " + name(1), "2-2 " + name(2), "2-3 " + name(1), "2-4 " + name(4)}));
+  // The webhook heard every event once, in order.
+  std::vector<std::string> posted;
+  for (const QJsonObject& body : hook.bodies)
+    posted.push_back((body.value(u"event"_s).toString() + u' ' + body.value(u"label"_s).toString()).toStdString());
+  EXPECT_EQ(posted,
+            (std::vector<std::string>{"on_the_clock 1-1", "pick 1-1",         "on_the_clock 1-2", "paused 1-2",
+                                      "on_the_clock 1-2", "pick 1-2",         "on_the_clock 1-3", "pick 1-3",
+                                      "on_the_clock 1-4", "pick 1-4",         "on_the_clock 2-1", "paused 2-1",
+                                      "on_the_clock 2-1", "pick 2-1",         "on_the_clock 2-2", "on_the_clock 2-2",
+                                      "pick 2-2",         "on_the_clock 2-3", "pick 2-3",         "on_the_clock 2-4",
+                                      "pick 2-4",         "complete "}));
+  EXPECT_NE(
+      std::find_if(chat.begin(), chat.end(),
+                   [](const std::string& l) { return l.find("before the server restarted") != std::string::npos; }),
+      chat.end());
+  owners.clear();
+  server.reset();
   fs::remove_all(dir);
 }
 

@@ -1,15 +1,11 @@
 // The webhook against a small HTTP receiver on loopback.
 #include <gtest/gtest.h>
 
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <functional>
-#include <map>
 #include <memory>
 
 #include "server/engine/Notifier.h"
+#include "tests/support/HttpReceiver.h"
 #include "tests/support/Wait.h"
 
 namespace {
@@ -17,49 +13,8 @@ namespace {
 using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
 using pm::server::Notifier;
+using pm::test::Receiver;
 using pm::test::WaitFor;
-
-// Reads each request (headers and Content-Length body) and answers with the
-// status `answer` gives for its event, or not at all for 0.
-struct Receiver {
-  QTcpServer server;
-  std::function<int(const QString& event)> answer = [](const QString&) { return 200; };
-  QStringList events;  // in the order received, every attempt
-  QStringList contentTypes;
-  std::map<QTcpSocket*, QByteArray> buffers;
-
-  Receiver() {
-    server.listen(QHostAddress::LocalHost);
-    QObject::connect(&server, &QTcpServer::newConnection, [this] {
-      while (QTcpSocket* socket = server.nextPendingConnection())
-        QObject::connect(socket, &QTcpSocket::readyRead, [this, socket] { Read(socket); });
-    });
-  }
-  QString Url() const { return QStringLiteral("http://127.0.0.1:%1/hook/secret").arg(server.serverPort()); }
-
-  void Read(QTcpSocket* socket) {
-    QByteArray& buffer = buffers[socket];
-    buffer += socket->readAll();
-    for (;;) {
-      const qsizetype end = buffer.indexOf("\r\n\r\n");
-      if (end < 0) return;
-      qsizetype length = 0;
-      for (const QByteArray& line : buffer.left(end).split('\n')) {
-        const QByteArray lower = line.trimmed().toLower();
-        if (lower.startsWith("content-length:")) length = lower.mid(15).trimmed().toLongLong();
-        if (lower.startsWith("content-type:")) contentTypes << QString::fromLatin1(line.mid(13).trimmed());
-      }
-      if (buffer.size() < end + 4 + length) return;
-      const QJsonObject body = QJsonDocument::fromJson(buffer.mid(end + 4, length)).object();
-      buffer.remove(0, end + 4 + length);
-      const QString event = body.value(QStringLiteral("event")).toString();
-      events << event;
-      const int status = answer(event);
-      if (status != 0)
-        socket->write(QStringLiteral("HTTP/1.1 %1 X\r\nContent-Length: 0\r\n\r\n").arg(status).toLatin1());
-    }
-  }
-};
 
 struct Watched {
   Notifier notifier;
