@@ -804,8 +804,10 @@ void DraftServer::ContinueRun(bool now) {
   }
   const int64_t nowMs = wallClock();
   if (start && nowMs < *start) {
-    if (!run_.Start() || *run_.Start() != *start) {
+    // Said once for each start: the Commish's, or the wait for the owners.
+    if (startAnnounced_ != start) {
       run_.SetStart(start);
+      startAnnounced_ = start;
       Announce(StartLine(*start, nowMs));
     }
     SetRunStatus("Waiting for the start at " +

@@ -1164,6 +1164,9 @@ TEST_F(ServerTest, TheRunFillsDeletedPicksAndWaitsForItsStart) {
   server_->SetRunAutomatically(true);
   EXPECT_FALSE(server_->Clock().OnClock());
   EXPECT_NE(server_->RunStatus().find("Waiting for the start"), std::string::npos);
+  EXPECT_TRUE(std::any_of(chat_.begin(), chat_.end(), [](const std::string& l) {
+    return l.starts_with("The draft starts at ") && l.ends_with(", in 11 minutes.");
+  }));
   std::vector<std::string> countdown;
   QObject::connect(server_.get(), &DraftServer::pubChatAdded, [&](const QString& line) {
     if (line.startsWith(u"The draft starts in")) countdown.push_back(line.toStdString());
