@@ -1,4 +1,5 @@
 #include "client/Sound.h"
+#include "common/QtPaths.h"
 
 #include <QAudioDevice>
 #include <QDir>
@@ -68,7 +69,7 @@ QString SoundFolder(const QString& programFolder) {
 }
 
 void QtSoundPlayer::PlaySound(const std::string& path) {
-  const QString file = QFile::decodeName(QByteArray::fromStdString(path));
+  const QString file = PathQString(path);
   if (!QFileInfo(file).isFile() || WaveDurationMs(path) < 0) return;
   if (QMediaDevices::audioOutputs().isEmpty()) return;
 

@@ -1,4 +1,5 @@
 #include "widgets/Widgets.h"
+#include "common/QtPaths.h"
 
 #include <QApplication>
 #include <QFile>
@@ -30,9 +31,9 @@ QString Shown(const std::string& text, TextCoding coding) {
   return L1(text);
 }
 
-std::string NativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string NativePath(const QString& path) { return PathText(path); }
 
-QString ShownPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+QString ShownPath(const std::string& path) { return PathQString(path); }
 
 bool IsFormShown(const QWidget* window) { return window != nullptr && window->isVisible(); }
 

@@ -71,6 +71,12 @@ void AutoRun::SetStart(std::optional<int64_t> atMs) {
   countdownSaid_ = INT_MAX;
 }
 
+void AutoRun::CountdownToldAt(int64_t nowMs) {
+  if (!Waiting(nowMs)) return;
+  for (int mark : kCountdownMinutes)
+    if (*start_ - nowMs <= mark * kMinuteMs && mark < countdownSaid_) countdownSaid_ = mark;
+}
+
 std::string AutoRun::CountdownLine(int64_t nowMs) {
   if (!Waiting(nowMs)) return {};
   const int64_t left = *start_ - nowMs;

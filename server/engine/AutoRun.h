@@ -66,6 +66,9 @@ class AutoRun {
   // The line that counts down to the start, due at `nowMs` (10, 5 and 1
   // minutes before it, each once); empty when none is due.
   std::string CountdownLine(int64_t nowMs);
+  // The time left was told at `nowMs` (the start's own line): the marks
+  // already reached are not said again.
+  void CountdownToldAt(int64_t nowMs);
 
  private:
   int IndexOf(draft::PickLabel label) const;

@@ -126,8 +126,8 @@ std::string LinesText(std::size_t n) { return Num(static_cast<long long>(n)) + (
 // without one).
 std::string ShownFolder(const std::string& folder) {
   std::error_code ec;
-  const fs::path absolute = fs::absolute(fs::path(folder), ec);
-  return ShownPath(ec ? fs::path(folder) : absolute);
+  const fs::path absolute = fs::absolute(PathOfText(folder), ec);
+  return ShownPath(ec ? PathOfText(folder) : absolute);
 }
 
 // The Commish's account of records moved out of the draft file (UTF-8).
@@ -155,14 +155,14 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
     r.status = LoadResult::Status::Failed;
     return r;
   }
-  fs::path file(leagueFile);
-  reporter_.errorFilePath = (file.parent_path() / kErrorFileName).string();
+  const fs::path file = PathOfText(leagueFile);
+  reporter_.errorFilePath = TextOfPath(file.parent_path() / kErrorFileName);
   if (clock_.OnClock()) StopClock();
   includeFreeAgents_ = includeFreeAgents;
   leaguePath_ = league::LeaguePathOf(leagueFile);
 
   DraftFileWork work;
-  r = ReadLeague(file.parent_path().string(), work);
+  r = ReadLeague(TextOfPath(file.parent_path()), work);
   if (r.Ok()) r = OpenDraft(work);
   if (!r.Ok()) lock_.Release();
   emit loadProgress(LoadStep::Idle);
@@ -284,7 +284,7 @@ bool DraftServer::AskToClear(const std::string& draftFile, const std::vector<dra
                   "You can examine this draft list by opening " + "file " + ShownPath(draftFile) +
                   " with your favorite text editor. \r\n\r\n";
   if (!setAside.empty()) {
-    const std::string sideFile = draft::SetAsideFileIn(fs::path(draftFile).parent_path().string(), leagueName_);
+    const std::string sideFile = draft::SetAsideFileIn(TextOfPath(PathOfText(draftFile).parent_path()), leagueName_);
     q += LinesText(setAside.size()) + " of this file cannot be picks of this draft (line " + Num(setAside[0].line) +
          ": " + Latin1ToUtf8(setAside[0].reason) + "). If you continue this draft, " +
          (setAside.size() == 1 ? "it is" : "they are") + " moved to the file " + ShownPath(sideFile) +
@@ -304,7 +304,7 @@ LoadResult DraftServer::OpenDraft(const DraftFileWork& work) {
     return r;
   }
   // Only now, with the lock held and the port open, is the draft file changed.
-  const std::string folder = fs::path(log_.File()).parent_path().string();
+  const std::string folder = TextOfPath(PathOfText(log_.File()).parent_path());
   const std::string err = SettleDraftFile(work, folder);
   if (!err.empty()) {
     sessions_.CloseAll();
@@ -809,6 +809,7 @@ void DraftServer::ContinueRun(bool now) {
       run_.SetStart(start);
       startAnnounced_ = start;
       Announce(StartLine(*start, nowMs));
+      run_.CountdownToldAt(nowMs);
     }
     SetRunStatus("Waiting for the start at " +
                  QDateTime::fromMSecsSinceEpoch(*start).toString(u"yyyy-MM-dd HH:mm:ss"_s).toStdString() + ".");

@@ -508,7 +508,7 @@ class DraftServer : public QObject {
   TimerTicker ownPause_;
   Ticker* pauseTicker_ = &ownPause_;
   int pauseLeft_ = 0;
-  bool runWaiting_ = false;  // the run waits (the pause, or the start time)
+  bool runWaiting_ = false;                // the run waits (the pause, or the start time)
   std::optional<int64_t> startAnnounced_;  // the start the chat was told of
   uint64_t runWaitGeneration_ = 0;
 };

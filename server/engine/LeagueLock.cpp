@@ -1,4 +1,5 @@
 #include "server/engine/LeagueLock.h"
+#include "common/QtPaths.h"
 
 #include <QFile>
 #include <QLockFile>
@@ -10,7 +11,7 @@
 namespace pm::server {
 
 std::string LeagueLockFileIn(const std::string& folder, const std::string& leagueName) {
-  return (std::filesystem::path(folder) / (FileNamePart(leagueName) + kLockFileSuffix)).string();
+  return TextOfPath(PathOfText(folder) / (FileNamePart(leagueName) + kLockFileSuffix));
 }
 
 LeagueLock::LeagueLock() = default;
@@ -19,7 +20,7 @@ LeagueLock::~LeagueLock() = default;
 LeagueLock::Result LeagueLock::Take(const std::string& folder, const std::string& leagueName) {
   Release();
   file_ = LeagueLockFileIn(folder, leagueName);
-  lock_ = std::make_unique<QLockFile>(QFile::decodeName(QByteArray::fromStdString(file_)));
+  lock_ = std::make_unique<QLockFile>(PathQString(file_));
   // Only a lock whose process is gone is stale: its age says nothing.
   lock_->setStaleLockTime(0);
   if (lock_->tryLock(0)) return Result::Taken;

@@ -1,4 +1,5 @@
 #include "server/headless/HeadlessOptions.h"
+#include "common/QtPaths.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -161,7 +162,7 @@ bool ParseHeadlessOptions(const QStringList& arguments, HeadlessOptions* options
     *error = positional.empty() ? "name the league file (LEAGUE.LGE)" : "name one league file only";
     return false;
   }
-  o.leagueFile = QFile::encodeName(positional.front()).toStdString();
+  o.leagueFile = PathText(positional.front());
   o.freeAgents = parser.isSet(freeAgents);
   if (parser.isSet(resume) && parser.isSet(clear)) {
     *error = "--resume and --clear exclude each other";
@@ -184,7 +185,7 @@ bool ParseHeadlessOptions(const QStringList& arguments, HeadlessOptions* options
     }
   }
   o.autoRun = parser.isSet(autoRun);
-  if (parser.isSet(order)) o.orderFile = QFile::encodeName(parser.value(order)).toStdString();
+  if (parser.isSet(order)) o.orderFile = PathText(parser.value(order));
   o.allowMissing = parser.isSet(allowMissing);
 
   if (parser.isSet(rounds) && !ReadNumber(parser.value(rounds), 1, 1000, &o.rounds)) {

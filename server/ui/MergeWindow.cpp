@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "common/platform/Platform.h"
 #include "widgets/Widgets.h"
 
 namespace pm::server {
@@ -151,7 +152,7 @@ void MergeWindow::RunMerge() {
   };
   auto userBackupMade = ctx_.options.backupMade;
   options.backupMade = [this, userBackupMade](const std::filesystem::path& folder) {
-    backupLine_ = QStringLiteral("Backup: ") + widgets::ShownPath(folder.string());
+    backupLine_ = QStringLiteral("Backup: ") + widgets::ShownPath(pm::TextOfPath(folder));
     if (userBackupMade) userBackupMade(folder);
   };
 

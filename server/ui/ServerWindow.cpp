@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "common/platform/Platform.h"
 #include "draft/DraftBoard.h"
 #include "server/engine/DraftServer.h"
 #include "server/ui/DraftControl.h"
@@ -175,7 +176,7 @@ void ServerWindow::ShowDraftOrder() {
 void ServerWindow::LeagueLoaded(bool listening) {
   if (settings_ != nullptr)
     settings_->setValue(QLatin1String(kLeagueFolderKey),
-                        ShownPath(std::filesystem::path(engine_.LeaguePath()).parent_path().string()));
+                        ShownPath(pm::TextOfPath(pm::PathOfText(engine_.LeaguePath()).parent_path())));
   view_->setEnabled(true);
   window_->setEnabled(true);
   shutDown_->setEnabled(true);
