@@ -292,7 +292,7 @@ bool DraftServer::AskToClear(const std::string& draftFile, const std::vector<dra
   }
   q += "Do you want to clear this file and start a new draft for the " + league + "?";
   // No is the default: a reflexive Enter must not end the draft in progress.
-  return prompter_->Ask({"", q, PromptButtons::YesNo, PromptIcon::Critical, PromptAnswer::No, false,
+  return prompter_->Ask({"", q, PromptButtons::YesNo, PromptIcon::Question, PromptAnswer::No, false,
                          TextCoding::Utf8}) == PromptAnswer::Yes;
 }
 

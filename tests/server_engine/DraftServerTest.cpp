@@ -275,7 +275,7 @@ TEST_F(ServerTest, ResumeOrClearTheDraftFile) {
                 draftFile_ +
                 " with your favorite text editor. \r\n\r\nDo you want to clear this file and start a new draft "
                 "for the Test League?");
-  EXPECT_EQ(prompter_.asked[0].icon, PromptIcon::Critical);
+  EXPECT_EQ(prompter_.asked[0].icon, PromptIcon::Question);
   EXPECT_EQ(server_->Log().Count(), 2);
   EXPECT_EQ(server_->NextLabel().Text(), "2-1");
   EXPECT_EQ(DraftFileText(), recs);

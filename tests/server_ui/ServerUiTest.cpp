@@ -251,7 +251,7 @@ TEST_F(ServerUiTest, ResumeQuestionAnsweredBothWays) {
   Load();
   ASSERT_EQ(prompter.asked.size(), 1u);
   EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::YesNo);
-  EXPECT_EQ(prompter.asked[0].icon, PromptIcon::Critical);
+  EXPECT_EQ(prompter.asked[0].icon, PromptIcon::Question);
   EXPECT_NE(prompter.asked[0].text.find("There have been 2 players drafted so far."), std::string::npos);
   EXPECT_EQ(dc->SelectionsList()->count(), 2);
   EXPECT_EQ(dc->RoundEdit()->text(), u"2"_s);  // 4 teams: after 1-4 comes 2-1
