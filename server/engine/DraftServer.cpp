@@ -363,9 +363,11 @@ bool DraftServer::Listen() {
 }
 
 void DraftServer::ShowServerUp() {
-  // The caption keeps its first two parts and ends in the new state.
+  // The caption keeps its first two parts, names the league and ends in the
+  // new state.
   QStringList parts = QString::fromLatin1(kCaptionDown).split(u'-');
-  caption_ = parts.value(0).trimmed() + u" - "_s + parts.value(1).trimmed() + u" - Server Up."_s;
+  caption_ =
+      parts.value(0).trimmed() + u" - "_s + parts.value(1).trimmed() + u" - "_s + L1(leagueName_) + u" - Server Up."_s;
   emit captionChanged(caption_);
 }
 

@@ -387,7 +387,8 @@ class DraftEndToEnd : public ::testing::Test {
     EXPECT_EQ(ToL1(dc->TimeLeftLabel()->text()),
               engine.Clock().Running() ? std::to_string(engine.Clock().Seconds()) : "");
     EXPECT_EQ(ToL1(dc->RoundEdit()->text()) + "-" + ToL1(dc->SelectionEdit()->text()), engine.NextLabel().Text());
-    EXPECT_EQ(server->windowTitle(), u"Pickmill - Server - Server Up."_s);
+    EXPECT_EQ(server->windowTitle(),
+              u"Pickmill - Server - "_s + QString::fromLatin1(engine.LeagueName()) + u" - Server Up."_s);
     EXPECT_TRUE(DraftedIn(dc->Draftees()->RookieList()).empty());
     std::string fileText;
     for (const auto& rec : RecordedPicks()) fileText += rec + "\r\n";
@@ -988,7 +989,8 @@ void DraftEndToEnd::LeaveAndMerge() {
 
 TEST_F(DraftEndToEnd, ThreeRoundDraftFromLoginsToMergedRosters) {
   ASSERT_NO_FATAL_FAILURE(LoadLeague());
-  EXPECT_EQ(server->windowTitle(), u"Pickmill - Server - Server Up."_s);
+  EXPECT_EQ(server->windowTitle(),
+            u"Pickmill - Server - "_s + QString::fromLatin1(engine.LeagueName()) + u" - Server Up."_s);
   EXPECT_EQ(engine.TeamCount(), kTeams);
 
   ASSERT_NO_FATAL_FAILURE(Logins());

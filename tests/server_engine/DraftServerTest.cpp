@@ -215,7 +215,7 @@ TEST_F(ServerTest, LoadStartsListeningAndFreshDraft) {
   ASSERT_EQ(r.status, LoadResult::Status::Loaded);
   EXPECT_TRUE(server_->Listening());
   EXPECT_NE(server_->Port(), 0);
-  EXPECT_EQ(caption.toStdString(), "Pickmill - Server - Server Up.");
+  EXPECT_EQ(caption.toStdString(), "Pickmill - Server - Test League - Server Up.");
   EXPECT_EQ(server_->TeamCount(), 12);
   EXPECT_EQ(server_->DrafteeCount(), 160);
   EXPECT_EQ(server_->NextLabel().Text(), "1-1");

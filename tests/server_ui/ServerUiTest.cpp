@@ -147,7 +147,7 @@ TEST_F(ServerUiTest, LoadingALeagueOpensDraftControlAndTheMenus) {
   EXPECT_EQ(ls->HelpLabel()->text(), u"Select league, to use for drafting, by double-clicking the name."_s);
 
   Load(true);
-  EXPECT_EQ(window->windowTitle(), u"Pickmill - Server - Server Up."_s);
+  EXPECT_EQ(window->windowTitle(), u"Pickmill - Server - "_s + L1(engine.LeagueName()) + u" - Server Up."_s);
   EXPECT_FALSE(window->StartAction()->isEnabled());
   EXPECT_TRUE(window->ShutDownAction()->isEnabled());
   EXPECT_TRUE(window->ViewMenu()->isEnabled());
