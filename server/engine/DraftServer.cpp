@@ -27,11 +27,7 @@ using draft::DraftLog;
 using draft::Pick;
 using draft::PickLabel;
 
-namespace {
-
-QString L1(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
-
-}  // namespace
+namespace {}  // namespace
 
 DraftServer::DraftServer(QObject* parent) : QObject(parent), fallbackPrompter_(std::make_unique<ScriptedPrompter>()) {
   prompter_ = fallbackPrompter_.get();

@@ -28,6 +28,7 @@
 // (TextCoding::Utf8).
 #pragma once
 
+#include <QDateTime>
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
@@ -402,6 +403,8 @@ class DraftServer : public QObject {
   void Notify(const char* event, QJsonObject fields, const std::string& text);
   // The team on the clock, its pick and (while its time runs) the deadline.
   QJsonObject ClockEventFields() const;
+  // When the running clock of the team on it runs out (UTC).
+  QDateTime Deadline() const;
   // "Boston Bulldogs is on the clock with pick 2-5 (until 21:40 UTC)."
   std::string OnClockLine() const;
   // A webhook post given up: the transcript and the error file.

@@ -16,12 +16,6 @@ namespace pm::server {
 using draft::PickLabel;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QString L1(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
-
-}  // namespace
-
 // ------------------------------------------------------------------ pause
 
 bool DraftServer::PauseDraft() {
@@ -131,10 +125,7 @@ std::optional<int> DraftServer::RestoredSeconds(int t, PickLabel label) {
 QJsonObject DraftServer::ClockEventFields() const {
   QJsonObject fields{{u"team"_s, L1(Team(clock_.Team()).name)}, {u"label"_s, L1(clock_.Label().Text())}};
   // A paused clock has no deadline: nobody's time runs.
-  if (clock_.Running())
-    fields.insert(u"deadline"_s,
-                  QDateTime::fromMSecsSinceEpoch(wallClock() + int64_t{clock_.SecondsLeft()} * 1000, QTimeZone::utc())
-                      .toString(Qt::ISODate));
+  if (clock_.Running()) fields.insert(u"deadline"_s, Deadline().toString(Qt::ISODate));
   return fields;
 }
 
@@ -152,14 +143,13 @@ void DraftServer::NotifyFailed(const QString& line) {
   reporter_.Note(context::kNotify, kErrDeviceIO, line.toStdString());
 }
 
+QDateTime DraftServer::Deadline() const {
+  return QDateTime::fromMSecsSinceEpoch(wallClock() + int64_t{clock_.SecondsLeft()} * 1000, QTimeZone::utc());
+}
+
 std::string DraftServer::OnClockLine() const {
   std::string line = Team(clock_.Team()).name + " is on the clock with pick " + clock_.Label().Text();
-  if (clock_.Running())
-    line += " (until " +
-            QDateTime::fromMSecsSinceEpoch(wallClock() + int64_t{clock_.SecondsLeft()} * 1000, QTimeZone::utc())
-                .toString(u"yyyy-MM-dd HH:mm"_s)
-                .toStdString() +
-            " UTC)";
+  if (clock_.Running()) line += " (until " + Deadline().toString(u"yyyy-MM-dd HH:mm"_s).toStdString() + " UTC)";
   return line + ".";
 }
 

@@ -12,8 +12,6 @@ namespace pm::server {
 
 namespace {
 
-QString L1(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
-
 std::size_t Slot(int element) { return static_cast<std::size_t>(element); }
 
 }  // namespace

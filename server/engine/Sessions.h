@@ -46,6 +46,9 @@ class QTcpSocket;
 
 namespace pm::server {
 
+// Latin-1 text (the wire's and the league's) as the windows' QString.
+inline QString L1(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+
 inline constexpr int kMaxConnections = 32;  // connection elements 1..32
 // A connection that has not signed on within this time is closed, so that
 // connections that never speak cannot hold the elements.
