@@ -32,8 +32,6 @@ ClientSession::ClientSession(QObject* parent) : QObject(parent) {
   caption_ = kClientCaption;
   defaultView_ = std::make_unique<ClientView>();
   view_ = defaultView_.get();
-  defaultPrompter_ = std::make_unique<ScriptedPrompter>();
-  prompter_ = defaultPrompter_.get();
   endProgram = [] { QCoreApplication::exit(0); };
   clock = protocol::SteadyMs;
   defaultPauseTimer_ = std::make_unique<QtPauseTimer>();
@@ -237,7 +235,7 @@ void ClientSession::OnConnectError() {
   if (socket_) socket_->Close();
   caption_ = kClientCaption;
   view_->SetCaption(caption_);
-  prompter_->Inform(kUnableToConnectTitle, kUnableToConnectText);
+  emit notice({kUnableToConnectTitle, kUnableToConnectText});
   emit connectFailed();
 }
 
@@ -337,7 +335,7 @@ void ClientSession::EndProgram(const std::string& title, const std::string& text
   if (socket_) socket_->Close();
   connected_ = false;
   // Told after everything stopped: nothing is handled while the message shows.
-  if (!text.empty()) prompter_->Inform(title, text);
+  if (!text.empty()) emit notice({title, text});
   if (endProgram) endProgram();
 }
 

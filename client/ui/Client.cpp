@@ -35,7 +35,7 @@ Client::Client(Prompter* prompter, QWidget* parent) : QMainWindow(parent), promp
   setObjectName("Client");
   session_ = new ClientSession(this);
   session_->SetView(this);
-  session_->SetPrompter(prompter_);
+  connect(session_, &ClientSession::notice, this, [this](const Notice& n) { prompter_->Inform(n); });
 
   mdi_ = new QMdiArea(this);
   mdi_->setObjectName("MdiArea");

@@ -38,6 +38,7 @@
 #include "common/Files.h"
 #include "protocol/Protocol.h"
 #include "tests/client/ClientTestKit.h"
+#include "tests/support/ShownLine.h"
 #include "widgets/ChatPanel.h"
 #include "widgets/DraftBoardView.h"
 #include "widgets/DrafteeFind.h"
