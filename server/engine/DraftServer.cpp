@@ -174,7 +174,7 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
   }
   r.status = LoadResult::Status::DraftInProgress;
   r.draftFile = log_.File();
-  r.records = log_.Count();
+  r.records = static_cast<std::size_t>(log_.Count());
   r.setAside = work.setAside;
   waitingLoad_ = std::move(work);
   emit loadProgress(LoadStep::Idle);
