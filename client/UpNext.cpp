@@ -43,6 +43,7 @@ UpNext ComputeUpNext(const std::vector<int>& owners, int perRound, const draft::
     if (next.ownNext && static_cast<int>(next.picks.size()) >= count) break;
     ++before;
   }
+  next.over = next.picks.empty();
   return next;
 }
 
@@ -52,6 +53,13 @@ QString OwnNextText(const UpNext& next) {
   if (next.OnTheClock()) return u"You are on the clock \u2014 pick "_s + label;
   if (next.OnDeck()) return u"You are on deck \u2014 pick "_s + label;
   return u"Your next pick: %1, in %2 picks"_s.arg(label).arg(next.picksBefore);
+}
+
+QString UpNextHeadline(const UpNext& next) {
+  if (next.over) return u"The draft is over."_s;
+  const QString own = OwnNextText(next);
+  if (!own.isEmpty()) return own;
+  return next.picks.empty() ? u"No draft order known."_s : u"No pick of yours left."_s;
 }
 
 QString ClockText(int seconds) {

@@ -656,6 +656,23 @@ TEST(OwnersRoom, BannerUpNextOnDeckAndBoardByTeam) {
   EXPECT_EQ(notices.size(), 2u);
   win.S().HandleMessage(protocol::Paused(1, 41, {2, n - 1}));
   EXPECT_EQ(banner->text(), u"You are on the clock \u2014 pick 2-%1 \u2014 Paused"_s.arg(n - 1));
+
+  // A halt ends the server's run and it sends an order without owners: the
+  // order known stays. The draft is over when every pick of it is made, or
+  // when the server says so (a pick passed for want of players).
+  win.S().HandleMessage(protocol::Halted(1));
+  for (const std::string& part : protocol::Order(0, {})) win.S().HandleMessage(part);
+  EXPECT_TRUE(upNext->List()->item(0)->text().startsWith(u"1-1"_s));
+  EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), widgets::L1(win.S().TeamName(1)));
+  for (int k = 0; k < 2 * n; ++k)
+    win.S().HandleMessage(protocol::Picked(owners[static_cast<std::size_t>(k)],
+                                           {100 + k, "", "Al Jones", "QB", draft::PickLabel::FromOverall(k + 1, n)}));
+  EXPECT_EQ(upNext->OwnNextLabel()->text(), u"The draft is over."_s);
+  EXPECT_EQ(upNext->List()->count(), 0);
+  win.S().HandleMessage(protocol::Deleted({2, n}));
+  EXPECT_EQ(upNext->List()->count(), 1);
+  win.S().HandleMessage(protocol::DraftOver());
+  EXPECT_EQ(upNext->OwnNextLabel()->text(), u"The draft is over."_s);
 }
 
 // The Draft List keeps label order (a pick made again goes back to its
