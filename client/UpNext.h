@@ -28,11 +28,13 @@ struct UpNext {
   // (0: it is the pick in progress).
   std::optional<draft::PickLabel> ownNext;
   int picksBefore = 0;
+  // The first of `picks` is on the clock (not just the first not made).
+  bool running = false;
   // Nothing comes up: every pick of the order is made, or the server said
   // the draft is over.
   bool over = false;
 
-  bool OnTheClock() const { return ownNext && picksBefore == 0; }
+  bool OnTheClock() const { return ownNext && picksBefore == 0 && running; }
   bool OnDeck() const { return ownNext && picksBefore == 1; }
 };
 
@@ -43,7 +45,8 @@ UpNext ComputeUpNext(const std::vector<int>& owners, int perRound, const draft::
                      std::optional<draft::PickLabel> current, int ownTeam, int count);
 
 // "You are on the clock — pick 2-5", "You are on deck — pick 2-6", "Your
-// next pick: 3-2, in 5 picks"; empty when the own team has no pick left.
+// next pick: 3-2, in 5 picks"; "You are up next — pick 2-5" when nobody is
+// on the clock; empty when the own team has no pick left.
 QString OwnNextText(const UpNext& next);
 
 // The line over the list: the own team's next pick (OwnNextText), else
