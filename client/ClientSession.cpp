@@ -659,8 +659,12 @@ void ClientSession::On(const protocol::in::Deleted& m) {
 }
 
 // Position 0 starts a new order; a later part sets the owners from its
-// position on (one entry: a traded pick).
+// position on (one entry: a traded pick). An order without owners only says
+// that the server no longer runs by it (the Commish took over, or the draft
+// ended): the order known stays, so that the owners still see what comes
+// and when the draft is over.
 void ClientSession::On(const protocol::in::Order& m) {
+  if (m.first == 0 && m.teams.empty()) return;
   if (m.first == 0) orderOwners_.clear();
   const std::size_t end = static_cast<std::size_t>(m.first) + m.teams.size();
   if (static_cast<std::size_t>(m.first) > orderOwners_.size()) return;  // a part out of turn

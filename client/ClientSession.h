@@ -155,9 +155,9 @@ class ClientSession : public QObject {
   // The seconds left of the team on the clock now (the own team: its own
   // countdown; another: counted from what the server said).
   int OnTheClockSecondsLeft() const;
-  // The draft order the server runs by: the team owning each pick, in draft
-  // order, `OrderPerRound()` picks a round (empty: the server sent none, and
-  // the client shows only what it knows).
+  // The draft order the server runs or ran by: the team owning each pick, in
+  // draft order, `OrderPerRound()` picks a round (empty: the server sent
+  // none, and the client shows only what it knows).
   const std::vector<int>& OrderOwners() const { return orderOwners_; }
   int OrderPerRound() const { return orderPerRound_; }
 

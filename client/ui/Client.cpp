@@ -382,8 +382,12 @@ void Client::ShowBanner() {
 void Client::ShowRoom() {
   ShowBanner();
   const ClientSession::ShownClock& clock = session_->OnTheClock();
-  const UpNext next = ComputeUpNext(session_->OrderOwners(), session_->OrderPerRound(), session_->Picks(),
-                                    clock.team != 0 ? clock.label : std::nullopt, session_->OwnTeamIndex(), 12);
+  UpNext next = ComputeUpNext(session_->OrderOwners(), session_->OrderPerRound(), session_->Picks(),
+                              clock.team != 0 ? clock.label : std::nullopt, session_->OwnTeamIndex(), 12);
+  if (session_->DraftOver()) {  // passed picks never come
+    next = {};
+    next.over = true;
+  }
   if (UpNextWindow* window = UpNextView()) window->Show(next);
   if (DraftBoardView* board = DraftBoard()) {
     board->SetCurrent(clock.team != 0 ? clock.label : std::nullopt);
