@@ -32,8 +32,6 @@ ClientSession::ClientSession(QObject* parent) : QObject(parent) {
   caption_ = kClientCaption;
   defaultView_ = std::make_unique<ClientView>();
   view_ = defaultView_.get();
-  defaultPrompter_ = std::make_unique<ScriptedPrompter>();
-  prompter_ = defaultPrompter_.get();
   endProgram = [] { QCoreApplication::exit(0); };
   clock = protocol::SteadyMs;
   defaultPauseTimer_ = std::make_unique<QtPauseTimer>();
@@ -237,7 +235,7 @@ void ClientSession::OnConnectError() {
   if (socket_) socket_->Close();
   caption_ = kClientCaption;
   view_->SetCaption(caption_);
-  prompter_->Inform(kUnableToConnectTitle, kUnableToConnectText);
+  emit notice({kUnableToConnectTitle, kUnableToConnectText});
   emit connectFailed();
 }
 
@@ -337,7 +335,7 @@ void ClientSession::EndProgram(const std::string& title, const std::string& text
   if (socket_) socket_->Close();
   connected_ = false;
   // Told after everything stopped: nothing is handled while the message shows.
-  if (!text.empty()) prompter_->Inform(title, text);
+  if (!text.empty()) emit notice({title, text});
   if (endProgram) endProgram();
 }
 
@@ -661,8 +659,12 @@ void ClientSession::On(const protocol::in::Deleted& m) {
 }
 
 // Position 0 starts a new order; a later part sets the owners from its
-// position on (one entry: a traded pick).
+// position on (one entry: a traded pick). An order without owners only says
+// that the server no longer runs by it (the Commish took over, or the draft
+// ended): the order known stays, so that the owners still see what comes
+// and when the draft is over.
 void ClientSession::On(const protocol::in::Order& m) {
+  if (m.first == 0 && m.teams.empty()) return;
   if (m.first == 0) orderOwners_.clear();
   const std::size_t end = static_cast<std::size_t>(m.first) + m.teams.size();
   if (static_cast<std::size_t>(m.first) > orderOwners_.size()) return;  // a part out of turn

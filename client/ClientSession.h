@@ -76,7 +76,6 @@ class ClientSession : public QObject {
 
   // ---- injectables ----
   void SetView(ClientView* view);
-  void SetPrompter(Prompter* prompter) { prompter_ = prompter; }
   void SetSoundPlayer(SoundPlayer* player) { sound_ = player; }
   // Folder holding phnring.wav and buzzer.wav (the program's own folder).
   void SetSoundFolder(const std::string& folder) { soundFolder_ = folder; }
@@ -156,9 +155,9 @@ class ClientSession : public QObject {
   // The seconds left of the team on the clock now (the own team: its own
   // countdown; another: counted from what the server said).
   int OnTheClockSecondsLeft() const;
-  // The draft order the server runs by: the team owning each pick, in draft
-  // order, `OrderPerRound()` picks a round (empty: the server sent none, and
-  // the client shows only what it knows).
+  // The draft order the server runs or ran by: the team owning each pick, in
+  // draft order, `OrderPerRound()` picks a round (empty: the server sent
+  // none, and the client shows only what it knows).
   const std::vector<int>& OrderOwners() const { return orderOwners_; }
   int OrderPerRound() const { return orderPerRound_; }
 
@@ -221,6 +220,9 @@ class ClientSession : public QObject {
  signals:
   void connectedToServer();
   void connectFailed();
+  // What the owner is told: the server cannot be reached, or the connection
+  // ended (emitted before endProgram runs).
+  void notice(const pm::Notice& notice);
 
  private:
   // Runs a handler of a socket event or a clock tick under the error trap
@@ -293,8 +295,6 @@ class ClientSession : public QObject {
 
   ClientView* view_ = nullptr;
   std::unique_ptr<ClientView> defaultView_;
-  Prompter* prompter_ = nullptr;
-  std::unique_ptr<Prompter> defaultPrompter_;
   SoundPlayer* sound_ = nullptr;
   std::string soundFolder_;
   quint16 port_ = protocol::kDraftPort;

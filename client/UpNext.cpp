@@ -33,6 +33,7 @@ UpNext ComputeUpNext(const std::vector<int>& owners, int perRound, const draft::
     const draft::PickLabel label = draft::PickLabel::FromOverall(i + 1, perRound);
     const bool inProgress = current && label == *current;
     if (!inProgress && done.contains(label)) continue;
+    if (next.picks.empty()) next.running = inProgress;
     const int team = owners[static_cast<std::size_t>(i)];
     const bool own = team == ownTeam && ownTeam > 0;
     if (static_cast<int>(next.picks.size()) < count) next.picks.push_back({label, team, own});
@@ -43,6 +44,7 @@ UpNext ComputeUpNext(const std::vector<int>& owners, int perRound, const draft::
     if (next.ownNext && static_cast<int>(next.picks.size()) >= count) break;
     ++before;
   }
+  next.over = next.picks.empty();
   return next;
 }
 
@@ -50,8 +52,16 @@ QString OwnNextText(const UpNext& next) {
   if (!next.ownNext) return {};
   const QString label = LabelText(*next.ownNext);
   if (next.OnTheClock()) return u"You are on the clock \u2014 pick "_s + label;
+  if (next.picksBefore == 0) return u"You are up next \u2014 pick "_s + label;
   if (next.OnDeck()) return u"You are on deck \u2014 pick "_s + label;
   return u"Your next pick: %1, in %2 picks"_s.arg(label).arg(next.picksBefore);
+}
+
+QString UpNextHeadline(const UpNext& next) {
+  if (next.over) return u"The draft is over."_s;
+  const QString own = OwnNextText(next);
+  if (!own.isEmpty()) return own;
+  return next.picks.empty() ? u"No draft order known."_s : u"No pick of yours left."_s;
 }
 
 QString ClockText(int seconds) {

@@ -28,20 +28,31 @@ struct UpNext {
   // (0: it is the pick in progress).
   std::optional<draft::PickLabel> ownNext;
   int picksBefore = 0;
+  // The first of `picks` is on the clock (not just the first not made).
+  bool running = false;
+  // Nothing comes up: every pick of the order is made, or the server said
+  // the draft is over.
+  bool over = false;
 
-  bool OnTheClock() const { return ownNext && picksBefore == 0; }
+  bool OnTheClock() const { return ownNext && picksBefore == 0 && running; }
   bool OnDeck() const { return ownNext && picksBefore == 1; }
 };
 
 // `owners` holds the team owning each pick in draft order, `perRound` picks
 // a round; `made` the picks recorded; `current` the pick on the clock, if
-// any. Empty when there is no order.
+// any. Empty when there is no order; `over` when every pick of it is made.
 UpNext ComputeUpNext(const std::vector<int>& owners, int perRound, const draft::PickList& made,
                      std::optional<draft::PickLabel> current, int ownTeam, int count);
 
 // "You are on the clock — pick 2-5", "You are on deck — pick 2-6", "Your
-// next pick: 3-2, in 5 picks"; empty when the own team has no pick left.
+// next pick: 3-2, in 5 picks"; "You are up next — pick 2-5" when nobody is
+// on the clock; empty when the own team has no pick left.
 QString OwnNextText(const UpNext& next);
+
+// The line over the list: the own team's next pick (OwnNextText), else
+// "The draft is over.", "No pick of yours left." or, without an order,
+// "No draft order known."
+QString UpNextHeadline(const UpNext& next);
 
 // Seconds as "0:42" ("1:02:03" from an hour on).
 QString ClockText(int seconds);

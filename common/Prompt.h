@@ -32,6 +32,16 @@ struct PromptRequest {
   TextCoding coding = TextCoding::Latin1;
 };
 
+// Something a program's engine tells its user without asking anything (a
+// port that cannot be opened, a lost connection, records moved aside). The
+// engine emits it; a window shows it in a box, headless writes a line.
+struct Notice {
+  std::string title;
+  std::string text;
+  PromptIcon icon = PromptIcon::None;
+  TextCoding coding = TextCoding::Latin1;
+};
+
 class Prompter {
  public:
   virtual ~Prompter() = default;
@@ -43,6 +53,8 @@ class Prompter {
               TextCoding coding = TextCoding::Latin1) {
     Ask({title, text, PromptButtons::Ok, icon, PromptAnswer::Ok, false, coding});
   }
+  // A notice in an information box.
+  void Inform(const Notice& notice) { Inform(notice.title, notice.text, notice.icon, notice.coding); }
   // A Yes/No question; true for Yes.
   bool Confirm(const std::string& title, const std::string& text, PromptIcon icon,
                PromptAnswer defaultButton = PromptAnswer::No, bool systemModal = false) {

@@ -95,13 +95,6 @@ std::string HeaderLine() {
   return TrimRight(header);
 }
 
-LineSelection ReadLine(std::string_view line) {
-  LineSelection s;
-  s.pidText = Trim(line.substr(0, std::min<std::size_t>(5, line.size())));
-  if (line.size() > 5) s.name = TrimRight(line.substr(5, 20));
-  return s;
-}
-
 DraftedSet::DraftedSet(const PickList& picks) {
   if (picks.Count() == 0) return;
   bits_.assign(65536 / 64, 0);

@@ -81,14 +81,6 @@ std::string ShownName(const Player& player);
 // The column titles over the lines (PID, Name, EXP, SP .. DI at their columns).
 std::string HeaderLine();
 
-// A line read back, for tests that check what a list shows: PID text =
-// columns 1-5 trimmed; name = columns 6-25 with trailing blanks trimmed.
-struct LineSelection {
-  std::string pidText;
-  std::string name;
-};
-LineSelection ReadLine(std::string_view line);
-
 // The PIDs of the picks of a pick list, blank (deleted) slots left out: a
 // set that answers "drafted?" in constant time while a list is rebuilt.
 class DraftedSet {

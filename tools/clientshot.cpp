@@ -39,9 +39,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return 2;
   QTemporaryDir dir;
   const std::string path = pm::league::WriteSampleLeague(pm::widgets::NativePath(dir.path()), {});
-  pm::ScriptedPrompter serverPrompts;
   pm::server::DraftServer server;
-  server.SetPrompter(&serverPrompts);
   server.SetPort(0);
   if (!server.LoadLeague(pm::league::LeagueFileName(path, ".LGE"), false).Ok()) return 1;
   // Snake, four rounds; team 1's second-round pick traded to team 3.
@@ -91,7 +89,6 @@ int main(int argc, char** argv) {
   // Team `team` picks the first player of `position` not drafted yet: an
   // owner who is connected picks for himself, the Commish for every other
   // team.
-  serverPrompts.answerer = [](const pm::PromptRequest&) { return pm::PromptAnswer::Yes; };
   const auto pick = [&](int team, int position) {
     const auto& players = pool.positionIndex[static_cast<std::size_t>(position)];
     std::size_t slot = 0;

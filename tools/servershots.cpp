@@ -49,7 +49,6 @@ int main(int argc, char** argv) {
   pm::server::DraftServer engine;
   pm::ScriptedPrompter prompter;
   prompter.answerer = [](const pm::PromptRequest&) { return pm::PromptAnswer::Yes; };
-  engine.SetPrompter(&prompter);
   engine.SetPort(0);
   pm::server::ServerWindow window(engine, prompter);
   window.resize(1500, 1000);

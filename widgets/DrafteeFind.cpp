@@ -15,12 +15,13 @@
 namespace pm::widgets {
 
 namespace {
-constexpr int kShownResults = 6;  // lines the result list has room for
+constexpr int kShownResults = 6;  // lines the results get when they appear
+constexpr int kLeastResults = 2;  // lines they keep when the room is short
 }  // namespace
 
 DrafteeFind::DrafteeFind(DrafteeList* list, QWidget* parent) : QWidget(parent), list_(list) {
   setObjectName(QStringLiteral("DrafteeFind"));
-  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);  // the draftee list below takes the height
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   auto* label = new QLabel(QStringLiteral("&Find"), this);
   label->setObjectName(QStringLiteral("FindLabel"));
   box_ = new QLineEdit(this);
@@ -29,43 +30,54 @@ DrafteeFind::DrafteeFind(DrafteeList* list, QWidget* parent) : QWidget(parent), 
   label->setBuddy(box_);
   box_->installEventFilter(this);
   connect(box_, &QLineEdit::textChanged, this, [this] { Refresh(); });
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(label);
+  row->addWidget(box_, 1);
 
-  // Column titles over the results, as over the Draftees list.
-  header_ = new QLabel(L1(draft::FoundHeader()), this);
+  // The results and their column titles, as over the Draftees list, in a
+  // pane of their own that the draftee list lays out.
+  pane_ = new QWidget(this);
+  pane_->setObjectName(QStringLiteral("FindResultsPane"));
+  pane_->hide();
+  header_ = new QLabel(L1(draft::FoundHeader()), pane_);
   header_->setObjectName(QStringLiteral("FindHeader"));
   header_->setFont(FixedFont());
   header_->setTextFormat(Qt::PlainText);
-  header_->hide();
-
-  results_ = new QListWidget(this);
+  results_ = new QListWidget(pane_);
   results_->setObjectName(QStringLiteral("FindResults"));
   results_->setFont(FixedFont());
   results_->setUniformItemSizes(true);
   results_->setSelectionMode(QAbstractItemView::SingleSelection);
-  results_->setFixedHeight(QFontMetrics(FixedFont()).lineSpacing() * kShownResults + 2 * results_->frameWidth() + 4);
+  results_->setMinimumHeight(ResultsHeight(kLeastResults));
   results_->installEventFilter(this);
-  results_->hide();
   connect(results_, &QListWidget::itemDoubleClicked, this,
           [this](QListWidgetItem* item) { Choose(results_->row(item)); });
-
-  auto* row = new QHBoxLayout;
-  row->addWidget(label);
-  row->addWidget(box_, 1);
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addLayout(row);
-  layout->addWidget(header_);
-  layout->addWidget(results_);
+  auto* column = new QVBoxLayout(pane_);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(2);
+  column->addWidget(header_);
+  column->addWidget(results_, 1);
   // The titles start where the lines' text does.
   const int textLeft =
       results_->frameWidth() + results_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, results_) + 1;
   header_->setContentsMargins(textLeft, 0, 0, 0);
 }
 
+int DrafteeFind::ResultsHeight(int lines) const {
+  return QFontMetrics(FixedFont()).lineSpacing() * lines + 2 * results_->frameWidth();
+}
+
+int DrafteeFind::PreferredPaneHeight() const {
+  return header_->sizeHint().height() + pane_->layout()->spacing() + ResultsHeight(kShownResults);
+}
+
 void DrafteeFind::Refresh() {
   const bool blank = box_->text().trimmed().isEmpty();
-  results_->setVisible(!blank);
-  header_->setVisible(!blank);
+  if (blank != pane_->isHidden()) {
+    pane_->setVisible(!blank);
+    emit resultsShown(!blank);
+  }
   if (blank) {  // nothing to find: the list works as without the box
     found_.clear();
     results_->clear();

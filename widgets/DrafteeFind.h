@@ -1,11 +1,13 @@
 // The Find box over a draftee list: typing part of a first or last name
 // lists the matching available players of every position, with their
-// position, under the box; Enter or a double-click on one shows him
-// selected in his position's list, from where he is picked as usual.
+// position, in a results pane under the box; Enter or a double-click on one
+// shows him selected in his position's list, from where he is picked as
+// usual.
 //
-// The matching is draft::FindDraftees; this widget shows its results and
-// asks the list to show the chosen player. While the box is blank there is
-// no result list and the draftee list works as without the box.
+// The matching is draft::FindDraftees; this widget (the box's row) shows its
+// results and asks the list to show the chosen player. The draftee list
+// places the results pane (ResultsPane). While the box is blank the pane is
+// hidden and the draftee list works as without the box.
 #pragma once
 
 #include <QWidget>
@@ -33,15 +35,27 @@ class DrafteeFind : public QWidget {
   void Choose(int row);
 
   QLineEdit* Box() const { return box_; }
+  // The column titles and the results; hidden while the box is blank.
+  QWidget* ResultsPane() const { return pane_; }
+  // The pane's height with room for a few lines of results.
+  int PreferredPaneHeight() const;
   QListWidget* Results() const { return results_; }
   QLabel* Header() const { return header_; }
   const std::vector<draft::Found>& Matches() const { return found_; }
+
+ signals:
+  // The results pane appeared (a text to find) or went (the box blank).
+  void resultsShown(bool shown);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // A results list's height showing `lines` lines.
+  int ResultsHeight(int lines) const;
+
   DrafteeList* list_;
+  QWidget* pane_;
   QLineEdit* box_;
   QListWidget* results_;
   QLabel* header_;

@@ -11,9 +11,11 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "widgets/DrafteeFind.h"
 #include "widgets/Widgets.h"
@@ -22,16 +24,34 @@ namespace pm::widgets {
 
 using namespace pm::draft;
 
+namespace {
+constexpr int kGap = 4;  // between the parts, and inside the frame
+}  // namespace
+
 DrafteeList::DrafteeList(QWidget* parent, const QString& sortLabel) : QWidget(parent) {
   setObjectName(QStringLiteral("DrafteeList"));
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(0, 0, 0, 0);
+  outer->setSpacing(kGap);
   find_ = new DrafteeFind(this, this);
   outer->addWidget(find_);
   frame_ = new QGroupBox(QStringLiteral("Draftees"), this);
   frame_->setObjectName(QStringLiteral("DrafteesFrame"));
-  outer->addWidget(frame_, 1);
+  // The Find results and the draftees share the room under the box; the
+  // line between them can be dragged.
+  split_ = new QSplitter(Qt::Vertical, this);
+  split_->setObjectName(QStringLiteral("FindSplitter"));
+  split_->setChildrenCollapsible(false);
+  split_->addWidget(find_->ResultsPane());
+  split_->addWidget(frame_);
+  split_->setStretchFactor(1, 1);
+  outer->addWidget(split_, 1);
+  connect(find_, &DrafteeFind::resultsShown, this, [this](bool shown) {
+    if (shown) GiveResultsRoom();
+  });
   auto* layout = new QVBoxLayout(frame_);
+  layout->setContentsMargins(kGap, kGap, kGap, kGap);
+  layout->setSpacing(kGap);
 
   auto* positionFrame = new QGroupBox(QStringLiteral("Position"), frame_);
   positionFrame->setObjectName(QStringLiteral("PositionFrame"));
@@ -92,8 +112,9 @@ DrafteeList::DrafteeList(QWidget* parent, const QString& sortLabel) : QWidget(pa
   int width = 2 * TextLeft() + fm.horizontalAdvance(QString(kLineWidth + 1, QLatin1Char('0'))) +
               rookieList_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
   rookieList_->setMinimumWidth(width);
-  // A few lines at least, so that the window stays usable down to 640x400.
-  rookieList_->setMinimumHeight(fm.lineSpacing() * 5);
+  // Three lines at least (more while the Find results are hidden), so that
+  // the window stays usable down to 640x400 with the results shown.
+  rookieList_->setMinimumHeight(fm.lineSpacing() * 3 + 2 * rookieList_->frameWidth());
   int boxHeight = nameSortBox_->sizeHint().height();
   sortArea_->setFixedHeight(2 * boxHeight);
   sortArea_->setMinimumWidth(width);
@@ -110,6 +131,25 @@ DrafteeList::DrafteeList(QWidget* parent, const QString& sortLabel) : QWidget(pa
   next(positionButtons_[0]);
   for (int m = 0; m < kRatingBoxes; ++m) next(rating_[static_cast<std::size_t>(m)]);
   next(nameSortBox_);
+}
+
+QSize DrafteeList::minimumSizeHint() const {
+  // While the Find results are hidden the minimum keeps their room, so that
+  // a window as small as this minimum allows has it when they appear.
+  QSize size = QWidget::minimumSizeHint();
+  const QWidget* pane = find_->ResultsPane();
+  if (pane->isHidden()) size.rheight() += pane->minimumSizeHint().height() + split_->handleWidth();
+  return size;
+}
+
+void DrafteeList::GiveResultsRoom() {
+  // A new find gets a few lines of results, as far as the draftees keep
+  // their minimum.
+  const int room = split_->height() - split_->handleWidth();
+  const int most = room - frame_->minimumSizeHint().height();
+  const int pane =
+      std::max(std::min(find_->PreferredPaneHeight(), most), find_->ResultsPane()->minimumSizeHint().height());
+  split_->setSizes({pane, std::max(room - pane, 0)});
 }
 
 int DrafteeList::CaptionOffset(const QCheckBox* box) {

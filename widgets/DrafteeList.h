@@ -1,7 +1,8 @@
-// The draftee list as a widget: the Find box (DrafteeFind) over the
-// "Draftees" frame with the "Position" buttons, the rating and name sort boxes above their columns, the column
-// titles and the list of 54-column lines. The server's Draft Control window
-// and the client's Draftees window each carry one.
+// The draftee list as a widget: the Find box (DrafteeFind) over its results
+// and the "Draftees" frame, which share the room below it, the frame with
+// the "Position" buttons, the rating and name sort boxes above their
+// columns, the column titles and the list of 54-column lines. The server's
+// Draft Control window and the client's Draftees window each carry one.
 //
 // All list logic lives in pm::draft::DrafteeListModel; this widget shows
 // its lines and turns clicks into its calls. A rebuild never yields to the
@@ -22,6 +23,7 @@ class QGroupBox;
 class QLabel;
 class QListWidget;
 class QRadioButton;
+class QSplitter;
 
 namespace pm::widgets {
 
@@ -77,6 +79,8 @@ class DrafteeList : public QWidget {
   QLabel* HeaderLabel() const { return header_; }
   DrafteeFind* Find() const { return find_; }
 
+  QSize minimumSizeHint() const override;
+
  signals:
   // A player's line was double-clicked or Enter was pressed on it.
   void playerActivated(int pid);
@@ -95,6 +99,7 @@ class DrafteeList : public QWidget {
   void ShowBoxes();  // box states only
   int SelectedRow() const;
   void PlaceSortBoxes();
+  void GiveResultsRoom();
   int TextLeft() const;
   // Where a check box's caption starts within the box.
   static int CaptionOffset(const QCheckBox* box);
@@ -102,6 +107,7 @@ class DrafteeList : public QWidget {
   draft::DrafteeListModel model_;
   DrafteeFind* find_ = nullptr;
   QGroupBox* frame_ = nullptr;
+  QSplitter* split_ = nullptr;
   QButtonGroup* positions_ = nullptr;
   std::array<QRadioButton*, draft::kShownPositions> positionButtons_{};
   QWidget* sortArea_ = nullptr;

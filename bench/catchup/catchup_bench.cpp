@@ -99,11 +99,9 @@ void BM_CatchUp1000PicksOver100msRoundTrip(benchmark::State& state) {
     state.SkipWithError("league not made");
     return;
   }
-  ScriptedPrompter prompter;  // the resume question: No, the draft goes on
   server::DraftServer server;
-  server.SetPrompter(&prompter);
   server.SetPort(0);
-  if (!server.LoadLeague(leagueFile, false).Ok() || server.Log().Count() != kPicks) {
+  if (!server.LoadLeague(leagueFile, false, server::PreviousDraft::Resume).Ok() || server.Log().Count() != kPicks) {
     state.SkipWithError("server league not loaded");
     return;
   }

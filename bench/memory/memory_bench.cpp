@@ -61,9 +61,7 @@ void BM_ServerResidentMemory(benchmark::State& state) {
 
   for (auto _ : state) {
     const long baseline = ResidentKb();
-    ScriptedPrompter prompter;
     auto server = std::make_unique<server::DraftServer>();
-    server->SetPrompter(&prompter);
     server->SetPort(0);
     server->Reporter().showMessage = [](const std::string&) {};
     server->Reporter().endProgram = [] {};

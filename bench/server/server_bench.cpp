@@ -104,9 +104,7 @@ void BM_WholeDraft(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     fs::remove(dir / "Bench League-DRAFT.TXT");
-    ScriptedPrompter prompter;
     auto server = std::make_unique<server::DraftServer>();
-    server->SetPrompter(&prompter);
     Clock::time_point filed, sent;
     server->pickFiled = [&filed](const draft::Pick&) { filed = Clock::now(); };
     QObject::connect(server.get(), &server::DraftServer::pickRecorded, [&sent] { sent = Clock::now(); });

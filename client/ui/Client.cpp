@@ -35,7 +35,7 @@ Client::Client(Prompter* prompter, QWidget* parent) : QMainWindow(parent), promp
   setObjectName("Client");
   session_ = new ClientSession(this);
   session_->SetView(this);
-  session_->SetPrompter(prompter_);
+  connect(session_, &ClientSession::notice, this, [this](const Notice& n) { prompter_->Inform(n); });
 
   mdi_ = new QMdiArea(this);
   mdi_->setObjectName("MdiArea");
@@ -382,8 +382,12 @@ void Client::ShowBanner() {
 void Client::ShowRoom() {
   ShowBanner();
   const ClientSession::ShownClock& clock = session_->OnTheClock();
-  const UpNext next = ComputeUpNext(session_->OrderOwners(), session_->OrderPerRound(), session_->Picks(),
-                                    clock.team != 0 ? clock.label : std::nullopt, session_->OwnTeamIndex(), 12);
+  UpNext next = ComputeUpNext(session_->OrderOwners(), session_->OrderPerRound(), session_->Picks(),
+                              clock.team != 0 ? clock.label : std::nullopt, session_->OwnTeamIndex(), 12);
+  if (session_->DraftOver()) {  // passed picks never come
+    next = {};
+    next.over = true;
+  }
   if (UpNextWindow* window = UpNextView()) window->Show(next);
   if (DraftBoardView* board = DraftBoard()) {
     board->SetCurrent(clock.team != 0 ? clock.label : std::nullopt);

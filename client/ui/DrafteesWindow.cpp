@@ -17,6 +17,11 @@ namespace pm::client {
 
 using namespace pm::widgets;
 
+namespace {
+constexpr int kMargin = 4;         // around and between the parts
+constexpr int kBannerPadding = 4;  // around the banner's text
+}  // namespace
+
 DrafteesWindow::DrafteesWindow(ClientSession* session, Prompter* prompter, QWidget* parent)
     : QWidget(parent), session_(session), prompter_(prompter) {
   setObjectName("Draftees");
@@ -36,6 +41,12 @@ DrafteesWindow::DrafteesWindow(ClientSession* session, Prompter* prompter, QWidg
   large.setPointSizeF(large.pointSizeF() * 1.4);
   large.setBold(true);
   banner_->setFont(large);
+  // Room for two lines, kept while hidden: the list below does not move
+  // under the owner's mouse when a clock starts or ends.
+  banner_->setMinimumHeight(2 * QFontMetrics(large).lineSpacing() + 2 * kBannerPadding);
+  QSizePolicy keep = banner_->sizePolicy();
+  keep.setRetainSizeWhenHidden(true);
+  banner_->setSizePolicy(keep);
   banner_->hide();
   // The banner and the time left share the top row.
   auto* timeRow = new QHBoxLayout;
@@ -43,6 +54,8 @@ DrafteesWindow::DrafteesWindow(ClientSession* session, Prompter* prompter, QWidg
   timeRow->addWidget(label);
   timeRow->addWidget(timeLeft_);
   auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+  layout->setSpacing(kMargin);
   layout->addLayout(timeRow);
   layout->addWidget(list_, 1);
 
@@ -60,7 +73,7 @@ void DrafteesWindow::SetBanner(const QString& text, bool own, bool paused) {
   const char* style = paused ? "background:#f6d55c; color:#222;"
                       : own  ? "background:#c0392b; color:white;"
                              : "background:#dfe8f2; color:#1d2b3a;";
-  banner_->setStyleSheet(QString::fromLatin1(style) + u"padding:4px; border-radius:3px;"_s);
+  banner_->setStyleSheet(QString::fromLatin1(style) + u"padding:%1px; border-radius:3px;"_s.arg(kBannerPadding));
 }
 
 void DrafteesWindow::SelectPlayer(int pid) {

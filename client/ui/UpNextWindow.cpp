@@ -33,9 +33,7 @@ UpNextWindow::UpNextWindow(std::function<std::string(int)> teamName, QWidget* pa
 }
 
 void UpNextWindow::Show(const UpNext& next) {
-  const QString own = OwnNextText(next);
-  ownNext_->setText(own.isEmpty() ? (next.picks.empty() ? u"No draft order known."_s : u"No pick of yours left."_s)
-                                  : own);
+  ownNext_->setText(UpNextHeadline(next));
   list_->clear();
   for (const UpcomingPick& pick : next.picks) {
     auto* item = new QListWidgetItem(QString::fromStdString(pick.label.Text()).leftJustified(7) +

@@ -29,7 +29,6 @@ int main(int argc, char** argv) {
   pm::server::TimerTicker ticker;
   pm::server::DraftServer engine;
   pm::widgets::QtPrompter prompter;
-  engine.SetPrompter(&prompter);
   engine.SetPort(pm::protocol::kDraftPort);
   engine.SetTicker(&ticker);
 

@@ -29,8 +29,7 @@ using draft::PickLabel;
 
 namespace {}  // namespace
 
-DraftServer::DraftServer(QObject* parent) : QObject(parent), fallbackPrompter_(std::make_unique<ScriptedPrompter>()) {
-  prompter_ = fallbackPrompter_.get();
+DraftServer::DraftServer(QObject* parent) : QObject(parent) {
   wallClock = [] { return QDateTime::currentMSecsSinceEpoch(); };
   reporter_.programLabel = kServerLabel;
   caption_ = QString::fromLatin1(kCaptionDown);
@@ -55,8 +54,6 @@ DraftServer::~DraftServer() {
   Unload();
 }
 
-void DraftServer::SetPrompter(Prompter* prompter) { prompter_ = prompter ? prompter : fallbackPrompter_.get(); }
-
 void DraftServer::SetTicker(Ticker* ticker) {
   if (ticker_) ticker_->Stop();
   ticker_ = ticker;
@@ -75,6 +72,7 @@ void DraftServer::Unload() {
     emit autoRunChanged(false);
   }
   runWaiting_ = false;
+  waitingLoad_.reset();
   pauseTicker_->Stop();
   sessions_.CloseAll();
   lock_.Release();
@@ -141,8 +139,13 @@ std::string SetAsideReport(const std::vector<draft::SetAsideRecord>& records, co
 
 }  // namespace
 
-LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFreeAgents) {
+LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFreeAgents, PreviousDraft previous) {
   LoadResult r;
+  if (waitingLoad_) {
+    // A load left unanswered gives way to this one.
+    waitingLoad_.reset();
+    lock_.Release();
+  }
   if (leagueLoaded_) {
     r.status = LoadResult::Status::AlreadyLoaded;
     return r;
@@ -159,10 +162,35 @@ LoadResult DraftServer::LoadLeague(const std::string& leagueFile, bool includeFr
 
   DraftFileWork work;
   r = ReadLeague(TextOfPath(file.parent_path()), work);
-  if (r.Ok()) r = OpenDraft(work);
-  if (!r.Ok()) lock_.Release();
+  if (!r.Ok()) {
+    lock_.Release();
+    emit loadProgress(LoadStep::Idle);
+    return r;
+  }
+  if (log_.Count() == 0) return OpenDraft(work);
+  if (previous != PreviousDraft::Unanswered) {
+    work.clear = previous == PreviousDraft::Clear;
+    return OpenDraft(work);
+  }
+  r.status = LoadResult::Status::DraftInProgress;
+  r.draftFile = log_.File();
+  r.records = static_cast<std::size_t>(log_.Count());
+  r.setAside = work.setAside;
+  waitingLoad_ = std::move(work);
   emit loadProgress(LoadStep::Idle);
   return r;
+}
+
+LoadResult DraftServer::ContinueLoad(PreviousDraft answer) {
+  if (!waitingLoad_) return {};
+  DraftFileWork work = std::move(*waitingLoad_);
+  waitingLoad_.reset();
+  if (answer == PreviousDraft::Unanswered) {
+    lock_.Release();
+    return {};
+  }
+  work.clear = answer == PreviousDraft::Clear;
+  return OpenDraft(work);
 }
 
 LoadResult DraftServer::ReadLeague(const std::string& folder, DraftFileWork& work) {
@@ -190,7 +218,7 @@ LoadResult DraftServer::ReadLeague(const std::string& folder, DraftFileWork& wor
       r.message = recovery.message;
       return false;
     }
-    if (recovery.restored) prompter_->Inform("Info", recovery.message, PromptIcon::Information, TextCoding::Utf8);
+    if (recovery.restored) emit notice({"Info", recovery.message, PromptIcon::Information, TextCoding::Utf8});
     return true;
   };
   try {
@@ -245,7 +273,6 @@ LoadResult DraftServer::ReadLeague(const std::string& folder, DraftFileWork& wor
       players_.emplace(p.pid, PoolPlayer{draft::ShownName(draft::FromFbpro(p)), position});
     }
     sessions_.OpenLogins(leagueName_, pool_.Count());
-    work.clear = log_.Count() > 0 && AskToClear(draftFile, work.setAside);
     r.status = LoadResult::Status::Loaded;
   } catch (const league::LeagueError& e) {
     emit loadProgress(LoadStep::Idle);
@@ -272,8 +299,10 @@ bool DraftServer::TakeLock(const std::string& folder, LoadResult& r) {
   return false;
 }
 
-bool DraftServer::AskToClear(const std::string& draftFile, const std::vector<draft::SetAsideRecord>& setAside) {
-  // UTF-8: the question names the draft file's path.
+std::string DraftServer::ResumeQuestion() const {
+  if (!waitingLoad_) return {};
+  const std::string& draftFile = log_.File();
+  const std::vector<draft::SetAsideRecord>& setAside = waitingLoad_->setAside;
   const std::string league = Latin1ToUtf8(leagueName_);
   std::string q = "There appears to be a draft in progress for the " + league + ".\r\n\r\n" + "There have been " +
                   Num(log_.Count()) + " players drafted so far.\r\n\r\n" +
@@ -287,15 +316,15 @@ bool DraftServer::AskToClear(const std::string& draftFile, const std::vector<dra
          " with the reasons.\r\n\r\n";
   }
   q += "Do you want to clear this file and start a new draft for the " + league + "?";
-  // No is the default: a reflexive Enter must not end the draft in progress.
-  return prompter_->Ask({"", q, PromptButtons::YesNo, PromptIcon::Question, PromptAnswer::No, false,
-                         TextCoding::Utf8}) == PromptAnswer::Yes;
+  return q;
 }
 
 LoadResult DraftServer::OpenDraft(const DraftFileWork& work) {
   LoadResult r;
   emit loadProgress(LoadStep::Connections);
   if (!Listen()) {
+    lock_.Release();
+    emit loadProgress(LoadStep::Idle);
     r.status = LoadResult::Status::ListenFailed;
     return r;
   }
@@ -304,6 +333,8 @@ LoadResult DraftServer::OpenDraft(const DraftFileWork& work) {
   const std::string err = SettleDraftFile(work, folder);
   if (!err.empty()) {
     sessions_.CloseAll();
+    lock_.Release();
+    emit loadProgress(LoadStep::Idle);
     reporter_.Report(context::kLeagueFileChosen, kErrPathFileAccess, "Path/File access error: " + err);
     r.status = LoadResult::Status::Failed;
     return r;
@@ -325,10 +356,10 @@ LoadResult DraftServer::OpenDraft(const DraftFileWork& work) {
   emit nextPickChanged();
   emit picksChanged();
   UpdateMerge();
+  emit loadProgress(LoadStep::Idle);
   if (!work.clear && !work.setAside.empty())
-    prompter_->Inform("Draft File",
-                      SetAsideReport(work.setAside, log_.File(), draft::SetAsideFileIn(folder, leagueName_)),
-                      PromptIcon::Warning, TextCoding::Utf8);
+    emit notice({"Draft File", SetAsideReport(work.setAside, log_.File(), draft::SetAsideFileIn(folder, leagueName_)),
+                 PromptIcon::Warning, TextCoding::Utf8});
   r.status = LoadResult::Status::Loaded;
   return r;
 }
@@ -354,7 +385,7 @@ bool DraftServer::StartListening() {
 bool DraftServer::Listen() {
   QString reason;
   if (sessions_.Listen(port_, &reason)) return true;
-  prompter_->Inform("Server Down", reason.toLatin1().toStdString(), PromptIcon::Critical);
+  emit notice({"Server Down", reason.toLatin1().toStdString(), PromptIcon::Critical});
   return false;
 }
 
@@ -685,7 +716,7 @@ void DraftServer::LoadOrder(const std::string& folder) {
            Latin1ToUtf8(draft::OrderProblems(*read));
   if (!text.empty()) {
     if (!read || read->order.teams.empty()) text += "\r\n\r\nThe teams in team order are used instead.";
-    prompter_->Inform("Draft Order", text, PromptIcon::Warning, TextCoding::Utf8);
+    emit notice({"Draft Order", text, PromptIcon::Warning, TextCoding::Utf8});
   }
   SetOrder(order);
 }
@@ -711,10 +742,10 @@ void DraftServer::SetOrder(const draft::DraftOrder& order) {
   const auto teams = static_cast<int>(o.teams.size());
   if (teams > 0 && o.Labels() > draft::kMaxPicks) {
     const int fit = std::max(1, draft::kMaxPicks / teams);
-    prompter_->Inform("Draft Order",
-                      "A draft records at most " + Num(draft::kMaxPicks) + " picks: the order runs " + Num(fit) +
-                          " rounds, not " + Num(o.rounds) + ".",
-                      PromptIcon::Warning);
+    emit notice({"Draft Order",
+                 "A draft records at most " + Num(draft::kMaxPicks) + " picks: the order runs " + Num(fit) +
+                     " rounds, not " + Num(o.rounds) + ".",
+                 PromptIcon::Warning});
     o.rounds = fit;
   }
   draft::AutoDraftSettings& s = o.settings;
@@ -735,8 +766,8 @@ bool DraftServer::SaveOrder() {
   if (!leagueLoaded_ || orderFile_.empty()) return false;
   const std::string err = draft::WriteOrderFile(orderFile_, Order(), TeamNames());
   if (err.empty()) return true;
-  prompter_->Inform("Draft Order", "The draft order could not be saved in " + ShownPath(orderFile_) + ": " + err,
-                    PromptIcon::Critical, TextCoding::Utf8);
+  emit notice({"Draft Order", "The draft order could not be saved in " + ShownPath(orderFile_) + ": " + err,
+               PromptIcon::Critical, TextCoding::Utf8});
   return false;
 }
 

@@ -39,6 +39,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -89,17 +90,27 @@ struct LoadResult {
     NoPlayers,          // the league files have no players
     DraftFileRefused,   // the draft file (draftFile) holds more than draft::kMaxPicks picks (records)
     MergeNotRestored,   // an interrupted merge could not be put back (message says why)
+    DraftInProgress,    // the draft file holds picks (records) and the caller has not said whether to go on
+                        // with them: the league is read and its lock held; answer with ContinueLoad
     AlreadyLoaded,      // a league is loaded already (one per run)
     Failed,             // a league-file failure went to ReportError
   };
   Status status = Status::Failed;
   // The details the window's messages name.
   std::string leaguePath;   // NotRecognised
-  std::string draftFile;    // DraftFileRefused
-  std::size_t records = 0;  // DraftFileRefused: the picks the file holds
-  std::string message;      // MergeNotRestored, InUse, FolderNotWritable: what to tell the Commish (UTF-8)
+  std::string draftFile;    // DraftFileRefused, DraftInProgress
+  std::size_t records = 0;  // DraftFileRefused, DraftInProgress: the picks the file holds
+  // DraftInProgress: the file's records that are no picks of this draft,
+  // moved aside when the draft goes on.
+  std::vector<draft::SetAsideRecord> setAside;
+  std::string message;  // MergeNotRestored, InUse, FolderNotWritable: what to tell the Commish (UTF-8)
   bool Ok() const { return status == Status::Loaded; }
 };
+
+// What becomes of a draft in progress found at a league load: go on with
+// it, or keep a copy of its file and start a new one. Unanswered leaves the
+// choice to the caller, who asks the Commish and calls ContinueLoad.
+enum class PreviousDraft { Unanswered, Resume, Clear };
 
 // How the automatic run picks for a team that is absent or out of time and
 // has no usable wish list.
@@ -128,9 +139,6 @@ class DraftServer : public QObject {
   ~DraftServer() override;
 
   // ---- injection -----------------------------------------------------
-  // The prompter answers the questions of a league load (resume or clear)
-  // and shows its messages. Not owned; must outlive the engine.
-  void SetPrompter(Prompter* prompter);
   // The port to listen on (default 7; 0 picks a free port, see Port()).
   void SetPort(quint16 port) { port_ = port; }
   // The program's error reporter (label "PK - Server").
@@ -155,17 +163,28 @@ class DraftServer : public QObject {
   // Loads the league of `leagueFile` (a ".lge" path in the file-name
   // encoding), all or nothing: reads the league's version and name, takes
   // the league's lock (refused while another server holds it), puts back a
-  // merge that was interrupted (telling the Commish), reads the teams, the
+  // merge that was interrupted (a notice says so), and reads the teams, the
   // pool (with free agents when asked) and the draft file, checked against
-  // them, and asks whether to resume or clear a draft in progress. Then it
-  // starts listening; a port that cannot be opened releases the lock with
-  // nothing written. Only then is the draft file changed: a cleared file is
-  // kept under a dated name first, and records that are no picks of this
-  // draft are moved to the side file (and the Commish told). Unless Loaded,
-  // the lock is released and the engine can load again.
-  LoadResult LoadLeague(const std::string& leagueFile, bool includeFreeAgents);
+  // them. A draft in progress is resumed or cleared as `previous` says; when
+  // Unanswered, the load stops there with DraftInProgress, and the caller
+  // asks the Commish (ResumeQuestion) and calls ContinueLoad. Then it starts
+  // listening; a port that cannot be opened releases the lock with nothing
+  // written. Only then is the draft file changed: a cleared file is kept
+  // under a dated name first, and records that are no picks of this draft
+  // are moved to the side file (a notice says so). Unless Loaded or
+  // DraftInProgress, the lock is released and the engine can load again.
+  LoadResult LoadLeague(const std::string& leagueFile, bool includeFreeAgents,
+                        PreviousDraft previous = PreviousDraft::Unanswered);
+  // Ends a load that stopped at DraftInProgress, resuming or clearing the
+  // draft as the Commish answered. Failed when no load is waiting for it,
+  // or the answer is Unanswered (the lock is released then).
+  LoadResult ContinueLoad(PreviousDraft answer);
+  // The question for a load that stopped at DraftInProgress: whether to
+  // clear the draft in progress (UTF-8: it names the draft file). Yes
+  // clears, and No, the safe answer, goes on with it.
+  std::string ResumeQuestion() const;
   // Starts listening (again, after Unload closed the port) while the engine
-  // holds a league's lock. Shows the reason through the prompter on failure.
+  // holds a league's lock. A notice gives the reason on failure.
   // True when listening.
   bool StartListening();
   bool Listening() const { return sessions_.Listening(); }
@@ -336,6 +355,10 @@ class DraftServer : public QObject {
   const PoolPlayer* FindPlayer(int pid) const;
 
  signals:
+  // Something the Commish is told (Notice): a merge put back at the load,
+  // records moved out of the draft file, the draft order's problems, a port
+  // that cannot be opened.
+  void notice(const pm::Notice& notice);
   void pubChatAdded(const QString& line);  // AddPubChat
   void showChatWindow();                   // before a private line to the Commish
   void teamSignedOn(int team, const QString& name);
@@ -456,23 +479,22 @@ class DraftServer : public QObject {
     bool clear = false;                           // the Commish chose a new draft
     std::vector<draft::SetAsideRecord> setAside;  // else: records to move aside
   };
-  // Everything read, the lock taken, the question asked: Loaded, else why not.
+  // Everything read and the lock taken: Loaded, else why not.
   LoadResult ReadLeague(const std::string& folder, DraftFileWork& work);
   // Takes the league's lock; false with `r` saying why not.
   bool TakeLock(const std::string& folder, LoadResult& r);
-  // The resume question; true when the Commish clears the draft.
-  bool AskToClear(const std::string& draftFile, const std::vector<draft::SetAsideRecord>& setAside);
-  // Listens, does the draft file's work and sets the next pick.
+  // Listens, does the draft file's work and sets the next pick; the lock
+  // is released unless Loaded.
   LoadResult OpenDraft(const DraftFileWork& work);
   // Clears the draft file (keeping a copy) or moves the records set aside;
   // an empty text on success, else the reason.
   std::string SettleDraftFile(const DraftFileWork& work, const std::string& folder);
-  // Opens the port; on failure shows the reason. True when listening.
+  // Opens the port; on failure a notice gives the reason. True when listening.
   bool Listen();
   void ShowServerUp();
 
-  Prompter* prompter_;
-  std::unique_ptr<ScriptedPrompter> fallbackPrompter_;
+  // A load that stopped at DraftInProgress, waiting for ContinueLoad.
+  std::optional<DraftFileWork> waitingLoad_;
   ErrorReporter reporter_;
   quint16 port_ = protocol::kDraftPort;
 

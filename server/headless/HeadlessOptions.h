@@ -9,6 +9,7 @@
 #include <string>
 
 #include "draft/DraftOrder.h"
+#include "server/engine/DraftServer.h"
 
 namespace pm::server {
 
@@ -55,7 +56,7 @@ inline constexpr const char* kHeadlessUsage =
     "or \"resume\" lets it go on; \"trade 3-5 TEAM\" gives a pick to another team.\n";
 
 struct HeadlessOptions {
-  enum class PreviousDraft { Unanswered, Resume, Clear };
+  using PreviousDraft = server::PreviousDraft;
 
   std::string leagueFile;  // in the file-name encoding
   bool freeAgents = false;

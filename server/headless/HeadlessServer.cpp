@@ -74,44 +74,19 @@ std::string LocalStamp() { return QDateTime::currentDateTime().toString(u"yyyy-M
 
 }  // namespace
 
-// Answers what the engine asks the Commish: the one Yes/No question of a
-// league load (whether to clear the draft in progress) from --resume or
-// --clear; every information box becomes a transcript line.
-class HeadlessServer::Answers : public Prompter {
- public:
-  explicit Answers(HeadlessServer& server) : server_(server) {}
-
-  PromptAnswer Ask(const PromptRequest& request) override {
-    const std::string text = OneLine(request.coding == TextCoding::Utf8 ? request.text : Latin1ToUtf8(request.text));
-    if (request.buttons == PromptButtons::Ok) {
-      server_.WriteUtf8(text);
-      return PromptAnswer::Ok;
-    }
-    using Previous = HeadlessOptions::PreviousDraft;
-    if (previous == Previous::Unanswered) {
-      unanswered = text;
-      return PromptAnswer::No;  // keeps the draft file as it is
-    }
-    return previous == Previous::Clear ? PromptAnswer::Yes : PromptAnswer::No;
-  }
-
-  HeadlessOptions::PreviousDraft previous = HeadlessOptions::PreviousDraft::Unanswered;
-  std::string unanswered;  // the question that had no answer
-
- private:
-  HeadlessServer& server_;
-};
-
 HeadlessServer::HeadlessServer(DraftServer& engine, std::ostream& out, std::ostream& err)
-    : engine_(engine), out_(out), err_(err), answers_(std::make_unique<Answers>(*this)) {
+    : engine_(engine), out_(out), err_(err) {
   timestamp = LocalStamp;
-  engine_.SetPrompter(answers_.get());
   ErrorReporter& reporter = engine_.Reporter();
   reporter.programLabel = kServerLabel;
   reporter.showMessage = [this](const std::string& message) { err_ << OneLine(message) << std::endl; };
   reporter.endProgram = [this] {
     if (engine_.LeagueLoaded()) Fail("the draft cannot go on");
   };
+  // What the windows would show in a box is a transcript line.
+  connect(&engine_, &DraftServer::notice, this, [this](const Notice& n) {
+    WriteUtf8(OneLine(n.coding == TextCoding::Utf8 ? n.text : Latin1ToUtf8(n.text)));
+  });
   connect(&engine_, &DraftServer::pubChatAdded, this,
           [this](const QString& line) { Write(line.toLatin1().toStdString()); });
   connect(&engine_, &DraftServer::teamSignedOn, this,
@@ -121,24 +96,21 @@ HeadlessServer::HeadlessServer(DraftServer& engine, std::ostream& out, std::ostr
   engine_.SetNobodyToPick(NobodyToPick::Pass);
 }
 
-HeadlessServer::~HeadlessServer() { engine_.SetPrompter(nullptr); }
-
 void HeadlessServer::Write(const std::string& latin1) { WriteUtf8(Latin1ToUtf8(latin1)); }
 
 void HeadlessServer::WriteUtf8(const std::string& utf8) { out_ << '[' << timestamp() << "] " << utf8 << std::endl; }
 
 int HeadlessServer::Start(const HeadlessOptions& options) {
-  answers_->previous = options.previous;
   engine_.SetPort(options.port);
 #ifdef PICKMILL_WEB_BOARD
   // From before the load, so that the board's chat has every line.
   if (options.webPort) web_ = new web::WebBoard(engine_, this);
 #endif
-  const LoadResult result = engine_.LoadLeague(options.leagueFile, options.freeAgents);
-  if (!answers_->unanswered.empty()) {
+  const LoadResult result = engine_.LoadLeague(options.leagueFile, options.freeAgents, options.previous);
+  if (result.status == LoadResult::Status::DraftInProgress) {
+    err_ << OneLine(engine_.ResumeQuestion())
+         << "\nAnswer with --resume (continue this draft) or --clear (start a new one)." << std::endl;
     engine_.Unload();
-    err_ << answers_->unanswered << "\nAnswer with --resume (continue this draft) or --clear (start a new one)."
-         << std::endl;
     return kHeadlessBadArguments;
   }
   if (result.status == LoadResult::Status::ListenFailed) {

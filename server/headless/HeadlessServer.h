@@ -37,7 +37,6 @@ class HeadlessServer : public QObject {
  public:
   // `out` takes the transcript, `err` the reasons for failing (UTF-8).
   HeadlessServer(DraftServer& engine, std::ostream& out, std::ostream& err);
-  ~HeadlessServer() override;
 
   // Loads the league and starts the draft as `options` say. kHeadlessDone
   // when the server is running; else the status to end with, the reason
@@ -61,7 +60,6 @@ class HeadlessServer : public QObject {
   void finished(int status);
 
  private:
-  class Answers;
   // One transcript line; `latin1` holds the wire's or the league's text.
   void Write(const std::string& latin1);
   void WriteUtf8(const std::string& utf8);
@@ -79,7 +77,6 @@ class HeadlessServer : public QObject {
   DraftServer& engine_;
   std::ostream& out_;
   std::ostream& err_;
-  std::unique_ptr<Answers> answers_;
   web::WebBoard* web_ = nullptr;  // a child; none without --web
   bool ended_ = false;
 };

@@ -50,6 +50,7 @@ LoadMessage LoadMessageOf(const LoadResult& result) {
     case LoadResult::Status::InUse:
     case LoadResult::Status::FolderNotWritable: return {"ERROR", result.message};
     case LoadResult::Status::Loaded:
+    case LoadResult::Status::DraftInProgress:
     case LoadResult::Status::ListenFailed:
     case LoadResult::Status::AlreadyLoaded:
     case LoadResult::Status::Failed: break;
@@ -105,6 +106,13 @@ void LeagueSelect::ShowHelp(const QString& text) {
   if (helpLabel_->isVisible()) helpLabel_->repaint();
 }
 
+PreviousDraft LeagueSelect::AskAboutDraftInProgress() {
+  // No is the default: a reflexive Enter must not end the draft in progress.
+  const bool clear = prompter_.Ask({"", engine_.ResumeQuestion(), PromptButtons::YesNo, PromptIcon::Question,
+                                    PromptAnswer::No, false, TextCoding::Utf8}) == PromptAnswer::Yes;
+  return clear ? PreviousDraft::Clear : PreviousDraft::Resume;
+}
+
 void LeagueSelect::LoadSelectedFile() {
   const QString path = browser_->SelectedFile();
   if (!path.isEmpty()) LoadFile(path);
@@ -120,6 +128,7 @@ void LeagueSelect::LoadFile(const QString& path) {
   LoadResult result = engine_.LoadLeague(file, includeFreeAgents);
   QApplication::restoreOverrideCursor();
   ShowHelp(QString());
+  if (result.status == LoadResult::Status::DraftInProgress) result = engine_.ContinueLoad(AskAboutDraftInProgress());
   if (!result.Ok()) {
     const LoadMessage message = LoadMessageOf(result);
     if (!message.text.empty()) prompter_.Inform(message.title, message.text, PromptIcon::None, TextCoding::Utf8);

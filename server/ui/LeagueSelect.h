@@ -24,6 +24,7 @@ class LeagueBrowser;
 namespace pm::server {
 
 class DraftServer;
+enum class PreviousDraft;
 enum class LoadStep;
 struct LoadResult;
 
@@ -78,6 +79,8 @@ class LeagueSelect : public QWidget {
  private:
   // Loads the league file (full path, with its extension).
   void LoadFile(const QString& path);
+  // Asks the Commish whether to clear the draft in progress the load found.
+  server::PreviousDraft AskAboutDraftInProgress();
   void ShowHelp(const QString& text);
 
   server::DraftServer& engine_;

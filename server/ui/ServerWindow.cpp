@@ -106,6 +106,7 @@ ServerWindow::ServerWindow(DraftServer& engine, Prompter& prompter, const QStrin
   view_->setEnabled(false);
   window_->setEnabled(false);
 
+  connect(&engine_, &DraftServer::notice, this, [this](const Notice& n) { prompter_.Inform(n); });
   connect(&engine_, &DraftServer::captionChanged, this, [this](const QString& c) { setWindowTitle(c); });
   connect(&engine_, &DraftServer::showChatWindow, this, [this] { ShowChat(); });
   connect(&engine_, &DraftServer::pubChatAdded, this, [this](const QString& line) {

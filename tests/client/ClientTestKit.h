@@ -21,6 +21,7 @@
 #include "league/FBPro.h"
 #include "league/Sample.h"
 #include "server/engine/DraftServer.h"
+#include "tests/support/Notices.h"
 #include "tests/support/Wait.h"
 
 namespace pm::test {
@@ -113,11 +114,11 @@ struct TestServer {
   int reports = 0;
 
   explicit TestServer(const SampleLeague& league, bool includeFreeAgents = false) {
-    engine.SetPrompter(&prompter);
+    RecordNotices(engine, prompter);
     engine.SetPort(0);
     engine.Reporter().endProgram = [this] { ++reports; };
     engine.Reporter().showMessage = [](const std::string&) {};
-    server::LoadResult r = engine.LoadLeague(league.leagueFile, includeFreeAgents);
+    server::LoadResult r = engine.LoadLeague(league.leagueFile, includeFreeAgents, server::PreviousDraft::Resume);
     if (!r.Ok())
       throw std::runtime_error("server league load failed: status " + std::to_string(static_cast<int>(r.status)));
   }
@@ -138,7 +139,7 @@ struct TestClient {
 
   TestClient(const SampleLeague& league, int team, quint16 port, bool includeFreeAgents = false) {
     session.SetView(&view);
-    session.SetPrompter(&prompter);
+    RecordNotices(session, prompter);
     session.SetSoundPlayer(&sound);
     session.SetSoundFolder("/sounds");
     session.SetPort(port);

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QWidgetItem>
 
 #include <algorithm>
 
@@ -38,6 +39,7 @@
 #include "common/Files.h"
 #include "protocol/Protocol.h"
 #include "tests/client/ClientTestKit.h"
+#include "tests/support/ShownLine.h"
 #include "widgets/ChatPanel.h"
 #include "widgets/DraftBoardView.h"
 #include "widgets/DrafteeFind.h"
@@ -655,6 +657,23 @@ TEST(OwnersRoom, BannerUpNextOnDeckAndBoardByTeam) {
   EXPECT_EQ(notices.size(), 2u);
   win.S().HandleMessage(protocol::Paused(1, 41, {2, n - 1}));
   EXPECT_EQ(banner->text(), u"You are on the clock \u2014 pick 2-%1 \u2014 Paused"_s.arg(n - 1));
+
+  // A halt ends the server's run and it sends an order without owners: the
+  // order known stays. The draft is over when every pick of it is made, or
+  // when the server says so (a pick passed for want of players).
+  win.S().HandleMessage(protocol::Halted(1));
+  for (const std::string& part : protocol::Order(0, {})) win.S().HandleMessage(part);
+  EXPECT_TRUE(upNext->List()->item(0)->text().startsWith(u"1-1"_s));
+  EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), widgets::L1(win.S().TeamName(1)));
+  for (int k = 0; k < 2 * n; ++k)
+    win.S().HandleMessage(protocol::Picked(owners[static_cast<std::size_t>(k)],
+                                           {100 + k, "", "Al Jones", "QB", draft::PickLabel::FromOverall(k + 1, n)}));
+  EXPECT_EQ(upNext->OwnNextLabel()->text(), u"The draft is over."_s);
+  EXPECT_EQ(upNext->List()->count(), 0);
+  win.S().HandleMessage(protocol::Deleted({2, n}));
+  EXPECT_EQ(upNext->OwnNextLabel()->text(), u"You are up next \u2014 pick 2-%1"_s.arg(n));
+  win.S().HandleMessage(protocol::DraftOver());
+  EXPECT_EQ(upNext->OwnNextLabel()->text(), u"The draft is over."_s);
 }
 
 // The Draft List keeps label order (a pick made again goes back to its
@@ -680,36 +699,61 @@ TEST(OwnersRoom, DraftListInLabelOrderWithTheNewestInView) {
   EXPECT_TRUE(inView(3));
 }
 
-// The Draftees window at 640x400 with the banner shown: nothing overlaps or
-// leaves the window, and the list shows a few lines.
-TEST(OwnersRoom, DrafteesFitIn640By400) {
+// The Draftees window at 640x400 with the banner shown, and tiled in an
+// 800x600 main window with the Find results open: nothing overlaps, leaves
+// the window or is squeezed below its minimum, and the lists show a few
+// lines.
+TEST(OwnersRoom, DrafteesFitIn640By400AndTiled) {
   SampleLeague league;
   TestServer server(league);
   ConnectedWindow win(league, server.Port());
+  win.client.resize(800, 600);
   ASSERT_TRUE(win.Connect());
   DrafteesWindow* d = win.client.Draftees();
   ASSERT_NE(d, nullptr);
   win.S().HandleMessage(protocol::OnClock(1, 42, {2, 5}));
+  widgets::DrafteeList* list = d->List();
+  widgets::DrafteeFind* find = list->Find();
+  const auto rectIn = [d](QWidget* w) { return QRect(w->mapTo(d, QPoint(0, 0)), w->size()); };
+  const auto lines = [](QListWidget* l) { return l->viewport()->height() / l->fontMetrics().lineSpacing(); };
+  const auto fits = [&](const std::string& how) {
+    QApplication::processEvents();
+    std::vector<QWidget*> parts = {d->Banner(),
+                                   d->TimeLeftLabel(),
+                                   find,
+                                   find->Header(),
+                                   find->Results(),
+                                   list->PositionButton(0)->parentWidget(),
+                                   list->NameSortBox()->parentWidget(),
+                                   list->HeaderLabel(),
+                                   list->RookieList()};
+    std::erase_if(parts, [](QWidget* w) { return !w->isVisible(); });
+    for (int m = 0; m < draft::kRatingBoxes; ++m)
+      EXPECT_TRUE(d->rect().contains(rectIn(list->RatingBox(m)))) << how << " " << m;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      const std::string name = how + " " + parts[i]->objectName().toStdString();
+      EXPECT_TRUE(d->rect().contains(rectIn(parts[i]))) << name;
+      EXPECT_GE(parts[i]->height(), QWidgetItem(parts[i]).minimumSize().height()) << name;  // as layouts see it
+      for (std::size_t j = i + 1; j < parts.size(); ++j)
+        EXPECT_FALSE(rectIn(parts[i]).intersects(rectIn(parts[j])))
+            << name << " " << parts[j]->objectName().toStdString();
+    }
+  };
+
   d->parentWidget()->showNormal();
   d->parentWidget()->resize(640, 400);
-  QApplication::processEvents();
-  widgets::DrafteeList* list = d->List();
-  const auto rectIn = [d](QWidget* w) { return QRect(w->mapTo(d, QPoint(0, 0)), w->size()); };
-  std::vector<QWidget*> parts = {d->Banner(),
-                                 d->TimeLeftLabel(),
-                                 list->Find(),
-                                 list->PositionButton(0)->parentWidget(),
-                                 list->NameSortBox()->parentWidget(),
-                                 list->HeaderLabel(),
-                                 list->RookieList()};
-  for (int m = 0; m < draft::kRatingBoxes; ++m) EXPECT_TRUE(d->rect().contains(rectIn(list->RatingBox(m)))) << m;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    EXPECT_TRUE(d->rect().contains(rectIn(parts[i]))) << parts[i]->objectName().toStdString();
-    for (std::size_t j = i + 1; j < parts.size(); ++j)
-      EXPECT_FALSE(rectIn(parts[i]).intersects(rectIn(parts[j])))
-          << parts[i]->objectName().toStdString() << " " << parts[j]->objectName().toStdString();
+  fits("640x400");
+  EXPECT_EQ(d->parentWidget()->size(), QSize(640, 400));
+  EXPECT_GE(lines(list->RookieList()), 4);
+
+  find->Box()->setText(u"a"_s);
+  for (const QString& tile : {u"HorMenu"_s, u"VertMenu"_s}) {
+    win.client.findChild<QAction*>(tile)->trigger();
+    fits(tile.toStdString());
+    EXPECT_TRUE(find->Results()->isVisible());
+    EXPECT_GE(lines(find->Results()), 2) << tile.toStdString();
+    EXPECT_GE(lines(list->RookieList()), 3) << tile.toStdString();
   }
-  EXPECT_GE(list->RookieList()->viewport()->height(), 4 * list->RookieList()->fontMetrics().lineSpacing());
 }
 
 }  // namespace

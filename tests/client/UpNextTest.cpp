@@ -42,6 +42,7 @@ TEST(UpNext, FollowsTheSnakeTurnAndATradedPick) {
   made.Append({12, "C", "P", "QB", {2, 1}});
   next = ComputeUpNext(owners, 3, made, std::nullopt, 3, 3);
   EXPECT_EQ(Labels(next), (std::vector<std::string>{"1-3*", "2-2", "2-3"}));
+  EXPECT_EQ(OwnNextText(next), u"You are up next \u2014 pick 1-3"_s);
   next = ComputeUpNext(owners, 3, made, draft::PickLabel{1, 3}, 2, 3);
   EXPECT_TRUE(next.OnDeck());
   EXPECT_EQ(OwnNextText(next), u"You are on deck \u2014 pick 2-2"_s);

@@ -6,6 +6,7 @@
 
 #include "draft/Draftees.h"
 #include "draft/PickList.h"
+#include "tests/support/ShownLine.h"
 
 namespace pm::draft {
 namespace {

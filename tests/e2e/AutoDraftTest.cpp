@@ -32,6 +32,7 @@
 #include "server/engine/DraftServer.h"
 #include "tests/support/HttpReceiver.h"
 #include "tests/support/InstantTicker.h"
+#include "tests/support/Notices.h"
 #include "tests/support/RawClient.h"
 #include "tests/support/Wait.h"
 
@@ -116,7 +117,7 @@ TEST(AutoDraft, AWholeSnakeDraftRunsItselfWithAbsentAndLateTeams) {
   DraftServer server;
   ScriptedPrompter prompter;
   InstantTicker pause;
-  server.SetPrompter(&prompter);
+  test::RecordNotices(server, prompter);
   server.SetPort(0);
   server.Reporter().showMessage = [](const std::string&) {};
   server.SetPauseTicker(&pause);
@@ -264,8 +265,7 @@ TEST(AutoDraft, ASlowDraftWithTradesPausesQuietHoursARestartAndItsWebhook) {
   const auto start = [&] {
     owners.clear();
     server = std::make_unique<DraftServer>();
-    server->SetPrompter(&prompter);
-    prompter.answers = {PromptAnswer::No};  // go on with the draft recorded
+    test::RecordNotices(*server, prompter);
     server->SetPort(0);
     server->wallClock = [&] { return now; };
     server->SetPauseTicker(&pause);
@@ -273,7 +273,7 @@ TEST(AutoDraft, ASlowDraftWithTradesPausesQuietHoursARestartAndItsWebhook) {
     server->Notifications().SetBackoff(std::chrono::milliseconds(0));
     QObject::connect(server.get(), &DraftServer::pubChatAdded,
                      [&](const QString& line) { chat.push_back(line.toLatin1().toStdString()); });
-    ASSERT_TRUE(server->LoadLeague(leaguePath + ".LGE", false).Ok());
+    ASSERT_TRUE(server->LoadLeague(leaguePath + ".LGE", false, server::PreviousDraft::Resume).Ok());
     ASSERT_TRUE(server->SetNotifyUrl(hook.Url()));
     pool.clear();
     for (int i = 1; i <= server->Pool().Count(); ++i)

@@ -60,6 +60,7 @@
 #include "server/ui/LeagueSelect.h"
 #include "server/ui/PublicChat.h"
 #include "server/ui/ServerWindow.h"
+#include "tests/support/ShownLine.h"
 #include "tests/support/Wait.h"
 #include "widgets/DrafteeList.h"
 #include "widgets/Widgets.h"
@@ -162,7 +163,6 @@ class DraftEndToEnd : public ::testing::Test {
     leagueFileName = QString::fromStdString(fs::path(league::LeagueFileName(leaguePath, ".LGE")).filename().string());
     version = league::GetVersion(leaguePath).version;
 
-    engine.SetPrompter(&serverPrompter);
     engine.SetPort(0);
     engine.Reporter().endProgram = [this] { ++serverReports; };
     engine.Reporter().showMessage = [](const std::string&) {};

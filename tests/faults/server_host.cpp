@@ -1,8 +1,7 @@
 // A test-only host for the draft server engine, run as a child process by the
 // fault tests (PKServer itself has no options). It loads the league file given
 // on the command line, listens on the given loopback port (0: a free one),
-// answers the resume question "No" (the draft goes on) and every other
-// question "Yes", and prints one line per event on stdout:
+// goes on with the draft recorded, and prints one line per event on stdout:
 //   port: <n>          listening
 //   picks: <count> next: <r-s>
 // It takes commands from stdin, one per line, answering each with a line:
@@ -23,7 +22,6 @@
 #include <thread>
 
 #include "common/Common.h"
-#include "common/Prompt.h"
 #include "server/engine/DraftServer.h"
 
 using pm::server::DraftServer;
@@ -66,17 +64,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s <league.LGE> [port]\n", argv[0]);
     return 2;
   }
-  pm::ScriptedPrompter prompter;
-  prompter.answerer = [](const pm::PromptRequest& r) {
-    if (r.text.find("draft in progress") != std::string::npos) return pm::PromptAnswer::No;
-    return r.buttons == pm::PromptButtons::Ok ? pm::PromptAnswer::Ok : pm::PromptAnswer::Yes;
-  };
   DraftServer engine;
-  engine.SetPrompter(&prompter);
   engine.SetPort(static_cast<quint16>(argc > 2 ? std::atoi(argv[2]) : 0));
   engine.Reporter().showMessage = [](const std::string& m) { std::fprintf(stderr, "error: %s\n", m.c_str()); };
   engine.Reporter().endProgram = [] { std::exit(3); };
-  pm::server::LoadResult r = engine.LoadLeague(argv[1], false);
+  pm::server::LoadResult r = engine.LoadLeague(argv[1], false, pm::server::PreviousDraft::Resume);
   if (r.status != pm::server::LoadResult::Status::Loaded) {
     std::fprintf(stderr, "load failed: %d\n", static_cast<int>(r.status));
     return 1;

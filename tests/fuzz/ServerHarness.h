@@ -91,13 +91,6 @@ class ServerRun {
  public:
   explicit ServerRun(const ServerWorld& world) : w_(world) {
     if (!WriteFileAtomic(w_.draftFile, w_.draftFileBytes).empty()) Fail("cannot write the draft file");
-    // The resume question is answered No (keep the picks); the Commish's
-    // confirmations Yes.
-    prompter_.answerer = [](const PromptRequest& r) {
-      if (r.buttons == PromptButtons::Ok) return PromptAnswer::Ok;
-      return r.title == "Draft Selection" ? PromptAnswer::Yes : PromptAnswer::No;
-    };
-    server_.SetPrompter(&prompter_);
     // PICKMILL_FUZZ_VERBOSE=1 shows the Commish's chat: a quick look at what a
     // seed reaches.
     if (std::getenv("PICKMILL_FUZZ_VERBOSE"))
@@ -110,7 +103,7 @@ class ServerRun {
       std::fprintf(stderr, "%s: report: %s\n", ProgramName().c_str(), m.c_str());
     };
     server_.Reporter().endProgram = [] { Fail("the server reported a fatal error"); };
-    server::LoadResult r = server_.LoadLeague(w_.leagueFile, false);
+    server::LoadResult r = server_.LoadLeague(w_.leagueFile, false, server::PreviousDraft::Resume);
     if (r.status != server::LoadResult::Status::Loaded)
       Fail("league not loaded: status " + std::to_string(static_cast<int>(r.status)));
     if (server_.Log().Count() != 3) Fail("draft not resumed");
@@ -243,7 +236,6 @@ class ServerRun {
 
   const ServerWorld& w_;
   int64_t now_ = 0;
-  ScriptedPrompter prompter_;
   StepTicker pause_;
   server::DraftServer server_;
   int connections_[3] = {0, 0, 0};

@@ -95,11 +95,8 @@ class Run {
  public:
   Run() {
     session_.SetView(&view_);
-    prompter_.answerer = [](const PromptRequest& r) {
-      View::Note("prompt", r.title + " / " + r.text);
-      return r.buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Yes;
-    };
-    session_.SetPrompter(&prompter_);
+    QObject::connect(&session_, &ClientSession::notice,
+                     [](const Notice& n) { View::Note("notice", n.title + " / " + n.text); });
     session_.SetSoundPlayer(&sound_);
     session_.SetSoundFolder(g->dir);
     session_.SetPort(g->listener->serverPort());
@@ -190,7 +187,6 @@ class Run {
   }
 
   View view_;
-  ScriptedPrompter prompter_;
   Silence sound_;
   ClientSession session_;
   std::unique_ptr<QTcpSocket> peer_;

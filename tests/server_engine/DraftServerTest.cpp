@@ -23,6 +23,7 @@
 #include "protocol/Transport.h"
 #include "server/engine/DraftServer.h"
 #include "tests/support/InstantTicker.h"
+#include "tests/support/Notices.h"
 #include "tests/support/RawClient.h"
 #include "tests/support/Wait.h"
 
@@ -83,7 +84,7 @@ class ServerTest : public ::testing::Test {
     leagueFile_ = leaguePath_ + ".LGE";
     draftFile_ = (dir_ / "Test League-DRAFT.TXT").string();
     server_ = std::make_unique<DraftServer>();
-    server_->SetPrompter(&prompter_);
+    test::RecordNotices(*server_, prompter_);
     server_->SetPort(0);
     server_->Reporter().showMessage = [](const std::string&) {};
     server_->Reporter().endProgram = [] {};
@@ -102,7 +103,10 @@ class ServerTest : public ::testing::Test {
   }
   std::string DraftFileText() { return ReadWholeFile(draftFile_).value_or("<missing>"); }
 
-  LoadResult Load(bool fa = false) { return server_->LoadLeague(leagueFile_, fa); }
+  // A draft in progress goes on unless the test says otherwise.
+  LoadResult Load(bool fa = false, PreviousDraft previous = PreviousDraft::Resume) {
+    return server_->LoadLeague(leagueFile_, fa, previous);
+  }
 
   Client& Connect() {
     clients_.push_back(std::make_unique<Client>(server_->Port()));
@@ -219,7 +223,7 @@ TEST_F(ServerTest, LoadStartsListeningAndFreshDraft) {
   EXPECT_EQ(server_->TeamCount(), 12);
   EXPECT_EQ(server_->DrafteeCount(), 160);
   EXPECT_EQ(server_->NextLabel().Text(), "1-1");
-  EXPECT_TRUE(prompter_.asked.empty());  // no draft file: no question
+  EXPECT_TRUE(prompter_.asked.empty());
   EXPECT_EQ(Load().status, LoadResult::Status::AlreadyLoaded);
 }
 
@@ -247,11 +251,11 @@ TEST_F(ServerTest, ListenFailureIsShownWritesNothingAndFreesTheLeague) {
   QTcpServer occupied;
   ASSERT_TRUE(occupied.listen(QHostAddress::Any, 0));
   server_->SetPort(occupied.serverPort());
-  prompter_.answers = {PromptAnswer::Yes};
-  LoadResult r = Load();
+  LoadResult r = Load(false, PreviousDraft::Clear);
   EXPECT_EQ(r.status, LoadResult::Status::ListenFailed);
-  ASSERT_EQ(prompter_.asked.size(), 2u);  // the question, then why
-  EXPECT_NE(prompter_.asked[1].text.find("Another program is already using port"), std::string::npos);
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_EQ(prompter_.asked[0].title, "Server Down");
+  EXPECT_NE(prompter_.asked[0].text.find("Another program is already using port"), std::string::npos);
   EXPECT_EQ(server_->Caption().toStdString(), kCaptionDown);
   EXPECT_FALSE(server_->LeagueLoaded());
   EXPECT_EQ(DraftFileText(), text);
@@ -259,23 +263,21 @@ TEST_F(ServerTest, ListenFailureIsShownWritesNothingAndFreesTheLeague) {
 
   DraftServer other;
   other.SetPort(0);
-  EXPECT_EQ(other.LoadLeague(leagueFile_, false).status, LoadResult::Status::Loaded);
+  EXPECT_EQ(other.LoadLeague(leagueFile_, false, PreviousDraft::Resume).status, LoadResult::Status::Loaded);
 }
 
 TEST_F(ServerTest, ResumeOrClearTheDraftFile) {
   const std::vector<draft::Pick> picks = PoolRecords(12);
   std::string recs = draft::PickRecord(picks[10]) + "\r\n\r\n   \r\n" + draft::PickRecord(picks[11]) + "\r\n";
   WriteDraftFile(recs);
-  prompter_.answers = {PromptAnswer::No};
-  ASSERT_TRUE(Load().Ok());
-  ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0].text,
+  ASSERT_EQ(Load(false, PreviousDraft::Unanswered).status, LoadResult::Status::DraftInProgress);
+  EXPECT_EQ(server_->ResumeQuestion(),
             "There appears to be a draft in progress for the Test League.\r\n\r\nThere have been 2 players "
             "drafted so far.\r\n\r\nYou can examine this draft list by opening file " +
                 draftFile_ +
                 " with your favorite text editor. \r\n\r\nDo you want to clear this file and start a new draft "
                 "for the Test League?");
-  EXPECT_EQ(prompter_.asked[0].icon, PromptIcon::Question);
+  ASSERT_TRUE(server_->ContinueLoad(PreviousDraft::Resume).Ok());
   EXPECT_EQ(server_->Log().Count(), 2);
   EXPECT_EQ(server_->NextLabel().Text(), "2-1");
   EXPECT_EQ(DraftFileText(), recs);
@@ -283,10 +285,9 @@ TEST_F(ServerTest, ResumeOrClearTheDraftFile) {
   // Yes clears: a second server over the same files.
   server_.reset();
   server_ = std::make_unique<DraftServer>();
-  server_->SetPrompter(&prompter_);
+  test::RecordNotices(*server_, prompter_);
   server_->SetPort(0);
-  prompter_.answers = {PromptAnswer::Yes};
-  ASSERT_TRUE(Load().Ok());
+  ASSERT_TRUE(Load(false, PreviousDraft::Clear).Ok());
   EXPECT_EQ(server_->Log().Count(), 0);
   EXPECT_EQ(server_->NextLabel().Text(), "1-1");
   EXPECT_EQ(DraftFileText(), "");
@@ -563,7 +564,6 @@ TEST_F(ServerTest, HaltCommishPickAndKick) {
 TEST_F(ServerTest, DeleteRewritesTheFileAndBlanksTheSlot) {
   const std::vector<draft::Pick> four = PoolRecords(4);
   WriteDraftFile(draft::DraftFileText(four));
-  prompter_.answers = {PromptAnswer::No};
   ASSERT_TRUE(Load().Ok());
   Client& watcher = SignOn(9);
   watcher.got.clear();
@@ -600,10 +600,9 @@ TEST_F(ServerTest, CatchUpMissesNoPickWhateverIsDeletedMeanwhile) {
     for (int at = 0; at <= 13; ++at) {
       SCOPED_TRACE("delete 1-" + std::to_string(doomed) + " at point " + std::to_string(at));
       server_ = std::make_unique<DraftServer>();
-      server_->SetPrompter(&prompter_);
+      test::RecordNotices(*server_, prompter_);
       server_->SetPort(0);
       WriteDraftFile(file);
-      prompter_.answers = {PromptAnswer::No};
       ASSERT_TRUE(Load().Ok());
       Raw c(*server_);
       int point = 0;
@@ -973,7 +972,6 @@ TEST_F(ServerTest, PickBeyondTheThousandthIsNotStored) {
   ASSERT_EQ(league::WriteSampleLeague(dir_.string(), o), leaguePath_);
   const std::string text = draft::DraftFileText(PoolRecords(1000, 1));  // Player(1) is free
   WriteDraftFile(text);
-  prompter_.answers = {PromptAnswer::No};
   ASSERT_TRUE(Load().Ok());
   EXPECT_EQ(server_->Log().Count(), 1000);
   Client& a = SignOn(1);
@@ -1199,11 +1197,10 @@ TEST_F(ServerTest, TheRunFillsDeletedPicksAndWaitsForItsStart) {
   // until the owners had time to come back.
   server_.reset();
   server_ = std::make_unique<DraftServer>();
-  server_->SetPrompter(&prompter_);
+  test::RecordNotices(*server_, prompter_);
   server_->SetPort(0);
   server_->wallClock = [&] { return wall; };
   server_->SetPauseTicker(&pause);
-  prompter_.answers = {PromptAnswer::No};
   ASSERT_TRUE(Load().Ok());
   server_->SetOrder(draft::DraftOrder{{1, 3}, false, 3});
   server_->SetRunAutomatically(true);
@@ -1331,7 +1328,7 @@ TEST_F(ServerTest, PauseQuietHoursAndARestartKeepTheTimeLeft) {
   server_.reset();
   clock.now += 1'000'000;
   server_ = std::make_unique<DraftServer>();
-  server_->SetPrompter(&prompter_);
+  test::RecordNotices(*server_, prompter_);
   server_->SetPort(0);
   server_->wallClock = [&] { return clock.now; };
   server_->SetTicker(&clock);

@@ -24,6 +24,7 @@
 #include "merge/Merge.h"
 #include "server/engine/DraftServer.h"
 #include "server/ui/LeagueSelect.h"
+#include "tests/support/Notices.h"
 #include "widgets/Widgets.h"
 
 namespace fs = std::filesystem;
@@ -44,16 +45,16 @@ class LeagueLoadTest : public ::testing::Test {
     o.teams = 12;
     o.college = 60;
     leaguePath_ = league::WriteSampleLeague(dir_.string(), o);
-    server_.SetPrompter(&prompter_);
+    test::RecordNotices(server_, prompter_);
     server_.SetPort(0);
     server_.Reporter().showMessage = [](const std::string&) {};
     server_.Reporter().endProgram = [] {};
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  LoadResult Load() { return LoadIn(server_); }
-  LoadResult LoadIn(DraftServer& engine) const {
-    return engine.LoadLeague(league::LeagueFileName(leaguePath_, ".LGE"), false);
+  LoadResult Load(PreviousDraft previous = PreviousDraft::Unanswered) { return LoadIn(server_, previous); }
+  LoadResult LoadIn(DraftServer& engine, PreviousDraft previous = PreviousDraft::Unanswered) const {
+    return engine.LoadLeague(league::LeagueFileName(leaguePath_, ".LGE"), false, previous);
   }
   std::size_t FilesInFolder() const {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
@@ -79,17 +80,19 @@ class LeagueLoadTest : public ::testing::Test {
   DraftServer server_;
 };
 
-// The question about a draft in progress: Enter (the default button) keeps
-// the draft; a Yes keeps the old file beside the league under a dated name
-// before the draft file is emptied.
-TEST_F(LeagueLoadTest, ClearingTheDraftIsNotTheDefaultAndKeepsTheOldFile) {
+// A draft in progress stops the load until the Commish answers, with
+// nothing written and no port open; clearing it keeps the old file beside
+// the league under a dated name before the draft file is emptied.
+TEST_F(LeagueLoadTest, ADraftInProgressWaitsForTheAnswerAndClearingKeepsTheOldFile) {
   const std::string text = Record(1, 1, "1-1") + "\r\n" + Record(2, 2, "1-2") + "\r\n";
   ASSERT_EQ(WriteFileAtomic(DraftFile(), text), "");
-  prompter_.answers = {PromptAnswer::Yes};
-  ASSERT_TRUE(Load().Ok());
-  ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0].buttons, PromptButtons::YesNo);
-  EXPECT_EQ(prompter_.asked[0].defaultButton, PromptAnswer::No);
+  const LoadResult waiting = Load();
+  ASSERT_EQ(waiting.status, LoadResult::Status::DraftInProgress);
+  EXPECT_EQ(waiting.records, 2u);
+  EXPECT_FALSE(server_.Listening() || server_.LeagueLoaded());
+  EXPECT_EQ(ReadWholeFile(DraftFile()), text);
+  ASSERT_TRUE(server_.ContinueLoad(PreviousDraft::Clear).Ok());
+  EXPECT_TRUE(prompter_.asked.empty());
   EXPECT_EQ(ReadWholeFile(DraftFile()), "");
   EXPECT_EQ(server_.NextLabel().Text(), "1-1");
   std::vector<fs::path> kept;
@@ -112,10 +115,9 @@ TEST_F(LeagueLoadTest, ClearingTheDraftIsNotTheDefaultAndKeepsTheOldFile) {
 TEST_F(LeagueLoadTest, ADraftFileNamedInOtherLettersIsResumed) {
   const std::string lower = (dir_ / "test league-draft.txt").string();
   ASSERT_EQ(WriteFileAtomic(lower, Record(1, 11, "1-11") + "\r\n" + Record(2, 12, "1-12") + "\r\n"), "");
-  prompter_.answers = {PromptAnswer::No};
-  ASSERT_TRUE(Load().Ok());
-  ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_NE(prompter_.asked[0].text.find("opening file " + lower + " with"), std::string::npos);
+  ASSERT_EQ(Load().status, LoadResult::Status::DraftInProgress);
+  EXPECT_NE(server_.ResumeQuestion().find("opening file " + lower + " with"), std::string::npos);
+  ASSERT_TRUE(server_.ContinueLoad(PreviousDraft::Resume).Ok());
   EXPECT_EQ(server_.DraftFile(), lower);
   EXPECT_EQ(server_.Log().Count(), 2);
   EXPECT_EQ(server_.NextLabel().Text(), "2-1");
@@ -148,9 +150,8 @@ TEST_F(LeagueLoadTest, AnInterruptedMergeIsPutBackBeforeTheLeagueLoads) {
   ASSERT_FALSE(stopped.ok);
   ASSERT_NE(Snapshot(), before);
 
-  prompter_.answers = {PromptAnswer::No};
-  ASSERT_TRUE(Load().Ok());
-  ASSERT_EQ(prompter_.asked.size(), 2u);
+  ASSERT_EQ(Load().status, LoadResult::Status::DraftInProgress);
+  ASSERT_EQ(prompter_.asked.size(), 1u);
   EXPECT_EQ(prompter_.asked[0].title, "Info");
   EXPECT_EQ(prompter_.asked[0].coding, TextCoding::Utf8);
   EXPECT_EQ(prompter_.asked[0].text,
@@ -158,7 +159,8 @@ TEST_F(LeagueLoadTest, AnInterruptedMergeIsPutBackBeforeTheLeagueLoads) {
             "The league files and the draft file have been put back as they were before that merge, from the "
             "backup in " +
                 stopped.backupFolder.string() + ".");
-  EXPECT_NE(prompter_.asked[1].text.find("There have been 2 players drafted so far."), std::string::npos);
+  EXPECT_NE(server_.ResumeQuestion().find("There have been 2 players drafted so far."), std::string::npos);
+  ASSERT_TRUE(server_.ContinueLoad(PreviousDraft::Resume).Ok());
   EXPECT_EQ(Snapshot(), before);
   EXPECT_FALSE(fs::exists(merge::MergeJournalOf(leaguePath_, "Test League")));
   EXPECT_EQ(server_.DrafteeCount(), 60);  // both drafted players back in the college list
@@ -179,24 +181,19 @@ void PickForAbsentTeam(DraftServer& engine, int team, int pool) {
 TEST_F(LeagueLoadTest, ASecondServerOnTheLeagueIsRefusedAndWritesNothing) {
   const std::string text = Record(1, 1, "1-1") + "\r\n" + Record(2, 2, "1-2") + "\r\n" + Record(3, 3, "1-3") + "\r\n";
   ASSERT_EQ(WriteFileAtomic(DraftFile(), text), "");
-  prompter_.answers = {PromptAnswer::No};
-  ASSERT_EQ(Load().status, LoadResult::Status::Loaded);
+  ASSERT_EQ(Load(PreviousDraft::Resume).status, LoadResult::Status::Loaded);
   const fs::path lock = dir_ / "Test League-DRAFT.LOCK";
   ASSERT_TRUE(fs::exists(lock));
   const std::size_t files = FilesInFolder();
 
   DraftServer second;
-  ScriptedPrompter clear;
-  clear.answers = {PromptAnswer::Yes};
-  second.SetPrompter(&clear);
   second.SetPort(0);
-  const LoadResult refused = LoadIn(second);
+  const LoadResult refused = LoadIn(second, PreviousDraft::Clear);
   EXPECT_EQ(refused.status, LoadResult::Status::InUse);
   const LoadMessage message = LoadMessageOf(refused);
   EXPECT_NE(message.text.find("league in " + dir_.string() + " is in use by another PKServer (process "),
             std::string::npos)
       << message.text;
-  EXPECT_TRUE(clear.asked.empty());
   EXPECT_FALSE(second.LeagueLoaded() || second.Listening());
   EXPECT_EQ(ReadWholeFile(DraftFile()), text);
   EXPECT_EQ(FilesInFolder(), files);
@@ -206,8 +203,7 @@ TEST_F(LeagueLoadTest, ASecondServerOnTheLeagueIsRefusedAndWritesNothing) {
 
   server_.Unload();
   EXPECT_FALSE(fs::exists(lock));
-  clear.answers = {PromptAnswer::Yes};
-  ASSERT_EQ(LoadIn(second).status, LoadResult::Status::Loaded);
+  ASSERT_EQ(LoadIn(second, PreviousDraft::Clear).status, LoadResult::Status::Loaded);
   EXPECT_EQ(ReadWholeFile(DraftFile()), "");
 }
 
@@ -221,19 +217,22 @@ TEST_F(LeagueLoadTest, RecordsThatAreNoPicksOfThisDraftAreMovedToTheSideFile) {
   const std::string other = "4321|Dallas Stars|Joe Other|QB|1-3", twice = Record(1, 3, "1-3");
   const std::string cut = "316|Austin Outlaws|Dale Ad";
   ASSERT_EQ(WriteFileAtomic(DraftFile(), first + "\r\n" + other + "\r\n" + second + "\r\n" + twice + "\r\n" + cut), "");
-  prompter_.answers = {PromptAnswer::No};
-  ASSERT_TRUE(Load().Ok());
+  const LoadResult waiting = Load();
+  ASSERT_EQ(waiting.status, LoadResult::Status::DraftInProgress);
+  EXPECT_EQ(waiting.setAside.size(), 3u);
   const std::string side = (dir_ / "Test League-DRAFT-SETASIDE.TXT").string();
-  ASSERT_EQ(prompter_.asked.size(), 2u);
-  EXPECT_NE(prompter_.asked[0].text.find("There have been 2 players drafted so far."), std::string::npos);
-  EXPECT_NE(prompter_.asked[0].text.find("3 lines of this file cannot be picks of this draft (line 2: \"Dallas "
-                                         "Stars\" is not a team of this league). If you continue this draft, they "
-                                         "are moved to the file " +
-                                         side),
+  const std::string question = server_.ResumeQuestion();
+  EXPECT_NE(question.find("There have been 2 players drafted so far."), std::string::npos);
+  EXPECT_NE(question.find("3 lines of this file cannot be picks of this draft (line 2: \"Dallas "
+                          "Stars\" is not a team of this league). If you continue this draft, they "
+                          "are moved to the file " +
+                          side),
             std::string::npos)
-      << prompter_.asked[0].text;
-  EXPECT_EQ(prompter_.asked[1].title, "Draft File");
-  EXPECT_NE(prompter_.asked[1].text.find("moved to the file " + side), std::string::npos) << prompter_.asked[1].text;
+      << question;
+  ASSERT_TRUE(server_.ContinueLoad(PreviousDraft::Resume).Ok());
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_EQ(prompter_.asked[0].title, "Draft File");
+  EXPECT_NE(prompter_.asked[0].text.find("moved to the file " + side), std::string::npos) << prompter_.asked[0].text;
   EXPECT_EQ(server_.Log().Count(), 2);
   EXPECT_EQ(server_.NextLabel().Text(), "1-3");
   EXPECT_EQ(ReadWholeFile(DraftFile()), first + "\r\n" + second + "\r\n");
@@ -257,8 +256,6 @@ TEST(LeagueLoadNames, ALeagueWhoseNameIsNoFileNameKeepsItsFilesBesideIt) {
   const std::string leaguePath = league::WriteSampleLeague(base.path().toStdString(), o);
   const fs::path folder = fs::path(leaguePath).parent_path();
   DraftServer engine;
-  ScriptedPrompter prompter;
-  engine.SetPrompter(&prompter);
   engine.SetPort(0);
   ASSERT_EQ(engine.LoadLeague(league::LeagueFileName(leaguePath, ".LGE"), false).status, LoadResult::Status::Loaded);
   EXPECT_TRUE(fs::exists(folder / "NFL_AFL League-DRAFT.LOCK"));
@@ -321,7 +318,6 @@ TEST(LeagueLoadFolders, ALeagueInAFolderWithAnAccentedNameLoadsAndIsNamedRightly
   DraftServer engine;
   ScriptedPrompter prompter;
   prompter.answers = {PromptAnswer::No};
-  engine.SetPrompter(&prompter);
   engine.SetPort(0);
   std::string shown;
   engine.Reporter().showMessage = [&](const std::string& m) { shown = m; };

@@ -76,7 +76,6 @@ class ServerUiTest : public ::testing::Test {
     o.college = 60;
     o.freeAgents = 20;
     leaguePath = league::WriteSampleLeague(dir.path().toStdString(), o);
-    engine.SetPrompter(&prompter);
     engine.SetPort(0);
     engine.Reporter().endProgram = [] {};
     engine.Reporter().showMessage = [](const std::string&) {};
@@ -252,6 +251,7 @@ TEST_F(ServerUiTest, ResumeQuestionAnsweredBothWays) {
   ASSERT_EQ(prompter.asked.size(), 1u);
   EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::YesNo);
   EXPECT_EQ(prompter.asked[0].icon, PromptIcon::Question);
+  EXPECT_EQ(prompter.asked[0].defaultButton, PromptAnswer::No);  // a reflexive Enter keeps the draft
   EXPECT_NE(prompter.asked[0].text.find("There have been 2 players drafted so far."), std::string::npos);
   EXPECT_EQ(dc->SelectionsList()->count(), 2);
   EXPECT_EQ(dc->RoundEdit()->text(), u"2"_s);  // 4 teams: after 1-4 comes 2-1
@@ -264,7 +264,6 @@ TEST_F(ServerUiTest, ResumeQuestionAnsweredBothWays) {
   ScriptedPrompter p2;
   p2.answers = {PromptAnswer::Yes};
   DraftServer e2;
-  e2.SetPrompter(&p2);
   e2.SetPort(0);
   ServerWindow w2(e2, p2, dir.path());
   w2.Start();

@@ -44,7 +44,6 @@ class WebDraft {
     o.college = 400;
     o.freeAgents = 0;
     const std::string league = league::WriteSampleLeague(dir_.string(), o);
-    engine.SetPrompter(&prompter_);
     engine.SetPort(0);
     engine.Reporter().showMessage = [](const std::string&) {};
     engine.Reporter().endProgram = [] {};
@@ -99,7 +98,6 @@ class WebDraft {
 
  private:
   std::filesystem::path dir_;
-  ScriptedPrompter prompter_;
 };
 
 // An HTTP answer as it came: the status, the headers (names in lower case)
