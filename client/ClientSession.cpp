@@ -154,7 +154,7 @@ int ClientSession::OnTheClockSecondsLeft() const {
 }
 
 void ClientSession::ShowClock(ShownClock shown) {
-  shownClock_ = std::move(shown);
+  shownClock_ = shown;
   view_->ClockChanged();
 }
 

@@ -11,7 +11,7 @@
 namespace pm::client {
 
 // The client tries again for this long after the connection was lost.
-inline constexpr int64_t kReconnectForMs = 10 * 60 * 1000;
+inline constexpr int64_t kReconnectForMs = int64_t{10} * 60 * 1000;
 
 // The pause before attempt `attempt` (0 = the first): 1, 2, 4, 8 and 15
 // seconds, then 30 seconds for every further attempt.

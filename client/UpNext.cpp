@@ -59,7 +59,7 @@ QString OwnNextText(const UpNext& next) {
 
 QString UpNextHeadline(const UpNext& next) {
   if (next.over) return u"The draft is over."_s;
-  const QString own = OwnNextText(next);
+  QString own = OwnNextText(next);
   if (!own.isEmpty()) return own;
   return next.picks.empty() ? u"No draft order known."_s : u"No pick of yours left."_s;
 }

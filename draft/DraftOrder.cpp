@@ -322,6 +322,7 @@ OrderRead ReadOrderText(std::string_view text, const std::vector<std::string>& t
   OrderRead r;
   r.order.rounds = kDefaultRounds;
   std::vector<std::string> upperNames;
+  upperNames.reserve(teamNames.size());
   for (const std::string& n : teamNames) upperNames.push_back(UpperLatin1(Trim(n)));
   if (text.starts_with(kUtf8Mark)) text.remove_prefix(kUtf8Mark.size());
   for (std::string_view raw : Split(text, '\n')) {

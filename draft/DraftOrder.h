@@ -45,7 +45,7 @@ inline constexpr const char* kOrderFileSuffix = "-ORDER.TXT";
 inline constexpr int kDefaultRounds = 7;
 inline constexpr int kMaxRounds = 99;
 // An order file larger than this is refused unread.
-inline constexpr std::size_t kMaxOrderFileBytes = 64 * 1024;
+inline constexpr std::size_t kMaxOrderFileBytes = std::size_t{64} * 1024;
 
 // The rating boxes summed by the best-available rule (kRatingCaptions order).
 using Ratings = std::array<bool, kRatingBoxes>;

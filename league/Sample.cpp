@@ -264,7 +264,7 @@ std::string WriteSampleLeague(const std::string& dir, const SampleOptions& opt) 
 
     const fs::path folder = PathOfText(dir);
     fs::create_directories(folder);
-    const std::string leaguePath = TextOfPath(folder / BaseName(name));
+    std::string leaguePath = TextOfPath(folder / BaseName(name));
     const std::pair<const char*, std::string> files[] = {
         {".LGE", lge}, {".PYR", pyr}, {".PYC", EncodeIdList(college)}, {".PYF", EncodeIdList(freeAgents)}};
     for (const auto& [ext, bytes] : files) {

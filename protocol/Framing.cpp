@@ -18,27 +18,27 @@ BodyShape ShapeOf(Receiver side, char code) {
   if (side == Receiver::Server) {
     switch (code) {
       case kLogin: return {BodyForm::Fields, 3};
-      case kPickRequest: return {BodyForm::Fields, 1};
-      case kDraft: return {BodyForm::Fields, 3};
+      case kPickRequest:
       case kWishList: return {BodyForm::Fields, 1};
+      case kDraft: return {BodyForm::Fields, 3};
       default: return {BodyForm::Text, 0};  // C, P, T
     }
   }
   switch (code) {
     case kSignedOn:
-    case kLeft: return {BodyForm::Empty, 0};
-    case kRefused: return {BodyForm::Fields, 1};
-    case kWhoElse: return {BodyForm::Fields, 1};
-    case kPickRecord: return {BodyForm::Fields, 5};
-    case kPicked: return {BodyForm::Fields, 4};
-    case kTaken: return {BodyForm::Fields, 3};
+    case kLeft:
+    case kDraftOver: return {BodyForm::Empty, 0};
+    case kHalted: return {BodyForm::None, 0};
+    case kRefused:
+    case kWhoElse:
+    case kDeleted:
+    case kAccepted:
+    case kOrder: return {BodyForm::Fields, 1};
     case kOnClock:
     case kPaused: return {BodyForm::Fields, 2};
-    case kHalted: return {BodyForm::None, 0};
-    case kDeleted: return {BodyForm::Fields, 1};
-    case kAccepted: return {BodyForm::Fields, 1};
-    case kDraftOver: return {BodyForm::Empty, 0};
-    case kOrder: return {BodyForm::Fields, 1};
+    case kTaken: return {BodyForm::Fields, 3};
+    case kPicked: return {BodyForm::Fields, 4};
+    case kPickRecord: return {BodyForm::Fields, 5};
     default: return {BodyForm::Text, 0};  // C, P, I
   }
 }
