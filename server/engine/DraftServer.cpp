@@ -666,7 +666,7 @@ DraftServer::DeleteResult DraftServer::DeletePick(PickLabel label) {
   const auto picks = log_.Picks();
   const auto doomed = std::find_if(picks.begin(), picks.end(), [&](const Pick& p) { return p.label == label; });
   if (doomed == picks.end()) return DeleteResult::NotFound;
-  const Pick pick = *doomed;
+  const Pick& pick = *doomed;  // `picks` is a copy: it outlives the delete
   // The file is rewritten first; the pick is blanked and announced only when
   // the file no longer holds it.
   std::string err;
@@ -725,6 +725,7 @@ std::vector<std::string> DraftServer::OrderMessages() const {
   if (!run_.On()) return protocol::Order(0, {});
   const draft::DraftOrder& order = Order();
   std::vector<int> owners;
+  owners.reserve(static_cast<std::size_t>(order.Labels()));
   for (int k = 0; k < order.Labels(); ++k) owners.push_back(order.OwnerOf(order.LabelAt(k)));
   return protocol::Order(static_cast<int>(order.teams.size()), owners);
 }

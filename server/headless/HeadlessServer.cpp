@@ -33,7 +33,7 @@ namespace {
 using namespace Qt::StringLiterals;
 
 // A message box's text on one line: its line breaks become blanks.
-std::string OneLine(std::string text) {
+std::string OneLine(const std::string& text) {
   std::string out;
   for (char c : text) {
     if (c == '\r') continue;
