@@ -241,15 +241,21 @@ TEST(ClientSession, APlainServerIsCaughtUpOneRequestAtATime) {
   for (const std::string& read : server.Reads(server.ConnectionOf(3))) EXPECT_NE(read.rfind("K|", 0), 0u) << read;
 }
 
-TEST(ClientSession, OnTheClockCountsDownToTimeUp) {
+// Two owners, teams 1 and 2, signed on to a server of the sample league.
+class TwoOwners : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(a.Connect());
+    ASSERT_TRUE(b.Connect());
+    ASSERT_TRUE(WaitFor([&] { return server.engine.Team(2).signedOn; }));
+  }
   SampleLeague league;
-  TestServer server(league);
-  TestClient a(league, 1, server.Port());
-  TestClient b(league, 2, server.Port());
-  ASSERT_TRUE(a.Connect());
-  ASSERT_TRUE(b.Connect());
-  ASSERT_TRUE(WaitFor([&] { return server.engine.Team(2).signedOn; }));
+  TestServer server{league};
+  TestClient a{league, 1, server.Port()};
+  TestClient b{league, 2, server.Port()};
+};
 
+TEST_F(TwoOwners, OnTheClockCountsDownToTimeUp) {
   ASSERT_EQ(server.OnClock(1, 3), server::DraftServer::ClockResult::Started);
   ASSERT_TRUE(WaitFor([&] { return a.session.TimerRunning(); }));
   EXPECT_EQ(a.session.ClockSeconds(), 3);
@@ -282,14 +288,7 @@ TEST(ClientSession, OnTheClockCountsDownToTimeUp) {
 // The Commish's pause stops the own countdown where it is and forbids the
 // pick; every client shows the team on the clock as paused; the resume runs
 // the same seconds on.
-TEST(ClientSession, APausedDraftStopsTheCountdownAndTheResumeGivesItBack) {
-  SampleLeague league;
-  TestServer server(league);
-  TestClient a(league, 1, server.Port());
-  TestClient b(league, 2, server.Port());
-  ASSERT_TRUE(a.Connect());
-  ASSERT_TRUE(b.Connect());
-  ASSERT_TRUE(WaitFor([&] { return server.engine.Team(2).signedOn; }));
+TEST_F(TwoOwners, APausedDraftStopsTheCountdownAndTheResumeGivesItBack) {
   b.view.chatOpen = true;
   ASSERT_EQ(server.OnClock(1, 40), server::DraftServer::ClockResult::Started);
   ASSERT_TRUE(WaitFor([&] { return a.session.TimerRunning(); }));
@@ -312,14 +311,7 @@ TEST(ClientSession, APausedDraftStopsTheCountdownAndTheResumeGivesItBack) {
                           [](const std::string& l) { return l.ends_with("The Commish has paused the draft."); }));
 }
 
-TEST(ClientSession, PickPausesTheClockTakenResumesAndZEndsTheTurn) {
-  SampleLeague league;
-  TestServer server(league);
-  TestClient a(league, 1, server.Port());
-  TestClient b(league, 2, server.Port());
-  ASSERT_TRUE(a.Connect());
-  ASSERT_TRUE(b.Connect());
-  ASSERT_TRUE(WaitFor([&] { return server.engine.Team(2).signedOn; }));
+TEST_F(TwoOwners, PickPausesTheClockTakenResumesAndZEndsTheTurn) {
   a.view.shownPosition = "QB";
   b.view.shownPosition = "QB";
   const league::Player& qb = PlayerAt(league, 0, 0);
@@ -380,15 +372,7 @@ TEST(ClientSession, PickPausesTheClockTakenResumesAndZEndsTheTurn) {
   EXPECT_EQ(Record(b.session, 2), std::to_string(k.pid) + "|Austin Outlaws|" + ListName(k) + "|K|1-2");
 }
 
-TEST(ClientSession, TimeoutAndHaltEndTheTurnWithTheBuzzer) {
-  SampleLeague league;
-  TestServer server(league);
-  TestClient a(league, 1, server.Port());
-  TestClient b(league, 2, server.Port());
-  ASSERT_TRUE(a.Connect());
-  ASSERT_TRUE(b.Connect());
-  ASSERT_TRUE(WaitFor([&] { return server.engine.Team(2).signedOn; }));
-
+TEST_F(TwoOwners, TimeoutAndHaltEndTheTurnWithTheBuzzer) {
   ASSERT_EQ(server.OnClock(1, 2), server::DraftServer::ClockResult::Started);
   ASSERT_TRUE(WaitFor([&] { return a.session.TimerRunning(); }));
   server.engine.Tick();
